@@ -1,0 +1,74 @@
+#include "cli.h"
+
+#include "cliprompt.h"
+#include "commands.h"
+#include "store/errors.h"
+
+#include <QDir>
+#include <functional>
+#include <map>
+
+namespace quorvel {
+
+namespace {
+
+using Command = std::function<int(CliEnv&, const QStringList&)>;
+
+const std::map<QString, Command>& commands()
+{
+    static const std::map<QString, Command> table = {
+        {QStringLiteral("create"), cmdCreate},
+    };
+    return table;
+}
+
+QString usage()
+{
+    return QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
+                          "命令: create [FIELD ...]\n");
+}
+
+} // namespace
+
+int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
+{
+    QString dir;
+    bool yes = false;
+    int i = 0;
+    for (; i < args.size(); ++i) {
+        if (args[i] == u"--dir" && i + 1 < args.size())
+            dir = args[++i];
+        else if (args[i] == u"--yes")
+            yes = true;
+        else if (args[i] == u"--help" || args[i] == u"-h") {
+            out << usage();
+            return 0;
+        } else
+            break;
+    }
+    if (i >= args.size() || commands().count(args[i]) == 0) {
+        err << (i < args.size() ? QStringLiteral("未知命令：") + args[i] + u'\n' : QString()) << usage();
+        return 2;
+    }
+    const QString folder = resolveAppFolder(dir);
+    if (folder.isEmpty()) {
+        err << QStringLiteral("无法使用应用程序文件夹：") << dir << '\n';
+        return 2;
+    }
+    QDir::setCurrent(folder);
+    RunState state;
+    CliPrompt prompt(out, yes);
+    Context ctx{folder, state, prompt};
+    CliEnv env{ctx, out, err};
+    try {
+        return commands().at(args[i])(env, args.mid(i + 1));
+    } catch (const UsageError& e) {
+        err << e.text << '\n' << usage();
+        return 2;
+    } catch (const OperationError& e) {
+        prompt.message(e.text(), appTitle(), PromptIcon::None);
+        return 1;
+    }
+}
+
+} // namespace quorvel

@@ -1,0 +1,43 @@
+#include "cliprompt.h"
+
+namespace quorvel {
+
+void CliPrompt::line(const QString& title, const QString& text)
+{
+    QString flat = text;
+    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    flat.replace(u'\n', u' ');
+    flat.replace(u'\r', u' ');
+    m_out << title << '\t' << flat << '\n';
+    m_out.flush();
+}
+
+void CliPrompt::message(const QString& text, const QString& title, PromptIcon)
+{
+    line(title, text);
+}
+
+bool CliPrompt::question(const QString& text, const QString& title, PromptIcon)
+{
+    line(title, text);
+    m_out << (m_yes ? QStringLiteral("> 是") : QStringLiteral("> 否")) << '\n';
+    m_out.flush();
+    return m_yes;
+}
+
+std::optional<QString> CliPrompt::input(const QString& text, const QString& title,
+                                        const QString& initial)
+{
+    // Nobody types at the command line: the box is answered with its
+    // initial text under --yes, and cancelled otherwise.
+    line(title, text);
+    m_out << "> " << (m_yes ? initial : QString()) << '\n';
+    m_out.flush();
+    if (!m_yes)
+        return std::nullopt;
+    return initial;
+}
+
+void CliPrompt::progress(int, int) {}
+
+} // namespace quorvel

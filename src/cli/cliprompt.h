@@ -1,0 +1,27 @@
+#pragma once
+
+#include "store/prompt.h"
+
+#include <QTextStream>
+
+namespace quorvel {
+
+// The prompt of the command line: every box is one line "title<TAB>text";
+// a question is followed by "> 是" or "> 否", the answer given by --yes.
+class CliPrompt : public Prompt {
+public:
+    CliPrompt(QTextStream& out, bool yes) : m_out(out), m_yes(yes) {}
+
+    void message(const QString& text, const QString& title, PromptIcon icon) override;
+    bool question(const QString& text, const QString& title, PromptIcon icon) override;
+    std::optional<QString> input(const QString& text, const QString& title,
+                                 const QString& initial) override;
+    void progress(int value, int maximum) override;
+
+private:
+    void line(const QString& title, const QString& text);
+    QTextStream& m_out;
+    bool m_yes;
+};
+
+} // namespace quorvel

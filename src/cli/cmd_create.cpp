@@ -1,0 +1,52 @@
+#include "commands.h"
+
+#include "store/schema.h"
+
+namespace quorvel {
+
+namespace {
+
+// Puts one FIELD of the command line into the options; false for a custom
+// name the custom-name check refuses.
+bool chooseField(CliEnv& env, const QString& field, CreateOptions& o)
+{
+    if (field == u"原学校") {
+        o.school = true;
+    } else if (field == u"品质等级") {
+        o.grade = true;
+    } else if (field == u"是否农民工子女") {
+        o.migrant = true;
+    } else if (field == u"是否班干部") {
+        o.cadre = true;
+    } else if (const int s = int(subjectNames().indexOf(field)); s >= 0) {
+        o.subjects[s] = true;
+    } else {
+        if (o.custom1 && o.custom2)
+            throw UsageError{QStringLiteral("create: 最多只能有两个自定义字段：") + field};
+        if (!CheckCustomName(env.ctx.prompt, field))
+            return false;
+        if (!o.custom1) {
+            o.custom1 = true;
+            o.custom1Name = field;
+        } else {
+            o.custom2 = true;
+            o.custom2Name = field;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int cmdCreate(CliEnv& env, const QStringList& args)
+{
+    CreateOptions options;
+    for (const QString& field : args)
+        if (!chooseField(env, field, options))
+            return 1;
+    bool created = false;
+    const bool ran = reportErrors(env.ctx.prompt, [&] { created = CreateDatabase(env.ctx, options); });
+    return ran && created ? 0 : 1;
+}
+
+} // namespace quorvel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "store/context.h"
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace quorvel {
+
+// What a command of quorvel-cli works with.
+struct CliEnv {
+    Context& ctx;
+    QTextStream& out;
+    QTextStream& err;
+};
+
+// A usage error of a command: printed on standard error, exit status 2.
+struct UsageError {
+    QString text;
+};
+
+// Each command takes the arguments after its name and returns the exit status.
+int cmdCreate(CliEnv& env, const QStringList& args);
+
+} // namespace quorvel

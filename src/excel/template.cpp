@@ -1,0 +1,41 @@
+#include "template.h"
+
+#include "biffwriter.h"
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+#include <QSaveFile>
+
+namespace quorvel {
+
+void WriteExchangeMarker(const Context& ctx, int digit) {
+    QSaveFile file(ctx.file(markerFile()));
+    const QByteArray bytes = ' ' + QByteArray::number(digit) + " \r\n";
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw OperationError(
+            QStringLiteral("无法写入文件%1：%2").arg(markerFile(), file.errorString()));
+}
+
+void ExportTemplate(const Context& ctx) {
+    try {
+        Store store = OpenStore(ctx);
+        RowSet rs = RowSet::open(store, studentTable());
+        SheetRows rows;
+        rows.reserve(rs.rowCount() + 1);
+        QVariantList header;
+        for (const QString& name : rs.columnNames())
+            header.append(name);
+        rows.append(header);
+        for (int r = 0; r < rs.rowCount(); ++r)
+            rows.append(rs.row(r));
+        if (writeBiff5Workbook(ctx.file(templateFile()), QStringLiteral("sheet1"), rows))
+            WriteExchangeMarker(ctx, 1);
+    } catch (const OperationError&) {
+        // The export fails silently; the old template and marker stay.
+    }
+}
+
+} // namespace quorvel

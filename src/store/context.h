@@ -1,0 +1,30 @@
+#pragma once
+
+#include "prompt.h"
+#include "runstate.h"
+
+#include <QString>
+#include <functional>
+
+namespace quorvel {
+
+// What every operation works with: the application folder, the run state and
+// the prompt of the front end that started it.
+struct Context {
+    QString folder;
+    RunState& state;
+    Prompt& prompt;
+
+    // A file of the application folder, by its bare name.
+    QString file(const QString& name) const;
+};
+
+// The application folder: DIR when given, else $QUORVEL_HOME, else the
+// user's data folder. Created when missing; empty when it cannot be made.
+QString resolveAppFolder(const QString& dirOption);
+
+// Runs one operation; an OperationError it throws is shown through the
+// prompt and turned into false.
+bool reportErrors(Prompt& prompt, const std::function<void()>& operation);
+
+} // namespace quorvel

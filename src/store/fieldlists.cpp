@@ -1,0 +1,70 @@
+#include "fieldlists.h"
+
+#include "context.h"
+#include "errors.h"
+#include "rowset.h"
+#include "store.h"
+#include "textfile.h"
+
+namespace quorvel {
+
+bool isYesNoField(const QString& name) { return name.startsWith(QStringLiteral("是否")); }
+
+namespace {
+
+// Fills list from index 0 with the items of the file; returns whether the
+// file held any item.
+bool readFieldList(const Context& ctx, const QString& name, QStringList& list)
+{
+    const auto items = readFreeFormatItems(ctx.file(name));
+    if (!items)
+        throw OperationError(QStringLiteral("找不到字段文件%1，请先单击“第一步创建数据库”。").arg(name));
+    for (int i = 0; i < items->size(); ++i) {
+        if (i < list.size())
+            list[i] = items->at(i);
+        else
+            list.append(items->at(i));
+    }
+    return !items->isEmpty();
+}
+
+} // namespace
+
+void ReadFieldList2(const Context& ctx, QStringList& list)
+{
+    ctx.state.FieldListEmpty = !readFieldList(ctx, conditionListFile(), list);
+    if (ctx.state.FieldListEmpty)
+        ctx.state.UseConditions = false;
+}
+
+void ReadFieldList3(const Context& ctx, QStringList& list)
+{
+    readFieldList(ctx, scoreListFile(), list);
+}
+
+bool CheckYesNoFields(const Context& ctx)
+{
+    ctx.state.YesNoInvalid = false;
+    Store store = OpenStore(ctx);
+    const QString table = quoteIdent(studentTable());
+    for (const ColumnInfo& column : store.columns(studentTable())) {
+        if (!isYesNoField(column.name))
+            continue;
+        const QVariantList values = store.column(
+            QStringLiteral("SELECT DISTINCT %1 FROM %2").arg(quoteIdent(column.name), table));
+        for (const QVariant& v : values) {
+            if (v.isNull() || v.toString() == u"是" || v.toString() == u"否")
+                continue;
+            ctx.prompt.message(column.name +
+                               QStringLiteral("  字段中的内容必须为：是、否 ，请单击 第二步在excel中输入 修改后再试。"));
+            ctx.state.YesNoInvalid = true;
+            return false;
+        }
+    }
+    Transaction tr(store);
+    store.exec(QStringLiteral("UPDATE %1 SET %2=0").arg(table, quoteIdent(classColumn())));
+    tr.commit();
+    return true;
+}
+
+} // namespace quorvel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/context.h"
+#include "store/prompt.h"
+#include "store/runstate.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVector>
+#include <optional>
+
+namespace quorvel::test {
+
+// A prompt that records every box as "title<TAB>text" and answers questions
+// and input boxes from queues (then from the defaults).
+class FakePrompt : public Prompt {
+public:
+    void message(const QString& text, const QString& title, PromptIcon icon) override;
+    bool question(const QString& text, const QString& title, PromptIcon icon) override;
+    std::optional<QString> input(const QString& text, const QString& title,
+                                 const QString& initial) override;
+    void progress(int value, int maximum) override;
+
+    QStringList messages;        // every box, questions included, in order
+    QVector<bool> answers;       // next answers to questions, front first
+    bool defaultAnswer = false;  // when answers is empty
+    QVector<std::optional<QString>> inputs;
+    QVector<QPair<int, int>> progressCalls;
+
+    // The text of the last box, or an empty text.
+    QString last() const;
+    // Whether some box held exactly this text.
+    bool saw(const QString& text) const;
+};
+
+// A fresh application folder with its own run state and fake prompt.
+struct Sandbox {
+    QTemporaryDir dir;
+    RunState state;
+    FakePrompt prompt;
+    Context ctx{dir.path(), state, prompt};
+};
+
+} // namespace quorvel::test
