@@ -1,0 +1,335 @@
+#include "form1.h"
+
+#include "artwork.h"
+#include "createpanel.h"
+#include "navpanel.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace quorvel {
+
+namespace {
+
+// The form sizes are counted in twips; 15 twips are one pixel at 96 dots per inch.
+constexpr int px(int twips)
+{
+    return twips / 15;
+}
+
+constexpr int BannerHeight = 84;
+constexpr int NavWidth = 168;
+constexpr int PanelMargin = 12;
+
+QLabel* bannerLabel(const QString& text, int pointSize, bool bold, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    QFont f = label->font();
+    f.setPointSize(pointSize);
+    f.setBold(bold);
+    label->setFont(f);
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    return label;
+}
+
+// The work area and the strip of the progress bar under it share one colour.
+QPalette workPalette(QPalette pal)
+{
+    pal.setColor(QPalette::Window, QColor(246, 248, 252));
+    return pal;
+}
+
+} // namespace
+
+QString Form1::caption()
+{
+    return QStringLiteral("Quorvel（3.2）");
+}
+
+QString Form1::webAddress()
+{
+    return QStringLiteral("https://www.quorvel.example/");
+}
+
+QString Form1::creditsText()
+{
+    return QStringLiteral(
+        "Quorvel 3.2 分班软件  制作：Quorvel开发组  联系：support@quorvel.example");
+}
+
+Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(caption());
+    setWindowIcon(itemIcon(QStringLiteral("分"), QColor(46, 125, 200)));
+    m_ctx.state.UseConditions = true;
+
+    auto* central = new QWidget(this);
+    central->setAutoFillBackground(true);
+    central->setPalette(workPalette(central->palette()));
+    auto* grid = new QGridLayout(central);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(buildBanner(), 0, 0, 1, 2);
+    m_nav = new NavPanel(central);
+    m_nav->setFixedWidth(NavWidth);
+    grid->addWidget(m_nav, 1, 0, 2, 1);
+    grid->addWidget(buildWorkArea(), 1, 1);
+
+    grid->addWidget(buildProgressBar(), 2, 1);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(1, 1);
+    setCentralWidget(central);
+
+    buildStatusBar();
+    connectItems();
+    connectHeaders();
+    setMinimumSize(860, 640);
+    resize(1100, 760);
+}
+
+QWidget* Form1::buildBanner()
+{
+    m_banner = new QLabel(this);
+    m_banner->setObjectName(QStringLiteral("Image1"));
+    m_banner->setFixedHeight(BannerHeight);
+    m_banner->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_banner->setPixmap(bannerPixmap(QSize(1100, BannerHeight)));
+    m_banner->installEventFilter(this);
+
+    auto* row = new QHBoxLayout(m_banner);
+    row->setContentsMargins(22, 6, 22, 8);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    texts->addWidget(bannerLabel(QStringLiteral("Quorvel"), 26, true, m_banner));
+    texts->addWidget(bannerLabel(
+        QStringLiteral("最精确的分班软件,分班后各班总分平均分差小于0.3分."), 12, false, m_banner));
+    row->addLayout(texts);
+    row->addStretch(1);
+
+    m_web = new LinkLabel(webAddress(), m_banner);
+    m_web->setObjectName(QStringLiteral("lblweb"));
+    m_web->setStyleSheet(QStringLiteral("color: rgb(200, 236, 255); background: transparent;"));
+    row->addWidget(m_web, 0, Qt::AlignRight | Qt::AlignBottom);
+    connect(m_web, &LinkLabel::clicked, this, &Form1::lblweb_Click);
+    return m_banner;
+}
+
+// The bar keeps its place while hidden, so the work area does not move
+// when an operation shows it.
+QWidget* Form1::buildProgressBar()
+{
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(QStringLiteral("gbar2"));
+    QSizePolicy keep = m_bar->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    m_bar->setSizePolicy(keep);
+    m_bar->setFixedHeight(18);
+    m_bar->hide();
+    return m_bar;
+}
+
+QFrame* Form1::buildOverlay(const QString& name)
+{
+    auto* frame = new QFrame(m_work);
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->hide();
+    return frame;
+}
+
+QWidget* Form1::buildWorkArea()
+{
+    m_work = new QWidget(this);
+    m_work->setObjectName(QStringLiteral("Picture1"));
+    m_work->setAutoFillBackground(true);
+    m_work->setPalette(workPalette(m_work->palette()));
+    m_work->installEventFilter(this);
+
+    m_grid = new QTableView(m_work);
+    m_grid->setObjectName(QStringLiteral("Mgd1"));
+    m_grid->hide();
+
+    m_results = buildOverlay(QStringLiteral("Frmchengji"));
+    m_resultsGrid = new QTableView(m_results);
+    m_resultsGrid->setObjectName(QStringLiteral("DataGrid3"));
+    m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
+    m_boarder = buildOverlay(QStringLiteral("frm15"));
+    m_subject = buildOverlay(QStringLiteral("Frame1"));
+
+    m_create = new CreatePanel(m_ctx, m_work);
+    m_create->hide();
+    m_create->move(PanelMargin, PanelMargin);
+    m_create->resize(m_create->sizeHint());
+    return m_work;
+}
+
+void Form1::buildStatusBar()
+{
+    auto* folder =
+        new QLabel(QStringLiteral("数据文件夹：") + QDir::toNativeSeparators(m_ctx.folder));
+    folder->setObjectName(QStringLiteral("lblfolder"));
+    folder->setStyleSheet(QStringLiteral("color: rgb(110, 118, 130);"));
+    QFont f = folder->font();
+    f.setPointSizeF(f.pointSizeF() * 0.9);
+    folder->setFont(f);
+    statusBar()->addWidget(folder, 1);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+void Form1::connectItems()
+{
+    using Handler = void (Form1::*)();
+    const struct {
+        const char* name;
+        Handler handler;
+    } items[] = {{"create", &Form1::create_Click},
+                 {"openexcel", &Form1::openexcel_Click},
+                 {"fb", &Form1::fb_Click},
+                 {"fbttj", &Form1::fbttj_Click},
+                 {"FlatBttn2", &Form1::FlatBttn2_Click},
+                 {"FlatBttn7", &Form1::FlatBttn7_Click},
+                 {"FlatBttn3", &Form1::FlatBttn3_Click},
+                 {"FlatBttn5", &Form1::FlatBttn5_Click},
+                 {"FlatBttn8", &Form1::FlatBttn8_Click},
+                 {"FlatBttn6", &Form1::FlatBttn6_Click},
+                 {"fbtweb", &Form1::fbtweb_Click},
+                 {"fbthelp", &Form1::fbthelp_Click}};
+    for (const auto& i : items)
+        connect(item(QString::fromLatin1(i.name)), &QToolButton::clicked, this, i.handler);
+}
+
+void Form1::connectHeaders()
+{
+    connect(m_nav->header(0), &QAbstractButton::clicked, this, &Form1::Command7_Click);
+    connect(m_nav->header(1), &QAbstractButton::clicked, this, &Form1::Command13_Click);
+    connect(m_nav->header(2), &QAbstractButton::clicked, this, &Form1::Command14_Click);
+    connect(m_nav->header(3), &QAbstractButton::clicked, this, &Form1::Command15_Click);
+}
+
+QToolButton* Form1::item(const QString& name) const
+{
+    return m_nav->item(name);
+}
+
+QLabel* Form1::countLabel() const
+{
+    return m_nav->countLabel();
+}
+
+// The grids fill the work area; the results panel keeps a strip under its
+// grid for the search and transfer controls. The movable panels keep their
+// place and size.
+void Form1::layoutWorkArea()
+{
+    const int w = m_work->width();
+    const int h = m_work->height();
+    m_grid->setGeometry(0, 0, w - px(50), h - px(50));
+    m_results->setGeometry(0, 0, w - px(50), h);
+    m_resultsGrid->setGeometry(0, 0, m_results->width(), h - px(1000));
+    for (QFrame* panel : {m_fastSlow, m_boarder, m_subject})
+        panel->setGeometry(PanelMargin, PanelMargin, 480, 360);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (watched == m_work)
+            layoutWorkArea();
+        else if (watched == m_banner)
+            m_banner->setPixmap(bannerPixmap(m_banner->size()));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Everything is in the store already: nothing to save, nothing to ask.
+    event->accept();
+    emit closed();
+}
+
+void Form1::openGroup(int group)
+{
+    m_nav->setOpenGroup(group);
+    m_results->hide();
+    m_create->hide();
+    m_grid->hide();
+}
+
+void Form1::Command7_Click()
+{
+    openGroup(0);
+}
+
+void Form1::Command13_Click()
+{
+    openGroup(1);
+}
+
+void Form1::Command14_Click()
+{
+    openGroup(2);
+}
+
+// A second click on the help header closes the help group again.
+void Form1::Command15_Click()
+{
+    openGroup(m_nav->openGroup() == 3 ? 2 : 3);
+}
+
+void Form1::create_Click()
+{
+    m_create->raise();
+    m_create->show();
+}
+
+// The template editing and the import, the division wizard, the statistics,
+// the adjustments and the transfer are started from here once they exist.
+void Form1::openexcel_Click() {}
+
+void Form1::fb_Click() {}
+
+void Form1::fbttj_Click() {}
+
+void Form1::FlatBttn2_Click() {}
+
+void Form1::FlatBttn7_Click() {}
+
+void Form1::FlatBttn3_Click() {}
+
+void Form1::FlatBttn5_Click() {}
+
+// The two items of "打印输出" start no operation.
+void Form1::FlatBttn8_Click() {}
+
+void Form1::FlatBttn6_Click() {}
+
+// The request goes to the desktop; what becomes of it is not examined.
+void Form1::fbtweb_Click()
+{
+    QDesktopServices::openUrl(QUrl(webAddress()));
+}
+
+void Form1::lblweb_Click()
+{
+    fbtweb_Click();
+}
+
+void Form1::fbthelp_Click()
+{
+    m_ctx.prompt.message(creditsText(), appTitle(), PromptIcon::Information);
+}
+
+} // namespace quorvel
