@@ -12,19 +12,16 @@ bool isYesNoField(const QString& name) { return name.startsWith(QStringLiteral("
 
 namespace {
 
-// Fills list from index 0 with the items of the file; returns whether the
-// file held any item.
+// Fills list with the items of the file; returns whether the file held any.
 bool readFieldList(const Context& ctx, const QString& name, QStringList& list)
 {
     const auto items = readFreeFormatItems(ctx.file(name));
     if (!items)
         throw OperationError(QStringLiteral("找不到字段文件%1，请先单击“第一步创建数据库”。").arg(name));
-    for (int i = 0; i < items->size(); ++i) {
-        if (i < list.size())
-            list[i] = items->at(i);
-        else
-            list.append(items->at(i));
-    }
+    // The list is grown item by item from index 0, so a file with items
+    // leaves exactly those; an empty file leaves the list as it was.
+    if (!items->isEmpty())
+        list = *items;
     return !items->isEmpty();
 }
 

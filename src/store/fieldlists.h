@@ -19,7 +19,7 @@ inline QString studentTable() { return QStringLiteral("studscore"); }
 // Whether a column is a yes/no field: its name begins with 是否.
 bool isYesNoField(const QString& name);
 
-// Reads ziduan2.txt (the condition fields) into list, from index 0 upward;
+// Reads ziduan2.txt (the condition fields) into list, replacing its items;
 // an empty file leaves list as it was, sets FieldListEmpty and clears
 // UseConditions. A missing file is reported (OperationError).
 void ReadFieldList2(const Context& ctx, QStringList& list);

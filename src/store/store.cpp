@@ -155,6 +155,9 @@ sqlite3* Store::openFile(const QString& path, bool create)
         throw StoreError(rc, msg);
     }
     sqlite3_extended_result_codes(db, 1);
+    // A double-quoted name that matches no column is an error, not a text.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_busy_timeout(db, 5000);
     // A file that is not a database shows itself at the first read.
     const int check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);

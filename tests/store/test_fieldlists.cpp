@@ -103,6 +103,11 @@ private slots:
         QCOMPARE(list, (QStringList{QStringLiteral("原学校"), QStringLiteral("是否住宿")}));
         QVERIFY(!sb.state.FieldListEmpty);
         QVERIFY(!sb.state.UseConditions); // only the wizard sets it again
+
+        // A shorter file leaves exactly its own items.
+        writeRaw(sb.ctx.file(conditionListFile()), gbk(QStringLiteral("是否住宿\r\n")));
+        ReadFieldList2(sb.ctx, list);
+        QCOMPARE(list, QStringList{QStringLiteral("是否住宿")});
     }
 
     void scoreList()
