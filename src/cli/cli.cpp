@@ -18,6 +18,9 @@ const std::map<QString, Command>& commands()
 {
     static const std::map<QString, Command> table = {
         {QStringLiteral("create"), cmdCreate},
+        {QStringLiteral("import"), cmdImport},
+        {QStringLiteral("list"), cmdList},
+        {QStringLiteral("sample"), cmdSample},
     };
     return table;
 }
@@ -25,7 +28,10 @@ const std::map<QString, Command>& commands()
 QString usage()
 {
     return QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
-                          "命令: create [FIELD ...]\n");
+                          "命令: create [FIELD ...]\n"
+                          "      import\n"
+                          "      list\n"
+                          "      sample --students N [--seed S]\n");
 }
 
 } // namespace

@@ -1,0 +1,237 @@
+#include "import.h"
+
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+#include "template.h"
+#include "xlsreader.h"
+
+#include <QVector>
+#include <cmath>
+#include <optional>
+
+namespace quorvel {
+
+namespace {
+
+const QString& unchanged()
+{
+    static const QString text = QStringLiteral("原有学生数据未改动。");
+    return text;
+}
+
+QString unreadableText(XlsStatus status)
+{
+    const QString name = templateFile();
+    switch (status) {
+    case XlsStatus::Missing:
+        return QStringLiteral("找不到Excel模板%1，没有导入数据。").arg(name) + unchanged();
+    case XlsStatus::CannotOpen:
+        return QStringLiteral(
+                   "无法打开Excel模板%1，请检查它是否正被别的程序使用，或者没有读取权限。")
+                   .arg(name) +
+               unchanged();
+    case XlsStatus::NotWorkbook:
+        return QStringLiteral("%1不是Excel 97-2003或Excel 5.0/95格式的工作簿，无法导入。"
+                              "请在Excel中把它另存为“Excel 97-2003 工作簿(*.xls)”后再试。")
+                   .arg(name) +
+               unchanged();
+    case XlsStatus::Corrupt:
+        return QStringLiteral("Excel模板%1已损坏或不完整，无法读取。").arg(name) + unchanged();
+    case XlsStatus::Encrypted:
+        return QStringLiteral("Excel模板%1设有密码保护，无法读取。请在Excel中取消密码后再试。")
+                   .arg(name) +
+               unchanged();
+    case XlsStatus::TooLarge:
+        return QStringLiteral(
+                   "Excel模板%1太大，无法读取：工作表不能超过%2行、%3列，文件不能超过%4MB。"
+                   "请删除多余的行和列后再试。")
+                   .arg(name)
+                   .arg(XlsWorkbook::kMaxRows)
+                   .arg(XlsWorkbook::kMaxColumns)
+                   .arg(XlsWorkbook::kMaxFileSize / (1024 * 1024)) +
+               unchanged();
+    case XlsStatus::LongText:
+        return QStringLiteral(
+                   "Excel模板%1中有单元格的文字太长（几千字以上），无法读取。请缩短后再试。")
+                   .arg(name) +
+               unchanged();
+    case XlsStatus::Ok:
+        break;
+    }
+    return {};
+}
+
+QString noDataText()
+{
+    return QStringLiteral("Excel模板中没有数据。");
+}
+QString noSheetText()
+{
+    return QStringLiteral("请检查数据表，的表名是否为：sheet1");
+}
+QString readFailedText()
+{
+    return QStringLiteral("请单击第二步数据输入，检查数据类型是否和数据字段一致！");
+}
+
+// The data rows of the template: cells[r * width + c] is the cell of
+// worksheet row r + 2 and column c + 1.
+struct TemplateRows {
+    int width = 0;
+    int count = 0;
+    QVector<QVariant> cells;
+    QVariant cell(int row, int column) const
+    {
+        return column < width ? cells.at(row * width + column) : QVariant();
+    }
+};
+
+bool isEmptyCell(const QVariant& v)
+{
+    return v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
+}
+
+// Reads the data rows of sheet1, width columns of each, into memory. Shows
+// why and returns nullopt when there are none or they cannot be read.
+std::optional<TemplateRows> readTemplate(const Context& ctx, int width)
+{
+    XlsWorkbook book(ctx.file(templateFile()));
+    if (book.status() != XlsStatus::Ok) {
+        ctx.prompt.message(unreadableText(book.status()));
+        return std::nullopt;
+    }
+    const int sheet = book.findSheet(QStringLiteral("sheet1"));
+    if (sheet < 0) {
+        ctx.prompt.message(noSheetText());
+        return std::nullopt;
+    }
+    if (!book.selectSheet(sheet)) {
+        ctx.prompt.message(readFailedText());
+        return std::nullopt;
+    }
+    // The data ends at the first row, counted from the header row, whose
+    // column A is empty; outside the sheet every cell is.
+    int end = 0;
+    for (;; ++end) {
+        const auto a = book.cell(end, 0);
+        if (!a) {
+            ctx.prompt.message(readFailedText());
+            return std::nullopt;
+        }
+        if (isEmptyCell(*a))
+            break;
+    }
+    if (end < 2) {
+        ctx.prompt.message(noDataText());
+        return std::nullopt;
+    }
+    TemplateRows rows;
+    rows.width = width;
+    rows.count = end - 1;
+    rows.cells.reserve(qsizetype(rows.count) * width);
+    for (int r = 1; r < end; ++r) {
+        for (int c = 0; c < width; ++c) {
+            const auto v = book.cell(r, c);
+            if (!v) {
+                ctx.prompt.message(readFailedText());
+                return std::nullopt;
+            }
+            rows.cells.append(*v);
+        }
+    }
+    return rows;
+}
+
+// What a subject cell adds to 总分: its number; an empty cell or one that
+// is not a number adds nothing.
+double subjectValue(const QVariant& cell)
+{
+    double d = 0;
+    if (cell.typeId() == QMetaType::Double) {
+        d = cell.toDouble();
+    } else if (cell.typeId() == QMetaType::QString) {
+        bool ok = false;
+        d = cell.toString().trimmed().toDouble(&ok);
+        if (!ok)
+            return 0;
+    }
+    return std::isfinite(d) ? d : 0;
+}
+
+// Replaces the rows of studscore in one transaction. subjects is the length
+// of the score list, 总分 included.
+void replaceStudents(const Context& ctx, const TemplateRows& rows, int subjects)
+{
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    store.exec(QStringLiteral("DELETE FROM ") + quoteIdent(studentTable()));
+    RowSet rs = RowSet::open(store, studentTable());
+    const int columns = rs.columnCount();
+    const int firstSubject = columns - subjects;
+    for (int r = 0; r < rows.count; ++r) {
+        rs.addNew();
+        float total = 0;
+        for (int c = 0; c < columns; ++c) {
+            const QVariant cell = rows.cell(r, c);
+            if (c >= firstSubject && c <= columns - 2)
+                total = float(double(total) + subjectValue(cell));
+            rs.setValue(c, c == columns - 1 ? QVariant(double(total)) : templateCellValue(cell));
+        }
+        // A row the store refuses (编号 repeated or missing) is left out.
+        rs.update();
+    }
+    tr.commit();
+}
+
+} // namespace
+
+QVariant templateCellValue(const QVariant& cell)
+{
+    if (cell.isNull())
+        return {};
+    if (cell.typeId() == QMetaType::Double)
+        return shortestNumber(cell.toDouble());
+    QString text = cell.toString();
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    if (begin == end)
+        return {};
+    return text.mid(begin, end - begin);
+}
+
+bool ImportTemplate(const Context& ctx)
+{
+    QStringList conditions, scores;
+    ReadFieldList2(ctx, conditions);
+    ReadFieldList3(ctx, scores);
+    // Every table column but 总分: the fixed four, the conditions, the subjects.
+    const int width = int(conditions.size() + scores.size()) + 3;
+    const std::optional<TemplateRows> rows = readTemplate(ctx, width);
+    if (!rows)
+        return false;
+    replaceStudents(ctx, *rows, int(scores.size()));
+    try {
+        WriteExchangeMarker(ctx, 0);
+    } catch (const OperationError& e) {
+        // The students are in; only the marker is out of date.
+        ctx.prompt.message(e.text());
+    }
+    return true;
+}
+
+bool AskAndImport(const Context& ctx)
+{
+    if (!ctx.prompt.question(QStringLiteral("发现Excel模板，是否从模板中导入数据。")))
+        return false;
+    bool imported = false;
+    reportErrors(ctx.prompt, [&] { imported = ImportTemplate(ctx); });
+    return imported;
+}
+
+} // namespace quorvel

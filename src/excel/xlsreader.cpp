@@ -1,0 +1,144 @@
+#include "xlsreader.h"
+
+#include "compoundreader.h"
+
+#include <QFile>
+#include <freexl.h>
+
+namespace quorvel {
+
+XlsWorkbook::XlsWorkbook(const QString& path)
+{
+    m_status = open(path);
+    if (m_status != XlsStatus::Ok && m_handle) {
+        freexl_close(m_handle);
+        m_handle = nullptr;
+    }
+}
+
+XlsWorkbook::~XlsWorkbook()
+{
+    if (m_handle)
+        freexl_close(m_handle);
+}
+
+XlsStatus XlsWorkbook::open(const QString& path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return XlsStatus::Missing;
+    if (file.size() > kMaxFileSize)
+        return XlsStatus::TooLarge;
+    if (!file.open(QIODevice::ReadOnly))
+        return XlsStatus::CannotOpen;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return XlsStatus::CannotOpen;
+    file.close();
+
+    // BIFF8 keeps its records in the stream "Workbook", BIFF5 in "Book".
+    QByteArray stream;
+    switch (
+        readCompoundStream(bytes, {QStringLiteral("Workbook"), QStringLiteral("Book")}, &stream)) {
+    case CompoundStatus::Ok:
+        break;
+    case CompoundStatus::NotCompound:
+    case CompoundStatus::NoStream:
+        return XlsStatus::NotWorkbook;
+    case CompoundStatus::Corrupt:
+        return XlsStatus::Corrupt;
+    }
+    m_scan = scanBiffStream(stream);
+    switch (m_scan.status) {
+    case BiffScan::Ok:
+        break;
+    case BiffScan::NotBiff:
+        return XlsStatus::NotWorkbook;
+    case BiffScan::Corrupt:
+        return XlsStatus::Corrupt;
+    case BiffScan::Encrypted:
+        return XlsStatus::Encrypted;
+    case BiffScan::LongText:
+        return XlsStatus::LongText;
+    }
+    if (m_scan.largestRows > kMaxRows || m_scan.largestColumns > kMaxColumns ||
+        m_scan.cellsAllocated > quint64(kMaxRows) * kMaxColumns)
+        return XlsStatus::TooLarge;
+
+    if (freexl_open(QFile::encodeName(path).constData(), &m_handle) != FREEXL_OK)
+        return XlsStatus::Corrupt;
+    unsigned int info = 0;
+    if (freexl_get_info(m_handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+        info == FREEXL_BIFF_OBFUSCATED)
+        return XlsStatus::Encrypted;
+    unsigned int count = 0;
+    if (freexl_get_info(m_handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK ||
+        count != unsigned(m_scan.sheets.size()))
+        return XlsStatus::Corrupt;
+    for (unsigned short i = 0; i < count; ++i) {
+        const char* name = nullptr;
+        if (freexl_get_worksheet_name(m_handle, i, &name) != FREEXL_OK || !name)
+            return XlsStatus::Corrupt;
+        m_sheetNames.append(QString::fromUtf8(name));
+    }
+    return XlsStatus::Ok;
+}
+
+int XlsWorkbook::findSheet(const QString& name) const
+{
+    for (int i = 0; i < m_sheetNames.size(); ++i)
+        if (m_sheetNames.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+bool XlsWorkbook::selectSheet(int index)
+{
+    m_sheet = -1;
+    m_rows = m_columns = 0;
+    if (!m_handle || index < 0 || index >= m_sheetNames.size())
+        return false;
+    unsigned int rows = 0;
+    unsigned short columns = 0;
+    if (freexl_select_active_worksheet(m_handle, (unsigned short)index) != FREEXL_OK ||
+        freexl_worksheet_dimensions(m_handle, &rows, &columns) != FREEXL_OK || rows > kMaxRows ||
+        columns > kMaxColumns)
+        return false;
+    m_sheet = index;
+    m_rows = int(rows);
+    m_columns = columns;
+    return true;
+}
+
+std::optional<QVariant> XlsWorkbook::cell(int row, int column) const
+{
+    if (m_sheet < 0)
+        return std::nullopt;
+    if (row < 0 || column < 0 || row >= m_rows || column >= m_columns)
+        return QVariant();
+    FreeXL_CellValue v;
+    if (freexl_get_cell_value(m_handle, unsigned(row), (unsigned short)column, &v) != FREEXL_OK)
+        return std::nullopt;
+    switch (v.type) {
+    case FREEXL_CELL_NULL: {
+        // FreeXL leaves formula cells empty; their stored result stands in.
+        const auto& results = m_scan.sheets.at(m_sheet).formulaResults;
+        const auto it = results.constFind(cellKey(quint32(row), quint32(column)));
+        return it == results.constEnd() ? QVariant() : *it;
+    }
+    case FREEXL_CELL_INT:
+        return QVariant(double(v.value.int_value));
+    case FREEXL_CELL_DOUBLE:
+        return QVariant(v.value.double_value);
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME:
+    case FREEXL_CELL_TIME:
+        return QVariant(QString::fromUtf8(v.value.text_value ? v.value.text_value : ""));
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace quorvel

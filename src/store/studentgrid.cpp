@@ -1,0 +1,100 @@
+#include "studentgrid.h"
+
+#include "context.h"
+#include "fieldlists.h"
+#include "rowset.h"
+#include "store.h"
+
+namespace quorvel {
+
+namespace {
+
+// A stored value as the grid shows it: numbers in their shortest form,
+// singles by single precision; no value shows as an empty cell.
+QString cellText(const QVariant& v, ColumnType::Kind kind)
+{
+    switch (v.typeId()) {
+    case QMetaType::UnknownType:
+        return {};
+    case QMetaType::Double:
+        return kind == ColumnType::Single ? shortestSingle(v.toDouble())
+                                          : shortestNumber(v.toDouble());
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return QString::number(v.toLongLong());
+    default:
+        return v.isNull() ? QString() : v.toString();
+    }
+}
+
+void setHeaders(const Context& ctx, StudentGrid& grid)
+{
+    QStringList conditions, scores;
+    ReadFieldList2(ctx, conditions);
+    ReadFieldList3(ctx, scores);
+    if (ctx.state.FieldListEmpty) {
+        ctx.state.UseConditions = false;
+        conditions.clear();
+    }
+    grid.headers = {QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("性别"),
+                    QStringLiteral("班级")};
+    grid.columnWidths = {twipsToPixels(1500), twipsToPixels(900), twipsToPixels(500), -1};
+    for (const QString& name : std::as_const(conditions)) {
+        grid.headers.append(name);
+        grid.columnWidths.append(twipsToPixels(1300));
+    }
+    for (const QString& name : std::as_const(scores)) {
+        grid.headers.append(name);
+        grid.columnWidths.append(-1);
+    }
+}
+
+} // namespace
+
+StudentGrid ReadStudentGrid(const Context& ctx)
+{
+    StudentGrid grid;
+    Store store = OpenStore(ctx);
+    const RowSet rs = RowSet::open(store, studentTable());
+    setHeaders(ctx, grid);
+    grid.studentCount = rs.rowCount();
+    grid.label = QStringLiteral("共有") + QString::number(rs.rowCount()) + QStringLiteral("人");
+
+    // Columns of the table beyond the grid's are not shown; grid columns
+    // beyond the table's stay empty.
+    const int columns = grid.columnCount();
+    const int shown = qMin(columns, rs.columnCount());
+    QVector<ColumnType::Kind> kinds(shown);
+    for (int k = 0; k < shown; ++k)
+        kinds[k] = rs.column(k).type.kind;
+    grid.cells.resize(qsizetype(grid.studentCount) * columns);
+    QString* out = grid.cells.data();
+    for (int r = 0; r < rs.rowCount(); ++r, out += columns) {
+        const QVariantList& row = rs.row(r);
+        if (shown > 0)
+            out[0] = u' ' + cellText(row.at(0), kinds[0]);
+        for (int k = 1; k < shown; ++k)
+            out[k] = cellText(row.at(k), kinds[k]);
+    }
+    return grid;
+}
+
+QStringList studentGridLines(const StudentGrid& grid)
+{
+    QStringList lines;
+    lines.reserve(grid.studentCount + 2);
+    lines.append(grid.headers.join(u'\t'));
+    for (int r = 0; r < grid.studentCount; ++r) {
+        QString line;
+        for (int c = 0; c < grid.columnCount(); ++c) {
+            if (c > 0)
+                line += u'\t';
+            line += grid.cells.at(qsizetype(r) * grid.columnCount() + c);
+        }
+        lines.append(line);
+    }
+    lines.append(grid.label);
+    return lines;
+}
+
+} // namespace quorvel

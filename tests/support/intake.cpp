@@ -1,0 +1,123 @@
+#include "intake.h"
+
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/schema.h"
+#include "store/store.h"
+
+#include <QTest>
+#include <algorithm>
+
+namespace quorvel::test {
+
+namespace {
+
+void chooseField(CreateOptions& o, const QString& field)
+{
+    if (field == u"原学校")
+        o.school = true;
+    else if (field == u"品质等级")
+        o.grade = true;
+    else if (field == u"是否农民工子女")
+        o.migrant = true;
+    else if (field == u"是否班干部")
+        o.cadre = true;
+    else if (const int s = int(subjectNames().indexOf(field)); s >= 0)
+        o.subjects[s] = true;
+    else if (!o.custom1) {
+        o.custom1 = true;
+        o.custom1Name = field;
+    } else {
+        o.custom2 = true;
+        o.custom2Name = field;
+    }
+}
+
+Store open(Sandbox& sb) { return Store(sb.ctx.file(Store::fileName())); }
+
+} // namespace
+
+void makeStore(Sandbox& sb, const QStringList& fields)
+{
+    CreateOptions o;
+    for (const QString& f : fields)
+        chooseField(o, f);
+    sb.prompt.answers = {true};
+    if (!CreateDatabase(sb.ctx, o))
+        qFatal("CreateDatabase failed: %s", qPrintable(sb.prompt.messages.join(u'\n')));
+    sb.prompt.messages.clear();
+}
+
+void addStudents(Sandbox& sb, const QVector<Student>& students)
+{
+    Store store = open(sb);
+    Transaction tr(store);
+    RowSet rs = RowSet::open(store, studentTable(), QStringLiteral("0"));
+    for (const Student& s : students) {
+        rs.addNew();
+        rs.setValue(keyColumn(), s.id);
+        rs.setValue(QStringLiteral("姓名"), QStringLiteral("学生") + s.id);
+        rs.setValue(sexColumn(), s.sex);
+        rs.setValue(classColumn(), 0);
+        rs.setValue(totalColumn(), s.total);
+        for (auto it = s.fields.cbegin(); it != s.fields.cend(); ++it)
+            rs.setValue(it.key(), it.value());
+        if (!rs.update())
+            qFatal("student %s refused: %s", qPrintable(s.id), qPrintable(rs.lastRefusal()));
+    }
+    tr.commit();
+}
+
+QVector<Student> parseIntake(const QString& text, const QStringList& columns)
+{
+    QVector<Student> out;
+    for (const QString& item : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(u'/');
+        if (parts.size() != 3 + columns.size())
+            qFatal("bad intake item %s", qPrintable(item));
+        Student s{parts[0], parts[1], parts[2].toDouble(), {}};
+        for (int i = 0; i < columns.size(); ++i)
+            s.fields.insert(columns[i], parts[3 + i] == u"-" ? QVariant() : QVariant(parts[3 + i]));
+        out.append(s);
+    }
+    return out;
+}
+
+QMap<QString, int> classesById(Sandbox& sb)
+{
+    Store store = open(sb);
+    RowSet rs = RowSet::open(store, studentTable());
+    QMap<QString, int> out;
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        const QVariant c = rs.row(r).at(3);
+        out.insert(rs.row(r).at(0).toString(), c.isNull() ? -1 : c.toInt());
+    }
+    return out;
+}
+
+QString classesOf(Sandbox& sb, const QStringList& ids)
+{
+    const QMap<QString, int> classes = classesById(sb);
+    QStringList out;
+    for (const QString& id : ids)
+        out.append(QString::number(classes.value(id, -2)));
+    return out.join(u' ');
+}
+
+QStringList storedIds(Sandbox& sb)
+{
+    Store store = open(sb);
+    QStringList out;
+    for (const QVariant& v : store.column(QStringLiteral("SELECT \"编号\" FROM studscore")))
+        out.append(v.toString());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+QStringList storeTables(Sandbox& sb)
+{
+    Store store = open(sb);
+    return store.tables();
+}
+
+} // namespace quorvel::test

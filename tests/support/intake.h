@@ -1,0 +1,49 @@
+#pragma once
+
+#include "fakeprompt.h"
+
+#include <QMap>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+namespace quorvel::test {
+
+// One student of a test intake. fields holds any other column by name
+// (原学校, 品质等级, 是否…, 班级); a null QVariant stores no value.
+struct Student {
+    QString id;
+    QString sex;
+    double total = 0;
+    QVariantMap fields;
+};
+
+// Builds gsls.dll in the sandbox through CreateDatabase (answering Yes),
+// with the optional fields named as the create command names them
+// (原学校, 品质等级, 是否…, subjects). Clears the recorded messages.
+void makeStore(Sandbox& sb, const QStringList& fields);
+
+// Adds the students in one transaction, through an updatable row set, in
+// the order given (which becomes the store's row order). 班级 is 0 unless
+// fields gives it.
+void addStudents(Sandbox& sb, const QVector<Student>& students);
+
+// A compact intake: students separated by blanks, each
+// "id/sex/total[/value…]", the values going to the columns named in
+// columns, in order; "-" stores no value. Example with columns
+// {"是否班干部"}: "b1/男/95/是 g1/女/90/否".
+QVector<Student> parseIntake(const QString& text, const QStringList& columns = {});
+
+// 编号 → 班级 of every student (班级 without a value: −1).
+QMap<QString, int> classesById(Sandbox& sb);
+
+// The classes of the given students, in the given order, joined by blanks.
+QString classesOf(Sandbox& sb, const QStringList& ids);
+
+// Every 编号 of studscore, sorted (a repeated one appears twice).
+QStringList storedIds(Sandbox& sb);
+
+// The tables of the store, in the order they were made.
+QStringList storeTables(Sandbox& sb);
+
+} // namespace quorvel::test
