@@ -18,9 +18,12 @@ const std::map<QString, Command>& commands()
 {
     static const std::map<QString, Command> table = {
         {QStringLiteral("create"), cmdCreate},
+        {QStringLiteral("divide"), cmdDivide},
         {QStringLiteral("import"), cmdImport},
         {QStringLiteral("list"), cmdList},
         {QStringLiteral("sample"), cmdSample},
+        {QStringLiteral("stats"), cmdStats},
+        {QStringLiteral("adjust"), cmdAdjust},
     };
     return table;
 }
@@ -29,9 +32,12 @@ QString usage()
 {
     return QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
                           "命令: create [FIELD ...]\n"
+                          "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
                           "      import\n"
                           "      list\n"
-                          "      sample --students N [--seed S]\n");
+                          "      sample --students N [--seed S]\n"
+                          "      stats\n"
+                          "      adjust\n");
 }
 
 } // namespace

@@ -21,8 +21,11 @@ struct UsageError {
 
 // Each command takes the arguments after its name and returns the exit status.
 int cmdCreate(CliEnv& env, const QStringList& args);
+int cmdDivide(CliEnv& env, const QStringList& args);
 int cmdImport(CliEnv& env, const QStringList& args);
 int cmdList(CliEnv& env, const QStringList& args);
 int cmdSample(CliEnv& env, const QStringList& args);
+int cmdStats(CliEnv& env, const QStringList& args);
+int cmdAdjust(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

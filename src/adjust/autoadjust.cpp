@@ -1,0 +1,189 @@
+#include "autoadjust.h"
+
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+namespace quorvel {
+
+StatsStepResult fbttj_Click(const Context& ctx)
+{
+    StatsStepResult step;
+    if (ctx.state.GradeDivisionFlag && !ctx.prompt.question(gradeQuestion())) {
+        step.declined = true;
+        return step;
+    }
+    step.display = StatsDisplay(ctx);
+    return step;
+}
+
+namespace {
+
+// One statistics step of the adjustment, reported to the front end; false
+// when the user declined it.
+bool statisticsStep(const Context& ctx, const AdjustOptions& options)
+{
+    const StatsStepResult step = fbttj_Click(ctx);
+    if (options.onStatistics)
+        options.onStatistics(step);
+    return !step.declined;
+}
+
+// The classes of result, highest 总分平均分 first; empty when there is no
+// table result.
+QVector<qint16> classOrder(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    QVector<qint16> order;
+    if (!store.tableExists(resultTable()))
+        return order;
+    const RowSet rs = RowSet::open(store, resultTable(), {}, {},
+                                   quoteIdent(totalColumn() + averageSuffix()) + QStringLiteral(" DESC"));
+    for (int r = 0; r < rs.rowCount(); ++r)
+        order.append(qint16(rs.row(r).at(0).toInt()));
+    return order;
+}
+
+// Whether the high class's average of 总分 is still more than the
+// threshold above the low one's (both read in one scan of the table).
+bool apart(Store& store, qint16 high, qint16 low)
+{
+    const QString cls = quoteIdent(classColumn());
+    const QString total = quoteIdent(totalColumn());
+    const RowSet rs = RowSet::openSql(
+        store,
+        QStringLiteral("SELECT avg(CASE WHEN %1=?1 THEN %2 END), avg(CASE WHEN %1=?2 THEN %2 END) "
+                       "FROM %3 WHERE %1 IN (?1, ?2)")
+            .arg(cls, total, quoteIdent(studentTable())),
+        {high, low});
+    const QVariant h = rs.row(0).at(0);
+    const QVariant l = rs.row(0).at(1);
+    if (h.isNull() || l.isNull() || !(h.toDouble() > l.toDouble()))
+        return false;
+    return h.toDouble() - l.toDouble() > kBalancedDifference;
+}
+
+void moveTo(RowSet& rs, qint16 cls)
+{
+    rs.setValue(classColumn(), cls);
+    if (!rs.update())
+        throw OperationError(rs.lastRefusal());
+}
+
+// The row of B among the candidates (总分 descending): the first whose total
+// is not x, else the last; -1 when there is no candidate.
+int partnerRow(const RowSet& candidates, float x)
+{
+    const int r = candidates.rowCount();
+    if (r <= 1)
+        return r - 1;
+    const int total = candidates.columnIndex(totalColumn());
+    int pos = 0;
+    while (pos < r && float(candidates.row(pos).at(total).toDouble()) == x)
+        ++pos;
+    return pos < r ? pos : r - 1;
+}
+
+// One exchange with counter k; returns the size of the high class.
+int exchange(Store& store, qint16 high, qint16 low, int k)
+{
+    const QString cls = quoteIdent(classColumn());
+    const QString total = quoteIdent(totalColumn());
+    RowSet a = RowSet::open(store, studentTable(), cls + QStringLiteral("=?"), {high},
+                            total + QStringLiteral(" ASC"));
+    const int m = a.rowCount();
+    a.moveTo(std::min(k + 1, m - 1));
+    const QVariant aTotal = a.value(totalColumn());
+    const QVariant sex = a.value(sexColumn());
+    moveTo(a, low);
+
+    // A's total as a single, compared exactly with the singles of the column.
+    const float x = float(aTotal.toDouble());
+    const QVariant bound = aTotal.isNull() ? QVariant() : QVariant(double(x));
+    RowSet b = RowSet::open(store, studentTable(),
+                            QStringLiteral("%1=? AND %2<=? AND %3 IS ?")
+                                .arg(cls, total, quoteIdent(sexColumn())),
+                            {low, bound, sex}, total + QStringLiteral(" DESC"));
+    const int row = partnerRow(b, x);
+    if (row < 0) {
+        moveTo(a, high); // nobody to come back: A returns
+    } else {
+        b.moveTo(row);
+        moveTo(b, high);
+    }
+    return m;
+}
+
+// The exchange loop of one pair, inside the caller's transaction.
+int exchangePair(Store& store, qint16 high, qint16 low)
+{
+    if (high == 0 || low == 0)
+        return 0;
+    int k = 0;
+    while (apart(store, high, low)) {
+        const int m = exchange(store, high, low, k);
+        ++k;
+        if (k > m - 10)
+            break;
+    }
+    return k;
+}
+
+} // namespace
+
+int AdjustPair(const Context& ctx, qint16 high, qint16 low)
+{
+    if (high == 0 || low == 0)
+        return 0;
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    const int k = exchangePair(store, high, low);
+    tr.commit();
+    return k;
+}
+
+AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
+{
+    const QVector<qint16> order = classOrder(ctx);
+    const int n = int(order.size());
+    if (n <= 0) {
+        ctx.prompt.message(noClassesToAdjustMessage(), noticeTitle());
+        return AdjustOutcome::NoClasses;
+    }
+    ctx.prompt.progress(2, 100);
+    {
+        // The pass is saved as a whole: a failure leaves every class as it was.
+        Store store = OpenStore(ctx);
+        Transaction tr(store);
+        const int half = n / 2;
+        for (int i = 0; i <= half; ++i)
+            exchangePair(store, order.at(i), order.at(n - 1 - i));
+        tr.commit();
+    }
+    ctx.prompt.progress(100, 100);
+    const bool went = statisticsStep(ctx, options);
+    ctx.prompt.progress(0, 100);
+    return went ? AdjustOutcome::Finished : AdjustOutcome::Declined;
+}
+
+AdjustOutcome FlatBttn7_Click(const Context& ctx, const AdjustOptions& options)
+{
+    if (!statisticsStep(ctx, options))
+        return AdjustOutcome::Declined;
+    if (ctx.state.StatsUnplacedFlag)
+        return AdjustOutcome::Unplaced;
+    AdjustOutcome outcome = AdjustOutcome::Finished;
+    for (int pass = 0; pass < 3; ++pass) {
+        const AdjustOutcome o = AdjustPass(ctx, options);
+        if (o == AdjustOutcome::Declined)
+            return o;
+        if (o == AdjustOutcome::NoClasses)
+            outcome = o;
+    }
+    ctx.prompt.message(adjustFinishedMessage(), noticeTitle());
+    return outcome;
+}
+
+} // namespace quorvel

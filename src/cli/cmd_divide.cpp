@@ -1,0 +1,118 @@
+#include "commands.h"
+#include "statsoutput.h"
+
+#include "division/wizard.h"
+#include "store/fieldlists.h"
+#include "store/store.h"
+
+namespace quorvel {
+
+namespace {
+
+struct DivideOptions {
+    QString classes;                   // as typed into the class-number box
+    QString top = QStringLiteral("0"); // as typed into the top-students box
+    QStringList conditions;            // the condition boxes to tick
+    bool classesGiven = false;
+    bool noAdjust = false;
+};
+
+QString optionValue(const QStringList& args, int& i)
+{
+    if (i + 1 >= args.size())
+        throw UsageError{QStringLiteral("divide: %1 缺少取值").arg(args.at(i))};
+    return args.at(++i);
+}
+
+DivideOptions parseOptions(const QStringList& args)
+{
+    if (args.isEmpty() || args.first() != u"custom")
+        throw UsageError{QStringLiteral("divide: 只支持自定义方案：divide custom --classes N ...")};
+    DivideOptions o;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == u"--classes") {
+            o.classes = optionValue(args, i);
+            o.classesGiven = true;
+        } else if (a == u"--top") {
+            o.top = optionValue(args, i);
+        } else if (a == u"--conditions") {
+            for (const QString& name : optionValue(args, i).split(u',', Qt::SkipEmptyParts))
+                o.conditions.append(name.trimmed());
+        } else if (a == u"--no-adjust") {
+            o.noAdjust = true;
+        } else {
+            throw UsageError{QStringLiteral("divide: 未知参数：") + a};
+        }
+    }
+    if (!o.classesGiven)
+        throw UsageError{QStringLiteral("divide: 必须用 --classes 给出班数")};
+    return o;
+}
+
+// The condition boxes the dialog would show: the field list, read aside so
+// that nothing changes before the names have been checked.
+QStringList conditionBoxes(const Context& ctx)
+{
+    RunState scratch;
+    const Context aside{ctx.folder, scratch, ctx.prompt};
+    QStringList boxes;
+    ReadFieldList2(aside, boxes);
+    return boxes;
+}
+
+// The named boxes in box order; a name without a box is a usage error.
+QStringList tickedInBoxOrder(const QStringList& names, const QStringList& boxes)
+{
+    for (const QString& name : names)
+        if (!boxes.contains(name))
+            throw UsageError{QStringLiteral("divide: 字段列表中没有条件：") + name};
+    QStringList ticked;
+    for (const QString& box : boxes)
+        if (names.contains(box) && !ticked.contains(box))
+            ticked.append(box);
+    return ticked;
+}
+
+void printSummary(CliEnv& env)
+{
+    Store store = OpenStore(env.ctx);
+    const qint64 placed =
+        store
+            .column(QStringLiteral("SELECT count(*) FROM %1 WHERE %2>0")
+                        .arg(quoteIdent(studentTable()), quoteIdent(classColumn())))
+            .value(0)
+            .toLongLong();
+    env.out << QStringLiteral("分班完成：%1名学生分入%2个班，优生%3名。")
+                   .arg(placed)
+                   .arg(env.ctx.state.ClassCount)
+                   .arg(env.ctx.state.TopStudentCount)
+            << '\n';
+}
+
+} // namespace
+
+int cmdDivide(CliEnv& env, const QStringList& args)
+{
+    const DivideOptions o = parseOptions(args);
+    const QStringList ticked = o.conditions.isEmpty()
+                                   ? QStringList()
+                                   : tickedInBoxOrder(o.conditions, conditionBoxes(env.ctx));
+    QStringList captions;
+    if (!SchemeNext(env.ctx, captions))
+        return 1;
+    // Only the boxes the conditions dialog shows can be ticked.
+    QStringList shown;
+    for (const QString& name : ticked)
+        if (captions.contains(name))
+            shown.append(name);
+    ConditionsNext(env.ctx, shown);
+    if (!TopStudentsNext(env.ctx, o.top, o.classes).divided)
+        return 1;
+    printSummary(env);
+    // As the wizard does after the division: the automatic adjustment,
+    // unless --no-adjust.
+    return o.noAdjust ? 0 : runAdjustment(env);
+}
+
+} // namespace quorvel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "commands.h"
+
+namespace quorvel {
+
+struct StatsDisplayResult;
+
+// Prints what the statistics grid would show: the column names of result on
+// one line, then one line per class, the values separated by tabs (singles
+// in their shortest form, integers in decimal, texts as they are, an empty
+// field for no value); then the path of tongji.xls on a line of its own when
+// the display wrote it. Nothing when there is nothing to show.
+void printStatistics(CliEnv& env, const StatsDisplayResult& display);
+
+// Runs the automatic adjustment and prints the statistics of its last
+// statistics step. Returns 0 when it ran to its closing message, 1 when the
+// statistics build refused, there was no class or the grade question was
+// answered No.
+int runAdjustment(CliEnv& env);
+
+} // namespace quorvel

@@ -1,0 +1,83 @@
+#include "snake.h"
+
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+#include <limits>
+
+namespace quorvel {
+
+namespace {
+
+// Where the class number goes: the fourth column of the student table.
+constexpr int classPosition = 3;
+
+// The dealing step: the current row gets class c and is saved, and the set
+// moves on to the next row.
+void dealStep(RowSet& rs, qint16 c, qint16& k)
+{
+    rs.setValue(classPosition, c);
+    if (!rs.update())
+        throw OperationError(QStringLiteral("无法保存学生的班级：") + rs.lastRefusal());
+    if (!rs.eof())
+        rs.next();
+    ++k;
+}
+
+// One run of the pass: classes from `from` to `to` (step ±1), while k ≤ lastRow.
+// Returns false when the rows ran out before the run was complete.
+bool dealRun(RowSet& rs, qint16 from, qint16 to, qint16 lastRow, qint16& k)
+{
+    const qint16 step = from <= to ? 1 : -1;
+    for (qint16 c = from;; c = qint16(c + step)) {
+        if (k > lastRow)
+            return false;
+        dealStep(rs, c, k);
+        if (c == to)
+            return true;
+    }
+}
+
+} // namespace
+
+void DealSnake(const Context& ctx, RowSet& rs, int count, SnakeStart start)
+{
+    const qint16 n = ctx.state.ClassCount;
+    if (n < 1 || count <= 0)
+        return;
+    if (rs.rowCount() > std::numeric_limits<qint16>::max())
+        throw OperationError(QStringLiteral("学生人数超过32767人，无法分班。"));
+    const qint16 lastRow = qint16(qMin(count, rs.rowCount() - rs.position()) - 1);
+    const bool up = start == SnakeStart::Ascending;
+    qint16 k = 0;
+    while (k <= lastRow) {
+        if (!dealRun(rs, up ? 1 : n, up ? n : 1, lastRow, k))
+            return;
+        if (!dealRun(rs, up ? n : 1, up ? 1 : n, lastRow, k))
+            return;
+    }
+}
+
+void SnakeDivide(const Context& ctx, Store& store)
+{
+    if (ctx.state.ClassCount < 1)
+        return;
+    RowSet rs = RowSet::open(
+        store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
+        quoteIdent(sexColumn()) + u',' + quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    DealSnake(ctx, rs, rs.rowCount());
+}
+
+void PlaceTopStudents(const Context& ctx, Store& store)
+{
+    if (ctx.state.TopStudentCount <= 0 || ctx.state.ClassCount < 1)
+        return;
+    RowSet rs = RowSet::open(store, studentTable(), {}, {},
+                             quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    DealSnake(ctx, rs, ctx.state.TopStudentCount);
+}
+
+} // namespace quorvel

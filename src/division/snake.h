@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace quorvel {
+
+struct Context;
+class RowSet;
+class Store;
+
+// The snake distribution: rows in a fixed order are dealt to the classes
+// 1, 2, …, N, then N, N−1, …, 1, then 1, 2, … again, so the turn at either
+// end gives the end class two students in a row. N is the run state's
+// ClassCount; below 1 nothing is dealt.
+//
+// Every routine works on the store it is given, inside whatever transaction
+// the caller holds, and writes 班级 (class number) through an updatable row
+// set, one row at a time. Store failures are thrown (StoreError).
+
+// The direction a pass starts in.
+enum class SnakeStart { Ascending, Descending };
+
+// Deals rows 0 … count−1 of rs from its current row on, writing 班级.
+// Whole runs are dealt while rows remain; a pass that starts descending
+// begins at class N. count is capped at the rows the set holds. Sets of
+// more than 32 767 rows are refused (OperationError): class numbers and
+// counters are 16-bit.
+void DealSnake(const Context& ctx, RowSet& rs, int count, SnakeStart start = SnakeStart::Ascending);
+
+// Deals every student whose 班级 is 0, ordered by 性别 (the store's text
+// order, so 女 before 男) and then 总分 descending, ties in the store's row
+// order; one continuous sequence across the change of sex.
+void SnakeDivide(const Context& ctx, Store& store);
+
+// Deals the TopStudentCount best students of the whole table (总分
+// descending, whatever class they had) before anything else. Nothing when
+// TopStudentCount is 0 or less.
+void PlaceTopStudents(const Context& ctx, Store& store);
+
+} // namespace quorvel

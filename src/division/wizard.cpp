@@ -1,0 +1,131 @@
+#include "wizard.h"
+
+#include "balanced.h"
+#include "numbertext.h"
+
+#include "store/context.h"
+#include "store/fieldlists.h"
+#include "store/store.h"
+
+#include <cmath>
+#include <limits>
+
+namespace quorvel {
+
+namespace {
+
+using Box = TopStudentsResult::Box;
+
+// Drops the work tables of the previous division, tt and result.
+void dropAllButStudents(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    for (const QString& table : store.tables())
+        if (table.compare(studentTable(), Qt::CaseInsensitive) != 0)
+            store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
+    tr.commit();
+}
+
+TopStudentsResult refuse(const Context& ctx, const QString& text, Box box)
+{
+    ctx.prompt.message(text, noticeTitle());
+    return {false, box};
+}
+
+// TopStudentCount cut down to whole cycles of ClassCount.
+qint16 wholeCycles(qint16 top, qint16 classes)
+{
+    const double cycles = std::floor(double(top) / classes);
+    return qint16(qMax(cycles * classes, double(std::numeric_limits<qint16>::min())));
+}
+
+// The checks of the class-number box; on success ClassCount is set.
+std::optional<Box> checkClasses(const Context& ctx, const QString& txtbanshu)
+{
+    const auto v = wholeNumber(txtbanshu);
+    if (!v) {
+        ctx.prompt.message(QStringLiteral("请输入数值。"), noticeTitle());
+        return Box::Classes;
+    }
+    if (!(*v > 0) || !(*v < 51)) {
+        ctx.prompt.message(QStringLiteral("请输入1~50数值。"), noticeTitle());
+        return Box::Classes;
+    }
+    const qint16 classes = *roundToInt16(*v);
+    if (classes < 1) {
+        ctx.prompt.message(QStringLiteral("班数取整后为0，请输入1~50数值。"), noticeTitle());
+        return Box::Classes;
+    }
+    ctx.state.ClassCount = classes;
+    return std::nullopt;
+}
+
+} // namespace
+
+bool SchemeNext(const Context& ctx, QStringList& captions)
+{
+    captions.clear();
+    if (!ctx.state.UseConditions)
+        return true;
+    // Read into a fresh list so that names of an earlier, longer field list
+    // do not linger behind the ones read now.
+    QStringList read;
+    ReadFieldList2(ctx, read);
+    if (!ctx.state.FieldListEmpty) {
+        ctx.state.ConditionList = read;
+        captions = read;
+    }
+    const bool clean = CheckYesNoFields(ctx);
+    dropAllButStudents(ctx);
+    return clean;
+}
+
+void ConditionsNext(const Context& ctx, const QStringList& tickedCaptions)
+{
+    CheckYesNoFields(ctx);
+    if (!tickedCaptions.isEmpty())
+        ctx.state.ConditionList = tickedCaptions;
+    ctx.state.UseConditions = !tickedCaptions.isEmpty();
+}
+
+std::optional<QString> TopStudentHint(const QString& txtyou, const QString& txtbanshu)
+{
+    if (txtyou.isEmpty() || txtbanshu.isEmpty())
+        return std::nullopt;
+    const double classes = leadingNumber(txtbanshu);
+    if (classes == 0)
+        return std::nullopt;
+    return QStringLiteral("每班") + displayNumber(leadingNumber(txtyou) / classes) +
+           QStringLiteral("名优生");
+}
+
+TopStudentsResult TopStudentsNext(const Context& ctx, const QString& txtyou,
+                                  const QString& txtbanshu)
+{
+    Store store = OpenStore(ctx);
+    const auto top = wholeNumber(txtyou);
+    if (!top)
+        return refuse(ctx, QStringLiteral("请输入数值。"), Box::TopStudents);
+    const qint64 total =
+        store.column(QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable()))
+            .value(0)
+            .toLongLong();
+    if (!(*top < double(total)))
+        return refuse(ctx,
+                      QStringLiteral("优生数必须少于总人数，您软入的优生数为：") + txtyou +
+                          QStringLiteral("，总人数数：") + QString::number(total),
+                      Box::None);
+    const auto topCount = roundToInt16(*top);
+    if (!topCount)
+        return refuse(ctx, QStringLiteral("优生数超出范围，请输入-32768~32767之间的数值。"),
+                      Box::TopStudents);
+    ctx.state.TopStudentCount = *topCount;
+    if (const auto box = checkClasses(ctx, txtbanshu))
+        return {false, *box};
+    ctx.state.TopStudentCount = wholeCycles(ctx.state.TopStudentCount, ctx.state.ClassCount);
+    CustomDivision(ctx, store);
+    return {true, Box::None};
+}
+
+} // namespace quorvel
