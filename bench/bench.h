@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPair>
 #include <QString>
 #include <QTextStream>
 #include <QVector>
@@ -33,6 +34,11 @@ QTextStream& out();
 
 // Prints one line: name, what was timed, best and median of the runs in ms.
 void report(const QString& name, const QString& what, QVector<double> timesMs);
+
+// Adds count unplaced students to the studscore of folder (created with 原学校,
+// 语文, 数学, 英语 and the yes/no columns named), each yes/no column holding 是
+// for the given percentage of them. The same intake on every run.
+void fillStudents(const QString& folder, int count, const QVector<QPair<QString, int>>& yesNoShares);
 
 } // namespace quorvel::bench
 

@@ -42,44 +42,6 @@ public:
     void progress(int, int) override {}
 };
 
-// A score in steps of 0.5, bell-shaped around 72.
-double score(QRandomGenerator& rng)
-{
-    const double sum = rng.bounded(40.0) + rng.bounded(40.0) + rng.bounded(40.0);
-    return std::min(100.0, std::round((12 + sum * 0.8) * 2) / 2);
-}
-
-QString yesNo(QRandomGenerator& rng, int percentYes)
-{
-    return int(rng.bounded(100)) < percentYes ? QStringLiteral("是") : QStringLiteral("否");
-}
-
-void fillStudents(const Context& ctx, int count)
-{
-    QRandomGenerator rng(2024);
-    Store store = OpenStore(ctx);
-    Transaction tr(store);
-    RowSet rs = RowSet::open(store, studentTable(), QStringLiteral("0"));
-    for (int i = 0; i < count; ++i) {
-        const double s[3] = {score(rng), score(rng), score(rng)};
-        rs.addNew();
-        rs.setValue(keyColumn(), QStringLiteral("2024%1").arg(i, 4, 10, QChar(u'0')));
-        rs.setValue(QStringLiteral("姓名"), QStringLiteral("学生%1").arg(i));
-        rs.setValue(sexColumn(), rng.bounded(2) ? QStringLiteral("男") : QStringLiteral("女"));
-        rs.setValue(classColumn(), 0);
-        rs.setValue(QStringLiteral("原学校"), QStringLiteral("第%1中学").arg(rng.bounded(12) + 1));
-        rs.setValue(QStringLiteral("是否班干部"), yesNo(rng, 15));
-        rs.setValue(QStringLiteral("是否住宿"), yesNo(rng, 50));
-        rs.setValue(QStringLiteral("语文"), s[0]);
-        rs.setValue(QStringLiteral("数学"), s[1]);
-        rs.setValue(QStringLiteral("英语"), s[2]);
-        rs.setValue(totalColumn(), s[0] + s[1] + s[2]);
-        if (!rs.update())
-            bench::out() << "student refused: " << rs.lastRefusal() << Qt::endl;
-    }
-    tr.commit();
-}
-
 bool makeStore(const Context& ctx, int students)
 {
     CreateOptions o;
@@ -88,7 +50,8 @@ bool makeStore(const Context& ctx, int students)
     o.subjects[0] = o.subjects[1] = o.subjects[2] = true;
     if (!CreateDatabase(ctx, o))
         return false;
-    fillStudents(ctx, students);
+    bench::fillStudents(ctx.folder, students,
+                        {{QStringLiteral("是否班干部"), 15}, {QStringLiteral("是否住宿"), 50}});
     return true;
 }
 

@@ -33,39 +33,6 @@ int cli(const QStringList& args)
     return status;
 }
 
-QString yesNo(QRandomGenerator& rng, int percentYes)
-{
-    return int(rng.bounded(100)) < percentYes ? QStringLiteral("是") : QStringLiteral("否");
-}
-
-void fillStudents(const QString& folder)
-{
-    QRandomGenerator rng(2024);
-    Store store(folder + u'/' + Store::fileName());
-    Transaction tr(store);
-    RowSet rs = RowSet::open(store, studentTable(), QStringLiteral("0"));
-    for (int i = 0; i < studentCount; ++i) {
-        const double scores[3] = {40 + rng.bounded(60.0), 40 + rng.bounded(60.0),
-                                  40 + rng.bounded(60.0)};
-        rs.addNew();
-        rs.setValue(keyColumn(), QStringLiteral("2024%1").arg(i, 4, 10, QChar(u'0')));
-        rs.setValue(QStringLiteral("姓名"), QStringLiteral("学生%1").arg(i));
-        rs.setValue(sexColumn(), rng.bounded(2) ? QStringLiteral("男") : QStringLiteral("女"));
-        rs.setValue(classColumn(), 0);
-        rs.setValue(QStringLiteral("原学校"), QStringLiteral("第%1中学").arg(rng.bounded(12) + 1));
-        rs.setValue(QStringLiteral("是否农民工子女"), yesNo(rng, 30));
-        rs.setValue(QStringLiteral("是否班干部"), yesNo(rng, 15));
-        rs.setValue(QStringLiteral("是否住宿"), yesNo(rng, 50));
-        rs.setValue(QStringLiteral("语文"), scores[0]);
-        rs.setValue(QStringLiteral("数学"), scores[1]);
-        rs.setValue(QStringLiteral("英语"), scores[2]);
-        rs.setValue(totalColumn(), scores[0] + scores[1] + scores[2]);
-        if (!rs.update())
-            bench::out() << "student refused: " << rs.lastRefusal() << Qt::endl;
-    }
-    tr.commit();
-}
-
 } // namespace
 
 QUORVEL_BENCH(benchDivide)
@@ -75,7 +42,9 @@ QUORVEL_BENCH(benchDivide)
     if (cli(base + QStringList{"create", "原学校", "是否农民工子女", "是否班干部", "是否住宿",
                                "语文", "数学", "英语"}) != 0)
         return;
-    fillStudents(dir.path());
+    bench::fillStudents(dir.path(), studentCount,
+                        {{QStringLiteral("是否农民工子女"), 30}, {QStringLiteral("是否班干部"), 15},
+                         {QStringLiteral("是否住宿"), 50}});
     const QStringList divide{
         "divide",     "custom", "--classes",    "40",
         "--top",      "80",     "--conditions", "原学校,是否农民工子女,是否班干部,是否住宿",

@@ -1,5 +1,6 @@
 // quorvel-cli create: run in-process, and once as the real program.
 #include "cli/cli.h"
+#include "support/clirun.h"
 #include "store/rowset.h"
 #include "store/store.h"
 
@@ -13,19 +14,11 @@ using namespace quorvel;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out, err;
-};
+using Run = quorvel::test::CliRun;
 
 Run cli(const QStringList& args)
 {
-    Run r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return quorvel::test::runCapturedCli(args);
 }
 
 QByteArray fileBytes(const QString& path)

@@ -1,6 +1,7 @@
 // quorvel-cli divide custom: the wizard's road from the command line.
 #include "adjust/autoadjust.h"
 #include "cli/cli.h"
+#include "support/clirun.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 #include "support/intake.h"
@@ -13,19 +14,11 @@ using namespace quorvel::test;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out, err;
-};
+using Run = quorvel::test::CliRun;
 
 Run cli(Sandbox& sb, const QStringList& args)
 {
-    Run r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = runCli(QStringList{"--dir", sb.dir.path()} + args, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return quorvel::test::runCapturedCli(QStringList{"--dir", sb.dir.path()} + args);
 }
 
 const QStringList columns{"原学校", "是否农民工子女", "是否班干部"};

@@ -1,5 +1,6 @@
 // quorvel-cli sample, import and list: run in-process, and once as the real program.
 #include "cli/cli.h"
+#include "support/clirun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -10,19 +11,11 @@ using namespace quorvel;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out, err;
-};
+using Run = quorvel::test::CliRun;
 
 Run cli(const QStringList& args)
 {
-    Run r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = runCli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return quorvel::test::runCapturedCli(args);
 }
 
 const QString kQuestion = QStringLiteral("Quorvel\t发现Excel模板，是否从模板中导入数据。\n> 是\n");

@@ -1,6 +1,6 @@
 // Whole roads through the command line: create, sample, import, divide, and
 // what the division and the statistics workbook look like afterwards.
-#include "cli/cli.h"
+#include "support/clirun.h"
 #include "store/rowset.h"
 #include "store/store.h"
 
@@ -15,16 +15,7 @@ using namespace quorvel;
 
 namespace {
 
-int cli(const QStringList& args, QString* output = nullptr)
-{
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = runCli(args, o, e);
-    o.flush();
-    if (output)
-        *output = out;
-    return status;
-}
+int cli(const QStringList& args) { return quorvel::test::runCapturedCli(args).status; }
 
 // A fresh intake of n students with 原学校, 是否班干部 and 是否住宿.
 bool makeIntake(const QTemporaryDir& dir, int n)

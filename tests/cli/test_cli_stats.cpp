@@ -1,6 +1,7 @@
 // quorvel-cli stats and adjust, and the adjustment after divide custom.
 #include "adjust/autoadjust.h"
 #include "cli/cli.h"
+#include "support/clirun.h"
 #include "stats/statsfixture.h"
 #include "store/fieldlists.h"
 #include "support/intake.h"
@@ -13,19 +14,11 @@ using namespace quorvel::test;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out, err;
-};
+using Run = quorvel::test::CliRun;
 
 Run cli(const Sandbox& sb, const QStringList& args)
 {
-    Run r;
-    QTextStream out(&r.out), err(&r.err);
-    r.status = runCli(QStringList{"--dir", sb.ctx.folder} + args, out, err);
-    out.flush();
-    err.flush();
-    return r;
+    return quorvel::test::runCapturedCli(QStringList{"--dir", sb.ctx.folder} + args);
 }
 
 QString lines(const QStringList& l) { return l.join(u'\n') + u'\n'; }
