@@ -1,5 +1,7 @@
 #include "biffscan.h"
 
+#include "biffrecords.h"
+
 #include <QStringDecoder>
 #include <QtEndian>
 #include <cstring>
@@ -8,29 +10,7 @@ namespace quorvel {
 
 namespace {
 
-enum Record : quint16 {
-    kFormula = 0x0006,
-    kEof = 0x000a,
-    kFilePass = 0x002f,
-    kCodePage = 0x0042,
-    kBoundSheet = 0x0085,
-    kMulRk = 0x00bd,
-    kMulBlank = 0x00be,
-    kRString = 0x00d6,
-    kLabelSst = 0x00fd,
-    kDimensions = 0x0200,
-    kBlank = 0x0201,
-    kNumber = 0x0203,
-    kLabel = 0x0204,
-    kBoolErr = 0x0205,
-    kString = 0x0207,
-    kRk = 0x027e,
-    kBof = 0x0809,
-    kSst = 0x00fc,
-    kContinue = 0x003c,
-    kFormat = 0x041e,
-    kXf = 0x00e0,
-};
+using namespace biff;
 
 quint16 u16(const char* p)
 {

@@ -1,5 +1,6 @@
 #include "biffwriter.h"
 
+#include "biffrecords.h"
 #include "compoundfile.h"
 
 #include <QDir>
@@ -21,23 +22,10 @@ constexpr qsizetype kMaxColumns = 256;
 constexpr qsizetype kMaxLabelBytes = 255;
 constexpr qsizetype kMaxSheetNameChars = 31;
 
-constexpr quint16 kCodepageGbk = 936;
+constexpr quint16 kCodePageGbk = 936;
 constexpr quint16 kCellXf = 15; // the one cell format every cell uses
 
-enum RecordId : quint16 {
-    kEof = 0x000a,
-    kFont = 0x0031,
-    kWindow1 = 0x003d,
-    kCodepage = 0x0042,
-    kBoundSheet = 0x0085,
-    kXf = 0x00e0,
-    kDimensions = 0x0200,
-    kNumber = 0x0203,
-    kLabel = 0x0204,
-    kWindow2 = 0x023e,
-    kStyle = 0x0293,
-    kBof = 0x0809,
-};
+using namespace biff;
 
 enum BofType : quint16 { kGlobals = 0x0005, kWorksheet = 0x0010 };
 
@@ -277,7 +265,7 @@ QByteArray worksheet(const SheetCells& cells) {
 
 QByteArray bookStream(const QByteArray& sheetName, const SheetCells& cells) {
     QByteArray book = bof(kGlobals);
-    book += Record(kCodepage).u16(kCodepageGbk).toBytes();
+    book += Record(kCodePage).u16(kCodePageGbk).toBytes();
     book += window1() + fonts() + xfs() + styles();
     const QByteArray eof = Record(kEof).toBytes();
     // The worksheet starts right after BOUNDSHEET and the globals' EOF.
