@@ -2,7 +2,12 @@
 
 #include "artwork.h"
 #include "createpanel.h"
+#include "form2.h"
+#include "form3.h"
+#include "form4.h"
 #include "navpanel.h"
+#include "resultspanel.h"
+#include "rowsetgrid.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -93,6 +98,7 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
     setCentralWidget(central);
 
     buildStatusBar();
+    buildWizard();
     connectItems();
     connectHeaders();
     setMinimumSize(860, 640);
@@ -161,14 +167,18 @@ QWidget* Form1::buildWorkArea()
     m_grid->setObjectName(QStringLiteral("Mgd1"));
     m_grid->hide();
 
-    m_results = buildOverlay(QStringLiteral("Frmchengji"));
-    m_resultsGrid = new QTableView(m_results);
-    m_resultsGrid->setObjectName(QStringLiteral("DataGrid3"));
+    m_results = new ResultsPanel(m_work);
+    m_results->hide();
+    m_resultsGrid = m_results->grid();
+    connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::FlatBttn34_Click);
+    connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
     m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
     m_boarder = buildOverlay(QStringLiteral("frm15"));
     m_subject = buildOverlay(QStringLiteral("Frame1"));
 
     m_create = new CreatePanel(m_ctx, m_work);
+    // The grid must not keep a connection to the file the creation replaced.
+    connect(m_create, &CreatePanel::databaseCreated, m_resultsGrid, &RowSetGrid::detach);
     m_create->hide();
     m_create->move(PanelMargin, PanelMargin);
     m_create->resize(m_create->sizeHint());
@@ -228,16 +238,14 @@ QLabel* Form1::countLabel() const
     return m_nav->countLabel();
 }
 
-// The grids fill the work area; the results panel keeps a strip under its
-// grid for the search and transfer controls. The movable panels keep their
-// place and size.
+// The grids fill the work area; the results panel lays out its grid and the
+// strip under it itself. The movable panels keep their place and size.
 void Form1::layoutWorkArea()
 {
     const int w = m_work->width();
     const int h = m_work->height();
     m_grid->setGeometry(0, 0, w - px(50), h - px(50));
     m_results->setGeometry(0, 0, w - px(50), h);
-    m_resultsGrid->setGeometry(0, 0, m_results->width(), h - px(1000));
     for (QFrame* panel : {m_fastSlow, m_boarder, m_subject})
         panel->setGeometry(PanelMargin, PanelMargin, 480, 360);
 }
@@ -295,18 +303,8 @@ void Form1::create_Click()
     m_create->show();
 }
 
-// The template editing and the import, the division wizard, the statistics,
-// the adjustments and the transfer are started from here once they exist.
-void Form1::openexcel_Click() {}
-
-void Form1::fb_Click() {}
-
-void Form1::fbttj_Click() {}
-
-void Form1::FlatBttn2_Click() {}
-
-void Form1::FlatBttn7_Click() {}
-
+// The manual adjustment and the transfer are started from here once they
+// exist.
 void Form1::FlatBttn3_Click() {}
 
 void Form1::FlatBttn5_Click() {}

@@ -3,6 +3,7 @@
 #include "store/context.h"
 
 #include <QMainWindow>
+#include <memory>
 
 class QFrame;
 class QLabel;
@@ -13,8 +14,14 @@ class QToolButton;
 namespace quorvel {
 
 class CreatePanel;
+class Form2;
+class Form3;
+class Form4;
 class LinkLabel;
 class NavPanel;
+class ResultsPanel;
+class RowSetGrid;
+struct StatsStepResult;
 
 // The main window: the banner across the top, the navigation panel on the
 // left, the work area with its overlay panels and the student grid on the
@@ -24,6 +31,7 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 public:
     explicit Form1(const Context& ctx, QWidget* parent = nullptr);
+    ~Form1() override;
 
     static QString caption();
     static QString webAddress();
@@ -39,9 +47,16 @@ public:
     QFrame* fastSlowPanel() const { return m_fastSlow; }      // Frame13
     QFrame* boarderPanel() const { return m_boarder; }        // frm15
     QFrame* subjectPanel() const { return m_subject; }        // Frame1
-    QFrame* resultsPanel() const { return m_results; }        // Frmchengji
-    QTableView* resultsGrid() const { return m_resultsGrid; } // DataGrid3
+    ResultsPanel* resultsPanel() const { return m_results; }  // Frmchengji
+    RowSetGrid* resultsGrid() const { return m_resultsGrid; } // DataGrid3
     QProgressBar* progressBar() const { return m_bar; }       // gbar2
+    // The dialogs of the division wizard, one instance each.
+    Form3* schemeDialog() const { return m_form3.get(); }     // 选择方案
+    Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
+    Form4* topDialog() const { return m_form4.get(); }        // 优生先分
+
+    // The template and the message when it is missing.
+    static QString missingTemplateMessage();
 
 public slots:
     // The items of the navigation panel, one handler each.
@@ -58,6 +73,10 @@ public slots:
     void fbtweb_Click();
     void fbthelp_Click();
     void lblweb_Click();
+    // The statistics display and the opening of its workbook (FlatBttn34
+    // and FlatBttn35 of the results panel's side column).
+    void FlatBttn34_Click();
+    void FlatBttn35_Click();
     // The group headers: open a group and close the results, the create
     // panel and the student grid.
     void Command7_Click();
@@ -81,8 +100,14 @@ private:
     void buildStatusBar();
     void connectItems();
     void connectHeaders();
+    void buildWizard();
     void layoutWorkArea();
     void openGroup(int group);
+    bool openDocument(const QString& path);
+    void refreshStudents();
+    void beginStatistics();
+    void showStatistics(const StatsStepResult& step);
+    void divisionFinished();
 
     Context m_ctx;
     QLabel* m_banner = nullptr; // Image1
@@ -94,9 +119,12 @@ private:
     QFrame* m_fastSlow = nullptr;
     QFrame* m_boarder = nullptr;
     QFrame* m_subject = nullptr;
-    QFrame* m_results = nullptr;
-    QTableView* m_resultsGrid = nullptr;
+    ResultsPanel* m_results = nullptr;
+    RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;
+    std::unique_ptr<Form4> m_form4;
+    std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<Form3> m_form3;
 };
 
 } // namespace quorvel

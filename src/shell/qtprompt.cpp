@@ -33,7 +33,38 @@ void nameButton(QMessageBox& box, QMessageBox::StandardButton which, const QStri
         button->setText(caption);
 }
 
+// While a box waits for the user, the arrow stands in for a wait cursor an
+// operation may have set; nothing changes when there is none.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() : m_pushed(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_pushed)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking()
+    {
+        if (m_pushed)
+            QApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+    ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+private:
+    bool m_pushed;
+};
+
 } // namespace
+
+BusyCursor::BusyCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
 
 void QtPrompt::attach(QWidget* window, QProgressBar* bar)
 {
@@ -56,6 +87,7 @@ void QtPrompt::message(const QString& text, const QString& title, PromptIcon ico
     prepare(box, text, title, icon);
     box.setStandardButtons(QMessageBox::Ok);
     nameButton(box, QMessageBox::Ok, QStringLiteral("确定"));
+    const ArrowWhileAsking arrow;
     box.exec();
 }
 
@@ -68,6 +100,7 @@ bool QtPrompt::question(const QString& text, const QString& title, PromptIcon ic
     box.setEscapeButton(QMessageBox::No);
     nameButton(box, QMessageBox::Yes, QStringLiteral("是(&Y)"));
     nameButton(box, QMessageBox::No, QStringLiteral("否(&N)"));
+    const ArrowWhileAsking arrow;
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -81,6 +114,7 @@ std::optional<QString> QtPrompt::input(const QString& text, const QString& title
     dialog.setTextValue(initial);
     dialog.setOkButtonText(QStringLiteral("确定"));
     dialog.setCancelButtonText(QStringLiteral("取消"));
+    const ArrowWhileAsking arrow;
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();

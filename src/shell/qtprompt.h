@@ -33,4 +33,16 @@ private:
     QPointer<QProgressBar> m_bar;
 };
 
+// The wait cursor over every window of the program while an operation runs
+// inside a click: set by the constructor, restored by the destructor on every
+// way out of the operation, thrown exceptions included. The boxes of QtPrompt
+// show the ordinary arrow meanwhile. Scopes may nest.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 } // namespace quorvel

@@ -3,6 +3,8 @@
 #include "shell/createpanel.h"
 #include "shell/form1.h"
 #include "shell/navpanel.h"
+#include "shell/resultspanel.h"
+#include "shell/rowsetgrid.h"
 #include "support/fakeprompt.h"
 
 #include <QDesktopServices>

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <stdexcept>
 
 using namespace quorvel;
 
@@ -149,6 +150,41 @@ private slots:
         prompt.progress(0, 0);
         QVERIFY(bar->isHidden());
         QCOMPARE(bar->value(), bar->minimum() - 1); // reset
+    }
+
+    // A box asked during a busy operation shows the arrow; the wait cursor
+    // comes back after it and goes with the operation, even when it throws.
+    void boxesShowTheArrowWhileBusy()
+    {
+        QtPrompt prompt;
+        Qt::CursorShape during = Qt::BlankCursor;
+        auto shape = [] {
+            const QCursor* c = QApplication::overrideCursor();
+            return c ? c->shape() : Qt::BlankCursor;
+        };
+        try {
+            const BusyCursor busy;
+            QCOMPARE(shape(), Qt::WaitCursor);
+            QTimer::singleShot(0, qApp, [&] {
+                during = shape();
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->accept();
+            });
+            prompt.message(QStringLiteral("分班完成"), appTitle(), PromptIcon::None);
+            QCOMPARE(during, Qt::ArrowCursor);
+            QCOMPARE(shape(), Qt::WaitCursor);
+            throw std::runtime_error("failed");
+        } catch (const std::runtime_error&) {
+        }
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        // Without an operation running, a box sets no cursor of its own.
+        QTimer::singleShot(0, qApp, [&] {
+            during = shape();
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->accept();
+        });
+        prompt.message(QStringLiteral("提示"), appTitle(), PromptIcon::None);
+        QCOMPARE(during, Qt::BlankCursor);
     }
 
     void progressWithoutBar()

@@ -1,0 +1,149 @@
+// The items of the main window that start the work of the engine: the
+// template, the division wizard, the statistics and the adjustment.
+#include "form1.h"
+
+#include "form2.h"
+#include "form3.h"
+#include "form4.h"
+#include "navpanel.h"
+#include "qtprompt.h"
+#include "resultspanel.h"
+#include "rowsetgrid.h"
+#include "studentgridview.h"
+
+#include "adjust/autoadjust.h"
+#include "excel/import.h"
+#include "excel/template.h"
+#include "stats/display.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QTableView>
+#include <QToolButton>
+#include <QUrl>
+
+namespace quorvel {
+
+Form1::~Form1() = default;
+
+// The dialogs are windows of their own, not children of the main window:
+// each has controls named like controls of the main window.
+void Form1::buildWizard()
+{
+    m_form4 = std::make_unique<Form4>(m_ctx, this);
+    m_form2 = std::make_unique<Form2>(m_ctx, m_form4.get(), this);
+    m_form3 = std::make_unique<Form3>(m_ctx, m_form2.get(), this);
+    connect(m_form2.get(), &Form2::cancelled, m_grid, &QWidget::hide);
+    connect(m_form4.get(), &Form4::cancelled, m_grid, &QWidget::hide);
+    connect(m_form4.get(), &Form4::divided, this, &Form1::divisionFinished);
+}
+
+QString Form1::missingTemplateMessage()
+{
+    return QStringLiteral("找不到Excel模板") + templateFile() +
+           QStringLiteral("，请先单击“第一步创建数据库”。");
+}
+
+// Asks the desktop to open a workbook with its application, without waiting
+// for it; false when the workbook is missing or the request failed.
+bool Form1::openDocument(const QString& path)
+{
+    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+// Step 2: the user edits the template in the spreadsheet program.
+void Form1::openexcel_Click()
+{
+    const QString path = m_ctx.file(templateFile());
+    if (!QFileInfo::exists(path)) {
+        m_ctx.prompt.message(missingTemplateMessage(), appTitle(), PromptIcon::Exclamation);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        m_ctx.prompt.message(openWorkbookFailedMessage(path), appTitle(), PromptIcon::Exclamation);
+}
+
+void Form1::refreshStudents()
+{
+    reportErrors(m_ctx.prompt, [this] { ShowStudents(m_ctx, m_grid, countLabel()); });
+}
+
+// Step 3: the import question, then, whatever became of it, the scheme
+// dialog and the student grid.
+void Form1::fb_Click()
+{
+    {
+        const BusyCursor busy;
+        reportErrors(m_ctx.prompt, [this] { AskAndImport(m_ctx); });
+    }
+    m_form3->showDialog();
+    m_grid->raise();
+    m_grid->show();
+    refreshStudents();
+}
+
+// What every statistics step does first: the data grid lets its rows go and
+// the student grid makes room.
+void Form1::beginStatistics()
+{
+    m_resultsGrid->detach();
+    m_grid->hide();
+}
+
+void Form1::showStatistics(const StatsStepResult& step)
+{
+    if (step.declined)
+        return;
+    m_results->showForStatistics();
+    item(QStringLiteral("FlatBttn2"))->setEnabled(true);
+    reportErrors(m_ctx.prompt, [&] { m_results->showStatistics(m_ctx, step.display); });
+}
+
+void Form1::fbttj_Click()
+{
+    const BusyCursor busy;
+    beginStatistics();
+    reportErrors(m_ctx.prompt, [this] { showStatistics(quorvel::fbttj_Click(m_ctx)); });
+}
+
+void Form1::FlatBttn2_Click()
+{
+    fbttj_Click();
+    FlatBttn35_Click();
+}
+
+// The adjustment shows the statistics after each of its steps; the bar
+// goes when it ends, however it ends.
+void Form1::FlatBttn7_Click()
+{
+    const BusyCursor busy;
+    beginStatistics();
+    AdjustOptions options;
+    options.onStatistics = [this](const StatsStepResult& step) { showStatistics(step); };
+    reportErrors(m_ctx.prompt, [&] { quorvel::FlatBttn7_Click(m_ctx, options); });
+    m_ctx.prompt.progress(0, 0);
+}
+
+void Form1::FlatBttn34_Click()
+{
+    const BusyCursor busy;
+    m_resultsGrid->detach();
+    reportErrors(m_ctx.prompt, [this] { m_results->showStatistics(m_ctx, StatsDisplay(m_ctx)); });
+}
+
+void Form1::FlatBttn35_Click()
+{
+    const QString path = statsWorkbookPath(m_ctx);
+    if (!openDocument(path))
+        m_ctx.prompt.message(openWorkbookFailedMessage(path), appTitle());
+}
+
+// The last dialog has placed the students: the grid shows their classes,
+// then the automatic adjustment runs and ends on the statistics.
+void Form1::divisionFinished()
+{
+    refreshStudents();
+    FlatBttn7_Click();
+}
+
+} // namespace quorvel

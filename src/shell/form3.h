@@ -1,0 +1,44 @@
+#pragma once
+
+#include "wizarddialog.h"
+
+class QGroupBox;
+class QRadioButton;
+
+namespace quorvel {
+
+class Form2;
+
+// 选择方案, the first dialog of the division wizard: the custom scheme
+// leads to the conditions dialog Form2, the preset schemes to a dialog of
+// their own that is not part of this version yet.
+class Form3 : public WizardDialog {
+    Q_OBJECT
+public:
+    Form3(const Context& ctx, Form2* conditions, QWidget* owner);
+
+    QRadioButton* customOption() const { return m_custom; } // optzdy
+    QRadioButton* presetOption() const { return m_preset; } // otpspe
+
+    static QString presetNotice();
+
+public slots:
+    // "下一步"
+    void Command1_Click();
+    // "取消": closes the dialog.
+    void Command2_Click();
+
+protected:
+    void load() override;
+    QWidget* firstControl() const override;
+
+private:
+    QGroupBox* buildSchemes();
+    void customScheme();
+
+    Form2* m_conditions;
+    QRadioButton* m_custom = nullptr;
+    QRadioButton* m_preset = nullptr;
+};
+
+} // namespace quorvel

@@ -1,0 +1,94 @@
+#include "resultspanel.h"
+
+#include "rowsetgrid.h"
+
+#include "stats/display.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quorvel {
+
+namespace {
+
+// The strip under the grid holds the search and transfer controls: 1000
+// twips at 96 dots per inch.
+constexpr int StripHeight = 1000 / 15;
+constexpr int SideWidth = 132;
+
+const char* panelStyle()
+{
+    return "#Frmchengji { background-color: rgb(250, 252, 255);"
+           "  border: 1px solid rgb(150, 170, 210); }"
+           "#Frame3 { background-color: rgb(240, 245, 252);"
+           "  border-left: 1px solid rgb(185, 200, 225); }";
+}
+
+} // namespace
+
+ResultsPanel::ResultsPanel(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("Frmchengji"));
+    setFrameShape(QFrame::StyledPanel);
+    setStyleSheet(QString::fromLatin1(panelStyle()));
+    m_grid = new RowSetGrid(this);
+    m_side = buildSideColumn();
+    m_side->hide();
+}
+
+QFrame* ResultsPanel::buildSideColumn()
+{
+    auto* side = new QFrame(this);
+    side->setObjectName(QStringLiteral("Frame3"));
+    auto* column = new QVBoxLayout(side);
+    column->setContentsMargins(10, 10, 10, 10);
+    column->setSpacing(8);
+    m_stats = new QPushButton(QStringLiteral("信息统计"), side);
+    m_stats->setObjectName(QStringLiteral("FlatBttn34"));
+    m_book = new QPushButton(QStringLiteral("Command4"), side);
+    m_book->setObjectName(QStringLiteral("FlatBttn35"));
+    for (QPushButton* button : {m_stats, m_book}) {
+        button->hide();
+        column->addWidget(button);
+    }
+    column->addStretch(1);
+    connect(m_stats, &QPushButton::clicked, this, &ResultsPanel::statisticsClicked);
+    connect(m_book, &QPushButton::clicked, this, &ResultsPanel::workbookClicked);
+    return side;
+}
+
+void ResultsPanel::showForStatistics()
+{
+    m_stats->show();
+    m_book->show();
+    raise();
+    show();
+}
+
+void ResultsPanel::showStatistics(const Context& ctx, const StatsDisplayResult& display)
+{
+    if (!display.view) {
+        m_grid->detach();
+        return;
+    }
+    m_grid->bindTable(ctx, resultTable());
+    m_book->setEnabled(true);
+}
+
+void ResultsPanel::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    layoutPanel();
+}
+
+// The grid takes the panel but for the strip under it and, when the side
+// column is shown, the column on the right.
+void ResultsPanel::layoutPanel()
+{
+    const int side = m_side->isHidden() ? 0 : SideWidth;
+    const int gridHeight = qMax(0, height() - StripHeight);
+    m_grid->setGeometry(0, 0, qMax(0, width() - side), gridHeight);
+    m_side->setGeometry(width() - SideWidth, 0, SideWidth, gridHeight);
+}
+
+} // namespace quorvel

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QFrame>
+
+class QPushButton;
+
+namespace quorvel {
+
+struct Context;
+struct StatsDisplayResult;
+class RowSetGrid;
+
+// The results panel Frmchengji over the work area: the data grid DataGrid3
+// with the strip for the search and transfer controls under it, and the
+// side column Frame3, which stays hidden. The statistics step shows the
+// panel; any group header of the navigation panel hides it.
+class ResultsPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit ResultsPanel(QWidget* parent = nullptr);
+
+    RowSetGrid* grid() const { return m_grid; }               // DataGrid3
+    QFrame* sideColumn() const { return m_side; }             // Frame3
+    QPushButton* statisticsButton() const { return m_stats; } // FlatBttn34
+    QPushButton* workbookButton() const { return m_book; }    // FlatBttn35
+
+    // The statistics step makes the statistics buttons of the side column
+    // visible (the column itself stays hidden) and shows the panel in front.
+    void showForStatistics();
+    // Shows what a statistics display produced: the table result, or an
+    // empty grid when there is nothing to show. Store failures throw.
+    void showStatistics(const Context& ctx, const StatsDisplayResult& display);
+
+signals:
+    void statisticsClicked(); // FlatBttn34
+    void workbookClicked();   // FlatBttn35
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QFrame* buildSideColumn();
+    void layoutPanel();
+
+    RowSetGrid* m_grid = nullptr;
+    QFrame* m_side = nullptr;
+    QPushButton* m_stats = nullptr;
+    QPushButton* m_book = nullptr;
+};
+
+} // namespace quorvel

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "store/rowset.h"
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <memory>
+
+namespace quorvel {
+
+struct Context;
+class Prompt;
+
+// A row set of the store as a table model: one row per row of the set, the
+// column names as headers, every value as the text the grid shows (numbers
+// in their shortest form, no value as an empty cell). The model keeps the
+// set's connection for as long as it lives.
+//
+// An edit changes the row in the set only; savePending() writes the changed
+// row to the store. Only one row is changed at a time: the grid saves it
+// before the user works in another row.
+class RowSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    RowSetModel(std::unique_ptr<Store> store, RowSet rows, bool editable,
+                QObject* parent = nullptr);
+    ~RowSetModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    const RowSet& rows() const { return m_rows; }
+    // The row edited since the last save, or -1.
+    int pendingRow() const { return m_pending; }
+    // Saves the edited row; false when the store refused it, the row then
+    // showing again what the store holds. Store failures throw.
+    bool savePending();
+
+    // A value as the grid shows it.
+    static QString cellText(const QVariant& v, const ColumnType& type);
+
+private:
+    void rowChanged(int row);
+
+    std::unique_ptr<Store> m_store;
+    RowSet m_rows;
+    bool m_editable;
+    QVector<bool> m_rightAligned;
+    int m_pending = -1;
+};
+
+// The data grid of the results panel (DataGrid3): it shows one row set at a
+// time and saves a changed row into the store when the user leaves the row.
+// A row the store refuses is reported and shows its old values again.
+class RowSetGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit RowSetGrid(QWidget* parent = nullptr);
+    ~RowSetGrid() override;
+
+    // Shows an updatable set over table (see RowSet::open) on a connection
+    // of its own; an earlier set is let go first (detach()). Store failures
+    // throw; the grid then stays empty.
+    void bindTable(const Context& ctx, const QString& table, const QString& where = {},
+                   const QVariantList& binds = {}, const QString& orderBy = {});
+    // Saves a pending change, then lets the row set and its connection go:
+    // the grid is empty afterwards.
+    void detach();
+
+    RowSetModel* rowSetModel() const { return m_model; }
+    static QString refusalMessage();
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    void savePending();
+    void replaceModel(QAbstractItemModel* model);
+
+    RowSetModel* m_model = nullptr;
+    Prompt* m_prompt = nullptr;
+};
+
+} // namespace quorvel
