@@ -39,12 +39,8 @@ Form2::Form2(const Context& ctx, Form4* topStudents, QWidget* owner)
 // where it belongs whichever of them are shown.
 QGroupBox* Form2::buildBoxes()
 {
-    auto* frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    auto* grid = new QGridLayout(frame);
-    grid->setContentsMargins(16, 14, 16, 14);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(10);
+    QGridLayout* grid = nullptr;
+    QGroupBox* frame = controlFrame(QStringLiteral("Frame1"), grid);
     for (int i = 0; i < BoxCount; ++i) {
         auto* box = new QCheckBox(unusedCaption(), frame);
         box->setObjectName(QStringLiteral("chktj_%1").arg(i));

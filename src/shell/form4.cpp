@@ -49,12 +49,8 @@ Form4::Form4(const Context& ctx, QWidget* owner)
 
 QGroupBox* Form4::buildBoxes()
 {
-    auto* frame = new QGroupBox(this);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    auto* grid = new QGridLayout(frame);
-    grid->setContentsMargins(16, 14, 16, 14);
-    grid->setHorizontalSpacing(12);
-    grid->setVerticalSpacing(10);
+    QGridLayout* grid = nullptr;
+    QGroupBox* frame = controlFrame(QStringLiteral("Frame1"), grid);
     m_top = numberBox(QStringLiteral("txtyou"), frame);
     m_classes = numberBox(QStringLiteral("txtbanshu"), frame);
     m_hint = caption(QString(), QStringLiteral("lbltish"), frame);

@@ -1,5 +1,7 @@
 #include "wizarddialog.h"
 
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -49,6 +51,17 @@ void WizardDialog::build(QWidget* controls, const QString& note, const QString& 
     setTabOrder(m_next, m_cancel);
     const QSize hint = sizeHint();
     setFixedSize(qMax(DialogWidth, hint.width()), hint.height());
+}
+
+QGroupBox* WizardDialog::controlFrame(const QString& name, QGridLayout*& grid)
+{
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName(name);
+    grid = new QGridLayout(frame);
+    grid->setContentsMargins(16, 14, 16, 14);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(10);
+    return frame;
 }
 
 QWidget* WizardDialog::buildNote(const QString& note)

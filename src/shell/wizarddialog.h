@@ -5,6 +5,8 @@
 #include <QDialog>
 
 class QBoxLayout;
+class QGridLayout;
+class QGroupBox;
 class QPushButton;
 class QVBoxLayout;
 
@@ -34,6 +36,8 @@ protected:
     // their control names, then fixes the dialog's size.
     void build(QWidget* controls, const QString& note, const QString& nextName,
                const QString& cancelName);
+    // The framed grid the controls of a dialog stand in, named name.
+    QGroupBox* controlFrame(const QString& name, QGridLayout*& grid);
     // The controls back to their state at load.
     virtual void load() = 0;
     // The control that has the focus when the dialog opens.
