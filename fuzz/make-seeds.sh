@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Writes the seed workbooks of the import fuzzer into
+# tests/excel/fixtures/import-corpus (they are kept in the repository; run
+# again only to renew them). Needs a built quorvel-cli (build/), LibreOffice
+# (soffice) and python3-xlwt. The seeds match the columns the fuzz target's
+# store has: 编号 姓名 性别 班级 原学校 是否班干部 语文 数学 总分.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=tests/excel/fixtures/import-corpus
+cli=build/src/quorvel-cli
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$out"
+
+# This program's own Excel 5.0 files: the header-only template and a sample.
+"$cli" --dir "$work/app" --yes create 原学校 是否班干部 语文 数学 > /dev/null
+cp "$work/app/myexcel.xls" "$out/header-only-biff5.xls"
+"$cli" --dir "$work/app" sample --students 12 --seed 3 > /dev/null
+cp "$work/app/myexcel.xls" "$out/import-own-biff5.xls"
+
+# LibreOffice's Excel 97: values, and formulas whose results the import reads.
+cat > "$work/Sheet1.csv" <<'CSV'
+编号,姓名,性别,班级,原学校,是否班干部,语文,数学,总分
+2026001,张三,男,,第一中学,是,90,85.5,
+2026002, 李四 ,女,,第二中学,否,缺考,77,
+2026003,王五,男,,第一中学,,100,60,
+CSV
+(cd "$work" && soffice --headless --convert-to xls:"MS Excel 97" Sheet1.csv > /dev/null 2>&1)
+cp "$work/Sheet1.xls" "$out/import-libreoffice-biff8.xls"
+printf '编号,姓名\n' > "$work/Sheet1.csv"
+(cd "$work" && soffice --headless --convert-to xls:"MS Excel 97" Sheet1.csv > /dev/null 2>&1)
+cp "$work/Sheet1.xls" "$out/header-only-libreoffice-biff8.xls"
+
+# python3-xlwt's Excel 97, with a shared-string table, a formula and a
+# second sheet.
+/usr/bin/python3 - "$out/import-xlwt-biff8.xls" <<'PY'
+import sys, xlwt
+book = xlwt.Workbook(encoding="utf-8")
+other = book.add_sheet("说明")
+other.write(0, 0, "这一页不导入")
+sheet = book.add_sheet("Sheet1")
+header = ["编号", "姓名", "性别", "班级", "原学校", "是否班干部", "语文", "数学", "总分"]
+for c, h in enumerate(header):
+    sheet.write(0, c, h)
+rows = [["2026101", "赵六", "女", None, "第三中学", "是", 88, 92.5],
+        [2026102, "钱七", "男", None, "第三中学", "否", 70, 65],
+        ["2026101", "孙八", "男", None, "第四中学", "否", 55, 66]]
+for r, row in enumerate(rows, start=1):
+    for c, v in enumerate(row):
+        if v is not None:
+            sheet.write(r, c, v)
+    sheet.write(r, 8, xlwt.Formula("G%d+H%d" % (r + 1, r + 1)))
+book.save(sys.argv[1])
+PY
+
+# Not a workbook at all.
+: > "$out/empty.xls"
+ls -l "$out"
