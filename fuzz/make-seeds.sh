@@ -25,10 +25,10 @@ cat > "$work/Sheet1.csv" <<'CSV'
 2026002, 李四 ,女,,第二中学,否,缺考,77,
 2026003,王五,男,,第一中学,,100,60,
 CSV
-(cd "$work" && soffice --headless --convert-to xls:"MS Excel 97" Sheet1.csv > /dev/null 2>&1)
+(cd "$work" && soffice -env:UserInstallation="file://$work/profile" --headless --norestore --infilter=CSV:44,34,76,1 --convert-to xls:"MS Excel 97" Sheet1.csv > /dev/null 2>&1)
 cp "$work/Sheet1.xls" "$out/import-libreoffice-biff8.xls"
 printf '编号,姓名\n' > "$work/Sheet1.csv"
-(cd "$work" && soffice --headless --convert-to xls:"MS Excel 97" Sheet1.csv > /dev/null 2>&1)
+(cd "$work" && soffice -env:UserInstallation="file://$work/profile" --headless --norestore --infilter=CSV:44,34,76,1 --convert-to xls:"MS Excel 97" Sheet1.csv > /dev/null 2>&1)
 cp "$work/Sheet1.xls" "$out/header-only-libreoffice-biff8.xls"
 
 # python3-xlwt's Excel 97, with a shared-string table, a formula and a

@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quorvel needs to build, run and test, when any
-# is missing, and configures the build folder.
+# Installs the Debian packages Quorvel needs to build, run and test (--test),
+# or also to build with sanitizers and fuzz (--sanitize), when any is
+# missing, and configures and builds the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
                 libsqlite3-dev libfreexl-dev libxlsxwriter-dev fonts-wqy-microhei)
 test_packages=(python3-xlrd libreoffice-calc-nogui xvfb xauth)
+# The sanitizer and fuzz builds (scripts/sanitize.sh, scripts/fuzz.sh).
+sanitizer_packages=(clang-14 libclang-rt-14-dev)
 
 wanted=("${build_packages[@]}")
-if [ "${1:-}" = "--test" ]; then
-    wanted+=("${test_packages[@]}")
-fi
+case "${1:-}" in
+    --test) wanted+=("${test_packages[@]}") ;;
+    --sanitize) wanted+=("${test_packages[@]}" "${sanitizer_packages[@]}") ;;
+esac
 
 missing=()
 for p in "${wanted[@]}"; do

@@ -93,7 +93,10 @@ const QStringList& schools()
 
 QString name(Dice& dice, bool boy)
 {
-    QString n = dice.pick(surnames()) + dice.pick(givenChars(boy));
+    // Two draws in one expression come in an order each compiler picks:
+    // the given name is drawn first, then the surname.
+    const QString given = dice.pick(givenChars(boy));
+    QString n = dice.pick(surnames()) + given;
     if (dice.chance(65))
         n += dice.pick(givenChars(boy));
     return n;

@@ -1,0 +1,159 @@
+#include "classboard.h"
+
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+#include <algorithm>
+
+namespace quorvel {
+
+std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double> low, double threshold)
+{
+    if (!high || !low || !(*high > *low))
+        return PairEnd::Reversed;
+    if (*high - *low <= threshold)
+        return PairEnd::Balanced;
+    return std::nullopt;
+}
+
+ClassBoard ClassBoard::load(Store& store, const QVector<qint16>& classes)
+{
+    const QString cls = quoteIdent(classColumn());
+    QString sql = QStringLiteral("SELECT rowid, %1, %2, %3 FROM %4")
+                      .arg(cls, quoteIdent(totalColumn()), quoteIdent(sexColumn()),
+                           quoteIdent(studentTable()));
+    QStringList wanted;
+    for (const qint16 c : classes)
+        wanted.append(QString::number(c));
+    sql += classes.isEmpty() ? QStringLiteral(" WHERE %1 IS NOT NULL").arg(cls)
+                             : QStringLiteral(" WHERE %1 IN (%2)").arg(cls, wanted.join(u','));
+    const RowSet rs = RowSet::openSql(store, sql + QStringLiteral(" ORDER BY rowid"));
+    ClassBoard board;
+    board.m_students.reserve(rs.rowCount());
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        const QVariantList& row = rs.row(r);
+        Student s;
+        s.rowid = row.at(0).toLongLong();
+        s.cls = s.loadedClass = row.at(1).toInt();
+        s.hasTotal = !row.at(2).isNull();
+        s.total = row.at(2).toDouble();
+        s.hasSex = !row.at(3).isNull();
+        s.sex = row.at(3).toString();
+        board.m_members[s.cls].append(int(board.m_students.size()));
+        board.m_students.append(s);
+    }
+    return board;
+}
+
+std::optional<double> ClassBoard::average(qint16 cls) const
+{
+    double sum = 0;
+    qint64 count = 0;
+    for (const int i : m_members.value(cls)) {
+        if (m_students.at(i).hasTotal) {
+            sum += m_students.at(i).total;
+            ++count;
+        }
+    }
+    if (count == 0)
+        return std::nullopt;
+    return sum / double(count);
+}
+
+// The order of "总分 asc": no total first, ties in row order.
+bool ClassBoard::ascending(int a, int b) const
+{
+    const Student& x = m_students.at(a);
+    const Student& y = m_students.at(b);
+    if (x.hasTotal != y.hasTotal)
+        return !x.hasTotal;
+    if (x.hasTotal && x.total != y.total)
+        return x.total < y.total;
+    return x.rowid < y.rowid;
+}
+
+void ClassBoard::move(int student, qint16 to)
+{
+    Student& s = m_students[student];
+    QVector<int>& from = m_members[s.cls];
+    from.erase(std::lower_bound(from.begin(), from.end(), student));
+    QVector<int>& into = m_members[to];
+    into.insert(std::lower_bound(into.begin(), into.end(), student), student);
+    s.cls = to;
+}
+
+// B for A (already in the low class): among the low class's students of A's
+// sex whose total is at most A's, highest total first and ties in row
+// order, the first whose total differs from A's as a single, else the last;
+// -1 when there is none.
+int ClassBoard::partner(qint16 low, int a) const
+{
+    const Student& sa = m_students.at(a);
+    if (!sa.hasTotal)
+        return -1;
+    const float x = float(sa.total);
+    const double bound = double(x);
+    int first = -1, last = -1, count = 0;
+    for (const int i : m_members.value(low)) {
+        const Student& s = m_students.at(i);
+        if (!s.hasTotal || !(s.total <= bound) || s.hasSex != sa.hasSex || s.sex != sa.sex)
+            continue;
+        ++count;
+        // Members come in row order, so a strict comparison keeps the first of a tie.
+        if (float(s.total) != x && (first < 0 || s.total > m_students.at(first).total))
+            first = i;
+        if (last < 0 || s.total <= m_students.at(last).total)
+            last = i;
+    }
+    if (count <= 1 || first < 0)
+        return last;
+    return first;
+}
+
+// One exchange with counter k; returns the size the high class had.
+int ClassBoard::exchange(qint16 high, qint16 low, int k)
+{
+    QVector<int> order = m_members.value(high);
+    const int m = int(order.size());
+    const auto nth = order.begin() + std::min(k + 1, m - 1);
+    std::nth_element(order.begin(), nth, order.end(), [this](int a, int b) { return ascending(a, b); });
+    const int a = *nth;
+    move(a, low);
+    const int b = partner(low, a);
+    move(b < 0 ? a : b, high); // nobody to come back: A returns
+    return m;
+}
+
+PairRun ClassBoard::exchangePair(qint16 high, qint16 low, double threshold)
+{
+    PairRun run;
+    for (;;) {
+        if (const std::optional<PairEnd> end = pairEnd(average(high), average(low), threshold)) {
+            run.end = *end;
+            return run;
+        }
+        const int m = exchange(high, low, run.exchanges);
+        ++run.exchanges;
+        if (run.exchanges > m - 10) {
+            run.end = PairEnd::Bound;
+            return run;
+        }
+    }
+}
+
+int ClassBoard::save(Store& store) const
+{
+    const QString sql = QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
+                            .arg(quoteIdent(studentTable()), quoteIdent(classColumn()));
+    int moved = 0;
+    for (const Student& s : m_students) {
+        if (s.cls == s.loadedClass)
+            continue;
+        store.exec(sql, {s.cls, s.rowid});
+        ++moved;
+    }
+    return moved;
+}
+
+} // namespace quorvel

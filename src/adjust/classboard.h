@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+namespace quorvel {
+
+class Store;
+
+// Why the exchanges of one pair stopped.
+enum class PairEnd {
+    Reversed, // the high class's average was not above the low one's (or a class is empty)
+    Balanced, // the averages differed by threshold or less
+    Bound,    // the exchange counter passed the high class's size minus 10
+};
+
+struct PairRun {
+    int exchanges = 0;
+    PairEnd end = PairEnd::Reversed;
+};
+
+// Where a high class's average of 总分 stands against a low class's
+// (nullopt: a class without any total): nullopt while it is still more than
+// threshold above it, else why the exchanges end.
+std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double> low, double threshold);
+
+// The students of some classes, held in memory while the adjustment
+// exchanges them. Every average and every choice of student is the one the
+// store's own queries would give: totals summed in row order, averages as
+// the engine divides them, ties of 总分 in row order, totals compared as
+// singles. Only the classes are changed, and save() writes back those of
+// the students that moved.
+class ClassBoard {
+public:
+    // The students of the given classes, or of every class when empty.
+    static ClassBoard load(Store& store, const QVector<qint16>& classes = {});
+
+    // The exchange loop of one pair (see ExchangePair).
+    PairRun exchangePair(qint16 high, qint16 low, double threshold);
+    // The average of 总分 of a class; nullopt when none of its students has one.
+    std::optional<double> average(qint16 cls) const;
+    // Writes the class of every student whose class changed since load();
+    // returns how many there were.
+    int save(Store& store) const;
+
+private:
+    struct Student {
+        qint64 rowid = 0;
+        qint32 loadedClass = 0;
+        qint32 cls = 0;
+        bool hasTotal = false;
+        double total = 0;
+        bool hasSex = false;
+        QString sex;
+    };
+    bool ascending(int a, int b) const;
+    int exchange(qint16 high, qint16 low, int k);
+    int partner(qint16 low, int a) const;
+    void move(int student, qint16 to);
+
+    QVector<Student> m_students;           // in row order
+    QHash<qint32, QVector<int>> m_members; // each class's students, in row order
+};
+
+} // namespace quorvel
