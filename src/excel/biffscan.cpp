@@ -2,9 +2,11 @@
 
 #include "biffrecords.h"
 
+#include <QBitArray>
 #include <QStringDecoder>
 #include <QtEndian>
 #include <cstring>
+#include <optional>
 
 namespace quorvel {
 
@@ -56,6 +58,8 @@ private:
     int m_depth = 0;
     bool m_globalsDone = false;
     bool m_dimensions = false; // the current substream has a DIMENSIONS record
+    std::optional<QPair<quint32, quint32>> m_cellExtent; // rows and columns the sheet's DIMENSIONS claims
+    QBitArray m_cellsSeen; // the cells of the sheet given so far, row by row
     quint32 m_cellRows = 0, m_cellColumns = 0;
     qint64 m_pendingString = -1; // the cell whose formula result follows in a STRING record
 
@@ -76,6 +80,7 @@ private:
     void endSubstream();
     bool globalsRecord(quint16 type, const char* data, quint16 size);
     bool sheetRecord(quint16 type, const char* data, quint16 size);
+    bool firstTime(quint32 row, quint32 first, quint32 last);
     BiffSheetScan* currentSheet();
     QString stringRecord(const char* data, quint16 size);
 };
@@ -269,6 +274,8 @@ void Scanner::beginSubstream(qsizetype offset)
     if (m_globalsDone && m_current < 0)
         m_current = -2;
     m_dimensions = false;
+    m_cellExtent.reset();
+    m_cellsSeen.clear();
     m_cellRows = m_cellColumns = 0;
     m_pendingString = -1;
 }
@@ -326,6 +333,8 @@ bool Scanner::sheetRecord(quint16 type, const char* data, quint16 size)
             sheet->rows = rows;
             sheet->columns = columns;
         }
+        if (m_depth == 1)
+            m_cellExtent = qMakePair(rows, columns);
         m_dimensions = true;
         return true;
     }
@@ -357,6 +366,14 @@ bool Scanner::sheetRecord(quint16 type, const char* data, quint16 size)
     quint32 last = column;
     if ((type == kMulRk || type == kMulBlank) && size >= 6)
         last = qMax(column, quint32(u16(data + size - 2)));
+    // The reader keeps the cells in a table of the extent DIMENSIONS gave;
+    // it refuses a cell outside it only after taking in its text, which it
+    // then loses.
+    if (m_cellExtent && type != kBlank && type != kMulBlank &&
+        (row >= m_cellExtent->first || last >= m_cellExtent->second))
+        return false;
+    if (type != kBlank && type != kMulBlank && !firstTime(row, column, last))
+        return false;
     m_cellRows = qMax(m_cellRows, row + 1);
     m_cellColumns = qMax(m_cellColumns, last + 1);
     m_pendingString = -1;
@@ -375,6 +392,28 @@ bool Scanner::sheetRecord(quint16 type, const char* data, quint16 size)
         sheet->formulaResults.insert(key, QString());
     else
         sheet->formulaResults.insert(key, QVariant()); // an error value
+    return true;
+}
+
+// Whether none of the cells first … last of row was given before: the
+// reader loses the text of a cell that is given again. Sheets wider than
+// the largest one a workbook may have are refused later on, so their cells
+// beyond it are not followed.
+bool Scanner::firstTime(quint32 row, quint32 first, quint32 last)
+{
+    constexpr quint32 kColumns = 256, kRows = 65536;
+    if (m_cellsSeen.isEmpty()) {
+        const quint32 rows = m_cellExtent ? qMin(m_cellExtent->first, kRows) : kRows;
+        m_cellsSeen.resize(qsizetype(rows) * kColumns);
+    }
+    for (quint32 c = first; c <= last && c < kColumns; ++c) {
+        const qsizetype bit = qsizetype(row) * kColumns + c;
+        if (bit >= m_cellsSeen.size())
+            return true;
+        if (m_cellsSeen.testBit(bit))
+            return false;
+        m_cellsSeen.setBit(bit);
+    }
     return true;
 }
 
