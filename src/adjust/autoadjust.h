@@ -1,5 +1,6 @@
 #pragma once
 
+#include "classboard.h"
 #include "stats/display.h"
 
 #include <QtGlobal>
@@ -22,9 +23,6 @@ inline QString adjustFinishedMessage()
 }
 // Two classes whose averages differ by no more than this are balanced.
 inline constexpr double kBalancedDifference = 0.3;
-// How far two averages may differ from a threshold through rounding alone
-// and still count as exactly at it.
-inline constexpr double kAverageNoise = 1e-9;
 
 // The outcome of one statistics step.
 struct StatsStepResult {
@@ -82,22 +80,12 @@ AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options = {});
 // class is 0. Class sizes and each class's boys and girls never change.
 int AdjustPair(const Context& ctx, qint16 high, qint16 low);
 
-// Why the exchanges of one pair stopped.
-enum class PairEnd {
-    Reversed, // the high class's average was not above the low one's (or a class is empty)
-    Balanced, // the averages differed by threshold or less
-    Bound,    // the exchange counter passed the high class's size minus 10
-};
-
-struct PairRun {
-    int exchanges = 0;
-    PairEnd end = PairEnd::Reversed;
-};
-
 // The exchange loop of one pair, shared by the automatic adjustment
 // (threshold kBalancedDifference) and the manual one: the exchanges
 // AdjustPair describes, while the high class's average exceeds the low
-// one's by more than threshold. Runs inside the caller's transaction.
+// one's by more than threshold. Runs inside the caller's transaction; the
+// two classes are read once, exchanged in memory (ClassBoard) and the
+// students that moved are written back.
 PairRun ExchangePair(Store& store, qint16 high, qint16 low, double threshold);
 
 } // namespace quorvel

@@ -12,7 +12,10 @@ std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double>
 {
     if (!high || !low || !(*high > *low))
         return PairEnd::Reversed;
-    if (*high - *low <= threshold)
+    // Averages of decimal totals carry binary noise (85.0 - 84.8 comes out
+    // as 0.2000000000000028): a difference within a hair of the threshold
+    // counts as the threshold itself.
+    if (*high - *low <= threshold + kAverageNoise)
         return PairEnd::Balanced;
     return std::nullopt;
 }

@@ -9,6 +9,10 @@ namespace quorvel {
 
 class Store;
 
+// How far two averages may differ from a threshold through rounding alone
+// and still count as exactly at it.
+inline constexpr double kAverageNoise = 1e-9;
+
 // Why the exchanges of one pair stopped.
 enum class PairEnd {
     Reversed, // the high class's average was not above the low one's (or a class is empty)
@@ -23,7 +27,7 @@ struct PairRun {
 
 // Where a high class's average of 总分 stands against a low class's
 // (nullopt: a class without any total): nullopt while it is still more than
-// threshold above it, else why the exchanges end.
+// threshold (and kAverageNoise) above it, else why the exchanges end.
 std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double> low, double threshold);
 
 // The students of some classes, held in memory while the adjustment
