@@ -24,6 +24,7 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("sample"), cmdSample},
         {QStringLiteral("stats"), cmdStats},
         {QStringLiteral("adjust"), cmdAdjust},
+        {QStringLiteral("roster"), cmdRoster},
     };
     return table;
 }
@@ -37,7 +38,8 @@ QString usage()
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
-                          "      adjust\n");
+                          "      adjust\n"
+                          "      roster [--out FILE]\n");
 }
 
 } // namespace
