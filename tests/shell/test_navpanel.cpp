@@ -132,6 +132,8 @@ private slots:
         click(fx->form.get(), "Command13");
         send(fbttj, QEvent::MouseMove, {5, 5});
         QVERIFY(NavPanel::hasHoverBorder(fbttj));
+        if (const QString shots = qEnvironmentVariable("QUORVEL_SHOTS"); !shots.isEmpty())
+            nav()->grab().save(QDir(shots).filePath("nav-hover-border.png"));
         send(fx->form->workArea(), QEvent::MouseMove, {5, 5}); // out of the panel
         send(nav()->header(1), QEvent::MouseMove, {5, 5});
         QVERIFY(NavPanel::hasHoverBorder(fbttj));
