@@ -80,4 +80,17 @@ void PlaceTopStudents(const Context& ctx, Store& store)
     DealSnake(ctx, rs, ctx.state.TopStudentCount);
 }
 
+void ClearAllClasses(Store& store)
+{
+    store.exec(QStringLiteral("UPDATE %1 SET %2=0")
+                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
+}
+
+void DropWorkTables(Store& store)
+{
+    for (const QString& table : store.tables())
+        if (table.compare(studentTable(), Qt::CaseInsensitive) != 0)
+            store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
+}
+
 } // namespace quorvel

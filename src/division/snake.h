@@ -37,4 +37,14 @@ void SnakeDivide(const Context& ctx, Store& store);
 // TopStudentCount is 0 or less.
 void PlaceTopStudents(const Context& ctx, Store& store);
 
+// Every division starts from an empty assignment: sets 班级 of every
+// student to 0. Called first inside the division's own transaction, so that
+// a division that fails or is killed leaves the classes of before.
+void ClearAllClasses(Store& store);
+
+// Drops every table of the store but studscore: the work tables of the
+// previous division, tt and the statistics table result. Inside the
+// caller's transaction, like ClearAllClasses.
+void DropWorkTables(Store& store);
+
 } // namespace quorvel

@@ -5,6 +5,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "form7.h"
 #include "movepanel.h"
 #include "navpanel.h"
 #include "resultspanel.h"
