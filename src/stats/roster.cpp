@@ -76,7 +76,7 @@ RosterResult ClassRoster(const Context& ctx, const QVector<qint16>& classes, con
     }
     // A printout that silently lacks a class is worse than none.
     if (someSheetEmpty(sheets)) {
-        ctx.prompt.message(noRecordsMessage(), appTitle());
+        ctx.prompt.message(rosterNoRecordsMessage(), appTitle());
         return result;
     }
     const bool written = WriteRosterWorkbook(result.path, sheets, ctx);

@@ -12,7 +12,7 @@ namespace quorvel {
 struct Context;
 
 inline QString rosterTitle() { return QStringLiteral("新生花名表"); }
-inline QString noRecordsMessage() { return QStringLiteral("对不起，没有记录。"); }
+inline QString rosterNoRecordsMessage() { return QStringLiteral("对不起，没有记录。"); }
 
 // The worksheet of the class at index k of the list: k + 1 followed by 班.
 QString rosterSheetName(int index);
@@ -66,7 +66,7 @@ struct RosterResult {
 
 // The class roster of the listed classes into path (a new name of the
 // application folder when empty). Every class is read first: when one has
-// no student, noRecordsMessage() is shown under the application title and
+// no student, rosterNoRecordsMessage() is shown under the application title and
 // no workbook is written. A file that cannot be written is reported with
 // rosterWriteFailedMessage(). The store is only read; its failures are
 // thrown (StoreError).
@@ -75,7 +75,7 @@ RosterResult ClassRoster(const Context& ctx, const QVector<qint16>& classes,
 
 // What 按班生成Excel报表 runs: the statistics build, so that ClassCount is
 // current (its message when a student has no class: Unplaced), then the
-// roster of classes 1 … ClassCount (noRecordsMessage() when there is no
+// roster of classes 1 … ClassCount (rosterNoRecordsMessage() when there is no
 // class at all).
 RosterResult RosterByClass(const Context& ctx, const QString& path = {});
 

@@ -128,7 +128,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("outcome");
         const int none = int(RosterOutcome::NoRecords);
-        const QString empty = noRecordsMessage();
+        const QString empty = rosterNoRecordsMessage();
         QTest::newRow("last of 1-3 empty") << "a/男/90/1 b/女/80/2" << false << empty << none;
         QTest::newRow("middle of 1-3 empty") << "a/男/90/1 b/女/80/3" << false << empty << none;
         QTest::newRow("first of 1-3 empty") << "a/男/90/2 b/女/80/3" << false << empty << none;
