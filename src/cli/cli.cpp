@@ -38,7 +38,7 @@ QString usage()
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
-                          "      adjust\n"
+                          "      adjust [--high H --low L]\n"
                           "      roster [--out FILE]\n");
 }
 
