@@ -12,13 +12,6 @@ namespace quorvel {
 
 namespace {
 
-// Every student unplaced: the start of a division, inside its transaction.
-void clearEveryClass(Store& store)
-{
-    store.exec(QStringLiteral("UPDATE %1 SET %2=0")
-                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
-}
-
 // The answer to the class-number box as a count of classes; nullopt when
 // it is refused (the message has been shown) or the box was cancelled.
 std::optional<qint16> askClassCount(const Context& ctx)
@@ -59,7 +52,7 @@ bool hasColumn(Store& store, const QString& name)
 bool divideBy(const Context& ctx, Store& store, const QString& field)
 {
     Transaction tr(store);
-    clearEveryClass(store);
+    ClearAllClasses(store);
     if (!myfenban(ctx, store, field))
         return false;
     SnakeDivide(ctx, store);

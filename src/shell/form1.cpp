@@ -10,6 +10,7 @@
 #include "navpanel.h"
 #include "resultspanel.h"
 #include "rowsetgrid.h"
+#include "subjectpanel.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -186,7 +187,9 @@ QWidget* Form1::buildWorkArea()
     connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
     m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
     m_boarder = buildOverlay(QStringLiteral("frm15"));
-    m_subject = buildOverlay(QStringLiteral("Frame1"));
+    m_subject = new SubjectPanel(m_ctx, m_work);
+    m_subject->setGeometry(PanelMargin, PanelMargin, 480, 360);
+    m_subject->hide();
 
     m_create = new CreatePanel(m_ctx, m_work);
     // The grid must not keep a connection to the file the creation replaced.
