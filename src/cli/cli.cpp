@@ -24,6 +24,7 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("sample"), cmdSample},
         {QStringLiteral("stats"), cmdStats},
         {QStringLiteral("adjust"), cmdAdjust},
+        {QStringLiteral("roster"), cmdRoster},
     };
     return table;
 }
@@ -39,7 +40,8 @@ QString usage()
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
-                          "      adjust [--high H --low L]\n");
+                          "      adjust [--high H --low L]\n"
+                          "      roster [--out FILE]\n");
 }
 
 } // namespace

@@ -36,5 +36,6 @@ int cmdList(CliEnv& env, const QStringList& args);
 int cmdSample(CliEnv& env, const QStringList& args);
 int cmdStats(CliEnv& env, const QStringList& args);
 int cmdAdjust(CliEnv& env, const QStringList& args);
+int cmdRoster(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel
