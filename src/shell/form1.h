@@ -17,10 +17,12 @@ class CreatePanel;
 class Form2;
 class Form3;
 class Form4;
+class Form7;
 class LinkLabel;
 class NavPanel;
 class ResultsPanel;
 class RowSetGrid;
+class SubjectPanel;
 struct StatsStepResult;
 
 // The main window: the banner across the top, the navigation panel on the
@@ -46,7 +48,7 @@ public:
     CreatePanel* createPanel() const { return m_create; }     // Frmcreate
     QFrame* fastSlowPanel() const { return m_fastSlow; }      // Frame13
     QFrame* boarderPanel() const { return m_boarder; }        // frm15
-    QFrame* subjectPanel() const { return m_subject; }        // Frame1
+    SubjectPanel* subjectPanel() const { return m_subject; }  // Frame1
     ResultsPanel* resultsPanel() const { return m_results; }  // Frmchengji
     RowSetGrid* resultsGrid() const { return m_resultsGrid; } // DataGrid3
     QProgressBar* progressBar() const { return m_bar; }       // gbar2
@@ -54,6 +56,7 @@ public:
     Form3* schemeDialog() const { return m_form3.get(); }     // 选择方案
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
+    Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
 
     // The template and the message when it is missing.
     static QString missingTemplateMessage();
@@ -83,6 +86,12 @@ public slots:
     void Command13_Click();
     void Command14_Click();
     void Command15_Click();
+    // The panels the preset schemes ask for: fast and slow classes
+    // (Frame13), boarders (frm15), one subject (Frame1, its buttons
+    // captioned with the subjects given).
+    void showFastSlowPanel();
+    void showBoarderPanel();
+    void showSubjectPanel(const QStringList& subjects);
 
 signals:
     // The window was closed: the program ends.
@@ -108,6 +117,8 @@ private:
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
     void divisionFinished();
+    void buildPresets();
+    void subjectDivided();
 
     Context m_ctx;
     QLabel* m_banner = nullptr; // Image1
@@ -118,13 +129,14 @@ private:
     CreatePanel* m_create = nullptr;
     QFrame* m_fastSlow = nullptr;
     QFrame* m_boarder = nullptr;
-    QFrame* m_subject = nullptr;
+    SubjectPanel* m_subject = nullptr;
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
+    std::unique_ptr<Form7> m_form7;
 };
 
 } // namespace quorvel
