@@ -1,5 +1,5 @@
 // The roster command: refused while a student is unplaced, --out replacing
-// the file it names, and its usage errors.
+// the file it names.
 #include "support/clirun.h"
 
 #include "stats/statistics.h"
@@ -45,20 +45,6 @@ private slots:
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, QDir::toNativeSeparators(dir.filePath("班级名单.xlsx")) + '\n');
         QVERIFY(QFileInfo(old.fileName()).size() > 1000);
-    }
-
-    void usageErrors_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::newRow("--out without a file") << QStringList{"roster", "--out"};
-        QTest::newRow("unknown option") << QStringList{"roster", "--classes", "3"};
-    }
-    void usageErrors()
-    {
-        QFETCH(QStringList, args);
-        const test::CliRun r = cli(args);
-        QCOMPARE(r.status, 2);
-        QVERIFY(r.err.contains("roster [--out FILE]"));
     }
 };
 
