@@ -1,6 +1,9 @@
 // The command-line examples of the README are one road: run one after
 // another, as written, from create to roster, each ends with status 0.
+// A roster with a student unplaced ends with status 1.
 #include "support/clirun.h"
+
+#include "store/store.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -39,6 +42,12 @@ private slots:
         for (const QString& line : lines) {
             QStringList args = line.split(u' ', Qt::SkipEmptyParts).mid(1);
             args[1] = dir.path(); // the D of --dir D
+            if (args.contains(QStringLiteral("roster"))) { // first with one student unplaced
+                quorvel::Store store(dir.filePath(QStringLiteral("gsls.dll")));
+                store.exec(QStringLiteral("UPDATE studscore SET 班级=0 WHERE rowid=1"));
+                QCOMPARE(runCapturedCli(args).status, 1);
+                store.exec(QStringLiteral("UPDATE studscore SET 班级=1 WHERE rowid=1"));
+            }
             const quorvel::test::CliRun r = runCapturedCli(args);
             QVERIFY2(r.status == 0, qPrintable(line + u'\n' + r.out + r.err));
         }

@@ -150,6 +150,18 @@ private slots:
                  QStringLiteral("花名表-20260901-0930-3.xlsx"));
     }
 
+    void replacesTheFileNamed()
+    {
+        Sandbox sb;
+        makeStore(sb, {});
+        addStudents(sb, parseIntake("a/男/90/1", {"班级"}));
+        QFile old(sb.ctx.file("名单.xlsx"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        QCOMPARE(RosterByClass(sb.ctx, old.fileName()).outcome, RosterOutcome::Written);
+        QCOMPARE(readXlsx(old.fileName()).value(0).value(3), "t:a|t:学生a|t:男|n:1|n:90");
+    }
+
     void writeFailureLeavesNothing()
     {
         Sandbox sb;
