@@ -20,7 +20,10 @@ struct Context;
 // "对不起，找不到‘是否住宿’字段！" under the application title and change
 // nothing. Progress shows each group's dealing from 0 to 100.
 
-inline QString boardingColumn() { return QStringLiteral("是否住宿"); }
+inline QString boardingColumn()
+{
+    return QStringLiteral("是否住宿");
+}
 
 enum class BoarderOutcome {
     Divided, // the students are dealt and the messages shown

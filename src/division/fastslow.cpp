@@ -73,8 +73,9 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     Transaction tr(store);
     if (FastSlowOffset == 0)
         ClearClasses(store);
-    RowSet rs = RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"),
-                             {}, quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    RowSet rs =
+        RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
+                     quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
     const int unplaced = rs.rowCount();
     if (unplaced - students < 0) {
         refuse(ctx, QStringLiteral("对不起，您输入的数字大于末分班的学生数。"));

@@ -19,7 +19,10 @@ struct Context;
 // invocation). A run with FastSlowOffset 0 starts a new series: it puts
 // every student back to 班级 0 first.
 
-inline QString fastSlowFinishedMessage() { return QStringLiteral("分班完成"); }
+inline QString fastSlowFinishedMessage()
+{
+    return QStringLiteral("分班完成");
+}
 
 struct FastSlowOptions {
     // Called after a run has dealt its students and before its closing

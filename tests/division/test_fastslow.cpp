@@ -79,12 +79,24 @@ private slots:
         QTest::addColumn<QString>("students");
         QTest::addColumn<QString>("classes");
         QTest::addColumn<QString>("expected"); // class sizes after the run
-        QTest::newRow("S = U") << "10" << "3" << "1:3 2:3 3:4";
-        QTest::newRow("S not a multiple of k") << "7" << "3" << "0:3 1:3 2:2 3:2";
-        QTest::newRow("leading number") << "4人" << "2班" << "0:6 1:2 2:2";
-        QTest::newRow("full-width digits") << "８" << "４" << "0:2 1:2 2:2 3:2 4:2";
-        QTest::newRow("k rounded, half to even") << "6" << "2.5" << "0:4 1:3 2:3";
-        QTest::newRow("more classes than students") << "2" << "5" << "0:8 1:1 2:1";
+        QTest::newRow("S = U") << "10"
+                               << "3"
+                               << "1:3 2:3 3:4";
+        QTest::newRow("S not a multiple of k") << "7"
+                                               << "3"
+                                               << "0:3 1:3 2:2 3:2";
+        QTest::newRow("leading number") << "4人"
+                                        << "2班"
+                                        << "0:6 1:2 2:2";
+        QTest::newRow("full-width digits") << "８"
+                                           << "４"
+                                           << "0:2 1:2 2:2 3:2 4:2";
+        QTest::newRow("k rounded, half to even") << "6"
+                                                 << "2.5"
+                                                 << "0:4 1:3 2:3";
+        QTest::newRow("more classes than students") << "2"
+                                                    << "5"
+                                                    << "0:8 1:1 2:1";
     }
     void oneRun()
     {
@@ -103,16 +115,36 @@ private slots:
         QTest::addColumn<QString>("students");
         QTest::addColumn<QString>("classes");
         QTest::addColumn<QString>("message");
-        QTest::newRow("S = U + 1") << "11" << "3" << "对不起，您输入的数字大于末分班的学生数。";
-        QTest::newRow("S beyond 16 bits") << "99999" << "3" << "对不起，您输入的数字大于末分班的学生数。";
-        QTest::newRow("no S") << "" << "3" << "请输入人数，人数不能为空。";
-        QTest::newRow("no k") << "5" << "" << "请输入班数，班数不能为空。";
-        QTest::newRow("k 0") << "5" << "0" << "对不起，班数必须大于0。";
-        QTest::newRow("k without a number") << "5" << "abc" << "对不起，班数必须大于0。";
-        QTest::newRow("k negative") << "5" << "-40000" << "对不起，班数必须大于0。";
-        QTest::newRow("k beyond 16 bits") << "5" << "40000" << "对不起，班数太大，最大的班号不能超过32767。";
-        QTest::newRow("S 0") << "0" << "2" << "对不起，人数必须大于0。";
-        QTest::newRow("S negative") << "-3" << "2" << "对不起，人数必须大于0。";
+        QTest::newRow("S = U + 1") << "11"
+                                   << "3"
+                                   << "对不起，您输入的数字大于末分班的学生数。";
+        QTest::newRow("S beyond 16 bits") << "99999"
+                                          << "3"
+                                          << "对不起，您输入的数字大于末分班的学生数。";
+        QTest::newRow("no S") << ""
+                              << "3"
+                              << "请输入人数，人数不能为空。";
+        QTest::newRow("no k") << "5"
+                              << ""
+                              << "请输入班数，班数不能为空。";
+        QTest::newRow("k 0") << "5"
+                             << "0"
+                             << "对不起，班数必须大于0。";
+        QTest::newRow("k without a number") << "5"
+                                            << "abc"
+                                            << "对不起，班数必须大于0。";
+        QTest::newRow("k negative") << "5"
+                                    << "-40000"
+                                    << "对不起，班数必须大于0。";
+        QTest::newRow("k beyond 16 bits") << "5"
+                                          << "40000"
+                                          << "对不起，班数太大，最大的班号不能超过32767。";
+        QTest::newRow("S 0") << "0"
+                             << "2"
+                             << "对不起，人数必须大于0。";
+        QTest::newRow("S negative") << "-3"
+                                    << "2"
+                                    << "对不起，人数必须大于0。";
     }
     // A refused run changes nothing: the classes of an earlier division
     // stay, even on the first run of a series, which would clear them.
