@@ -1,7 +1,9 @@
 #include "form1.h"
 
 #include "artwork.h"
+#include "boarderpanel.h"
 #include "createpanel.h"
+#include "fastslowpanel.h"
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
@@ -15,6 +17,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -172,8 +175,11 @@ QWidget* Form1::buildWorkArea()
     m_resultsGrid = m_results->grid();
     connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::FlatBttn34_Click);
     connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
-    m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
-    m_boarder = buildOverlay(QStringLiteral("frm15"));
+    m_fastSlow = new FastSlowPanel(m_ctx, FastSlowOffset, m_work);
+    connect(m_fastSlow, &FastSlowPanel::finished, this, &Form1::refreshStudents);
+    m_boarder = new BoarderPanel(m_ctx, m_work);
+    connect(m_boarder, &BoarderPanel::divided, this, &Form1::refreshStudents);
+    connect(m_boarder, &BoarderPanel::statisticsWanted, this, &Form1::fbttj_Click);
     m_subject = buildOverlay(QStringLiteral("Frame1"));
 
     m_create = new CreatePanel(m_ctx, m_work);
@@ -246,8 +252,10 @@ void Form1::layoutWorkArea()
     const int h = m_work->height();
     m_grid->setGeometry(0, 0, w - px(50), h - px(50));
     m_results->setGeometry(0, 0, w - px(50), h);
-    for (QFrame* panel : {m_fastSlow, m_boarder, m_subject})
-        panel->setGeometry(PanelMargin, PanelMargin, 480, 360);
+    m_subject->setGeometry(PanelMargin, PanelMargin, 480, 360);
+    // The panels of the preset schemes take the height their controls need.
+    for (SchemePanel* panel : std::initializer_list<SchemePanel*>{m_fastSlow, m_boarder})
+        panel->setGeometry(PanelMargin, PanelMargin, 480, panel->sizeHint().height());
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
@@ -295,6 +303,17 @@ void Form1::Command14_Click()
 void Form1::Command15_Click()
 {
     openGroup(m_nav->openGroup() == 3 ? 2 : 3);
+}
+
+void Form1::showFastSlowPanel()
+{
+    m_fastSlow->open();
+}
+
+void Form1::showBoarderPanel()
+{
+    m_boarder->showPanel();
+    m_boarder->boarderClassesBox()->setFocus();
 }
 
 void Form1::create_Click()
