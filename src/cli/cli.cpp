@@ -33,6 +33,8 @@ QString usage()
     return QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
                           "命令: create [FIELD ...]\n"
                           "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
+                          "      divide fastslow --students S --classes K [--students S --classes K ...]\n"
+                          "      divide boarders --boarder-classes NB [--day-classes ND]\n"
                           "      import\n"
                           "      list\n"
                           "      sample --students N [--seed S]\n"

@@ -27,7 +27,7 @@ QString optionValue(const QStringList& args, int& i)
 DivideOptions parseOptions(const QStringList& args)
 {
     if (args.isEmpty() || args.first() != u"custom")
-        throw UsageError{QStringLiteral("divide: 只支持自定义方案：divide custom --classes N ...")};
+        throw UsageError{QStringLiteral("divide: 未知的分班方案（custom、fastslow、boarders）")};
     DivideOptions o;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args.at(i);
@@ -94,6 +94,11 @@ void printSummary(CliEnv& env)
 
 int cmdDivide(CliEnv& env, const QStringList& args)
 {
+    const QString scheme = args.value(0);
+    if (scheme == u"fastslow")
+        return cmdDivideFastSlow(env, args.mid(1));
+    if (scheme == u"boarders")
+        return cmdDivideBoarders(env, args.mid(1));
     const DivideOptions o = parseOptions(args);
     const QStringList ticked = o.conditions.isEmpty()
                                    ? QStringList()

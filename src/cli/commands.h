@@ -22,6 +22,9 @@ struct UsageError {
 // Each command takes the arguments after its name and returns the exit status.
 int cmdCreate(CliEnv& env, const QStringList& args);
 int cmdDivide(CliEnv& env, const QStringList& args);
+// divide fastslow and divide boarders, given the arguments after the scheme.
+int cmdDivideFastSlow(CliEnv& env, const QStringList& args);
+int cmdDivideBoarders(CliEnv& env, const QStringList& args);
 int cmdImport(CliEnv& env, const QStringList& args);
 int cmdList(CliEnv& env, const QStringList& args);
 int cmdSample(CliEnv& env, const QStringList& args);
