@@ -1,12 +1,12 @@
 // divide fastslow and divide boarders: the preset schemes that divide the
-// students into groups of classes of their own.
+// students into groups of classes of their own. Each starts as "下一步" of
+// the preset dialog does (PresetNext).
 #include "commands.h"
 #include "statsoutput.h"
 
 #include "division/boarders.h"
 #include "division/fastslow.h"
-#include "store/fieldlists.h"
-#include "store/store.h"
+#include "division/presets.h"
 
 #include <QPair>
 #include <QVector>
@@ -20,20 +20,6 @@ QString valueOf(const QString& command, const QStringList& args, int& i)
     if (i + 1 >= args.size())
         throw UsageError{command + QStringLiteral(": %1 缺少取值").arg(args.at(i))};
     return args.at(++i);
-}
-
-// "下一步" of the preset dialog: the yes/no check (its failure is shown and
-// the dispatch goes on), then the count of students.
-bool presetNext(const Context& ctx)
-{
-    CheckYesNoFields(ctx);
-    Store store = OpenStore(ctx);
-    if (store.column(QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable()))
-            .value(0)
-            .toLongLong() > 0)
-        return true;
-    ctx.prompt.message(QStringLiteral("没有记录,单击第二步 输入信息。"));
-    return false;
 }
 
 // The runs in order: (S, k) as typed into Text12 and Text13.
@@ -85,7 +71,7 @@ BoarderOptions parseBoarderOptions(const QStringList& args)
 int cmdDivideFastSlow(CliEnv& env, const QStringList& args)
 {
     const auto runs = parseRuns(args);
-    if (!presetNext(env.ctx))
+    if (!PresetNext(env.ctx))
         return 1;
     qint16 FastSlowOffset = 0;
     for (const auto& [students, classes] : runs)
@@ -97,7 +83,7 @@ int cmdDivideFastSlow(CliEnv& env, const QStringList& args)
 int cmdDivideBoarders(CliEnv& env, const QStringList& args)
 {
     const BoarderOptions o = parseBoarderOptions(args);
-    if (!presetNext(env.ctx))
+    if (!PresetNext(env.ctx))
         return 1;
     if (!o.day)
         return BoarderDivide(env.ctx, o.boarders) == BoarderOutcome::Divided ? 0 : 1;

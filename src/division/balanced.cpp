@@ -282,6 +282,8 @@ void BalancedDivide(const Context& ctx, Store& store)
 void CustomDivision(const Context& ctx, Store& store)
 {
     Transaction tr(store);
+    DropWorkTables(store);
+    ClearAllClasses(store);
     PlaceTopStudents(ctx, store);
     BalancedDivide(ctx, store);
     SnakeDivide(ctx, store);

@@ -25,8 +25,8 @@ class Store;
 //   one yes/no condition     tmp1 tmp2
 //   two                      tbl1 … tbl4
 //   three or more            tb1 … tb8   (further conditions are ignored)
-// The final work tables and tt stay in the store; the wizard drops every
-// table but studscore when the next custom division starts.
+// The final work tables and tt stay in the store; the next custom division
+// drops every table but studscore when it starts.
 //
 // All routines work on the store they are given, inside the caller's
 // transaction; a failure is thrown (StoreError, OperationError) and the
@@ -66,8 +66,9 @@ void DealStratum(const Context& ctx, Store& store, const Stratum& stratum);
 void MergeStrata(const Context& ctx, Store& store, const QStringList& tables);
 
 // The custom division as the wizard runs it, in one transaction:
-// PlaceTopStudents, BalancedDivide, SnakeDivide. Any failure rolls it all
-// back. The automatic adjustment is the caller's next step.
+// DropWorkTables, ClearAllClasses, PlaceTopStudents, BalancedDivide,
+// SnakeDivide. Any failure (or a kill) leaves the classes and tables of
+// before. The automatic adjustment is the caller's next step.
 void CustomDivision(const Context& ctx, Store& store);
 
 } // namespace quorvel

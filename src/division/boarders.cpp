@@ -93,7 +93,7 @@ BoarderOutcome BoarderDivide(const Context& ctx, const QString& text10)
         return BoarderOutcome::Refused;
     ctx.state.ClassCount = *nb;
     Transaction tr(store);
-    ClearClasses(store);
+    ClearAllClasses(store);
     dealGroup(ctx, store, true, 1, *nb);
     tr.commit();
     boardersMessage(ctx, *nb);
@@ -117,7 +117,7 @@ BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& text10,
     }
     const bool boarders = !ctx.state.StatsUnplacedFlag;
     Transaction tr(store);
-    ClearClasses(store);
+    ClearAllClasses(store);
     if (boarders)
         dealGroup(ctx, store, true, 1, *nb);
     dealGroup(ctx, store, false, qint16(*nb + 1), qint16(*nb + *nd));

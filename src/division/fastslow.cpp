@@ -72,7 +72,7 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     Store store = OpenStore(ctx);
     Transaction tr(store);
     if (FastSlowOffset == 0)
-        ClearClasses(store);
+        ClearAllClasses(store);
     RowSet rs =
         RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
                      quoteIdent(totalColumn()) + QStringLiteral(" DESC"));

@@ -72,12 +72,6 @@ void DealSnakeRange(RowSet& rs, int count, qint16 first, qint16 last, SnakeStart
     }
 }
 
-void ClearClasses(Store& store)
-{
-    store.exec(QStringLiteral("UPDATE %1 SET %2=0")
-                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
-}
-
 void SnakeDivide(const Context& ctx, Store& store)
 {
     if (ctx.state.ClassCount < 1)
@@ -95,6 +89,19 @@ void PlaceTopStudents(const Context& ctx, Store& store)
     RowSet rs = RowSet::open(store, studentTable(), {}, {},
                              quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
     DealSnake(ctx, rs, ctx.state.TopStudentCount);
+}
+
+void ClearAllClasses(Store& store)
+{
+    store.exec(QStringLiteral("UPDATE %1 SET %2=0")
+                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
+}
+
+void DropWorkTables(Store& store)
+{
+    for (const QString& table : store.tables())
+        if (table.compare(studentTable(), Qt::CaseInsensitive) != 0)
+            store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
 }
 
 } // namespace quorvel

@@ -46,9 +46,6 @@ using DealObserver = std::function<void(bool descending)>;
 void DealSnakeRange(RowSet& rs, int count, qint16 first, qint16 last,
                     SnakeStart start = SnakeStart::Ascending, const DealObserver& onDealt = {});
 
-// Every student back to 班级 0, inside the caller's transaction.
-void ClearClasses(Store& store);
-
 // Deals every student whose 班级 is 0, ordered by 性别 (the store's text
 // order, so 女 before 男) and then 总分 descending, ties in the store's row
 // order; one continuous sequence across the change of sex.
@@ -58,5 +55,15 @@ void SnakeDivide(const Context& ctx, Store& store);
 // descending, whatever class they had) before anything else. Nothing when
 // TopStudentCount is 0 or less.
 void PlaceTopStudents(const Context& ctx, Store& store);
+
+// Every division starts from an empty assignment: sets 班级 of every
+// student to 0. Called first inside the division's own transaction, so that
+// a division that fails or is killed leaves the classes of before.
+void ClearAllClasses(Store& store);
+
+// Drops every table of the store but studscore: the work tables of the
+// previous division, tt and the statistics table result. Inside the
+// caller's transaction, like ClearAllClasses.
+void DropWorkTables(Store& store);
 
 } // namespace quorvel

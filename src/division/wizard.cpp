@@ -16,17 +16,6 @@ namespace {
 
 using Box = TopStudentsResult::Box;
 
-// Drops the work tables of the previous division, tt and result.
-void dropAllButStudents(const Context& ctx)
-{
-    Store store = OpenStore(ctx);
-    Transaction tr(store);
-    for (const QString& table : store.tables())
-        if (table.compare(studentTable(), Qt::CaseInsensitive) != 0)
-            store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
-    tr.commit();
-}
-
 TopStudentsResult refuse(const Context& ctx, const QString& text, Box box)
 {
     ctx.prompt.message(text, noticeTitle());
@@ -76,9 +65,7 @@ bool SchemeNext(const Context& ctx, QStringList& captions)
         ctx.state.ConditionList = read;
         captions = read;
     }
-    const bool clean = CheckYesNoFields(ctx);
-    dropAllButStudents(ctx);
-    return clean;
+    return CheckYesNoFields(ctx);
 }
 
 void ConditionsNext(const Context& ctx, const QStringList& tickedCaptions)

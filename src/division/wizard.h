@@ -24,15 +24,16 @@ struct Context;
 // happens: the conditions dialog opens showing no box (captions empty,
 // returns true). Otherwise the field list ziduan2.txt is read into
 // ConditionList and its entries become the captions of the condition boxes,
-// the yes/no columns are checked (CheckYesNoFields, which clears every class
-// when they are clean), and every table of the store but studscore is
-// dropped, in one transaction. Returns false when the check failed: its
-// message has been shown and the wizard ends (the tables are dropped all
-// the same).
+// and the yes/no columns are checked (CheckYesNoFields). Returns false when
+// the check failed: its message has been shown and the wizard ends. The
+// store is not changed: the classes are cleared and the tables of the
+// previous division dropped by the division itself (CustomDivision), so
+// leaving the wizard before it keeps the previous division.
 bool SchemeNext(const Context& ctx, QStringList& captions);
 
 // Next of the conditions dialog, given the captions of the ticked boxes in
-// box order. Runs CheckYesNoFields (its outcome does not stop this step);
+// box order. Runs CheckYesNoFields (its outcome does not stop this step and
+// it changes nothing in the store);
 // ticked captions become ConditionList (none ticked: the list is left as it
 // was); UseConditions tells whether any box was ticked.
 void ConditionsNext(const Context& ctx, const QStringList& tickedCaptions);
@@ -52,8 +53,8 @@ struct TopStudentsResult {
 
 // Next of the top-students dialog with the texts of txtyou (number of top
 // students) and txtbanshu (number of classes). Checks both entries with the
-// dialog's messages; on a refusal nothing in the store has changed and the
-// dialog stays open. Otherwise sets TopStudentCount (whole cycles) and
+// dialog's messages; on a refusal nothing in the store has changed (the
+// earlier classes stay) and the dialog stays open. Otherwise sets TopStudentCount (whole cycles) and
 // ClassCount and runs CustomDivision. Both texts may be typed with
 // full-width digits.
 //

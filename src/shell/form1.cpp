@@ -7,6 +7,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "form7.h"
 #include "navpanel.h"
 #include "resultspanel.h"
 #include "rowsetgrid.h"
@@ -17,7 +18,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -303,17 +303,6 @@ void Form1::Command14_Click()
 void Form1::Command15_Click()
 {
     openGroup(m_nav->openGroup() == 3 ? 2 : 3);
-}
-
-void Form1::showFastSlowPanel()
-{
-    m_fastSlow->open();
-}
-
-void Form1::showBoarderPanel()
-{
-    m_boarder->showPanel();
-    m_boarder->boarderClassesBox()->setFocus();
 }
 
 void Form1::create_Click()

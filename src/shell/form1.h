@@ -19,6 +19,7 @@ class FastSlowPanel;
 class Form2;
 class Form3;
 class Form4;
+class Form7;
 class LinkLabel;
 class NavPanel;
 class ResultsPanel;
@@ -56,6 +57,7 @@ public:
     Form3* schemeDialog() const { return m_form3.get(); }     // 选择方案
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
+    Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
 
     // The template and the message when it is missing.
     static QString missingTemplateMessage();
@@ -85,10 +87,12 @@ public slots:
     void Command13_Click();
     void Command14_Click();
     void Command15_Click();
-    // The panels of the preset schemes fast and slow classes (Frame13) and
-    // boarders (frm15).
+    // The panels the preset schemes ask for: fast and slow classes
+    // (Frame13), boarders (frm15), one subject (Frame1, its buttons
+    // captioned with the subjects given).
     void showFastSlowPanel();
     void showBoarderPanel();
+    void showSubjectPanel(const QStringList& subjects);
 
 signals:
     // The window was closed: the program ends.
@@ -114,6 +118,7 @@ private:
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
     void divisionFinished();
+    void buildPresets();
 
     Context m_ctx;
     // The last class handed out by the runs of fast and slow classes; 0
@@ -134,6 +139,7 @@ private:
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
+    std::unique_ptr<Form7> m_form7;
 };
 
 } // namespace quorvel

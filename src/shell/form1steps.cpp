@@ -5,6 +5,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "form7.h"
 #include "navpanel.h"
 #include "qtprompt.h"
 #include "resultspanel.h"
@@ -32,10 +33,12 @@ void Form1::buildWizard()
 {
     m_form4 = std::make_unique<Form4>(m_ctx, this);
     m_form2 = std::make_unique<Form2>(m_ctx, m_form4.get(), this);
-    m_form3 = std::make_unique<Form3>(m_ctx, m_form2.get(), this);
+    m_form7 = std::make_unique<Form7>(m_ctx, this);
+    m_form3 = std::make_unique<Form3>(m_ctx, m_form2.get(), m_form7.get(), this);
     connect(m_form2.get(), &Form2::cancelled, m_grid, &QWidget::hide);
     connect(m_form4.get(), &Form4::cancelled, m_grid, &QWidget::hide);
     connect(m_form4.get(), &Form4::divided, this, &Form1::divisionFinished);
+    buildPresets();
 }
 
 QString Form1::missingTemplateMessage()

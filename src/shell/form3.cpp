@@ -1,6 +1,7 @@
 #include "form3.h"
 
 #include "form2.h"
+#include "form7.h"
 
 #include "division/wizard.h"
 
@@ -11,19 +12,14 @@
 
 namespace quorvel {
 
-Form3::Form3(const Context& ctx, Form2* conditions, QWidget* owner)
+Form3::Form3(const Context& ctx, Form2* conditions, Form7* presets, QWidget* owner)
     : WizardDialog(ctx, QStringLiteral("Form3"), QStringLiteral("选择方案"), owner),
-      m_conditions(conditions)
+      m_conditions(conditions), m_presets(presets)
 {
     build(buildSchemes(), QStringLiteral("自定义分班可以均衡总分、性别、原学校、户口性质、住宿等"),
           QStringLiteral("Command1"), QStringLiteral("Command2"));
     connect(nextButton(), &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(cancelButton(), &QPushButton::clicked, this, &Form3::Command2_Click);
-}
-
-QString Form3::presetNotice()
-{
-    return QStringLiteral("预设方案将在后续版本中提供。");
 }
 
 QGroupBox* Form3::buildSchemes()
@@ -61,7 +57,7 @@ void Form3::Command1_Click()
 {
     if (m_preset->isChecked()) {
         close();
-        m_ctx.prompt.message(presetNotice(), noticeTitle(), PromptIcon::Information);
+        m_presets->showDialog();
         return;
     }
     customScheme();

@@ -8,19 +8,17 @@ class QRadioButton;
 namespace quorvel {
 
 class Form2;
+class Form7;
 
 // 选择方案, the first dialog of the division wizard: the custom scheme
-// leads to the conditions dialog Form2, the preset schemes to a dialog of
-// their own that is not part of this version yet.
+// leads to the conditions dialog Form2, the preset schemes to Form7.
 class Form3 : public WizardDialog {
     Q_OBJECT
 public:
-    Form3(const Context& ctx, Form2* conditions, QWidget* owner);
+    Form3(const Context& ctx, Form2* conditions, Form7* presets, QWidget* owner);
 
     QRadioButton* customOption() const { return m_custom; } // optzdy
     QRadioButton* presetOption() const { return m_preset; } // otpspe
-
-    static QString presetNotice();
 
 public slots:
     // "下一步"
@@ -37,6 +35,7 @@ private:
     void customScheme();
 
     Form2* m_conditions;
+    Form7* m_presets;
     QRadioButton* m_custom = nullptr;
     QRadioButton* m_preset = nullptr;
 };

@@ -58,9 +58,6 @@ bool CheckYesNoFields(const Context& ctx)
             return false;
         }
     }
-    Transaction tr(store);
-    store.exec(QStringLiteral("UPDATE %1 SET %2=0").arg(table, quoteIdent(classColumn())));
-    tr.commit();
     return true;
 }
 

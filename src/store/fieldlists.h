@@ -26,9 +26,10 @@ void ReadFieldList2(const Context& ctx, QStringList& list);
 // Reads ziduan3.txt (the score fields, 总分 last) into list in the same way.
 void ReadFieldList3(const Context& ctx, QStringList& list);
 
-// Checks that every yes/no column holds only 是 or 否 (or no value). On
-// success every student's 班级 becomes 0; on failure the first bad column is
-// reported and YesNoInvalid is set. Returns !YesNoInvalid.
+// Checks that every yes/no column holds only 是 or 否 (or no value); on
+// failure the first bad column is reported and YesNoInvalid is set. Returns
+// !YesNoInvalid. It only reads: each division clears the classes inside its
+// own transaction (ClearAllClasses of division/snake.h).
 bool CheckYesNoFields(const Context& ctx);
 
 } // namespace quorvel

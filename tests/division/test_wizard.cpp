@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(countWhere(sb, "\"班级\"=3"), 4);
     }
 
-    void schemeReadsListClearsClassesDropsTables()
+    void schemeReadsListKeepsEarlierDivision()
     {
         Sandbox sb;
         makeStore(sb, schoolAndCadre);
@@ -74,8 +74,9 @@ private slots:
         QVERIFY(SchemeNext(sb.ctx, captions));
         QCOMPARE(captions, schoolAndCadre);
         QCOMPARE(sb.state.ConditionList, schoolAndCadre);
-        QCOMPARE(storeTables(sb), QStringList{"studscore"});
-        QCOMPARE(countWhere(sb, "\"班级\"=0"), 4);
+        // Leaving the wizard here changes nothing: the division clears.
+        QCOMPARE(storeTables(sb), (QStringList{"studscore", "result", "tt", "tmp1", "tb8"}));
+        QCOMPARE(countWhere(sb, "\"班级\"=3"), 4);
     }
 
     void schemeEndsOnBadYesNoValue()
@@ -88,8 +89,7 @@ private slots:
         QVERIFY(!SchemeNext(sb.ctx, captions));
         QVERIFY(sb.state.YesNoInvalid);
         QVERIFY(sb.prompt.last().startsWith("是否班干部  字段中的内容必须为：是、否"));
-        // The tables go all the same; the classes stay.
-        QCOMPARE(storeTables(sb), QStringList{"studscore"});
+        QCOMPARE(storeTables(sb), (QStringList{"studscore", "result"}));
         QCOMPARE(countWhere(sb, "\"班级\"=3"), 4);
     }
 
@@ -104,7 +104,7 @@ private slots:
         QVERIFY(SchemeNext(sb.ctx, captions));
         QVERIFY(captions.isEmpty());
         QVERIFY(!sb.state.UseConditions);
-        QCOMPARE(storeTables(sb), QStringList{"studscore"});
+        QCOMPARE(storeTables(sb), (QStringList{"studscore", "result"}));
     }
 
     void conditions_data()
@@ -129,7 +129,7 @@ private slots:
         ConditionsNext(sb.ctx, ticked);
         QCOMPARE(sb.state.ConditionList, list);
         QCOMPARE(sb.state.UseConditions, use);
-        QCOMPARE(countWhere(sb, "\"班级\"=0"), 3);
+        QCOMPARE(countWhere(sb, "\"班级\"=5"), 3);
     }
 
     void hint_data()
@@ -283,6 +283,31 @@ private slots:
             store.column("SELECT count(*) FROM studscore WHERE \"编号\"<'s024' GROUP BY \"班级\" "
                          "ORDER BY \"班级\""),
             QVariantList(8, 3));
+    }
+
+    // A refused number ends the road with the earlier division intact.
+    void refusedNumberKeepsEarlierDivision_data()
+    {
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("classes");
+        QTest::newRow("classes 0") << "0" << "0";
+        QTest::newRow("classes abc") << "2" << "abc";
+        QTest::newRow("top = students") << "20" << "4";
+    }
+    void refusedNumberKeepsEarlierDivision()
+    {
+        QFETCH(QString, top);
+        QFETCH(QString, classes);
+        Sandbox sb;
+        makeStore(sb, schoolAndCadre);
+        addStudents(sb, students(20, 7));
+        addTables(sb, {"result"});
+        QStringList captions;
+        QVERIFY(SchemeNext(sb.ctx, captions));
+        ConditionsNext(sb.ctx, {"是否班干部"});
+        QVERIFY(!TopStudentsNext(sb.ctx, top, classes).divided);
+        QCOMPARE(countWhere(sb, "\"班级\"=7"), 20);
+        QCOMPARE(storeTables(sb), (QStringList{"studscore", "result"}));
     }
 
     void missingStoreIsReported()

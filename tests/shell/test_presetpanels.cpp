@@ -5,11 +5,13 @@
 
 #include "shell/boarderpanel.h"
 #include "shell/fastslowpanel.h"
+#include "shell/form7.h"
 #include "shell/resultspanel.h"
 #include "shell/rowsetgrid.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 
 using namespace quorvel;
@@ -50,6 +52,21 @@ class TestPresetPanels : public QObject {
         click(frame13(), "FlatBttn17");
     }
 
+    // The road to a scheme's panel: step 3, the preset option of the scheme
+    // dialog, the scheme's option in the preset dialog, Next.
+    void throughPresets(const QString& option)
+    {
+        click(form(), "fb");
+        fx->form3()->presetOption()->setChecked(true);
+        click(fx->form3(), "Command1");
+        Form7* presets = form()->presetDialog();
+        QVERIFY(presets->isVisible());
+        control<QRadioButton>(presets, option)->setChecked(true);
+        click(presets, "Command1");
+        QVERIFY(presets->isHidden());
+        sb().prompt.messages.clear();
+    }
+
     int classSize(int cls)
     {
         int n = 0;
@@ -66,7 +83,7 @@ private slots:
     {
         makeStore(sb(), {"语文"});
         addStudents(sb(), intake(100));
-        form()->showFastSlowPanel();
+        throughPresets("Option1");
         QVERIFY(frame13()->isVisible());
         QCOMPARE(unplaced(), QStringLiteral("未分学生数"));
         QVERIFY(sb().prompt.messages.isEmpty()); // nothing handed out yet: no question
@@ -123,7 +140,7 @@ private slots:
     {
         makeStore(sb(), {"是否住宿", "语文"});
         addStudents(sb(), intake(30, {"是否住宿"})); // every third one boards
-        form()->showBoarderPanel();
+        throughPresets("Option2");
         QVERIFY(frm15()->isVisible());
         typeKeys(control<QLineEdit>(frm15(), "Text10"), "2");
         click(frm15(), "FlatBttn27");

@@ -154,14 +154,14 @@ private slots:
         QCOMPARE(sb.state.YesNoInvalid, !badField.isEmpty());
         if (badField.isEmpty()) {
             QVERIFY(sb.prompt.messages.isEmpty());
-            QCOMPARE(classSum(sb), 0); // every class cleared
         } else {
             QCOMPARE(sb.prompt.messages.size(), 1);
             QCOMPARE(sb.prompt.messages.first(),
                      QStringLiteral("Quorvel\t") + badField +
                          QStringLiteral("  字段中的内容必须为：是、否 ，请单击 第二步在excel中输入 修改后再试。"));
-            QVERIFY(classSum(sb) > 0); // nothing cleared
         }
+        // The check only reads: the division clears the classes itself.
+        QCOMPARE(classSum(sb), rows.size() * (rows.size() + 5) / 2);
     }
 };
 

@@ -1,0 +1,130 @@
+#include "presets.h"
+
+#include "numbertext.h"
+#include "snake.h"
+
+#include "store/context.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+namespace quorvel {
+
+namespace {
+
+// Every student unplaced: the start of a division, inside its transaction.
+void clearEveryClass(Store& store)
+{
+    store.exec(QStringLiteral("UPDATE %1 SET %2=0")
+                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
+}
+
+// The answer to the class-number box as a count of classes; nullopt when
+// it is refused (the message has been shown) or the box was cancelled.
+std::optional<qint16> askClassCount(const Context& ctx)
+{
+    const std::optional<QString> answer = ctx.prompt.input(classCountQuestion(), appTitle());
+    if (!answer)
+        return std::nullopt;
+    const std::optional<double> v = wholeNumber(*answer);
+    const std::optional<qint16> k = v ? roundToInt16(*v) : std::nullopt;
+    if (!k || *k < 1) {
+        ctx.prompt.message(classCountRefusedMessage(), noticeTitle());
+        return std::nullopt;
+    }
+    return k;
+}
+
+// Whole cycles of ClassCount students of one sex, best first by field.
+void dealSex(const Context& ctx, Store& store, const QString& field, bool boys)
+{
+    const QString where = quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
+    RowSet rs = RowSet::open(store, studentTable(), where, {QStringLiteral("男")},
+                             quoteIdent(field) + QStringLiteral(" DESC"));
+    const int n = rs.rowCount();
+    const int k = ctx.state.ClassCount;
+    if (n > k)
+        DealSnake(ctx, rs, n - n % k);
+}
+
+bool hasColumn(Store& store, const QString& name)
+{
+    for (const ColumnInfo& c : store.columns(studentTable()))
+        if (c.name == name)
+            return true;
+    return false;
+}
+
+// Clears, deals by field and ends with the snake, all in one transaction.
+bool divideBy(const Context& ctx, Store& store, const QString& field)
+{
+    Transaction tr(store);
+    clearEveryClass(store);
+    if (!myfenban(ctx, store, field))
+        return false;
+    SnakeDivide(ctx, store);
+    tr.commit();
+    return true;
+}
+
+} // namespace
+
+bool PresetNext(const Context& ctx)
+{
+    CheckYesNoFields(ctx);
+    Store store = OpenStore(ctx);
+    const qint64 students =
+        store.column(QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable()))
+            .value(0)
+            .toLongLong();
+    if (students > 0)
+        return true;
+    ctx.prompt.message(noRecordsMessage(), appTitle());
+    return false;
+}
+
+QStringList SubjectButtons(const Context& ctx)
+{
+    QStringList scores;
+    ReadFieldList3(ctx, scores);
+    if (!scores.isEmpty())
+        scores.removeLast(); // 总分 is never offered
+    return scores.mid(0, SubjectButtonCount);
+}
+
+bool myfenban(const Context& ctx, Store& store, const QString& field)
+{
+    const std::optional<qint16> k = askClassCount(ctx);
+    if (!k)
+        return false;
+    ctx.state.ClassCount = *k;
+    dealSex(ctx, store, field, true);
+    dealSex(ctx, store, field, false);
+    return true;
+}
+
+bool SingleSubjectDivide(const Context& ctx, const QString& subject)
+{
+    if (subject.isEmpty()) {
+        ctx.prompt.message(chooseSubjectMessage(), noticeTitle());
+        return false;
+    }
+    Store store = OpenStore(ctx);
+    return divideBy(ctx, store, subject);
+}
+
+bool fennbandj(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    if (!hasColumn(store, gradeColumn())) {
+        ctx.prompt.message(noGradeColumnMessage(), appTitle());
+        return false;
+    }
+    if (!divideBy(ctx, store, gradeColumn()))
+        return false;
+    ctx.state.GradeDivisionFlag = true;
+    ctx.prompt.message(gradeFinishedMessage(), appTitle());
+    return true;
+}
+
+} // namespace quorvel

@@ -1,0 +1,150 @@
+// The preset dialog driven like a user: its controls, the no-records
+// refusal, cancel, and the branches of its Next.
+#include "shellfixture.h"
+
+#include "division/presets.h"
+#include "shell/form7.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QWindow>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+class TestPresetDialog : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<WindowFixture> fx;
+
+    Sandbox& sb() { return *fx->sb; }
+    Form7* form7() { return fx->form->presetDialog(); }
+    // The wizard up to the preset dialog: step 3, the preset option, Next.
+    void toPresets()
+    {
+        click(fx->form.get(), "fb");
+        fx->form3()->presetOption()->setChecked(true);
+        click(fx->form3(), "Command1");
+        QVERIFY(fx->form3()->isHidden());
+        QVERIFY(form7()->isVisible());
+    }
+    void prepare(const QStringList& fields, int students = 12, int cls = 5)
+    {
+        makeStore(sb(), fields);
+        QVector<Student> s = intake(students);
+        for (Student& st : s)
+            st.fields.insert("班级", cls);
+        addStudents(sb(), s);
+    }
+
+private slots:
+    void init() { fx = std::make_unique<WindowFixture>(); }
+    void cleanup() { fx.reset(); }
+
+    void dialogAtLoad()
+    {
+        prepare({"语文"});
+        toPresets();
+        Form7* d = form7();
+        QCOMPARE(d->windowTitle(), QStringLiteral("预设方案"));
+        QVERIFY(!d->isModal());
+        QCOMPARE(d->windowHandle()->transientParent(), fx->form->windowHandle());
+        const QStringList names{"zongfengeke", "dengji", "danke", "Option2", "Option1"};
+        const QStringList captions{"按总分均衡各科成绩", "按成绩等级分班", "按单科成绩分班",
+                                   "住宿生单分", "多次分班、分快慢班"};
+        for (int i = 0; i < names.size(); ++i) {
+            auto* option = control<QRadioButton>(d, names[i]);
+            QCOMPARE(option->text(), captions[i]);
+            QVERIFY(control(d, "Frame1")->isAncestorOf(option));
+            QCOMPARE(option->isChecked(), i == 0);
+        }
+        QCOMPARE(control<QLabel>(d, "Label1")->text(), QStringLiteral("说明："));
+        QCOMPARE(control<QLabel>(d, "Label2")->text(),
+                 QStringLiteral("根据您的需要选择分班方案，然后单击： 下一步"));
+        QCOMPARE(control<QPushButton>(d, "Command1")->text(), QStringLiteral("下一步"));
+        QCOMPARE(control<QPushButton>(d, "Command2")->text(), QStringLiteral("取消"));
+    }
+
+    void noRecordsKeepsDialogOpen()
+    {
+        makeStore(sb(), {"语文"});
+        toPresets();
+        control<QRadioButton>(form7(), "danke")->setChecked(true);
+        click(form7(), "Command1");
+        QCOMPARE(sb().prompt.messages.last(), "Quorvel\t" + noRecordsMessage());
+        QVERIFY(form7()->isVisible());
+        QVERIFY(fx->form->subjectPanel()->isHidden());
+    }
+
+    void cancelChangesNothing()
+    {
+        prepare({"语文"});
+        const QStringList before = tableRows(sb(), "studscore");
+        toPresets();
+        click(form7(), "Command2");
+        QVERIFY(form7()->isHidden());
+        QCOMPARE(tableRows(sb(), "studscore"), before);
+    }
+
+    void panelsNotYetAvailable_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("subject balance") << "zongfengeke";
+    }
+    void panelsNotYetAvailable()
+    {
+        QFETCH(QString, option);
+        prepare({"语文"});
+        toPresets();
+        control<QRadioButton>(form7(), option)->setChecked(true);
+        click(form7(), "Command1");
+        QVERIFY(form7()->isHidden());
+        QCOMPARE(sb().prompt.messages.last(), "提示\t" + Form7::notAvailableMessage());
+    }
+
+    // The schemes with a panel of their own show it and change nothing yet.
+    void panelOfTheScheme_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("fast and slow") << "Option1" << "Frame13";
+        QTest::newRow("boarders") << "Option2" << "frm15";
+    }
+    void panelOfTheScheme()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, panel);
+        prepare({"是否住宿", "语文"});
+        const QStringList before = tableRows(sb(), "studscore");
+        toPresets();
+        control<QRadioButton>(form7(), option)->setChecked(true);
+        click(form7(), "Command1");
+        QVERIFY(form7()->isHidden());
+        QVERIFY(control(fx->form.get(), panel)->isVisible());
+        QCOMPARE(tableRows(sb(), "studscore"), before);
+    }
+
+    void gradeLevelRefreshesGrid()
+    {
+        prepare({"品质等级", "语文"}, 12, 0);
+        toPresets();
+        control<QRadioButton>(form7(), "dengji")->setChecked(true);
+        sb().prompt.inputs = {"3"};
+        click(form7(), "Command1");
+        QVERIFY(form7()->isHidden());
+        QVERIFY(sb().state.GradeDivisionFlag);
+        QCOMPARE(sb().prompt.messages.last(), "Quorvel\t" + gradeFinishedMessage());
+        const QAbstractItemModel* m = fx->form->studentGrid()->model();
+        QCOMPARE(m->rowCount(), 13); // 12 students, the empty row
+        for (int r = 0; r < 12; ++r)
+            QVERIFY(m->index(r, 3).data().toInt() >= 1);
+        // The next scheme dialog offers only the presets.
+        click(fx->form.get(), "fb");
+        QVERIFY(!fx->form3()->customOption()->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestPresetDialog)
+#include "test_presets.moc"
