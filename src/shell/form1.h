@@ -22,8 +22,10 @@ class Form4;
 class Form7;
 class LinkLabel;
 class NavPanel;
+class PanelMover;
 class ResultsPanel;
 class RowSetGrid;
+class SubjectPanel;
 struct StatsStepResult;
 
 // The main window: the banner across the top, the navigation panel on the
@@ -49,7 +51,7 @@ public:
     CreatePanel* createPanel() const { return m_create; }     // Frmcreate
     FastSlowPanel* fastSlowPanel() const { return m_fastSlow; } // Frame13
     BoarderPanel* boarderPanel() const { return m_boarder; }    // frm15
-    QFrame* subjectPanel() const { return m_subject; }        // Frame1
+    SubjectPanel* subjectPanel() const { return m_subject; }    // Frame1
     ResultsPanel* resultsPanel() const { return m_results; }  // Frmchengji
     RowSetGrid* resultsGrid() const { return m_resultsGrid; } // DataGrid3
     QProgressBar* progressBar() const { return m_bar; }       // gbar2
@@ -58,6 +60,11 @@ public:
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
     Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
+
+    // Makes an overlay panel of the work area movable with the mouse; the
+    // mover keeps DragStartX and DragStartY.
+    void MovePanel(QWidget* panel);
+    PanelMover* panelMover() const { return m_mover; }
 
     // The template and the message when it is missing.
     static QString missingTemplateMessage();
@@ -112,13 +119,14 @@ private:
     void connectHeaders();
     void buildWizard();
     void layoutWorkArea();
-    void openGroup(int group);
+    void headerClicked(int group);
     bool openDocument(const QString& path);
     void refreshStudents();
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
     void divisionFinished();
     void buildPresets();
+    void subjectDivided();
 
     Context m_ctx;
     // The last class handed out by the runs of fast and slow classes; 0
@@ -132,10 +140,11 @@ private:
     CreatePanel* m_create = nullptr;
     FastSlowPanel* m_fastSlow = nullptr;
     BoarderPanel* m_boarder = nullptr;
-    QFrame* m_subject = nullptr;
+    SubjectPanel* m_subject = nullptr;
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;
+    PanelMover* m_mover = nullptr;
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;

@@ -1,6 +1,7 @@
 // The preset schemes: the dispatch's checks, the subject buttons, myfenban,
 // the single-subject and the grade-level division.
 #include "adjust/autoadjust.h"
+#include "division/classcount.h"
 #include "division/presets.h"
 #include "store/errors.h"
 #include "store/schema.h"
@@ -141,20 +142,18 @@ private slots:
     void refusedClassCountChangesNothing_data()
     {
         QTest::addColumn<std::optional<QString>>("answer");
-        QTest::addColumn<bool>("message");
-        QTest::newRow("cancelled") << std::optional<QString>() << false;
-        QTest::newRow("abc") << std::optional<QString>("abc") << true;
-        QTest::newRow("empty") << std::optional<QString>("") << true;
-        QTest::newRow("0") << std::optional<QString>("0") << true;
-        QTest::newRow("0.4 rounds to 0") << std::optional<QString>("0.4") << true;
-        QTest::newRow("-3") << std::optional<QString>("-3") << true;
-        QTest::newRow("beyond 16 bits") << std::optional<QString>("40000") << true;
-        QTest::newRow("leading number only") << std::optional<QString>("4班") << true;
+        QTest::newRow("cancelled") << std::optional<QString>();
+        QTest::newRow("abc") << std::optional<QString>("abc");
+        QTest::newRow("empty") << std::optional<QString>("");
+        QTest::newRow("0") << std::optional<QString>("0");
+        QTest::newRow("0.4 rounds to 0") << std::optional<QString>("0.4");
+        QTest::newRow("-3") << std::optional<QString>("-3");
+        QTest::newRow("beyond 16 bits") << std::optional<QString>("40000");
+        QTest::newRow("leading number only") << std::optional<QString>("4班");
     }
     void refusedClassCountChangesNothing()
     {
         QFETCH(std::optional<QString>, answer);
-        QFETCH(bool, message);
         Sandbox sb;
         prepare(sb, 6, 6, 2);
         sb.state.ClassCount = 9;
@@ -163,7 +162,7 @@ private slots:
         QVERIFY(!SingleSubjectDivide(sb.ctx, "语文"));
         QCOMPARE(classesById(sb), before);
         QCOMPARE(sb.state.ClassCount, qint16(9));
-        QCOMPARE(sb.prompt.saw(classCountRefusedMessage()), message);
+        QVERIFY(sb.prompt.saw(classCountRefusedMessage()));
     }
 
     void noSubjectAsksForOne()
