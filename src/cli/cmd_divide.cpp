@@ -100,9 +100,8 @@ void printDivisionSummary(CliEnv& env, bool withTopStudents)
                         .arg(quoteIdent(studentTable()), quoteIdent(classColumn())))
             .value(0)
             .toLongLong();
-    QString line = QStringLiteral("分班完成：%1名学生分入%2个班")
-                       .arg(placed)
-                       .arg(env.ctx.state.ClassCount);
+    QString line =
+        QStringLiteral("分班完成：%1名学生分入%2个班").arg(placed).arg(env.ctx.state.ClassCount);
     if (withTopStudents)
         line += QStringLiteral("，优生%1名").arg(env.ctx.state.TopStudentCount);
     env.out << line << QStringLiteral("。") << '\n';

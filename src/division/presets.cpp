@@ -15,7 +15,8 @@ namespace {
 // Whole cycles of ClassCount students of one sex, best first by field.
 void dealSex(const Context& ctx, Store& store, const QString& field, bool boys)
 {
-    const QString where = quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
+    const QString where =
+        quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
     RowSet rs = RowSet::open(store, studentTable(), where, {QStringLiteral("男")},
                              quoteIdent(field) + QStringLiteral(" DESC"));
     const int n = rs.rowCount();

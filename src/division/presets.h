@@ -28,9 +28,18 @@ enum class PresetScheme {
     GradeLevel,      // dengji "按成绩等级分班": fennbandj
 };
 
-inline QString noRecordsMessage() { return QStringLiteral("没有记录,单击第二步 输入信息。"); }
-inline QString chooseSubjectMessage() { return QStringLiteral("请先选择一个科目。"); }
-inline QString gradeColumn() { return QStringLiteral("品质等级"); }
+inline QString noRecordsMessage()
+{
+    return QStringLiteral("没有记录,单击第二步 输入信息。");
+}
+inline QString chooseSubjectMessage()
+{
+    return QStringLiteral("请先选择一个科目。");
+}
+inline QString gradeColumn()
+{
+    return QStringLiteral("品质等级");
+}
 inline QString gradeFinishedMessage()
 {
     return QStringLiteral("分班完成，按等级分班不能进行统计。");

@@ -27,8 +27,10 @@ void prepare(Sandbox& sb, int n, const QStringList& fields = {"品质等级", "�
     const QStringList grades{"好", "中", "差"};
     QVector<Student> intake;
     for (int i = 0; i < n; ++i) {
-        Student s{QStringLiteral("s%1").arg(i, 2, 10, QChar(u'0')), i % 2 ? "女" : "男",
-                  100.0 + i, {{"语文", 100 - i}, {"班级", 7}}};
+        Student s{QStringLiteral("s%1").arg(i, 2, 10, QChar(u'0')),
+                  i % 2 ? "女" : "男",
+                  100.0 + i,
+                  {{"语文", 100 - i}, {"班级", 7}}};
         if (fields.contains(u"品质等级"))
             s.fields.insert("品质等级", grades.at(i % 3));
         if (fields.contains(u"是否班干部"))
@@ -56,8 +58,8 @@ private slots:
         Sandbox sb;
         prepare(sb, 43);
         const QStringList ids = storedIds(sb);
-        const CliRun r = cli(sb, {"divide", "subject", "--subject", "语文", "--classes", "4",
-                                  "--no-adjust"});
+        const CliRun r =
+            cli(sb, {"divide", "subject", "--subject", "语文", "--classes", "4", "--no-adjust"});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, QStringLiteral("Quorvel\t请输入班数\n> 4\n"
                                        "分班完成：43名学生分入4个班。\n"));
@@ -145,32 +147,34 @@ private slots:
         QCOMPARE(placed(sb, 3), 20);
     }
 
-    void gradeWithoutColumn()
+    void stopsBeforeDividing_data()
     {
+        QTest::addColumn<int>("students");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no 品质等级") << 6 << QStringList{"语文"} << noGradeColumnMessage();
+        QTest::newRow("no records") << 0 << QStringList{"品质等级"} << noRecordsMessage();
+    }
+    void stopsBeforeDividing()
+    {
+        QFETCH(int, students);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, message);
         Sandbox sb;
-        prepare(sb, 6, {"语文"});
+        prepare(sb, students, fields);
         const QMap<QString, int> before = classesById(sb);
         const CliRun r = cli(sb, {"divide", "grade", "--classes", "3"});
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.out, "Quorvel\t" + noGradeColumnMessage() + "\n");
+        QCOMPARE(r.out, "Quorvel\t" + message + "\n");
         QCOMPARE(classesById(sb), before);
-    }
-
-    void noRecords()
-    {
-        Sandbox sb;
-        prepare(sb, 0);
-        const CliRun r = cli(sb, {"divide", "grade", "--classes", "3"});
-        QCOMPARE(r.status, 1);
-        QCOMPARE(r.out, "Quorvel\t" + noRecordsMessage() + "\n");
     }
 
     void badYesNoShownAndDispatchGoesOn()
     {
         Sandbox sb;
         prepare(sb, 8, {"是否班干部", "语文"}, "Y");
-        const CliRun r = cli(sb, {"divide", "subject", "--subject", "语文", "--classes", "2",
-                                  "--no-adjust"});
+        const CliRun r =
+            cli(sb, {"divide", "subject", "--subject", "语文", "--classes", "2", "--no-adjust"});
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.startsWith("Quorvel\t是否班干部  字段中的内容必须为：是、否"));
         QCOMPARE(placed(sb, 2), 8);
