@@ -196,7 +196,7 @@ QWidget* Form1::buildWorkArea()
     for (SchemePanel* panel : std::initializer_list<SchemePanel*>{m_fastSlow, m_boarder})
         panel->setGeometry(PanelMargin, PanelMargin, 480, panel->sizeHint().height());
     m_subject = new SubjectPanel(m_ctx, m_work);
-    m_subject->setGeometry(PanelMargin, PanelMargin, 480, 360);
+    m_subject->setGeometry(PanelMargin, PanelMargin, 480, m_subject->sizeHint().height());
     m_subject->hide();
 
     m_create = new CreatePanel(m_ctx, m_work);
