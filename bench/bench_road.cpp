@@ -41,7 +41,10 @@ class RoadPrompt : public Prompt {
 public:
     QString last;
     void message(const QString& text, const QString&, PromptIcon) override { last = text; }
-    bool question(const QString&, const QString&, PromptIcon) override { return true; }
+    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    {
+        return true;
+    }
     std::optional<QString> input(const QString&, const QString&, const QString& initial) override
     {
         return initial;

@@ -36,22 +36,29 @@ void takeNoArguments(const QString& command, const QStringList& args)
         throw UsageError{command + QStringLiteral(": 不需要参数：") + args.join(u' ')};
 }
 
-// 0 when the build ran and there is something to show.
+// 0 when the build ran, there is something to show and the workbook was
+// written.
 int statsStatus(const StatsStepResult& step)
 {
-    if (step.declined || step.display.build != StatsOutcome::Built || !step.display.view)
+    if (step.declined || step.display.build != StatsOutcome::Built || !step.display.view ||
+        step.display.view->workbook.isEmpty())
         return 1;
     return 0;
 }
 
 } // namespace
 
-int cmdStats(CliEnv& env, const QStringList& args)
+int runStatistics(CliEnv& env)
 {
-    takeNoArguments(QStringLiteral("stats"), args);
     const StatsStepResult step = fbttj_Click(env.ctx);
     printStatistics(env, step.display);
     return statsStatus(step);
+}
+
+int cmdStats(CliEnv& env, const QStringList& args)
+{
+    takeNoArguments(QStringLiteral("stats"), args);
+    return runStatistics(env);
 }
 
 int runAdjustment(CliEnv& env)
