@@ -6,11 +6,11 @@ After each kill gsls.dll must pass PRAGMA integrity_check and hold exactly
 the students and classes of before the operation, or a complete state after
 one of the operation's transactions:
   import        the rows of the template being imported (every class 0);
-  divide        every student placed in 1..N with the class and sex sizes of
-                the division the same command gives when it is not killed
-                (the adjustment's exchanges keep these sizes);
-  further operations (fast/slow, transfer) are taken when the command line
-  offers them.
+  divisions     the class and sex sizes (and the number left unplaced) of
+                the state after one of its transactions, as the command (or
+                its first runs) gives it when not killed: the adjustment's
+                exchanges keep these sizes. Fast/slow classes are taken when
+                the command line offers them.
 
 Usage: killtest.py --cli PATH [--kills N] [--students N] [--seed S]
 Prints "N kills, N survived"; exit status 1 when a kill did not survive.
@@ -69,12 +69,11 @@ def ids(rows):
 
 
 def shape(rows):
-    """Class and sex sizes of a complete division; None when someone is unplaced."""
+    """Class and sex sizes, and the number of students without a class."""
     sizes = {}
     for _, sex, cls in rows:
-        if not isinstance(cls, int) or cls < 1:
-            return None
-        sizes[(cls, sex)] = sizes.get((cls, sex), 0) + 1
+        key = (cls, sex) if isinstance(cls, int) and cls > 0 else "unplaced"
+        sizes[key] = sizes.get(key, 0) + 1
     return sizes
 
 
@@ -128,44 +127,52 @@ class Import(Operation):
 
 
 class Division(Operation):
-    """A division whose un-killed result on the same students gives the class
-    and sex sizes every complete state keeps."""
+    """A division made of transactions; the commands give, un-killed on the
+    same students, the state after each of them. A complete state keeps the
+    class and sex sizes of one of them (the adjustment's exchanges keep
+    them)."""
 
-    def __init__(self, cli, name, command):
+    def __init__(self, name, steps):
         self.name = name
-        self._command = command
-        self.sizes = {}  # student ids -> sizes of the un-killed result
+        self.steps = steps  # function: student count -> commands, last = the whole
+        self.shapes = {}  # student ids -> shapes of the un-killed states
+        self._command = None
 
     def prepare(self, cli, rng):
         key = tuple(ids(read_state(cli.folder)[1]))
-        if key in self.sizes:
-            return
+        commands = self.steps(len(key))
+        self._command = commands[-1]
+        if key not in self.shapes:
+            self.shapes[key] = [self._reference(cli, c) for c in commands]
+
+    def _reference(self, cli, command):
         with tempfile.TemporaryDirectory() as scratch:
             for name in os.listdir(cli.folder):
                 if os.path.isfile(os.path.join(cli.folder, name)):
                     shutil.copy(os.path.join(cli.folder, name), scratch)
-            done = subprocess.run(Cli(cli.program, scratch).args(*self._command),
+            done = subprocess.run(Cli(cli.program, scratch).args(*command),
                                   capture_output=True, text=True)
-            self.sizes[key] = shape(read_state(scratch)[1]) if done.returncode == 0 else None
-        if self.sizes[key] is None:
-            sys.exit("%s failed or left students unplaced when not killed" % self.name)
+            if done.returncode != 0:
+                sys.exit("%s failed when not killed:\n%s" % (" ".join(command), done.stdout))
+            return shape(read_state(scratch)[1])
 
     def command(self):
         return self._command
 
     def complete(self, before, after):
-        return ids(after) == ids(before) and shape(after) == self.sizes[tuple(ids(before))]
+        return ids(after) == ids(before) and shape(after) in self.shapes[tuple(ids(before))]
 
 
 def operations(cli, students):
     ops = [Import(cli, students)]
-    ops.append(Division(cli, "divide custom", ["divide", "custom", "--classes", "8", "--top", "16",
-                                               "--conditions", "原学校,是否班干部,是否住宿"]))
+    custom = ["divide", "custom", "--classes", "8", "--top", "16",
+              "--conditions", "原学校,是否班干部,是否住宿"]
+    ops.append(Division("divide custom", lambda n: [custom]))
     if "divide fastslow" in cli.usage():
-        half = str(students // 2)
-        ops.append(Division(cli, "divide fastslow",
-                            ["divide", "fastslow", "--students", half, "--classes", "3",
-                             "--students", str(students - students // 2), "--classes", "5"]))
+        def fastslow(n):
+            first = ["divide", "fastslow", "--students", str(n // 3), "--classes", "2"]
+            return [first, first + ["--students", str(n - n // 3), "--classes", "6"]]
+        ops.append(Division("divide fastslow", fastslow))
     return ops
 
 
