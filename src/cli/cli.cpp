@@ -24,6 +24,8 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("sample"), cmdSample},
         {QStringLiteral("stats"), cmdStats},
         {QStringLiteral("adjust"), cmdAdjust},
+        {QStringLiteral("find"), cmdFind},
+        {QStringLiteral("transfer"), cmdTransfer},
     };
     return table;
 }
@@ -37,7 +39,9 @@ QString usage()
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
-                          "      adjust [--high H --low L]\n");
+                          "      adjust [--high H --low L]\n"
+                          "      find PREFIX | find --all\n"
+                          "      transfer NUMBER CLASS\n");
 }
 
 } // namespace
