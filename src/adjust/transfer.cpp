@@ -120,13 +120,17 @@ StudentRows ListAllStudents(const Context& ctx)
                             QStringLiteral(" DESC"));
 }
 
-StudentRows SearchStudents(const Context& ctx, const QString& text)
+StudentRows SearchStudents(const Context& ctx, const QString& text,
+                           const std::function<void(StudentRows&)>& show)
 {
     const QString s = text.trimmed();
     StudentRows found = s.isEmpty() ? openStudents(ctx)
                                     : openStudents(ctx, quoteIdent(nameColumn()) + QStringLiteral(" LIKE ? ESCAPE '\\'"),
                                                    {prefixPattern(s)});
-    ctx.prompt.message(foundMessage(found.rows.rowCount()));
+    const int count = found.rows.rowCount();
+    if (show)
+        show(found);
+    ctx.prompt.message(foundMessage(count));
     return found;
 }
 

@@ -3,6 +3,7 @@
 #include "store/rowset.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace quorvel {
@@ -41,8 +42,10 @@ StudentRows ListAllStudents(const Context& ctx);
 
 // The students whose 姓名 begins with text (blanks around it removed, taken
 // literally: ' % _ are letters like any other; an empty text finds every
-// student), in store order; then foundMessage() with their number.
-StudentRows SearchStudents(const Context& ctx, const QString& text);
+// student), in store order. show, when given, receives them first (the
+// window binds its grid); then foundMessage() with their number.
+StudentRows SearchStudents(const Context& ctx, const QString& text,
+                           const std::function<void(StudentRows&)>& show = {});
 
 // The individual transfer (调班): student number (blanks around it
 // removed) goes into class target, and the student of that class whose 总分

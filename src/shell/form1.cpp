@@ -6,8 +6,10 @@
 #include "form3.h"
 #include "form4.h"
 #include "form7.h"
+#include "ftiao.h"
 #include "navpanel.h"
 #include "resultspanel.h"
+#include "transferstrip.h"
 #include "rowsetgrid.h"
 
 #include <QCloseEvent>
@@ -15,6 +17,7 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -100,6 +103,7 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
 
     buildStatusBar();
     buildWizard();
+    buildManualAdjustment();
     connectItems();
     connectHeaders();
     setMinimumSize(860, 640);
@@ -166,11 +170,15 @@ QWidget* Form1::buildWorkArea()
 
     m_grid = new QTableView(m_work);
     m_grid->setObjectName(QStringLiteral("Mgd1"));
+    // The store's order until the user clicks a column header.
+    m_grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_grid->setSortingEnabled(true);
     m_grid->hide();
 
     m_results = new ResultsPanel(m_work);
     m_results->hide();
     m_resultsGrid = m_results->grid();
+    m_results->attachStrip(new TransferStrip(m_ctx, m_resultsGrid, m_results));
     connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::FlatBttn34_Click);
     connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
     m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
@@ -304,11 +312,6 @@ void Form1::create_Click()
     m_create->show();
 }
 
-// The manual adjustment and the transfer are started from here once they
-// exist.
-void Form1::FlatBttn3_Click() {}
-
-void Form1::FlatBttn5_Click() {}
 
 // The two items of "打印输出" start no operation.
 void Form1::FlatBttn8_Click() {}

@@ -17,6 +17,7 @@ class CreatePanel;
 class Form2;
 class Form3;
 class Form4;
+class Ftiao;
 class Form7;
 class LinkLabel;
 class NavPanel;
@@ -55,6 +56,7 @@ public:
     Form3* schemeDialog() const { return m_form3.get(); }     // 选择方案
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
+    Ftiao* manualDialog() const { return m_ftiao.get(); }     // 手动调整
     Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
 
     // The template and the message when it is missing.
@@ -109,6 +111,7 @@ private:
     void connectItems();
     void connectHeaders();
     void buildWizard();
+    void buildManualAdjustment();
     void layoutWorkArea();
     void openGroup(int group);
     bool openDocument(const QString& path);
@@ -135,6 +138,7 @@ private:
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form7> m_form7;
+    std::unique_ptr<Ftiao> m_ftiao;
 };
 
 } // namespace quorvel

@@ -62,7 +62,7 @@ Ftiao::Ftiao(const Context& ctx)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(16, 14, 16, 14);
     column->addWidget(buildFrame());
-    setFixedSize(sizeHint());
+    setFixedSize(qMax(380, sizeHint().width()), sizeHint().height());
     connect(m_adjust, &QPushButton::clicked, this, &Ftiao::Command1_Click);
     connect(m_return, &QPushButton::clicked, this, &Ftiao::Command2_Click);
 }

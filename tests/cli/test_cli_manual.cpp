@@ -21,14 +21,7 @@ CliRun cli(const Sandbox& sb, const QStringList& args)
 void makeQuarterApart(Sandbox& sb)
 {
     makeStore(sb, {});
-    QVector<Student> students;
-    const auto add = [&](const QString& prefix, int cls, QVector<double> totals) {
-        for (int i = 0; i < totals.size(); ++i)
-            students.append(Student{prefix + QString::number(i), "女", totals.at(i), {{classColumn(), cls}}});
-    };
-    add("h", 1, QVector<double>{70, 72} + QVector<double>(17, 86.5) + QVector<double>{87.5});
-    add("l", 2, QVector<double>{69, 71} + QVector<double>(17, 86) + QVector<double>{93});
-    addStudents(sb, students);
+    addStudents(sb, quarterApartIntake());
 }
 
 } // namespace
