@@ -26,6 +26,7 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("adjust"), cmdAdjust},
         {QStringLiteral("find"), cmdFind},
         {QStringLiteral("transfer"), cmdTransfer},
+        {QStringLiteral("roster"), cmdRoster},
     };
     return table;
 }
@@ -35,13 +36,16 @@ QString usage()
     return QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
                           "命令: create [FIELD ...]\n"
                           "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
+                          "      divide subject --subject S --classes N [--no-adjust]\n"
+                          "      divide grade --classes N\n"
                           "      import\n"
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
                           "      adjust [--high H --low L]\n"
                           "      find PREFIX | find --all\n"
-                          "      transfer NUMBER CLASS\n");
+                          "      transfer NUMBER CLASS\n"
+                          "      roster [--out FILE]\n");
 }
 
 } // namespace
@@ -75,7 +79,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     RunState state;
     CliPrompt prompt(out, yes);
     Context ctx{folder, state, prompt};
-    CliEnv env{ctx, out, err};
+    CliEnv env{ctx, out, err, prompt};
     try {
         return commands().at(args[i])(env, args.mid(i + 1));
     } catch (const UsageError& e) {

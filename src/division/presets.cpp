@@ -1,6 +1,6 @@
 #include "presets.h"
 
-#include "numbertext.h"
+#include "classcount.h"
 #include "snake.h"
 
 #include "store/context.h"
@@ -12,33 +12,11 @@ namespace quorvel {
 
 namespace {
 
-// Every student unplaced: the start of a division, inside its transaction.
-void clearEveryClass(Store& store)
-{
-    store.exec(QStringLiteral("UPDATE %1 SET %2=0")
-                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
-}
-
-// The answer to the class-number box as a count of classes; nullopt when
-// it is refused (the message has been shown) or the box was cancelled.
-std::optional<qint16> askClassCount(const Context& ctx)
-{
-    const std::optional<QString> answer = ctx.prompt.input(classCountQuestion(), appTitle());
-    if (!answer)
-        return std::nullopt;
-    const std::optional<double> v = wholeNumber(*answer);
-    const std::optional<qint16> k = v ? roundToInt16(*v) : std::nullopt;
-    if (!k || *k < 1) {
-        ctx.prompt.message(classCountRefusedMessage(), noticeTitle());
-        return std::nullopt;
-    }
-    return k;
-}
-
 // Whole cycles of ClassCount students of one sex, best first by field.
 void dealSex(const Context& ctx, Store& store, const QString& field, bool boys)
 {
-    const QString where = quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
+    const QString where =
+        quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
     RowSet rs = RowSet::open(store, studentTable(), where, {QStringLiteral("男")},
                              quoteIdent(field) + QStringLiteral(" DESC"));
     const int n = rs.rowCount();
@@ -59,7 +37,7 @@ bool hasColumn(Store& store, const QString& name)
 bool divideBy(const Context& ctx, Store& store, const QString& field)
 {
     Transaction tr(store);
-    clearEveryClass(store);
+    ClearAllClasses(store);
     if (!myfenban(ctx, store, field))
         return false;
     SnakeDivide(ctx, store);
@@ -94,10 +72,8 @@ QStringList SubjectButtons(const Context& ctx)
 
 bool myfenban(const Context& ctx, Store& store, const QString& field)
 {
-    const std::optional<qint16> k = askClassCount(ctx);
-    if (!k)
+    if (!AskClassCount(ctx))
         return false;
-    ctx.state.ClassCount = *k;
     dealSex(ctx, store, field, true);
     dealSex(ctx, store, field, false);
     return true;

@@ -21,8 +21,10 @@ class Ftiao;
 class Form7;
 class LinkLabel;
 class NavPanel;
+class PanelMover;
 class ResultsPanel;
 class RowSetGrid;
+class SubjectPanel;
 struct StatsStepResult;
 
 // The main window: the banner across the top, the navigation panel on the
@@ -48,7 +50,7 @@ public:
     CreatePanel* createPanel() const { return m_create; }     // Frmcreate
     QFrame* fastSlowPanel() const { return m_fastSlow; }      // Frame13
     QFrame* boarderPanel() const { return m_boarder; }        // frm15
-    QFrame* subjectPanel() const { return m_subject; }        // Frame1
+    SubjectPanel* subjectPanel() const { return m_subject; }  // Frame1
     ResultsPanel* resultsPanel() const { return m_results; }  // Frmchengji
     RowSetGrid* resultsGrid() const { return m_resultsGrid; } // DataGrid3
     QProgressBar* progressBar() const { return m_bar; }       // gbar2
@@ -58,6 +60,11 @@ public:
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
     Ftiao* manualDialog() const { return m_ftiao.get(); }     // 手动调整
     Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
+
+    // Makes an overlay panel of the work area movable with the mouse; the
+    // mover keeps DragStartX and DragStartY.
+    void MovePanel(QWidget* panel);
+    PanelMover* panelMover() const { return m_mover; }
 
     // The template and the message when it is missing.
     static QString missingTemplateMessage();
@@ -113,13 +120,14 @@ private:
     void buildWizard();
     void buildManualAdjustment();
     void layoutWorkArea();
-    void openGroup(int group);
+    void headerClicked(int group);
     bool openDocument(const QString& path);
     void refreshStudents();
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
     void divisionFinished();
     void buildPresets();
+    void subjectDivided();
 
     Context m_ctx;
     QLabel* m_banner = nullptr; // Image1
@@ -130,10 +138,11 @@ private:
     CreatePanel* m_create = nullptr;
     QFrame* m_fastSlow = nullptr;
     QFrame* m_boarder = nullptr;
-    QFrame* m_subject = nullptr;
+    SubjectPanel* m_subject = nullptr;
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;
+    PanelMover* m_mover = nullptr;
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;

@@ -19,6 +19,7 @@
 #include "excel/import.h"
 #include "excel/template.h"
 #include "stats/display.h"
+#include "stats/roster.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -186,6 +187,27 @@ void Form1::FlatBttn5_Click()
         StudentRows all = ListAllStudents(m_ctx);
         m_resultsGrid->bindRows(m_ctx, std::move(all.store), std::move(all.rows));
     });
+}
+
+// 导出到Excel表: the statistics workbook, as 输出统计信息 gives it.
+void Form1::FlatBttn8_Click()
+{
+    FlatBttn2_Click();
+}
+
+// 按班生成Excel报表: the statistics build, then the roster of every class,
+// opened in the spreadsheet program; when nothing opens it, the user is
+// told where it is.
+void Form1::FlatBttn6_Click()
+{
+    RosterResult roster;
+    {
+        const BusyCursor busy;
+        reportErrors(m_ctx.prompt, [&] { roster = RosterByClass(m_ctx); });
+        m_ctx.prompt.progress(0, 0);
+    }
+    if (roster.outcome == RosterOutcome::Written && !openDocument(roster.path))
+        m_ctx.prompt.message(openWorkbookFailedMessage(roster.path), appTitle());
 }
 
 // The last dialog has placed the students: the grid shows their classes,
