@@ -38,6 +38,8 @@ QString usage()
                           "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
                           "      divide subject --subject S --classes N [--no-adjust]\n"
                           "      divide grade --classes N\n"
+                          "      divide fastslow --students S --classes K [--students S --classes K ...]\n"
+                          "      divide boarders --boarder-classes NB [--day-classes ND]\n"
                           "      import\n"
                           "      list\n"
                           "      sample --students N [--seed S]\n"

@@ -83,6 +83,8 @@ const std::map<QString, SchemeCommand>& schemes()
         {QStringLiteral("custom"), cmdDivideCustom},
         {QStringLiteral("subject"), cmdDivideSubject},
         {QStringLiteral("grade"), cmdDivideGrade},
+        {QStringLiteral("fastslow"), cmdDivideFastSlow},
+        {QStringLiteral("boarders"), cmdDivideBoarders},
     };
     return table;
 }
