@@ -6,11 +6,11 @@ After each kill gsls.dll must pass PRAGMA integrity_check and hold exactly
 the students and classes of before the operation, or a complete state after
 one of the operation's transactions:
   import        the rows of the template being imported (every class 0);
-  divisions     the class and sex sizes (and the number left unplaced) of
-                the state after one of its transactions, as the command (or
-                its first runs) gives it when not killed: the adjustment's
-                exchanges keep these sizes. Fast/slow classes are taken when
-                the command line offers them.
+  divide        every student placed in 1..N with the class and sex sizes of
+                the division the same command gives when it is not killed
+                (the adjustment's exchanges keep these sizes);
+  further operations (fast/slow, transfer) are taken when the command line
+  offers them.
 
 Usage: killtest.py --cli PATH [--kills N] [--students N] [--seed S]
 Prints "N kills, N survived"; exit status 1 when a kill did not survive.
@@ -69,12 +69,24 @@ def ids(rows):
 
 
 def shape(rows):
-    """Class and sex sizes, and the number of students without a class."""
+    """Class and sex sizes of a complete division; None when someone is unplaced."""
     sizes = {}
     for _, sex, cls in rows:
-        key = (cls, sex) if isinstance(cls, int) and cls > 0 else "unplaced"
-        sizes[key] = sizes.get(key, 0) + 1
+        if not isinstance(cls, int) or cls < 1:
+            return None
+        sizes[(cls, sex)] = sizes.get((cls, sex), 0) + 1
     return sizes
+
+
+def run_aside(cli, command):
+    """Runs the command on a copy of the folder: (its outcome, the rows after)."""
+    with tempfile.TemporaryDirectory() as scratch:
+        for name in os.listdir(cli.folder):
+            if os.path.isfile(os.path.join(cli.folder, name)):
+                shutil.copy(os.path.join(cli.folder, name), scratch)
+        done = subprocess.run(Cli(cli.program, scratch).args(*command),
+                              capture_output=True, text=True)
+        return done, read_state(scratch)[1]
 
 
 class Operation:
@@ -127,52 +139,62 @@ class Import(Operation):
 
 
 class Division(Operation):
-    """A division made of transactions; the commands give, un-killed on the
-    same students, the state after each of them. A complete state keeps the
-    class and sex sizes of one of them (the adjustment's exchanges keep
-    them)."""
+    """A division whose un-killed result on the same students gives the class
+    and sex sizes every complete state keeps."""
 
-    def __init__(self, name, steps):
+    def __init__(self, cli, name, command):
         self.name = name
-        self.steps = steps  # function: student count -> commands, last = the whole
-        self.shapes = {}  # student ids -> shapes of the un-killed states
-        self._command = None
+        self._command = command
+        self.sizes = {}  # student ids -> sizes of the un-killed result
 
     def prepare(self, cli, rng):
         key = tuple(ids(read_state(cli.folder)[1]))
-        commands = self.steps(len(key))
-        self._command = commands[-1]
-        if key not in self.shapes:
-            self.shapes[key] = [self._reference(cli, c) for c in commands]
-
-    def _reference(self, cli, command):
-        with tempfile.TemporaryDirectory() as scratch:
-            for name in os.listdir(cli.folder):
-                if os.path.isfile(os.path.join(cli.folder, name)):
-                    shutil.copy(os.path.join(cli.folder, name), scratch)
-            done = subprocess.run(Cli(cli.program, scratch).args(*command),
-                                  capture_output=True, text=True)
-            if done.returncode != 0:
-                sys.exit("%s failed when not killed:\n%s" % (" ".join(command), done.stdout))
-            return shape(read_state(scratch)[1])
+        if key in self.sizes:
+            return
+        done, rows = run_aside(cli, self._command)
+        self.sizes[key] = shape(rows) if done.returncode == 0 else None
+        if self.sizes[key] is None:
+            sys.exit("%s failed or left students unplaced when not killed" % self.name)
 
     def command(self):
         return self._command
 
     def complete(self, before, after):
-        return ids(after) == ids(before) and shape(after) in self.shapes[tuple(ids(before))]
+        return ids(after) == ids(before) and shape(after) == self.sizes[tuple(ids(before))]
+
+
+class FastSlow(Division):
+    """Two runs of fast and slow classes, each its own transaction: half of the
+    students, then the rest (the two templates of the import hold different
+    numbers). The complete states are the rows after the first run and after
+    both, worked out afresh each time: students of equal totals are dealt in
+    the store's row order, which earlier divisions change."""
+
+    def __init__(self, cli):
+        super().__init__(cli, "divide fastslow", [])
+        self.states = []
+
+    def prepare(self, cli, rng):
+        n = len(read_state(cli.folder)[1])
+        first = ["divide", "fastslow", "--students", str(n // 2), "--classes", "3"]
+        self._command = first + ["--students", str(n - n // 2), "--classes", "5"]
+        self.states = []
+        for command in (first, self._command):
+            done, rows = run_aside(cli, command)
+            if done.returncode != 0:
+                sys.exit("%s failed when not killed" % self.name)
+            self.states.append(rows)
+
+    def complete(self, before, after):
+        return after in self.states
 
 
 def operations(cli, students):
     ops = [Import(cli, students)]
-    custom = ["divide", "custom", "--classes", "8", "--top", "16",
-              "--conditions", "原学校,是否班干部,是否住宿"]
-    ops.append(Division("divide custom", lambda n: [custom]))
+    ops.append(Division(cli, "divide custom", ["divide", "custom", "--classes", "8", "--top", "16",
+                                               "--conditions", "原学校,是否班干部,是否住宿"]))
     if "divide fastslow" in cli.usage():
-        def fastslow(n):
-            first = ["divide", "fastslow", "--students", str(n // 3), "--classes", "2"]
-            return [first, first + ["--students", str(n - n // 3), "--classes", "6"]]
-        ops.append(Division("divide fastslow", fastslow))
+        ops.append(FastSlow(cli))
     return ops
 
 
