@@ -100,6 +100,9 @@ BiffScan Scanner::run()
         const quint16 size = u16(m_s.constData() + at + 2);
         if (at + 4 + size > m_s.size())
             return m_out; // a record cut short
+        // The format's limit on the data of one record.
+        if (size > (m_out.version == 8 ? 8224 : 2080))
+            return m_out;
         const char* data = m_s.constData() + at + 4;
         const qsizetype offset = at;
         at += 4 + size;
@@ -366,16 +369,16 @@ bool Scanner::sheetRecord(quint16 type, const char* data, quint16 size)
     quint32 last = column;
     if ((type == kMulRk || type == kMulBlank) && size >= 6)
         last = qMax(column, quint32(u16(data + size - 2)));
-    // The reader keeps the cells in a table of the extent DIMENSIONS gave;
-    // it refuses a cell outside it only after taking in its text, which it
-    // then loses.
-    if (m_cellExtent && type != kBlank && type != kMulBlank &&
-        (row >= m_cellExtent->first || last >= m_cellExtent->second))
+    // A cell outside the extent the sheet states: a damaged position.
+    if (m_dimensions && sheet && (row >= sheet->rows || last >= sheet->columns))
         return false;
+    // The reader loses the text of a cell given a second time.
     if (type != kBlank && type != kMulBlank && !firstTime(row, column, last))
         return false;
     m_cellRows = qMax(m_cellRows, row + 1);
     m_cellColumns = qMax(m_cellColumns, last + 1);
+    if (sheet && type != kBlank && type != kMulBlank)
+        sheet->valueRows = qMax(sheet->valueRows, row + 1);
     m_pendingString = -1;
     if (type != kFormula || !sheet)
         return true;
