@@ -24,6 +24,8 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("sample"), cmdSample},
         {QStringLiteral("stats"), cmdStats},
         {QStringLiteral("adjust"), cmdAdjust},
+        {QStringLiteral("find"), cmdFind},
+        {QStringLiteral("transfer"), cmdTransfer},
         {QStringLiteral("roster"), cmdRoster},
     };
     return table;
@@ -43,6 +45,8 @@ QString usage()
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
                           "      adjust [--high H --low L]\n"
+                          "      find PREFIX | find --all\n"
+                          "      transfer NUMBER CLASS\n"
                           "      roster [--out FILE]\n");
 }
 

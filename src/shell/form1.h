@@ -19,6 +19,7 @@ class FastSlowPanel;
 class Form2;
 class Form3;
 class Form4;
+class Ftiao;
 class Form7;
 class LinkLabel;
 class NavPanel;
@@ -59,6 +60,7 @@ public:
     Form3* schemeDialog() const { return m_form3.get(); }     // 选择方案
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
+    Ftiao* manualDialog() const { return m_ftiao.get(); }     // 手动调整
     Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
 
     // Makes an overlay panel of the work area movable with the mouse; the
@@ -118,6 +120,7 @@ private:
     void connectItems();
     void connectHeaders();
     void buildWizard();
+    void buildManualAdjustment();
     void layoutWorkArea();
     void headerClicked(int group);
     bool openDocument(const QString& path);
@@ -149,6 +152,7 @@ private:
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form7> m_form7;
+    std::unique_ptr<Ftiao> m_ftiao;
 };
 
 } // namespace quorvel
