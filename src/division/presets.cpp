@@ -19,22 +19,6 @@ void clearEveryClass(Store& store)
                    .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
 }
 
-// The answer to the class-number box as a count of classes; nullopt when
-// it is refused (the message has been shown) or the box was cancelled.
-std::optional<qint16> askClassCount(const Context& ctx)
-{
-    const std::optional<QString> answer = ctx.prompt.input(classCountQuestion(), appTitle());
-    if (!answer)
-        return std::nullopt;
-    const std::optional<double> v = wholeNumber(*answer);
-    const std::optional<qint16> k = v ? roundToInt16(*v) : std::nullopt;
-    if (!k || *k < 1) {
-        ctx.prompt.message(classCountRefusedMessage(), noticeTitle());
-        return std::nullopt;
-    }
-    return k;
-}
-
 // Whole cycles of ClassCount students of one sex, best first by field.
 void dealSex(const Context& ctx, Store& store, const QString& field, bool boys)
 {
@@ -69,6 +53,20 @@ bool divideBy(const Context& ctx, Store& store, const QString& field)
 
 } // namespace
 
+std::optional<qint16> AskClassCount(const Context& ctx)
+{
+    const std::optional<QString> answer = ctx.prompt.input(classCountQuestion(), appTitle());
+    if (!answer)
+        return std::nullopt;
+    const std::optional<double> v = wholeNumber(*answer);
+    const std::optional<qint16> k = v ? roundToInt16(*v) : std::nullopt;
+    if (!k || *k < 1) {
+        ctx.prompt.message(classCountRefusedMessage(), noticeTitle());
+        return std::nullopt;
+    }
+    return k;
+}
+
 bool PresetNext(const Context& ctx)
 {
     CheckYesNoFields(ctx);
@@ -94,7 +92,7 @@ QStringList SubjectButtons(const Context& ctx)
 
 bool myfenban(const Context& ctx, Store& store, const QString& field)
 {
-    const std::optional<qint16> k = askClassCount(ctx);
+    const std::optional<qint16> k = AskClassCount(ctx);
     if (!k)
         return false;
     ctx.state.ClassCount = *k;

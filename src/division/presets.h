@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
+#include <optional>
 
 namespace quorvel {
 
@@ -57,6 +59,13 @@ bool PresetNext(const Context& ctx);
 // The captions of the subject buttons: the score list ziduan3.txt without
 // its last entry 总分, at most SubjectButtonCount of them.
 QStringList SubjectButtons(const Context& ctx);
+
+// The number of classes: classCountQuestion() under the application title,
+// the answer wholly numeric (full-width digits accepted) and rounded to the
+// nearest 16-bit integer, a tie to the even one. nullopt when the box was
+// cancelled (silently), or when the answer is empty, not a number or not
+// above 0 (classCountRefusedMessage() under "提示"). ClassCount is not set.
+std::optional<qint16> AskClassCount(const Context& ctx);
 
 // Deals the boys and then the girls, each sorted by field descending (ties
 // in the store's order), to the classes in whole snake cycles starting at
