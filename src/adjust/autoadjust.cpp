@@ -6,6 +6,8 @@
 #include "store/rowset.h"
 #include "store/store.h"
 
+#include <optional>
+
 namespace quorvel {
 
 StatsStepResult fbttj_Click(const Context& ctx)
@@ -46,9 +48,10 @@ QVector<qint16> classOrder(const Context& ctx)
     return order;
 }
 
-// Whether the high class's average of 总分 is still more than the
-// threshold above the low one's (both read in one scan of the table).
-bool apart(Store& store, qint16 high, qint16 low)
+// Where the high class's average of 总分 stands against the low one's
+// (both read in one scan of the table): nullopt while it is still more than
+// threshold above it.
+std::optional<PairEnd> pairEnd(Store& store, qint16 high, qint16 low, double threshold)
 {
     const QString cls = quoteIdent(classColumn());
     const QString total = quoteIdent(totalColumn());
@@ -61,8 +64,13 @@ bool apart(Store& store, qint16 high, qint16 low)
     const QVariant h = rs.row(0).at(0);
     const QVariant l = rs.row(0).at(1);
     if (h.isNull() || l.isNull() || !(h.toDouble() > l.toDouble()))
-        return false;
-    return h.toDouble() - l.toDouble() > kBalancedDifference;
+        return PairEnd::Reversed;
+    // Averages of decimal totals carry binary noise (85.0 - 84.8 comes out
+    // as 0.2000000000000028): a difference within a hair of the threshold
+    // counts as the threshold itself.
+    if (h.toDouble() - l.toDouble() <= threshold + kAverageNoise)
+        return PairEnd::Balanced;
+    return std::nullopt;
 }
 
 void moveTo(RowSet& rs, qint16 cls)
@@ -116,22 +124,24 @@ int exchange(Store& store, qint16 high, qint16 low, int k)
     return m;
 }
 
-// The exchange loop of one pair, inside the caller's transaction.
-int exchangePair(Store& store, qint16 high, qint16 low)
-{
-    if (high == 0 || low == 0)
-        return 0;
-    int k = 0;
-    while (apart(store, high, low)) {
-        const int m = exchange(store, high, low, k);
-        ++k;
-        if (k > m - 10)
-            break;
-    }
-    return k;
-}
-
 } // namespace
+
+PairRun ExchangePair(Store& store, qint16 high, qint16 low, double threshold)
+{
+    PairRun run;
+    for (;;) {
+        if (const std::optional<PairEnd> end = pairEnd(store, high, low, threshold)) {
+            run.end = *end;
+            return run;
+        }
+        const int m = exchange(store, high, low, run.exchanges);
+        ++run.exchanges;
+        if (run.exchanges > m - 10) {
+            run.end = PairEnd::Bound;
+            return run;
+        }
+    }
+}
 
 int AdjustPair(const Context& ctx, qint16 high, qint16 low)
 {
@@ -139,7 +149,7 @@ int AdjustPair(const Context& ctx, qint16 high, qint16 low)
         return 0;
     Store store = OpenStore(ctx);
     Transaction tr(store);
-    const int k = exchangePair(store, high, low);
+    const int k = ExchangePair(store, high, low, kBalancedDifference).exchanges;
     tr.commit();
     return k;
 }
@@ -158,8 +168,12 @@ AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
         Store store = OpenStore(ctx);
         Transaction tr(store);
         const int half = n / 2;
-        for (int i = 0; i <= half; ++i)
-            exchangePair(store, order.at(i), order.at(n - 1 - i));
+        for (int i = 0; i <= half; ++i) {
+            const qint16 high = order.at(i);
+            const qint16 low = order.at(n - 1 - i);
+            if (high != 0 && low != 0)
+                ExchangePair(store, high, low, kBalancedDifference);
+        }
         tr.commit();
     }
     ctx.prompt.progress(100, 100);

@@ -8,6 +8,7 @@
 namespace quorvel {
 
 struct Context;
+class Store;
 
 inline QString gradeQuestion()
 {
@@ -21,6 +22,9 @@ inline QString adjustFinishedMessage()
 }
 // Two classes whose averages differ by no more than this are balanced.
 inline constexpr double kBalancedDifference = 0.3;
+// How far two averages may differ from a threshold through rounding alone
+// and still count as exactly at it.
+inline constexpr double kAverageNoise = 1e-9;
 
 // The outcome of one statistics step.
 struct StatsStepResult {
@@ -77,5 +81,23 @@ AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options = {});
 // minus 10. Returns the number of exchanges; nothing happens when either
 // class is 0. Class sizes and each class's boys and girls never change.
 int AdjustPair(const Context& ctx, qint16 high, qint16 low);
+
+// Why the exchanges of one pair stopped.
+enum class PairEnd {
+    Reversed, // the high class's average was not above the low one's (or a class is empty)
+    Balanced, // the averages differed by threshold or less
+    Bound,    // the exchange counter passed the high class's size minus 10
+};
+
+struct PairRun {
+    int exchanges = 0;
+    PairEnd end = PairEnd::Reversed;
+};
+
+// The exchange loop of one pair, shared by the automatic adjustment
+// (threshold kBalancedDifference) and the manual one: the exchanges
+// AdjustPair describes, while the high class's average exceeds the low
+// one's by more than threshold. Runs inside the caller's transaction.
+PairRun ExchangePair(Store& store, qint16 high, qint16 low, double threshold);
 
 } // namespace quorvel

@@ -37,7 +37,7 @@ QString usage()
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
-                          "      adjust\n");
+                          "      adjust [--high H --low L]\n");
 }
 
 } // namespace

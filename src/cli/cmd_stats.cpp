@@ -73,7 +73,8 @@ int runAdjustment(CliEnv& env)
 
 int cmdAdjust(CliEnv& env, const QStringList& args)
 {
-    takeNoArguments(QStringLiteral("adjust"), args);
+    if (!args.isEmpty())
+        return runManualAdjustment(env, args);
     return runAdjustment(env);
 }
 

@@ -19,4 +19,10 @@ void printStatistics(CliEnv& env, const StatsDisplayResult& display);
 // answered No.
 int runAdjustment(CliEnv& env);
 
+// adjust --high H --low L: the statistics step of 手动调整 (status 1 when a
+// student has no class), then the manual adjustment of the two classes as
+// typed; prints its messages, then the statistics. Status 0 when it ran to
+// "调整完毕。".
+int runManualAdjustment(CliEnv& env, const QStringList& args);
+
 } // namespace quorvel

@@ -1,0 +1,75 @@
+#include "manualadjust.h"
+
+#include "division/numbertext.h"
+#include "store/context.h"
+#include "store/store.h"
+
+#include <cmath>
+
+namespace quorvel {
+
+std::optional<qint16> typedClassNumber(const QString& text)
+{
+    const std::optional<double> v = wholeNumber(normaliseNumberText(text));
+    if (!v || *v != std::floor(*v))
+        return std::nullopt;
+    return roundToInt16(*v);
+}
+
+bool ManualAdjustStart(const Context& ctx, StatsStepResult& step)
+{
+    step = fbttj_Click(ctx);
+    return !step.declined && !ctx.state.StatsUnplacedFlag;
+}
+
+namespace {
+
+// Reads both boxes; the outcome when they cannot be used (its message shown).
+std::optional<ManualOutcome> readClasses(const Context& ctx, const QString& highText,
+                                         const QString& lowText, qint16& high, qint16& low)
+{
+    if (highText.isEmpty() || lowText.isEmpty()) {
+        ctx.prompt.message(enterClassesMessage());
+        return ManualOutcome::Empty;
+    }
+    const std::optional<qint16> h = typedClassNumber(highText);
+    const std::optional<qint16> l = typedClassNumber(lowText);
+    if (!h || !l) {
+        ctx.prompt.message(classNotWholeMessage());
+        return ManualOutcome::NotWhole;
+    }
+    high = *h;
+    low = *l;
+    return std::nullopt;
+}
+
+} // namespace
+
+ManualResult ManualAdjust(const Context& ctx, const QString& highText, const QString& lowText)
+{
+    ManualResult result;
+    qint16 high = 0, low = 0;
+    if (const std::optional<ManualOutcome> refused = readClasses(ctx, highText, lowText, high, low)) {
+        result.outcome = *refused;
+        return result;
+    }
+    PairRun run;
+    {
+        Store store = OpenStore(ctx);
+        Transaction tr(store);
+        run = ExchangePair(store, high, low, kManualDifference);
+        tr.commit();
+    }
+    result.exchanges = run.exchanges;
+    if (run.exchanges == 0 && run.end == PairEnd::Reversed) {
+        ctx.prompt.message(highClassFirstMessage(), noticeTitle());
+        result.outcome = ManualOutcome::Reversed;
+        return result;
+    }
+    ctx.prompt.message(manualFinishedMessage());
+    result.outcome = ManualOutcome::Finished;
+    result.statistics = fbttj_Click(ctx);
+    return result;
+}
+
+} // namespace quorvel

@@ -1,0 +1,100 @@
+// quorvel-cli adjust --high H --low L, find and transfer.
+#include "cli/cli.h"
+#include "stats/statsfixture.h"
+#include "store/fieldlists.h"
+#include "support/clirun.h"
+#include "support/intake.h"
+
+#include <QTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+CliRun cli(const Sandbox& sb, const QStringList& args)
+{
+    return runCapturedCli(QStringList{"--dir", sb.ctx.folder} + args);
+}
+
+// Two classes of twenty girls, 85.0 and 84.75 on average.
+void makeQuarterApart(Sandbox& sb)
+{
+    makeStore(sb, {});
+    QVector<Student> students;
+    const auto add = [&](const QString& prefix, int cls, QVector<double> totals) {
+        for (int i = 0; i < totals.size(); ++i)
+            students.append(Student{prefix + QString::number(i), "女", totals.at(i), {{classColumn(), cls}}});
+    };
+    add("h", 1, QVector<double>{70, 72} + QVector<double>(17, 86.5) + QVector<double>{87.5});
+    add("l", 2, QVector<double>{69, 71} + QVector<double>(17, 86) + QVector<double>{93});
+    addStudents(sb, students);
+}
+
+} // namespace
+
+class TestCliManual : public QObject {
+    Q_OBJECT
+private slots:
+    void manualAdjust_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        const QString header = QStringLiteral("班级\t总分平均分\t男生数\t女生数\n");
+        const QString before = header + "1\t85\t0\t20\n2\t84.75\t0\t20\n";
+        QTest::newRow("adjusted") << QStringList{"--high", "1", "--low", "2"} << 0
+                                  << "Quorvel\t调整完毕。\n" + header + "1\t84.95\t0\t20\n2\t84.8\t0\t20\n";
+        QTest::newRow("reversed") << QStringList{"--low", "1", "--high", "2"} << 1
+                                  << "提示\t 请把高分的班放在前面\n" + before;
+        QTest::newRow("empty box") << QStringList{"--high", "", "--low", "2"} << 1
+                                   << "Quorvel\t请输入班级号: \n" + before;
+        QTest::newRow("not whole") << QStringList{"--high", "1;", "--low", "2"} << 1
+                                   << "Quorvel\t班级号必须是整数（-32768 到 32767），请重新输入。\n" + before;
+    }
+    void manualAdjust()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        Sandbox sb;
+        makeQuarterApart(sb);
+        const CliRun r = cli(sb, QStringList{"adjust"} + args);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.out, out + sb.ctx.file("tongji.xls") + u'\n');
+    }
+
+    void manualAdjustNeedsEveryStudentPlaced()
+    {
+        Sandbox sb;
+        makeQuarterApart(sb);
+        addStudents(sb, {Student{"u", "男", 50, {}}});
+        const QMap<QString, int> before = classesById(sb);
+        const CliRun r = cli(sb, {"adjust", "--high", "1", "--low", "2"});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.startsWith("Quorvel\t还有的班未分，不能统计。\n"));
+        QVERIFY(!r.out.contains("调整完毕"));
+        QCOMPARE(classesById(sb), before);
+    }
+
+    void manualAdjustUsage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("low missing") << QStringList{"--high", "1"};
+        QTest::newRow("value missing") << QStringList{"--high", "1", "--low"};
+        QTest::newRow("unknown option") << QStringList{"--high", "1", "--low", "2", "--fast"};
+    }
+    void manualAdjustUsage()
+    {
+        QFETCH(QStringList, args);
+        Sandbox sb;
+        makeQuarterApart(sb);
+        const CliRun r = cli(sb, QStringList{"adjust"} + args);
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(!openStore(sb).tableExists(resultTable()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliManual)
+#include "test_cli_manual.moc"
