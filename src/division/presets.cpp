@@ -12,13 +12,6 @@ namespace quorvel {
 
 namespace {
 
-// Every student unplaced: the start of a division, inside its transaction.
-void clearEveryClass(Store& store)
-{
-    store.exec(QStringLiteral("UPDATE %1 SET %2=0")
-                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
-}
-
 // Whole cycles of ClassCount students of one sex, best first by field.
 void dealSex(const Context& ctx, Store& store, const QString& field, bool boys)
 {
@@ -43,7 +36,7 @@ bool hasColumn(Store& store, const QString& name)
 bool divideBy(const Context& ctx, Store& store, const QString& field)
 {
     Transaction tr(store);
-    clearEveryClass(store);
+    ClearAllClasses(store);
     if (!myfenban(ctx, store, field))
         return false;
     SnakeDivide(ctx, store);

@@ -9,6 +9,7 @@
 #include "navpanel.h"
 #include "resultspanel.h"
 #include "rowsetgrid.h"
+#include "subjectpanel.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -175,7 +176,8 @@ QWidget* Form1::buildWorkArea()
     connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
     m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
     m_boarder = buildOverlay(QStringLiteral("frm15"));
-    m_subject = buildOverlay(QStringLiteral("Frame1"));
+    m_subject = new SubjectPanel(m_ctx, m_work);
+    m_subject->hide();
 
     m_create = new CreatePanel(m_ctx, m_work);
     // The grid must not keep a connection to the file the creation replaced.
@@ -247,7 +249,7 @@ void Form1::layoutWorkArea()
     const int h = m_work->height();
     m_grid->setGeometry(0, 0, w - px(50), h - px(50));
     m_results->setGeometry(0, 0, w - px(50), h);
-    for (QFrame* panel : {m_fastSlow, m_boarder, m_subject})
+    for (QFrame* panel : std::initializer_list<QFrame*>{m_fastSlow, m_boarder, m_subject})
         panel->setGeometry(PanelMargin, PanelMargin, 480, 360);
 }
 

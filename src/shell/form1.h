@@ -22,6 +22,7 @@ class LinkLabel;
 class NavPanel;
 class ResultsPanel;
 class RowSetGrid;
+class SubjectPanel;
 struct StatsStepResult;
 
 // The main window: the banner across the top, the navigation panel on the
@@ -47,7 +48,7 @@ public:
     CreatePanel* createPanel() const { return m_create; }     // Frmcreate
     QFrame* fastSlowPanel() const { return m_fastSlow; }      // Frame13
     QFrame* boarderPanel() const { return m_boarder; }        // frm15
-    QFrame* subjectPanel() const { return m_subject; }        // Frame1
+    SubjectPanel* subjectPanel() const { return m_subject; }  // Frame1
     ResultsPanel* resultsPanel() const { return m_results; }  // Frmchengji
     RowSetGrid* resultsGrid() const { return m_resultsGrid; } // DataGrid3
     QProgressBar* progressBar() const { return m_bar; }       // gbar2
@@ -117,6 +118,7 @@ private:
     void showStatistics(const StatsStepResult& step);
     void divisionFinished();
     void buildPresets();
+    void subjectDivided();
 
     Context m_ctx;
     QLabel* m_banner = nullptr; // Image1
@@ -127,7 +129,7 @@ private:
     CreatePanel* m_create = nullptr;
     QFrame* m_fastSlow = nullptr;
     QFrame* m_boarder = nullptr;
-    QFrame* m_subject = nullptr;
+    SubjectPanel* m_subject = nullptr;
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;

@@ -3,6 +3,7 @@
 #include "form1.h"
 
 #include "form7.h"
+#include "subjectpanel.h"
 
 #include <QFrame>
 
@@ -14,6 +15,7 @@ void Form1::buildPresets()
     connect(m_form7.get(), &Form7::boarderPanelWanted, this, &Form1::showBoarderPanel);
     connect(m_form7.get(), &Form7::subjectPanelWanted, this, &Form1::showSubjectPanel);
     connect(m_form7.get(), &Form7::divided, this, &Form1::refreshStudents);
+    connect(m_subject, &SubjectPanel::divided, this, &Form1::subjectDivided);
 }
 
 // Fast and slow classes (Frame13).
@@ -30,9 +32,18 @@ void Form1::showBoarderPanel()
 
 void Form1::showSubjectPanel(const QStringList& subjects)
 {
-    Q_UNUSED(subjects);
+    m_subject->setSubjects(subjects);
     m_subject->raise();
     m_subject->show();
+}
+
+// The students are placed by one subject: the grid shows their classes,
+// the automatic adjustment evens out the totals, and the panel goes.
+void Form1::subjectDivided()
+{
+    refreshStudents();
+    FlatBttn7_Click();
+    m_subject->hide();
 }
 
 } // namespace quorvel

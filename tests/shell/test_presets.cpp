@@ -2,8 +2,12 @@
 // refusal, cancel, and the branches of its Next.
 #include "shellfixture.h"
 
+#include "adjust/autoadjust.h"
 #include "division/presets.h"
 #include "shell/form7.h"
+#include "shell/resultspanel.h"
+#include "shell/subjectpanel.h"
+#include "store/schema.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -34,9 +38,45 @@ class TestPresetDialog : public QObject {
     {
         makeStore(sb(), fields);
         QVector<Student> s = intake(students);
-        for (Student& st : s)
-            st.fields.insert("班级", cls);
+        for (int i = 0; i < s.size(); ++i) {
+            s[i].fields.insert("班级", cls);
+            for (const QString& f : fields)
+                if (subjectNames().contains(f))
+                    s[i].fields.insert(f, (i * 37) % 101);
+        }
         addStudents(sb(), s);
+    }
+    SubjectPanel* panel() { return fx->form->subjectPanel(); }
+    // The preset dialog's single-subject option, up to the panel.
+    void toSubjectPanel()
+    {
+        toPresets();
+        control<QRadioButton>(form7(), "danke")->setChecked(true);
+        click(form7(), "Command1");
+        QVERIFY(form7()->isHidden());
+        QVERIFY(panel()->isVisible());
+    }
+    // A click on a subject button's circle, where a user would click.
+    void choose(const QString& name)
+    {
+        auto* button = control<QRadioButton>(panel(), name);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const QRect circle =
+            button->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, button);
+        QTest::mouseClick(button, Qt::LeftButton, {}, circle.center());
+        QVERIFY(button->isChecked());
+    }
+    QStringList offered()
+    {
+        QStringList out;
+        for (int i = 0; i < SubjectButtonCount; ++i) {
+            auto* b = control<QRadioButton>(panel(), QStringLiteral("Option6_%1").arg(i));
+            out.append(b->isEnabled() ? b->text() : QStringLiteral("-"));
+        }
+        while (out.size() > 1 && out.last() == u"-")
+            out.removeLast();
+        return out;
     }
 
 private slots:
@@ -104,6 +144,64 @@ private slots:
         click(form7(), "Command1");
         QVERIFY(form7()->isHidden());
         QCOMPARE(sb().prompt.messages.last(), "提示\t" + Form7::notAvailableMessage());
+    }
+
+    void subjectButtonsOfferEverySubjectButTotal()
+    {
+        prepare({"语文", "数学"});
+        toSubjectPanel();
+        QCOMPARE(offered(), (QStringList{"语文", "数学"}));
+        QCOMPARE(control<QLabel>(panel(), "Label18")->text(),
+                 QStringLiteral("方法：先按您所选的科目排序，然后再按S型分班"));
+        QCOMPARE(control<QPushButton>(panel(), "FlatBttn32")->text(), QStringLiteral("确定"));
+        QCOMPARE(control<QPushButton>(panel(), "FlatBttn33")->text(), QStringLiteral("返回"));
+        // A smaller list later leaves nothing of the earlier one on offer.
+        panel()->setSubjects({"英语"});
+        QCOMPARE(offered(), QStringList{"英语"});
+    }
+
+    void subjectRoadEndsOnStatistics()
+    {
+        prepare(subjectNames(), 40);
+        const QStringList ids = storedIds(sb());
+        toSubjectPanel();
+        QCOMPARE(offered(), subjectNames());
+        choose("Option6_12"); // the thirteenth subject, 思品
+        sb().prompt.inputs = {"4"};
+        click(panel(), "FlatBttn32");
+        QVERIFY2(sb().prompt.saw(QStringLiteral("请输入班数")), qPrintable(sb().prompt.messages.join("|")));
+        QCOMPARE(sb().prompt.messages.last(), "提示\t" + adjustFinishedMessage());
+        QVERIFY(panel()->isHidden());
+        QVERIFY(fx->form->resultsPanel()->isVisible());
+        QCOMPARE(storedIds(sb()), ids);
+        for (int c : classesById(sb()))
+            QVERIFY(c >= 1 && c <= 4);
+    }
+
+    void leavingThePanelKeepsTheClasses_data()
+    {
+        QTest::addColumn<QString>("choice"); // empty: no button
+        QTest::addColumn<std::optional<QString>>("answer");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("back") << "Option6_0" << std::optional<QString>() << "FlatBttn33";
+        QTest::newRow("no subject") << "" << std::optional<QString>("4") << "FlatBttn32";
+        QTest::newRow("cancelled count") << "Option6_1" << std::optional<QString>() << "FlatBttn32";
+        QTest::newRow("abc") << "Option6_1" << std::optional<QString>("abc") << "FlatBttn32";
+    }
+    void leavingThePanelKeepsTheClasses()
+    {
+        QFETCH(QString, choice);
+        QFETCH(std::optional<QString>, answer);
+        QFETCH(QString, button);
+        prepare({"语文", "数学"});
+        const QStringList before = tableRows(sb(), "studscore");
+        toSubjectPanel();
+        if (!choice.isEmpty())
+            choose(choice);
+        sb().prompt.inputs = {answer};
+        click(panel(), button);
+        QCOMPARE(tableRows(sb(), "studscore"), before);
+        QCOMPARE(panel()->isVisible(), button == u"FlatBttn32");
     }
 
     void gradeLevelRefreshesGrid()
