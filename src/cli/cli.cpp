@@ -24,6 +24,7 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("sample"), cmdSample},
         {QStringLiteral("stats"), cmdStats},
         {QStringLiteral("adjust"), cmdAdjust},
+        {QStringLiteral("roster"), cmdRoster},
     };
     return table;
 }
@@ -33,11 +34,14 @@ QString usage()
     return QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
                           "命令: create [FIELD ...]\n"
                           "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
+                          "      divide subject --subject S --classes N [--no-adjust]\n"
+                          "      divide grade --classes N\n"
                           "      import\n"
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
-                          "      adjust [--high H --low L]\n");
+                          "      adjust [--high H --low L]\n"
+                          "      roster [--out FILE]\n");
 }
 
 } // namespace
@@ -71,7 +75,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     RunState state;
     CliPrompt prompt(out, yes);
     Context ctx{folder, state, prompt};
-    CliEnv env{ctx, out, err};
+    CliEnv env{ctx, out, err, prompt};
     try {
         return commands().at(args[i])(env, args.mid(i + 1));
     } catch (const UsageError& e) {

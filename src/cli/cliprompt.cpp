@@ -28,14 +28,15 @@ bool CliPrompt::question(const QString& text, const QString& title, PromptIcon)
 std::optional<QString> CliPrompt::input(const QString& text, const QString& title,
                                         const QString& initial)
 {
-    // Nobody types at the command line: the box is answered with its
-    // initial text under --yes, and cancelled otherwise.
     line(title, text);
-    m_out << "> " << (m_yes ? initial : QString()) << '\n';
+    std::optional<QString> answer;
+    if (!m_inputs.isEmpty())
+        answer = m_inputs.takeFirst();
+    else if (m_yes)
+        answer = initial;
+    m_out << "> " << answer.value_or(QString()) << '\n';
     m_out.flush();
-    if (!m_yes)
-        return std::nullopt;
-    return initial;
+    return answer;
 }
 
 void CliPrompt::progress(int, int) {}

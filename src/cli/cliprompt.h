@@ -2,12 +2,16 @@
 
 #include "store/prompt.h"
 
+#include <QStringList>
 #include <QTextStream>
 
 namespace quorvel {
 
 // The prompt of the command line: every box is one line "title<TAB>text";
-// a question is followed by "> 是" or "> 否", the answer given by --yes.
+// a question is followed by "> 是" or "> 否", the answer given by --yes; an
+// input box by "> " and its answer: the next one a command queued from its
+// arguments, else the box's initial text under --yes, else none (the box
+// is cancelled).
 class CliPrompt : public Prompt {
 public:
     CliPrompt(QTextStream& out, bool yes) : m_out(out), m_yes(yes) {}
@@ -18,10 +22,14 @@ public:
                                  const QString& initial) override;
     void progress(int value, int maximum) override;
 
+    // The answer to the next input box, as if typed.
+    void queueInput(const QString& answer) { m_inputs.append(answer); }
+
 private:
     void line(const QString& title, const QString& text);
     QTextStream& m_out;
     bool m_yes;
+    QStringList m_inputs;
 };
 
 } // namespace quorvel

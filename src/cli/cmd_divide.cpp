@@ -5,6 +5,8 @@
 #include "store/fieldlists.h"
 #include "store/store.h"
 
+#include <map>
+
 namespace quorvel {
 
 namespace {
@@ -26,10 +28,8 @@ QString optionValue(const QStringList& args, int& i)
 
 DivideOptions parseOptions(const QStringList& args)
 {
-    if (args.isEmpty() || args.first() != u"custom")
-        throw UsageError{QStringLiteral("divide: 只支持自定义方案：divide custom --classes N ...")};
     DivideOptions o;
-    for (int i = 1; i < args.size(); ++i) {
+    for (int i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
         if (a == u"--classes") {
             o.classes = optionValue(args, i);
@@ -74,7 +74,22 @@ QStringList tickedInBoxOrder(const QStringList& names, const QStringList& boxes)
     return ticked;
 }
 
-void printSummary(CliEnv& env)
+using SchemeCommand = int (*)(CliEnv&, const QStringList&);
+
+// The schemes of divide by name; each takes the arguments after its name.
+const std::map<QString, SchemeCommand>& schemes()
+{
+    static const std::map<QString, SchemeCommand> table = {
+        {QStringLiteral("custom"), cmdDivideCustom},
+        {QStringLiteral("subject"), cmdDivideSubject},
+        {QStringLiteral("grade"), cmdDivideGrade},
+    };
+    return table;
+}
+
+} // namespace
+
+void printDivisionSummary(CliEnv& env, bool withTopStudents)
 {
     Store store = OpenStore(env.ctx);
     const qint64 placed =
@@ -83,16 +98,26 @@ void printSummary(CliEnv& env)
                         .arg(quoteIdent(studentTable()), quoteIdent(classColumn())))
             .value(0)
             .toLongLong();
-    env.out << QStringLiteral("分班完成：%1名学生分入%2个班，优生%3名。")
-                   .arg(placed)
-                   .arg(env.ctx.state.ClassCount)
-                   .arg(env.ctx.state.TopStudentCount)
-            << '\n';
+    QString line =
+        QStringLiteral("分班完成：%1名学生分入%2个班").arg(placed).arg(env.ctx.state.ClassCount);
+    if (withTopStudents)
+        line += QStringLiteral("，优生%1名").arg(env.ctx.state.TopStudentCount);
+    env.out << line << QStringLiteral("。") << '\n';
 }
 
-} // namespace
-
 int cmdDivide(CliEnv& env, const QStringList& args)
+{
+    const auto scheme = schemes().find(args.value(0));
+    if (scheme == schemes().end()) {
+        QStringList names;
+        for (const auto& entry : schemes())
+            names.append(entry.first);
+        throw UsageError{QStringLiteral("divide: 未知的分班方案（%1）").arg(names.join(u'、'))};
+    }
+    return scheme->second(env, args.mid(1));
+}
+
+int cmdDivideCustom(CliEnv& env, const QStringList& args)
 {
     const DivideOptions o = parseOptions(args);
     const QStringList ticked = o.conditions.isEmpty()
@@ -109,7 +134,7 @@ int cmdDivide(CliEnv& env, const QStringList& args)
     ConditionsNext(env.ctx, shown);
     if (!TopStudentsNext(env.ctx, o.top, o.classes).divided)
         return 1;
-    printSummary(env);
+    printDivisionSummary(env, true);
     // As the wizard does after the division: the automatic adjustment,
     // unless --no-adjust.
     return o.noAdjust ? 0 : runAdjustment(env);

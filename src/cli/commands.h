@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cliprompt.h"
 #include "store/context.h"
 
 #include <QStringList>
@@ -12,6 +13,7 @@ struct CliEnv {
     Context& ctx;
     QTextStream& out;
     QTextStream& err;
+    CliPrompt& prompt; // the prompt of ctx, for answers given as arguments
 };
 
 // A usage error of a command: printed on standard error, exit status 2.
@@ -22,10 +24,18 @@ struct UsageError {
 // Each command takes the arguments after its name and returns the exit status.
 int cmdCreate(CliEnv& env, const QStringList& args);
 int cmdDivide(CliEnv& env, const QStringList& args);
+// The schemes of divide, given the arguments after the scheme's name.
+int cmdDivideCustom(CliEnv& env, const QStringList& args);
+int cmdDivideSubject(CliEnv& env, const QStringList& args);
+int cmdDivideGrade(CliEnv& env, const QStringList& args);
+// The line every division ends on: how many students went into how many
+// classes (and, for the custom scheme, how many top students were dealt).
+void printDivisionSummary(CliEnv& env, bool withTopStudents = false);
 int cmdImport(CliEnv& env, const QStringList& args);
 int cmdList(CliEnv& env, const QStringList& args);
 int cmdSample(CliEnv& env, const QStringList& args);
 int cmdStats(CliEnv& env, const QStringList& args);
 int cmdAdjust(CliEnv& env, const QStringList& args);
+int cmdRoster(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

@@ -1,6 +1,6 @@
 #include "presets.h"
 
-#include "numbertext.h"
+#include "classcount.h"
 #include "snake.h"
 
 #include "store/context.h"
@@ -15,7 +15,8 @@ namespace {
 // Whole cycles of ClassCount students of one sex, best first by field.
 void dealSex(const Context& ctx, Store& store, const QString& field, bool boys)
 {
-    const QString where = quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
+    const QString where =
+        quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
     RowSet rs = RowSet::open(store, studentTable(), where, {QStringLiteral("男")},
                              quoteIdent(field) + QStringLiteral(" DESC"));
     const int n = rs.rowCount();
@@ -46,20 +47,6 @@ bool divideBy(const Context& ctx, Store& store, const QString& field)
 
 } // namespace
 
-std::optional<qint16> AskClassCount(const Context& ctx)
-{
-    const std::optional<QString> answer = ctx.prompt.input(classCountQuestion(), appTitle());
-    if (!answer)
-        return std::nullopt;
-    const std::optional<double> v = wholeNumber(*answer);
-    const std::optional<qint16> k = v ? roundToInt16(*v) : std::nullopt;
-    if (!k || *k < 1) {
-        ctx.prompt.message(classCountRefusedMessage(), noticeTitle());
-        return std::nullopt;
-    }
-    return k;
-}
-
 bool PresetNext(const Context& ctx)
 {
     CheckYesNoFields(ctx);
@@ -85,10 +72,8 @@ QStringList SubjectButtons(const Context& ctx)
 
 bool myfenban(const Context& ctx, Store& store, const QString& field)
 {
-    const std::optional<qint16> k = AskClassCount(ctx);
-    if (!k)
+    if (!AskClassCount(ctx))
         return false;
-    ctx.state.ClassCount = *k;
     dealSex(ctx, store, field, true);
     dealSex(ctx, store, field, false);
     return true;

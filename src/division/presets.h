@@ -2,8 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <QtGlobal>
-#include <optional>
 
 namespace quorvel {
 
@@ -30,14 +28,18 @@ enum class PresetScheme {
     GradeLevel,      // dengji "按成绩等级分班": fennbandj
 };
 
-inline QString noRecordsMessage() { return QStringLiteral("没有记录,单击第二步 输入信息。"); }
-inline QString classCountQuestion() { return QStringLiteral("请输入班数"); }
-inline QString classCountRefusedMessage()
+inline QString noRecordsMessage()
 {
-    return QStringLiteral("班数必须是大于0的数值，本次没有分班。");
+    return QStringLiteral("没有记录,单击第二步 输入信息。");
 }
-inline QString chooseSubjectMessage() { return QStringLiteral("请先选择一个科目。"); }
-inline QString gradeColumn() { return QStringLiteral("品质等级"); }
+inline QString chooseSubjectMessage()
+{
+    return QStringLiteral("请先选择一个科目。");
+}
+inline QString gradeColumn()
+{
+    return QStringLiteral("品质等级");
+}
 inline QString gradeFinishedMessage()
 {
     return QStringLiteral("分班完成，按等级分班不能进行统计。");
@@ -60,22 +62,13 @@ bool PresetNext(const Context& ctx);
 // its last entry 总分, at most SubjectButtonCount of them.
 QStringList SubjectButtons(const Context& ctx);
 
-// The number of classes: classCountQuestion() under the application title,
-// the answer wholly numeric (full-width digits accepted) and rounded to the
-// nearest 16-bit integer, a tie to the even one. nullopt when the box was
-// cancelled (silently), or when the answer is empty, not a number or not
-// above 0 (classCountRefusedMessage() under "提示"). ClassCount is not set.
-std::optional<qint16> AskClassCount(const Context& ctx);
-
 // Deals the boys and then the girls, each sorted by field descending (ties
 // in the store's order), to the classes in whole snake cycles starting at
 // class 1; the n mod k lowest of each sex, and a sex of k or fewer
-// students, are left for SnakeDivide. k is the answer to classCountQuestion()
-// under the application title, rounded to the nearest 16-bit integer (a tie
-// to the even one), and becomes ClassCount. An answer that is cancelled
-// (silently), or empty, not a number or not above 0 (classCountRefusedMessage()
-// under "提示") places nobody, leaves ClassCount and returns false. Works in
-// the caller's transaction.
+// students, are left for SnakeDivide. k is the answer to the input box of
+// AskClassCount (classcount.h), which becomes ClassCount; a refused answer
+// places nobody, leaves ClassCount and returns false. Works in the caller's
+// transaction.
 bool myfenban(const Context& ctx, Store& store, const QString& field);
 
 // The single-subject division, in one transaction: every class cleared,

@@ -6,6 +6,7 @@
 #include "form3.h"
 #include "form4.h"
 #include "form7.h"
+#include "movepanel.h"
 #include "navpanel.h"
 #include "resultspanel.h"
 #include "rowsetgrid.h"
@@ -101,6 +102,9 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
 
     buildStatusBar();
     buildWizard();
+    for (QWidget* panel : {static_cast<QWidget*>(m_subject), static_cast<QWidget*>(m_fastSlow),
+                           static_cast<QWidget*>(m_boarder), static_cast<QWidget*>(m_create)})
+        MovePanel(panel);
     connectItems();
     connectHeaders();
     setMinimumSize(860, 640);
@@ -153,8 +157,14 @@ QFrame* Form1::buildOverlay(const QString& name)
     auto* frame = new QFrame(m_work);
     frame->setObjectName(name);
     frame->setFrameShape(QFrame::StyledPanel);
+    frame->setGeometry(PanelMargin, PanelMargin, 480, 360);
     frame->hide();
     return frame;
+}
+
+void Form1::MovePanel(QWidget* panel)
+{
+    m_mover->attach(panel);
 }
 
 QWidget* Form1::buildWorkArea()
@@ -164,6 +174,7 @@ QWidget* Form1::buildWorkArea()
     m_work->setAutoFillBackground(true);
     m_work->setPalette(workPalette(m_work->palette()));
     m_work->installEventFilter(this);
+    m_mover = new PanelMover(this);
 
     m_grid = new QTableView(m_work);
     m_grid->setObjectName(QStringLiteral("Mgd1"));
@@ -177,6 +188,7 @@ QWidget* Form1::buildWorkArea()
     m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
     m_boarder = buildOverlay(QStringLiteral("frm15"));
     m_subject = new SubjectPanel(m_ctx, m_work);
+    m_subject->setGeometry(PanelMargin, PanelMargin, 480, 360);
     m_subject->hide();
 
     m_create = new CreatePanel(m_ctx, m_work);
@@ -242,15 +254,14 @@ QLabel* Form1::countLabel() const
 }
 
 // The grids fill the work area; the results panel lays out its grid and the
-// strip under it itself. The movable panels keep their place and size.
+// strip under it itself. The movable panels keep the place the user gave
+// them.
 void Form1::layoutWorkArea()
 {
     const int w = m_work->width();
     const int h = m_work->height();
     m_grid->setGeometry(0, 0, w - px(50), h - px(50));
     m_results->setGeometry(0, 0, w - px(50), h);
-    for (QFrame* panel : std::initializer_list<QFrame*>{m_fastSlow, m_boarder, m_subject})
-        panel->setGeometry(PanelMargin, PanelMargin, 480, 360);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
@@ -271,9 +282,11 @@ void Form1::closeEvent(QCloseEvent* event)
     emit closed();
 }
 
-void Form1::openGroup(int group)
+// Every header click, whatever it does to the groups, closes the results,
+// the create panel and the student grid.
+void Form1::headerClicked(int group)
 {
-    m_nav->setOpenGroup(group);
+    m_nav->headerClicked(group);
     m_results->hide();
     m_create->hide();
     m_grid->hide();
@@ -281,23 +294,22 @@ void Form1::openGroup(int group)
 
 void Form1::Command7_Click()
 {
-    openGroup(0);
+    headerClicked(0);
 }
 
 void Form1::Command13_Click()
 {
-    openGroup(1);
+    headerClicked(1);
 }
 
 void Form1::Command14_Click()
 {
-    openGroup(2);
+    headerClicked(2);
 }
 
-// A second click on the help header closes the help group again.
 void Form1::Command15_Click()
 {
-    openGroup(m_nav->openGroup() == 3 ? 2 : 3);
+    headerClicked(3);
 }
 
 void Form1::create_Click()
@@ -311,11 +323,6 @@ void Form1::create_Click()
 void Form1::FlatBttn3_Click() {}
 
 void Form1::FlatBttn5_Click() {}
-
-// The two items of "打印输出" start no operation.
-void Form1::FlatBttn8_Click() {}
-
-void Form1::FlatBttn6_Click() {}
 
 // The request goes to the desktop; what becomes of it is not examined.
 void Form1::fbtweb_Click()

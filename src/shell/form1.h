@@ -20,6 +20,7 @@ class Form4;
 class Form7;
 class LinkLabel;
 class NavPanel;
+class PanelMover;
 class ResultsPanel;
 class RowSetGrid;
 class SubjectPanel;
@@ -57,6 +58,11 @@ public:
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
     Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
+
+    // Makes an overlay panel of the work area movable with the mouse; the
+    // mover keeps DragStartX and DragStartY.
+    void MovePanel(QWidget* panel);
+    PanelMover* panelMover() const { return m_mover; }
 
     // The template and the message when it is missing.
     static QString missingTemplateMessage();
@@ -111,7 +117,7 @@ private:
     void connectHeaders();
     void buildWizard();
     void layoutWorkArea();
-    void openGroup(int group);
+    void headerClicked(int group);
     bool openDocument(const QString& path);
     void refreshStudents();
     void beginStatistics();
@@ -133,6 +139,7 @@ private:
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;
+    PanelMover* m_mover = nullptr;
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;

@@ -16,6 +16,7 @@
 #include "excel/import.h"
 #include "excel/template.h"
 #include "stats/display.h"
+#include "stats/roster.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -139,6 +140,27 @@ void Form1::FlatBttn35_Click()
     const QString path = statsWorkbookPath(m_ctx);
     if (!openDocument(path))
         m_ctx.prompt.message(openWorkbookFailedMessage(path), appTitle());
+}
+
+// 导出到Excel表: the statistics workbook, as 输出统计信息 gives it.
+void Form1::FlatBttn8_Click()
+{
+    FlatBttn2_Click();
+}
+
+// 按班生成Excel报表: the statistics build, then the roster of every class,
+// opened in the spreadsheet program; when nothing opens it, the user is
+// told where it is.
+void Form1::FlatBttn6_Click()
+{
+    RosterResult roster;
+    {
+        const BusyCursor busy;
+        reportErrors(m_ctx.prompt, [&] { roster = RosterByClass(m_ctx); });
+        m_ctx.prompt.progress(0, 0);
+    }
+    if (roster.outcome == RosterOutcome::Written && !openDocument(roster.path))
+        m_ctx.prompt.message(openWorkbookFailedMessage(roster.path), appTitle());
 }
 
 // The last dialog has placed the students: the grid shows their classes,

@@ -3,6 +3,7 @@
 #include "artwork.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -65,17 +66,25 @@ const QVector<GroupEntry>& groupTable()
 
 const char* panelStyle()
 {
-    return "#picture2 { background-color: rgb(240, 255, 255);"
-           "  border-right: 1px solid rgb(185, 210, 222); }"
+    return "#picture2, #Frame6, #Frame7, #Frame8, #Frame9 {"
+           "  background-color: rgb(240, 255, 255); }"
+           "#picture2 { border-right: 1px solid rgb(185, 210, 222); }"
            "QPushButton { background-color: rgb(237, 241, 254); color: rgb(28, 48, 108);"
            "  border: 1px solid rgb(170, 184, 222); border-radius: 2px;"
-           "  padding: 5px 4px; font-weight: bold; }"
+           "  padding: 4px 4px; font-weight: bold; }"
            "QPushButton:hover { background-color: rgb(222, 230, 252); }"
            "QPushButton:pressed { background-color: rgb(205, 216, 248); }"
            "QPushButton[open=\"true\"] { background-color: rgb(212, 224, 252);"
            "  border-color: rgb(120, 142, 205); }"
-           "QToolButton { color: rgb(30, 40, 60); padding: 3px; }";
+           "QToolButton { color: rgb(30, 40, 60); padding: 3px;"
+           "  border: 1px solid transparent; background: transparent; }"
+           "QToolButton[hoverBorder=\"true\"] { border: 1px solid rgb(96, 118, 170); }";
 }
+
+// A header is 315 twips high at design, or as high as its caption needs.
+constexpr int HeaderHeight = 315 / 15;
+
+const char* HoverProperty = "hoverBorder";
 
 } // namespace
 
@@ -83,11 +92,8 @@ NavPanel::NavPanel(QWidget* parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("picture2"));
     setStyleSheet(QString::fromLatin1(panelStyle()));
-    m_layout = new QVBoxLayout(this);
-    m_layout->setContentsMargins(2, 2, 3, 3);
-    m_layout->setSpacing(1);
     for (int g = 0; g < GroupCount; ++g)
-        m_layout->addWidget(buildGroup(g));
+        buildGroup(g); // later groups lie above earlier ones
     setOpenGroup(0);
 }
 
@@ -96,6 +102,8 @@ QFrame* NavPanel::buildGroup(int index)
     const GroupEntry& group = groupTable().at(index);
     auto* frame = new QFrame(this);
     frame->setObjectName(group.frame);
+    frame->setMouseTracking(true);
+    frame->installEventFilter(this);
     auto* column = new QVBoxLayout(frame);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -103,12 +111,16 @@ QFrame* NavPanel::buildGroup(int index)
     auto* header = new QPushButton(group.caption, frame);
     header->setObjectName(group.header);
     header->setCursor(Qt::PointingHandCursor);
+    header->setFixedHeight(qMax(HeaderHeight, header->sizeHint().height()));
     column->addWidget(header);
 
     auto* body = new QWidget(frame);
+    body->setMouseTracking(true);
+    body->installEventFilter(this);
     auto* items = new QVBoxLayout(body);
     items->setContentsMargins(2, 10, 2, 6);
     items->setSpacing(8);
+    m_groupItems.append(QVector<QToolButton*>());
     for (const ItemEntry& item : group.items)
         items->addWidget(buildItem(item.name, item.caption, item.glyph, group.colour, body), 0,
                          Qt::AlignHCenter);
@@ -120,6 +132,7 @@ QFrame* NavPanel::buildGroup(int index)
     }
     items->addStretch(1);
     column->addWidget(body, 1);
+    column->addStretch(0); // keeps the header at the top while the items are hidden
 
     m_frames.append(frame);
     m_headers.append(header);
@@ -137,26 +150,164 @@ QToolButton* NavPanel::buildItem(const QString& name, const QString& caption, co
     button->setIcon(itemIcon(glyph, colour));
     button->setIconSize(QSize(36, 36));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setAutoRaise(true);
     button->setCursor(Qt::PointingHandCursor);
+    button->setMouseTracking(true);
+    button->setProperty(HoverProperty, false);
+    button->installEventFilter(this);
     m_items.insert(name, button);
     m_itemOrder.append(name);
+    m_groupItems.last().append(button);
     return button;
+}
+
+int NavPanel::topSlot(int group) const
+{
+    int top = 0;
+    for (int g = 0; g < group; ++g)
+        top += m_headers[g]->height();
+    return top;
+}
+
+// The headers of this group and of those after it, stacked at the foot.
+int NavPanel::bottomSlot(int group) const
+{
+    int below = FootGap;
+    for (int g = group; g < GroupCount; ++g)
+        below += m_headers[g]->height();
+    return height() - below;
+}
+
+bool NavPanel::inTopSlot(int group) const
+{
+    return m_frames[group]->y() <= topSlot(group) + TopSlotTolerance;
+}
+
+int NavPanel::openGroup() const
+{
+    int open = 0;
+    while (open + 1 < GroupCount && inTopSlot(open + 1))
+        ++open;
+    return open;
+}
+
+void NavPanel::moveToTop(int group)
+{
+    m_frames[group]->setGeometry(1, topSlot(group), width() - 4, height());
+}
+
+void NavPanel::moveToBottom(int group)
+{
+    m_frames[group]->setGeometry(1, bottomSlot(group), width() - 4, height());
+}
+
+// Only the open group's items can be reached: the others lie under the
+// frames of later groups or below the panel's edge.
+void NavPanel::showOpenItems()
+{
+    const int open = openGroup();
+    for (int g = 0; g < GroupCount; ++g) {
+        m_bodies[g]->setVisible(g == open);
+        m_headers[g]->setProperty("open", g == open);
+        m_headers[g]->style()->unpolish(m_headers[g]);
+        m_headers[g]->style()->polish(m_headers[g]);
+    }
 }
 
 void NavPanel::setOpenGroup(int group)
 {
-    m_open = qBound(0, group, GroupCount - 1);
     for (int g = 0; g < GroupCount; ++g) {
-        const bool open = g == m_open;
-        m_bodies[g]->setVisible(open);
-        // The open group takes the free height, which pushes the headers of
-        // the later groups down to the foot of the panel.
-        m_layout->setStretch(g, open ? 1 : 0);
-        m_headers[g]->setProperty("open", open);
-        m_headers[g]->style()->unpolish(m_headers[g]);
-        m_headers[g]->style()->polish(m_headers[g]);
+        if (g <= group)
+            moveToTop(g);
+        else
+            moveToBottom(g);
     }
+    showOpenItems();
+}
+
+void NavPanel::headerClicked(int group)
+{
+    switch (group) {
+    case 0:
+        setOpenGroup(0);
+        return;
+    case 1:
+        if (inTopSlot(1)) {
+            moveToTop(0);
+            moveToBottom(3);
+            moveToBottom(2);
+        } else {
+            moveToTop(1);
+        }
+        break;
+    case 2:
+        if (inTopSlot(2)) {
+            moveToBottom(3);
+        } else {
+            moveToTop(1);
+            moveToTop(2);
+        }
+        break;
+    default: // a second click on the help header closes it again
+        if (inTopSlot(3)) {
+            moveToBottom(3);
+        } else {
+            for (int g = 1; g < GroupCount; ++g)
+                moveToTop(g);
+        }
+    }
+    showOpenItems();
+}
+
+// Every change of size opens group 1 again.
+void NavPanel::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    setOpenGroup(0);
+}
+
+bool NavPanel::hasHoverBorder(const QToolButton* item)
+{
+    return item->property(HoverProperty).toBool();
+}
+
+void NavPanel::setHoverBorder(QToolButton* item, bool on)
+{
+    if (hasHoverBorder(item) == on)
+        return;
+    item->setProperty(HoverProperty, on);
+    item->style()->unpolish(item);
+    item->style()->polish(item);
+    item->update();
+}
+
+int NavPanel::groupOf(const QObject* watched) const
+{
+    for (int g = 0; g < GroupCount; ++g)
+        if (watched == m_frames[g] || watched == m_bodies[g])
+            return g;
+    return -1;
+}
+
+// The border comes when the mouse moves over an image button (when a button
+// is pressed on it, for the web item) and goes when the mouse moves over
+// the background of the button's group; leaving the button any other way
+// leaves it on.
+bool NavPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress)
+        return QFrame::eventFilter(watched, event);
+    if (auto* item = qobject_cast<QToolButton*>(watched)) {
+        const bool web = item->objectName() == u"fbtweb";
+        if ((type == QEvent::MouseMove) != web)
+            setHoverBorder(item, true);
+    } else if (const int g = groupOf(watched); g >= 0 && type == QEvent::MouseMove) {
+        const auto* w = static_cast<QWidget*>(watched);
+        if (!w->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
+            for (QToolButton* item : m_groupItems[g])
+                setHoverBorder(item, false);
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 } // namespace quorvel

@@ -1,5 +1,5 @@
 // The number of classes typed into the input box of a scheme.
-#include "division/presets.h"
+#include "division/classcount.h"
 
 #include "support/fakeprompt.h"
 
@@ -13,46 +13,48 @@ class TestClassCount : public QObject {
 private slots:
     void answer_data()
     {
+        QTest::addColumn<bool>("given");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("classes"); // 0: refused
-        QTest::newRow("plain") << "12" << 12;
-        QTest::newRow("blanks and full width") << " １２ " << 12;
-        QTest::newRow("half to even down") << "2.5" << 2;
-        QTest::newRow("half to even up") << "3.5" << 4;
-        QTest::newRow("rounds to zero") << "0.4" << 0;
-        QTest::newRow("negative") << "-3" << 0;
-        QTest::newRow("trailing letters") << "12班" << 0;
-        QTest::newRow("empty") << "" << 0;
-        QTest::newRow("beyond 16 bits") << "40000" << 0;
+        QTest::newRow("plain") << true << "12" << 12;
+        QTest::newRow("blanks and full width") << true << " １２ " << 12;
+        QTest::newRow("half to even down") << true << "2.5" << 2;
+        QTest::newRow("half to even up") << true << "3.5" << 4;
+        QTest::newRow("rounds to zero") << true << "0.4" << 0;
+        QTest::newRow("negative") << true << "-3" << 0;
+        QTest::newRow("letters") << true << "abc" << 0;
+        QTest::newRow("trailing letters") << true << "12班" << 0;
+        QTest::newRow("empty") << true << "" << 0;
+        QTest::newRow("beyond 16 bits") << true << "40000" << 0;
+        QTest::newRow("cancelled") << false << "" << 0;
     }
     void answer()
     {
+        QFETCH(bool, given);
         QFETCH(QString, text);
         QFETCH(int, classes);
-        Sandbox sb;
-        sb.prompt.inputs = {text};
-        const auto k = AskClassCount(sb.ctx);
+        const auto k = classCountAnswer(given ? std::optional<QString>(text) : std::nullopt);
         QCOMPARE(k.has_value() ? int(*k) : 0, classes);
-        QCOMPARE(sb.prompt.saw(classCountRefusedMessage()), classes == 0);
     }
 
-    void askLeavesClassCount()
+    void askSetsClassCount()
     {
         Sandbox sb;
         sb.state.ClassCount = 7;
         sb.prompt.inputs = {QStringLiteral("5")};
         QCOMPARE(AskClassCount(sb.ctx), std::optional<qint16>(5));
-        QCOMPARE(sb.state.ClassCount, qint16(7)); // the scheme sets it when it deals
+        QCOMPARE(sb.state.ClassCount, qint16(5));
         QCOMPARE(sb.prompt.messages, QStringList{QStringLiteral("Quorvel\t请输入班数")});
     }
 
-    void cancelIsSilent()
+    void refusalKeepsClassCount()
     {
         Sandbox sb;
         sb.state.ClassCount = 7;
-        QVERIFY(!AskClassCount(sb.ctx)); // cancelled
+        sb.prompt.inputs = {QStringLiteral("0")};
+        QVERIFY(!AskClassCount(sb.ctx));
         QCOMPARE(sb.state.ClassCount, qint16(7));
-        QCOMPARE(sb.prompt.messages, QStringList{QStringLiteral("Quorvel\t请输入班数")});
+        QCOMPARE(sb.prompt.messages.last(), QStringLiteral("提示\t") + classCountRefusedMessage());
     }
 };
 

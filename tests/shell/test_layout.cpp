@@ -53,6 +53,8 @@ class TestLayout : public QObject {
     }
     QSize sizeFor(const QString& which) const
     {
+        if (which == u"1024x700")
+            return QSize(1024, 700);
         return which == u"smallest" ? form->minimumSize() : QSize(1100, 760);
     }
 
@@ -89,6 +91,7 @@ private slots:
         QTest::addColumn<QString>("size");
         QTest::newRow("usual") << "usual";
         QTest::newRow("smallest") << "smallest";
+        QTest::newRow("1024x700") << "1024x700";
     }
     void navigationFits()
     {

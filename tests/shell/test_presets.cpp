@@ -169,7 +169,8 @@ private slots:
         choose("Option6_12"); // the thirteenth subject, 思品
         sb().prompt.inputs = {"4"};
         click(panel(), "FlatBttn32");
-        QVERIFY2(sb().prompt.saw(QStringLiteral("请输入班数")), qPrintable(sb().prompt.messages.join("|")));
+        QVERIFY2(sb().prompt.saw(QStringLiteral("请输入班数")),
+                 qPrintable(sb().prompt.messages.join("|")));
         QCOMPARE(sb().prompt.messages.last(), "提示\t" + adjustFinishedMessage());
         QVERIFY(panel()->isHidden());
         QVERIFY(fx->form->resultsPanel()->isVisible());

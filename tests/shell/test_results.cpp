@@ -8,6 +8,8 @@
 
 #include "excel/template.h"
 #include "stats/display.h"
+#include "stats/roster.h"
+#include "stats/statistics.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -228,6 +230,56 @@ private slots:
                  QList<QUrl>{QUrl::fromLocalFile(statsWorkbookPath(sb().ctx))});
         QVERIFY(sb().prompt.messages.isEmpty());
         QVERIFY(form()->resultsPanel()->isVisible());
+    }
+
+    // 导出到Excel表 is 输出统计信息 of the print group.
+    void exportItemOpensTheStatisticsWorkbook()
+    {
+        placed();
+        FileRequests requests;
+        click(form(), "Command14");
+        click(form(), "FlatBttn8");
+        QCOMPARE(requests.recorder.urls,
+                 QList<QUrl>{QUrl::fromLocalFile(statsWorkbookPath(sb().ctx))});
+        QVERIFY(sb().prompt.messages.isEmpty());
+    }
+
+    // 按班生成Excel报表: the roster of every class, opened by the desktop or,
+    // when it cannot be, its place told.
+    void rosterItem_data()
+    {
+        QTest::addColumn<bool>("failing");
+        QTest::newRow("opened") << false;
+        QTest::newRow("cannot open") << true;
+    }
+    void rosterItem()
+    {
+        QFETCH(bool, failing);
+        placed();
+        FileRequests requests(failing);
+        click(form(), "Command14");
+        click(form(), "FlatBttn6");
+        const QStringList books = QDir(sb().dir.path()).entryList({"花名表-*.xlsx"});
+        QCOMPARE(books.size(), 1);
+        const QString path = sb().ctx.file(books.first());
+        QCOMPARE(sb().state.ClassCount, qint16(2));
+        QVERIFY(sb().prompt.progressCalls.contains(qMakePair(2, 2)));
+        QVERIFY(form()->progressBar()->isHidden());
+        QCOMPARE(requests.recorder.urls, failing ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(path)});
+        QCOMPARE(sb().prompt.messages,
+                 failing ? QStringList{"Quorvel\t" + openWorkbookFailedMessage(path)} : QStringList{});
+    }
+
+    void rosterItemWithAStudentUnplaced()
+    {
+        placed();
+        OpenStore(sb().ctx).exec("UPDATE studscore SET \"班级\" = 0 WHERE \"编号\" = 'd'");
+        FileRequests requests;
+        click(form(), "Command14");
+        click(form(), "FlatBttn6");
+        QCOMPARE(sb().prompt.messages, QStringList{"Quorvel\t" + unplacedMessage()});
+        QVERIFY(requests.recorder.urls.isEmpty());
+        QCOMPARE(QDir(sb().dir.path()).entryList({"*.xlsx"}), QStringList{});
     }
 
     void statisticsWorkbookCannotOpen_data()

@@ -1,0 +1,77 @@
+// divide subject and divide grade: the preset dialog's dispatch, then the
+// scheme, with the class count typed into its input box from --classes.
+#include "commands.h"
+#include "statsoutput.h"
+
+#include "division/presets.h"
+
+namespace quorvel {
+
+namespace {
+
+struct PresetOptions {
+    QString subject;
+    QString classes; // as typed into the input box
+    bool subjectGiven = false;
+    bool classesGiven = false;
+    bool noAdjust = false;
+};
+
+PresetOptions parsePresetOptions(const QString& scheme, const QStringList& args, bool subjectScheme)
+{
+    PresetOptions o;
+    const QString prefix = QStringLiteral("divide %1: ").arg(scheme);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        const bool valued = a == u"--classes" || (subjectScheme && a == u"--subject");
+        if (valued && i + 1 >= args.size())
+            throw UsageError{prefix + a + QStringLiteral(" 缺少取值")};
+        if (a == u"--classes") {
+            o.classes = args.at(++i);
+            o.classesGiven = true;
+        } else if (subjectScheme && a == u"--subject") {
+            o.subject = args.at(++i);
+            o.subjectGiven = true;
+        } else if (subjectScheme && a == u"--no-adjust") {
+            o.noAdjust = true;
+        } else {
+            throw UsageError{prefix + QStringLiteral("未知参数：") + a};
+        }
+    }
+    if (!o.classesGiven)
+        throw UsageError{prefix + QStringLiteral("必须用 --classes 给出班数")};
+    if (subjectScheme && !o.subjectGiven)
+        throw UsageError{prefix + QStringLiteral("必须用 --subject 给出科目")};
+    return o;
+}
+
+} // namespace
+
+int cmdDivideSubject(CliEnv& env, const QStringList& args)
+{
+    const PresetOptions o = parsePresetOptions(QStringLiteral("subject"), args, true);
+    // Only a subject the panel offers can be chosen; 总分 never is.
+    if (!SubjectButtons(env.ctx).contains(o.subject))
+        throw UsageError{QStringLiteral("divide subject: 没有可选的科目：") + o.subject};
+    if (!PresetNext(env.ctx))
+        return 1;
+    env.prompt.queueInput(o.classes);
+    if (!SingleSubjectDivide(env.ctx, o.subject))
+        return 1;
+    printDivisionSummary(env);
+    return o.noAdjust ? 0 : runAdjustment(env);
+}
+
+int cmdDivideGrade(CliEnv& env, const QStringList& args)
+{
+    const PresetOptions o = parsePresetOptions(QStringLiteral("grade"), args, false);
+    if (!PresetNext(env.ctx))
+        return 1;
+    env.prompt.queueInput(o.classes);
+    if (!fennbandj(env.ctx))
+        return 1;
+    printDivisionSummary(env);
+    return 0;
+}
+
+} // namespace quorvel

@@ -1,0 +1,152 @@
+// The roster as an .xlsx workbook, written with libxlsxwriter.
+#include "roster.h"
+
+#include "store/context.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <xlsxwriter.h>
+
+namespace quorvel {
+
+namespace {
+
+constexpr double TitleRowHeight = 25; // points
+constexpr uint8_t PaperA4 = 9;
+
+// Columns wide enough for their longest value, a CJK character counting as
+// two; within limits, as the page is fitted to its width anyway.
+double textWidth(const QString& text)
+{
+    double w = 0;
+    for (const QChar c : text)
+        w += c.unicode() < 0x1100 ? 1 : 2;
+    return w;
+}
+
+QVector<double> columnWidths(const RosterSheet& sheet)
+{
+    QVector<double> widths;
+    for (const ColumnInfo& c : sheet.columns)
+        widths.append(textWidth(c.name));
+    for (const QVariantList& row : sheet.rows)
+        for (int c = 0; c < row.size() && c < widths.size(); ++c)
+            widths[c] = qMax(widths[c], textWidth(row.at(c).toString()));
+    for (double& w : widths)
+        w = qBound(6.0, w + 2, 40.0);
+    return widths;
+}
+
+struct Formats {
+    lxw_format* title = nullptr;
+    lxw_format* header = nullptr;
+};
+
+Formats makeFormats(lxw_workbook* book)
+{
+    Formats f;
+    f.title = workbook_add_format(book);
+    format_set_bold(f.title);
+    format_set_align(f.title, LXW_ALIGN_CENTER);
+    format_set_align(f.title, LXW_ALIGN_VERTICAL_CENTER);
+    f.header = workbook_add_format(book);
+    format_set_align(f.header, LXW_ALIGN_CENTER);
+    return f;
+}
+
+lxw_error writeValue(lxw_worksheet* ws, lxw_row_t r, lxw_col_t c, const QVariant& v,
+                     const ColumnType& type)
+{
+    if (v.isNull() || !v.isValid())
+        return LXW_NO_ERROR;
+    switch (type.kind) {
+    case ColumnType::Single: // 85.5, not 85.5000000001
+        return worksheet_write_number(ws, r, c, shortestSingle(v.toDouble()).toDouble(), nullptr);
+    case ColumnType::Integer:
+        return worksheet_write_number(ws, r, c, double(v.toLongLong()), nullptr);
+    default:
+        return worksheet_write_string(ws, r, c, v.toString().toUtf8().constData(), nullptr);
+    }
+}
+
+lxw_error writeHead(lxw_worksheet* ws, const RosterSheet& sheet, const Formats& f)
+{
+    const lxw_col_t last = lxw_col_t(sheet.columns.size() - 1);
+    const QByteArray title = rosterTitle().toUtf8();
+    lxw_error err = worksheet_set_row(ws, 0, TitleRowHeight, f.title);
+    if (!err)
+        err = last > 0 ? worksheet_merge_range(ws, 0, 0, 0, last, title.constData(), f.title)
+                       : worksheet_write_string(ws, 0, 0, title.constData(), f.title);
+    for (lxw_col_t c = 0; !err && c <= last; ++c)
+        err = worksheet_write_string(ws, 1, c, sheet.columns.at(c).name.toUtf8().constData(),
+                                     f.header);
+    return err;
+}
+
+void setUpPage(lxw_worksheet* ws, const RosterSheet& sheet)
+{
+    const QVector<double> widths = columnWidths(sheet);
+    for (int c = 0; c < widths.size(); ++c)
+        worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), widths.at(c), nullptr);
+    worksheet_set_paper(ws, PaperA4);
+    worksheet_fit_to_pages(ws, 1, 0);
+    worksheet_repeat_rows(ws, 0, 1);
+    worksheet_center_horizontally(ws);
+}
+
+lxw_error writeSheet(lxw_workbook* book, const RosterSheet& sheet, const Formats& f)
+{
+    lxw_worksheet* ws = workbook_add_worksheet(book, sheet.name.toUtf8().constData());
+    if (!ws || sheet.columns.isEmpty())
+        return LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE;
+    setUpPage(ws, sheet);
+    lxw_error err = writeHead(ws, sheet, f);
+    for (int r = 0; !err && r < sheet.rows.size(); ++r) {
+        const QVariantList& row = sheet.rows.at(r);
+        for (int c = 0; !err && c < row.size() && c < sheet.columns.size(); ++c)
+            err = writeValue(ws, lxw_row_t(r + 2), lxw_col_t(c), row.at(c), sheet.columns.at(c).type);
+    }
+    return err;
+}
+
+bool writeBook(const QString& file, const QVector<RosterSheet>& sheets, const Context& ctx)
+{
+    lxw_workbook* book = workbook_new(QFile::encodeName(file).constData());
+    if (!book)
+        return false;
+    const Formats f = makeFormats(book);
+    lxw_error err = LXW_NO_ERROR;
+    for (int k = 0; !err && k < sheets.size(); ++k) {
+        err = writeSheet(book, sheets.at(k), f);
+        ctx.prompt.progress(k + 1, int(sheets.size()));
+    }
+    const lxw_error closed = workbook_close(book); // also frees the book
+    return !err && !closed;
+}
+
+} // namespace
+
+bool WriteRosterWorkbook(const QString& path, const QVector<RosterSheet>& sheets,
+                         const Context& ctx)
+{
+    const QFileInfo target(path);
+    QTemporaryFile part(target.dir().filePath(QStringLiteral(".花名表-XXXXXX.part")));
+    if (!part.open())
+        return false;
+    part.close(); // the library opens the file by its name
+    part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    if (!writeBook(part.fileName(), sheets, ctx))
+        return false;
+    // Renaming replaces an earlier file of that name in one step.
+    if (std::rename(QFile::encodeName(part.fileName()).constData(),
+                    QFile::encodeName(target.absoluteFilePath()).constData()) != 0)
+        return false;
+    part.setAutoRemove(false);
+    return true;
+}
+
+} // namespace quorvel
