@@ -36,11 +36,13 @@ QString usage()
                           "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
                           "      divide subject --subject S --classes N [--no-adjust]\n"
                           "      divide grade --classes N\n"
+                          "      divide balance --classes N [--seed S] [--tolerance T]\n"
                           "      import\n"
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
                           "      adjust [--high H --low L]\n"
+                          "      adjust --precise [--subjects] [--seed S] [--tolerance T]\n"
                           "      roster [--out FILE]\n");
 }
 
