@@ -3,6 +3,7 @@
 #include "store/context.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QFrame;
@@ -21,10 +22,13 @@ class Form7;
 class LinkLabel;
 class NavPanel;
 class PanelMover;
+class PreciseDialog;
 class ResultsPanel;
 class RowSetGrid;
 class SubjectPanel;
 struct StatsStepResult;
+struct PreciseResult;
+struct AdjustOptions;
 
 // The main window: the banner across the top, the navigation panel on the
 // left, the work area with its overlay panels and the student grid on the
@@ -58,6 +62,7 @@ public:
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
     Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
+    PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
 
     // Makes an overlay panel of the work area movable with the mouse; the
     // mover keeps DragStartX and DragStartY.
@@ -75,6 +80,10 @@ public slots:
     void fbttj_Click();
     void FlatBttn2_Click();
     void FlatBttn7_Click();
+    // 精确调整: the precise balancing, its report and the statistics.
+    void jingque_Click();
+    // 按总分均衡各科成绩 of the preset dialog.
+    void subjectBalance_Click();
     void FlatBttn3_Click();
     void FlatBttn5_Click();
     void FlatBttn8_Click();
@@ -122,6 +131,7 @@ private:
     void refreshStudents();
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
+    void showPrecise(const std::function<PreciseResult(const AdjustOptions&)>& run);
     void divisionFinished();
     void buildPresets();
     void subjectDivided();
@@ -144,6 +154,7 @@ private:
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form7> m_form7;
+    PreciseDialog* m_precise = nullptr;
 };
 
 } // namespace quorvel
