@@ -81,9 +81,19 @@ void BalanceState::buildAttributes()
     }
 }
 
+// Every class sum is a multiple of the greatest common divisor g of the
+// totals, so the floor is that of the sums counted in steps of g.
 Fraction BalanceState::floor() const
 {
-    return spreadFloor(std::vector<int>(m_size.begin(), m_size.end()), m_total);
+    qint64 g = 0;
+    for (int s = 0; s < m_in.studentCount(); ++s)
+        if (m_in.hasTotal[s] && m_in.cls[s] >= 0 && m_in.cls[s] < m_k)
+            g = std::gcd(g, std::abs(m_in.total[s]));
+    if (g == 0)
+        return {};
+    Fraction f = spreadFloor(std::vector<int>(m_size.begin(), m_size.end()), m_total / g);
+    f.num *= g;
+    return f;
 }
 
 Fraction BalanceState::spread() const

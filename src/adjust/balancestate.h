@@ -67,6 +67,7 @@ private:
     bool doublePair(int a, int b);
     bool doubles();
     bool repairValue(int cat);
+    bool repairPair(int a, int b);
     bool neutralPair(int a, int b);
     double deviationSpread() const;
     double classDeviation(int c) const;

@@ -18,36 +18,41 @@ constexpr qint64 kPolishBudget = 20000000;
 
 // ---- repair ---------------------------------------------------------------
 
-// One exchange that narrows the value cat between one of its fullest and one
-// of its emptiest classes; false when there is none.
+// The best exchange that moves the value cat from class a to class b.
+bool BalanceState::repairPair(int a, int b)
+{
+    int bestX = -1, bestY = -1;
+    qint64 bestPenalty = 0, bestDistance = 0;
+    for (int sex = 0; sex < 2; ++sex)
+        for (const Entry& ex : m_lists[size_t(a) * 2 + sex])
+            for (const Entry& ey : m_lists[size_t(b) * 2 + sex]) {
+                const qint64 p = penaltyChange(ex.student, ey.student);
+                const qint64 dist = std::abs(ex.total - ey.total);
+                if (p >= 0 || (bestX >= 0 && (p > bestPenalty || (p == bestPenalty && dist >= bestDistance))))
+                    continue;
+                if (!mayExchange(ex.student, ey.student) || !attributesAllow(ex.student, ey.student))
+                    continue;
+                bestX = ex.student, bestY = ey.student, bestPenalty = p, bestDistance = dist;
+            }
+    if (bestX < 0)
+        return false;
+    apply(bestX, bestY);
+    return true;
+}
+
+// One exchange that narrows the value cat: from one of its fullest classes
+// to a class holding at least two fewer, or to one of its emptiest from a
+// class holding at least two more; false when there is none.
 bool BalanceState::repairValue(int cat)
 {
     const int* counts = &m_count[size_t(cat) * m_k];
-    for (int a = 0; a < m_k; ++a) {
-        if (counts[a] != m_high[cat])
-            continue;
+    for (int a = 0; a < m_k; ++a)
         for (int b = 0; b < m_k; ++b) {
-            if (counts[b] != m_low[cat])
-                continue;
-            int bestX = -1, bestY = -1;
-            qint64 bestPenalty = 0, bestDistance = 0;
-            for (int sex = 0; sex < 2; ++sex)
-                for (const Entry& ex : m_lists[size_t(a) * 2 + sex])
-                    for (const Entry& ey : m_lists[size_t(b) * 2 + sex]) {
-                        const qint64 p = penaltyChange(ex.student, ey.student);
-                        const qint64 dist = std::abs(ex.total - ey.total);
-                        if (p >= 0 || (bestX >= 0 && (p > bestPenalty || (p == bestPenalty && dist >= bestDistance))))
-                            continue;
-                        if (!mayExchange(ex.student, ey.student) || !attributesAllow(ex.student, ey.student))
-                            continue;
-                        bestX = ex.student, bestY = ey.student, bestPenalty = p, bestDistance = dist;
-                    }
-            if (bestX >= 0) {
-                apply(bestX, bestY);
+            const bool fromTop = counts[a] == m_high[cat] && counts[b] <= counts[a] - 2;
+            const bool toBottom = counts[b] == m_low[cat] && counts[a] >= counts[b] + 2;
+            if ((fromTop || toBottom) && repairPair(a, b))
                 return true;
-            }
         }
-    }
     return false;
 }
 

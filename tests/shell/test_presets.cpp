@@ -133,7 +133,6 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::newRow("fast and slow") << "Option1";
         QTest::newRow("boarders") << "Option2";
-        QTest::newRow("subject balance") << "zongfengeke";
     }
     void panelsNotYetAvailable()
     {
