@@ -13,6 +13,7 @@
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
+#include "excel/rebuild.h"
 #include "store/schema.h"
 #include "store/store.h"
 
@@ -34,7 +35,10 @@ class BenchPrompt : public Prompt {
 public:
     QString last;
     void message(const QString& text, const QString&, PromptIcon) override { last = text; }
-    bool question(const QString&, const QString&, PromptIcon) override { return true; }
+    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    {
+        return true;
+    }
     std::optional<QString> input(const QString&, const QString&, const QString& initial) override
     {
         return initial;

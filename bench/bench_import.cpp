@@ -28,7 +28,10 @@ public:
     {
         bench::out() << "message: " << text << Qt::endl;
     }
-    bool question(const QString&, const QString&, PromptIcon) override { return true; }
+    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    {
+        return true;
+    }
     std::optional<QString> input(const QString&, const QString&, const QString& initial) override
     {
         return initial;

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
                 libsqlite3-dev libfreexl-dev libxlsxwriter-dev fonts-wqy-microhei)
-test_packages=(python3-xlrd python3-openpyxl libreoffice-calc-nogui xvfb xauth)
+test_packages=(python3-xlrd python3-xlwt python3-openpyxl libreoffice-calc-nogui xvfb xauth)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-}" = "--test" ]; then

@@ -17,7 +17,7 @@ void CliPrompt::message(const QString& text, const QString& title, PromptIcon)
     line(title, text);
 }
 
-bool CliPrompt::question(const QString& text, const QString& title, PromptIcon)
+bool CliPrompt::question(const QString& text, const QString& title, PromptIcon, DefaultAnswer)
 {
     line(title, text);
     m_out << (m_yes ? QStringLiteral("> 是") : QStringLiteral("> 否")) << '\n';

@@ -17,7 +17,8 @@ public:
     CliPrompt(QTextStream& out, bool yes) : m_out(out), m_yes(yes) {}
 
     void message(const QString& text, const QString& title, PromptIcon icon) override;
-    bool question(const QString& text, const QString& title, PromptIcon icon) override;
+    bool question(const QString& text, const QString& title, PromptIcon icon,
+                  DefaultAnswer defaultAnswer) override;
     std::optional<QString> input(const QString& text, const QString& title,
                                  const QString& initial) override;
     void progress(int value, int maximum) override;

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "excel/rebuild.h"
 #include "store/schema.h"
 
 namespace quorvel {

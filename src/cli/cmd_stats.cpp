@@ -36,10 +36,12 @@ void takeNoArguments(const QString& command, const QStringList& args)
         throw UsageError{command + QStringLiteral(": 不需要参数：") + args.join(u' ')};
 }
 
-// 0 when the build ran and there is something to show.
+// 0 when the build ran, there is something to show and the workbook was
+// written.
 int statsStatus(const StatsStepResult& step)
 {
-    if (step.declined || step.display.build != StatsOutcome::Built || !step.display.view)
+    if (step.declined || step.display.build != StatsOutcome::Built || !step.display.view ||
+        step.display.view->workbook.isEmpty())
         return 1;
     return 0;
 }

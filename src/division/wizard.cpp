@@ -107,6 +107,10 @@ TopStudentsResult TopStudentsNext(const Context& ctx, const QString& txtyou,
     if (!topCount)
         return refuse(ctx, QStringLiteral("优生数超出范围，请输入-32768~32767之间的数值。"),
                       Box::TopStudents);
+    // A negative count would be cut to whole negative cycles and reported
+    // as such: there is no sense in it.
+    if (*topCount < 0)
+        return refuse(ctx, QStringLiteral("优生数不能是负数，请输入0或正整数。"), Box::TopStudents);
     ctx.state.TopStudentCount = *topCount;
     if (const auto box = checkClasses(ctx, txtbanshu))
         return {false, *box};

@@ -16,6 +16,8 @@ namespace quorvel {
 
 namespace {
 
+constexpr int kMaxStudents = 32767;
+
 const QString& unchanged()
 {
     static const QString text = QStringLiteral("原有学生数据未改动。");
@@ -70,7 +72,7 @@ QString noDataText()
 }
 QString noSheetText()
 {
-    return QStringLiteral("请检查数据表，的表名是否为：sheet1");
+    return QStringLiteral("请检查数据表的表名是否为：sheet1");
 }
 QString readFailedText()
 {
@@ -94,10 +96,32 @@ bool isEmptyCell(const QVariant& v)
     return v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
 }
 
+// The header row must name the columns of studscore in table order, as
+// ExportTemplate writes them: a template made for other columns would fill
+// them with the wrong data. 总分, computed by the import, may be left out.
+// Shows the first column that differs.
+bool headerMatches(const Context& ctx, const XlsWorkbook& book, const QStringList& columns)
+{
+    for (int c = 0; c + 1 < columns.size(); ++c) {
+        const auto cell = book.cell(0, c);
+        const QString found = cell ? templateCellValue(*cell).toString() : QString();
+        if (found == columns.at(c))
+            continue;
+        ctx.prompt.message(QStringLiteral("Excel模板与数据库的字段不一致：第%1列应为“%2”，模板中是“%3”。"
+                                          "请单击“第二步数据输入”，按数据库的字段填写模板后再试。")
+                               .arg(c + 1)
+                               .arg(columns.at(c), found) +
+                           unchanged());
+        return false;
+    }
+    return true;
+}
+
 // Reads the data rows of sheet1, width columns of each, into memory. Shows
 // why and returns nullopt when there are none or they cannot be read.
-std::optional<TemplateRows> readTemplate(const Context& ctx, int width)
+std::optional<TemplateRows> readTemplate(const Context& ctx, const QStringList& columns)
 {
+    const int width = int(columns.size()) - 1; // 总分 is computed
     XlsWorkbook book(ctx.file(templateFile()));
     if (book.status() != XlsStatus::Ok) {
         ctx.prompt.message(unreadableText(book.status()));
@@ -112,6 +136,7 @@ std::optional<TemplateRows> readTemplate(const Context& ctx, int width)
         ctx.prompt.message(readFailedText());
         return std::nullopt;
     }
+
     // The data ends at the first row, counted from the header row, whose
     // column A is empty; outside the sheet every cell is.
     int end = 0;
@@ -126,6 +151,17 @@ std::optional<TemplateRows> readTemplate(const Context& ctx, int width)
     }
     if (end < 2) {
         ctx.prompt.message(noDataText());
+        return std::nullopt;
+    }
+    if (!headerMatches(ctx, book, columns))
+        return std::nullopt;
+    // Class numbers and the dealing counters are 16-bit: more students than
+    // that could be imported but never divided.
+    if (end - 1 > kMaxStudents) {
+        ctx.prompt.message(QStringLiteral("Excel模板中有%1行学生数据，超过了分班能处理的%2人，无法导入。")
+                               .arg(end - 1)
+                               .arg(kMaxStudents) +
+                           unchanged());
         return std::nullopt;
     }
     TemplateRows rows;
@@ -207,12 +243,12 @@ QVariant templateCellValue(const QVariant& cell)
 
 bool ImportTemplate(const Context& ctx)
 {
-    QStringList conditions, scores;
-    ReadFieldList2(ctx, conditions);
+    QStringList scores;
     ReadFieldList3(ctx, scores);
-    // Every table column but 总分: the fixed four, the conditions, the subjects.
-    const int width = int(conditions.size() + scores.size()) + 3;
-    const std::optional<TemplateRows> rows = readTemplate(ctx, width);
+    QStringList columns;
+    for (const ColumnInfo& c : OpenStore(ctx).columns(studentTable()))
+        columns.append(c.name);
+    const std::optional<TemplateRows> rows = readTemplate(ctx, columns);
     if (!rows)
         return false;
     replaceStudents(ctx, *rows, int(scores.size()));

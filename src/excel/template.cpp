@@ -19,7 +19,7 @@ void WriteExchangeMarker(const Context& ctx, int digit) {
             QStringLiteral("无法写入文件%1：%2").arg(markerFile(), file.errorString()));
 }
 
-void ExportTemplate(const Context& ctx) {
+bool ExportTemplate(const Context& ctx, QString* error) {
     try {
         Store store = OpenStore(ctx);
         RowSet rs = RowSet::open(store, studentTable());
@@ -31,10 +31,14 @@ void ExportTemplate(const Context& ctx) {
         rows.append(header);
         for (int r = 0; r < rs.rowCount(); ++r)
             rows.append(rs.row(r));
-        if (writeBiff5Workbook(ctx.file(templateFile()), QStringLiteral("sheet1"), rows))
-            WriteExchangeMarker(ctx, 1);
-    } catch (const OperationError&) {
-        // The export fails silently; the old template and marker stay.
+        if (!writeBiff5Workbook(ctx.file(templateFile()), QStringLiteral("sheet1"), rows, error))
+            return false;
+        WriteExchangeMarker(ctx, 1);
+        return true;
+    } catch (const OperationError& e) {
+        if (error)
+            *error = e.text();
+        return false;
     }
 }
 

@@ -11,8 +11,9 @@ inline QString markerFile() { return QStringLiteral("excel.txt"); }
 
 // Rewrites myexcel.xls from studscore: one worksheet "sheet1", the column
 // names in row 1 and one row per student, then marks excel.txt with 1.
-// Fails silently: the template and the marker are then left as they were.
-void ExportTemplate(const Context& ctx);
+// On a failure the template and the marker are left as they were, false is
+// returned and *error (when given) says why, in Chinese; nothing is shown.
+bool ExportTemplate(const Context& ctx, QString* error = nullptr);
 
 // Writes excel.txt: the digit between two blanks, then CR LF.
 void WriteExchangeMarker(const Context& ctx, int digit);

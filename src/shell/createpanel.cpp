@@ -1,5 +1,7 @@
 #include "createpanel.h"
 
+#include "excel/rebuild.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>

@@ -190,7 +190,7 @@ QWidget* Form1::buildWorkArea()
     m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
     m_boarder = buildOverlay(QStringLiteral("frm15"));
     m_subject = new SubjectPanel(m_ctx, m_work);
-    m_subject->setGeometry(PanelMargin, PanelMargin, 480, 360);
+    m_subject->setGeometry(PanelMargin, PanelMargin, 480, m_subject->sizeHint().height());
     m_subject->hide();
 
     m_create = new CreatePanel(m_ctx, m_work);

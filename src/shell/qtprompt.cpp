@@ -91,12 +91,13 @@ void QtPrompt::message(const QString& text, const QString& title, PromptIcon ico
     box.exec();
 }
 
-bool QtPrompt::question(const QString& text, const QString& title, PromptIcon icon)
+bool QtPrompt::question(const QString& text, const QString& title, PromptIcon icon,
+                        DefaultAnswer defaultAnswer)
 {
     QMessageBox box(m_window);
     prepare(box, text, title, icon);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultAnswer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     nameButton(box, QMessageBox::Yes, QStringLiteral("是(&Y)"));
     nameButton(box, QMessageBox::No, QStringLiteral("否(&N)"));

@@ -21,7 +21,8 @@ public:
     void attach(QWidget* window, QProgressBar* bar);
 
     void message(const QString& text, const QString& title, PromptIcon icon) override;
-    bool question(const QString& text, const QString& title, PromptIcon icon) override;
+    bool question(const QString& text, const QString& title, PromptIcon icon,
+                  DefaultAnswer defaultAnswer = DefaultAnswer::Yes) override;
     std::optional<QString> input(const QString& text, const QString& title,
                                  const QString& initial) override;
     void progress(int value, int maximum) override;

@@ -70,9 +70,9 @@ SheetRows statsSheet(const StatsView& view)
     return sheet;
 }
 
-bool WriteStatsWorkbook(const QString& path, const StatsView& view)
+bool WriteStatsWorkbook(const QString& path, const StatsView& view, QString* error)
 {
-    return writeBiff5Workbook(path, statsSheetName(), statsSheet(view));
+    return writeBiff5Workbook(path, statsSheetName(), statsSheet(view), error);
 }
 
 StatsDisplayResult StatsDisplay(const Context& ctx)
@@ -89,8 +89,11 @@ StatsDisplayResult StatsDisplay(const Context& ctx)
     }
     if (result.view) {
         const QString path = statsWorkbookPath(ctx);
-        if (WriteStatsWorkbook(path, *result.view))
+        QString error;
+        if (WriteStatsWorkbook(path, *result.view, &error))
             result.view->workbook = path;
+        else
+            ctx.prompt.message(error, noticeTitle());
     }
     return result;
 }

@@ -49,7 +49,8 @@ struct StatsDisplayResult {
 // The statistics display: runs tongji; when ClassCount is then 0 shows
 // noClassesMessage() under the title "提示" and returns nothing to show;
 // otherwise reads result (when it exists) and rewrites tongji.xls from it.
-// A workbook that cannot be written leaves the old one, without a message.
+// A workbook that cannot be written (tongji.xls is a folder or read-only, the
+// folder is read-only) leaves the old one and is reported under "提示".
 // Store failures are thrown (StoreError).
 StatsDisplayResult StatsDisplay(const Context& ctx);
 
@@ -61,8 +62,9 @@ std::optional<StatsView> ReadStatsView(Store& store);
 // and no counts stay texts, missing values are empty cells.
 SheetRows statsSheet(const StatsView& view);
 
-// Replaces the workbook at path with the view; false when it could not.
-bool WriteStatsWorkbook(const QString& path, const StatsView& view);
+// Replaces the workbook at path with the view; false when it could not,
+// with the reason in *error when given.
+bool WriteStatsWorkbook(const QString& path, const StatsView& view, QString* error = nullptr);
 
 // A value of the view as text: singles in their shortest form, integers in
 // decimal, texts as they are, an empty text for no value.

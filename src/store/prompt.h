@@ -12,6 +12,10 @@ inline QString warningTitle() { return QStringLiteral("警告！"); }
 
 enum class PromptIcon { None, Information, Exclamation, Critical };
 
+// The button of a question that Enter presses. A question whose Yes
+// destroys data defaults to No.
+enum class DefaultAnswer { Yes, No };
+
 // Everything an operation says to the user or asks of the user goes through
 // this interface: the GUI shows Qt dialogs, the command line prints lines,
 // the tests record every message and play queued answers.
@@ -24,7 +28,8 @@ public:
                          PromptIcon icon = PromptIcon::None) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool question(const QString& text, const QString& title = appTitle(),
-                          PromptIcon icon = PromptIcon::None) = 0;
+                          PromptIcon icon = PromptIcon::None,
+                          DefaultAnswer defaultAnswer = DefaultAnswer::Yes) = 0;
     // The one-line input box; nullopt when the user cancels.
     virtual std::optional<QString> input(const QString& text, const QString& title = appTitle(),
                                          const QString& initial = {}) = 0;

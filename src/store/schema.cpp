@@ -2,16 +2,14 @@
 
 #include "context.h"
 #include "errors.h"
-#include "excel/template.h"
 #include "fieldlists.h"
+#include "prompt.h"
 #include "store.h"
 #include "textfile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <sqlite3.h>
 
 namespace quorvel {
 
@@ -91,71 +89,95 @@ void buildTable(Store& store, const CreateOptions& o)
         addColumn(name, QStringLiteral("SINGLE"));
 }
 
-// Builds the new database beside the old one; the caller moves it into place.
-void buildDatabaseFile(const QString& path, const CreateOptions& o)
+// Drops every table and view of the store, whatever made them.
+void dropEverything(Store& store)
 {
-    QFile::remove(path);
-    try {
-        Store store = Store::create(path);
-        Transaction tr(store);
-        buildTable(store, o);
-        tr.commit();
-    } catch (...) {
-        QFile::remove(path);
-        throw;
-    }
+    const QVariantList views = store.column(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type='view' ORDER BY rowid"));
+    for (const QVariant& v : views)
+        store.exec(QStringLiteral("DROP VIEW ") + quoteIdent(v.toString()));
+    for (const QString& table : store.tables())
+        store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
 }
 
-void replaceFile(const QString& from, const QString& to)
+// The connection the rebuild works on: the existing file, or a new one. A
+// file that is not a database at all holds nothing to keep and no other
+// connection can be using it as one: it is started afresh.
+Store openForRebuild(const QString& path)
 {
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(from);
-        throw OperationError(QStringLiteral("无法替换数据库文件%1：%2").arg(QFileInfo(to).fileName(), reason));
+    try {
+        return Store::create(path);
+    } catch (const StoreError& e) {
+        if ((e.code() & 0xff) != SQLITE_NOTADB || !QFile::remove(path))
+            throw;
     }
+    return Store::create(path);
+}
+
+// A custom name the field-list files cannot carry back unchanged, with the
+// reason; empty when the name is fine.
+QString customNameFault(const QString& name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("请输入自定义的字段");
+    // A comma would split the name in two when the field list is read back.
+    if (name.contains(u','))
+        return QStringLiteral("自定义字段名中不能含有英文逗号“,”，请修改后再试。");
+    if (name.trimmed() != name)
+        return QStringLiteral("自定义字段名“%1”的前后不能有空格，请修改后再试。").arg(name);
+    for (const QChar c : name)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph)
+            return QStringLiteral("自定义字段名中不能含有换行符或控制字符，请修改后再试。");
+    if (!isGbkText(name))
+        return QStringLiteral("自定义字段名“%1”中有GBK编码以外的字符，字段文件无法保存，请修改后再试。")
+            .arg(name);
+    return {};
 }
 
 bool refuseCustomNames(const Context& ctx, const CreateOptions& o)
 {
-    if ((o.custom1 && o.custom1Name.isEmpty()) || (o.custom2 && o.custom2Name.isEmpty())) {
-        ctx.prompt.message(QStringLiteral("请输入自定义的字段"), noticeTitle());
-        return true;
-    }
-    // A comma would split the name in two when the field list is read back.
-    if ((o.custom1 && o.custom1Name.contains(u',')) || (o.custom2 && o.custom2Name.contains(u','))) {
-        ctx.prompt.message(QStringLiteral("自定义字段名中不能含有英文逗号“,”，请修改后再试。"), noticeTitle());
-        return true;
+    for (const auto& [chosen, name] : {std::pair{o.custom1, o.custom1Name}, {o.custom2, o.custom2Name}}) {
+        const QString fault = chosen ? customNameFault(name) : QString();
+        if (!fault.isEmpty()) {
+            ctx.prompt.message(fault, noticeTitle());
+            return true;
+        }
     }
     return false;
 }
 
 } // namespace
 
-bool CreateDatabase(const Context& ctx, const CreateOptions& options)
+bool CheckCreateOptions(const Context& ctx, const CreateOptions& options)
 {
-    if (!ctx.prompt.question(QStringLiteral("确实要重建数据库吗？原有数据将全部被删除！且不可恢复！"),
-                             warningTitle(), PromptIcon::Exclamation))
-        return false;
-    if (refuseCustomNames(ctx, options))
-        return false;
+    return !refuseCustomNames(ctx, options);
+}
 
-    const QString target = ctx.file(Store::fileName());
-    const QString fresh = target + QStringLiteral(".new");
+void RebuildStore(const Context& ctx, const CreateOptions& options)
+{
+    // The field lists are written aside first, so that a list that cannot
+    // be written stops the rebuild before anything has changed.
+    StagedTextFile conditions(ctx.file(conditionListFile()), options.conditionFields());
+    StagedTextFile scores(ctx.file(scoreListFile()), options.scoreFields());
+    StagedTextFile fieldSet(ctx.file(fieldSetFile()), {QString::number(options.fieldSetCode())});
+    const QString path = ctx.file(Store::fileName());
+    const bool existed = QFileInfo::exists(path);
     try {
-        buildDatabaseFile(fresh, options);
-    } catch (const StoreError& e) {
-        ctx.prompt.message(QStringLiteral("创建数据库失败，原有数据库和字段文件未改动：") + e.text());
-        return false;
+        Store store = openForRebuild(path);
+        Transaction tr(store); // waits for the write lock, then holds it
+        dropEverything(store);
+        buildTable(store, options);
+        tr.commit();
+    } catch (...) {
+        if (!existed)
+            QFile::remove(path);
+        throw;
     }
-    replaceFile(fresh, target);
-    writeGbkLines(ctx.file(conditionListFile()), options.conditionFields());
-    writeGbkLines(ctx.file(scoreListFile()), options.scoreFields());
-    writeGbkLines(ctx.file(fieldSetFile()), {QString::number(options.fieldSetCode())});
+    conditions.commit();
+    scores.commit();
+    fieldSet.commit();
     ctx.state.GradeDivisionFlag = false;
-
-    ExportTemplate(ctx);
-    ctx.prompt.message(QStringLiteral("单击“第二步数据输入”按钮，将你的数据粘贴到Excel表中，保存。"));
-    return true;
 }
 
 } // namespace quorvel

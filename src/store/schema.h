@@ -35,10 +35,20 @@ struct CreateOptions {
 // 是. Shows the message and returns false otherwise (the caller empties it).
 bool CheckCustomName(Prompt& prompt, const QString& name);
 
-// Rebuilds gsls.dll with the chosen columns, writes the field lists, clears
-// GradeDivisionFlag and writes the template. Asks first; returns true when
-// the database was created. The new file and lists replace the old ones only
-// once the whole table has been built, so a failure leaves everything as it was.
-bool CreateDatabase(const Context& ctx, const CreateOptions& options);
+// The checks of the choices the rebuild runs before anything changes: the
+// custom names must be given and must come back unchanged from the field-list
+// files (no comma, no blank at either end, no line break or other control
+// character, GBK characters only). Shows the first refusal; false then.
+bool CheckCreateOptions(const Context& ctx, const CreateOptions& options);
+
+// Rebuilds the store inside the existing gsls.dll (created when missing):
+// waits for the write lock (another connection may be using the file), then
+// drops every table and builds studscore with the chosen columns in one
+// transaction; then writes the field lists and clears GradeDivisionFlag.
+// The file is never replaced, so another connection never loses it. On a
+// failure (StoreError, OperationError) the database and the field lists are
+// as they were. The whole operation with its question and the template is
+// CreateDatabase (excel/rebuild.h).
+void RebuildStore(const Context& ctx, const CreateOptions& options);
 
 } // namespace quorvel

@@ -152,7 +152,7 @@ sqlite3* Store::openFile(const QString& path, bool create)
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db))
                                : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
-        throw StoreError(rc, msg);
+        throw StoreError::fromEngine(rc, msg);
     }
     sqlite3_extended_result_codes(db, 1);
     // A double-quoted name that matches no column is an error, not a text.
@@ -164,7 +164,7 @@ sqlite3* Store::openFile(const QString& path, bool create)
     if (check != SQLITE_OK) {
         const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_close(db);
-        throw StoreError(check, msg);
+        throw StoreError::fromEngine(check, msg);
     }
     return db;
 }
@@ -189,7 +189,7 @@ Store::~Store()
 
 void Store::fail(int rc) const
 {
-    throw StoreError(rc, QString::fromUtf8(sqlite3_errmsg(m_db)));
+    throw StoreError::fromEngine(rc, QString::fromUtf8(sqlite3_errmsg(m_db)));
 }
 
 sqlite3_stmt* Store::prepare(const QString& sql)

@@ -4,13 +4,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace quorvel {
 
-void writeGbkLines(const QString& path, const QStringList& lines)
+StagedTextFile::StagedTextFile(const QString& path, const QStringList& lines) : m_file(path)
 {
     QStringEncoder gbk("GBK");
     QByteArray bytes;
@@ -18,10 +17,33 @@ void writeGbkLines(const QString& path, const QStringList& lines)
         bytes += gbk.encode(line);
         bytes += "\r\n";
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw OperationError(QStringLiteral("无法写入文件%1：%2")
-                                 .arg(QFileInfo(path).fileName(), file.errorString()));
+    if (!m_file.open(QIODevice::WriteOnly) || m_file.write(bytes) != bytes.size())
+        fail();
+}
+
+void StagedTextFile::commit()
+{
+    if (!m_file.commit())
+        fail();
+}
+
+void StagedTextFile::fail()
+{
+    throw OperationError(QStringLiteral("无法写入文件%1：%2")
+                             .arg(QFileInfo(m_file.fileName()).fileName(), m_file.errorString()));
+}
+
+void writeGbkLines(const QString& path, const QStringList& lines)
+{
+    StagedTextFile(path, lines).commit();
+}
+
+bool isGbkText(const QString& text)
+{
+    QStringEncoder encode("GBK");
+    QStringDecoder decode("GBK");
+    const QByteArray bytes = encode.encode(text);
+    return !encode.hasError() && QString(decode.decode(bytes)) == text;
 }
 
 namespace {

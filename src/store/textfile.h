@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSaveFile>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -10,6 +11,24 @@ namespace quorvel {
 // each followed by CR LF, replacing the file as a whole; throws
 // OperationError when the file cannot be written.
 void writeGbkLines(const QString& path, const QStringList& lines);
+
+// The same lines written aside: the file is replaced only by commit(), so
+// an operation can find out that it cannot write a file before it changes
+// anything else. Both throw OperationError when the file cannot be written;
+// without commit() the file stays as it was.
+class StagedTextFile {
+public:
+    StagedTextFile(const QString& path, const QStringList& lines);
+    void commit();
+
+private:
+    [[noreturn]] void fail();
+    QSaveFile m_file;
+};
+
+// Whether text is made of characters GBK holds, so that it comes back
+// unchanged from a GBK file.
+bool isGbkText(const QString& text);
 
 // Reads the items of a text file in free format: items end at a line end or
 // a comma, blanks around an item are dropped, an item in double quotes is

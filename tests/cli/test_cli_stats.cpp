@@ -7,6 +7,7 @@
 #include "support/intake.h"
 
 #include <QProcess>
+#include <QDir>
 #include <QTest>
 
 using namespace quorvel;
@@ -59,6 +60,18 @@ private slots:
         QCOMPARE(r.out, lines({kHeader, "1\t77.56\t160.12\t1\t1\t1\t1", "2\t\t\t0\t0\t0\t0",
                                "3\t60\t99.5\t0\t1\t1\t0", sb.ctx.file("tongji.xls")}));
         QCOMPARE(readWorkbook(sb.ctx.file("tongji.xls")).cells.size(), 4);
+    }
+
+    // A tongji.xls that cannot be replaced is reported, with status 1.
+    void workbookNotWritten()
+    {
+        Sandbox sb;
+        makeIntake(sb);
+        QVERIFY(QDir(sb.ctx.folder).mkdir("tongji.xls"));
+        const Run r = cli(sb, {"stats"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.startsWith("提示\t") && r.out.contains("tongji.xls"), qPrintable(r.out));
+        QVERIFY(r.out.endsWith("3\t60\t99.5\t0\t1\t1\t0\n"));
     }
 
     void statsRefused_data()

@@ -234,7 +234,11 @@ private slots:
                                              << "" << Box::None << 1 << 2;
         QTest::newRow("negative top") << "-3"
                                       << "2"
-                                      << "" << Box::None << 2 << -4;
+                                      << "优生数不能是负数，请输入0或正整数。" << Box::TopStudents
+                                      << 0 << 0;
+        QTest::newRow("top -0.4 rounds to 0") << "-0.4"
+                                              << "2"
+                                              << "" << Box::None << 2 << 0;
         QTest::newRow("full-width") << "３"
                                     << "２"
                                     << "" << Box::None << 2 << 2;

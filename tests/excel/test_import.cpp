@@ -123,6 +123,23 @@ void writeUtf8(const QString& path, const QString& text)
     f.write(text.toUtf8());
 }
 
+// Writes an Excel 97-2003 template with python3-xlwt: the header, then n
+// rows whose 编号 is 1 … n. False when python3-xlwt is not there.
+bool writeXlwtTemplate(const QString& path, int n)
+{
+    const QString script = QStringLiteral(
+        "import sys, xlwt\n"
+        "wb = xlwt.Workbook(encoding='utf-8')\n"
+        "ws = wb.add_sheet('sheet1')\n"
+        "for c, h in enumerate(sys.argv[3].split(',')): ws.write(0, c, h)\n"
+        "for r in range(1, int(sys.argv[2]) + 1): ws.write(r, 0, r)\n"
+        "wb.save(sys.argv[1])\n");
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c", script, path, QString::number(n),
+                                  QStringLiteral("编号,姓名,性别,班级,原学校,是否班干部,语文,数学,总分")});
+    return p.waitForFinished(120000) && p.exitCode() == 0;
+}
+
 } // namespace
 
 class TestImport : public QObject {
@@ -277,6 +294,60 @@ private slots:
         QCOMPARE(tableRows(sb).size(), 1);
     }
 
+    // More students than a division can place are refused before anything
+    // changes; the largest number that can be divided is taken.
+    void studentLimit_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::newRow("32767") << 32767;
+        QTest::newRow("32768") << 32768;
+    }
+    void studentLimit()
+    {
+        QFETCH(int, rows);
+        Sandbox sb;
+        seedStore(sb);
+        const QStringList before = dump(sb);
+        if (!writeXlwtTemplate(templatePath(sb), rows))
+            QSKIP("python3-xlwt is not installed");
+        QCOMPARE(ImportTemplate(sb.ctx), rows <= 32767);
+        if (rows > 32767) {
+            QVERIFY(sb.prompt.last().startsWith("Excel模板中有32768行学生数据，超过了分班能处理的32767人"));
+            QCOMPARE(dump(sb), before);
+        } else {
+            QCOMPARE(tableRows(sb).size(), rows);
+        }
+    }
+
+    // A template written for other columns names the first one that differs.
+    void headerMustMatch_data()
+    {
+        QTest::addColumn<QVariantList>("head");
+        QTest::addColumn<QString>("message"); // empty: imported
+        QVariantList other = header();
+        other[6] = "英语";
+        QVariantList shorter = header().mid(0, 5);
+        QTest::newRow("same") << header() << "";
+        QTest::newRow("without 总分") << header().mid(0, 8) << "";
+        QTest::newRow("other subject") << other << "第7列应为“语文”，模板中是“英语”";
+        QTest::newRow("fewer columns") << shorter << "第6列应为“是否班干部”，模板中是“”";
+        QTest::newRow("blanks around") << QVariantList{" 编号 "} + header().mid(1) << "";
+    }
+    void headerMustMatch()
+    {
+        QFETCH(QVariantList, head);
+        QFETCH(QString, message);
+        Sandbox sb;
+        seedStore(sb);
+        const QStringList before = dump(sb);
+        writeTemplate(sb, {head, {"7", "甲", "男", QVariant(), "一中", "是", 80, 90}});
+        QCOMPARE(ImportTemplate(sb.ctx), message.isEmpty());
+        if (!message.isEmpty()) {
+            QVERIFY2(sb.prompt.last().contains(message), qPrintable(sb.prompt.last()));
+            QCOMPARE(dump(sb), before);
+        }
+    }
+
     void otherSheetsAreIgnored()
     {
         // The sheet is found by name, so a template whose sheet is called
@@ -286,7 +357,7 @@ private slots:
         const QStringList before = dump(sb);
         writeTemplate(sb, {header(), {7, "甲", "男"}}, QStringLiteral("数据"));
         QVERIFY(!ImportTemplate(sb.ctx));
-        QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t请检查数据表，的表名是否为：sheet1"});
+        QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t请检查数据表的表名是否为：sheet1"});
         QCOMPARE(dump(sb), before);
     }
 

@@ -110,6 +110,28 @@ private slots:
         QVERIFY(seen.buttons.join(u' ').contains(u'否'));
     }
 
+    // Enter presses the default button: No for a question that destroys data.
+    void enterTakesTheDefault_data()
+    {
+        QTest::addColumn<int>("defaultAnswer");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("yes") << int(DefaultAnswer::Yes) << true;
+        QTest::newRow("no") << int(DefaultAnswer::No) << false;
+    }
+    void enterTakesTheDefault()
+    {
+        QFETCH(int, defaultAnswer);
+        QFETCH(bool, answer);
+        QtPrompt prompt;
+        QTimer::singleShot(0, qApp, [] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(prompt.question(QStringLiteral("确实要重建数据库吗？"), warningTitle(),
+                                 PromptIcon::Exclamation, DefaultAnswer(defaultAnswer)),
+                 answer);
+    }
+
     void inputAccepted()
     {
         QtPrompt prompt;

@@ -127,7 +127,10 @@ private slots:
         makeIntake(sb);
         QVERIFY(QDir(sb.ctx.folder).mkdir("tongji.xls"));
         const StatsDisplayResult r = StatsDisplay(sb.ctx);
-        QVERIFY(sb.prompt.messages.isEmpty());
+        // Said, not kept quiet: the user would take the old workbook for new.
+        QCOMPARE(sb.prompt.messages.size(), 1);
+        QVERIFY(sb.prompt.messages.first().startsWith("提示\t"));
+        QVERIFY(sb.prompt.messages.first().contains("tongji.xls"));
         QVERIFY(r.view);
         QCOMPARE(r.view->rows.size(), 3);
         QVERIFY(r.view->workbook.isEmpty());

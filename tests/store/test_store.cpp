@@ -160,6 +160,45 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, Store(junk.fileName()));
     }
 
+    // The failures a user meets are described in Chinese, after the
+    // engine's number; others keep the engine's text.
+    void errorTexts_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("begins");
+        QTest::newRow("locked") << 5 << "5数据库gsls.dll正被另一个程序使用";
+        QTest::newRow("table locked") << 6 << "6数据库gsls.dll正被另一个程序使用";
+        QTest::newRow("read-only") << 8 << "8数据库gsls.dll或它所在的文件夹是只读的";
+        QTest::newRow("read-only folder") << (8 | (6 << 8)) << "1544数据库gsls.dll或它所在的文件夹是只读的";
+        QTest::newRow("disk full") << 13 << "13磁盘已满";
+        QTest::newRow("cannot open") << 14 << "14无法打开数据库gsls.dll";
+        QTest::newRow("not a database") << 26 << "26gsls.dll不是本程序的数据库文件";
+        QTest::newRow("damaged") << 11 << "11数据库gsls.dll已损坏";
+        QTest::newRow("other") << 1 << "1engine text";
+    }
+    void errorTexts()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, begins);
+        const StoreError e = StoreError::fromEngine(code, QStringLiteral("engine text"));
+        QVERIFY2(e.text().startsWith(begins), qPrintable(e.text()));
+        QCOMPARE(e.code(), code);
+    }
+
+    void foreignFileIsNamedInChinese()
+    {
+        QFile junk(dir.filePath(QStringLiteral("junk.dll")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        try {
+            Store s(junk.fileName());
+            QFAIL("a foreign file opened");
+        } catch (const StoreError& e) {
+            QCOMPARE(e.text(), QStringLiteral("26gsls.dll不是本程序的数据库文件，请单击“第一步创建数据库”重建。"));
+        }
+    }
+
     void shortestForms()
     {
         QCOMPARE(shortestNumber(85), QStringLiteral("85"));

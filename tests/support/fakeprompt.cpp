@@ -7,9 +7,11 @@ void FakePrompt::message(const QString& text, const QString& title, PromptIcon)
     messages.append(title + u'\t' + text);
 }
 
-bool FakePrompt::question(const QString& text, const QString& title, PromptIcon)
+bool FakePrompt::question(const QString& text, const QString& title, PromptIcon,
+                          DefaultAnswer defaultButton)
 {
     messages.append(title + u'\t' + text);
+    questionDefaults.append(defaultButton);
     if (answers.isEmpty())
         return defaultAnswer;
     return answers.takeFirst();

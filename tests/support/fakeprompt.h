@@ -16,7 +16,8 @@ namespace quorvel::test {
 class FakePrompt : public Prompt {
 public:
     void message(const QString& text, const QString& title, PromptIcon icon) override;
-    bool question(const QString& text, const QString& title, PromptIcon icon) override;
+    bool question(const QString& text, const QString& title, PromptIcon icon,
+                  DefaultAnswer defaultButton) override;
     std::optional<QString> input(const QString& text, const QString& title,
                                  const QString& initial) override;
     void progress(int value, int maximum) override;
@@ -24,6 +25,7 @@ public:
     QStringList messages;        // every box, questions included, in order
     QVector<bool> answers;       // next answers to questions, front first
     bool defaultAnswer = false;  // when answers is empty
+    QVector<DefaultAnswer> questionDefaults; // the default button of every question
     QVector<std::optional<QString>> inputs;
     QVector<QPair<int, int>> progressCalls;
 

@@ -1,5 +1,6 @@
 #include "intake.h"
 
+#include "excel/rebuild.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/schema.h"

@@ -1,0 +1,230 @@
+#!/usr/bin/env python3
+"""Kills quorvel-cli with SIGKILL at random moments of its operations and
+checks the database after every kill.
+
+After each kill gsls.dll must pass PRAGMA integrity_check and hold exactly
+the students and classes of before the operation, or a complete state after
+one of the operation's transactions:
+  import        the rows of the template being imported (every class 0);
+  divide        every student placed in 1..N with the class and sex sizes of
+                the division the same command gives when it is not killed
+                (the adjustment's exchanges keep these sizes);
+  further operations (fast/slow, transfer) are taken when the command line
+  offers them.
+
+Usage: killtest.py --cli PATH [--kills N] [--students N] [--seed S]
+Prints "N kills, N survived"; exit status 1 when a kill did not survive.
+"""
+
+import argparse
+import os
+import random
+import shutil
+import signal
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import time
+
+FIELDS = ["原学校", "是否班干部", "是否住宿", "语文", "数学", "英语"]
+
+
+class Cli:
+    def __init__(self, program, folder):
+        self.program = program
+        self.folder = folder
+
+    def args(self, *command):
+        return [self.program, "--dir", self.folder, "--yes", *command]
+
+    def run(self, *command):
+        done = subprocess.run(self.args(*command), capture_output=True, text=True)
+        if done.returncode != 0:
+            sys.exit("setup failed: %s\n%s%s" % (" ".join(command), done.stdout, done.stderr))
+        return done.stdout
+
+    def usage(self):
+        return subprocess.run([self.program, "--help"], capture_output=True, text=True).stdout
+
+    def start(self, *command):
+        return subprocess.Popen(self.args(*command), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+
+def read_state(folder):
+    """(integrity verdict, sorted (编号, 性别, 班级) rows)."""
+    db = sqlite3.connect(os.path.join(folder, "gsls.dll"), timeout=10)
+    try:
+        verdict = db.execute("PRAGMA integrity_check").fetchone()[0]
+        rows = sorted(db.execute('SELECT "编号", "性别", "班级" FROM studscore').fetchall(),
+                      key=lambda r: (str(r[0]), str(r[1]), str(r[2])))
+        return verdict, rows
+    finally:
+        db.close()
+
+
+def ids(rows):
+    return [r[0] for r in rows]
+
+
+def shape(rows):
+    """Class and sex sizes of a complete division; None when someone is unplaced."""
+    sizes = {}
+    for _, sex, cls in rows:
+        if not isinstance(cls, int) or cls < 1:
+            return None
+        sizes[(cls, sex)] = sizes.get((cls, sex), 0) + 1
+    return sizes
+
+
+class Operation:
+    """One kind of operation under test: how to run it and which states are
+    complete after one of its transactions."""
+
+    name = ""
+
+    def prepare(self, cli, rng):
+        pass
+
+    def command(self):
+        raise NotImplementedError
+
+    def complete(self, before, after):
+        raise NotImplementedError
+
+
+class Import(Operation):
+    name = "import"
+
+    def __init__(self, cli, students):
+        self.templates = []
+        for seed in (11, 12):
+            cli.run("sample", "--students", str(students + seed), "--seed", str(seed))
+            with open(os.path.join(cli.folder, "myexcel.xls"), "rb") as f:
+                self.templates.append(f.read())
+        self.expected = []
+        for data in self.templates:
+            self._put(cli, data)
+            cli.run("import")
+            self.expected.append(read_state(cli.folder)[1])
+        self.current = 1
+
+    @staticmethod
+    def _put(cli, data):
+        with open(os.path.join(cli.folder, "myexcel.xls"), "wb") as f:
+            f.write(data)
+
+    def prepare(self, cli, rng):
+        # Always the template the database does not hold yet.
+        self.current = 1 - self.current
+        self._put(cli, self.templates[self.current])
+
+    def command(self):
+        return ["import"]
+
+    def complete(self, before, after):
+        return after in self.expected
+
+
+class Division(Operation):
+    """A division whose un-killed result on the same students gives the class
+    and sex sizes every complete state keeps."""
+
+    def __init__(self, cli, name, command):
+        self.name = name
+        self._command = command
+        self.sizes = {}  # student ids -> sizes of the un-killed result
+
+    def prepare(self, cli, rng):
+        key = tuple(ids(read_state(cli.folder)[1]))
+        if key in self.sizes:
+            return
+        with tempfile.TemporaryDirectory() as scratch:
+            for name in os.listdir(cli.folder):
+                if os.path.isfile(os.path.join(cli.folder, name)):
+                    shutil.copy(os.path.join(cli.folder, name), scratch)
+            done = subprocess.run(Cli(cli.program, scratch).args(*self._command),
+                                  capture_output=True, text=True)
+            self.sizes[key] = shape(read_state(scratch)[1]) if done.returncode == 0 else None
+        if self.sizes[key] is None:
+            sys.exit("%s failed or left students unplaced when not killed" % self.name)
+
+    def command(self):
+        return self._command
+
+    def complete(self, before, after):
+        return ids(after) == ids(before) and shape(after) == self.sizes[tuple(ids(before))]
+
+
+def operations(cli, students):
+    ops = [Import(cli, students)]
+    ops.append(Division(cli, "divide custom", ["divide", "custom", "--classes", "8", "--top", "16",
+                                               "--conditions", "原学校,是否班干部,是否住宿"]))
+    if "divide fastslow" in cli.usage():
+        half = str(students // 2)
+        ops.append(Division(cli, "divide fastslow",
+                            ["divide", "fastslow", "--students", half, "--classes", "3",
+                             "--students", str(students - students // 2), "--classes", "5"]))
+    return ops
+
+
+def measure(cli, op, rng):
+    op.prepare(cli, rng)
+    started = time.monotonic()
+    subprocess.run(cli.args(*op.command()), capture_output=True)
+    return time.monotonic() - started
+
+
+def one_kill(cli, op, duration, rng):
+    """Runs the operation and kills it; None when it ended before the kill,
+    else an error text or '' for a survival."""
+    op.prepare(cli, rng)
+    _, before = read_state(cli.folder)
+    proc = cli.start(*op.command())
+    time.sleep(rng.uniform(0.0, duration))
+    if proc.poll() is not None:
+        return None
+    proc.send_signal(signal.SIGKILL)
+    proc.wait()
+    verdict, after = read_state(cli.folder)
+    if verdict != "ok":
+        return "integrity_check: %s" % verdict
+    if after != before and not op.complete(before, after):
+        return "a state that is neither before nor after"
+    return ""
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--kills", type=int, default=200)
+    parser.add_argument("--students", type=int, default=600)
+    parser.add_argument("--seed", type=int, default=1)
+    a = parser.parse_args()
+    rng = random.Random(a.seed)
+    with tempfile.TemporaryDirectory() as folder:
+        cli = Cli(a.cli, folder)
+        cli.run("create", *FIELDS)
+        ops = operations(cli, a.students)
+        durations = [measure(cli, op, rng) for op in ops]
+        kills = survived = attempts = 0
+        while kills < a.kills and attempts < a.kills * 20:
+            attempts += 1
+            i = kills % len(ops)
+            outcome = one_kill(cli, ops[i], durations[i], rng)
+            if outcome is None:
+                continue
+            kills += 1
+            if outcome:
+                print("kill %d during %s: %s" % (kills, ops[i].name, outcome))
+            else:
+                survived += 1
+        for op, d in zip(ops, durations):
+            print("%s: %.0f ms unkilled" % (op.name, d * 1000))
+        print("%d kills, %d survived" % (kills, survived))
+        return 0 if kills >= a.kills and survived == kills else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
