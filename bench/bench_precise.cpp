@@ -20,6 +20,7 @@
 #include "adjust/precise.h"
 #include "division/snake.h"
 #include "division/wizard.h"
+#include "excel/rebuild.h"
 #include "excel/sample.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
@@ -38,7 +39,7 @@ namespace {
 class QuietPrompt : public Prompt {
 public:
     void message(const QString&, const QString&, PromptIcon) override {}
-    bool question(const QString&, const QString&, PromptIcon) override { return true; }
+    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override { return true; }
     std::optional<QString> input(const QString&, const QString&, const QString& i) override { return i; }
     void progress(int, int) override {}
 };

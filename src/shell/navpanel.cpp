@@ -120,7 +120,8 @@ QFrame* NavPanel::buildGroup(int index)
     body->installEventFilter(this);
     auto* items = new QVBoxLayout(body);
     items->setContentsMargins(2, 10, 2, 6);
-    items->setSpacing(8);
+    // A long group stands its items closer together.
+    items->setSpacing(group.items.size() > 5 ? 2 : 8);
     m_groupItems.append(QVector<QToolButton*>());
     for (const ItemEntry& item : group.items)
         items->addWidget(buildItem(item.name, item.caption, item.glyph, group.colour, body), 0,
