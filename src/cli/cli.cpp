@@ -37,6 +37,8 @@ QString usage()
                           "      divide subject --subject S --classes N [--no-adjust]\n"
                           "      divide grade --classes N\n"
                           "      divide balance --classes N [--seed S] [--tolerance T]\n"
+                          "      divide fastslow --students S --classes K [--students S --classes K ...]\n"
+                          "      divide boarders --boarder-classes NB [--day-classes ND]\n"
                           "      import\n"
                           "      list\n"
                           "      sample --students N [--seed S]\n"

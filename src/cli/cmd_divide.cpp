@@ -84,6 +84,8 @@ const std::map<QString, SchemeCommand>& schemes()
         {QStringLiteral("subject"), cmdDivideSubject},
         {QStringLiteral("grade"), cmdDivideGrade},
         {QStringLiteral("balance"), cmdDivideBalance},
+        {QStringLiteral("fastslow"), cmdDivideFastSlow},
+        {QStringLiteral("boarders"), cmdDivideBoarders},
     };
     return table;
 }

@@ -48,12 +48,17 @@ int statsStatus(const StatsStepResult& step)
 
 } // namespace
 
-int cmdStats(CliEnv& env, const QStringList& args)
+int runStatistics(CliEnv& env)
 {
-    takeNoArguments(QStringLiteral("stats"), args);
     const StatsStepResult step = fbttj_Click(env.ctx);
     printStatistics(env, step.display);
     return statsStatus(step);
+}
+
+int cmdStats(CliEnv& env, const QStringList& args)
+{
+    takeNoArguments(QStringLiteral("stats"), args);
+    return runStatistics(env);
 }
 
 int runAdjustment(CliEnv& env)

@@ -31,6 +31,8 @@ int cmdDivideGrade(CliEnv& env, const QStringList& args);
 int cmdDivideBalance(CliEnv& env, const QStringList& args);
 // adjust --precise …: the precise balancing.
 int runPreciseAdjustment(CliEnv& env, const QStringList& args);
+int cmdDivideFastSlow(CliEnv& env, const QStringList& args);
+int cmdDivideBoarders(CliEnv& env, const QStringList& args);
 // The line every division ends on: how many students went into how many
 // classes (and, for the custom scheme, how many top students were dealt).
 void printDivisionSummary(CliEnv& env, bool withTopStudents = false);

@@ -13,6 +13,11 @@ struct StatsDisplayResult;
 // the display wrote it. Nothing when there is nothing to show.
 void printStatistics(CliEnv& env, const StatsDisplayResult& display);
 
+// Runs the statistics step and prints what it shows, as the stats command
+// does. Returns 0 when the build ran and there is something to show, else 1
+// (a student without a class, no class, or the grade question answered No).
+int runStatistics(CliEnv& env);
+
 // Runs the automatic adjustment and prints the statistics of its last
 // statistics step. Returns 0 when it ran to its closing message, 1 when the
 // statistics build refused, there was no class or the grade question was

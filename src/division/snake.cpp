@@ -29,13 +29,16 @@ void dealStep(RowSet& rs, qint16 c, qint16& k)
 
 // One run of the pass: classes from `from` to `to` (step ±1), while k ≤ lastRow.
 // Returns false when the rows ran out before the run was complete.
-bool dealRun(RowSet& rs, qint16 from, qint16 to, qint16 lastRow, qint16& k)
+bool dealRun(RowSet& rs, qint16 from, qint16 to, qint16 lastRow, qint16& k,
+             const DealObserver& onDealt)
 {
     const qint16 step = from <= to ? 1 : -1;
     for (qint16 c = from;; c = qint16(c + step)) {
         if (k > lastRow)
             return false;
         dealStep(rs, c, k);
+        if (onDealt)
+            onDealt(step < 0);
         if (c == to)
             return true;
     }
@@ -46,7 +49,15 @@ bool dealRun(RowSet& rs, qint16 from, qint16 to, qint16 lastRow, qint16& k)
 void DealSnake(const Context& ctx, RowSet& rs, int count, SnakeStart start)
 {
     const qint16 n = ctx.state.ClassCount;
-    if (n < 1 || count <= 0)
+    if (n < 1)
+        return;
+    DealSnakeRange(rs, count, 1, n, start);
+}
+
+void DealSnakeRange(RowSet& rs, int count, qint16 first, qint16 last, SnakeStart start,
+                    const DealObserver& onDealt)
+{
+    if (first > last || count <= 0)
         return;
     if (rs.rowCount() > std::numeric_limits<qint16>::max())
         throw OperationError(QStringLiteral("学生人数超过32767人，无法分班。"));
@@ -54,9 +65,9 @@ void DealSnake(const Context& ctx, RowSet& rs, int count, SnakeStart start)
     const bool up = start == SnakeStart::Ascending;
     qint16 k = 0;
     while (k <= lastRow) {
-        if (!dealRun(rs, up ? 1 : n, up ? n : 1, lastRow, k))
+        if (!dealRun(rs, up ? first : last, up ? last : first, lastRow, k, onDealt))
             return;
-        if (!dealRun(rs, up ? n : 1, up ? 1 : n, lastRow, k))
+        if (!dealRun(rs, up ? last : first, up ? first : last, lastRow, k, onDealt))
             return;
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace quorvel {
 
@@ -17,6 +19,12 @@ class Store;
 // the caller holds, and writes 班级 (class number) through an updatable row
 // set, one row at a time. Store failures are thrown (StoreError).
 
+// The refusal of a class count whose classes would pass class 32767.
+inline QString classRangeMessage()
+{
+    return QStringLiteral("对不起，班数太大，最大的班号不能超过32767。");
+}
+
 // The direction a pass starts in.
 enum class SnakeStart { Ascending, Descending };
 
@@ -26,6 +34,17 @@ enum class SnakeStart { Ascending, Descending };
 // more than 32 767 rows are refused (OperationError): class numbers and
 // counters are 16-bit.
 void DealSnake(const Context& ctx, RowSet& rs, int count, SnakeStart start = SnakeStart::Ascending);
+
+// Called after each dealt row; descending tells the direction of the run
+// that dealt it.
+using DealObserver = std::function<void(bool descending)>;
+
+// The same pass over the classes first … last (first ≤ last) instead of
+// 1 … N: first, …, last, last, …, first, first, … Schemes that hand out
+// their own range of class numbers (fast and slow classes, boarders) deal
+// with it.
+void DealSnakeRange(RowSet& rs, int count, qint16 first, qint16 last,
+                    SnakeStart start = SnakeStart::Ascending, const DealObserver& onDealt = {});
 
 // Deals every student whose 班级 is 0, ordered by 性别 (the store's text
 // order, so 女 before 男) and then 总分 descending, ties in the store's row

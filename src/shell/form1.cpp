@@ -3,7 +3,9 @@
 #include "adjust/precise.h"
 
 #include "artwork.h"
+#include "boarderpanel.h"
 #include "createpanel.h"
+#include "fastslowpanel.h"
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
@@ -187,8 +189,14 @@ QWidget* Form1::buildWorkArea()
     m_resultsGrid = m_results->grid();
     connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::FlatBttn34_Click);
     connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
-    m_fastSlow = buildOverlay(QStringLiteral("Frame13"));
-    m_boarder = buildOverlay(QStringLiteral("frm15"));
+    m_fastSlow = new FastSlowPanel(m_ctx, FastSlowOffset, m_work);
+    connect(m_fastSlow, &FastSlowPanel::finished, this, &Form1::refreshStudents);
+    m_boarder = new BoarderPanel(m_ctx, m_work);
+    connect(m_boarder, &BoarderPanel::divided, this, &Form1::refreshStudents);
+    connect(m_boarder, &BoarderPanel::statisticsWanted, this, &Form1::fbttj_Click);
+    // These two panels take the height their controls need.
+    for (SchemePanel* panel : std::initializer_list<SchemePanel*>{m_fastSlow, m_boarder})
+        panel->setGeometry(PanelMargin, PanelMargin, 480, panel->sizeHint().height());
     m_subject = new SubjectPanel(m_ctx, m_work);
     m_subject->setGeometry(PanelMargin, PanelMargin, 480, m_subject->sizeHint().height());
     m_subject->hide();

@@ -14,7 +14,9 @@ class QToolButton;
 
 namespace quorvel {
 
+class BoarderPanel;
 class CreatePanel;
+class FastSlowPanel;
 class Form2;
 class Form3;
 class Form4;
@@ -51,9 +53,9 @@ public:
     QWidget* workArea() const { return m_work; }              // Picture1
     QTableView* studentGrid() const { return m_grid; }        // Mgd1
     CreatePanel* createPanel() const { return m_create; }     // Frmcreate
-    QFrame* fastSlowPanel() const { return m_fastSlow; }      // Frame13
-    QFrame* boarderPanel() const { return m_boarder; }        // frm15
-    SubjectPanel* subjectPanel() const { return m_subject; }  // Frame1
+    FastSlowPanel* fastSlowPanel() const { return m_fastSlow; } // Frame13
+    BoarderPanel* boarderPanel() const { return m_boarder; }    // frm15
+    SubjectPanel* subjectPanel() const { return m_subject; }    // Frame1
     ResultsPanel* resultsPanel() const { return m_results; }  // Frmchengji
     RowSetGrid* resultsGrid() const { return m_resultsGrid; } // DataGrid3
     QProgressBar* progressBar() const { return m_bar; }       // gbar2
@@ -137,14 +139,17 @@ private:
     void subjectDivided();
 
     Context m_ctx;
+    // The last class handed out by the runs of fast and slow classes; 0
+    // starts a new series at class 1.
+    qint16 FastSlowOffset = 0;
     QLabel* m_banner = nullptr; // Image1
     LinkLabel* m_web = nullptr; // lblweb
     NavPanel* m_nav = nullptr;  // picture2
     QWidget* m_work = nullptr;
     QTableView* m_grid = nullptr;
     CreatePanel* m_create = nullptr;
-    QFrame* m_fastSlow = nullptr;
-    QFrame* m_boarder = nullptr;
+    FastSlowPanel* m_fastSlow = nullptr;
+    BoarderPanel* m_boarder = nullptr;
     SubjectPanel* m_subject = nullptr;
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;

@@ -2,10 +2,13 @@
 // its schemes ask for.
 #include "form1.h"
 
+#include "boarderpanel.h"
+#include "fastslowpanel.h"
 #include "form7.h"
 #include "subjectpanel.h"
 
 #include <QFrame>
+#include <QLineEdit>
 
 namespace quorvel {
 
@@ -22,13 +25,14 @@ void Form1::buildPresets()
 // Fast and slow classes (Frame13).
 void Form1::showFastSlowPanel()
 {
-    m_ctx.prompt.message(Form7::notAvailableMessage(), noticeTitle());
+    m_fastSlow->open();
 }
 
 // Boarders and day students (frm15).
 void Form1::showBoarderPanel()
 {
-    m_ctx.prompt.message(Form7::notAvailableMessage(), noticeTitle());
+    m_boarder->showPanel();
+    m_boarder->boarderClassesBox()->setFocus();
 }
 
 void Form1::showSubjectPanel(const QStringList& subjects)

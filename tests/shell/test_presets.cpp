@@ -3,6 +3,7 @@
 #include "shellfixture.h"
 
 #include "adjust/autoadjust.h"
+#include "division/classcount.h"
 #include "division/presets.h"
 #include "shell/form7.h"
 #include "shell/resultspanel.h"
@@ -131,8 +132,7 @@ private slots:
     void panelsNotYetAvailable_data()
     {
         QTest::addColumn<QString>("option");
-        QTest::newRow("fast and slow") << "Option1";
-        QTest::newRow("boarders") << "Option2";
+        QTest::newRow("subject balance") << "zongfengeke";
     }
     void panelsNotYetAvailable()
     {
@@ -142,7 +142,31 @@ private slots:
         control<QRadioButton>(form7(), option)->setChecked(true);
         click(form7(), "Command1");
         QVERIFY(form7()->isHidden());
-        QCOMPARE(sb().prompt.messages.last(), "提示\t" + Form7::notAvailableMessage());
+        // Every scheme is available now: subject balancing asks its class count.
+        QVERIFY(!sb().prompt.saw(Form7::notAvailableMessage()));
+        QVERIFY(sb().prompt.saw(classCountQuestion()));
+    }
+
+    // The schemes with a panel of their own show it and change nothing yet.
+    void panelOfTheScheme_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("fast and slow") << "Option1" << "Frame13";
+        QTest::newRow("boarders") << "Option2" << "frm15";
+    }
+    void panelOfTheScheme()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, panel);
+        prepare({"是否住宿", "语文"});
+        const QStringList before = tableRows(sb(), "studscore");
+        toPresets();
+        control<QRadioButton>(form7(), option)->setChecked(true);
+        click(form7(), "Command1");
+        QVERIFY(form7()->isHidden());
+        QVERIFY(control(fx->form.get(), panel)->isVisible());
+        QCOMPARE(tableRows(sb(), "studscore"), before);
     }
 
     void subjectButtonsOfferEverySubjectButTotal()

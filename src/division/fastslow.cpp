@@ -1,0 +1,101 @@
+#include "fastslow.h"
+
+#include "numbertext.h"
+#include "snake.h"
+
+#include "store/context.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+#include <cmath>
+#include <limits>
+
+namespace quorvel {
+
+namespace {
+
+constexpr int maxClass = std::numeric_limits<qint16>::max();
+
+bool refuse(const Context& ctx, const QString& text)
+{
+    ctx.prompt.message(text);
+    return false;
+}
+
+// The checks of the two boxes that need no store. On success students and
+// classes hold S and k; S may be above every possible number of students
+// (a text such as "99999"), which the caller refuses with the count.
+bool readBoxes(const Context& ctx, qint16 offset, const QString& text12, const QString& text13,
+               int& students, qint16& classes)
+{
+    if (text12.isEmpty())
+        return refuse(ctx, QStringLiteral("请输入人数，人数不能为空。"));
+    if (text13.isEmpty())
+        return refuse(ctx, QStringLiteral("请输入班数，班数不能为空。"));
+    const double sv = leadingNumber(text12);
+    const auto s = roundToInt16(sv);
+    if (s ? *s < 1 : sv < 0)
+        return refuse(ctx, QStringLiteral("对不起，人数必须大于0。"));
+    students = s ? *s : maxClass + 1;
+    const double kv = leadingNumber(text13);
+    const auto k = roundToInt16(kv);
+    if (k ? *k < 1 : kv < 0)
+        return refuse(ctx, QStringLiteral("对不起，班数必须大于0。"));
+    if (!k || *k > maxClass - offset)
+        return refuse(ctx, classRangeMessage());
+    classes = *k;
+    return true;
+}
+
+// The progress of the dealing: 100 / S per student, shown after each
+// student of a descending run.
+DealObserver progressOf(const Context& ctx, int students)
+{
+    return [&ctx, step = 100.0 / students, value = 0.0](bool descending) mutable {
+        value += step;
+        if (descending)
+            ctx.prompt.progress(int(std::floor(qMin(value, 100.0))), 100);
+    };
+}
+
+} // namespace
+
+FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& text12,
+                           const QString& text13, const FastSlowOptions& options)
+{
+    int students = 0;
+    qint16 classes = 0;
+    if (!readBoxes(ctx, FastSlowOffset, text12, text13, students, classes))
+        return {};
+    ctx.state.ClassCount = classes;
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    if (FastSlowOffset == 0)
+        ClearAllClasses(store);
+    RowSet rs =
+        RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
+                     quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    const int unplaced = rs.rowCount();
+    if (unplaced - students < 0) {
+        refuse(ctx, QStringLiteral("对不起，您输入的数字大于末分班的学生数。"));
+        return {};
+    }
+    const qint16 last = qint16(FastSlowOffset + classes);
+    DealSnakeRange(rs, students, qint16(FastSlowOffset + 1), last, SnakeStart::Ascending,
+                   progressOf(ctx, students));
+    tr.commit();
+    ctx.state.ClassCount = last;
+    FastSlowOffset = last;
+    const int remaining = unplaced - students;
+    if (options.onDealt)
+        options.onDealt(remaining);
+    ctx.prompt.progress(100, 100);
+    if (remaining > 0)
+        ctx.prompt.message(QStringLiteral("还有%1人没有分班。").arg(remaining), noticeTitle());
+    else
+        ctx.prompt.message(fastSlowFinishedMessage(), noticeTitle());
+    return {true, remaining};
+}
+
+} // namespace quorvel

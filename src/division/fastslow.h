@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+
+namespace quorvel {
+
+struct Context;
+
+// Fast and slow classes (快慢班): the students are divided in several runs.
+// Each run takes the best still-unplaced students by 总分, boys and girls
+// together, as many as asked, and deals them in snake order to a number of
+// new classes, numbered on from the last class of the earlier runs. The
+// classes filled first are the fast classes.
+//
+// The series' highest class number, FastSlowOffset, belongs to the front
+// end (the main window keeps it while it lives, the command line for one
+// invocation). A run with FastSlowOffset 0 starts a new series: it puts
+// every student back to 班级 0 first.
+
+inline QString fastSlowFinishedMessage()
+{
+    return QStringLiteral("分班完成");
+}
+
+struct FastSlowOptions {
+    // Called after a run has dealt its students and before its closing
+    // message, with the number of students still without a class.
+    std::function<void(int remaining)> onDealt;
+};
+
+struct FastSlowResult {
+    bool divided = false; // false: refused with a message, nothing changed
+    int remaining = 0;    // students still without a class after the run
+};
+
+// One run (分班 of the panel Frame13) for the texts of Text12 (the number of
+// students S) and Text13 (the number of classes k), each read as the number
+// it begins with ("30人" is 30) and rounded to a whole number, halves to
+// even. Refuses, with a message under the application title and nothing
+// changed: an empty text; S or k below 1; k reaching past class 32767; S
+// above the number of unplaced students. Otherwise deals the S best
+// unplaced students to the classes FastSlowOffset + 1 … FastSlowOffset + k,
+// all in one transaction (with the clearing of a new series), sets
+// ClassCount and FastSlowOffset to the run's last class and ends with "还有"
+// + R + "人没有分班。" or, when nobody is left, "分班完成" (title 提示).
+// Progress goes from 0 to 100.
+FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& text12,
+                           const QString& text13, const FastSlowOptions& options = {});
+
+} // namespace quorvel

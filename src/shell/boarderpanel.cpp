@@ -1,0 +1,59 @@
+#include "boarderpanel.h"
+
+#include "qtprompt.h"
+
+#include "division/boarders.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quorvel {
+
+BoarderPanel::BoarderPanel(const Context& ctx, QWidget* parent)
+    : SchemePanel(QStringLiteral("frm15"), QStringLiteral("住宿生单分"), parent), m_ctx(ctx)
+{
+    addLabel(QStringLiteral("Label34"), QStringLiteral("①输入住宿生班数"), 0, 0);
+    m_boarders = addBox(QStringLiteral("Text10"), 0, 1);
+    auto* first = addButton(QStringLiteral("FlatBttn27"), QStringLiteral("确定"), 0, 2);
+    addLabel(QStringLiteral("Label8"), QStringLiteral("②输入非住宿生班数"), 1, 0);
+    m_day = addBox(QStringLiteral("Text9"), 1, 1);
+    auto* second = addButton(QStringLiteral("Fbtn24"), QStringLiteral("确定"), 1, 2);
+    auto* back = addButton(QStringLiteral("Command9"), QStringLiteral("返回"), 2, 2);
+    connect(first, &QPushButton::clicked, this, &BoarderPanel::FlatBttn27_Click);
+    connect(second, &QPushButton::clicked, this, &BoarderPanel::Fbtn24_Click);
+    connect(back, &QPushButton::clicked, this, &BoarderPanel::Command9_Click);
+}
+
+void BoarderPanel::FlatBttn27_Click()
+{
+    auto outcome = BoarderOutcome::Refused;
+    {
+        const BusyCursor busy;
+        reportErrors(m_ctx.prompt, [&] { outcome = BoarderDivide(m_ctx, m_boarders->text()); });
+    }
+    if (outcome == BoarderOutcome::Divided)
+        emit divided();
+}
+
+void BoarderPanel::Fbtn24_Click()
+{
+    auto outcome = BoarderOutcome::Refused;
+    {
+        const BusyCursor busy;
+        reportErrors(m_ctx.prompt, [&] {
+            outcome = CompleteBoarderDivide(m_ctx, m_boarders->text(), m_day->text());
+        });
+    }
+    if (outcome != BoarderOutcome::Divided)
+        return;
+    emit divided();
+    emit statisticsWanted();
+    hide();
+}
+
+void BoarderPanel::Command9_Click()
+{
+    hide();
+}
+
+} // namespace quorvel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "schemepanel.h"
+
+#include "store/context.h"
+
+namespace quorvel {
+
+// frm15, the panel of the boarders and day students: step ① the number of
+// boarder classes with its "确定", which divides the boarders alone; step ②
+// the number of day-student classes with its "确定", which divides both
+// groups and ends on the statistics; "返回".
+class BoarderPanel : public SchemePanel {
+    Q_OBJECT
+public:
+    BoarderPanel(const Context& ctx, QWidget* parent);
+
+    QLineEdit* boarderClassesBox() const { return m_boarders; } // Text10
+    QLineEdit* dayClassesBox() const { return m_day; }          // Text9
+
+public slots:
+    // "确定" of step ①: the boarder division.
+    void FlatBttn27_Click();
+    // "确定" of step ②: the complete division, then the statistics step.
+    void Fbtn24_Click();
+    // "返回": hides the panel.
+    void Command9_Click();
+
+signals:
+    // Students were placed: the grid is to be refilled.
+    void divided();
+    // The complete division is done: the statistics step runs next.
+    void statisticsWanted();
+
+private:
+    Context m_ctx;
+    QLineEdit* m_boarders = nullptr;
+    QLineEdit* m_day = nullptr;
+};
+
+} // namespace quorvel

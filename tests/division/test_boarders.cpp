@@ -1,0 +1,207 @@
+// Boarders and day students divided apart.
+#include "division/boarders.h"
+#include "store/store.h"
+#include "support/intake.h"
+
+#include <QTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+struct Intake {
+    QStringList boarders; // best first
+    QStringList day;      // best first
+};
+
+// Boarders b00 … and day students d00 …, each group best first, the groups
+// interleaved by total; everyone in class cls. A day student without a
+// value in 是否住宿 every fifth one when blanks is set.
+Intake prepare(Sandbox& sb, int boarders, int day, int cls = 0, bool blanks = false)
+{
+    makeStore(sb, {QStringLiteral("是否住宿"), QStringLiteral("语文")});
+    QVector<Student> students;
+    Intake ids;
+    for (int i = 0; i < qMax(boarders, day); ++i) {
+        const QString sex = i % 2 ? "女" : "男";
+        if (i < boarders) {
+            ids.boarders.append(QStringLiteral("b%1").arg(i, 2, 10, QChar(u'0')));
+            students.append(
+                {ids.boarders.last(), sex, 400.0 - 2 * i, {{"是否住宿", "是"}, {"班级", cls}}});
+        }
+        if (i < day) {
+            ids.day.append(QStringLiteral("d%1").arg(i, 2, 10, QChar(u'0')));
+            const QVariant value = blanks && i % 5 == 4 ? QVariant() : QVariant("否");
+            students.append(
+                {ids.day.last(), sex, 399.0 - 2 * i, {{"是否住宿", value}, {"班级", cls}}});
+        }
+    }
+    addStudents(sb, students);
+    return ids;
+}
+
+void verifyProgress(const FakePrompt& prompt)
+{
+    QVERIFY(!prompt.progressCalls.isEmpty());
+    for (const auto& [value, maximum] : prompt.progressCalls) {
+        QCOMPARE(maximum, 100);
+        QVERIFY(value >= 0 && value <= 100);
+    }
+    QCOMPARE(prompt.progressCalls.last().first, 100);
+}
+
+} // namespace
+
+class TestBoarders : public QObject {
+    Q_OBJECT
+private slots:
+    void tenBoardersInTwoClasses()
+    {
+        Sandbox sb;
+        const Intake ids = prepare(sb, 10, 4, 7);
+        QCOMPARE(BoarderDivide(sb.ctx, "2"), BoarderOutcome::Divided);
+        QCOMPARE(classesOf(sb, ids.boarders), QStringLiteral("1 2 2 1 1 2 2 1 1 2"));
+        QCOMPARE(classesOf(sb, ids.day), QStringLiteral("0 0 0 0"));
+        QCOMPARE(sb.prompt.messages, QStringList{"提示\t1 至2班为住宿生。"});
+        QCOMPARE(int(sb.state.ClassCount), 2);
+        verifyProgress(sb.prompt);
+    }
+
+    void completeDivision()
+    {
+        Sandbox sb;
+        const Intake ids = prepare(sb, 10, 30, 9);
+        QCOMPARE(CompleteBoarderDivide(sb.ctx, "2", " 3 "), BoarderOutcome::Divided);
+        QCOMPARE(classesOf(sb, ids.boarders), QStringLiteral("1 2 2 1 1 2 2 1 1 2"));
+        QCOMPARE(classesOf(sb, ids.day.mid(0, 9)), QStringLiteral("3 4 5 5 4 3 3 4 5"));
+        QCOMPARE(sb.prompt.messages,
+                 (QStringList{"提示\t1 至2班为住宿生。", "提示\t3 至5班为非住宿生。"}));
+        QCOMPARE(int(sb.state.ClassCount), 3);
+        QCOMPARE(storedIds(sb).size(), 40);
+        verifyProgress(sb.prompt);
+    }
+
+    void groups_data()
+    {
+        QTest::addColumn<int>("boarders");
+        QTest::addColumn<int>("day");
+        QTest::addColumn<QString>("expected"); // boarders' classes | day students' classes
+        QTest::newRow("no boarders") << 0 << 3 << "| 3 4 4";
+        QTest::newRow("a group of one") << 1 << 1 << "1 | 3";
+        QTest::newRow("fewer students than classes") << 3 << 2 << "1 2 2 | 3 4";
+    }
+    void groups()
+    {
+        QFETCH(int, boarders);
+        QFETCH(int, day);
+        QFETCH(QString, expected);
+        Sandbox sb;
+        const Intake ids = prepare(sb, boarders, day);
+        QCOMPARE(CompleteBoarderDivide(sb.ctx, "2", "2"), BoarderOutcome::Divided);
+        QStringList parts{classesOf(sb, ids.boarders), "|", classesOf(sb, ids.day)};
+        parts.removeAll(QString());
+        QCOMPARE(parts.join(u' '), expected);
+        QVERIFY(sb.prompt.saw("1 至2班为住宿生。"));
+        verifyProgress(sb.prompt);
+    }
+
+    // The last student of a group of fewer than 102, dealt in a descending
+    // run, would take the progress past 100 without the cap.
+    void progressNeverPastTheEnd()
+    {
+        Sandbox sb;
+        prepare(sb, 6, 0);
+        QCOMPARE(BoarderDivide(sb.ctx, "2"), BoarderOutcome::Divided);
+        verifyProgress(sb.prompt);
+    }
+
+    void blankIsNoBoarder()
+    {
+        Sandbox sb;
+        const Intake ids = prepare(sb, 2, 10, 0, true);
+        QCOMPARE(CompleteBoarderDivide(sb.ctx, "1", "2"), BoarderOutcome::Divided);
+        QCOMPARE(classesOf(sb, ids.day), QStringLiteral("2 3 3 2 2 3 3 2 2 3"));
+    }
+
+    void refused_data()
+    {
+        QTest::addColumn<QString>("nb");
+        QTest::addColumn<QString>("nd");
+        QTest::addColumn<QString>("message");
+        const QString notNumber = QStringLiteral("对不起只能输入数字。");
+        const QString notWhole = QStringLiteral("对不起，班数必须是大于0的整数。");
+        QTest::newRow("Nb 2.5") << "2.5"
+                                << "3" << notWhole;
+        QTest::newRow("Nb 0") << "0"
+                              << "3" << notWhole;
+        QTest::newRow("Nb empty") << ""
+                                  << "3" << notNumber;
+        QTest::newRow("Nb with a unit") << "2班"
+                                        << "3" << notNumber;
+        QTest::newRow("Nd 2.5") << "2"
+                                << "2.5" << notWhole;
+        QTest::newRow("Nd negative") << "2"
+                                     << "-1" << notWhole;
+        QTest::newRow("Nd empty") << "2"
+                                  << "" << notNumber;
+        QTest::newRow("past class 32767") << "30000"
+                                          << "3000"
+                                          << "对不起，班数太大，最大的班号不能超过32767。";
+    }
+    // Nothing changes: the classes of the earlier division stay.
+    void refused()
+    {
+        QFETCH(QString, nb);
+        QFETCH(QString, nd);
+        QFETCH(QString, message);
+        Sandbox sb;
+        const Intake ids = prepare(sb, 2, 2, 7);
+        QCOMPARE(CompleteBoarderDivide(sb.ctx, nb, nd), BoarderOutcome::Refused);
+        QCOMPARE(sb.prompt.messages, QStringList{"提示\t" + message});
+        QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("7 7 7 7"));
+    }
+
+    void withoutTheColumn()
+    {
+        Sandbox sb;
+        makeStore(sb, {QStringLiteral("语文")});
+        addStudents(sb, parseIntake("a/男/90 b/女/80", {}));
+        const QString missing = QStringLiteral("Quorvel\t对不起，找不到‘是否住宿’字段！");
+        QCOMPARE(BoarderDivide(sb.ctx, "2"), BoarderOutcome::Refused);
+        QCOMPARE(CompleteBoarderDivide(sb.ctx, "2", "3"), BoarderOutcome::Refused);
+        QCOMPARE(sb.prompt.messages, (QStringList{missing, missing}));
+        QCOMPARE(classesOf(sb, {"a", "b"}), QStringLiteral("0 0"));
+    }
+
+    // After a statistics build that found an unplaced student the boarder
+    // step does nothing and says nothing; the complete division still deals
+    // the day students from Nb + 1.
+    void unplacedFlagSkipsTheBoarders()
+    {
+        Sandbox sb;
+        const Intake ids = prepare(sb, 3, 3, 5);
+        sb.state.StatsUnplacedFlag = true;
+        QCOMPARE(BoarderDivide(sb.ctx, "2"), BoarderOutcome::Skipped);
+        QVERIFY(sb.prompt.messages.isEmpty());
+        QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("5 5 5 5 5 5"));
+        QCOMPARE(CompleteBoarderDivide(sb.ctx, "2", "2"), BoarderOutcome::Divided);
+        QCOMPARE(sb.prompt.messages, QStringList{"提示\t3 至4班为非住宿生。"});
+        QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("0 0 0 3 4 4"));
+    }
+
+    void failureRollsBack()
+    {
+        Sandbox sb;
+        const Intake ids = prepare(sb, 4, 4, 7);
+        Store(sb.ctx.file(Store::fileName()))
+            .exec("CREATE TRIGGER stop BEFORE UPDATE ON studscore WHEN NEW.\"编号\"='d03' "
+                  "AND NEW.\"班级\"<>0 BEGIN SELECT RAISE(ABORT, 'stop'); END");
+        QVERIFY_THROWS_EXCEPTION(std::exception, CompleteBoarderDivide(sb.ctx, "2", "2"));
+        QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("7 7 7 7 7 7 7 7"));
+        QVERIFY(sb.prompt.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestBoarders)
+#include "test_boarders.moc"
