@@ -24,6 +24,8 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("sample"), cmdSample},
         {QStringLiteral("stats"), cmdStats},
         {QStringLiteral("adjust"), cmdAdjust},
+        {QStringLiteral("find"), cmdFind},
+        {QStringLiteral("transfer"), cmdTransfer},
         {QStringLiteral("roster"), cmdRoster},
     };
     return table;
@@ -45,6 +47,8 @@ QString usage()
                           "      stats\n"
                           "      adjust [--high H --low L]\n"
                           "      adjust --precise [--subjects] [--seed S] [--tolerance T]\n"
+                          "      find PREFIX | find --all\n"
+                          "      transfer NUMBER CLASS\n"
                           "      roster [--out FILE]\n");
 }
 

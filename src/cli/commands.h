@@ -41,6 +41,8 @@ int cmdList(CliEnv& env, const QStringList& args);
 int cmdSample(CliEnv& env, const QStringList& args);
 int cmdStats(CliEnv& env, const QStringList& args);
 int cmdAdjust(CliEnv& env, const QStringList& args);
+int cmdFind(CliEnv& env, const QStringList& args);
+int cmdTransfer(CliEnv& env, const QStringList& args);
 int cmdRoster(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

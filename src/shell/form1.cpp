@@ -10,9 +10,11 @@
 #include "form3.h"
 #include "form4.h"
 #include "form7.h"
+#include "ftiao.h"
 #include "movepanel.h"
 #include "navpanel.h"
 #include "resultspanel.h"
+#include "transferstrip.h"
 #include "rowsetgrid.h"
 #include "subjectpanel.h"
 
@@ -21,6 +23,7 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -106,6 +109,7 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
 
     buildStatusBar();
     buildWizard();
+    buildManualAdjustment();
     for (QWidget* panel : {static_cast<QWidget*>(m_subject), static_cast<QWidget*>(m_fastSlow),
                            static_cast<QWidget*>(m_boarder), static_cast<QWidget*>(m_create)})
         MovePanel(panel);
@@ -182,11 +186,15 @@ QWidget* Form1::buildWorkArea()
 
     m_grid = new QTableView(m_work);
     m_grid->setObjectName(QStringLiteral("Mgd1"));
+    // The store's order until the user clicks a column header.
+    m_grid->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    m_grid->setSortingEnabled(true);
     m_grid->hide();
 
     m_results = new ResultsPanel(m_work);
     m_results->hide();
     m_resultsGrid = m_results->grid();
+    m_results->attachStrip(new TransferStrip(m_ctx, m_resultsGrid, m_results));
     connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::FlatBttn34_Click);
     connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
     m_fastSlow = new FastSlowPanel(m_ctx, FastSlowOffset, m_work);
@@ -331,11 +339,6 @@ void Form1::create_Click()
     m_create->show();
 }
 
-// The manual adjustment and the transfer are started from here once they
-// exist.
-void Form1::FlatBttn3_Click() {}
-
-void Form1::FlatBttn5_Click() {}
 
 // The request goes to the desktop; what becomes of it is not examined.
 void Form1::fbtweb_Click()

@@ -20,6 +20,7 @@ class FastSlowPanel;
 class Form2;
 class Form3;
 class Form4;
+class Ftiao;
 class Form7;
 class LinkLabel;
 class NavPanel;
@@ -63,6 +64,7 @@ public:
     Form3* schemeDialog() const { return m_form3.get(); }     // 选择方案
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
+    Ftiao* manualDialog() const { return m_ftiao.get(); }     // 手动调整
     Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
     PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
 
@@ -127,6 +129,7 @@ private:
     void connectItems();
     void connectHeaders();
     void buildWizard();
+    void buildManualAdjustment();
     void layoutWorkArea();
     void headerClicked(int group);
     bool openDocument(const QString& path);
@@ -160,6 +163,7 @@ private:
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form7> m_form7;
     PreciseDialog* m_precise = nullptr;
+    std::unique_ptr<Ftiao> m_ftiao;
 };
 
 } // namespace quorvel

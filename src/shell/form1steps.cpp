@@ -5,6 +5,7 @@
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
+#include "ftiao.h"
 #include "form7.h"
 #include "navpanel.h"
 #include "qtprompt.h"
@@ -13,6 +14,8 @@
 #include "studentgridview.h"
 
 #include "adjust/autoadjust.h"
+#include "adjust/manualadjust.h"
+#include "adjust/transfer.h"
 #include "excel/import.h"
 #include "excel/template.h"
 #include "stats/display.h"
@@ -140,6 +143,50 @@ void Form1::FlatBttn35_Click()
     const QString path = statsWorkbookPath(m_ctx);
     if (!openDocument(path))
         m_ctx.prompt.message(openWorkbookFailedMessage(path), appTitle());
+}
+
+void Form1::buildManualAdjustment()
+{
+    m_ftiao = std::make_unique<Ftiao>(m_ctx);
+    // The data grid lets its rows go before the exchanges; afterwards it
+    // shows the statistics, or what it showed before when nothing changed.
+    connect(m_ftiao.get(), &Ftiao::adjusting, this, [this] { m_resultsGrid->commitEdits(); });
+    connect(m_ftiao.get(), &Ftiao::adjusted, this, [this](const StatsStepResult* step) {
+        if (step) {
+            beginStatistics();
+            showStatistics(*step);
+        }
+    });
+}
+
+// The statistics step; the dialog opens only when every student is placed.
+void Form1::FlatBttn3_Click()
+{
+    bool open = false;
+    {
+        const BusyCursor busy;
+        beginStatistics();
+        reportErrors(m_ctx.prompt, [&] {
+            StatsStepResult step;
+            open = ManualAdjustStart(m_ctx, step);
+            showStatistics(step);
+        });
+    }
+    if (open)
+        m_ftiao->showDialog();
+}
+
+// The results panel with every student, by class and total.
+void Form1::FlatBttn5_Click()
+{
+    m_grid->hide();
+    m_results->raise();
+    m_results->show();
+    m_resultsGrid->commitEdits();
+    reportErrors(m_ctx.prompt, [this] {
+        StudentRows all = ListAllStudents(m_ctx);
+        m_resultsGrid->bindRows(m_ctx, std::move(all.store), std::move(all.rows));
+    });
 }
 
 // 导出到Excel表: the statistics workbook, as 输出统计信息 gives it.

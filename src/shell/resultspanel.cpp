@@ -20,6 +20,7 @@ const char* panelStyle()
 {
     return "#Frmchengji { background-color: rgb(250, 252, 255);"
            "  border: 1px solid rgb(150, 170, 210); }"
+           "#Frame2 { border-top: 1px solid rgb(185, 200, 225); }"
            "#Frame3 { background-color: rgb(240, 245, 252);"
            "  border-left: 1px solid rgb(185, 200, 225); }";
 }
@@ -72,7 +73,14 @@ void ResultsPanel::showStatistics(const Context& ctx, const StatsDisplayResult& 
         return;
     }
     m_grid->bindTable(ctx, resultTable());
+    m_grid->rowSetModel()->showTwoDecimals();
     m_book->setEnabled(true);
+}
+
+void ResultsPanel::attachStrip(QFrame* strip)
+{
+    m_strip = strip;
+    layoutPanel();
 }
 
 void ResultsPanel::resizeEvent(QResizeEvent* event)
@@ -89,6 +97,8 @@ void ResultsPanel::layoutPanel()
     const int gridHeight = qMax(0, height() - StripHeight);
     m_grid->setGeometry(0, 0, qMax(0, width() - side), gridHeight);
     m_side->setGeometry(width() - SideWidth, 0, SideWidth, gridHeight);
+    if (m_strip)
+        m_strip->setGeometry(0, gridHeight, width(), StripHeight);
 }
 
 } // namespace quorvel

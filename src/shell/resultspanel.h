@@ -23,6 +23,10 @@ public:
     QFrame* sideColumn() const { return m_side; }             // Frame3
     QPushButton* statisticsButton() const { return m_stats; } // FlatBttn34
     QPushButton* workbookButton() const { return m_book; }    // FlatBttn35
+    QFrame* strip() const { return m_strip; }                 // Frame2
+
+    // Puts the strip of the search and transfer controls under the grid.
+    void attachStrip(QFrame* strip);
 
     // The statistics step makes the statistics buttons of the side column
     // visible (the column itself stays hidden) and shows the panel in front.
@@ -46,6 +50,7 @@ private:
     QFrame* m_side = nullptr;
     QPushButton* m_stats = nullptr;
     QPushButton* m_book = nullptr;
+    QFrame* m_strip = nullptr;
 };
 
 } // namespace quorvel

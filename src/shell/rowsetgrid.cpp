@@ -36,11 +36,12 @@ constexpr int MaxColumnWidth = 220;
 } // namespace
 
 RowSetModel::RowSetModel(std::unique_ptr<Store> store, RowSet rows, bool editable, QObject* parent)
-    : QAbstractTableModel(parent), m_store(std::move(store)), m_rows(std::move(rows)),
+    : SortableTableModel(parent), m_store(std::move(store)), m_rows(std::move(rows)),
       m_editable(editable)
 {
     for (int c = 0; c < m_rows.columnCount(); ++c)
         m_rightAligned.append(isNumberColumn(m_rows, c));
+    resetOrder(m_rows.rowCount());
 }
 
 // The row set refers to the connection: it goes first.
@@ -67,13 +68,26 @@ int RowSetModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : m_rows.columnCount();
 }
 
+QString RowSetModel::text(int row, int column) const
+{
+    const ColumnType& type = m_rows.column(column).type;
+    const QVariant& v = m_rows.row(row).at(column);
+    if (m_twoDecimals && type.kind == ColumnType::Single && !v.isNull())
+        return QString::number(v.toDouble(), 'f', 2);
+    return cellText(v, type);
+}
+
+QString RowSetModel::sortText(int sourceRow, int column) const
+{
+    return text(sourceRow, column);
+}
+
 QVariant RowSetModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
         return {};
-    const ColumnType& type = m_rows.column(index.column()).type;
     if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return cellText(m_rows.row(index.row()).at(index.column()), type);
+        return text(sourceRow(index.row()), index.column());
     if (role == Qt::TextAlignmentRole && m_rightAligned.at(index.column()))
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     return {};
@@ -103,9 +117,15 @@ bool RowSetModel::setData(const QModelIndex& index, const QVariant& value, int r
         return false;
     if (value.toString() == data(index, Qt::EditRole).toString())
         return true;
-    m_rows.moveTo(index.row());
+    const ColumnInfo& column = m_rows.column(index.column());
+    if (!value.toString().isEmpty() && column.type.coerce(value.toString()).isNull()) {
+        emit valueRefused(column.name, value.toString());
+        return false;
+    }
+    const int row = sourceRow(index.row());
+    m_rows.moveTo(row);
     m_rows.setValue(index.column(), value.toString());
-    m_pending = index.row();
+    m_pending = row;
     emit dataChanged(index, index);
     return true;
 }
@@ -131,7 +151,8 @@ bool RowSetModel::savePending()
 
 void RowSetModel::rowChanged(int row)
 {
-    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    const int shown = viewRow(row);
+    emit dataChanged(index(shown, 0), index(shown, columnCount() - 1));
 }
 
 RowSetGrid::RowSetGrid(QWidget* parent) : QTableView(parent)
@@ -142,6 +163,10 @@ RowSetGrid::RowSetGrid(QWidget* parent) : QTableView(parent)
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     horizontalHeader()->setHighlightSections(false);
+    // The store's order until the user clicks a column header.
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    horizontalHeader()->setSortIndicatorShown(true);
+    setSortingEnabled(true);
     verticalHeader()->setDefaultSectionSize(verticalHeader()->minimumSectionSize() + 6);
 }
 
@@ -172,8 +197,25 @@ void RowSetGrid::bindTable(const Context& ctx, const QString& table, const QStri
     detach();
     auto store = std::make_unique<Store>(OpenStore(ctx));
     RowSet rows = RowSet::open(*store, table, where, binds, orderBy);
+    bindRows(ctx, std::move(store), std::move(rows));
+}
+
+QString RowSetGrid::badValueMessage(const QString& column, const QString& text)
+{
+    return QStringLiteral("“") + text + QStringLiteral("”不能填入“") + column +
+           QStringLiteral("”一栏，这个修改没有保存。");
+}
+
+void RowSetGrid::bindRows(const Context& ctx, std::unique_ptr<Store> store, RowSet rows)
+{
+    detach();
     m_prompt = &ctx.prompt;
     m_model = new RowSetModel(std::move(store), std::move(rows), true, this);
+    connect(m_model, &RowSetModel::valueRefused, this, [this](const QString& column, const QString& text) {
+        if (m_prompt)
+            m_prompt->message(badValueMessage(column, text), appTitle(), PromptIcon::Exclamation);
+    });
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     replaceModel(m_model);
     resizeColumnsToContents();
     for (int c = 0; c < m_model->columnCount(); ++c)
@@ -184,13 +226,20 @@ void RowSetGrid::detach()
 {
     if (!m_model)
         return;
-    // Leaving the current cell commits an open editor and saves its row.
-    setCurrentIndex(QModelIndex());
-    savePending();
+    commitEdits();
     RowSetModel* model = m_model;
     m_model = nullptr;
     replaceModel(nullptr);
     delete model;
+}
+
+// Leaving the current cell commits an open editor and saves its row.
+void RowSetGrid::commitEdits()
+{
+    if (!m_model)
+        return;
+    setCurrentIndex(QModelIndex());
+    savePending();
 }
 
 void RowSetGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "gridsort.h"
+
 #include "store/rowset.h"
 
-#include <QAbstractTableModel>
 #include <QTableView>
 #include <memory>
 
@@ -18,8 +19,11 @@ class Prompt;
 //
 // An edit changes the row in the set only; savePending() writes the changed
 // row to the store. Only one row is changed at a time: the grid saves it
-// before the user works in another row.
-class RowSetModel : public QAbstractTableModel {
+// before the user works in another row. A text the column cannot take (a
+// word in a number column, a text too long) is refused: the cell keeps its
+// value and valueRefused() is emitted. A click on a column header orders
+// the rows for display (SortableTableModel).
+class RowSetModel : public SortableTableModel {
     Q_OBJECT
 public:
     RowSetModel(std::unique_ptr<Store> store, RowSet rows, bool editable,
@@ -43,15 +47,26 @@ public:
 
     // A value as the grid shows it.
     static QString cellText(const QVariant& v, const ColumnType& type);
+    // Shows the single-precision columns with two decimals (216.00).
+    void showTwoDecimals() { m_twoDecimals = true; }
+
+signals:
+    void valueRefused(const QString& column, const QString& text);
+
+protected:
+    int sortableRows() const override { return m_rows.rowCount(); }
+    QString sortText(int sourceRow, int column) const override;
 
 private:
     void rowChanged(int row);
+    QString text(int row, int column) const;
 
     std::unique_ptr<Store> m_store;
     RowSet m_rows;
     bool m_editable;
     QVector<bool> m_rightAligned;
     int m_pending = -1;
+    bool m_twoDecimals = false;
 };
 
 // The data grid of the results panel (DataGrid3): it shows one row set at a
@@ -68,12 +83,19 @@ public:
     // throw; the grid then stays empty.
     void bindTable(const Context& ctx, const QString& table, const QString& where = {},
                    const QVariantList& binds = {}, const QString& orderBy = {});
+    // Shows rows that belong to the connection store, in their order until
+    // the user clicks a column header.
+    void bindRows(const Context& ctx, std::unique_ptr<Store> store, RowSet rows);
     // Saves a pending change, then lets the row set and its connection go:
     // the grid is empty afterwards.
     void detach();
+    // Closes an open editor and saves a pending change; the rows stay shown.
+    void commitEdits();
 
     RowSetModel* rowSetModel() const { return m_model; }
     static QString refusalMessage();
+    // A cell edit the column cannot take.
+    static QString badValueMessage(const QString& column, const QString& text);
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;

@@ -10,6 +10,7 @@ void StudentGridModel::setGrid(StudentGrid grid)
 {
     beginResetModel();
     m_grid = std::move(grid);
+    resetOrder(m_grid.studentCount);
     endResetModel();
 }
 
@@ -28,7 +29,7 @@ QVariant StudentGridModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || role != Qt::DisplayRole)
         return {};
-    return m_grid.cell(index.row(), index.column());
+    return m_grid.cell(sourceRow(index.row()), index.column());
 }
 
 QVariant StudentGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -54,6 +55,8 @@ void ShowStudents(const Context& ctx, QTableView* Mgd1, QLabel* Label11)
     for (int c = 0; c < widths.size(); ++c)
         Mgd1->setColumnWidth(c, widths.at(c) >= 0 ? widths.at(c) : fallback);
     Label11->setText(label);
+    // A new fill shows the store's order again.
+    Mgd1->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 }
 
 } // namespace quorvel

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "gridsort.h"
+
 #include "store/studentgrid.h"
 
-#include <QAbstractTableModel>
 
 class QLabel;
 class QTableView;
@@ -13,10 +14,10 @@ struct Context;
 
 // The student grid as a table model: the header row of the grid is the
 // horizontal header, then one row per student and the empty last row.
-class StudentGridModel : public QAbstractTableModel {
+class StudentGridModel : public SortableTableModel {
     Q_OBJECT
 public:
-    explicit StudentGridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    explicit StudentGridModel(QObject* parent = nullptr) : SortableTableModel(parent) {}
 
     void setGrid(StudentGrid grid);
     const StudentGrid& grid() const { return m_grid; }
@@ -27,12 +28,19 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+protected:
+    // A click on a column header orders the students; the empty last row
+    // stays last.
+    int sortableRows() const override { return m_grid.studentCount; }
+    QString sortText(int sourceRow, int column) const override { return m_grid.cell(sourceRow, column); }
+
 private:
     StudentGrid m_grid;
 };
 
 // Refills the main window's grid Mgd1 with every student and sets the count
-// in Label11. The grid gets a StudentGridModel of its own the first time.
+// in Label11. The grid gets a StudentGridModel of its own the first time;
+// the rows come in the store's order until the user clicks a header.
 // Store failures throw OperationError; the grid then keeps what it showed.
 void ShowStudents(const Context& ctx, QTableView* Mgd1, QLabel* Label11);
 

@@ -47,7 +47,7 @@ private slots:
         QTest::addColumn<int>("exchanges");
         QTest::addColumn<QString>("message");
         // 85.0 against 84.75: h1 (72) goes down, l1 (71) comes up.
-        const QVector<Student> quarter = twenty("h", 1, 70, 72, 86.5, 87.5) + twenty("l", 2, 69, 71, 86, 93);
+        const QVector<Student> quarter = quarterApartIntake();
         QTest::newRow("85.0 against 84.75") << quarter << "1" << "2" << ManualOutcome::Finished << 1 << finished;
         QTest::newRow("full-width, blanks") << quarter << " １ " << "2" << ManualOutcome::Finished << 1 << finished;
         QTest::newRow("reversed order") << quarter << "2" << "1" << ManualOutcome::Reversed << 0 << reversed;
@@ -95,7 +95,7 @@ private slots:
     {
         Sandbox sb;
         makeStore(sb, {});
-        addStudents(sb, twenty("h", 1, 70, 72, 86.5, 87.5) + twenty("l", 2, 69, 71, 86, 93));
+        addStudents(sb, quarterApartIntake());
         QCOMPARE(AdjustPair(sb.ctx, 1, 2), 0);
         QCOMPARE(ManualAdjust(sb.ctx, "1", "2").exchanges, 1);
         QCOMPARE(classesOf(sb, {"h0", "h1", "l0", "l1"}), QStringLiteral("1 2 2 1"));

@@ -21,14 +21,7 @@ CliRun cli(const Sandbox& sb, const QStringList& args)
 void makeQuarterApart(Sandbox& sb)
 {
     makeStore(sb, {});
-    QVector<Student> students;
-    const auto add = [&](const QString& prefix, int cls, QVector<double> totals) {
-        for (int i = 0; i < totals.size(); ++i)
-            students.append(Student{prefix + QString::number(i), "女", totals.at(i), {{classColumn(), cls}}});
-    };
-    add("h", 1, QVector<double>{70, 72} + QVector<double>(17, 86.5) + QVector<double>{87.5});
-    add("l", 2, QVector<double>{69, 71} + QVector<double>(17, 86) + QVector<double>{93});
-    addStudents(sb, students);
+    addStudents(sb, quarterApartIntake());
 }
 
 } // namespace
@@ -93,6 +86,63 @@ private slots:
         QCOMPARE(r.status, 2);
         QVERIFY(r.out.isEmpty());
         QVERIFY(!openStore(sb).tableExists(resultTable()));
+    }
+
+    void find_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("out");
+        const QString header = QStringLiteral("编号\t姓名\t性别\t班级\t总分\n");
+        const QString l1 = QStringLiteral("l1\t学生l1\t女\t2\t71\n");
+        QTest::newRow("prefix") << QStringList{"学生l1"}
+                                << "Quorvel\t共找到11 条记录，调班直接修改班号,修改后单击鼠标左键确认！\n" + header + l1 +
+                                       "l10\t学生l10\t女\t2\t86\n";
+        QTest::newRow("nobody") << QStringList{"王"}
+                                << "Quorvel\t共找到0 条记录，调班直接修改班号,修改后单击鼠标左键确认！\n" + header;
+    }
+    void find()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, out);
+        Sandbox sb;
+        makeQuarterApart(sb);
+        const CliRun r = cli(sb, QStringList{"find"} + args);
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.startsWith(out), qPrintable(r.out));
+    }
+
+    void findAll()
+    {
+        Sandbox sb;
+        makeQuarterApart(sb);
+        const CliRun r = cli(sb, {"find", "--all"});
+        QCOMPARE(r.status, 0);
+        const QStringList out = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(out.size(), 41);
+        QCOMPARE(out.at(1), QStringLiteral("h19\t学生h19\t女\t1\t87.5"));
+        QCOMPARE(out.at(40), QStringLiteral("l0\t学生l0\t女\t2\t69"));
+    }
+
+    void transfer_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("moved") << QStringList{"h0", "2"} << 0
+                               << "编号\t姓名\t性别\t班级\t总分\nh0\t学生h0\t女\t2\t70\nl0\t学生l0\t女\t1\t69\n";
+        QTest::newRow("unknown") << QStringList{"zz", "2"} << 1 << "Quorvel\t找不到编号为“zz”的学生，没有调班。\n";
+        QTest::newRow("empty class") << QStringList{"h0", "3"} << 1 << "Quorvel\t第3班没有学生，没有调班。\n";
+    }
+    void transfer()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        Sandbox sb;
+        makeQuarterApart(sb);
+        const CliRun r = cli(sb, QStringList{"transfer"} + args);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.out, out);
     }
 };
 

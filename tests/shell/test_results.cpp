@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(headers,
                  (QStringList{"班级", "总分平均分", "男生数", "女生数", "是班干部", "非班干部"}));
         QCOMPARE(row(0), (QStringList{"1", "87.65", "1", "1", "1", "1"}));
-        QCOMPARE(row(1), (QStringList{"2", "80.5", "1", "1", "0", "2"}));
+        QCOMPARE(row(1), (QStringList{"2", "80.50", "1", "1", "0", "2"}));
         QVERIFY(QFileInfo::exists(statsWorkbookPath(sb().ctx)));
         // The side column stays hidden; its statistics buttons are set up.
         QVERIFY(form()->resultsPanel()->sideColumn()->isHidden());

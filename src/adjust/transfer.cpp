@@ -1,0 +1,166 @@
+#include "transfer.h"
+
+#include "manualadjust.h"
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+
+#include <optional>
+
+namespace quorvel {
+
+namespace {
+
+QString nameColumn() { return QStringLiteral("姓名"); }
+
+StudentRows openStudents(const Context& ctx, const QString& where = {}, const QVariantList& binds = {},
+                         const QString& orderBy = {})
+{
+    auto store = std::make_unique<Store>(OpenStore(ctx));
+    RowSet rows = RowSet::open(*store, studentTable(), where, binds, orderBy);
+    return StudentRows{std::move(store), std::move(rows)};
+}
+
+// A LIKE pattern matching every text that begins with prefix, letter for letter.
+QString prefixPattern(const QString& prefix)
+{
+    QString p = prefix;
+    p.replace(u'\\', QStringLiteral("\\\\")).replace(u'%', QStringLiteral("\\%")).replace(u'_', QStringLiteral("\\_"));
+    return p + u'%';
+}
+
+struct Student {
+    QString number;
+    double total = 0;
+};
+
+// The first student of class cls whose 总分 stands to x as op says, in the given order.
+std::optional<Student> firstOfClass(Store& store, int cls, const char* op, float x, const char* order)
+{
+    const QString total = quoteIdent(totalColumn());
+    const RowSet rs = RowSet::open(store, studentTable(),
+                                   QStringLiteral("%1=? AND %2%3?").arg(quoteIdent(classColumn()), total,
+                                                                       QLatin1String(op)),
+                                   {cls, double(x)}, total + QLatin1String(order));
+    if (rs.rowCount() == 0)
+        return std::nullopt;
+    return Student{rs.row(0).at(rs.columnIndex(keyColumn())).toString(),
+                   rs.row(0).at(rs.columnIndex(totalColumn())).toDouble()};
+}
+
+// The partner in class cls for a student with total x: an equal total
+// first, else the nearer of the nearest below and above (a tie: below).
+std::optional<Student> partner(Store& store, int cls, float x)
+{
+    if (auto equal = firstOfClass(store, cls, "=", x, " DESC"))
+        return equal;
+    const std::optional<Student> lower = firstOfClass(store, cls, "<", x, " DESC");
+    const std::optional<Student> higher = firstOfClass(store, cls, ">", x, " ASC");
+    if (!lower || !higher)
+        return lower ? lower : higher;
+    return double(x) - lower->total <= higher->total - double(x) ? lower : higher;
+}
+
+void setClass(Store& store, const QString& number, const QVariant& cls)
+{
+    store.exec(QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?")
+                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn()), quoteIdent(keyColumn())),
+               {cls, number});
+}
+
+// A's class and total; nullopt (with the message shown) when A cannot move.
+bool readStudent(const Context& ctx, Store& store, const QString& a, QVariant& cls, float& x)
+{
+    if (a.isEmpty()) {
+        ctx.prompt.message(enterStudentMessage());
+        return false;
+    }
+    const RowSet rs = RowSet::open(store, studentTable(), quoteIdent(keyColumn()) + QStringLiteral("=?"), {a});
+    if (rs.rowCount() == 0) {
+        ctx.prompt.message(unknownStudentMessage(a));
+        return false;
+    }
+    cls = rs.row(0).at(rs.columnIndex(classColumn()));
+    const QVariant total = rs.row(0).at(rs.columnIndex(totalColumn()));
+    if (cls.isNull() || total.isNull()) {
+        ctx.prompt.message(studentIncompleteMessage(a));
+        return false;
+    }
+    x = float(total.toDouble());
+    return true;
+}
+
+} // namespace
+
+QString foundMessage(int count)
+{
+    return QStringLiteral("共找到") + QString::number(count) +
+           QStringLiteral(" 条记录，调班直接修改班号,修改后单击鼠标左键确认！");
+}
+
+QString unknownStudentMessage(const QString& number)
+{
+    return QStringLiteral("找不到编号为“") + number + QStringLiteral("”的学生，没有调班。");
+}
+
+QString studentIncompleteMessage(const QString& number)
+{
+    return QStringLiteral("编号为“") + number + QStringLiteral("”的学生没有班级或总分，不能调班。");
+}
+
+QString emptyTargetMessage(int cls)
+{
+    return QStringLiteral("第") + QString::number(cls) + QStringLiteral("班没有学生，没有调班。");
+}
+
+StudentRows ListAllStudents(const Context& ctx)
+{
+    return openStudents(ctx, {}, {},
+                        quoteIdent(classColumn()) + QStringLiteral(" ASC, ") + quoteIdent(totalColumn()) +
+                            QStringLiteral(" DESC"));
+}
+
+StudentRows SearchStudents(const Context& ctx, const QString& text,
+                           const std::function<void(StudentRows&)>& show)
+{
+    const QString s = text.trimmed();
+    StudentRows found = s.isEmpty() ? openStudents(ctx)
+                                    : openStudents(ctx, quoteIdent(nameColumn()) + QStringLiteral(" LIKE ? ESCAPE '\\'"),
+                                                   {prefixPattern(s)});
+    const int count = found.rows.rowCount();
+    if (show)
+        show(found);
+    ctx.prompt.message(foundMessage(count));
+    return found;
+}
+
+StudentRows TransferStudent(const Context& ctx, const QString& number, const QString& target)
+{
+    const QString a = number.trimmed();
+    const std::optional<qint16> t = typedClassNumber(target);
+    Store store = OpenStore(ctx);
+    QVariant c;
+    float x = 0;
+    if (!readStudent(ctx, store, a, c, x))
+        return {};
+    if (!t) {
+        ctx.prompt.message(targetNotWholeMessage());
+        return {};
+    }
+    const std::optional<Student> b = partner(store, *t, x);
+    if (!b) {
+        ctx.prompt.message(emptyTargetMessage(*t));
+        return {};
+    }
+    {
+        // B is written before A; the two are saved together.
+        Transaction tr(store);
+        setClass(store, b->number, c);
+        setClass(store, a, int(*t));
+        tr.commit();
+    }
+    const QString key = quoteIdent(keyColumn());
+    return openStudents(ctx, QStringLiteral("(%1=?) OR (%1=?)").arg(key), {a, b->number});
+}
+
+} // namespace quorvel

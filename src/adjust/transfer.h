@@ -1,0 +1,59 @@
+#pragma once
+
+#include "store/rowset.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace quorvel {
+
+struct Context;
+
+inline QString transferHelpText()
+{
+    return QStringLiteral("说明：1、输入要调班学生的编号。2、输入调到班号，单击 调班 。"
+                          "系统会自动在要调到的班中找一个成绩和他最接近的对换。");
+}
+// "共找到" + N + " 条记录，调班直接修改班号,修改后单击鼠标左键确认！"
+QString foundMessage(int count);
+inline QString enterStudentMessage() { return QStringLiteral("请输入要调班学生的编号。"); }
+// No student has this 编号.
+QString unknownStudentMessage(const QString& number);
+// The student has no 总分 or no 班级: nobody can be found nearest to him.
+QString studentIncompleteMessage(const QString& number);
+inline QString targetNotWholeMessage()
+{
+    return QStringLiteral("调到班号必须是整数（-32768 到 32767），请重新输入。");
+}
+// Class t holds no student with a 总分.
+QString emptyTargetMessage(int cls);
+
+// Students of studscore for the data grid: an updatable row set with every
+// column in table order, and the connection it belongs to.
+struct StudentRows {
+    std::unique_ptr<Store> store;
+    RowSet rows;
+};
+
+// Every student, by class and then by 总分 from the highest (显示全部, and
+// what 个别学生调班 shows first).
+StudentRows ListAllStudents(const Context& ctx);
+
+// The students whose 姓名 begins with text (blanks around it removed, taken
+// literally: ' % _ are letters like any other; an empty text finds every
+// student), in store order. show, when given, receives them first (the
+// window binds its grid); then foundMessage() with their number.
+StudentRows SearchStudents(const Context& ctx, const QString& text,
+                           const std::function<void(StudentRows&)>& show = {});
+
+// The individual transfer (调班): student number (blanks around it
+// removed) goes into class target, and the student of that class whose 总分
+// is nearest his (an equal one first, then the nearer of the nearest below
+// and the nearest above, equal distances taking the one below) comes into
+// his class, both in one transaction. rows holds the two students
+// afterwards; a refusal shows its message, changes nothing and leaves rows
+// without a store.
+StudentRows TransferStudent(const Context& ctx, const QString& number, const QString& target);
+
+} // namespace quorvel

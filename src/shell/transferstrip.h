@@ -1,0 +1,43 @@
+#pragma once
+
+#include "store/context.h"
+
+#include <QFrame>
+
+class QLineEdit;
+class QPushButton;
+
+namespace quorvel {
+
+class RowSetGrid;
+
+// The strip Frame2 at the foot of the results panel: the search by the
+// beginning of the name, the list of every student and the individual
+// transfer, each showing its rows in the panel's data grid.
+class TransferStrip : public QFrame {
+    Q_OBJECT
+public:
+    TransferStrip(const Context& ctx, RowSetGrid* grid, QWidget* parent);
+
+    QLineEdit* nameBox() const { return m_name; }       // Text1
+    QLineEdit* numberBox() const { return m_number; }   // Text2
+    QLineEdit* classBox() const { return m_class; }     // Text3
+
+public slots:
+    void Command1_Click(); // 查找
+    void Command2_Click(); // 显示全部
+    void Command3_Click(); // 调班
+    void Label27_Click();  // 说明
+
+private:
+    QLineEdit* box(const QString& name, int width);
+    QPushButton* button(const QString& text, const QString& name);
+
+    Context m_ctx;
+    RowSetGrid* m_grid;
+    QLineEdit* m_name = nullptr;
+    QLineEdit* m_number = nullptr;
+    QLineEdit* m_class = nullptr;
+};
+
+} // namespace quorvel

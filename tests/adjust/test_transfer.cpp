@@ -1,0 +1,199 @@
+// Listing, the search by the beginning of the name and the individual transfer.
+#include "adjust/transfer.h"
+#include "stats/statsfixture.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "support/intake.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// The 编号 of the rows, in their order.
+QString ids(const StudentRows& r)
+{
+    QStringList out;
+    for (int i = 0; i < r.rows.rowCount(); ++i)
+        out.append(r.rows.row(i).at(0).toString());
+    return out.join(u' ');
+}
+
+// Students "id/total/class"; the name is 姓名 when given as a fourth part.
+void addNamed(Sandbox& sb, const QString& text)
+{
+    QVector<Student> students;
+    for (const QString& item : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QStringList p = item.split(u'/');
+        Student s{p[0], "男", p[1].toDouble(), {{classColumn(), p[2].toInt()}}};
+        if (p.size() > 3)
+            s.fields.insert("姓名", p[3]);
+        students.append(s);
+    }
+    addStudents(sb, students);
+}
+
+} // namespace
+
+class TestTransfer : public QObject {
+    Q_OBJECT
+private slots:
+    void listAllByClassThenTotal()
+    {
+        Sandbox sb;
+        makeStore(sb, {});
+        addNamed(sb, "a/80/2 b/95/1 c/70/1 d/99/2 e/50/0");
+        QCOMPARE(ids(ListAllStudents(sb.ctx)), QStringLiteral("e b c d a"));
+        QVERIFY(sb.prompt.messages.isEmpty());
+    }
+
+    void search_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("王") << "王" << "w1 w2 w4";
+        QTest::newRow("blanks around") << "  王小 " << "w1";
+        QTest::newRow("whole name") << "王二" << "w2";
+        QTest::newRow("nobody") << "赵" << "";
+        QTest::newRow("empty box: everybody") << "" << "w1 w2 w3 w4 p1 p2 p3 p4";
+        QTest::newRow("percent literally") << "%" << "p1";
+        QTest::newRow("underscore literally") << "a_" << "p2";
+        QTest::newRow("quote literally") << "O'" << "p3";
+        QTest::newRow("backslash literally") << "x\\" << "p4";
+    }
+    void search()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, found);
+        Sandbox sb;
+        makeStore(sb, {});
+        addNamed(sb, "w1/1/1/王小明 w2/2/1/王二 w3/3/1/小王 w4/4/2/王 "
+                     "p1/5/1/%明 p2/6/1/a_b p3/7/1/O'Neil p4/8/1/x\\y");
+        const StudentRows r = SearchStudents(sb.ctx, text);
+        QCOMPARE(ids(r), found);
+        const int n = found.isEmpty() ? 0 : int(found.split(u' ').size());
+        QCOMPARE(sb.prompt.messages,
+                 QStringList{QStringLiteral("Quorvel\t共找到%1 条记录，调班直接修改班号,修改后单击鼠标左键确认！").arg(n)});
+    }
+
+    void transfer_data()
+    {
+        QTest::addColumn<QString>("classFive"); // students of class 5: id/total
+        QTest::addColumn<QString>("partner");
+        // A is "a", class 2, total 520.
+        QTest::newRow("equal total") << "p/530 q/520 r/515" << "q";
+        QTest::newRow("first of equals") << "p/530 q/520 s/520" << "q";
+        QTest::newRow("nearer below") << "p/530 r/515" << "r";
+        QTest::newRow("equal distances: below") << "p/525 r/515" << "r";
+        QTest::newRow("nearer above") << "p/522 r/515" << "p";
+        QTest::newRow("only higher: the lowest") << "p/540 q/530 r/600" << "q";
+        QTest::newRow("only lower: the highest") << "p/500 q/510 r/400" << "q";
+        QTest::newRow("half a point above") << "p/520.5 q/519" << "p";
+    }
+    void transfer()
+    {
+        QFETCH(QString, classFive);
+        QFETCH(QString, partner);
+        Sandbox sb;
+        makeStore(sb, {});
+        addNamed(sb, "a/520/2 m/510/2 n/300/3");
+        QString five = classFive;
+        addNamed(sb, five.replace(QRegularExpression("(\\S+)"), "\\1/5"));
+        const StudentRows r = TransferStudent(sb.ctx, " a ", "5");
+        QVERIFY(sb.prompt.messages.isEmpty());
+        QCOMPARE(ids(r), "a " + partner);
+        QCOMPARE(classesOf(sb, {"a", partner, "m", "n"}), QStringLiteral("5 2 2 3"));
+    }
+
+    void transferKeepsOwnClass_data()
+    {
+        QTest::addColumn<QString>("others");
+        QTest::addColumn<QString>("shown"); // B is the first at A's total in store order
+        QTest::newRow("A alone at his total") << "b/510/2 c/530/2" << "a";
+        QTest::newRow("a classmate before him") << "b/520/2 c/530/2" << "b";
+    }
+    void transferKeepsOwnClass()
+    {
+        QFETCH(QString, others);
+        QFETCH(QString, shown);
+        Sandbox sb;
+        makeStore(sb, {});
+        addNamed(sb, others + " a/520/2");
+        const QMap<QString, int> before = classesById(sb);
+        const StudentRows r = TransferStudent(sb.ctx, "a", "2");
+        QCOMPARE(ids(r), shown == u"a" ? shown : shown + " a");
+        QCOMPARE(classesById(sb), before);
+    }
+
+    void transferOfUnplacedStudent()
+    {
+        Sandbox sb;
+        makeStore(sb, {});
+        addNamed(sb, "a/520/0 b/519/5 c/400/5");
+        TransferStudent(sb.ctx, "a", "5");
+        QCOMPARE(classesOf(sb, {"a", "b", "c"}), QStringLiteral("5 0 5"));
+    }
+
+    void transferRefused_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no number") << " " << "5" << enterStudentMessage();
+        QTest::newRow("unknown number") << "x9" << "5" << unknownStudentMessage("x9");
+        QTest::newRow("number as sql") << "a' OR '1'='1" << "5" << unknownStudentMessage("a' OR '1'='1");
+        QTest::newRow("no total") << "t" << "5" << studentIncompleteMessage("t");
+        QTest::newRow("target a word") << "a" << "五" << targetNotWholeMessage();
+        QTest::newRow("target a fraction") << "a" << "5.5" << targetNotWholeMessage();
+        QTest::newRow("target empty") << "a" << "" << targetNotWholeMessage();
+        QTest::newRow("target without students") << "a" << "7" << emptyTargetMessage(7);
+    }
+    void transferRefused()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, target);
+        QFETCH(QString, message);
+        Sandbox sb;
+        makeStore(sb, {});
+        addNamed(sb, "a/520/2 b/510/5");
+        addStudents(sb, {Student{"t", "女", 0, {{classColumn(), 2}, {totalColumn(), QVariant()}}}});
+        const QStringList before = tableRows(sb);
+        const StudentRows r = TransferStudent(sb.ctx, number, target);
+        QVERIFY(!r.store);
+        QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t" + message});
+        QCOMPARE(tableRows(sb), before);
+    }
+
+    void transferIsOneTransaction()
+    {
+        // A cannot be written: B, written first, goes back too.
+        Sandbox sb;
+        makeStore(sb, {});
+        addNamed(sb, "a/520/2 b/510/5");
+        openStore(sb).exec("CREATE TRIGGER stop BEFORE UPDATE OF \"班级\" ON studscore "
+                           "WHEN NEW.\"编号\"='a' BEGIN SELECT RAISE(ABORT, 'locked'); END");
+        QVERIFY_THROWS_EXCEPTION(OperationError, TransferStudent(sb.ctx, "a", "5"));
+        QCOMPARE(classesOf(sb, {"a", "b"}), QStringLiteral("2 5"));
+    }
+
+private:
+    static QStringList tableRows(Sandbox& sb)
+    {
+        Store store = openStore(sb);
+        const RowSet rs = RowSet::open(store, studentTable());
+        QStringList out;
+        for (int r = 0; r < rs.rowCount(); ++r) {
+            QStringList cells;
+            for (const QVariant& v : rs.row(r))
+                cells.append(v.toString());
+            out.append(cells.join(u'|'));
+        }
+        return out;
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTransfer)
+#include "test_transfer.moc"
