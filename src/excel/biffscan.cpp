@@ -95,6 +95,9 @@ BiffScan Scanner::run()
         const quint16 size = u16(m_s.constData() + at + 2);
         if (at + 4 + size > m_s.size())
             return m_out; // a record cut short
+        // The format's limit on the data of one record.
+        if (size > (m_out.version == 8 ? 8224 : 2080))
+            return m_out;
         const char* data = m_s.constData() + at + 4;
         const qsizetype offset = at;
         at += 4 + size;
@@ -357,8 +360,13 @@ bool Scanner::sheetRecord(quint16 type, const char* data, quint16 size)
     quint32 last = column;
     if ((type == kMulRk || type == kMulBlank) && size >= 6)
         last = qMax(column, quint32(u16(data + size - 2)));
+    // A cell outside the extent the sheet states: a damaged position.
+    if (m_dimensions && sheet && (row >= sheet->rows || last >= sheet->columns))
+        return false;
     m_cellRows = qMax(m_cellRows, row + 1);
     m_cellColumns = qMax(m_cellColumns, last + 1);
+    if (sheet && type != kBlank && type != kMulBlank)
+        sheet->valueRows = qMax(sheet->valueRows, row + 1);
     m_pendingString = -1;
     if (type != kFormula || !sheet)
         return true;

@@ -12,11 +12,16 @@ namespace quorvel {
 // stream holds together, whether every length inside the records the reader
 // parses stays within its record and the reader's buffers (the reader trusts
 // them), how large each sheet claims to be, and the results that formula
-// cells carry (the reader itself leaves formula cells empty).
+// cells carry (the reader itself leaves formula cells empty). A record
+// longer than the format allows, or a cell outside the extent its sheet
+// states, makes the stream Corrupt.
 struct BiffSheetScan {
     // The extent of the sheet: its DIMENSIONS record, or else the cells.
     quint32 rows = 0;
     quint32 columns = 0;
+    // The rows down to the last one holding a value (not only formatted
+    // blank cells): what the sheet says it holds.
+    quint32 valueRows = 0;
     // The stored result of every formula cell, by cellKey(): a number
     // (double), a text (QString), or a null QVariant for an error result.
     QHash<quint32, QVariant> formulaResults;

@@ -155,6 +155,17 @@ std::optional<TemplateRows> readTemplate(const Context& ctx, const QStringList& 
     }
     if (!headerMatches(ctx, book, columns))
         return std::nullopt;
+    // The data must end where the sheet's values do: values below the row
+    // that ended it would be lost without a word (a damaged record, or a
+    // row whose 编号 was left empty, the row that ended the data included).
+    if (book.valueRows() > end) {
+        ctx.prompt.message(QStringLiteral("Excel模板第%1行的编号是空的，但下面还有数据（到第%2行）。"
+                                          "请补上编号或删除这些行后再试。")
+                               .arg(end + 1)
+                               .arg(book.valueRows()) +
+                           unchanged());
+        return std::nullopt;
+    }
     // Class numbers and the dealing counters are 16-bit: more students than
     // that could be imported but never divided.
     if (end - 1 > kMaxStudents) {

@@ -110,6 +110,11 @@ bool XlsWorkbook::selectSheet(int index)
     return true;
 }
 
+int XlsWorkbook::valueRows() const
+{
+    return m_sheet < 0 ? 0 : int(m_scan.sheets.at(m_sheet).valueRows);
+}
+
 std::optional<QVariant> XlsWorkbook::cell(int row, int column) const
 {
     if (m_sheet < 0)

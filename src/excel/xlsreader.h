@@ -47,6 +47,8 @@ public:
     // Makes a sheet the one cell() reads; false when it cannot be read.
     bool selectSheet(int index);
     int rows() const { return m_rows; }
+    // The rows of the selected sheet down to the last one holding a value.
+    int valueRows() const;
     int columns() const { return m_columns; }
     // One cell of the selected sheet: a null QVariant when empty, a number
     // (double) or a text (QString); outside the sheet every cell is empty.

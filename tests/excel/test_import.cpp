@@ -230,19 +230,38 @@ private slots:
         QCOMPARE(rows[0].last().toDouble(), total);
     }
 
+    // The data ends at the first row whose column A is empty; values below
+    // it would be lost without a word, so they make the import refuse.
+    void dataEndsAtFirstEmptyColumnA_data()
+    {
+        QTest::addColumn<bool>("moreBelow");
+        QTest::newRow("nothing below") << false;
+        QTest::newRow("values below") << true;
+    }
     void dataEndsAtFirstEmptyColumnA()
     {
+        QFETCH(bool, moreBelow);
         Sandbox sb;
         const QVariant none;
-        const auto rows = importRows(sb, {
-                                             {1, "甲", "男", none, none, none, 60, 60, none},
-                                             {2, "乙", "女", none, none, none, 70, 70, none},
-                                             {3, "丙", "男", none, none, none, 80, 80, none},
-                                             {none, "丁", "女", none, none, none, 90, 90, none},
-                                             {5, "戊", "男", none, none, none, 99, 99, none},
-                                         });
-        QCOMPARE(rows.size(), 3);
-        QCOMPARE(column(rows[2], 0), QVariant("3"));
+        SheetRows sheet{header(),
+                        {1, "甲", "男", none, none, none, 60, 60, none},
+                        {2, "乙", "女", none, none, none, 70, 70, none},
+                        {3, "丙", "男", none, none, none, 80, 80, none},
+                        {none, none, none, none, none, none, none, none, none}};
+        if (moreBelow) // a student without 编号, and one after him
+            sheet.last() = QVariantList{none, "丁", "女", none, none, none, 90, 90, none};
+        if (moreBelow)
+            sheet.append({5, "戊", "男", none, none, none, 99, 99, none});
+        seedStore(sb);
+        const QStringList before = dump(sb);
+        writeTemplate(sb, sheet);
+        QCOMPARE(ImportTemplate(sb.ctx), !moreBelow);
+        if (moreBelow) {
+            QVERIFY(sb.prompt.last().startsWith("Excel模板第5行的编号是空的，但下面还有数据（到第6行）"));
+            QCOMPARE(dump(sb), before);
+        } else {
+            QCOMPARE(tableRows(sb).size(), 3);
+        }
     }
 
     void refusedRowsAreSkipped()
@@ -346,6 +365,43 @@ private slots:
             QVERIFY2(sb.prompt.last().contains(message), qPrintable(sb.prompt.last()));
             QCOMPARE(dump(sb), before);
         }
+    }
+
+    // Every single byte of a valid template changed in turn: the import
+    // either refuses, leaving the students as they were, or takes every
+    // row the template holds; never a part of them without a word.
+    void damagedByteNeverImportsPart()
+    {
+        Sandbox sb;
+        seedStore(sb);
+        const QStringList before = dump(sb);
+        SheetRows sheet{header()};
+        for (int i = 1; i <= 30; ++i)
+            sheet.append({QString::number(2026000 + i), QStringLiteral("学生%1").arg(i),
+                          i % 2 ? "男" : "女", QVariant(), "一中", i % 3 ? "是" : "否", 60 + i, 70.5, QVariant()});
+        writeTemplate(sb, sheet);
+        const QByteArray good = fileBytes(templatePath(sb));
+        QStringList state = before;
+        int partial = 0, refused = 0;
+        // Every 11th byte, and the type of the last row's 编号 record.
+        QList<qsizetype> places{4709, 4710};
+        for (qsizetype at = 0; at < good.size(); at += 11)
+            places.append(at);
+        for (qsizetype at : std::as_const(places)) {
+            QByteArray bad = good;
+            bad[at] = char(bad[at] ^ 0x5a);
+            writeBytes(templatePath(sb), bad);
+            if (!ImportTemplate(sb.ctx)) {
+                ++refused;
+                QCOMPARE(dump(sb), state);
+                continue;
+            }
+            state = dump(sb);
+            if (state.size() != 30)
+                qWarning("byte %lld: %lld rows imported", qlonglong(at), qlonglong(state.size())), ++partial;
+        }
+        QCOMPARE(partial, 0);
+        QVERIFY(refused > 0);
     }
 
     void otherSheetsAreIgnored()

@@ -9,8 +9,10 @@ one of the operation's transactions:
   divide        every student placed in 1..N with the class and sex sizes of
                 the division the same command gives when it is not killed
                 (the adjustment's exchanges keep these sizes);
-  further operations (fast/slow, transfer) are taken when the command line
-  offers them.
+  divide fastslow, divide boarders
+                the classes after each run of the command (the first run of
+                fast/slow classes, both runs; the boarder division);
+  further operations (transfer) are taken when the command line offers them.
 
 Usage: killtest.py --cli PATH [--kills N] [--students N] [--seed S]
 Prints "N kills, N survived"; exit status 1 when a kill did not survive.
@@ -163,30 +165,41 @@ class Division(Operation):
         return ids(after) == ids(before) and shape(after) == self.sizes[tuple(ids(before))]
 
 
-class FastSlow(Division):
-    """Two runs of fast and slow classes, each its own transaction: half of the
-    students, then the rest (the two templates of the import hold different
-    numbers). The complete states are the rows after the first run and after
-    both, worked out afresh each time: students of equal totals are dealt in
-    the store's row order, which earlier divisions change."""
+class Runs(Operation):
+    """A command of one or more transactions (stages(n) gives, for n students,
+    the commands that stop after each of them; the last is the command under
+    test). The complete states are worked out afresh each time: students of
+    equal totals are dealt in the store's row order, which earlier divisions
+    change."""
 
-    def __init__(self, cli):
-        super().__init__(cli, "divide fastslow", [])
+    def __init__(self, name, stages):
+        self.name = name
+        self._stages = stages
+        self._command = []
         self.states = []
 
     def prepare(self, cli, rng):
-        n = len(read_state(cli.folder)[1])
-        first = ["divide", "fastslow", "--students", str(n // 2), "--classes", "3"]
-        self._command = first + ["--students", str(n - n // 2), "--classes", "5"]
+        commands = self._stages(len(read_state(cli.folder)[1]))
+        self._command = commands[-1]
         self.states = []
-        for command in (first, self._command):
+        for command in commands:
             done, rows = run_aside(cli, command)
             if done.returncode != 0:
                 sys.exit("%s failed when not killed" % self.name)
             self.states.append(rows)
 
+    def command(self):
+        return self._command
+
     def complete(self, before, after):
         return after in self.states
+
+
+def fast_slow_stages(n):
+    """Half of the students, then the rest (the two templates of the import
+    hold different numbers); each run is a transaction."""
+    first = ["divide", "fastslow", "--students", str(n // 2), "--classes", "3"]
+    return [first, first + ["--students", str(n - n // 2), "--classes", "5"]]
 
 
 def operations(cli, students):
@@ -194,7 +207,10 @@ def operations(cli, students):
     ops.append(Division(cli, "divide custom", ["divide", "custom", "--classes", "8", "--top", "16",
                                                "--conditions", "原学校,是否班干部,是否住宿"]))
     if "divide fastslow" in cli.usage():
-        ops.append(FastSlow(cli))
+        ops.append(Runs("divide fastslow", fast_slow_stages))
+    if "divide boarders" in cli.usage():
+        ops.append(Runs("divide boarders", lambda n: [
+            ["divide", "boarders", "--boarder-classes", "3", "--day-classes", "5"]]))
     return ops
 
 

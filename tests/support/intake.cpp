@@ -118,6 +118,17 @@ QString classesOf(Sandbox& sb, const QStringList& ids)
     return out.join(u' ');
 }
 
+QString classSizes(Sandbox& sb)
+{
+    QMap<int, int> count;
+    for (int c : classesById(sb))
+        ++count[c];
+    QStringList out;
+    for (auto it = count.cbegin(); it != count.cend(); ++it)
+        out.append(QStringLiteral("%1:%2").arg(it.key()).arg(it.value()));
+    return out.join(u' ');
+}
+
 QStringList storedIds(Sandbox& sb)
 {
     Store store = open(sb);

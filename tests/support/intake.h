@@ -45,6 +45,10 @@ QMap<QString, int> classesById(Sandbox& sb);
 // The classes of the given students, in the given order, joined by blanks.
 QString classesOf(Sandbox& sb, const QStringList& ids);
 
+// How many students each class holds: "class:size" for every class in use
+// (0 for the unplaced), in class order, separated by blanks.
+QString classSizes(Sandbox& sb);
+
 // Every 编号 of studscore, sorted (a repeated one appears twice).
 QStringList storedIds(Sandbox& sb);
 
