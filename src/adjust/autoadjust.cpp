@@ -21,10 +21,6 @@ StatsStepResult fbttj_Click(const Context& ctx)
     return step;
 }
 
-namespace {
-
-// One statistics step of the adjustment, reported to the front end; false
-// when the user declined it.
 bool statisticsStep(const Context& ctx, const AdjustOptions& options)
 {
     const StatsStepResult step = fbttj_Click(ctx);
@@ -32,6 +28,8 @@ bool statisticsStep(const Context& ctx, const AdjustOptions& options)
         options.onStatistics(step);
     return !step.declined;
 }
+
+namespace {
 
 // The classes of result, highest 总分平均分 first; empty when there is no
 // table result.

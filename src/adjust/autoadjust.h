@@ -46,6 +46,10 @@ struct AdjustOptions {
     std::function<void(const StatsStepResult&)> onStatistics;
 };
 
+// One statistics step of an adjustment, reported to options.onStatistics;
+// false when the user declined it.
+bool statisticsStep(const Context& ctx, const AdjustOptions& options);
+
 enum class AdjustOutcome {
     Finished,  // three passes run and the closing message shown
     NoClasses, // as Finished, but a pass found no class in result

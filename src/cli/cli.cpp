@@ -38,6 +38,7 @@ QString usage()
                           "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
                           "      divide subject --subject S --classes N [--no-adjust]\n"
                           "      divide grade --classes N\n"
+                          "      divide balance --classes N [--seed S] [--tolerance T]\n"
                           "      divide fastslow --students S --classes K [--students S --classes K ...]\n"
                           "      divide boarders --boarder-classes NB [--day-classes ND]\n"
                           "      import\n"
@@ -45,6 +46,7 @@ QString usage()
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
                           "      adjust [--high H --low L]\n"
+                          "      adjust --precise [--subjects] [--seed S] [--tolerance T]\n"
                           "      find PREFIX | find --all\n"
                           "      transfer NUMBER CLASS\n"
                           "      roster [--out FILE]\n");

@@ -83,6 +83,7 @@ const std::map<QString, SchemeCommand>& schemes()
         {QStringLiteral("custom"), cmdDivideCustom},
         {QStringLiteral("subject"), cmdDivideSubject},
         {QStringLiteral("grade"), cmdDivideGrade},
+        {QStringLiteral("balance"), cmdDivideBalance},
         {QStringLiteral("fastslow"), cmdDivideFastSlow},
         {QStringLiteral("boarders"), cmdDivideBoarders},
     };

@@ -80,6 +80,8 @@ int runAdjustment(CliEnv& env)
 
 int cmdAdjust(CliEnv& env, const QStringList& args)
 {
+    if (args.contains(QStringLiteral("--precise")))
+        return runPreciseAdjustment(env, args);
     if (!args.isEmpty())
         return runManualAdjustment(env, args);
     return runAdjustment(env);

@@ -28,6 +28,9 @@ int cmdDivide(CliEnv& env, const QStringList& args);
 int cmdDivideCustom(CliEnv& env, const QStringList& args);
 int cmdDivideSubject(CliEnv& env, const QStringList& args);
 int cmdDivideGrade(CliEnv& env, const QStringList& args);
+int cmdDivideBalance(CliEnv& env, const QStringList& args);
+// adjust --precise …: the precise balancing.
+int runPreciseAdjustment(CliEnv& env, const QStringList& args);
 int cmdDivideFastSlow(CliEnv& env, const QStringList& args);
 int cmdDivideBoarders(CliEnv& env, const QStringList& args);
 // The line every division ends on: how many students went into how many

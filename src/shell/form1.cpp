@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "adjust/precise.h"
+
 #include "artwork.h"
 #include "boarderpanel.h"
 #include "createpanel.h"
@@ -241,6 +243,7 @@ void Form1::connectItems()
                  {"fbttj", &Form1::fbttj_Click},
                  {"FlatBttn2", &Form1::FlatBttn2_Click},
                  {"FlatBttn7", &Form1::FlatBttn7_Click},
+                 {"jingque", &Form1::jingque_Click},
                  {"FlatBttn3", &Form1::FlatBttn3_Click},
                  {"FlatBttn5", &Form1::FlatBttn5_Click},
                  {"FlatBttn8", &Form1::FlatBttn8_Click},
@@ -249,6 +252,8 @@ void Form1::connectItems()
                  {"fbthelp", &Form1::fbthelp_Click}};
     for (const auto& i : items)
         connect(item(QString::fromLatin1(i.name)), &QToolButton::clicked, this, i.handler);
+    item(QStringLiteral("jingque"))->setToolTip(preciseExplanation());
+    item(QStringLiteral("jingque"))->setStatusTip(preciseExplanation());
 }
 
 void Form1::connectHeaders()

@@ -3,6 +3,7 @@
 #include "store/context.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QFrame;
@@ -24,10 +25,13 @@ class Form7;
 class LinkLabel;
 class NavPanel;
 class PanelMover;
+class PreciseDialog;
 class ResultsPanel;
 class RowSetGrid;
 class SubjectPanel;
 struct StatsStepResult;
+struct PreciseResult;
+struct AdjustOptions;
 
 // The main window: the banner across the top, the navigation panel on the
 // left, the work area with its overlay panels and the student grid on the
@@ -62,6 +66,7 @@ public:
     Form4* topDialog() const { return m_form4.get(); }        // 优生先分
     Ftiao* manualDialog() const { return m_ftiao.get(); }     // 手动调整
     Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
+    PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
 
     // Makes an overlay panel of the work area movable with the mouse; the
     // mover keeps DragStartX and DragStartY.
@@ -79,6 +84,10 @@ public slots:
     void fbttj_Click();
     void FlatBttn2_Click();
     void FlatBttn7_Click();
+    // 精确调整: the precise balancing, its report and the statistics.
+    void jingque_Click();
+    // 按总分均衡各科成绩 of the preset dialog.
+    void subjectBalance_Click();
     void FlatBttn3_Click();
     void FlatBttn5_Click();
     void FlatBttn8_Click();
@@ -127,6 +136,7 @@ private:
     void refreshStudents();
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
+    void showPrecise(const std::function<PreciseResult(const AdjustOptions&)>& run);
     void divisionFinished();
     void buildPresets();
     void subjectDivided();
@@ -152,6 +162,7 @@ private:
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form7> m_form7;
+    PreciseDialog* m_precise = nullptr;
     std::unique_ptr<Ftiao> m_ftiao;
 };
 

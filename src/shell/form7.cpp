@@ -117,7 +117,7 @@ void Form7::runScheme(PresetScheme scheme)
 
 void Form7::subjectBalanced()
 {
-    m_ctx.prompt.message(notAvailableMessage(), noticeTitle());
+    emit subjectBalanceWanted();
 }
 
 // The panel shows only when there is a subject to offer.

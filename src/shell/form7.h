@@ -43,6 +43,9 @@ signals:
     // A scheme of the dialog has divided the students: the main window
     // refreshes its grid.
     void divided();
+    // 按总分均衡各科成绩: the main window runs the scheme, which shows the
+    // statistics and the report.
+    void subjectBalanceWanted();
 
 protected:
     void load() override;

@@ -45,6 +45,7 @@ const QVector<GroupEntry>& groupTable()
          {{QStringLiteral("fbttj"), QStringLiteral("信息统计"), QStringLiteral("统")},
           {QStringLiteral("FlatBttn2"), QStringLiteral("输出统计信息"), QStringLiteral("出")},
           {QStringLiteral("FlatBttn7"), QStringLiteral("自动调整"), QStringLiteral("自")},
+          {QStringLiteral("jingque"), QStringLiteral("精确调整"), QStringLiteral("精")},
           {QStringLiteral("FlatBttn3"), QStringLiteral("手动调整"), QStringLiteral("手")},
           {QStringLiteral("FlatBttn5"), QStringLiteral("个别学生调班"), QStringLiteral("个")}}},
         {QStringLiteral("Frame8"),
@@ -119,7 +120,8 @@ QFrame* NavPanel::buildGroup(int index)
     body->installEventFilter(this);
     auto* items = new QVBoxLayout(body);
     items->setContentsMargins(2, 10, 2, 6);
-    items->setSpacing(8);
+    // A long group stands its items closer together.
+    items->setSpacing(group.items.size() > 5 ? 2 : 8);
     m_groupItems.append(QVector<QToolButton*>());
     for (const ItemEntry& item : group.items)
         items->addWidget(buildItem(item.name, item.caption, item.glyph, group.colour, body), 0,

@@ -1,0 +1,192 @@
+// The precise balancing beside the design's road. For sample intakes
+// (原学校, 品质等级, 是否班干部, 是否住宿; 语文 数学 英语 综文 综理) of 600
+// students in 12 classes, 2,000 in 40 and 1,500 in 50, three seeds each:
+// the custom division with all conditions, then
+//  - the design's road: the automatic adjustment; the spread of the
+//    classes' 总分 averages, the largest attribute range, the spread of the
+//    classes' standard deviations;
+//  - the precise balancing of the divided classes: the same figures, the
+//    floor, and the time of the balancing (in memory, and the whole
+//    operation with the store);
+//  - subject mode on the divided classes: the largest spread of a subject
+//    average, the spread of 总分, the time.
+// Then 20,000 students in 400 classes (the balancing alone).
+// Targets: every spread at the floor with every attribute range ≤ 1;
+// < 100 ms for 2,000/40, < 1 s for 20,000/400; subject mode ≤ 0.1 for
+// every subject and the total for 600/12 in < 2 s.
+#include "bench.h"
+
+#include "adjust/autoadjust.h"
+#include "adjust/precise.h"
+#include "division/snake.h"
+#include "division/wizard.h"
+#include "excel/rebuild.h"
+#include "excel/sample.h"
+#include "store/context.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/schema.h"
+#include "store/store.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <cmath>
+
+using namespace quorvel;
+
+namespace {
+
+class QuietPrompt : public Prompt {
+public:
+    void message(const QString&, const QString&, PromptIcon) override {}
+    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override { return true; }
+    std::optional<QString> input(const QString&, const QString&, const QString& i) override { return i; }
+    void progress(int, int) override {}
+};
+
+void makeIntake(const Context& ctx, int students, quint32 seed)
+{
+    CreateOptions o;
+    o.school = o.grade = o.cadre = o.custom1 = true;
+    o.custom1Name = QStringLiteral("是否住宿");
+    for (int s : {0, 1, 2, 9, 10})
+        o.subjects[s] = true;
+    CreateDatabase(ctx, o);
+    Store store = OpenStore(ctx);
+    QStringList columns;
+    for (const ColumnInfo& c : store.columns(studentTable()))
+        columns.append(c.name);
+    const SheetRows rows = makeSampleIntake(columns, {students, seed});
+    Transaction tr(store);
+    RowSet rs = RowSet::open(store, studentTable(), QStringLiteral("0"));
+    for (int r = 1; r < rows.size(); ++r) {
+        rs.addNew();
+        for (int c = 0; c < columns.size(); ++c)
+            rs.setValue(c, rows[r].at(c));
+        rs.setValue(classColumn(), 0);
+        rs.update();
+    }
+    tr.commit();
+}
+
+void divide(const Context& ctx, int classes)
+{
+    if (classes > 99) { // beyond the wizard's box: the snake alone
+        ctx.state.ClassCount = qint16(classes);
+        Store store = OpenStore(ctx);
+        Transaction tr(store);
+        SnakeDivide(ctx, store);
+        tr.commit();
+        return;
+    }
+    QStringList captions;
+    SchemeNext(ctx, captions);
+    ConditionsNext(ctx, captions);
+    TopStudentsNext(ctx, QStringLiteral("0"), QString::number(classes));
+}
+
+struct Figures {
+    double spread = 0, sdSpread = 0, subjectSpread = 0;
+    int attributeRange = 0;
+};
+
+double sdSpread(Store& store)
+{
+    const QVariantList sds = store.column(
+        QStringLiteral("SELECT sqrt(avg(%1*%1)-avg(%1)*avg(%1)) FROM %2 GROUP BY %3")
+            .arg(quoteIdent(totalColumn()), quoteIdent(studentTable()), quoteIdent(classColumn())));
+    double hi = -1e300, lo = 1e300;
+    for (const QVariant& v : sds) {
+        hi = std::max(hi, v.toDouble());
+        lo = std::min(lo, v.toDouble());
+    }
+    return hi - lo;
+}
+
+Figures measure(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    Figures f;
+    LoadedIntake loaded = LoadIntake(store, false);
+    f.spread = totalSpread(loaded.intake).value() / loaded.intake.unitsPerPoint;
+    f.attributeRange = largestAttributeRange(loaded.intake);
+    f.sdSpread = sdSpread(store);
+    const BalanceReport report = ReadBalanceReport(store, 0);
+    for (const ReportColumn& c : report.columns)
+        if (c.average && c.name != totalColumn() + averageSuffix())
+            f.subjectSpread = std::max(f.subjectSpread, c.spread);
+    return f;
+}
+
+QString line(const Figures& f)
+{
+    return QStringLiteral("总分 spread %1, largest attribute range %2, SD spread %3, largest subject spread %4")
+        .arg(spreadText(f.spread))
+        .arg(f.attributeRange)
+        .arg(QString::number(f.sdSpread, 'f', 2), spreadText(f.subjectSpread));
+}
+
+// Balances a copy of the divided store; returns the figures and the times.
+Figures balanced(const QString& divided, bool subjects, quint32 seed, double& memoryMs, double& wholeMs,
+                 double& floor)
+{
+    QTemporaryDir dir;
+    QFile::copy(divided + u'/' + Store::fileName(), dir.path() + u'/' + Store::fileName());
+    QuietPrompt prompt;
+    RunState state;
+    const Context ctx{dir.path(), state, prompt};
+    BalanceSettings settings;
+    settings.seed = seed;
+    settings.subjects = subjects;
+    {
+        Store store = OpenStore(ctx);
+        LoadedIntake loaded = LoadIntake(store, subjects);
+        QElapsedTimer t;
+        t.start();
+        const BalanceFigures bf = balanceIntake(loaded.intake, settings);
+        memoryMs = t.nsecsElapsed() / 1e6;
+        floor = bf.floor.value() / loaded.intake.unitsPerPoint;
+    }
+    QElapsedTimer t;
+    t.start();
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    PreciseBalance(store, settings);
+    tr.commit();
+    wholeMs = t.nsecsElapsed() / 1e6;
+    return measure(ctx);
+}
+
+void intake(int students, int classes, quint32 seed)
+{
+    QTemporaryDir dir;
+    QuietPrompt prompt;
+    RunState state;
+    const Context ctx{dir.path(), state, prompt};
+    makeIntake(ctx, students, seed);
+    divide(ctx, classes);
+    const QString what = QStringLiteral("%1/%2 seed %3").arg(students).arg(classes).arg(seed);
+    double memoryMs = 0, wholeMs = 0, floor = 0;
+    const Figures precise = balanced(dir.path(), false, seed, memoryMs, wholeMs, floor);
+    bench::out() << "benchPrecise: " << what << ", floor " << spreadText(floor) << Qt::endl;
+    bench::out() << "  precise:  " << line(precise)
+                 << QStringLiteral(", %1 ms in memory, %2 ms with the store").arg(memoryMs, 0, 'f', 1).arg(wholeMs, 0, 'f', 1)
+                 << Qt::endl;
+    const Figures subject = balanced(dir.path(), true, seed, memoryMs, wholeMs, floor);
+    bench::out() << "  subjects: " << line(subject)
+                 << QStringLiteral(", %1 ms in memory").arg(memoryMs, 0, 'f', 1) << Qt::endl;
+    if (students <= 2000) {
+        FlatBttn7_Click(ctx);
+        bench::out() << "  design:   " << line(measure(ctx)) << Qt::endl;
+    }
+}
+
+} // namespace
+
+QUORVEL_BENCH(benchPrecise)
+{
+    for (const auto& [students, classes] : {std::pair{600, 12}, {2000, 40}, {1500, 50}})
+        for (quint32 seed : {1u, 2u, 3u})
+            intake(students, classes, seed);
+    intake(20000, 400, 1);
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <vector>
+
+namespace quorvel {
+
+// The precise balancing, held in memory: the students of a division, their
+// classes, and the exchanges that bring the classes' averages together.
+//
+// Scores are whole numbers of units (half points for a normal intake, see
+// unitsPerPoint), so every sum is exact and the smallest spread the scores
+// allow (the floor) is reached and recognised exactly. The only move is the
+// exchange of two students of the same sex between two classes: no class
+// ever changes its size or its numbers of boys and girls, and no student is
+// lost or doubled.
+//
+// The algorithm, for a seed (the seed orders equal classes and the classes
+// the polish tries; the same intake and seed give the same classes):
+//  1. Repair: while an attribute value (a yes/no column, a 品质等级 value, a
+//     原学校 value) is spread over the classes by more than 1, the exchange
+//     between one of its fullest and one of its emptiest classes that most
+//     lowers the sum of squared counts, the one nearest in 总分 among equals.
+//  2. Totals: the classes ordered by average; the i-th highest paired with
+//     the i-th lowest; for each pair and sex, every student x of the higher
+//     class looks up by binary search, in the lower class's sorted list, the
+//     partners whose total is nearest to x's total less the difference that
+//     would make the two averages equal; the best exchange of the pair is
+//     made when it lowers (the spread of the averages, the sum of squared
+//     deviations of the averages) in this order. When a round changes
+//     nothing, a polish pairs the highest and the lowest classes with every
+//     other class. Ends at the floor or when nothing improves.
+//  3. Mix (total mode): exchanges that keep the spread and the squared
+//     deviations and narrow the spread of the classes' standard deviations.
+//  3'. Subjects (subject mode, instead of 2 and 3): the exchange of each
+//     class pair that most lowers the weighted sum of squared deviations of
+//     the class averages of 总分 (weight totalWeight) and of every subject,
+//     until no pair improves or the work budget is spent.
+// No exchange makes the range (most minus fewest per class) of any
+// attribute value larger than max(1, its range before the balancing).
+
+// A fraction num / den with den > 0.
+struct Fraction {
+    qint64 num = 0;
+    qint64 den = 1;
+    double value() const { return double(num) / double(den); }
+};
+bool operator<(const Fraction& a, const Fraction& b);
+bool operator==(const Fraction& a, const Fraction& b);
+inline bool operator<=(const Fraction& a, const Fraction& b) { return !(b < a); }
+Fraction operator-(const Fraction& a, const Fraction& b);
+
+struct BalanceIntake {
+    int classCount = 0;      // classes 0 … classCount − 1
+    int unitsPerPoint = 2;   // score units in one point
+    std::vector<int> cls;    // per student: class index, −1 = in no class
+    std::vector<char> boy;   // per student
+    std::vector<char> hasTotal;
+    std::vector<qint64> total; // units
+    // Per subject, per student (subject mode): units, and whether a value
+    // is present.
+    std::vector<std::vector<qint64>> subjects;
+    std::vector<std::vector<char>> hasSubject;
+    // Per attribute column, per student: the value's number, −1 for none.
+    std::vector<std::vector<int>> attributes;
+    // Whether a student may go to a class; empty: every move is allowed.
+    std::function<bool(int student, int cls)> mayMove;
+
+    int studentCount() const { return int(cls.size()); }
+};
+
+struct BalanceSettings {
+    quint32 seed = 1;
+    bool subjects = false;       // subject mode
+    double totalWeight = 4.0;    // the weight of 总分 in subject mode
+    qint64 subjectBudget = 40000000; // exchanges weighed in subject mode
+};
+
+struct BalanceFigures {
+    Fraction floor;                  // the smallest spread of 总分 averages, units
+    Fraction spreadBefore, spreadAfter;
+    int attributeRangeBefore = 0;    // the largest range of an attribute value
+    int attributeRangeAfter = 0;
+    int exchanges = 0;
+    qint64 weighed = 0;              // exchanges weighed
+    bool atFloor() const { return spreadAfter <= floor; }
+};
+
+// The smallest spread (highest minus lowest average) that classes of these
+// sizes (students with a total; classes of size 0 left out) can have when
+// their sums are whole numbers adding up to total.
+Fraction spreadFloor(const std::vector<int>& sizes, qint64 total);
+
+// The spread of the averages of 总分 over the classes that have a total.
+Fraction totalSpread(const BalanceIntake& intake);
+
+// The largest range (most minus fewest per class) of an attribute value.
+int largestAttributeRange(const BalanceIntake& intake);
+
+// Balances the intake: changes cls, nothing else.
+BalanceFigures balanceIntake(BalanceIntake& intake, const BalanceSettings& settings);
+
+} // namespace quorvel

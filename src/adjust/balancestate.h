@@ -1,0 +1,107 @@
+#pragma once
+
+#include "balancer.h"
+
+#include <random>
+#include <vector>
+
+namespace quorvel {
+
+__extension__ typedef __int128 Int128;
+
+// The working state of one balancing: per class the sums of the totals,
+// the sorted lists of the students who may move (per sex), and per
+// attribute value its count in every class with a histogram of the counts,
+// so that the range after an exchange is known at once.
+class BalanceState {
+public:
+    BalanceState(BalanceIntake& intake, const BalanceSettings& settings);
+
+    Fraction floor() const;
+    Fraction spread() const;
+    int largestRange() const;
+    int exchanges() const { return m_exchanges; }
+    qint64 weighed() const { return m_weighed; }
+
+    void repair();
+    void balanceTotals();
+    void mix();
+    void balanceSubjects();
+
+private:
+    struct Entry {
+        qint64 total;
+        int student;
+        bool operator<(const Entry& o) const
+        {
+            return total != o.total ? total < o.total : student < o.student;
+        }
+    };
+    struct Candidate {
+        int x = -1, y = -1;
+        Fraction spread;
+        Int128 gain = 0; // the change of the squared deviations, scaled
+    };
+
+    void buildClasses();
+    void buildAttributes();
+    Fraction average(int c) const { return {m_sum[c], m_size[c]}; }
+    std::vector<int> classesByAverage();
+    bool movable(int s) const;
+    bool mayExchange(int x, int y) const;
+    int rangeAfter(int cat, int from, int to) const;
+    bool attributesAllow(int x, int y) const;
+    qint64 penaltyChange(int x, int y) const;
+    void moveCount(int cat, int from, int to);
+    void apply(int x, int y);
+
+    bool tryPair(int a, int b);
+    void weighPartners(int a, int b, const Entry& x, const std::vector<Entry>& list, double ideal,
+                       Candidate& best, const Fraction& current);
+    void weigh(int a, int b, int x, int y, Candidate& best, const Fraction& current);
+    bool sweep();
+    bool polish();
+    void findOthers(int a, int b);
+    void outcome(int a, int b, qint64 d, Fraction& spread, Int128& gain) const;
+    std::vector<int> attributeShift(int x, int y) const;
+    bool doublePair(int a, int b);
+    bool doubles();
+    bool repairValue(int cat);
+    bool repairPair(int a, int b);
+    bool neutralPair(int a, int b);
+    double deviationSpread() const;
+    double classDeviation(int c) const;
+    void buildDimensions();
+    bool subjectPair(int a, int b);
+    std::vector<std::pair<int, int>> subjectPairs();
+
+    BalanceIntake& m_in;
+    BalanceSettings m_settings;
+    std::mt19937 m_rng;
+    int m_k = 0;
+    qint64 m_people = 0, m_total = 0;
+    std::vector<qint64> m_sum, m_squares;
+    std::vector<qint64> m_size;
+    std::vector<std::vector<Entry>> m_lists; // [class * 2 + boy]
+    std::vector<int> m_tieKey;
+    // Attribute values: cat = offset of the column + value.
+    std::vector<int> m_offset;
+    int m_cats = 0;
+    std::vector<int> m_count;              // [cat * k + class]
+    std::vector<std::vector<int>> m_hist;  // [cat][count]
+    std::vector<int> m_low, m_high, m_cap; // [cat]
+    // Subject mode: per dimension (总分 first) the class sums and sizes.
+    int m_dims = 0;
+    std::vector<double> m_value;   // [student * dims + d], units
+    std::vector<double> m_dimSum;  // [class * dims + d]
+    std::vector<double> m_dimSize; // [class * dims + d]
+    std::vector<double> m_dimMean, m_weight;
+    // The extremes of the classes other than the pair being weighed.
+    Fraction m_otherHigh, m_otherLow;
+    bool m_others = false;
+    int m_scan = 0; // partners weighed on either side of the ideal one
+    int m_exchanges = 0;
+    qint64 m_weighed = 0;
+};
+
+} // namespace quorvel

@@ -1,0 +1,244 @@
+// The repair of the attribute values and the balancing of the totals.
+#include "balancestate.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quorvel {
+
+namespace {
+
+constexpr int kScan = 6; // partners tried on either side of the ideal one in a sweep
+constexpr int kMaxRounds = 100000;
+// Beyond this many weighed exchanges the polish tries no further pairs.
+constexpr qint64 kPolishBudget = 20000000;
+
+} // namespace
+
+// ---- repair ---------------------------------------------------------------
+
+// The best exchange that moves the value cat from class a to class b.
+bool BalanceState::repairPair(int a, int b)
+{
+    int bestX = -1, bestY = -1;
+    qint64 bestPenalty = 0, bestDistance = 0;
+    for (int sex = 0; sex < 2; ++sex)
+        for (const Entry& ex : m_lists[size_t(a) * 2 + sex])
+            for (const Entry& ey : m_lists[size_t(b) * 2 + sex]) {
+                const qint64 p = penaltyChange(ex.student, ey.student);
+                const qint64 dist = std::abs(ex.total - ey.total);
+                if (p >= 0 || (bestX >= 0 && (p > bestPenalty || (p == bestPenalty && dist >= bestDistance))))
+                    continue;
+                if (!mayExchange(ex.student, ey.student) || !attributesAllow(ex.student, ey.student))
+                    continue;
+                bestX = ex.student, bestY = ey.student, bestPenalty = p, bestDistance = dist;
+            }
+    if (bestX < 0)
+        return false;
+    apply(bestX, bestY);
+    return true;
+}
+
+// One exchange that narrows the value cat: from one of its fullest classes
+// to a class holding at least two fewer, or to one of its emptiest from a
+// class holding at least two more; false when there is none.
+bool BalanceState::repairValue(int cat)
+{
+    const int* counts = &m_count[size_t(cat) * m_k];
+    for (int a = 0; a < m_k; ++a)
+        for (int b = 0; b < m_k; ++b) {
+            const bool fromTop = counts[a] == m_high[cat] && counts[b] <= counts[a] - 2;
+            const bool toBottom = counts[b] == m_low[cat] && counts[a] >= counts[b] + 2;
+            if ((fromTop || toBottom) && repairPair(a, b))
+                return true;
+        }
+    return false;
+}
+
+void BalanceState::repair()
+{
+    std::vector<char> stuck(m_cats, 0);
+    for (int round = 0; round < kMaxRounds; ++round) {
+        int worst = -1;
+        for (int cat = 0; cat < m_cats; ++cat)
+            if (!stuck[cat] && m_high[cat] - m_low[cat] > 1 &&
+                (worst < 0 || m_high[cat] - m_low[cat] > m_high[worst] - m_low[worst]))
+                worst = cat;
+        if (worst < 0)
+            return;
+        if (!repairValue(worst))
+            stuck[worst] = 1;
+        else
+            std::fill(stuck.begin(), stuck.end(), 0);
+    }
+}
+
+// ---- totals ---------------------------------------------------------------
+
+std::vector<int> BalanceState::classesByAverage()
+{
+    std::vector<int> order;
+    for (int c = 0; c < m_k; ++c)
+        if (m_size[c] > 0)
+            order.push_back(c);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const Fraction fa = average(a), fb = average(b);
+        if (fb < fa)
+            return true;
+        if (fa < fb)
+            return false;
+        return m_tieKey[a] < m_tieKey[b];
+    });
+    return order;
+}
+
+// Weighs exchanging x of class a with y of class b (same sex), keeping the
+// best in best: the lowest spread of the averages, then the lowest change of
+// the squared deviations; only exchanges that improve on the current state.
+void BalanceState::weigh(int a, int b, int x, int y, Candidate& best, const Fraction& current)
+{
+    ++m_weighed;
+    const qint64 d = m_in.total[x] - m_in.total[y];
+    if (d <= 0)
+        return;
+    Fraction spread;
+    Int128 gain;
+    outcome(a, b, d, spread, gain);
+    if (current < spread || (spread == current && gain >= 0))
+        return;
+    if (best.x >= 0 && (best.spread < spread || (spread == best.spread && gain >= best.gain)))
+        return;
+    if (!mayExchange(x, y) || !attributesAllow(x, y))
+        return;
+    best.x = x;
+    best.y = y;
+    best.spread = spread;
+    best.gain = gain;
+}
+
+// The spread of the averages and the change of the squared deviations
+// (times m_a² m_b² / m_people) when class a gives d units to class b;
+// findOthers(a, b) has been called.
+void BalanceState::outcome(int a, int b, qint64 d, Fraction& spread, Int128& gain) const
+{
+    const qint64 sa = m_sum[a] - d, sb = m_sum[b] + d;
+    Fraction hi{sa, m_size[a]}, lo = hi;
+    const Fraction fb{sb, m_size[b]};
+    hi = hi < fb ? fb : hi;
+    lo = fb < lo ? fb : lo;
+    if (m_others) {
+        hi = hi < m_otherHigh ? m_otherHigh : hi;
+        lo = m_otherLow < lo ? m_otherLow : lo;
+    }
+    spread = hi - lo;
+    const Int128 ma = m_size[a], mb = m_size[b];
+    const Int128 big = m_people * Int128(d);
+    const Int128 devA = Int128(m_people) * m_sum[a] - Int128(m_total) * m_size[a];
+    const Int128 devB = Int128(m_people) * m_sum[b] - Int128(m_total) * m_size[b];
+    gain = Int128(d) * ((big - 2 * devA) * mb * mb + (big + 2 * devB) * ma * ma);
+}
+
+// The partners of x in the lower class's list nearest to x's total less
+// ideal, a few on either side.
+void BalanceState::weighPartners(int a, int b, const Entry& x, const std::vector<Entry>& list,
+                                 double ideal, Candidate& best, const Fraction& current)
+{
+    const double target = double(x.total) - ideal;
+    const auto mid = std::lower_bound(list.begin(), list.end(), target,
+                                      [](const Entry& e, double t) { return double(e.total) < t; });
+    const int pos = int(mid - list.begin());
+    for (int i = pos; i < int(list.size()) && i < pos + m_scan; ++i)
+        weigh(a, b, x.student, list[i].student, best, current);
+    for (int i = pos - 1; i >= 0 && i >= pos - m_scan; --i)
+        weigh(a, b, x.student, list[i].student, best, current);
+}
+
+// The highest and lowest average of the classes other than a and b.
+void BalanceState::findOthers(int a, int b)
+{
+    m_others = false;
+    for (int c = 0; c < m_k; ++c) {
+        if (c == a || c == b || m_size[c] == 0)
+            continue;
+        const Fraction f = average(c);
+        if (!m_others || m_otherHigh < f)
+            m_otherHigh = f;
+        if (!m_others || f < m_otherLow)
+            m_otherLow = f;
+        m_others = true;
+    }
+}
+
+// The best exchange between a class a and a class b of lower average.
+bool BalanceState::tryPair(int a, int b)
+{
+    if (m_size[a] == 0 || m_size[b] == 0 || !(average(b) < average(a)))
+        return false;
+    const Fraction current = spread();
+    findOthers(a, b);
+    const double ideal = double(m_sum[a] * m_size[b] - m_sum[b] * m_size[a]) /
+                         double(m_size[a] + m_size[b]);
+    Candidate best;
+    for (int sex = 0; sex < 2; ++sex) {
+        const std::vector<Entry>& high = m_lists[size_t(a) * 2 + sex];
+        const std::vector<Entry>& low = m_lists[size_t(b) * 2 + sex];
+        if (low.empty())
+            continue;
+        for (const Entry& x : high)
+            weighPartners(a, b, x, low, ideal, best, current);
+    }
+    if (best.x < 0)
+        return false;
+    apply(best.x, best.y);
+    return true;
+}
+
+bool BalanceState::sweep()
+{
+    const std::vector<int> order = classesByAverage();
+    const int n = int(order.size());
+    bool changed = false;
+    for (int i = 0; i < n / 2; ++i)
+        changed = tryPair(order[i], order[n - 1 - i]) || changed;
+    return changed;
+}
+
+// The highest and the lowest classes against every other class, the others
+// in an order the seed decides.
+bool BalanceState::polish()
+{
+    std::vector<int> order = classesByAverage();
+    if (order.size() < 2)
+        return false;
+    const int top = order.front(), bottom = order.back();
+    std::vector<int> others(order.begin() + 1, order.end() - 1);
+    std::shuffle(others.begin(), others.end(), m_rng);
+    if (tryPair(top, bottom))
+        return true;
+    for (int c : others)
+        if (tryPair(top, c) || tryPair(c, bottom))
+            return true;
+    for (int a : order)
+        for (int b : order)
+            if (m_weighed < kPolishBudget && a != b && tryPair(a, b))
+                return true;
+    return false;
+}
+
+void BalanceState::balanceTotals()
+{
+    const Fraction target = floor();
+    for (int round = 0; round < kMaxRounds; ++round) {
+        if (spread() <= target)
+            return;
+        m_scan = kScan;
+        if (sweep())
+            continue;
+        m_scan = std::numeric_limits<int>::max() / 2; // the polish weighs every partner
+        if (!polish() && !doubles())
+            return;
+    }
+}
+
+} // namespace quorvel

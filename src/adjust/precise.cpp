@@ -1,0 +1,183 @@
+#include "precise.h"
+
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+#include <QHash>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace quorvel {
+
+namespace {
+
+// The units of a point every value is a whole number of.
+int unitsFor(const QVector<double>& values)
+{
+    for (int units : {2, 10, 20, 100, 200})
+        if (std::all_of(values.begin(), values.end(), [&](double v) {
+                return std::abs(v * units - std::round(v * units)) < 1e-3;
+            }))
+            return units;
+    return 1000;
+}
+
+struct Layout {
+    QStringList subjects, attributes;
+};
+
+Layout layoutOf(Store& store)
+{
+    Layout l;
+    const QStringList fixed{keyColumn(), QStringLiteral("姓名"), sexColumn()};
+    for (const ColumnInfo& c : store.columns(studentTable())) {
+        if (c.type.kind == ColumnType::Single && c.name != totalColumn())
+            l.subjects.append(c.name);
+        else if (c.type.kind == ColumnType::Text && !fixed.contains(c.name))
+            l.attributes.append(c.name);
+    }
+    return l;
+}
+
+QString selectText(const Layout& l)
+{
+    QStringList columns{QStringLiteral("rowid"), quoteIdent(classColumn()), quoteIdent(sexColumn()),
+                        quoteIdent(totalColumn())};
+    for (const QString& s : l.subjects + l.attributes)
+        columns.append(quoteIdent(s));
+    return QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+        .arg(columns.join(u','), quoteIdent(studentTable()));
+}
+
+// The score at position p of a row, in units; nullopt without a value.
+std::optional<qint64> units(const QVariant& v, int perPoint)
+{
+    if (v.isNull())
+        return std::nullopt;
+    return qint64(std::llround(v.toDouble() * perPoint));
+}
+
+void fillScores(BalanceIntake& in, const QVector<QVariantList>& rows, int subjects)
+{
+    for (const QVariantList& row : rows) {
+        const auto t = units(row.at(3), in.unitsPerPoint);
+        in.hasTotal.push_back(t.has_value());
+        in.total.push_back(t.value_or(0));
+        for (int j = 0; j < subjects; ++j) {
+            const auto v = units(row.at(4 + j), in.unitsPerPoint);
+            in.hasSubject[j].push_back(v.has_value());
+            in.subjects[j].push_back(v.value_or(0));
+        }
+    }
+}
+
+void fillAttributes(BalanceIntake& in, const QVector<QVariantList>& rows, int first, int count)
+{
+    in.attributes.assign(count, {});
+    for (int j = 0; j < count; ++j) {
+        QHash<QString, int> numbers;
+        for (const QVariantList& row : rows) {
+            const QString v = row.at(first + j).toString();
+            if (v.isEmpty()) {
+                in.attributes[j].push_back(-1);
+                continue;
+            }
+            const auto it = numbers.constFind(v);
+            const int n = it != numbers.constEnd() ? *it : int(numbers.size());
+            if (it == numbers.constEnd())
+                numbers.insert(v, n);
+            in.attributes[j].push_back(n);
+        }
+    }
+}
+
+} // namespace
+
+LoadedIntake LoadIntake(Store& store, bool withSubjects)
+{
+    Layout layout = layoutOf(store);
+    const RowSet rs = RowSet::openSql(store, selectText(layout));
+    QVector<QVariantList> rows;
+    QVector<double> scores;
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        rows.append(rs.row(r));
+        for (int p = 3; p < 4 + layout.subjects.size(); ++p)
+            if (!rs.row(r).at(p).isNull())
+                scores.append(rs.row(r).at(p).toDouble());
+    }
+    LoadedIntake out;
+    out.subjects = layout.subjects;
+    BalanceIntake& in = out.intake;
+    in.unitsPerPoint = unitsFor(scores);
+    for (const QVariantList& row : rows) {
+        out.rowids.append(row.at(0).toLongLong());
+        const int c = row.at(1).isNull() ? 0 : row.at(1).toInt();
+        in.classCount = std::max(in.classCount, c);
+        in.cls.push_back(c - 1 >= 0 ? c - 1 : -1);
+        in.boy.push_back(row.at(2).toString().trimmed() == u"男");
+    }
+    const int subjects = int(layout.subjects.size());
+    in.subjects.assign(subjects, {});
+    in.hasSubject.assign(subjects, {});
+    fillScores(in, rows, subjects);
+    fillAttributes(in, rows, 4 + subjects, int(layout.attributes.size()));
+    if (!withSubjects) { // the subjects are kept only in subject mode
+        in.subjects.clear();
+        in.hasSubject.clear();
+        out.subjects.clear();
+    }
+    return out;
+}
+
+BalanceFigures PreciseBalance(Store& store, const BalanceSettings& settings, int* unitsPerPoint)
+{
+    LoadedIntake loaded = LoadIntake(store, settings.subjects);
+    const std::vector<int> before = loaded.intake.cls;
+    const BalanceFigures figures = balanceIntake(loaded.intake, settings);
+    sqlite3_stmt* st = store.prepare(QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
+                                         .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
+    for (int s = 0; s < loaded.intake.studentCount(); ++s) {
+        if (loaded.intake.cls[s] == before[s])
+            continue;
+        store.bind(st, {loaded.intake.cls[s] + 1, loaded.rowids.at(s)});
+        const int rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        if (rc != SQLITE_DONE)
+            store.fail(rc);
+    }
+    if (unitsPerPoint)
+        *unitsPerPoint = loaded.intake.unitsPerPoint;
+    return figures;
+}
+
+PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
+                            const AdjustOptions& options)
+{
+    PreciseResult result;
+    if (!statisticsStep(ctx, options)) {
+        result.outcome = AdjustOutcome::Declined;
+        return result;
+    }
+    if (ctx.state.StatsUnplacedFlag || ctx.state.ClassCount < 1) {
+        result.outcome = ctx.state.StatsUnplacedFlag ? AdjustOutcome::Unplaced : AdjustOutcome::NoClasses;
+        return result;
+    }
+    ctx.prompt.progress(2, 100);
+    {
+        Store store = OpenStore(ctx);
+        Transaction tr(store);
+        result.figures = PreciseBalance(store, settings, &result.unitsPerPoint);
+        tr.commit();
+        ctx.prompt.progress(80, 100);
+        result.report = ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
+    }
+    ctx.prompt.progress(100, 100);
+    statisticsStep(ctx, options);
+    ctx.prompt.progress(0, 100);
+    return result;
+}
+
+} // namespace quorvel

@@ -1,0 +1,112 @@
+#include "precisereport.h"
+
+#include "stats/statistics.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+#include <QMap>
+#include <cmath>
+
+namespace quorvel {
+
+namespace {
+
+// Averages and yes counts are read in one query grouped by class.
+struct Query {
+    QStringList select;
+    QVector<ReportColumn> columns;
+};
+
+Query reportQuery(Store& store)
+{
+    Query q;
+    const auto add = [&](const QString& name, bool average, const QString& expr) {
+        q.columns.append({name, average, {}, 0});
+        q.select.append(expr);
+    };
+    add(totalColumn() + averageSuffix(), true, QStringLiteral("avg(%1)").arg(quoteIdent(totalColumn())));
+    const QVector<ColumnInfo> columns = store.columns(studentTable());
+    for (const ColumnInfo& c : columns)
+        if (c.type.kind == ColumnType::Single && c.name != totalColumn())
+            add(c.name + averageSuffix(), true, QStringLiteral("avg(%1)").arg(quoteIdent(c.name)));
+    const QString boy = QStringLiteral("trim(%1)='男'").arg(quoteIdent(sexColumn()));
+    add(boysColumn(), false, QStringLiteral("sum(%1)").arg(boy));
+    add(girlsColumn(), false, QStringLiteral("sum(NOT coalesce(%1,0))").arg(boy));
+    QStringList conditions; // the text columns after 性别
+    const QStringList fixed{keyColumn(), QStringLiteral("姓名"), sexColumn()};
+    for (const ColumnInfo& c : columns)
+        if (c.type.kind == ColumnType::Text && !fixed.contains(c.name))
+            conditions.append(c.name);
+    for (const YesNoColumns& y : yesNoColumns(conditions))
+        add(y.yes, false, QStringLiteral("sum(coalesce(%1='是',0))").arg(quoteIdent(y.field)));
+    return q;
+}
+
+} // namespace
+
+bool BalanceReport::met(const ReportColumn& column, double tolerance)
+{
+    return column.spread <= (column.average ? tolerance : 1.0) + 1e-9;
+}
+
+BalanceReport ReadBalanceReport(Store& store, double floor)
+{
+    Query q = reportQuery(store);
+    const RowSet rs = RowSet::openSql(
+        store, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1>0 GROUP BY %1 ORDER BY %1")
+                   .arg(quoteIdent(classColumn()), q.select.join(u','), quoteIdent(studentTable())));
+    BalanceReport report;
+    report.floor = floor;
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        report.classes.append(rs.row(r).at(0).toInt());
+        for (int c = 0; c < q.columns.size(); ++c) {
+            const QVariant v = rs.row(r).at(c + 1);
+            q.columns[c].values.append(v.isNull() ? std::nullopt : std::optional<double>(v.toDouble()));
+        }
+    }
+    for (ReportColumn& column : q.columns) {
+        double hi = 0, lo = 0;
+        bool any = false;
+        for (const auto& v : column.values)
+            if (v) {
+                hi = any ? std::max(hi, *v) : *v;
+                lo = any ? std::min(lo, *v) : *v;
+                any = true;
+            }
+        column.spread = hi - lo;
+    }
+    report.columns = q.columns;
+    return report;
+}
+
+QString spreadText(double v)
+{
+    return QString::number(v, 'f', 3);
+}
+
+QStringList reportLines(const BalanceReport& report, double tolerance)
+{
+    QStringList header{classColumn()};
+    for (const ReportColumn& c : report.columns)
+        header.append(c.name);
+    QStringList lines{header.join(u'\t')};
+    for (int r = 0; r < report.classes.size(); ++r) {
+        QStringList fields{QString::number(report.classes.at(r))};
+        for (const ReportColumn& c : report.columns) {
+            const auto& v = c.values.at(r);
+            fields.append(!v ? QString() : c.average ? QString::number(*v, 'f', 2) : QString::number(*v));
+        }
+        lines.append(fields.join(u'\t'));
+    }
+    QStringList spreads{QStringLiteral("极差")};
+    for (const ReportColumn& c : report.columns)
+        spreads.append(spreadText(c.spread) +
+                       (BalanceReport::met(c, tolerance) ? QStringLiteral(" 达标") : QStringLiteral(" 未达标")));
+    lines.append(spreads.join(u'\t'));
+    lines.append(QStringLiteral("总分平均分最小可能差值：%1；允许差值：%2")
+                     .arg(spreadText(report.floor), QString::number(tolerance)));
+    return lines;
+}
+
+} // namespace quorvel

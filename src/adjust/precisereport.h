@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+namespace quorvel {
+
+class Store;
+
+// What the classes look like after a precise balancing: per class the
+// average of 总分 and of every subject, its boys and girls and the 是 count
+// of every yes/no column; per column its spread (highest minus lowest over
+// the classes that have a value), and for 总分 the floor.
+struct ReportColumn {
+    QString name;           // 总分平均分, 语文平均分, 男生数, 是班干部, …
+    bool average = false;   // an average (else a count)
+    QVector<std::optional<double>> values; // per class
+    double spread = 0;
+};
+
+struct BalanceReport {
+    QVector<int> classes;         // the class numbers, ascending
+    QVector<ReportColumn> columns; // 总分 first, the subjects, 男生数, 女生数, 是…
+    double floor = 0;             // the smallest spread of 总分 the scores allow
+
+    // Whether a column's spread is within bounds: averages against the
+    // tolerance, counts against 1.
+    static bool met(const ReportColumn& column, double tolerance);
+};
+
+inline constexpr double kDefaultTolerance = 0.3;
+
+// Reads the report from studscore (every student placed).
+BalanceReport ReadBalanceReport(Store& store, double floor);
+
+// The report as lines of text: a header, one line per class, then the
+// spreads with 达标 or 未达标 for each column, then the floor of 总分.
+QStringList reportLines(const BalanceReport& report, double tolerance);
+
+// A spread or floor as text: three decimals.
+QString spreadText(double v);
+
+} // namespace quorvel

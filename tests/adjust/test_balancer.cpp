@@ -1,0 +1,176 @@
+// The precise balancing in memory: the floor, the invariants on random
+// intakes, the floor where it is provably reachable, the seed.
+#include "adjust/balancer.h"
+
+#include <QTest>
+#include <algorithm>
+#include <map>
+#include <random>
+
+using namespace quorvel;
+
+namespace {
+
+// classes × size students in classes dealt round robin; attributes 原学校
+// (6 values), 品质等级 (3) and one yes/no column, some without a value.
+BalanceIntake randomIntake(int classes, int size, quint32 seed)
+{
+    std::mt19937 rng(seed);
+    BalanceIntake in;
+    in.classCount = classes;
+    in.attributes.assign(3, {});
+    const int values[3] = {6, 3, 2};
+    for (int s = 0; s < classes * size; ++s) {
+        in.cls.push_back(s % classes);
+        in.boy.push_back(char(rng() % 2));
+        in.hasTotal.push_back(1);
+        in.total.push_back(300 + qint64(rng() % 900)); // 150 to 600 points
+        for (int j = 0; j < 3; ++j)
+            in.attributes[j].push_back(rng() % 10 == 0 ? -1 : int(rng() % values[j]));
+    }
+    return in;
+}
+
+// Per class: students and boys.
+std::vector<std::pair<int, int>> shape(const BalanceIntake& in)
+{
+    std::vector<std::pair<int, int>> out(in.classCount);
+    for (int s = 0; s < in.studentCount(); ++s) {
+        ++out[in.cls[s]].first;
+        out[in.cls[s]].second += in.boy[s];
+    }
+    return out;
+}
+
+// Per attribute value: its range over the classes.
+std::map<std::pair<int, int>, int> ranges(const BalanceIntake& in)
+{
+    std::map<std::pair<int, int>, std::vector<int>> counts;
+    for (size_t j = 0; j < in.attributes.size(); ++j)
+        for (int s = 0; s < in.studentCount(); ++s)
+            if (in.attributes[j][s] >= 0) {
+                auto& c = counts[{int(j), in.attributes[j][s]}];
+                c.resize(in.classCount);
+                ++c[in.cls[s]];
+            }
+    std::map<std::pair<int, int>, int> out;
+    for (const auto& [key, c] : counts)
+        out[key] = *std::max_element(c.begin(), c.end()) - *std::min_element(c.begin(), c.end());
+    return out;
+}
+
+} // namespace
+
+class TestBalancer : public QObject {
+    Q_OBJECT
+private slots:
+    void floor_data()
+    {
+        QTest::addColumn<QVector<int>>("sizes");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<qint64>("num");
+        QTest::addColumn<qint64>("den");
+        QTest::newRow("divisible") << QVector<int>{50, 50, 50} << qint64(300) << qint64(0) << qint64(1);
+        QTest::newRow("one unit over") << QVector<int>{50, 50} << qint64(101) << qint64(1) << qint64(50);
+        QTest::newRow("unequal sizes") << QVector<int>{2, 3} << qint64(6) << qint64(1) << qint64(3);
+        QTest::newRow("unequal, even") << QVector<int>{2, 3} << qint64(5) << qint64(0) << qint64(1);
+        QTest::newRow("one class") << QVector<int>{40} << qint64(77) << qint64(0) << qint64(1);
+        QTest::newRow("empty class left out") << QVector<int>{0, 50, 50} << qint64(101) << qint64(1) << qint64(50);
+    }
+    void floor()
+    {
+        QFETCH(QVector<int>, sizes);
+        QFETCH(qint64, total);
+        QFETCH(qint64, num);
+        QFETCH(qint64, den);
+        const Fraction f = spreadFloor(std::vector<int>(sizes.begin(), sizes.end()), total);
+        QVERIFY2(f == (Fraction{num, den}), qPrintable(QStringLiteral("%1/%2").arg(f.num).arg(f.den)));
+    }
+
+    void invariants_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("subjects");
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 4; ++seed) {
+            QTest::addRow("6x20 seed %u", seed) << 6 << 20 << false << seed;
+            QTest::addRow("12x45 seed %u", seed) << 12 << 45 << false << seed;
+            QTest::addRow("8x30 subjects seed %u", seed) << 8 << 30 << true << seed;
+        }
+    }
+    void invariants()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, size);
+        QFETCH(bool, subjects);
+        QFETCH(quint32, seed);
+        BalanceIntake in = randomIntake(classes, size, seed);
+        if (subjects) { // two subjects adding up to the total
+            in.subjects = {{}, {}};
+            in.hasSubject = {std::vector<char>(in.studentCount(), 1), std::vector<char>(in.studentCount(), 1)};
+            for (int s = 0; s < in.studentCount(); ++s) {
+                in.subjects[0].push_back(in.total[s] / 2);
+                in.subjects[1].push_back(in.total[s] - in.total[s] / 2);
+            }
+        }
+        const auto shapeBefore = shape(in);
+        const auto rangesBefore = ranges(in);
+        BalanceSettings settings;
+        settings.subjects = subjects;
+        const BalanceFigures f = balanceIntake(in, settings);
+        QCOMPARE(shape(in), shapeBefore);
+        for (const auto& [value, range] : ranges(in))
+            QVERIFY(range <= std::max(1, rangesBefore.at(value)));
+        if (size >= 30) // room enough for single exchanges to repair every value
+            QVERIFY(f.attributeRangeAfter <= 1);
+        if (!subjects) {
+            QVERIFY(f.spreadAfter <= f.spreadBefore);
+            QVERIFY(f.floor <= f.spreadAfter);
+        }
+        QVERIFY(totalSpread(in) == f.spreadAfter);
+    }
+
+    // Without attributes, totals 0 and 2 units in classes of four: the
+    // floor 0 needs every class to hold two of each, reached by exchanges.
+    void reachesReachableFloor()
+    {
+        BalanceIntake in;
+        in.classCount = 3;
+        for (int c = 0; c < 3; ++c)
+            for (int i = 0; i < 4; ++i) {
+                in.cls.push_back(c);
+                in.boy.push_back(char(i % 2));
+                in.hasTotal.push_back(1);
+                in.total.push_back(c == 0 ? 2 : c == 1 ? (i < 2 ? 2 : 0) : 0);
+            }
+        const BalanceFigures f = balanceIntake(in, {});
+        QVERIFY(f.floor == (Fraction{0, 1}));
+        QVERIFY(f.atFloor());
+        QVERIFY(totalSpread(in) == (Fraction{0, 1}));
+    }
+
+    void sameSeedSameClasses()
+    {
+        BalanceIntake one = randomIntake(10, 40, 7), two = one;
+        BalanceSettings settings;
+        settings.seed = 99;
+        balanceIntake(one, settings);
+        balanceIntake(two, settings);
+        QCOMPARE(one.cls, two.cls);
+    }
+
+    void lockedStudentStays()
+    {
+        BalanceIntake in = randomIntake(6, 30, 3);
+        const std::vector<int> before = in.cls;
+        in.mayMove = [&](int student, int cls) { return student % 5 != 0 || cls == before[student]; };
+        balanceIntake(in, {});
+        for (int s = 0; s < in.studentCount(); s += 5)
+            QCOMPARE(in.cls[s], before[s]);
+        QVERIFY(in.cls != before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBalancer)
+#include "test_balancer.moc"

@@ -1,0 +1,140 @@
+// The precise balancing on the store: what it keeps, its refusal, its one
+// transaction, its report; and the automatic adjustment, which it leaves
+// exactly as it was.
+#include "adjust/autoadjust.h"
+#include "adjust/precise.h"
+#include "division/snake.h"
+#include "store/fieldlists.h"
+#include "store/store.h"
+
+#include "support/intake.h"
+
+#include <QTest>
+
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// n students with scores in half points from a fixed sequence, dealt into
+// classes by the snake.
+void dividedIntake(Sandbox& sb, int n, int classes, quint32 seed = 5)
+{
+    makeStore(sb, {QStringLiteral("原学校"), QStringLiteral("是否班干部"), QStringLiteral("语文"),
+                   QStringLiteral("数学")});
+    QVector<Student> students;
+    quint32 x = seed;
+    const auto next = [&](quint32 n) { x = x * 1103515245u + 12345u; return (x >> 16) % n; };
+    for (int i = 0; i < n; ++i) {
+        const double chinese = next(201) / 2.0, maths = next(201) / 2.0;
+        students.append({QStringLiteral("s%1").arg(i, 3, 10, QChar(u'0')), next(2) ? "男" : "女", chinese + maths,
+                         {{QStringLiteral("原学校"), QStringLiteral("学校%1").arg(next(4))},
+                          {QStringLiteral("是否班干部"), next(4) == 0 ? "是" : "否"},
+                          {QStringLiteral("语文"), chinese},
+                          {QStringLiteral("数学"), maths}}});
+    }
+    addStudents(sb, students);
+    sb.state.ClassCount = qint16(classes);
+    Store store(sb.ctx.file(Store::fileName()));
+    SnakeDivide(sb.ctx, store);
+}
+
+// Per class: students and boys, as text.
+QString shape(Sandbox& sb)
+{
+    Store store(sb.ctx.file(Store::fileName()));
+    const QVariantList rows = store.column(
+        QStringLiteral("SELECT %1 || ':' || count(*) || '/' || sum(%2='男') FROM %3 GROUP BY %1 ORDER BY %1")
+            .arg(quoteIdent(classColumn()), quoteIdent(sexColumn()), quoteIdent(studentTable())));
+    QStringList out;
+    for (const QVariant& v : rows)
+        out.append(v.toString());
+    return out.join(u' ');
+}
+
+} // namespace
+
+class TestPrecise : public QObject {
+    Q_OBJECT
+private slots:
+    void keepsClassesAndStudents_data()
+    {
+        QTest::addColumn<bool>("subjects");
+        QTest::newRow("total") << false;
+        QTest::newRow("subjects") << true;
+    }
+    void keepsClassesAndStudents()
+    {
+        QFETCH(bool, subjects);
+        Sandbox sb;
+        dividedIntake(sb, 120, 4);
+        const QString before = shape(sb);
+        const QStringList ids = storedIds(sb);
+        BalanceSettings settings;
+        settings.subjects = subjects;
+        const PreciseResult r = PreciseAdjust(sb.ctx, settings);
+        QCOMPARE(int(r.outcome), int(AdjustOutcome::Finished));
+        QCOMPARE(shape(sb), before);
+        QCOMPARE(storedIds(sb), ids);
+        QVERIFY(r.figures.exchanges > 0);
+        QVERIFY(r.report);
+        QCOMPARE(r.report->classes, (QVector<int>{1, 2, 3, 4}));
+        QCOMPARE(r.report->columns.first().name, QStringLiteral("总分平均分"));
+        if (!subjects) {
+            QVERIFY(r.figures.atFloor());
+            QVERIFY(BalanceReport::met(r.report->columns.first(), kDefaultTolerance));
+        }
+        QVERIFY(r.figures.attributeRangeAfter <= std::max(1, r.figures.attributeRangeBefore));
+        // The statistics were rebuilt from the balanced classes.
+        Store store(sb.ctx.file(Store::fileName()));
+        QVERIFY(store.tableExists(QStringLiteral("result")));
+    }
+
+    void unplacedStudentRefuses()
+    {
+        Sandbox sb;
+        dividedIntake(sb, 40, 4);
+        addStudents(sb, parseIntake(QStringLiteral("late/男/100")));
+        const QMap<QString, int> before = classesById(sb);
+        QCOMPARE(int(PreciseAdjust(sb.ctx, {}).outcome), int(AdjustOutcome::Unplaced));
+        QVERIFY(sb.prompt.saw(QStringLiteral("还有的班未分，不能统计。")));
+        QCOMPARE(classesById(sb), before);
+    }
+
+    void reportMarksEachSpread()
+    {
+        ReportColumn average{QStringLiteral("总分平均分"), true, {80.0, 80.25}, 0.25};
+        ReportColumn count{QStringLiteral("男生数"), false, {10.0, 12.0}, 2};
+        QVERIFY(BalanceReport::met(average, 0.3));
+        QVERIFY(!BalanceReport::met(average, 0.2));
+        QVERIFY(!BalanceReport::met(count, 5)); // counts are held to 1
+        BalanceReport report;
+        report.classes = {1, 2};
+        report.columns = {average, count};
+        report.floor = 0.01;
+        const QStringList lines = reportLines(report, 0.3);
+        QCOMPARE(lines.at(0), QStringLiteral("班级\t总分平均分\t男生数"));
+        QCOMPARE(lines.at(2), QStringLiteral("2\t80.25\t12"));
+        QCOMPARE(lines.at(3), QStringLiteral("极差\t0.250 达标\t2.000 未达标"));
+        QVERIFY(lines.at(4).contains(QStringLiteral("0.010")));
+    }
+
+    // The automatic adjustment, on a fixed intake, gives exactly the
+    // classes it gave before the precise balancing existed.
+    void automaticAdjustmentUnchanged()
+    {
+        Sandbox sb;
+        dividedIntake(sb, 48, 4, 11);
+        sb.prompt.defaultAnswer = true;
+        QCOMPARE(int(FlatBttn7_Click(sb.ctx)), int(AdjustOutcome::Finished));
+        QStringList ids;
+        for (int i = 0; i < 48; ++i)
+            ids.append(QStringLiteral("s%1").arg(i, 3, 10, QChar(u'0')));
+        QCOMPARE(classesOf(sb, ids), QStringLiteral("3 1 2 4 1 2 2 2 3 1 2 2 4 1 2 4 3 4 1 3 4 3 4 1 "
+                                                        "3 2 3 3 1 2 4 1 3 4 1 2 1 4 2 4 3 4 2 3 1 3 1 4"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrecise)
+#include "test_precise.moc"
