@@ -155,13 +155,23 @@ QString entryName(const char* e)
     return name;
 }
 
+// The first directory entry is the root entry. Other readers locate the
+// streams through it, so a file whose root entry is damaged is damaged,
+// even when the stream wanted here could be found without it.
+bool rootEntryValid(const char* e)
+{
+    const quint16 nameBytes = quint16(quint8(e[64]) | quint8(e[65]) << 8);
+    return e[66] == 5 && nameBytes >= 2 && nameBytes <= 64 && nameBytes % 2 == 0;
+}
+
 CompoundStatus Reader::read(const QStringList& names, QByteArray* stream)
 {
     if (!readHeader() || !readFat())
         return CompoundStatus::Corrupt;
     const char* h = m_file.constData();
     QByteArray dir;
-    if (!chain(u32(h + 48), m_file.size(), &dir) || dir.size() < kDirEntry)
+    if (!chain(u32(h + 48), m_file.size(), &dir) || dir.size() < kDirEntry ||
+        !rootEntryValid(dir.constData()))
         return CompoundStatus::Corrupt;
     const quint32 cutoff = u32(h + 56);
     for (qsizetype at = 0; at + kDirEntry <= dir.size(); at += kDirEntry) {
