@@ -155,13 +155,25 @@ QString entryName(const char* e)
     return name;
 }
 
-// The first directory entry is the root entry. Other readers locate the
-// streams through it, so a file whose root entry is damaged is damaged,
-// even when the stream wanted here could be found without it.
-bool rootEntryValid(const char* e)
+// Other readers convert every directory entry's name with the length the
+// entry gives and locate the streams through the root entry, the first one:
+// a name longer than its field or a damaged root entry is damage, even when
+// the stream wanted here could be found without it.
+bool nameLengthValid(const char* e)
 {
     const quint16 nameBytes = quint16(quint8(e[64]) | quint8(e[65]) << 8);
-    return e[66] == 5 && nameBytes >= 2 && nameBytes <= 64 && nameBytes % 2 == 0;
+    return nameBytes <= 64 && nameBytes % 2 == 0;
+}
+
+bool directoryValid(const QByteArray& dir)
+{
+    const char* root = dir.constData();
+    if (root[66] != 5 || root[64] == 0)
+        return false;
+    for (qsizetype at = 0; at + kDirEntry <= dir.size(); at += kDirEntry)
+        if (!nameLengthValid(dir.constData() + at))
+            return false;
+    return true;
 }
 
 CompoundStatus Reader::read(const QStringList& names, QByteArray* stream)
@@ -171,7 +183,7 @@ CompoundStatus Reader::read(const QStringList& names, QByteArray* stream)
     const char* h = m_file.constData();
     QByteArray dir;
     if (!chain(u32(h + 48), m_file.size(), &dir) || dir.size() < kDirEntry ||
-        !rootEntryValid(dir.constData()))
+        !directoryValid(dir))
         return CompoundStatus::Corrupt;
     const quint32 cutoff = u32(h + 56);
     for (qsizetype at = 0; at + kDirEntry <= dir.size(); at += kDirEntry) {
