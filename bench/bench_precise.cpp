@@ -1,8 +1,8 @@
-// The precise balancing beside the design's road. For sample intakes
+// The precise balancing beside the standard road. For sample intakes
 // (原学校, 品质等级, 是否班干部, 是否住宿; 语文 数学 英语 综文 综理) of 600
 // students in 12 classes, 2,000 in 40 and 1,500 in 50, three seeds each:
 // the custom division with all conditions, then
-//  - the design's road: the automatic adjustment; the spread of the
+//  - the standard road: the automatic adjustment; the spread of the
 //    classes' 总分 averages, the largest attribute range, the spread of the
 //    classes' standard deviations;
 //  - the precise balancing of the divided classes: the same figures, the
@@ -177,7 +177,7 @@ void intake(int students, int classes, quint32 seed)
                  << QStringLiteral(", %1 ms in memory").arg(memoryMs, 0, 'f', 1) << Qt::endl;
     if (students <= 2000) {
         FlatBttn7_Click(ctx);
-        bench::out() << "  design:   " << line(measure(ctx)) << Qt::endl;
+        bench::out() << "  auto:     " << line(measure(ctx)) << Qt::endl;
     }
 }
 

@@ -11,14 +11,14 @@ namespace quorvel {
 
 namespace {
 
-struct OptionSpec {
+struct SchemeOption {
     PresetScheme scheme;
     const char* name;
     const char* caption;
 };
 
 // The options from top to bottom.
-const OptionSpec optionSpecs[] = {
+const SchemeOption schemeOptions[] = {
     {PresetScheme::SubjectBalanced, "zongfengeke", "按总分均衡各科成绩"},
     {PresetScheme::GradeLevel, "dengji", "按成绩等级分班"},
     {PresetScheme::SingleSubject, "danke", "按单科成绩分班"},
@@ -48,11 +48,11 @@ QGroupBox* Form7::buildOptions()
     QGridLayout* grid = nullptr;
     QGroupBox* frame = controlFrame(QStringLiteral("Frame1"), grid);
     int row = 0;
-    for (const OptionSpec& spec : optionSpecs) {
-        auto* button = new QRadioButton(QString::fromUtf8(spec.caption), frame);
-        button->setObjectName(QString::fromLatin1(spec.name));
+    for (const SchemeOption& entry : schemeOptions) {
+        auto* button = new QRadioButton(QString::fromUtf8(entry.caption), frame);
+        button->setObjectName(QString::fromLatin1(entry.name));
         grid->addWidget(button, row++, 0);
-        m_options.at(std::size_t(spec.scheme)) = button;
+        m_options.at(std::size_t(entry.scheme)) = button;
     }
     return frame;
 }
@@ -64,15 +64,15 @@ QRadioButton* Form7::option(PresetScheme scheme) const
 
 PresetScheme Form7::chosenScheme() const
 {
-    for (const OptionSpec& spec : optionSpecs)
-        if (option(spec.scheme)->isChecked())
-            return spec.scheme;
-    return optionSpecs[0].scheme;
+    for (const SchemeOption& entry : schemeOptions)
+        if (option(entry.scheme)->isChecked())
+            return entry.scheme;
+    return schemeOptions[0].scheme;
 }
 
 void Form7::load()
 {
-    option(optionSpecs[0].scheme)->setChecked(true);
+    option(schemeOptions[0].scheme)->setChecked(true);
 }
 
 QWidget* Form7::firstControl() const
