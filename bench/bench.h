@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/prompt.h"
+
 #include <QPair>
 #include <QString>
 #include <QTextStream>
@@ -39,6 +41,33 @@ void report(const QString& name, const QString& what, QVector<double> timesMs);
 // 语文, 数学, 英语 and the yes/no columns named), each yes/no column holding 是
 // for the given percentage of them. The same intake on every run.
 void fillStudents(const QString& folder, int count, const QVector<QPair<QString, int>>& yesNoShares);
+
+// The prompt of the benchmarks: answers Yes to every question and an input
+// box with its initial text; keeps the last message and, with echo, prints
+// every message (in a benchmark one means something went wrong).
+class YesPrompt : public Prompt {
+public:
+    explicit YesPrompt(bool echo = false) : m_echo(echo) {}
+    QString last;
+    void message(const QString& text, const QString&, PromptIcon) override
+    {
+        last = text;
+        if (m_echo)
+            out() << "message: " << text << Qt::endl;
+    }
+    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    {
+        return true;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString& initial) override
+    {
+        return initial;
+    }
+    void progress(int, int) override {}
+
+private:
+    bool m_echo;
+};
 
 } // namespace quorvel::bench
 

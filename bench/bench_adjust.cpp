@@ -30,22 +30,6 @@ namespace {
 
 constexpr int runs = 3;
 
-// Answers Yes and keeps the last message, printed when a step fails.
-class BenchPrompt : public Prompt {
-public:
-    QString last;
-    void message(const QString& text, const QString&, PromptIcon) override { last = text; }
-    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
-    {
-        return true;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString& initial) override
-    {
-        return initial;
-    }
-    void progress(int, int) override {}
-};
-
 bool makeStore(const Context& ctx, int students)
 {
     CreateOptions o;
@@ -90,7 +74,7 @@ struct Measures {
 };
 
 // One division and adjustment; false when the division did not run.
-bool runOnce(const Context& ctx, const BenchPrompt& prompt, int classes, Measures& m)
+bool runOnce(const Context& ctx, const bench::YesPrompt& prompt, int classes, Measures& m)
 {
     QElapsedTimer timer;
     timer.start();
@@ -146,7 +130,7 @@ void road(int students, int classes)
 {
     QTemporaryDir dir;
     RunState state;
-    BenchPrompt prompt;
+    bench::YesPrompt prompt;
     const Context ctx{dir.path(), state, prompt};
     if (!makeStore(ctx, students)) {
         bench::out() << "  the store could not be made: " << prompt.last << Qt::endl;

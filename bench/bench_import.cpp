@@ -20,25 +20,6 @@ namespace {
 constexpr int studentCount = 3000;
 constexpr int runs = 5;
 
-// Answers Yes and prints whatever an operation says, which here means
-// something went wrong.
-class BenchPrompt : public Prompt {
-public:
-    void message(const QString& text, const QString&, PromptIcon) override
-    {
-        bench::out() << "message: " << text << Qt::endl;
-    }
-    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
-    {
-        return true;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString& initial) override
-    {
-        return initial;
-    }
-    void progress(int, int) override {}
-};
-
 double elapsedMs(const QElapsedTimer& timer)
 {
     return timer.nsecsElapsed() / 1e6;
@@ -60,7 +41,7 @@ QUORVEL_BENCH(benchImport)
         return;
     }
     RunState state;
-    BenchPrompt prompt;
+    bench::YesPrompt prompt(true);
     const Context ctx{dir.path(), state, prompt};
     try {
         WriteSampleIntake(ctx, {studentCount, 2026});

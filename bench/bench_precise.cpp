@@ -36,14 +36,6 @@ using namespace quorvel;
 
 namespace {
 
-class QuietPrompt : public Prompt {
-public:
-    void message(const QString&, const QString&, PromptIcon) override {}
-    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override { return true; }
-    std::optional<QString> input(const QString&, const QString&, const QString& i) override { return i; }
-    void progress(int, int) override {}
-};
-
 void makeIntake(const Context& ctx, int students, quint32 seed)
 {
     CreateOptions o;
@@ -132,7 +124,7 @@ Figures balanced(const QString& divided, bool subjects, quint32 seed, double& me
 {
     QTemporaryDir dir;
     QFile::copy(divided + u'/' + Store::fileName(), dir.path() + u'/' + Store::fileName());
-    QuietPrompt prompt;
+    bench::YesPrompt prompt;
     RunState state;
     const Context ctx{dir.path(), state, prompt};
     BalanceSettings settings;
@@ -160,7 +152,7 @@ Figures balanced(const QString& divided, bool subjects, quint32 seed, double& me
 void intake(int students, int classes, quint32 seed)
 {
     QTemporaryDir dir;
-    QuietPrompt prompt;
+    bench::YesPrompt prompt;
     RunState state;
     const Context ctx{dir.path(), state, prompt};
     makeIntake(ctx, students, seed);

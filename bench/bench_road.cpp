@@ -36,22 +36,6 @@ using namespace quorvel;
 
 namespace {
 
-// Answers Yes and keeps the last message, printed when a step fails.
-class RoadPrompt : public Prompt {
-public:
-    QString last;
-    void message(const QString& text, const QString&, PromptIcon) override { last = text; }
-    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
-    {
-        return true;
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString& initial) override
-    {
-        return initial;
-    }
-    void progress(int, int) override {}
-};
-
 // Sample rows for more students than one sample holds: further samples
 // with their 编号 counted on.
 SheetRows intakeRows(const QStringList& columns, int students)
@@ -170,7 +154,7 @@ void road(int students, int classes, int runs)
 {
     QTemporaryDir dir;
     RunState state;
-    RoadPrompt prompt;
+    bench::YesPrompt prompt;
     const Context ctx{dir.path(), state, prompt};
     const QString what = QStringLiteral("%1 students, %2 classes").arg(students).arg(classes);
     if (!prepare(ctx, students)) {
