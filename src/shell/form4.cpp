@@ -1,5 +1,7 @@
 #include "form4.h"
 
+#include "namedcontrols.h"
+
 #include "qtprompt.h"
 
 #include "division/wizard.h"
@@ -15,23 +17,6 @@ namespace quorvel {
 namespace {
 
 constexpr int NumberBoxWidth = 120;
-
-QLabel* caption(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-QLineEdit* numberBox(const QString& name, QWidget* parent)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setFixedWidth(NumberBoxWidth);
-    // Digits typed full width are read as digits by the division.
-    box->setInputMethodHints(Qt::ImhPreferNumbers);
-    return box;
-}
 
 } // namespace
 
@@ -51,8 +36,8 @@ QGroupBox* Form4::buildBoxes()
 {
     QGridLayout* grid = nullptr;
     QGroupBox* frame = controlFrame(QStringLiteral("Frame1"), grid);
-    m_top = numberBox(QStringLiteral("txtyou"), frame);
-    m_classes = numberBox(QStringLiteral("txtbanshu"), frame);
+    m_top = numberBox(QStringLiteral("txtyou"), NumberBoxWidth, frame);
+    m_classes = numberBox(QStringLiteral("txtbanshu"), NumberBoxWidth, frame);
     m_hint = caption(QString(), QStringLiteral("lbltish"), frame);
     m_hint->setStyleSheet(QStringLiteral("color: rgb(30, 110, 60);"));
     grid->addWidget(caption(QStringLiteral("优等生人数"), QStringLiteral("Label3"), frame), 0, 0);

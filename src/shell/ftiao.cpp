@@ -1,5 +1,7 @@
 #include "ftiao.h"
 
+#include "namedcontrols.h"
+
 #include "qtprompt.h"
 
 #include "adjust/manualadjust.h"
@@ -22,22 +24,6 @@ const char* dialogStyle()
            "#Frame1 { background-color: white; border: 1px solid rgb(170, 184, 222);"
            "  border-radius: 3px; }"
            "#Label13 { color: rgb(60, 66, 80); }";
-}
-
-QLabel* caption(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-QLineEdit* classBox(const QString& name, QWidget* parent)
-{
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setFixedWidth(90);
-    box->setInputMethodHints(Qt::ImhPreferNumbers);
-    return box;
 }
 
 QPushButton* button(const QString& text, const QString& name, QWidget* parent)
@@ -75,8 +61,8 @@ QWidget* Ftiao::buildFrame()
     grid->setContentsMargins(18, 16, 18, 16);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(12);
-    m_high = classBox(QStringLiteral("Text14"), frame);
-    m_low = classBox(QStringLiteral("Text15"), frame);
+    m_high = numberBox(QStringLiteral("Text14"), 90, frame);
+    m_low = numberBox(QStringLiteral("Text15"), 90, frame);
     m_adjust = button(QStringLiteral("调   整"), QStringLiteral("Command1"), frame);
     m_adjust->setDefault(true);
     m_return = button(QStringLiteral("返   回"), QStringLiteral("Command2"), frame);

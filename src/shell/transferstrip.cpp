@@ -1,5 +1,7 @@
 #include "transferstrip.h"
 
+#include "namedcontrols.h"
+
 #include "artwork.h"
 #include "qtprompt.h"
 #include "rowsetgrid.h"
@@ -12,17 +14,6 @@
 #include <QPushButton>
 
 namespace quorvel {
-
-namespace {
-
-QLabel* caption(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    return label;
-}
-
-} // namespace
 
 TransferStrip::TransferStrip(const Context& ctx, RowSetGrid* grid, QWidget* parent)
     : QFrame(parent), m_ctx(ctx), m_grid(grid)
