@@ -149,6 +149,25 @@ Figures balanced(const QString& divided, bool subjects, quint32 seed, double& me
     return measure(ctx);
 }
 
+QString met(bool yes) { return yes ? QStringLiteral("met") : QStringLiteral("NOT met"); }
+
+// The targets: the floor with every attribute range ≤ 1; < 100 ms for
+// 2,000/40 and < 1 s for 20,000/400 (the balancing in memory); in subject
+// mode ≤ 0.1 for 总分 and every subject for 600/12 in < 2 s.
+void targets(int students, double floor, const Figures& precise, double preciseMs, const Figures& subject,
+             double subjectMs)
+{
+    const bool floorMet = precise.spread <= floor + 1e-9 && precise.attributeRange <= 1;
+    bench::out() << "  target floor with attribute ranges <= 1: " << met(floorMet);
+    if (students == 2000 || students == 20000)
+        bench::out() << QStringLiteral(", time < %1 ms: ").arg(students == 2000 ? 100 : 1000)
+                     << met(preciseMs < (students == 2000 ? 100 : 1000));
+    if (students == 600)
+        bench::out() << ", subject mode <= 0.1 in < 2 s: "
+                     << met(subject.spread <= 0.1 + 1e-9 && subject.subjectSpread <= 0.1 + 1e-9 && subjectMs < 2000);
+    bench::out() << Qt::endl;
+}
+
 void intake(int students, int classes, quint32 seed)
 {
     QTemporaryDir dir;
@@ -164,9 +183,11 @@ void intake(int students, int classes, quint32 seed)
     bench::out() << "  precise:  " << line(precise)
                  << QStringLiteral(", %1 ms in memory, %2 ms with the store").arg(memoryMs, 0, 'f', 1).arg(wholeMs, 0, 'f', 1)
                  << Qt::endl;
+    const double preciseMs = memoryMs;
     const Figures subject = balanced(dir.path(), true, seed, memoryMs, wholeMs, floor);
     bench::out() << "  subjects: " << line(subject)
                  << QStringLiteral(", %1 ms in memory").arg(memoryMs, 0, 'f', 1) << Qt::endl;
+    targets(students, floor, precise, preciseMs, subject, memoryMs);
     if (students <= 2000) {
         FlatBttn7_Click(ctx);
         bench::out() << "  auto:     " << line(measure(ctx)) << Qt::endl;

@@ -115,6 +115,7 @@ BalanceFigures balanceIntake(BalanceIntake& intake, const BalanceSettings& setti
         state.balanceSubjects();
     } else {
         state.balanceTotals();
+        state.searchTotals(std::min(settings.searchBudget, qint64(2000) * intake.studentCount()));
         state.mix();
     }
     f.spreadAfter = state.spread();

@@ -31,13 +31,19 @@ namespace quorvel {
 //     made when it lowers (the spread of the averages, the sum of squared
 //     deviations of the averages) in this order. When a round changes
 //     nothing, a polish pairs the highest and the lowest classes with every
-//     other class. Ends at the floor or when nothing improves.
+//     other class, then double exchanges whose attribute values cancel.
+//     Ends at the floor or when nothing improves; then, if the floor is not
+//     reached, a seeded annealing (balancesearch.cpp) that may take an
+//     attribute value out of its band for one step, so that chains of
+//     exchanges over three classes are found; it keeps the best classes.
 //  3. Mix (total mode): exchanges that keep the spread and the squared
 //     deviations and narrow the spread of the classes' standard deviations.
-//  3'. Subjects (subject mode, instead of 2 and 3): the exchange of each
-//     class pair that most lowers the weighted sum of squared deviations of
-//     the class averages of 总分 (weight totalWeight) and of every subject,
-//     until no pair improves or the work budget is spent.
+//  3'. Subjects (subject mode, instead of 2 and 3): the weighted sum of
+//     squared deviations of the class averages of 总分 (weight totalWeight)
+//     and of every subject, lowered by the best single exchange of each
+//     class pair, then by the best single or double exchange, then by an
+//     iterated local search, until the work budget is spent
+//     (balancecombos.cpp).
 // No exchange makes the range (most minus fewest per class) of any
 // attribute value larger than max(1, its range before the balancing).
 
@@ -75,7 +81,12 @@ struct BalanceSettings {
     quint32 seed = 1;
     bool subjects = false;       // subject mode
     double totalWeight = 4.0;    // the weight of 总分 in subject mode
-    qint64 subjectBudget = 40000000; // exchanges weighed in subject mode
+    // Exchanges weighed in subject mode (at most 40,000 per student);
+    // about half a second for 600 students in 12 classes.
+    qint64 subjectBudget = 20000000;
+    // Exchanges weighed by the annealing of the totals (at most 2,000 per
+    // student); it ends earlier at the floor.
+    qint64 searchBudget = 3000000;
 };
 
 struct BalanceFigures {

@@ -27,6 +27,8 @@ public:
     void balanceTotals();
     void mix();
     void balanceSubjects();
+    // The search beyond single and double exchanges (balancesearch.cpp).
+    void searchTotals(qint64 budget);
 
 private:
     struct Entry {
@@ -74,6 +76,22 @@ private:
     void buildDimensions();
     bool subjectPair(int a, int b);
     std::vector<std::pair<int, int>> subjectPairs();
+    bool togetherAllowed(int a, int b, const int* xs, const int* ys, int n) const;
+    double comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const;
+    bool comboPair(int a, int b);
+    double subjectObjective() const;
+    void descend(qint64 budget, bool doubles);
+    void kick();
+    void buildPeers();
+    bool pickExchange(int window, int& x, int& y);
+    double totalChange(int x, int y) const;
+    double subjectChange(int x, int y) const;
+    bool accepts(double change, double temperature);
+    void buildBands();
+    int excess(int cat, int count) const;
+    bool penaltyStep(int x, int y, int& step) const;
+    void keepBest(double objective);
+    void restore(const std::vector<int>& cls);
 
     BalanceIntake& m_in;
     BalanceSettings m_settings;
@@ -100,6 +118,23 @@ private:
     Fraction m_otherHigh, m_otherLow;
     bool m_others = false;
     int m_scan = 0; // partners weighed on either side of the ideal one
+    // The search: per sex the students who may move, by total; the best
+    // classes met so far and their objective (and spread, in total mode).
+    std::vector<std::vector<Entry>> m_peers;
+    std::vector<int> m_bestCls;
+    double m_bestObjective = 0;
+    Fraction m_bestSpread;
+    bool m_done = false;
+    Fraction m_target;         // total mode: the floor, where the search ends
+    double m_mean = 0;         // total mode: the average total, units
+    double m_meanSize = 0;     // the average class size
+    // Values whose range is at most 1 when the search begins may leave
+    // their band [lowest, highest count] on the way; every class count
+    // outside it costs m_price. Only classes with none outside are kept.
+    std::vector<int> m_bandLow, m_bandHigh; // [cat]; high < 0: no band
+    int m_penalty = 0;
+    int m_maxPenalty = 0;
+    double m_price = 0;
     int m_exchanges = 0;
     qint64 m_weighed = 0;
 };

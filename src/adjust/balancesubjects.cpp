@@ -206,18 +206,4 @@ std::vector<std::pair<int, int>> BalanceState::subjectPairs()
     return pairs;
 }
 
-void BalanceState::balanceSubjects()
-{
-    buildDimensions();
-    bool changed = true;
-    while (changed && m_weighed < m_settings.subjectBudget) {
-        changed = false;
-        for (const auto& [a, b] : subjectPairs()) {
-            if (m_weighed >= m_settings.subjectBudget)
-                break;
-            changed = subjectPair(a, b) || changed;
-        }
-    }
-}
-
 } // namespace quorvel

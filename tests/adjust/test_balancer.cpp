@@ -4,6 +4,7 @@
 
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <random>
 
@@ -29,6 +30,53 @@ BalanceIntake randomIntake(int classes, int size, quint32 seed)
             in.attributes[j].push_back(rng() % 10 == 0 ? -1 : int(rng() % values[j]));
     }
     return in;
+}
+
+// An intake like a real one, in half points: five subjects following one
+// ability, 原学校 (10 values), 品质等级 (3), 是否班干部 (15 % yes) and
+// 是否住宿 (30 % yes), dealt to the classes in random order.
+BalanceIntake realisticIntake(int classes, int students, quint32 seed)
+{
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> normal;
+    BalanceIntake in;
+    in.classCount = classes;
+    in.attributes.assign(4, {});
+    in.subjects.assign(5, {});
+    in.hasSubject.assign(5, std::vector<char>(students, 1));
+    for (int s = 0; s < students; ++s) {
+        in.cls.push_back(s % classes);
+        in.boy.push_back(char(rng() % 2));
+        in.hasTotal.push_back(1);
+        const double ability = normal(rng);
+        qint64 total = 0;
+        for (std::vector<qint64>& subject : in.subjects) {
+            const double score = 72 + 14 * (0.7 * ability + 0.714 * normal(rng));
+            subject.push_back(std::llround(std::clamp(score, 0.0, 100.0) * 2));
+            total += subject.back();
+        }
+        in.total.push_back(total);
+        const int grade = int(rng() % 20);
+        in.attributes[0].push_back(int(rng() % 10));
+        in.attributes[1].push_back(grade < 6 ? 0 : grade < 17 ? 1 : 2);
+        in.attributes[2].push_back(rng() % 100 < 15 ? 1 : 0);
+        in.attributes[3].push_back(rng() % 100 < 30 ? 1 : 0);
+    }
+    std::shuffle(in.cls.begin(), in.cls.end(), rng);
+    return in;
+}
+
+// The spread of the class averages of a subject (−1: 总分), in points.
+double subjectSpread(const BalanceIntake& in, int subject)
+{
+    std::vector<double> sum(in.classCount, 0), size(in.classCount, 0);
+    for (int s = 0; s < in.studentCount(); ++s) {
+        sum[in.cls[s]] += double(subject < 0 ? in.total[s] : in.subjects[subject][s]) / in.unitsPerPoint;
+        size[in.cls[s]] += 1;
+    }
+    for (int c = 0; c < in.classCount; ++c)
+        sum[c] /= size[c];
+    return *std::max_element(sum.begin(), sum.end()) - *std::min_element(sum.begin(), sum.end());
 }
 
 // Per class: students and boys.
@@ -150,6 +198,53 @@ private slots:
         QVERIFY(totalSpread(in) == (Fraction{0, 1}));
     }
 
+    // 1,500 students in classes of 30: the floor (one unit over 30) needs
+    // chains of exchanges once the attributes are balanced; seed 2 stops
+    // above it with single and double exchanges alone.
+    void floorOfRealisticIntake_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u})
+            QTest::addRow("1500/50 seed %u", seed) << seed;
+    }
+    void floorOfRealisticIntake()
+    {
+        QFETCH(quint32, seed);
+        BalanceIntake in = realisticIntake(50, 1500, seed);
+        in.subjects.clear();
+        in.hasSubject.clear();
+        const auto shapeBefore = shape(in);
+        const BalanceFigures f = balanceIntake(in, {});
+        QCOMPARE(shape(in), shapeBefore);
+        QCOMPARE(largestAttributeRange(in), 1);
+        QVERIFY2(f.atFloor(), qPrintable(QString::number(f.spreadAfter.value() / 2)));
+    }
+
+    // Subject mode on 600 students in 12 classes: 总分 and every subject
+    // close together, the attributes balanced, the same classes again for
+    // the same seed.
+    void subjectMode_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addRow("600/12 seed 1") << 1u;
+        QTest::addRow("600/12 seed 2") << 2u;
+    }
+    void subjectMode()
+    {
+        QFETCH(quint32, seed);
+        BalanceIntake in = realisticIntake(12, 600, seed), again = in;
+        BalanceSettings settings;
+        settings.subjects = true;
+        settings.seed = seed;
+        balanceIntake(in, settings);
+        QCOMPARE(largestAttributeRange(in), 1);
+        QVERIFY2(subjectSpread(in, -1) <= 0.25, qPrintable(QString::number(subjectSpread(in, -1))));
+        for (int subject = 0; subject < 5; ++subject)
+            QVERIFY2(subjectSpread(in, subject) <= 0.4, qPrintable(QString::number(subjectSpread(in, subject))));
+        balanceIntake(again, settings);
+        QCOMPARE(again.cls, in.cls);
+    }
+
     void sameSeedSameClasses()
     {
         BalanceIntake one = randomIntake(10, 40, 7), two = one;
@@ -160,12 +255,29 @@ private slots:
         QCOMPARE(one.cls, two.cls);
     }
 
+    // Every fifth student locked in its class: in total mode (with the
+    // search beyond the floor of single exchanges) and in subject mode.
+    void lockedStudentStays_data()
+    {
+        QTest::addColumn<bool>("subjects");
+        QTest::addColumn<bool>("realistic");
+        QTest::newRow("totals") << false << false;
+        QTest::newRow("totals, 1500/50") << false << true;
+        QTest::newRow("subjects, 300/6") << true << true;
+    }
     void lockedStudentStays()
     {
-        BalanceIntake in = randomIntake(6, 30, 3);
+        QFETCH(bool, subjects);
+        QFETCH(bool, realistic);
+        BalanceIntake in = !realistic ? randomIntake(6, 30, 3) : subjects ? realisticIntake(6, 300, 3)
+                                                                         : realisticIntake(50, 1500, 2);
+        if (!subjects)
+            in.subjects.clear(), in.hasSubject.clear();
         const std::vector<int> before = in.cls;
         in.mayMove = [&](int student, int cls) { return student % 5 != 0 || cls == before[student]; };
-        balanceIntake(in, {});
+        BalanceSettings settings;
+        settings.subjects = subjects;
+        balanceIntake(in, settings);
         for (int s = 0; s < in.studentCount(); s += 5)
             QCOMPARE(in.cls[s], before[s]);
         QVERIFY(in.cls != before);

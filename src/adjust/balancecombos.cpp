@@ -1,0 +1,246 @@
+// Subject mode. First the best single exchange of each pair of classes,
+// round after round, over at most half the budget; then the best single or
+// double exchange of each pair until no pair improves; then, while budget
+// remains, a few random exchanges of small cost (a kick) followed by that
+// descent again, keeping the result only when it beats the best classes
+// met (an iterated local search). The objective throughout is the weighted
+// sum of squared deviations of the class averages of 总分 and every subject.
+//
+// The best single or double exchange between two classes: An exchange moves a vector u (总分 and every subject) from class
+// a to class b; it changes the weighted squared deviations by
+// Σ q_d u_d² − l_d u_d, so a double exchange is good when the sum of its
+// two vectors is near the best vector l / 2q. The exchanges are sorted by
+// their 总分; for a first exchange only second ones whose 总分 can still
+// beat the best found are weighed (binary search), since the other
+// dimensions can gain at most Σ l_d² / 4q_d.
+#include "balancestate.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quorvel {
+
+namespace {
+
+constexpr double kGain = 1e-6; // least improvement worth an exchange
+constexpr int kKick = 4;        // random exchanges in a kick
+constexpr double kKickCost = 200; // the most a kick exchange may cost, points²
+constexpr int kKickTries = 100000;
+constexpr qint64 kBudgetPerStudent = 40000; // small intakes need far less
+
+} // namespace
+
+// Whether the exchanges (xs[i] from a, ys[i] from b) together keep every
+// attribute value within its limit: each value's net move between the two
+// classes must be at most one student, and allowed as a single move.
+bool BalanceState::togetherAllowed(int a, int b, const int* xs, const int* ys, int n) const
+{
+    std::pair<int, int> net[64];
+    int used = 0;
+    auto add = [&](int cat, int delta) {
+        for (int i = 0; i < used; ++i)
+            if (net[i].first == cat) {
+                net[i].second += delta;
+                return true;
+            }
+        if (used == 64)
+            return false;
+        net[used++] = {cat, delta};
+        return true;
+    };
+    for (int i = 0; i < n; ++i) {
+        if (!mayExchange(xs[i], ys[i]))
+            return false;
+        for (size_t j = 0; j < m_in.attributes.size(); ++j) {
+            const int vx = m_in.attributes[j][xs[i]], vy = m_in.attributes[j][ys[i]];
+            if (vx != vy && ((vx >= 0 && !add(m_offset[j] + vx, -1)) || (vy >= 0 && !add(m_offset[j] + vy, 1))))
+                return false;
+        }
+    }
+    for (int i = 0; i < used; ++i) {
+        const auto [cat, delta] = net[i];
+        if (delta == 0)
+            continue;
+        if (std::abs(delta) > 1 || rangeAfter(cat, delta < 0 ? a : b, delta < 0 ? b : a) > m_cap[cat])
+            return false;
+    }
+    return true;
+}
+
+// The coefficients q and l of the pair, and the most the dimensions other
+// than 总分 can gain.
+double BalanceState::comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const
+{
+    q.assign(m_dims, 0);
+    l.assign(m_dims, 0);
+    double rest = 0;
+    for (int d = 0; d < m_dims; ++d) {
+        const size_t ia = size_t(a) * m_dims + d, ib = size_t(b) * m_dims + d;
+        if (m_dimSize[ia] <= 0 || m_dimSize[ib] <= 0)
+            continue;
+        const double devA = m_dimSum[ia] / m_dimSize[ia] - m_dimMean[d];
+        const double devB = m_dimSum[ib] / m_dimSize[ib] - m_dimMean[d];
+        q[d] = m_weight[d] * (1 / m_dimSize[ia] + 1 / m_dimSize[ib]);
+        l[d] = 2 * m_weight[d] * (devA - devB);
+        if (d > 0 && q[d] > 0)
+            rest += l[d] * l[d] / (4 * q[d]);
+    }
+    return rest;
+}
+
+bool BalanceState::comboPair(int a, int b)
+{
+    std::vector<double> q, l;
+    const double rest = comboCoefficients(a, b, q, l);
+    struct Swap {
+        double total;
+        int x, y;
+        bool operator<(const Swap& o) const { return total < o.total; }
+    };
+    std::vector<Swap> swaps;
+    for (int sex = 0; sex < 2; ++sex)
+        for (const Entry& x : m_lists[size_t(a) * 2 + sex])
+            for (const Entry& y : m_lists[size_t(b) * 2 + sex])
+                swaps.push_back({double(x.total - y.total), x.student, y.student});
+    std::sort(swaps.begin(), swaps.end());
+    const int n = int(swaps.size());
+    std::vector<double> vec(size_t(n) * m_dims);
+    for (int i = 0; i < n; ++i)
+        for (int d = 0; d < m_dims; ++d)
+            vec[size_t(i) * m_dims + d] = m_value[size_t(swaps[i].x) * m_dims + d] - m_value[size_t(swaps[i].y) * m_dims + d];
+    auto change = [&](const double* u, const double* v) {
+        double c = 0;
+        for (int d = 0; d < m_dims; ++d) {
+            const double s = u[d] + (v ? v[d] : 0);
+            c += s * (q[d] * s - l[d]);
+        }
+        return c;
+    };
+    double best = -kGain;
+    int bi = -1, bj = -1;
+    for (int i = 0; i < n; ++i) {
+        const Swap& s = swaps[i];
+        const double c = change(&vec[size_t(i) * m_dims], nullptr);
+        if (c < best && togetherAllowed(a, b, &s.x, &s.y, 1))
+            best = c, bi = i, bj = -1;
+    }
+    m_weighed += n;
+    for (int i = 0; i < n && q[0] > 0; ++i) {
+        // q0 u² − l0 u < best + rest for the 总分 u of both together
+        const double disc = l[0] * l[0] + 4 * q[0] * (best + rest);
+        if (disc < 0)
+            break;
+        const double root = std::sqrt(disc);
+        const double lo = (l[0] - root) / (2 * q[0]) - swaps[i].total;
+        const double hi = (l[0] + root) / (2 * q[0]) - swaps[i].total;
+        auto j = std::lower_bound(swaps.begin() + i + 1, swaps.end(), Swap{lo, 0, 0});
+        for (; j != swaps.end() && j->total <= hi; ++j) {
+            ++m_weighed;
+            if (j->x == swaps[i].x || j->y == swaps[i].y)
+                continue;
+            const int k = int(j - swaps.begin());
+            const double c = change(&vec[size_t(i) * m_dims], &vec[size_t(k) * m_dims]);
+            if (c >= best)
+                continue;
+            const int xs[2] = {swaps[i].x, j->x}, ys[2] = {swaps[i].y, j->y};
+            if (togetherAllowed(a, b, xs, ys, 2))
+                best = c, bi = i, bj = k;
+        }
+    }
+    if (bi < 0)
+        return false;
+    apply(swaps[bi].x, swaps[bi].y);
+    if (bj >= 0)
+        apply(swaps[bj].x, swaps[bj].y);
+    return true;
+}
+
+// The change of the weighted squared deviations (points², times the mean
+// class size) when x and y are exchanged.
+double BalanceState::subjectChange(int x, int y) const
+{
+    const int a = m_in.cls[x], b = m_in.cls[y];
+    const double* vx = &m_value[size_t(x) * m_dims];
+    const double* vy = &m_value[size_t(y) * m_dims];
+    const size_t ia = size_t(a) * m_dims, ib = size_t(b) * m_dims;
+    double change = 0;
+    for (int d = 0; d < m_dims; ++d) {
+        const double dv = vx[d] - vy[d];
+        if (dv == 0)
+            continue;
+        const double devA = m_dimSum[ia + d] - m_dimSize[ia + d] * m_dimMean[d];
+        const double devB = m_dimSum[ib + d] - m_dimSize[ib + d] * m_dimMean[d];
+        change += m_weight[d] * ((dv * dv - 2 * dv * devA) / m_dimSize[ia + d] +
+                                 (dv * dv + 2 * dv * devB) / m_dimSize[ib + d]);
+    }
+    const double perPoint = double(m_in.unitsPerPoint) * m_in.unitsPerPoint;
+    return change * m_meanSize / perPoint;
+}
+
+double BalanceState::subjectObjective() const
+{
+    double f = 0;
+    for (int c = 0; c < m_k; ++c)
+        for (int d = 0; d < m_dims; ++d) {
+            const size_t i = size_t(c) * m_dims + d;
+            if (m_dimSize[i] > 0) {
+                const double dev = m_dimSum[i] - m_dimSize[i] * m_dimMean[d];
+                f += m_weight[d] * dev * dev / m_dimSize[i];
+            }
+        }
+    return f;
+}
+
+// Rounds over the pairs of classes until none improves or the budget is
+// spent; double: single and double exchanges, else single ones only.
+void BalanceState::descend(qint64 budget, bool doubles)
+{
+    bool changed = true;
+    while (changed && m_weighed < budget) {
+        changed = false;
+        for (const auto& [a, b] : subjectPairs()) {
+            if (m_weighed >= budget)
+                break;
+            changed = (doubles ? comboPair(a, b) : subjectPair(a, b)) || changed;
+        }
+    }
+}
+
+void BalanceState::kick()
+{
+    for (int done = 0, tries = 0; done < kKick && tries < kKickTries; ++tries) {
+        ++m_weighed;
+        int x = -1, y = -1;
+        if (!pickExchange(int(m_peers[0].size()), x, y) || !mayExchange(x, y) || !attributesAllow(x, y) ||
+            subjectChange(x, y) > kKickCost)
+            continue;
+        apply(x, y);
+        ++done;
+    }
+}
+
+void BalanceState::balanceSubjects()
+{
+    buildDimensions();
+    buildPeers();
+    const qint64 budget = std::min(m_settings.subjectBudget, kBudgetPerStudent * m_people);
+    descend(budget / 2, false);
+    descend(budget, true);
+    double best = subjectObjective();
+    std::vector<int> bestCls = m_in.cls;
+    while (m_weighed < budget) {
+        kick();
+        descend(budget, true);
+        const double f = subjectObjective();
+        if (f < best) {
+            best = f;
+            bestCls = m_in.cls;
+        } else {
+            restore(bestCls);
+        }
+    }
+    if (m_in.cls != bestCls)
+        restore(bestCls);
+}
+
+} // namespace quorvel
