@@ -142,28 +142,27 @@ class Import(Operation):
 
 
 class Division(Operation):
-    """A division whose un-killed result on the same students gives the class
-    and sex sizes every complete state keeps."""
+    """A division whose un-killed result from the same state gives the class
+    and sex sizes every complete state keeps (the adjustment's exchanges keep
+    them). Worked out afresh each time: students of equal totals are dealt in
+    the store's row order, which earlier divisions change."""
 
     def __init__(self, cli, name, command):
         self.name = name
         self._command = command
-        self.sizes = {}  # student ids -> sizes of the un-killed result
+        self.sizes = None
 
     def prepare(self, cli, rng):
-        key = tuple(ids(read_state(cli.folder)[1]))
-        if key in self.sizes:
-            return
         done, rows = run_aside(cli, self._command)
-        self.sizes[key] = shape(rows) if done.returncode == 0 else None
-        if self.sizes[key] is None:
+        self.sizes = shape(rows) if done.returncode == 0 else None
+        if self.sizes is None:
             sys.exit("%s failed or left students unplaced when not killed" % self.name)
 
     def command(self):
         return self._command
 
     def complete(self, before, after):
-        return ids(after) == ids(before) and shape(after) == self.sizes[tuple(ids(before))]
+        return ids(after) == ids(before) and shape(after) == self.sizes
 
 
 class Runs(Operation):
