@@ -53,6 +53,23 @@ for r, row in enumerate(rows, start=1):
 book.save(sys.argv[1])
 PY
 
+# python3-xlwt leaves an empty string in the shared-string table for each
+# text cell it overwrites.
+/usr/bin/python3 - "$out/import-xlwt-overwritten-biff8.xls" <<'PY'
+import sys, xlwt
+book = xlwt.Workbook(encoding="utf-8")
+sheet = book.add_sheet("sheet1", cell_overwrite_ok=True)
+header = ["编号", "姓名", "性别", "班级", "原学校", "是否班干部", "语文", "数学", "总分"]
+for c, h in enumerate(header):
+    sheet.write(0, c, h)
+for r in range(1, 5):
+    for c, v in enumerate([2026200 + r, "学生%d" % r, "男女"[r % 2], None, "第五中学", "是", 80, 70]):
+        if v is not None:
+            sheet.write(r, c, v)
+    sheet.write(r, 1, "改名%d" % r)
+book.save(sys.argv[1])
+PY
+
 # Not a workbook at all.
 : > "$out/empty.xls"
 ls -l "$out"

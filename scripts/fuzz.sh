@@ -19,6 +19,7 @@ CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=
 cmake --build build-fuzz --target fuzz_import
 mkdir -p build-fuzz/corpus
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 build-fuzz/fuzz/fuzz_import -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix=build-fuzz/ \
     build-fuzz/corpus tests/excel/fixtures/import-corpus

@@ -109,6 +109,10 @@ BiffScan Scanner::run()
         if (!fitsReader(type, data, size))
             return m_out; // Corrupt, or LongText
         if (type == kBof) {
+            // Every substream is of the workbook's version; a BOF of
+            // another length swallows the records after it.
+            if (size < 8 || size > 20 || u16(data) != version)
+                return m_out;
             if (m_depth++ == 0)
                 beginSubstream(offset);
         } else if (type == kEof) {

@@ -1,8 +1,11 @@
 #include "xlsreader.h"
 
+#include "compoundfile.h"
 #include "compoundreader.h"
+#include "sharedstrings.h"
 
 #include <QFile>
+#include <QTemporaryFile>
 #include <freexl.h>
 
 namespace quorvel {
@@ -65,8 +68,9 @@ XlsStatus XlsWorkbook::open(const QString& path)
         m_scan.cellsAllocated > quint64(kMaxRows) * kMaxColumns)
         return XlsStatus::TooLarge;
 
-    if (freexl_open(QFile::encodeName(path).constData(), &m_handle) != FREEXL_OK)
-        return XlsStatus::Corrupt;
+    const XlsStatus opened = openReader(path, stream);
+    if (opened != XlsStatus::Ok)
+        return opened;
     unsigned int info = 0;
     if (freexl_get_info(m_handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
         info == FREEXL_BIFF_OBFUSCATED)
@@ -82,6 +86,35 @@ XlsStatus XlsWorkbook::open(const QString& path)
         m_sheetNames.append(QString::fromUtf8(name));
     }
     return XlsStatus::Ok;
+}
+
+// Hands the file to FreeXL, or a copy of it whose shared string table has
+// no empty string (which FreeXL cannot take). FreeXL reads every cell when
+// it opens a file, so the copy is gone once it has.
+XlsStatus XlsWorkbook::openReader(const QString& path, const QByteArray& stream)
+{
+    const SharedStringRewrite rewrite = replaceEmptySharedStrings(stream);
+    switch (rewrite.status) {
+    case SharedStringRewrite::Unchanged:
+        return freexl_open(QFile::encodeName(path).constData(), &m_handle) == FREEXL_OK && m_handle
+                   ? XlsStatus::Ok
+                   : XlsStatus::Corrupt;
+    case SharedStringRewrite::Failed:
+        return XlsStatus::LongText;
+    case SharedStringRewrite::Rewritten:
+        break;
+    }
+    const QByteArray file = buildCompoundFile(QStringLiteral("Workbook"), rewrite.stream);
+    QTemporaryFile copy;
+    if (file.isEmpty())
+        return XlsStatus::TooLarge;
+    if (!copy.open() || copy.write(file) != file.size() || !copy.flush())
+        return XlsStatus::CannotOpen;
+    m_emptyText = rewrite.placeholder;
+    return freexl_open(QFile::encodeName(copy.fileName()).constData(), &m_handle) == FREEXL_OK &&
+                   m_handle
+               ? XlsStatus::Ok
+               : XlsStatus::Corrupt;
 }
 
 int XlsWorkbook::findSheet(const QString& name) const
@@ -135,8 +168,12 @@ std::optional<QVariant> XlsWorkbook::cell(int row, int column) const
         return QVariant(double(v.value.int_value));
     case FREEXL_CELL_DOUBLE:
         return QVariant(v.value.double_value);
-    case FREEXL_CELL_TEXT:
     case FREEXL_CELL_SST_TEXT:
+        if (!m_emptyText.isEmpty() && v.value.text_value &&
+            QString::fromUtf8(v.value.text_value) == m_emptyText)
+            return QVariant(QString(""));
+        [[fallthrough]];
+    case FREEXL_CELL_TEXT:
     case FREEXL_CELL_DATE:
     case FREEXL_CELL_DATETIME:
     case FREEXL_CELL_TIME:

@@ -57,6 +57,7 @@ public:
 
 private:
     XlsStatus open(const QString& path);
+    XlsStatus openReader(const QString& path, const QByteArray& stream);
 
     const void* m_handle = nullptr;
     XlsStatus m_status = XlsStatus::Ok;
@@ -65,6 +66,8 @@ private:
     int m_sheet = -1;
     int m_rows = 0;
     int m_columns = 0;
+    // What an empty shared string reads as in the copy FreeXL was given.
+    QString m_emptyText;
 };
 
 } // namespace quorvel

@@ -1,0 +1,89 @@
+#include "excel/xlsreader.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quorvel;
+
+namespace {
+
+// Writes a one-sheet workbook with python3-xlwt, which leaves an empty
+// string in the shared string table for every text cell it overwrites, and
+// returns the sheet as python3-xlrd reads it. Column A holds texts of
+// `length` characters, column B the row's number; every `every`-th text is
+// overwritten. An empty array when the modules are not there.
+QJsonArray writeAndReadBack(const QString& path, int rows, int length, bool wide, int every)
+{
+    const QString script = QStringLiteral(
+        "import sys, json, xlwt, xlrd\n"
+        "path, rows, length, wide, every = sys.argv[1], *map(int, sys.argv[2:])\n"
+        "wb = xlwt.Workbook(encoding='utf-8')\n"
+        "ws = wb.add_sheet('sheet1', cell_overwrite_ok=True)\n"
+        "base = ('汉' if wide else 'a') * length\n"
+        "for r in range(rows):\n"
+        "    ws.write(r, 0, '%s%d' % (base, r)); ws.write(r, 1, r)\n"
+        "    if every and r % every == 0: ws.write(r, 0, '新%d' % r)\n"
+        "wb.save(path)\n"
+        "s = xlrd.open_workbook(path).sheet_by_index(0)\n"
+        "print(json.dumps([s.row_values(r) for r in range(s.nrows)]))\n");
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c", script, path, QString::number(rows),
+                                  QString::number(length), QString::number(int(wide)),
+                                  QString::number(every)});
+    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+        return {};
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+}
+
+} // namespace
+
+class TestXlsReader : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every cell reads as python3-xlrd reads it, whether or not the shared
+    // string table had to be laid out again for the reader.
+    void readsLikeXlrd_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("wide");
+        QTest::addColumn<int>("every");
+        QTest::newRow("nothing overwritten") << 100 << 3 << true << 0;
+        QTest::newRow("overwritten cells") << 50 << 2 << false << 7;
+        QTest::newRow("table over CONTINUE records") << 3000 << 12 << true << 3;
+        QTest::newRow("8-bit table over CONTINUE records") << 3000 << 20 << false << 2;
+        QTest::newRow("text longer than a record") << 6 << 5000 << true << 2;
+    }
+    void readsLikeXlrd()
+    {
+        QFETCH(int, rows);
+        QFETCH(int, length);
+        QFETCH(bool, wide);
+        QFETCH(int, every);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("book.xls");
+        const QJsonArray expected = writeAndReadBack(path, rows, length, wide, every);
+        if (expected.isEmpty())
+            QSKIP("python3-xlwt or python3-xlrd is not installed");
+
+        XlsWorkbook book(path);
+        QCOMPARE(book.status(), XlsStatus::Ok);
+        QVERIFY(book.selectSheet(0));
+        QCOMPARE(book.rows(), rows);
+        for (int r = 0; r < rows; ++r) {
+            const QJsonArray row = expected.at(r).toArray();
+            const auto text = book.cell(r, 0);
+            const auto number = book.cell(r, 1);
+            QVERIFY(text && number);
+            QCOMPARE(text->toString(), row.at(0).toString());
+            QCOMPARE(number->toDouble(), row.at(1).toDouble());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestXlsReader)
+#include "test_xlsreader.moc"
