@@ -3,11 +3,15 @@
 // double exchange of each pair until no pair improves; then, while budget
 // remains, a few random exchanges of small cost (a kick) followed by that
 // descent again, keeping the result only when it beats the best classes
-// met (an iterated local search). The objective throughout is the weighted
-// sum of squared deviations of the class averages of 总分 and every subject.
+// met (an iterated local search; a kick and descent that do not improve
+// are taken back). A pair of classes that found nothing is not weighed
+// again until one of them changes. The objective throughout is the
+// weighted sum of squared deviations of the class averages of 总分 and
+// every subject.
 //
-// The best single or double exchange between two classes: An exchange moves a vector u (总分 and every subject) from class
-// a to class b; it changes the weighted squared deviations by
+// The best single or double exchange between two classes: an exchange
+// moves a vector u (总分 and every subject) from class a to class b; it
+// changes the weighted squared deviations by
 // Σ q_d u_d² − l_d u_d, so a double exchange is good when the sum of its
 // two vectors is near the best vector l / 2q. The exchanges are sorted by
 // their 总分; for a first exchange only second ones whose 总分 can still
@@ -23,7 +27,7 @@ namespace quorvel {
 namespace {
 
 constexpr double kGain = 1e-6; // least improvement worth an exchange
-constexpr int kKick = 4;        // random exchanges in a kick
+constexpr int kKick = 4;          // random exchanges in a kick
 constexpr double kKickCost = 200; // the most a kick exchange may cost, points²
 constexpr int kKickTries = 100000;
 constexpr qint64 kBudgetPerStudent = 40000; // small intakes need far less
@@ -191,6 +195,22 @@ double BalanceState::subjectObjective() const
     return f;
 }
 
+// Whether the pair may have changed since comboPair last found nothing;
+// marks it as found nothing, comboPair changes the counts when it does not.
+bool BalanceState::freshPair(int a, int b)
+{
+    if (m_version.size() != size_t(m_k)) {
+        m_version.assign(m_k, 0);
+        m_stuck.assign(size_t(m_k) * m_k, {~0u, ~0u});
+    }
+    std::pair<quint32, quint32>& mark = m_stuck[size_t(a) * m_k + b];
+    const std::pair<quint32, quint32> now{m_version[a], m_version[b]};
+    if (mark == now)
+        return false;
+    mark = now;
+    return true;
+}
+
 // Rounds over the pairs of classes until none improves or the budget is
 // spent; double: single and double exchanges, else single ones only.
 void BalanceState::descend(qint64 budget, bool doubles)
@@ -201,7 +221,7 @@ void BalanceState::descend(qint64 budget, bool doubles)
         for (const auto& [a, b] : subjectPairs()) {
             if (m_weighed >= budget)
                 break;
-            changed = (doubles ? comboPair(a, b) : subjectPair(a, b)) || changed;
+            changed = (doubles ? freshPair(a, b) && comboPair(a, b) : subjectPair(a, b)) || changed;
         }
     }
 }
@@ -219,6 +239,16 @@ void BalanceState::kick()
     }
 }
 
+// Takes back the exchanges logged, last first.
+void BalanceState::undoLogged()
+{
+    m_logging = false;
+    for (auto it = m_log.rbegin(); it != m_log.rend(); ++it)
+        apply(it->first, it->second);
+    m_exchanges -= 2 * int(m_log.size());
+    m_log.clear();
+}
+
 void BalanceState::balanceSubjects()
 {
     buildDimensions();
@@ -227,20 +257,18 @@ void BalanceState::balanceSubjects()
     descend(budget / 2, false);
     descend(budget, true);
     double best = subjectObjective();
-    std::vector<int> bestCls = m_in.cls;
     while (m_weighed < budget) {
+        m_log.clear();
+        m_logging = true;
         kick();
         descend(budget, true);
+        m_logging = false;
         const double f = subjectObjective();
-        if (f < best) {
+        if (f < best)
             best = f;
-            bestCls = m_in.cls;
-        } else {
-            restore(bestCls);
-        }
+        else
+            undoLogged();
     }
-    if (m_in.cls != bestCls)
-        restore(bestCls);
 }
 
 } // namespace quorvel

@@ -194,6 +194,7 @@ void BalanceState::restore(const std::vector<int>& cls)
         m_cap[cat] = std::max(caps[size_t(cat)], m_high[cat] - m_low[cat]);
     if (m_dims > 0)
         buildDimensions();
+    m_version.clear();
 }
 
 } // namespace quorvel

@@ -2,6 +2,7 @@
 
 #include "balancer.h"
 
+#include <array>
 #include <random>
 #include <vector>
 
@@ -30,7 +31,7 @@ public:
     // The search beyond single and double exchanges (balancesearch.cpp).
     void searchTotals(qint64 budget);
 
-private:
+    // A student who may move, by total.
     struct Entry {
         qint64 total;
         int student;
@@ -39,6 +40,7 @@ private:
             return total != o.total ? total < o.total : student < o.student;
         }
     };
+private:
     struct Candidate {
         int x = -1, y = -1;
         Fraction spread;
@@ -65,9 +67,13 @@ private:
     bool polish();
     void findOthers(int a, int b);
     void outcome(int a, int b, qint64 d, Fraction& spread, Int128& gain) const;
-    std::vector<int> attributeShift(int x, int y) const;
     bool doublePair(int a, int b);
     bool doubles();
+    bool movesAllowed(const std::vector<std::array<int, 3>>& moves) const;
+    bool chainThrough(int a, int b, int c);
+    bool exchangesThrough(int a, int b, int c);
+    bool chains();
+    bool applyChain(int x, int y, int u, int v);
     bool repairValue(int cat);
     bool repairPair(int a, int b);
     bool neutralPair(int a, int b);
@@ -79,6 +85,8 @@ private:
     bool togetherAllowed(int a, int b, const int* xs, const int* ys, int n) const;
     double comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const;
     bool comboPair(int a, int b);
+    bool freshPair(int a, int b);
+    void undoLogged();
     double subjectObjective() const;
     void descend(qint64 budget, bool doubles);
     void kick();
@@ -137,6 +145,12 @@ private:
     double m_price = 0;
     int m_exchanges = 0;
     qint64 m_weighed = 0;
+    // Per class the exchanges it took part in; per pair of classes (a · k
+    // + b) those counts when no exchange between them improved.
+    std::vector<quint32> m_version;
+    std::vector<std::pair<quint32, quint32>> m_stuck;
+    std::vector<std::pair<int, int>> m_log; // exchanges since a mark
+    bool m_logging = false;
 };
 
 } // namespace quorvel

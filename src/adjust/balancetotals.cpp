@@ -236,7 +236,7 @@ void BalanceState::balanceTotals()
         if (sweep())
             continue;
         m_scan = std::numeric_limits<int>::max() / 2; // the polish weighs every partner
-        if (!polish() && !doubles())
+        if (!polish() && !doubles() && !chains())
             return;
     }
 }
