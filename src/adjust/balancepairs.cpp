@@ -37,9 +37,7 @@ bool BalanceState::doublePair(int a, int b)
     findOthers(a, b);
     const double ideal = double(m_sum[a] * m_size[b] - m_sum[b] * m_size[a]) /
                          double(m_size[a] + m_size[b]);
-    Fraction bestSpread;
-    Int128 bestGain = 0;
-    int first = -1, second = -1;
+    Candidate best; // x, y: the indexes of the two exchanges
     for (int i = 0; i < int(items.size()); ++i) {
         const PairItem& p = items[size_t(i)];
         const double want = ideal - double(p.d);
@@ -51,21 +49,17 @@ bool BalanceState::doublePair(int a, int b)
                 continue;
             Fraction s;
             Int128 gain;
-            outcome(a, b, d, s, gain);
-            if (current < s || (s == current && gain >= 0))
-                continue;
-            if (first >= 0 && (bestSpread < s || (s == bestSpread && gain >= bestGain)))
-                continue;
             const int xs[2] = {p.x, q->x}, ys[2] = {p.y, q->y};
-            if (!togetherAllowed(a, b, xs, ys, 2))
+            if (!beats(a, b, d, current, best, s, gain) || !togetherAllowed(a, b, xs, ys, 2))
                 continue;
-            first = i, second = int(q - items.begin()), bestSpread = s, bestGain = gain;
+            best = {i, int(q - items.begin()), s, gain};
         }
     }
-    if (first < 0)
+    if (best.x < 0)
         return false;
-    apply(items[size_t(first)].x, items[size_t(first)].y);
-    apply(items[size_t(second)].x, items[size_t(second)].y);
+    const PairItem one = items[size_t(best.x)], two = items[size_t(best.y)];
+    apply(one.x, one.y);
+    apply(two.x, two.y);
     return true;
 }
 

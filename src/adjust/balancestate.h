@@ -67,6 +67,8 @@ private:
     bool polish();
     void findOthers(int a, int b);
     void outcome(int a, int b, qint64 d, Fraction& spread, Int128& gain) const;
+    bool beats(int a, int b, qint64 d, const Fraction& current, const Candidate& best, Fraction& spread,
+               Int128& gain) const;
     bool doublePair(int a, int b);
     bool doubles();
     bool movesAllowed(const std::vector<std::array<int, 3>>& moves) const;

@@ -104,17 +104,24 @@ void BalanceState::weigh(int a, int b, int x, int y, Candidate& best, const Frac
         return;
     Fraction spread;
     Int128 gain;
-    outcome(a, b, d, spread, gain);
-    if (current < spread || (spread == current && gain >= 0))
-        return;
-    if (best.x >= 0 && (best.spread < spread || (spread == best.spread && gain >= best.gain)))
-        return;
-    if (!mayExchange(x, y) || !attributesAllow(x, y))
+    if (!beats(a, b, d, current, best, spread, gain) || !mayExchange(x, y) || !attributesAllow(x, y))
         return;
     best.x = x;
     best.y = y;
     best.spread = spread;
     best.gain = gain;
+}
+
+// Whether class a giving d units to class b improves on the current
+// spread (or keeps it and lowers the squared deviations) and on best; the
+// outcome in spread and gain.
+bool BalanceState::beats(int a, int b, qint64 d, const Fraction& current, const Candidate& best, Fraction& spread,
+                         Int128& gain) const
+{
+    outcome(a, b, d, spread, gain);
+    if (current < spread || (spread == current && gain >= 0))
+        return false;
+    return best.x < 0 || spread < best.spread || (spread == best.spread && gain < best.gain);
 }
 
 // The spread of the averages and the change of the squared deviations
