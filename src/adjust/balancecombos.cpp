@@ -1,13 +1,12 @@
 // Subject mode. First the best single exchange of each pair of classes,
 // round after round, over at most half the budget; then the best single or
-// double exchange of each pair until no pair improves; then, while budget
-// remains, a few random exchanges of small cost (a kick) followed by that
-// descent again, keeping the result only when it beats the best classes
-// met (an iterated local search; a kick and descent that do not improve
-// are taken back). A pair of classes that found nothing is not weighed
-// again until one of them changes. The objective throughout is the
+// double exchange of each pair until no pair improves; then triple
+// exchanges (balancetriples.cpp), each followed by that descent, over at
+// most 60 % of the budget. A pair of classes that found nothing is not
+// weighed again until one of them changes. The objective so far is the
 // weighted sum of squared deviations of the class averages of 总分 and
-// every subject.
+// every subject. Last, with the rest of the budget, a polish narrows the
+// largest spread over 总分 and the subjects (balancescore.cpp).
 //
 // The best single or double exchange between two classes: an exchange
 // moves a vector u (总分 and every subject) from class a to class b; it
@@ -27,10 +26,8 @@ namespace quorvel {
 namespace {
 
 constexpr double kGain = 1e-6; // least improvement worth an exchange
-constexpr int kKick = 4;          // random exchanges in a kick
-constexpr double kKickCost = 200; // the most a kick exchange may cost, points²
-constexpr int kKickTries = 100000;
-constexpr qint64 kBudgetPerStudent = 40000; // small intakes need far less
+constexpr qint64 kBudgetPerStudent = 100000; // small intakes need far less
+constexpr qint64 kTripleShare = 60;          // per cent of the budget before the polish
 
 } // namespace
 
@@ -197,13 +194,13 @@ double BalanceState::subjectObjective() const
 
 // Whether the pair may have changed since comboPair last found nothing;
 // marks it as found nothing, comboPair changes the counts when it does not.
-bool BalanceState::freshPair(int a, int b)
+bool BalanceState::freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck)
 {
-    if (m_version.size() != size_t(m_k)) {
+    if (m_version.size() != size_t(m_k))
         m_version.assign(m_k, 0);
-        m_stuck.assign(size_t(m_k) * m_k, {~0u, ~0u});
-    }
-    std::pair<quint32, quint32>& mark = m_stuck[size_t(a) * m_k + b];
+    if (stuck.size() != size_t(m_k) * m_k)
+        stuck.assign(size_t(m_k) * m_k, {~0u, ~0u});
+    std::pair<quint32, quint32>& mark = stuck[size_t(a) * m_k + b];
     const std::pair<quint32, quint32> now{m_version[a], m_version[b]};
     if (mark == now)
         return false;
@@ -221,54 +218,19 @@ void BalanceState::descend(qint64 budget, bool doubles)
         for (const auto& [a, b] : subjectPairs()) {
             if (m_weighed >= budget)
                 break;
-            changed = (doubles ? freshPair(a, b) && comboPair(a, b) : subjectPair(a, b)) || changed;
+            changed = (doubles ? freshPair(a, b, m_stuck) && comboPair(a, b) : subjectPair(a, b)) || changed;
         }
     }
-}
-
-void BalanceState::kick()
-{
-    for (int done = 0, tries = 0; done < kKick && tries < kKickTries; ++tries) {
-        ++m_weighed;
-        int x = -1, y = -1;
-        if (!pickExchange(int(m_peers[0].size()), x, y) || !mayExchange(x, y) || !attributesAllow(x, y) ||
-            subjectChange(x, y) > kKickCost)
-            continue;
-        apply(x, y);
-        ++done;
-    }
-}
-
-// Takes back the exchanges logged, last first.
-void BalanceState::undoLogged()
-{
-    m_logging = false;
-    for (auto it = m_log.rbegin(); it != m_log.rend(); ++it)
-        apply(it->first, it->second);
-    m_exchanges -= 2 * int(m_log.size());
-    m_log.clear();
 }
 
 void BalanceState::balanceSubjects()
 {
     buildDimensions();
-    buildPeers();
     const qint64 budget = std::min(m_settings.subjectBudget, kBudgetPerStudent * m_people);
     descend(budget / 2, false);
     descend(budget, true);
-    double best = subjectObjective();
-    while (m_weighed < budget) {
-        m_log.clear();
-        m_logging = true;
-        kick();
-        descend(budget, true);
-        m_logging = false;
-        const double f = subjectObjective();
-        if (f < best)
-            best = f;
-        else
-            undoLogged();
-    }
+    descendTriples(budget / 100 * kTripleShare);
+    polishSubjects(budget);
 }
 
 } // namespace quorvel

@@ -81,9 +81,9 @@ struct BalanceSettings {
     quint32 seed = 1;
     bool subjects = false;       // subject mode
     double totalWeight = 4.0;    // the weight of 总分 in subject mode
-    // Exchanges weighed in subject mode (at most 40,000 per student);
-    // about half a second for 600 students in 12 classes.
-    qint64 subjectBudget = 20000000;
+    // Exchanges weighed in subject mode (at most 100,000 per student);
+    // about a second for 600 students in 12 classes.
+    qint64 subjectBudget = 50000000;
     // Exchanges weighed by the annealing of the totals (at most 2,000 per
     // student); it ends earlier at the floor.
     qint64 searchBudget = 3000000;

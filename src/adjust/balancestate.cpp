@@ -238,8 +238,6 @@ void BalanceState::apply(int x, int y)
     m_in.cls[x] = b;
     m_in.cls[y] = a;
     ++m_exchanges;
-    if (m_logging)
-        m_log.push_back({x, y});
     if (!m_version.empty())
         ++m_version[a], ++m_version[b];
 }

@@ -87,11 +87,45 @@ private:
     bool togetherAllowed(int a, int b, const int* xs, const int* ys, int n) const;
     double comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const;
     bool comboPair(int a, int b);
-    bool freshPair(int a, int b);
-    void undoLogged();
+    bool freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck);
+    // Up to three exchanges between two classes (balancetriples.cpp) and
+    // how they are weighed (balancescore.cpp).
+    struct Triple {
+        double change;
+        int count;
+        int xs[3], ys[3];
+    };
+    struct PairScore {
+        bool polish = false;
+        std::vector<double> q, l, target; // target: the ideal vector
+        double base = 0;                  // Σ q t²
+        // Polish: per dimension the highest and lowest average deviation
+        // of the other classes and their spread, the deviations of the
+        // pair's sums and their inverse sizes; the score of the classes
+        // as they are.
+        std::vector<double> hi, lo, others, devA, devB, inA, inB;
+        double othersSquares = 0, othersLargest = 0;
+        double current = 0;
+        double change(const double* u) const;
+        double least(const int* cell, const qint64* rem, double width) const;
+    };
+    PairScore squaresScore(int a, int b) const;
+    PairScore polishScore(int a, int b) const;
+    double sumDeviation(int c, int d) const;
+    double averageDeviation(int c, int d) const;
+    std::pair<int, int> extremeClasses(int d) const;
+    void buildSingles(int a, int b);
+    void cellOf(const qint64* v, int* cell) const;
+    qint64 cellWidth() const;
+    void addDoubles(int i, const PairScore* score, Triple& best);
+    void weighDouble(int i, int j, const PairScore& score, Triple& best) const;
+    void weighTriples(int a, int b, int k, const PairScore& score, Triple& best);
+    bool searchPair(int a, int b, bool polish);
+    std::vector<std::pair<int, int>> pairsByGain(bool polish);
+    void descendTriples(qint64 budget);
+    void polishSubjects(qint64 budget);
     double subjectObjective() const;
     void descend(qint64 budget, bool doubles);
-    void kick();
     void buildPeers();
     bool pickExchange(int window, int& x, int& y);
     double totalChange(int x, int y) const;
@@ -150,9 +184,16 @@ private:
     // Per class the exchanges it took part in; per pair of classes (a · k
     // + b) those counts when no exchange between them improved.
     std::vector<quint32> m_version;
-    std::vector<std::pair<quint32, quint32>> m_stuck;
-    std::vector<std::pair<int, int>> m_log; // exchanges since a mark
-    bool m_logging = false;
+    std::vector<std::pair<quint32, quint32>> m_stuck, m_stuckTriples;
+    // Triple exchanges of one pair: the single exchanges (x, y) with their
+    // vectors (and those of the grid, whole units), the double exchanges
+    // as lists per grid bucket.
+    std::vector<std::pair<int, int>> m_singles;
+    std::vector<double> m_singleVec;
+    std::vector<qint64> m_singleCell;
+    std::vector<std::pair<quint16, quint16>> m_pairs;
+    std::vector<quint32> m_head, m_next;
+    qint64 m_cellWidth = 1, m_ideal[3] = {}; // units
 };
 
 } // namespace quorvel
