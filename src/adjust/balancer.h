@@ -41,9 +41,13 @@ namespace quorvel {
 //  3'. Subjects (subject mode, instead of 2 and 3): the weighted sum of
 //     squared deviations of the class averages of 总分 (weight totalWeight)
 //     and of every subject, lowered by the best single exchange of each
-//     class pair, then by the best single or double exchange, then by an
-//     iterated local search, until the work budget is spent
-//     (balancecombos.cpp).
+//     class pair, then by the best single or double exchange, then by the
+//     best triple exchange (met in the middle: each single exchange looks
+//     up, in a hash grid of the pair's double exchanges, those near the
+//     ideal vector less its own); last a polish that makes the exchange of
+//     one to three students which most narrows the largest spread over
+//     总分 and the subjects, until the work budget is spent
+//     (balancecombos.cpp, balancetriples.cpp, balancescore.cpp).
 // No exchange makes the range (most minus fewest per class) of any
 // attribute value larger than max(1, its range before the balancing).
 
