@@ -87,7 +87,7 @@ struct BalanceSettings {
     double totalWeight = 4.0;    // the weight of 总分 in subject mode
     // Exchanges weighed in subject mode (at most 100,000 per student);
     // about a second for 600 students in 12 classes.
-    qint64 subjectBudget = 50000000;
+    qint64 subjectBudget = 45000000;
     // Exchanges weighed by the annealing of the totals (at most 2,000 per
     // student); it ends earlier at the floor.
     qint64 searchBudget = 3000000;

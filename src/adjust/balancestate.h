@@ -121,7 +121,7 @@ private:
     void weighDouble(int i, int j, const PairScore& score, Triple& best) const;
     void weighTriples(int a, int b, int k, const PairScore& score, Triple& best);
     bool searchPair(int a, int b, bool polish);
-    std::vector<std::pair<int, int>> pairsByGain(bool polish);
+    std::vector<std::pair<int, int>> pairsByGain(bool polish, bool wide);
     void descendTriples(qint64 budget);
     void polishSubjects(qint64 budget);
     double subjectObjective() const;
@@ -191,8 +191,12 @@ private:
     std::vector<std::pair<int, int>> m_singles;
     std::vector<double> m_singleVec;
     std::vector<qint64> m_singleCell;
-    std::vector<std::pair<quint16, quint16>> m_pairs;
-    std::vector<quint32> m_head, m_next;
+    struct DoubleEntry {
+        quint32 next, hash; // the next entry of the bucket, the cell's hash
+        quint16 i, j;
+    };
+    std::vector<DoubleEntry> m_doubles;
+    std::vector<quint32> m_head;
     qint64 m_cellWidth = 1, m_ideal[3] = {}; // units
 };
 

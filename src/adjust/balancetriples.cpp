@@ -22,13 +22,16 @@ constexpr int kMaxSingles = 2500; // larger pairs are left to the other moves
 constexpr quint32 kNone = ~0u;
 constexpr int kMaxDims = 32;
 
-quint32 bucketOf(const int* cell)
+// A hash of the cell; its low bits choose the bucket.
+quint32 hashOf(const int* cell)
 {
     quint32 h = 2166136261u;
     for (int g = 0; g < kGridDims; ++g)
         h = (h ^ quint32(cell[g])) * 16777619u;
-    return (h ^ (h >> kBucketBits)) & ((1u << kBucketBits) - 1);
+    return h ^ (h >> kBucketBits);
 }
+
+quint32 bucketOf(quint32 hash) { return hash & ((1u << kBucketBits) - 1); }
 
 } // namespace
 
@@ -78,10 +81,10 @@ void BalanceState::addDoubles(int i, const PairScore* score, Triple& best)
         const qint64 sum[kGridDims] = {vi[0] + vj[0], vi[1] + vj[1], vi[2] + vj[2]};
         int cell[kGridDims];
         cellOf(sum, cell);
-        const quint32 bucket = bucketOf(cell);
-        m_next.push_back(m_head[bucket]);
-        m_head[bucket] = quint32(m_pairs.size());
-        m_pairs.push_back({quint16(i), quint16(j)});
+        const quint32 hash = hashOf(cell);
+        quint32& head = m_head[bucketOf(hash)];
+        m_doubles.push_back({head, hash, quint16(i), quint16(j)});
+        head = quint32(m_doubles.size() - 1);
         if (score && score->least(cell, m_ideal, double(m_cellWidth)) < best.change)
             weighDouble(i, j, *score, best);
     }
@@ -119,15 +122,18 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Tri
         cell[2] = centre[2] + (m_dims > 2 ? probe / 9 - 1 : 0);
         if (score.least(cell, rem, width) >= best.change)
             continue;
-        for (quint32 e = m_head[bucketOf(cell)]; e != kNone; e = m_next[e]) {
-            const auto [i, j] = m_pairs[e];
+        const quint32 hash = hashOf(cell);
+        for (quint32 e = m_head[bucketOf(hash)]; e != kNone; e = m_doubles[e].next) {
+            ++m_weighed;
+            if (m_doubles[e].hash != hash)
+                continue;
+            const int i = m_doubles[e].i, j = m_doubles[e].j;
             const double* vi = &m_singleVec[size_t(i) * m_dims];
             const double* vj = &m_singleVec[size_t(j) * m_dims];
             double u[kMaxDims];
             for (int d = 0; d < m_dims; ++d)
                 u[d] = vi[d] + vj[d] + vk[d];
             const double change = score.change(u);
-            ++m_weighed;
             if (change >= best.change)
                 continue;
             const int xs[3] = {m_singles[k].first, m_singles[i].first, m_singles[j].first};
@@ -160,13 +166,12 @@ bool BalanceState::searchPair(int a, int b, bool polish)
                 best = {change, 1, {m_singles[k].first}, {m_singles[k].second}};
         }
     m_head.assign(size_t(1) << kBucketBits, kNone);
-    m_next.clear();
-    m_pairs.clear();
+    m_doubles.clear();
     for (int k = n - 1; k >= 0; --k) {
         weighTriples(a, b, k, score, best);
         addDoubles(k, polish ? &score : nullptr, best);
     }
-    m_weighed += qint64(m_pairs.size()) + n;
+    m_weighed += qint64(m_doubles.size()) + n;
     if (best.count == 0)
         return false;
     for (int e = 0; e < best.count; ++e)
@@ -176,11 +181,17 @@ bool BalanceState::searchPair(int a, int b, bool polish)
 
 // The pairs of classes, those that could gain most first: for the squared
 // deviations every pair, for the polish the pairs with the highest or the
-// lowest class of the dimension whose spread is largest.
-std::vector<std::pair<int, int>> BalanceState::pairsByGain(bool polish)
+// lowest class of the dimension whose spread is largest (wide: of any
+// dimension).
+std::vector<std::pair<int, int>> BalanceState::pairsByGain(bool polish, bool wide)
 {
     std::vector<char> extreme(m_k, !polish);
-    if (polish) {
+    if (polish && wide) {
+        for (int d = 0; d < m_dims; ++d) {
+            const auto [lo, hi] = extremeClasses(d);
+            extreme[lo] = extreme[hi] = 1;
+        }
+    } else if (polish) {
         int widest = 0;
         double range = -1;
         for (int d = 0; d < m_dims; ++d) {
@@ -214,7 +225,7 @@ void BalanceState::descendTriples(qint64 budget)
     bool changed = true;
     while (changed && m_weighed < budget) {
         changed = false;
-        for (const auto& [a, b] : pairsByGain(false)) {
+        for (const auto& [a, b] : pairsByGain(false, false)) {
             if (m_weighed >= budget)
                 break;
             if (freshPair(a, b, m_stuckTriples) && searchPair(a, b, false)) {
@@ -227,20 +238,30 @@ void BalanceState::descendTriples(qint64 budget)
 }
 
 // The polish: exchanges that narrow the largest spread over 总分 and the
-// subjects, until none does or the budget is spent.
+// subjects (or, equal in that, the sum of the squared spreads), until none
+// does or the budget is spent. The pairs with an extreme class of the
+// widest dimension are weighed first, then those of every dimension.
 void BalanceState::polishSubjects(qint64 budget)
 {
-    bool changed = true;
-    while (changed && m_weighed < budget) {
-        changed = false;
-        for (const auto& [a, b] : pairsByGain(true)) {
+    std::vector<char> failed(size_t(m_k) * m_k, 0); // since the last exchange
+    bool wide = false;
+    while (m_weighed < budget) {
+        bool changed = false;
+        for (const auto& [a, b] : pairsByGain(true, wide)) {
             if (m_weighed >= budget)
                 break;
-            if (searchPair(a, b, true)) {
+            char& mark = failed[size_t(a) * m_k + b];
+            if (!mark && searchPair(a, b, true)) {
                 changed = true;
                 break;
             }
+            mark = 1;
         }
+        if (changed)
+            std::fill(failed.begin(), failed.end(), 0);
+        else if (wide)
+            return;
+        wide = !changed;
     }
 }
 
