@@ -31,7 +31,10 @@ quint32 hashOf(const int* cell)
     return h ^ (h >> kBucketBits);
 }
 
-quint32 bucketOf(quint32 hash) { return hash & ((1u << kBucketBits) - 1); }
+quint32 bucketOf(quint32 hash)
+{
+    return hash & ((1u << kBucketBits) - 1);
+}
 
 } // namespace
 
@@ -51,7 +54,9 @@ void BalanceState::buildSingles(int a, int b)
                     m_singleVec.push_back(m_value[size_t(x.student) * m_dims + d] -
                                           m_value[size_t(y.student) * m_dims + d]);
                 for (int g = 0; g < kGridDims; ++g)
-                    m_singleCell.push_back(g < m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_dims + g]) : 0);
+                    m_singleCell.push_back(
+                        g < m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_dims + g])
+                                   : 0);
             }
 }
 
@@ -97,7 +102,8 @@ void BalanceState::weighDouble(int i, int j, const PairScore& score, Triple& bes
         u[d] = m_singleVec[size_t(i) * m_dims + d] + m_singleVec[size_t(j) * m_dims + d];
     const double change = score.change(u);
     const int a = m_in.cls[m_singles[i].first], b = m_in.cls[m_singles[i].second];
-    const int xs[2] = {m_singles[i].first, m_singles[j].first}, ys[2] = {m_singles[i].second, m_singles[j].second};
+    const int xs[2] = {m_singles[i].first, m_singles[j].first},
+              ys[2] = {m_singles[i].second, m_singles[j].second};
     if (change < best.change && togetherAllowed(a, b, xs, ys, 2))
         best = {change, 2, {xs[0], xs[1]}, {ys[0], ys[1]}};
 }

@@ -80,6 +80,15 @@ double subjectSpread(const BalanceIntake& in, int subject)
     return *std::max_element(sum.begin(), sum.end()) - *std::min_element(sum.begin(), sum.end());
 }
 
+// The largest spread over 总分 and every subject, in points.
+double largestSpread(const BalanceIntake& in)
+{
+    double largest = 0;
+    for (int subject = -1; subject < int(in.subjects.size()); ++subject)
+        largest = std::max(largest, subjectSpread(in, subject));
+    return largest;
+}
+
 // Per class: students and boys.
 std::vector<std::pair<int, int>> shape(const BalanceIntake& in)
 {
@@ -322,6 +331,59 @@ private slots:
             QCOMPARE(in.cls, before);
         else
             QVERIFY(totalSpread(in) == (Fraction{0, 1}));
+    }
+
+    // Subject mode with every move (single, double and triple exchanges,
+    // the polish) on intakes of every shape: class sizes and boys kept,
+    // locked students where they were, no attribute range wider than
+    // max(1, before), the engine's own spread equal to the one counted
+    // afresh (its sums stayed true), the largest spread not wider than
+    // before, and the same classes again for the same seed.
+    void subjectModeInvariants_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("students");
+        QTest::addColumn<bool>("realistic");
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("600/12, every fourth locked") << 12 << 600 << true << true;
+        QTest::newRow("1510/50, unequal classes") << 50 << 1510 << true << false;
+        QTest::newRow("10x31, values missing") << 10 << 310 << false << false;
+        QTest::newRow("3x4, tiny classes") << 3 << 12 << false << true;
+    }
+    void subjectModeInvariants()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, students);
+        QFETCH(bool, realistic);
+        QFETCH(bool, locked);
+        BalanceIntake in = realistic ? realisticIntake(classes, students, 3)
+                                     : randomIntake(classes, students / classes, 2);
+        if (!realistic) { // two subjects adding up to the total
+            in.subjects = {{}, {}};
+            for (qint64 total : in.total)
+                in.subjects[0].push_back(total / 3), in.subjects[1].push_back(total - total / 3);
+            in.hasSubject.assign(2, std::vector<char>(in.total.size(), 1));
+        }
+        const BalanceIntake before = in;
+        if (locked)
+            in.mayMove = [&](int student, int cls) {
+                return student % 4 != 0 || cls == before.cls[student];
+            };
+        BalanceIntake again = in;
+        BalanceSettings settings;
+        settings.subjects = true;
+        settings.subjectBudget = 5000000;
+        const BalanceFigures f = balanceIntake(in, settings);
+        QCOMPARE(shape(in), shape(before));
+        for (int s = 0; locked && s < in.studentCount(); s += 4)
+            QCOMPARE(in.cls[s], before.cls[s]);
+        const auto rangesBefore = ranges(before);
+        for (const auto& [value, range] : ranges(in))
+            QVERIFY(range <= std::max(1, rangesBefore.at(value)));
+        QVERIFY(f.spreadAfter == totalSpread(in));
+        QVERIFY(largestSpread(in) <= largestSpread(before) + 1e-9);
+        balanceIntake(again, settings);
+        QCOMPARE(again.cls, in.cls);
     }
 
     // The same seed gives the same classes, also where the annealing and
