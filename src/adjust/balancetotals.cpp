@@ -155,9 +155,16 @@ void BalanceState::weighPartners(int a, int b, const Entry& x, const std::vector
     const auto mid = std::lower_bound(list.begin(), list.end(), target,
                                       [](const Entry& e, double t) { return double(e.total) < t; });
     const int pos = int(mid - list.begin());
-    for (int i = pos; i < int(list.size()) && i < pos + m_scan; ++i)
+    // Moving d units leaves the two classes' averages |gap − d · per| apart,
+    // which grows on either side of the ideal partner: once it passes the
+    // current spread, no partner further out on that side can improve.
+    const double gap = double(m_sum[a]) / double(m_size[a]) - double(m_sum[b]) / double(m_size[b]);
+    const double per = 1.0 / double(m_size[a]) + 1.0 / double(m_size[b]);
+    const double limit = current.value() * (1 + 1e-12) + 1e-9;
+    auto hopeless = [&](const Entry& y) { return std::abs(gap - double(x.total - y.total) * per) > limit; };
+    for (int i = pos; i < int(list.size()) && i < pos + m_scan && !hopeless(list[i]); ++i)
         weigh(a, b, x.student, list[i].student, best, current);
-    for (int i = pos - 1; i >= 0 && i >= pos - m_scan; --i)
+    for (int i = pos - 1; i >= 0 && i >= pos - m_scan && !hopeless(list[i]); --i)
         weigh(a, b, x.student, list[i].student, best, current);
 }
 
