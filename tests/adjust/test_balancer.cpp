@@ -333,6 +333,39 @@ private slots:
             QVERIFY(totalSpread(in) == (Fraction{0, 1}));
     }
 
+    // Subject mode, two classes of two boys, 总分 and one subject: the
+    // first class holds (12, 3) and (28, 13) units, the second (10, 0) and
+    // (30, 10); 总分 equal, the subject 1.5 points apart. Every exchange
+    // raises the weighted squared deviations (总分 weighs 4), but the first
+    // students' exchange narrows the largest spread to 1 point (总分 1, the
+    // subject 0): the polish makes it, unless a student is locked.
+    void polishNarrowsLargestSpread_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<double>("largest");
+        QTest::newRow("free") << false << 1.0;
+        QTest::newRow("first student locked") << true << 1.5;
+    }
+    void polishNarrowsLargestSpread()
+    {
+        QFETCH(bool, locked);
+        QFETCH(double, largest);
+        BalanceIntake in;
+        in.classCount = 2;
+        in.cls = {0, 0, 1, 1};
+        in.boy = {1, 1, 1, 1};
+        in.hasTotal = {1, 1, 1, 1};
+        in.total = {12, 28, 10, 30};
+        in.subjects = {{3, 13, 0, 10}};
+        in.hasSubject = {{1, 1, 1, 1}};
+        if (locked)
+            in.mayMove = [](int student, int cls) { return student != 0 || cls == 0; };
+        BalanceSettings settings;
+        settings.subjects = true;
+        balanceIntake(in, settings);
+        QCOMPARE(largestSpread(in), largest);
+    }
+
     // Subject mode with every move (single, double and triple exchanges,
     // the polish) on intakes of every shape: class sizes and boys kept,
     // locked students where they were, no attribute range wider than
