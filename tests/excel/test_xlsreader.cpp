@@ -14,12 +14,15 @@ namespace {
 // string in the shared string table for every text cell it overwrites, and
 // returns the sheet as python3-xlrd reads it. Column A holds texts of
 // `length` characters, column B the row's number; every `every`-th text is
-// overwritten. An empty array when the modules are not there.
-QJsonArray writeAndReadBack(const QString& path, int rows, int length, bool wide, int every)
+// overwritten. With pointAtEmpty the cell A2 is made to hold the empty
+// string (its record is patched), as other writers do. An empty array when
+// the modules are not there.
+QJsonArray writeAndReadBack(const QString& path, int rows, int length, bool wide, int every,
+                            bool pointAtEmpty)
 {
     const QString script = QStringLiteral(
-        "import sys, json, xlwt, xlrd\n"
-        "path, rows, length, wide, every = sys.argv[1], *map(int, sys.argv[2:])\n"
+        "import sys, json, struct, xlwt, xlrd\n"
+        "path, rows, length, wide, every, point = sys.argv[1], *map(int, sys.argv[2:])\n"
         "wb = xlwt.Workbook(encoding='utf-8')\n"
         "ws = wb.add_sheet('sheet1', cell_overwrite_ok=True)\n"
         "base = ('汉' if wide else 'a') * length\n"
@@ -27,12 +30,18 @@ QJsonArray writeAndReadBack(const QString& path, int rows, int length, bool wide
         "    ws.write(r, 0, '%s%d' % (base, r)); ws.write(r, 1, r)\n"
         "    if every and r % every == 0: ws.write(r, 0, '新%d' % r)\n"
         "wb.save(path)\n"
+        // The text first written to A1, string 0, is the one overwritten.
+        "if point:\n"
+        "    data = bytearray(open(path, 'rb').read())\n"
+        "    at = data.index(bytes.fromhex('fd000a0001000000'))\n"
+        "    data[at + 10:at + 14] = struct.pack('<I', 0)\n"
+        "    open(path, 'wb').write(data)\n"
         "s = xlrd.open_workbook(path).sheet_by_index(0)\n"
         "print(json.dumps([s.row_values(r) for r in range(s.nrows)]))\n");
     QProcess p;
     p.start("/usr/bin/python3", {"-c", script, path, QString::number(rows),
                                   QString::number(length), QString::number(int(wide)),
-                                  QString::number(every)});
+                                  QString::number(every), QString::number(int(pointAtEmpty))});
     if (!p.waitForFinished(120000) || p.exitCode() != 0)
         return {};
     return QJsonDocument::fromJson(p.readAllStandardOutput()).array();
@@ -52,11 +61,13 @@ private slots:
         QTest::addColumn<int>("length");
         QTest::addColumn<bool>("wide");
         QTest::addColumn<int>("every");
-        QTest::newRow("nothing overwritten") << 100 << 3 << true << 0;
-        QTest::newRow("overwritten cells") << 50 << 2 << false << 7;
-        QTest::newRow("table over CONTINUE records") << 3000 << 12 << true << 3;
-        QTest::newRow("8-bit table over CONTINUE records") << 3000 << 20 << false << 2;
-        QTest::newRow("text longer than a record") << 6 << 5000 << true << 2;
+        QTest::addColumn<bool>("pointAtEmpty");
+        QTest::newRow("nothing overwritten") << 100 << 3 << true << 0 << false;
+        QTest::newRow("overwritten cells") << 50 << 2 << false << 7 << false;
+        QTest::newRow("a cell holding the empty string") << 50 << 2 << false << 7 << true;
+        QTest::newRow("table over CONTINUE records") << 3000 << 12 << true << 3 << false;
+        QTest::newRow("8-bit table over CONTINUE records") << 3000 << 20 << false << 2 << false;
+        QTest::newRow("text longer than a record") << 6 << 5000 << true << 2 << false;
     }
     void readsLikeXlrd()
     {
@@ -64,9 +75,10 @@ private slots:
         QFETCH(int, length);
         QFETCH(bool, wide);
         QFETCH(int, every);
+        QFETCH(bool, pointAtEmpty);
         QTemporaryDir dir;
         const QString path = dir.filePath("book.xls");
-        const QJsonArray expected = writeAndReadBack(path, rows, length, wide, every);
+        const QJsonArray expected = writeAndReadBack(path, rows, length, wide, every, pointAtEmpty);
         if (expected.isEmpty())
             QSKIP("python3-xlwt or python3-xlrd is not installed");
 
@@ -80,6 +92,8 @@ private slots:
             const auto number = book.cell(r, 1);
             QVERIFY(text && number);
             QCOMPARE(text->toString(), row.at(0).toString());
+            if (pointAtEmpty && r == 1)
+                QCOMPARE(text->toString(), QString());
             QCOMPARE(number->toDouble(), row.at(1).toDouble());
         }
     }
