@@ -1,6 +1,10 @@
+#include "excel/biffscan.h"
+#include "excel/compoundreader.h"
 #include "excel/xlsreader.h"
 
+#include <QFile>
 #include <QJsonArray>
+#include <QtEndian>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -96,6 +100,41 @@ private slots:
                 QCOMPARE(text->toString(), QString());
             QCOMPARE(number->toDouble(), row.at(1).toDouble());
         }
+    }
+
+    // The BOF record that opens a sheet must be of the workbook's length
+    // and version: a longer one swallows the records after it.
+    void sheetBof_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("version");
+        QTest::addColumn<int>("status");
+        QTest::newRow("as written") << 16 << 0x0600 << int(BiffScan::Ok);
+        QTest::newRow("swallowing records") << 246 << 0x0600 << int(BiffScan::Corrupt);
+        QTest::newRow("another version") << 16 << 0x0500 << int(BiffScan::Corrupt);
+    }
+    void sheetBof()
+    {
+        QFETCH(int, length);
+        QFETCH(int, version);
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("book.xls");
+        if (writeAndReadBack(path, 40, 3, true, 0, false).isEmpty())
+            QSKIP("python3-xlwt or python3-xlrd is not installed");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QByteArray stream;
+        QCOMPARE(readCompoundStream(f.readAll(), {QStringLiteral("Workbook")}, &stream), CompoundStatus::Ok);
+        // The second BOF opens the sheet.
+        qsizetype at = 0;
+        for (int bofs = 0; at + 4 <= stream.size(); at += 4 + qFromLittleEndian<quint16>(stream.constData() + at + 2))
+            if (qFromLittleEndian<quint16>(stream.constData() + at) == 0x0809 && ++bofs == 2)
+                break;
+        QVERIFY(at + 8 <= stream.size());
+        qToLittleEndian<quint16>(quint16(length), stream.data() + at + 2);
+        qToLittleEndian<quint16>(quint16(version), stream.data() + at + 4);
+        QCOMPARE(int(scanBiffStream(stream).status), status);
     }
 };
 
