@@ -12,11 +12,6 @@ using namespace quorvel::test;
 
 namespace {
 
-CliRun cli(const Sandbox& sb, const QStringList& args)
-{
-    return runCapturedCli(QStringList{"--dir", sb.ctx.folder} + args);
-}
-
 // Two classes of twenty girls, 85.0 and 84.75 on average.
 void makeQuarterApart(Sandbox& sb)
 {
@@ -52,7 +47,7 @@ private slots:
         QFETCH(QString, out);
         Sandbox sb;
         makeQuarterApart(sb);
-        const CliRun r = cli(sb, QStringList{"adjust"} + args);
+        const CliRun r = runCliIn(sb, QStringList{"adjust"} + args);
         QCOMPARE(r.status, status);
         QCOMPARE(r.out, out + sb.ctx.file("tongji.xls") + u'\n');
     }
@@ -63,7 +58,7 @@ private slots:
         makeQuarterApart(sb);
         addStudents(sb, {Student{"u", "男", 50, {}}});
         const QMap<QString, int> before = classesById(sb);
-        const CliRun r = cli(sb, {"adjust", "--high", "1", "--low", "2"});
+        const CliRun r = runCliIn(sb, {"adjust", "--high", "1", "--low", "2"});
         QCOMPARE(r.status, 1);
         QVERIFY(r.out.startsWith("Quorvel\t还有的班未分，不能统计。\n"));
         QVERIFY(!r.out.contains("调整完毕"));
@@ -82,7 +77,7 @@ private slots:
         QFETCH(QStringList, args);
         Sandbox sb;
         makeQuarterApart(sb);
-        const CliRun r = cli(sb, QStringList{"adjust"} + args);
+        const CliRun r = runCliIn(sb, QStringList{"adjust"} + args);
         QCOMPARE(r.status, 2);
         QVERIFY(r.out.isEmpty());
         QVERIFY(!openStore(sb).tableExists(resultTable()));
@@ -106,7 +101,7 @@ private slots:
         QFETCH(QString, out);
         Sandbox sb;
         makeQuarterApart(sb);
-        const CliRun r = cli(sb, QStringList{"find"} + args);
+        const CliRun r = runCliIn(sb, QStringList{"find"} + args);
         QCOMPARE(r.status, 0);
         QVERIFY2(r.out.startsWith(out), qPrintable(r.out));
     }
@@ -115,7 +110,7 @@ private slots:
     {
         Sandbox sb;
         makeQuarterApart(sb);
-        const CliRun r = cli(sb, {"find", "--all"});
+        const CliRun r = runCliIn(sb, {"find", "--all"});
         QCOMPARE(r.status, 0);
         const QStringList out = r.out.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(out.size(), 41);
@@ -140,7 +135,7 @@ private slots:
         QFETCH(QString, out);
         Sandbox sb;
         makeQuarterApart(sb);
-        const CliRun r = cli(sb, QStringList{"transfer"} + args);
+        const CliRun r = runCliIn(sb, QStringList{"transfer"} + args);
         QCOMPARE(r.status, status);
         QCOMPARE(r.out, out);
     }

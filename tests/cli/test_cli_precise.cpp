@@ -12,11 +12,6 @@ using namespace quorvel::test;
 
 namespace {
 
-CliRun cli(const Sandbox& sb, const QStringList& args)
-{
-    return runCapturedCli(QStringList{"--dir", sb.ctx.folder} + args);
-}
-
 // Class 1: girls with 90 and 80; class 2: girls with 70 and 60.
 void twoApart(Sandbox& sb)
 {
@@ -53,7 +48,7 @@ private slots:
         QFETCH(QString, out);
         Sandbox sb;
         twoApart(sb);
-        const CliRun r = cli(sb, QStringList{"adjust"} + args);
+        const CliRun r = runCliIn(sb, QStringList{"adjust"} + args);
         QCOMPARE(r.status, status);
         if (status == 0)
             QVERIFY2(r.out.startsWith(out), qPrintable(r.out));
@@ -66,7 +61,7 @@ private slots:
         Sandbox sb;
         twoApart(sb);
         addStudents(sb, parseIntake(QStringLiteral("e/男/50")));
-        const CliRun r = cli(sb, {"adjust", "--precise"});
+        const CliRun r = runCliIn(sb, {"adjust", "--precise"});
         QCOMPARE(r.status, 1);
         QVERIFY(r.out.startsWith(QStringLiteral("Quorvel\t还有的班未分，不能统计。\n")));
         QVERIFY(!r.out.contains(QStringLiteral("极差")));
@@ -89,9 +84,9 @@ private slots:
         QFETCH(QString, first);
         Sandbox sb;
         makeStore(sb, fields);
-        QCOMPARE(cli(sb, {"sample", "--students", "30"}).status, 0);
-        QCOMPARE(cli(sb, {"import"}).status, 0);
-        const CliRun r = cli(sb, {"divide", "balance", "--classes", "3"});
+        QCOMPARE(runCliIn(sb, {"sample", "--students", "30"}).status, 0);
+        QCOMPARE(runCliIn(sb, {"import"}).status, 0);
+        const CliRun r = runCliIn(sb, {"divide", "balance", "--classes", "3"});
         QCOMPARE(r.status, status);
         QVERIFY2(r.out.startsWith(first), qPrintable(r.out));
     }

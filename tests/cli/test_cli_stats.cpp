@@ -17,11 +17,6 @@ namespace {
 
 using Run = quorvel::test::CliRun;
 
-Run cli(const Sandbox& sb, const QStringList& args)
-{
-    return quorvel::test::runCapturedCli(QStringList{"--dir", sb.ctx.folder} + args);
-}
-
 QString lines(const QStringList& l) { return l.join(u'\n') + u'\n'; }
 
 const QString kHeader = QStringLiteral("班级\t语文平均分\t总分平均分\t男生数\t女生数\t是住宿\t非住宿");
@@ -55,7 +50,7 @@ private slots:
     {
         Sandbox sb;
         makeIntake(sb);
-        const Run r = cli(sb, {"stats"});
+        const Run r = runCliIn(sb, {"stats"});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, lines({kHeader, "1\t77.56\t160.12\t1\t1\t1\t1", "2\t\t\t0\t0\t0\t0",
                                "3\t60\t99.5\t0\t1\t1\t0", sb.ctx.file("tongji.xls")}));
@@ -68,7 +63,7 @@ private slots:
         Sandbox sb;
         makeIntake(sb);
         QVERIFY(QDir(sb.ctx.folder).mkdir("tongji.xls"));
-        const Run r = cli(sb, {"stats"});
+        const Run r = runCliIn(sb, {"stats"});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.out.startsWith("提示\t") && r.out.contains("tongji.xls"), qPrintable(r.out));
         QVERIFY(r.out.endsWith("3\t60\t99.5\t0\t1\t1\t0\n"));
@@ -86,9 +81,9 @@ private slots:
         Sandbox sb;
         makeIntake(sb);
         if (builtBefore)
-            QCOMPARE(cli(sb, {"stats"}).status, 0);
+            QCOMPARE(runCliIn(sb, {"stats"}).status, 0);
         openStore(sb).exec("UPDATE studscore SET \"班级\"=0 WHERE \"编号\"='c'");
-        const Run r = cli(sb, {"stats"});
+        const Run r = runCliIn(sb, {"stats"});
         QCOMPARE(r.status, 1);
         QStringList expected{"Quorvel\t还有的班未分，不能统计。"};
         if (builtBefore) // the statistics of the earlier build, written anew
@@ -102,7 +97,7 @@ private slots:
         Sandbox sb;
         makeStore(sb, {});
         addStudents(sb, parseIntake("a/男/1 b/女/2"));
-        const Run r = cli(sb, {"stats"});
+        const Run r = runCliIn(sb, {"stats"});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.out, lines({"Quorvel\t还有的班未分，不能统计。", "提示\t对不起分班后行能进行统计。"}));
     }
@@ -117,7 +112,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         Sandbox sb;
-        const Run r = cli(sb, args);
+        const Run r = runCliIn(sb, args);
         QCOMPARE(r.status, 2);
         QVERIFY(r.err.contains(args.first() + ": "));
         QVERIFY(r.out.isEmpty());
@@ -127,7 +122,7 @@ private slots:
     {
         Sandbox sb;
         makeTwoClasses(sb);
-        const Run r = cli(sb, {"adjust"});
+        const Run r = runCliIn(sb, {"adjust"});
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out, lines({"提示\t" + adjustFinishedMessage(), "班级\t总分平均分\t男生数\t女生数",
                                "1\t80.2\t10\t10", "2\t80.2\t10\t10", sb.ctx.file("tongji.xls")}));
@@ -138,17 +133,17 @@ private slots:
         Sandbox sb;
         makeTwoClasses(sb);
         openStore(sb).exec("UPDATE studscore SET \"班级\"=0 WHERE \"编号\"='2-3'");
-        const Run r = cli(sb, {"adjust"});
+        const Run r = runCliIn(sb, {"adjust"});
         QCOMPARE(r.status, 1);
         QCOMPARE(r.out, lines({"Quorvel\t还有的班未分，不能统计。"}));
-        QCOMPARE(cli(sb, {"adjust"}).status, 1);
+        QCOMPARE(runCliIn(sb, {"adjust"}).status, 1);
     }
 
     void adjustWithoutStudents()
     {
         Sandbox sb;
         makeStore(sb, {});
-        const Run r = cli(sb, {"adjust"});
+        const Run r = runCliIn(sb, {"adjust"});
         QCOMPARE(r.status, 1);
         QVERIFY(r.out.endsWith("提示\t" + adjustFinishedMessage() + u'\n'));
     }
@@ -167,7 +162,7 @@ private slots:
         QStringList args{"--yes", "divide", "custom", "--classes", "3"};
         if (noAdjust)
             args.append("--no-adjust");
-        const Run r = cli(sb, args);
+        const Run r = runCliIn(sb, args);
         QCOMPARE(r.status, 0);
         QCOMPARE(r.out.contains(adjustFinishedMessage()), !noAdjust);
         QCOMPARE(r.out.endsWith(sb.ctx.file("tongji.xls") + u'\n'), !noAdjust);

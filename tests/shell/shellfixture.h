@@ -126,6 +126,12 @@ struct WindowFixture {
     Form2* form2() const { return form->conditionsDialog(); }
     Form4* form4() const { return form->topDialog(); }
     FakePrompt& prompt() const { return sb->prompt; }
+    // An item of the statistics-and-adjustment group, its group opened first.
+    void statsItem(const QString& name) const
+    {
+        click(form.get(), QStringLiteral("Command13"));
+        click(form.get(), name);
+    }
 };
 
 } // namespace quorvel::test

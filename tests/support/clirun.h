@@ -3,6 +3,7 @@
 // Runs quorvel-cli in-process with its output captured; for the tests that
 // link the command line.
 #include "cli/cli.h"
+#include "fakeprompt.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,12 @@ inline CliRun runCapturedCli(const QStringList& args)
     out.flush();
     err.flush();
     return r;
+}
+
+// The command line run on the sandbox's application folder.
+inline CliRun runCliIn(const Sandbox& sb, const QStringList& args)
+{
+    return runCapturedCli(QStringList{QStringLiteral("--dir"), sb.ctx.folder} + args);
 }
 
 } // namespace quorvel::test
