@@ -156,42 +156,6 @@ bool BalanceState::comboPair(int a, int b)
     return true;
 }
 
-// The change of the weighted squared deviations (points², times the mean
-// class size) when x and y are exchanged.
-double BalanceState::subjectChange(int x, int y) const
-{
-    const int a = m_in.cls[x], b = m_in.cls[y];
-    const double* vx = &m_value[size_t(x) * m_dims];
-    const double* vy = &m_value[size_t(y) * m_dims];
-    const size_t ia = size_t(a) * m_dims, ib = size_t(b) * m_dims;
-    double change = 0;
-    for (int d = 0; d < m_dims; ++d) {
-        const double dv = vx[d] - vy[d];
-        if (dv == 0)
-            continue;
-        const double devA = m_dimSum[ia + d] - m_dimSize[ia + d] * m_dimMean[d];
-        const double devB = m_dimSum[ib + d] - m_dimSize[ib + d] * m_dimMean[d];
-        change += m_weight[d] * ((dv * dv - 2 * dv * devA) / m_dimSize[ia + d] +
-                                 (dv * dv + 2 * dv * devB) / m_dimSize[ib + d]);
-    }
-    const double perPoint = double(m_in.unitsPerPoint) * m_in.unitsPerPoint;
-    return change * m_meanSize / perPoint;
-}
-
-double BalanceState::subjectObjective() const
-{
-    double f = 0;
-    for (int c = 0; c < m_k; ++c)
-        for (int d = 0; d < m_dims; ++d) {
-            const size_t i = size_t(c) * m_dims + d;
-            if (m_dimSize[i] > 0) {
-                const double dev = m_dimSum[i] - m_dimSize[i] * m_dimMean[d];
-                f += m_weight[d] * dev * dev / m_dimSize[i];
-            }
-        }
-    return f;
-}
-
 // Whether the pair may have changed since comboPair last found nothing;
 // marks it as found nothing, comboPair changes the counts when it does not.
 bool BalanceState::freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck)

@@ -124,12 +124,10 @@ private:
     std::vector<std::pair<int, int>> pairsByGain(bool polish, bool wide);
     void descendTriples(qint64 budget);
     void polishSubjects(qint64 budget);
-    double subjectObjective() const;
     void descend(qint64 budget, bool doubles);
     void buildPeers();
     bool pickExchange(int window, int& x, int& y);
     double totalChange(int x, int y) const;
-    double subjectChange(int x, int y) const;
     bool accepts(double change, double temperature);
     void buildBands();
     int excess(int cat, int count) const;
@@ -174,11 +172,9 @@ private:
     double m_meanSize = 0;     // the average class size
     // Values whose range is at most 1 when the search begins may leave
     // their band [lowest, highest count] on the way; every class count
-    // outside it costs m_price. Only classes with none outside are kept.
+    // outside it costs a price (kPrice). Only classes with none outside are kept.
     std::vector<int> m_bandLow, m_bandHigh; // [cat]; high < 0: no band
     int m_penalty = 0;
-    int m_maxPenalty = 0;
-    double m_price = 0;
     int m_exchanges = 0;
     qint64 m_weighed = 0;
     // Per class the exchanges it took part in; per pair of classes (a · k
