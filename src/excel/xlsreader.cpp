@@ -93,12 +93,16 @@ XlsStatus XlsWorkbook::open(const QString& path)
 // it opens a file, so the copy is gone once it has.
 XlsStatus XlsWorkbook::openReader(const QString& path, const QByteArray& stream)
 {
+    // FreeXL may report success yet give no workbook.
+    auto open = [this](const QString& file) {
+        return freexl_open(QFile::encodeName(file).constData(), &m_handle) == FREEXL_OK && m_handle
+                   ? XlsStatus::Ok
+                   : XlsStatus::Corrupt;
+    };
     const SharedStringRewrite rewrite = replaceEmptySharedStrings(stream);
     switch (rewrite.status) {
     case SharedStringRewrite::Unchanged:
-        return freexl_open(QFile::encodeName(path).constData(), &m_handle) == FREEXL_OK && m_handle
-                   ? XlsStatus::Ok
-                   : XlsStatus::Corrupt;
+        return open(path);
     case SharedStringRewrite::Failed:
         return XlsStatus::LongText;
     case SharedStringRewrite::Rewritten:
@@ -111,10 +115,7 @@ XlsStatus XlsWorkbook::openReader(const QString& path, const QByteArray& stream)
     if (!copy.open() || copy.write(file) != file.size() || !copy.flush())
         return XlsStatus::CannotOpen;
     m_emptyText = rewrite.placeholder;
-    return freexl_open(QFile::encodeName(copy.fileName()).constData(), &m_handle) == FREEXL_OK &&
-                   m_handle
-               ? XlsStatus::Ok
-               : XlsStatus::Corrupt;
+    return open(copy.fileName());
 }
 
 int XlsWorkbook::findSheet(const QString& name) const
