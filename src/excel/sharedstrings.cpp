@@ -49,14 +49,18 @@ class TableReader {
 public:
     TableReader(const QByteArray& s, const QVector<Span>& parts) : m_s(s), m_parts(parts) {}
 
-    bool read(quint32* total, QStringList* strings)
+    // The counts of the table's header and the strings it holds; these may
+    // end before the count of distinct strings, as the cell reader allows.
+    bool read(quint32* total, quint32* unique, QStringList* strings)
     {
         QByteArray counts;
         if (!take(8, &counts))
             return false;
         *total = qFromLittleEndian<quint32>(counts.constData());
-        const quint32 unique = qFromLittleEndian<quint32>(counts.constData() + 4);
-        for (quint32 i = 0; i < unique; ++i) {
+        *unique = qFromLittleEndian<quint32>(counts.constData() + 4);
+        for (quint32 i = 0; i < *unique; ++i) {
+            if (left() == 0 && m_part + 1 == int(m_parts.size()))
+                break;
             QString text;
             if (!readString(&text))
                 return false;
@@ -237,9 +241,9 @@ SharedStringRewrite replaceEmptySharedStrings(const QByteArray& stream)
     for (auto it = sst + 1; it != globals.cend() && it->type == kContinue; ++it)
         parts.append(*it);
 
-    quint32 total = 0;
+    quint32 total = 0, unique = 0;
     QStringList strings;
-    if (!TableReader(stream, parts).read(&total, &strings)) {
+    if (!TableReader(stream, parts).read(&total, &unique, &strings)) {
         result.status = SharedStringRewrite::Failed;
         return result;
     }
@@ -247,7 +251,7 @@ SharedStringRewrite replaceEmptySharedStrings(const QByteArray& stream)
         return result;
 
     result.placeholder = placeholderFor(strings);
-    TableWriter writer(total, quint32(strings.size()));
+    TableWriter writer(total, unique);
     for (const QString& s : std::as_const(strings)) {
         if (!writer.add(s.isEmpty() ? result.placeholder : s)) {
             result.status = SharedStringRewrite::Failed;
