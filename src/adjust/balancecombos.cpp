@@ -1,7 +1,7 @@
 // Subject mode. First the best single exchange of each pair of classes,
 // round after round, over at most half the budget; then the best single or
-// double exchange of each pair until no pair improves; then triple
-// exchanges (balancetriples.cpp), each followed by that descent, over at
+// double exchange of each pair until no pair improves; then triple or
+// quadruple exchanges (balancetriples.cpp), each followed by that descent, over at
 // most 60 % of the budget. A pair of classes that found nothing is not
 // weighed again until one of them changes. The objective so far is the
 // weighted sum of squared deviations of the class averages of 总分 and

@@ -42,12 +42,14 @@ namespace quorvel {
 //     squared deviations of the class averages of 总分 (weight totalWeight)
 //     and of every subject, lowered by the best single exchange of each
 //     class pair, then by the best single or double exchange, then by the
-//     best triple exchange (met in the middle: each single exchange looks
-//     up, in a hash grid of the pair's double exchanges, those near the
-//     ideal vector less its own); last a polish that makes the exchange of
-//     one to three students which most narrows the largest spread over
-//     总分 and the subjects, until the work budget is spent
-//     (balancecombos.cpp, balancetriples.cpp, balancescore.cpp).
+//     best triple or quadruple exchange (met in the middle: each single or
+//     double exchange looks up, in a table of the pair's double exchanges
+//     by grid cell and by the attribute values they move, those near the
+//     ideal vector less its own whose moves complete its own); last a
+//     polish that makes the exchange of one to four students which most
+//     narrows the largest spread over 总分 and the subjects, until the work
+//     budget is spent (balancecombos.cpp, balancetriples.cpp,
+//     balancescore.cpp).
 // No exchange makes the range (most minus fewest per class) of any
 // attribute value larger than max(1, its range before the balancing).
 
@@ -86,8 +88,8 @@ struct BalanceSettings {
     bool subjects = false;       // subject mode
     double totalWeight = 4.0;    // the weight of 总分 in subject mode
     // Exchanges weighed in subject mode (at most 100,000 per student);
-    // about a second for 600 students in 12 classes.
-    qint64 subjectBudget = 45000000;
+    // about 1.3 s for 600 students in 12 classes.
+    qint64 subjectBudget = 55000000;
     // Exchanges weighed by the annealing of the totals (at most 2,000 per
     // student); it ends earlier at the floor.
     qint64 searchBudget = 3000000;

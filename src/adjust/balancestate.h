@@ -88,12 +88,12 @@ private:
     double comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const;
     bool comboPair(int a, int b);
     bool freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck);
-    // Up to three exchanges between two classes (balancetriples.cpp) and
+    // Up to four exchanges between two classes (balancetriples.cpp) and
     // how they are weighed (balancescore.cpp).
     struct Triple {
         double change;
         int count;
-        int xs[3], ys[3];
+        int xs[4], ys[4];
     };
     struct PairScore {
         bool polish = false;
@@ -115,11 +115,12 @@ private:
     double averageDeviation(int c, int d) const;
     std::pair<int, int> extremeClasses(int d) const;
     void buildSingles(int a, int b);
-    void cellOf(const qint64* v, int* cell) const;
-    qint64 cellWidth() const;
-    void addDoubles(int i, const PairScore* score, Triple& best);
+    void buildSingleKeys(int a, int b);
+    void insertHashed(quint64 hash, int i, int j);
     void weighDouble(int i, int j, const PairScore& score, Triple& best) const;
+    template <typename Weigh> void findHashed(quint64 hash, Weigh&& weigh);
     void weighTriples(int a, int b, int k, const PairScore& score, Triple& best);
+    void weighQuads(int a, int b, int r, const PairScore& score, Triple& best);
     bool searchPair(int a, int b, bool polish);
     std::vector<std::pair<int, int>> pairsByGain(bool polish, bool wide);
     void descendTriples(qint64 budget);
@@ -181,19 +182,25 @@ private:
     // + b) those counts when no exchange between them improved.
     std::vector<quint32> m_version;
     std::vector<std::pair<quint32, quint32>> m_stuck, m_stuckTriples;
-    // Triple exchanges of one pair: the single exchanges (x, y) with their
-    // vectors (and those of the grid, whole units), the double exchanges
-    // as lists per grid bucket.
+    // Exchanges of three or four students of one pair: the single
+    // exchanges (x, y) with their vectors (and those of the grid, whole
+    // units) and the key of the attribute values they move; the double
+    // exchanges in an open-addressing table by the key of their cell and
+    // moves (a slot: part of the hash, the two singles; i == j: empty).
     std::vector<std::pair<int, int>> m_singles;
     std::vector<double> m_singleVec;
     std::vector<qint64> m_singleCell;
-    struct DoubleEntry {
-        quint32 next, hash; // the next entry of the bucket, the cell's hash
+    std::vector<quint64> m_singleKey, m_catKey;
+    struct Slot {
+        quint32 tag;
         quint16 i, j;
     };
-    std::vector<DoubleEntry> m_doubles;
-    std::vector<quint32> m_head;
+    std::vector<Slot> m_table;
+    std::vector<quint64> m_occupied; // a bit per slot
+    std::vector<std::pair<quint64, int>> m_probe; // hashes and singles, fetched ahead
+    int m_tableBits = 0;
     qint64 m_cellWidth = 1, m_ideal[3] = {}; // units
+    int m_cellShift = 0;                     // the width is 2^shift units
 };
 
 } // namespace quorvel

@@ -1,10 +1,31 @@
-// Subject mode: triple exchanges between two classes, found by meeting in
-// the middle. Three exchanges moving u = v_i + v_j + v_k (总分 and every
+// Subject mode: exchanges of three or four students between two classes,
+// found by meeting in the middle. Exchanges moving u (总分 and every
 // subject) from class a to class b change the weighted squared deviations
-// by Σ q_d u_d² − l_d u_d, which is least near t = l / 2q. All double
-// exchanges (i, j) of the pair go into a hash grid over 总分 and the first
-// two subjects; each single exchange k looks up the cells around t − v_k.
-// The best triple whose attribute moves are allowed together is made.
+// by Σ q_d u_d² − l_d u_d, which is least near t = l / 2q.
+//
+// Attribute keys: every attribute value that may not move one student
+// between the pair gets a random 64-bit key; a single exchange (x, y) gets
+// the sum of the keys of y's values less those of x's. A set of exchanges
+// leaves those values' counts as they were only when its keys add up to
+// zero, so only such sets are looked up; the values that may move, and the
+// rare set whose keys cancel by chance, are checked for each set weighed
+// (togetherAllowed).
+//
+// The double exchanges (p, q) go into an open-addressing table under the
+// key of their grid cell (总分 and the first two subjects) plus their
+// attribute key, so that one lookup finds the doubles in one cell whose
+// moves complete the caller's: a single exchange k looks up the cells
+// around t − v_k less its own key (triples), a double (r, s) the cell of
+// t − v_r − v_s less its key (quadruples). The singles are taken in
+// order: single r first looks up the doubles of the singles before it,
+// then its doubles (r, s) do, then its doubles (p, r) join the table; so
+// every triple and quadruple is weighed at most once. The table's slots
+// are fetched ahead of their lookups, and a bit per slot tells a lookup
+// that finds its first slot empty not to fetch it at all.
+//
+// A pair with more than kSample single exchanges searches a seeded random
+// sample of them: more pairs are searched within the budget, which gains
+// more than the full search of fewer pairs.
 #include "balancestate.h"
 
 #include <algorithm>
@@ -16,29 +37,43 @@ namespace {
 
 constexpr double kGain = 1e-6;      // least improvement worth an exchange
 constexpr int kGridDims = 3;        // 总分 and two subjects
-constexpr double kCellPoints = 2.5; // the width of a grid cell
-constexpr int kBucketBits = 16;
-constexpr int kMaxSingles = 2500; // larger pairs are left to the other moves
-constexpr quint32 kNone = ~0u;
+constexpr double kCellPoints = 16;  // the most a grid cell is wide
+constexpr int kSample = 900;        // single exchanges searched at most
 constexpr int kMaxDims = 32;
+constexpr quint16 kEmpty = 0xFFFF;
+constexpr size_t kAhead = 12; // slots fetched ahead of their lookups
+constexpr quint64 kCellFactor[kGridDims] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
+                                            0x165667B19E3779F9ull};
 
-// A hash of the cell; its low bits choose the bucket.
-quint32 hashOf(const int* cell)
+quint64 mixed(quint64 key)
 {
-    quint32 h = 2166136261u;
-    for (int g = 0; g < kGridDims; ++g)
-        h = (h ^ quint32(cell[g])) * 16777619u;
-    return h ^ (h >> kBucketBits);
+    key ^= key >> 31;
+    key *= 0x7FB5D329728EA185ull;
+    key ^= key >> 27;
+    key *= 0x81DADEF4BC2DD44Dull;
+    return key ^ (key >> 33);
 }
 
-quint32 bucketOf(quint32 hash)
+// The grid cell of a vector (the first kGridDims dimensions, in units;
+// those a smaller intake lacks are 0) and its key.
+inline void cellOf(const qint64* v, int shift, qint64* cell)
 {
-    return hash & ((1u << kBucketBits) - 1);
+    for (int g = 0; g < kGridDims; ++g)
+        cell[g] = v[g] >> shift;
+}
+
+inline quint64 cellKey(const qint64* cell)
+{
+    quint64 key = 0;
+    for (int g = 0; g < kGridDims; ++g)
+        key += quint64(cell[g]) * kCellFactor[g];
+    return key;
 }
 
 } // namespace
 
-// The single exchanges of the pair that mayMove allows, with their vectors.
+// The single exchanges of the pair that mayMove allows (at most kSample of
+// them, drawn at random), with their vectors and attribute keys.
 void BalanceState::buildSingles(int a, int b)
 {
     m_singles.clear();
@@ -46,52 +81,76 @@ void BalanceState::buildSingles(int a, int b)
     m_singleCell.clear();
     for (int sex = 0; sex < 2; ++sex)
         for (const Entry& x : m_lists[size_t(a) * 2 + sex])
-            for (const Entry& y : m_lists[size_t(b) * 2 + sex]) {
-                if (!mayExchange(x.student, y.student))
-                    continue;
-                m_singles.push_back({x.student, y.student});
-                for (int d = 0; d < m_dims; ++d)
-                    m_singleVec.push_back(m_value[size_t(x.student) * m_dims + d] -
-                                          m_value[size_t(y.student) * m_dims + d]);
-                for (int g = 0; g < kGridDims; ++g)
-                    m_singleCell.push_back(
-                        g < m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_dims + g])
-                                   : 0);
-            }
+            for (const Entry& y : m_lists[size_t(b) * 2 + sex])
+                if (mayExchange(x.student, y.student))
+                    m_singles.push_back({x.student, y.student});
+    if (m_singles.size() > size_t(kSample)) {
+        for (int i = 0; i < kSample; ++i)
+            std::swap(m_singles[size_t(i)], m_singles[i + m_rng() % (m_singles.size() - size_t(i))]);
+        m_singles.resize(kSample);
+        std::sort(m_singles.begin(), m_singles.end());
+    }
+    for (const auto& [x, y] : m_singles) {
+        for (int d = 0; d < m_dims; ++d)
+            m_singleVec.push_back(m_value[size_t(x) * m_dims + d] - m_value[size_t(y) * m_dims + d]);
+        for (int g = 0; g < kGridDims; ++g)
+            m_singleCell.push_back(g < m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_dims + g]) : 0);
+    }
+    buildSingleKeys(a, b);
 }
 
-// The grid cell of a vector (the first kGridDims dimensions, in units).
-qint64 BalanceState::cellWidth() const
+// The attribute keys of the singles of the pair (a, b).
+void BalanceState::buildSingleKeys(int a, int b)
 {
-    return std::max<qint64>(1, std::llround(kCellPoints * m_in.unitsPerPoint));
+    if (m_catKey.size() != size_t(m_cats)) {
+        std::mt19937_64 keys(m_settings.seed);
+        m_catKey.resize(m_cats);
+        for (quint64& key : m_catKey)
+            key = keys();
+    }
+    std::vector<quint64> catKey(m_cats, 0);
+    for (int cat = 0; cat < m_cats; ++cat)
+        if (rangeAfter(cat, a, b) > m_cap[cat] && rangeAfter(cat, b, a) > m_cap[cat])
+            catKey[cat] = m_catKey[cat];
+    m_singleKey.assign(m_singles.size(), 0);
+    for (size_t i = 0; i < m_singles.size(); ++i) {
+        const auto [x, y] = m_singles[i];
+        quint64 key = 0;
+        for (size_t j = 0; j < m_in.attributes.size(); ++j) {
+            const int vx = m_in.attributes[j][x], vy = m_in.attributes[j][y];
+            if (vx == vy)
+                continue;
+            if (vy >= 0)
+                key += catKey[size_t(m_offset[j] + vy)];
+            if (vx >= 0)
+                key -= catKey[size_t(m_offset[j] + vx)];
+        }
+        m_singleKey[i] = key;
+    }
 }
 
-void BalanceState::cellOf(const qint64* v, int* cell) const
+void BalanceState::insertHashed(quint64 h, int i, int j)
 {
-    const qint64 width = m_cellWidth;
-    for (int g = 0; g < kGridDims; ++g)
-        cell[g] = g < m_dims ? int(v[g] >= 0 ? v[g] / width : -((-v[g] + width - 1) / width)) : 0;
+    const size_t mask = m_table.size() - 1;
+    size_t at = size_t(h >> (64 - m_tableBits));
+    while (m_table[at].i != kEmpty)
+        at = (at + 1) & mask;
+    m_table[at] = {quint32(h), quint16(i), quint16(j)};
+    m_occupied[at >> 6] |= quint64(1) << (at & 63);
+    ++m_weighed;
 }
 
-// Adds the double exchanges (i, j), j > i, with four different students to
-// the buckets of their cells.
-void BalanceState::addDoubles(int i, const PairScore* score, Triple& best)
+// Calls weigh(i, j) for every double in the table under key (and, rarely,
+// one whose hash only shares the bits kept).
+template <typename Weigh>
+void BalanceState::findHashed(quint64 h, Weigh&& weigh)
 {
-    const int n = int(m_singles.size());
-    const qint64* vi = &m_singleCell[size_t(i) * kGridDims];
-    for (int j = i + 1; j < n; ++j) {
-        if (m_singles[i].first == m_singles[j].first || m_singles[i].second == m_singles[j].second)
-            continue;
-        const qint64* vj = &m_singleCell[size_t(j) * kGridDims];
-        const qint64 sum[kGridDims] = {vi[0] + vj[0], vi[1] + vj[1], vi[2] + vj[2]};
-        int cell[kGridDims];
-        cellOf(sum, cell);
-        const quint32 hash = hashOf(cell);
-        quint32& head = m_head[bucketOf(hash)];
-        m_doubles.push_back({head, hash, quint16(i), quint16(j)});
-        head = quint32(m_doubles.size() - 1);
-        if (score && score->least(cell, m_ideal, double(m_cellWidth)) < best.change)
-            weighDouble(i, j, *score, best);
+    const quint32 tag = quint32(h);
+    const size_t mask = m_table.size() - 1;
+    for (size_t at = size_t(h >> (64 - m_tableBits)); m_table[at].i != kEmpty; at = (at + 1) & mask) {
+        ++m_weighed;
+        if (m_table[at].tag == tag)
+            weigh(int(m_table[at].i), int(m_table[at].j));
     }
 }
 
@@ -108,7 +167,7 @@ void BalanceState::weighDouble(int i, int j, const PairScore& score, Triple& bes
         best = {change, 2, {xs[0], xs[1]}, {ys[0], ys[1]}};
 }
 
-// The best triple of single k with a double exchange of singles after it,
+// The best triple of single k with a double exchange of singles before it,
 // looked up in the cells around t − v_k.
 void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Triple& best)
 {
@@ -117,8 +176,8 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Tri
     qint64 rem[kGridDims] = {0, 0, 0};
     for (int g = 0; g < std::min(kGridDims, m_dims); ++g)
         rem[g] = std::llround(target[g] - vk[g]);
-    int centre[kGridDims], cell[kGridDims];
-    cellOf(rem, centre);
+    qint64 centre[kGridDims], cell[kGridDims];
+    cellOf(rem, m_cellShift, centre);
     const double width = double(m_cellWidth);
     for (int probe = 0; probe < 27; ++probe) {
         if ((m_dims <= 1 && probe % 9 >= 3) || (m_dims <= 2 && probe >= 9))
@@ -126,14 +185,10 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Tri
         cell[0] = centre[0] + probe % 3 - 1;
         cell[1] = centre[1] + (m_dims > 1 ? probe / 3 % 3 - 1 : 0);
         cell[2] = centre[2] + (m_dims > 2 ? probe / 9 - 1 : 0);
-        if (score.least(cell, rem, width) >= best.change)
+        const int at[kGridDims] = {int(cell[0]), int(cell[1]), int(cell[2])};
+        if (score.least(at, rem, width) >= best.change)
             continue;
-        const quint32 hash = hashOf(cell);
-        for (quint32 e = m_head[bucketOf(hash)]; e != kNone; e = m_doubles[e].next) {
-            ++m_weighed;
-            if (m_doubles[e].hash != hash)
-                continue;
-            const int i = m_doubles[e].i, j = m_doubles[e].j;
+        findHashed(mixed(cellKey(cell) - m_singleKey[k]), [&](int i, int j) {
             const double* vi = &m_singleVec[size_t(i) * m_dims];
             const double* vj = &m_singleVec[size_t(j) * m_dims];
             double u[kMaxDims];
@@ -141,27 +196,81 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Tri
                 u[d] = vi[d] + vj[d] + vk[d];
             const double change = score.change(u);
             if (change >= best.change)
-                continue;
+                return;
             const int xs[3] = {m_singles[k].first, m_singles[i].first, m_singles[j].first};
             const int ys[3] = {m_singles[k].second, m_singles[i].second, m_singles[j].second};
             if (xs[0] == xs[1] || xs[0] == xs[2] || ys[0] == ys[1] || ys[0] == ys[2] ||
                 !togetherAllowed(a, b, xs, ys, 3))
-                continue;
+                return;
             best = {change, 3, {xs[0], xs[1], xs[2]}, {ys[0], ys[1], ys[2]}};
-        }
+        });
     }
 }
 
-// Each triple k < i < j is weighed once: single k meets the doubles of the
-// singles after it. In the polish the singles and doubles are weighed too.
+// The best quadruple of a double (r, s), s > r, with a double exchange of
+// singles before r, looked up in the cell of t − v_r − v_s.
+void BalanceState::weighQuads(int a, int b, int r, const PairScore& score, Triple& best)
+{
+    const double* target = score.target.data();
+    const double* vr = &m_singleVec[size_t(r) * m_dims];
+    const qint64* cr = &m_singleCell[size_t(r) * kGridDims];
+    qint64 ideal[kGridDims] = {0, 0, 0};
+    for (int g = 0; g < std::min(kGridDims, m_dims); ++g)
+        ideal[g] = std::llround(target[g]);
+    const int n = int(m_singles.size());
+    // The keys first, their slots fetched ahead of the lookups.
+    m_probe.clear();
+    for (int s = r + 1; s < n; ++s) {
+        if (m_singles[r].first == m_singles[s].first || m_singles[r].second == m_singles[s].second)
+            continue;
+        const qint64* cs = &m_singleCell[size_t(s) * kGridDims];
+        const qint64 rem[kGridDims] = {ideal[0] - cr[0] - cs[0], ideal[1] - cr[1] - cs[1], ideal[2] - cr[2] - cs[2]};
+        qint64 cell[kGridDims];
+        cellOf(rem, m_cellShift, cell);
+        const quint64 h = mixed(cellKey(cell) - m_singleKey[r] - m_singleKey[s]);
+        const size_t home = size_t(h >> (64 - m_tableBits));
+        if (m_occupied[home >> 6] >> (home & 63) & 1)
+            m_probe.push_back({h, s});
+    }
+    const size_t count = m_probe.size();
+    for (size_t e = 0; e < count; ++e) {
+        if (e + kAhead < count)
+            __builtin_prefetch(&m_table[size_t(m_probe[e + kAhead].first >> (64 - m_tableBits))]);
+        const int s = m_probe[e].second;
+        const double* vs = &m_singleVec[size_t(s) * m_dims];
+        findHashed(m_probe[e].first, [&](int p, int q) {
+            const double* vp = &m_singleVec[size_t(p) * m_dims];
+            const double* vq = &m_singleVec[size_t(q) * m_dims];
+            double u[kMaxDims];
+            for (int d = 0; d < m_dims; ++d)
+                u[d] = vp[d] + vq[d] + vr[d] + vs[d];
+            const double change = score.change(u);
+            if (change >= best.change)
+                return;
+            const int xs[4] = {m_singles[p].first, m_singles[q].first, m_singles[r].first, m_singles[s].first};
+            const int ys[4] = {m_singles[p].second, m_singles[q].second, m_singles[r].second,
+                               m_singles[s].second};
+            if (xs[0] == xs[2] || xs[0] == xs[3] || xs[1] == xs[2] || xs[1] == xs[3] || ys[0] == ys[2] ||
+                ys[0] == ys[3] || ys[1] == ys[2] || ys[1] == ys[3] || !togetherAllowed(a, b, xs, ys, 4))
+                return;
+            best = {change, 4, {xs[0], xs[1], xs[2], xs[3]}, {ys[0], ys[1], ys[2], ys[3]}};
+        });
+    }
+}
+
+// Every triple and quadruple is weighed once; in the polish the singles and
+// doubles are weighed too.
 bool BalanceState::searchPair(int a, int b, bool polish)
 {
     buildSingles(a, b);
     const int n = int(m_singles.size());
-    if (n < 3 || n > kMaxSingles || m_dims > kMaxDims)
+    if (n < 3 || m_dims > kMaxDims)
         return false;
     const PairScore score = polish ? polishScore(a, b) : squaresScore(a, b);
-    m_cellWidth = cellWidth();
+    m_cellShift = 0; // the widest power of two units within kCellPoints
+    while (double(qint64(2) << m_cellShift) <= kCellPoints * m_in.unitsPerPoint)
+        ++m_cellShift;
+    m_cellWidth = qint64(1) << m_cellShift;
     for (int g = 0; g < kGridDims; ++g)
         m_ideal[g] = g < m_dims ? std::llround(score.target[g]) : 0;
     Triple best{-kGain, 0, {}, {}};
@@ -171,13 +280,39 @@ bool BalanceState::searchPair(int a, int b, bool polish)
             if (change < best.change && attributesAllow(m_singles[k].first, m_singles[k].second))
                 best = {change, 1, {m_singles[k].first}, {m_singles[k].second}};
         }
-    m_head.assign(size_t(1) << kBucketBits, kNone);
-    m_doubles.clear();
-    for (int k = n - 1; k >= 0; --k) {
-        weighTriples(a, b, k, score, best);
-        addDoubles(k, polish ? &score : nullptr, best);
+    m_tableBits = 10;
+    while ((size_t(1) << m_tableBits) < size_t(n) * size_t(n)) // twice the doubles
+        ++m_tableBits;
+    m_table.assign(size_t(1) << m_tableBits, {0, kEmpty, kEmpty});
+    m_occupied.assign((size_t(1) << m_tableBits) / 64 + 1, 0);
+    const double width = double(m_cellWidth);
+    for (int r = 0; r < n; ++r) {
+        weighTriples(a, b, r, score, best);
+        weighQuads(a, b, r, score, best);
+        const qint64* cr = &m_singleCell[size_t(r) * kGridDims];
+        m_probe.clear();
+        for (int p = 0; p < r; ++p) {
+            if (m_singles[p].first == m_singles[r].first || m_singles[p].second == m_singles[r].second)
+                continue;
+            const qint64* cp = &m_singleCell[size_t(p) * kGridDims];
+            const qint64 sum[kGridDims] = {cp[0] + cr[0], cp[1] + cr[1], cp[2] + cr[2]};
+            qint64 cell[kGridDims];
+            cellOf(sum, m_cellShift, cell);
+            const quint64 moves = m_singleKey[p] + m_singleKey[r];
+            m_probe.push_back({mixed(cellKey(cell) + moves), p});
+            if (polish && moves == 0) {
+                const int at[kGridDims] = {int(cell[0]), int(cell[1]), int(cell[2])};
+                if (score.least(at, m_ideal, width) < best.change)
+                    weighDouble(p, r, score, best);
+            }
+        }
+        const size_t count = m_probe.size();
+        for (size_t e = 0; e < count; ++e) {
+            if (e + kAhead < count)
+                __builtin_prefetch(&m_table[size_t(m_probe[e + kAhead].first >> (64 - m_tableBits))]);
+            insertHashed(m_probe[e].first, m_probe[e].second, r);
+        }
     }
-    m_weighed += qint64(m_doubles.size()) + n;
     if (best.count == 0)
         return false;
     for (int e = 0; e < best.count; ++e)
@@ -224,8 +359,8 @@ std::vector<std::pair<int, int>> BalanceState::pairsByGain(bool polish, bool wid
     return pairs;
 }
 
-// Triple exchanges, each followed by the descent of single and double
-// exchanges, until no pair finds one or the budget is spent.
+// Triple and quadruple exchanges, each followed by the descent of single
+// and double exchanges, until no pair finds one or the budget is spent.
 void BalanceState::descendTriples(qint64 budget)
 {
     bool changed = true;
