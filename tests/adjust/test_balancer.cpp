@@ -290,24 +290,30 @@ private slots:
     // exchange of fewer than n students breaks a value's range; the n
     // exchanges together leave every count as it was and bring the sums
     // together. Locked, the student (p_(n−1), x_0) keeps the classes as
-    // they are.
+    // they are. Moving: a third column where only the first class's first
+    // student holds 是, so the n exchanges move one 是 and one 否 between
+    // the classes, which their ranges of 1 allow.
     void cycleExchange_data()
     {
         QTest::addColumn<int>("n");
         QTest::addColumn<bool>("subject"); // a subject equal to 总分
         QTest::addColumn<bool>("locked");
-        QTest::newRow("three, 总分 alone") << 3 << false << false;
-        QTest::newRow("three, 总分 and a subject") << 3 << true << false;
-        QTest::newRow("three, locked") << 3 << true << true;
-        QTest::newRow("four, 总分 alone") << 4 << false << false;
-        QTest::newRow("four, 总分 and a subject") << 4 << true << false;
-        QTest::newRow("four, locked") << 4 << true << true;
+        QTest::addColumn<bool>("moving");
+        QTest::newRow("three, 总分 alone") << 3 << false << false << false;
+        QTest::newRow("three, 总分 and a subject") << 3 << true << false << false;
+        QTest::newRow("three, locked") << 3 << true << true << false;
+        QTest::newRow("three, a value moving") << 3 << true << false << true;
+        QTest::newRow("four, 总分 alone") << 4 << false << false << false;
+        QTest::newRow("four, 总分 and a subject") << 4 << true << false << false;
+        QTest::newRow("four, locked") << 4 << true << true << false;
+        QTest::newRow("four, a value moving") << 4 << true << false << true;
     }
     void cycleExchange()
     {
         QFETCH(int, n);
         QFETCH(bool, subject);
         QFETCH(bool, locked);
+        QFETCH(bool, moving);
         const int o = n;
         std::vector<std::array<int, 4>> students; // class, total, values
         for (int i = 0; i < n; ++i)
@@ -318,7 +324,7 @@ private slots:
         students.push_back({1, 100, o, o});
         BalanceIntake in;
         in.classCount = 2;
-        in.attributes.assign(2, {});
+        in.attributes.assign(moving ? 3 : 2, {});
         for (const auto& [cls, total, first, second] : students) {
             in.cls.push_back(cls);
             in.boy.push_back(1);
@@ -326,6 +332,8 @@ private slots:
             in.total.push_back(total);
             in.attributes[0].push_back(first);
             in.attributes[1].push_back(second);
+            if (moving)
+                in.attributes[2].push_back(in.attributes[2].empty() ? 1 : 0);
         }
         if (subject)
             in.subjects = {in.total}, in.hasSubject = {in.hasTotal};
@@ -337,7 +345,7 @@ private slots:
         BalanceSettings settings;
         settings.subjects = true;
         balanceIntake(in, settings);
-        QCOMPARE(largestAttributeRange(in), 0);
+        QCOMPARE(largestAttributeRange(in), moving ? 1 : 0);
         if (locked)
             QCOMPARE(in.cls, before);
         else
@@ -377,8 +385,9 @@ private slots:
         QCOMPARE(largestSpread(in), largest);
     }
 
-    // Subject mode with every move (single, double and triple exchanges,
-    // the polish) on intakes of every shape: class sizes and boys kept,
+    // Subject mode with every move (exchanges of one to four students, the
+    // polish; large classes searched by sample) on intakes of every shape:
+    // class sizes and boys kept,
     // locked students where they were, no attribute range wider than
     // max(1, before), the engine's own spread equal to the one counted
     // afresh (its sums stayed true), the largest spread not wider than
@@ -393,6 +402,7 @@ private slots:
         QTest::newRow("1510/50, unequal classes") << 50 << 1510 << true << false;
         QTest::newRow("10x31, values missing") << 10 << 310 << false << false;
         QTest::newRow("3x4, tiny classes") << 3 << 12 << false << true;
+        QTest::newRow("240/2, large classes, every fourth locked") << 2 << 240 << true << true;
     }
     void subjectModeInvariants()
     {
