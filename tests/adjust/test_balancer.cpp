@@ -261,17 +261,28 @@ private slots:
 
     // Subject mode on 600 students in 12 classes: 总分 and every subject
     // within 0.1 (exchanges of at most three students left 0.11 to 0.16),
-    // the attributes balanced, the same classes again for the same seed.
+    // the attributes balanced, the same classes again for the same seed;
+    // also with the scores counted in tenths of points.
     void subjectMode_data()
     {
         QTest::addColumn<quint32>("seed");
-        QTest::addRow("600/12 seed 1") << 1u;
-        QTest::addRow("600/12 seed 2") << 2u;
+        QTest::addColumn<int>("unitsPerPoint");
+        QTest::addRow("600/12 seed 1") << 1u << 2;
+        QTest::addRow("600/12 seed 2") << 2u << 2;
+        QTest::addRow("600/12 seed 1, tenths") << 1u << 10;
     }
     void subjectMode()
     {
         QFETCH(quint32, seed);
-        BalanceIntake in = realisticIntake(12, 600, seed), again = in;
+        QFETCH(int, unitsPerPoint);
+        BalanceIntake in = realisticIntake(12, 600, seed);
+        in.unitsPerPoint = unitsPerPoint;
+        for (qint64& total : in.total)
+            total = total * unitsPerPoint / 2;
+        for (std::vector<qint64>& subject : in.subjects)
+            for (qint64& score : subject)
+                score = score * unitsPerPoint / 2;
+        BalanceIntake again = in;
         BalanceSettings settings;
         settings.subjects = true;
         settings.seed = seed;
@@ -387,8 +398,8 @@ private slots:
 
     // Subject mode with every move (exchanges of one to four students, the
     // polish; large classes searched by sample) on intakes of every shape:
-    // class sizes and boys kept,
-    // locked students where they were, no attribute range wider than
+    // class sizes and boys kept, locked students where they were, no
+    // attribute range wider than
     // max(1, before), the engine's own spread equal to the one counted
     // afresh (its sums stayed true), the largest spread not wider than
     // before, and the same classes again for the same seed.
