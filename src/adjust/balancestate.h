@@ -90,7 +90,7 @@ private:
     bool freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck);
     // Up to four exchanges between two classes (balancetriples.cpp) and
     // how they are weighed (balancescore.cpp).
-    struct Triple {
+    struct ExchangeSet {
         double change;
         int count;
         int xs[4], ys[4];
@@ -117,10 +117,10 @@ private:
     void buildSingles(int a, int b);
     void buildSingleKeys(int a, int b);
     void insertHashed(quint64 hash, int i, int j);
-    void weighDouble(int i, int j, const PairScore& score, Triple& best) const;
+    void weighDouble(int i, int j, const PairScore& score, ExchangeSet& best) const;
     template <typename Weigh> void findHashed(quint64 hash, Weigh&& weigh);
-    void weighTriples(int a, int b, int k, const PairScore& score, Triple& best);
-    void weighQuads(int a, int b, int r, const PairScore& score, Triple& best);
+    void weighTriples(int a, int b, int k, const PairScore& score, ExchangeSet& best);
+    void weighQuads(int a, int b, int r, const PairScore& score, ExchangeSet& best);
     bool searchPair(int a, int b, bool polish);
     std::vector<std::pair<int, int>> pairsByGain(bool polish, bool wide);
     void descendTriples(qint64 budget);

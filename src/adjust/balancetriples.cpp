@@ -154,7 +154,7 @@ void BalanceState::findHashed(quint64 h, Weigh&& weigh)
     }
 }
 
-void BalanceState::weighDouble(int i, int j, const PairScore& score, Triple& best) const
+void BalanceState::weighDouble(int i, int j, const PairScore& score, ExchangeSet& best) const
 {
     double u[kMaxDims];
     for (int d = 0; d < m_dims; ++d)
@@ -169,7 +169,7 @@ void BalanceState::weighDouble(int i, int j, const PairScore& score, Triple& bes
 
 // The best triple of single k with a double exchange of singles before it,
 // looked up in the cells around t − v_k.
-void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Triple& best)
+void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, ExchangeSet& best)
 {
     const double* target = score.target.data();
     const double* vk = &m_singleVec[size_t(k) * m_dims];
@@ -209,7 +209,7 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Tri
 
 // The best quadruple of a double (r, s), s > r, with a double exchange of
 // singles before r, looked up in the cell of t − v_r − v_s.
-void BalanceState::weighQuads(int a, int b, int r, const PairScore& score, Triple& best)
+void BalanceState::weighQuads(int a, int b, int r, const PairScore& score, ExchangeSet& best)
 {
     const double* target = score.target.data();
     const double* vr = &m_singleVec[size_t(r) * m_dims];
@@ -273,7 +273,7 @@ bool BalanceState::searchPair(int a, int b, bool polish)
     m_cellWidth = qint64(1) << m_cellShift;
     for (int g = 0; g < kGridDims; ++g)
         m_ideal[g] = g < m_dims ? std::llround(score.target[g]) : 0;
-    Triple best{-kGain, 0, {}, {}};
+    ExchangeSet best{-kGain, 0, {}, {}};
     if (polish)
         for (int k = 0; k < n; ++k) {
             const double change = score.change(&m_singleVec[size_t(k) * m_dims]);
@@ -359,7 +359,7 @@ std::vector<std::pair<int, int>> BalanceState::pairsByGain(bool polish, bool wid
     return pairs;
 }
 
-// Triple and quadruple exchanges, each followed by the descent of single
+// ExchangeSet and quadruple exchanges, each followed by the descent of single
 // and double exchanges, until no pair finds one or the budget is spent.
 void BalanceState::descendTriples(qint64 budget)
 {
