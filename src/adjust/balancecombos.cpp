@@ -15,7 +15,10 @@
 // two vectors is near the best vector l / 2q. The exchanges are sorted by
 // their 总分; for a first exchange only second ones whose 总分 can still
 // beat the best found are weighed (binary search), since the other
-// dimensions can gain at most Σ l_d² / 4q_d.
+// dimensions can gain at most Σ l_d² / 4q_d. Between large classes the
+// double exchanges are sought among a seeded sample of kComboSample single
+// ones, and the search stops where the budget ends, so that the budget
+// bounds the time whatever the classes' sizes.
 #include "balancestate.h"
 
 #include <algorithm>
@@ -28,6 +31,7 @@ namespace {
 constexpr double kGain = 1e-6; // least improvement worth an exchange
 constexpr qint64 kBudgetPerStudent = 100000; // small intakes need far less
 constexpr qint64 kTripleShare = 60;          // per cent of the budget before the polish
+constexpr int kComboSample = 5000;           // single exchanges paired at most
 
 } // namespace
 
@@ -89,7 +93,7 @@ double BalanceState::comboCoefficients(int a, int b, std::vector<double>& q, std
     return rest;
 }
 
-bool BalanceState::comboPair(int a, int b)
+bool BalanceState::comboPair(int a, int b, qint64 budget)
 {
     std::vector<double> q, l;
     const double rest = comboCoefficients(a, b, q, l);
@@ -98,61 +102,94 @@ bool BalanceState::comboPair(int a, int b)
         int x, y;
         bool operator<(const Swap& o) const { return total < o.total; }
     };
-    std::vector<Swap> swaps;
-    for (int sex = 0; sex < 2; ++sex)
-        for (const Entry& x : m_lists[size_t(a) * 2 + sex])
-            for (const Entry& y : m_lists[size_t(b) * 2 + sex])
-                swaps.push_back({double(x.total - y.total), x.student, y.student});
-    std::sort(swaps.begin(), swaps.end());
-    const int n = int(swaps.size());
-    std::vector<double> vec(size_t(n) * m_dims);
-    for (int i = 0; i < n; ++i)
-        for (int d = 0; d < m_dims; ++d)
-            vec[size_t(i) * m_dims + d] = m_value[size_t(swaps[i].x) * m_dims + d] - m_value[size_t(swaps[i].y) * m_dims + d];
-    auto change = [&](const double* u, const double* v) {
+    // The single exchanges (x, y) of both sexes, numbered in the order of
+    // the lists.
+    const std::vector<Entry>* lists[2][2] = {{&m_lists[size_t(a) * 2], &m_lists[size_t(b) * 2]},
+                                             {&m_lists[size_t(a) * 2 + 1], &m_lists[size_t(b) * 2 + 1]}};
+    const qint64 girls = qint64(lists[0][0]->size()) * qint64(lists[0][1]->size());
+    const qint64 all = girls + qint64(lists[1][0]->size()) * qint64(lists[1][1]->size());
+    auto swapAt = [&](qint64 k) {
+        const int sex = k < girls ? 0 : 1;
+        const qint64 r = sex ? k - girls : k;
+        const qint64 across = qint64(lists[sex][1]->size());
+        const Entry& x = (*lists[sex][0])[size_t(r / across)];
+        const Entry& y = (*lists[sex][1])[size_t(r % across)];
+        return Swap{double(x.total - y.total), x.student, y.student};
+    };
+    std::vector<double> u(m_dims);
+    auto change = [&](const double* v, const double* w) {
         double c = 0;
         for (int d = 0; d < m_dims; ++d) {
-            const double s = u[d] + (v ? v[d] : 0);
+            const double s = v[d] + (w ? w[d] : 0);
             c += s * (q[d] * s - l[d]);
         }
         return c;
     };
+    auto exchangeVector = [&](const Swap& s, double* out) {
+        for (int d = 0; d < m_dims; ++d)
+            out[d] = m_value[size_t(s.x) * m_dims + d] - m_value[size_t(s.y) * m_dims + d];
+    };
     double best = -kGain;
-    int bi = -1, bj = -1;
-    for (int i = 0; i < n; ++i) {
-        const Swap& s = swaps[i];
-        const double c = change(&vec[size_t(i) * m_dims], nullptr);
+    Swap first{0, -1, -1}, second{0, -1, -1};
+    auto weighSingle = [&](const Swap& s) {
+        exchangeVector(s, u.data());
+        const double c = change(u.data(), nullptr);
         if (c < best && togetherAllowed(a, b, &s.x, &s.y, 1))
-            best = c, bi = i, bj = -1;
+            best = c, first = s, second.x = -1;
+    };
+    // The double exchanges are sought among the single ones sorted by
+    // 总分, or, when the classes are large, among a seeded sample of them,
+    // so that one pair's search stays bounded.
+    std::vector<Swap> pool;
+    if (all <= kComboSample) {
+        for (qint64 k = 0; k < all; ++k)
+            pool.push_back(swapAt(k));
+        std::sort(pool.begin(), pool.end());
+        for (const Swap& s : pool)
+            weighSingle(s);
+    } else {
+        for (qint64 k = 0; k < all; ++k)
+            weighSingle(swapAt(k));
+        std::vector<qint64> drawn;
+        for (int i = 0; i < kComboSample; ++i)
+            drawn.push_back(qint64((quint64(m_rng()) << 32 | m_rng()) % quint64(all)));
+        std::sort(drawn.begin(), drawn.end());
+        drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+        for (qint64 k : drawn)
+            pool.push_back(swapAt(k));
+        std::sort(pool.begin(), pool.end());
     }
-    m_weighed += n;
-    for (int i = 0; i < n && q[0] > 0; ++i) {
+    m_weighed += all;
+    const int n = int(pool.size());
+    std::vector<double> vec(size_t(n) * m_dims);
+    for (int i = 0; i < n; ++i)
+        exchangeVector(pool[i], &vec[size_t(i) * m_dims]);
+    for (int i = 0; i < n && q[0] > 0 && m_weighed < budget; ++i) {
         // q0 u² − l0 u < best + rest for the 总分 u of both together
         const double disc = l[0] * l[0] + 4 * q[0] * (best + rest);
         if (disc < 0)
             break;
         const double root = std::sqrt(disc);
-        const double lo = (l[0] - root) / (2 * q[0]) - swaps[i].total;
-        const double hi = (l[0] + root) / (2 * q[0]) - swaps[i].total;
-        auto j = std::lower_bound(swaps.begin() + i + 1, swaps.end(), Swap{lo, 0, 0});
-        for (; j != swaps.end() && j->total <= hi; ++j) {
+        const double lo = (l[0] - root) / (2 * q[0]) - pool[i].total;
+        const double hi = (l[0] + root) / (2 * q[0]) - pool[i].total;
+        auto j = std::lower_bound(pool.begin() + i + 1, pool.end(), Swap{lo, 0, 0});
+        for (; j != pool.end() && j->total <= hi; ++j) {
             ++m_weighed;
-            if (j->x == swaps[i].x || j->y == swaps[i].y)
+            if (j->x == pool[i].x || j->y == pool[i].y)
                 continue;
-            const int k = int(j - swaps.begin());
-            const double c = change(&vec[size_t(i) * m_dims], &vec[size_t(k) * m_dims]);
+            const double c = change(&vec[size_t(i) * m_dims], &vec[size_t(j - pool.begin()) * m_dims]);
             if (c >= best)
                 continue;
-            const int xs[2] = {swaps[i].x, j->x}, ys[2] = {swaps[i].y, j->y};
+            const int xs[2] = {pool[i].x, j->x}, ys[2] = {pool[i].y, j->y};
             if (togetherAllowed(a, b, xs, ys, 2))
-                best = c, bi = i, bj = k;
+                best = c, first = pool[i], second = *j;
         }
     }
-    if (bi < 0)
+    if (first.x < 0)
         return false;
-    apply(swaps[bi].x, swaps[bi].y);
-    if (bj >= 0)
-        apply(swaps[bj].x, swaps[bj].y);
+    apply(first.x, first.y);
+    if (second.x >= 0)
+        apply(second.x, second.y);
     return true;
 }
 
@@ -182,7 +219,7 @@ void BalanceState::descend(qint64 budget, bool doubles)
         for (const auto& [a, b] : subjectPairs()) {
             if (m_weighed >= budget)
                 break;
-            changed = (doubles ? freshPair(a, b, m_stuck) && comboPair(a, b) : subjectPair(a, b)) || changed;
+            changed = (doubles ? freshPair(a, b, m_stuck) && comboPair(a, b, budget) : subjectPair(a, b)) || changed;
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
 
 namespace quorvel {
@@ -66,6 +67,15 @@ void BalanceState::buildAttributes()
             if (v >= 0 && c >= 0 && c < m_k)
                 ++m_count[size_t(m_offset[j] + v) * m_k + c];
         }
+    std::map<std::vector<int>, int> signatures;
+    m_signature.assign(size_t(m_in.studentCount()), 0);
+    std::vector<int> values(m_in.attributes.size());
+    for (int s = 0; s < m_in.studentCount(); ++s) {
+        for (size_t j = 0; j < m_in.attributes.size(); ++j)
+            values[j] = m_in.attributes[j][s];
+        m_signature[size_t(s)] = signatures.emplace(values, int(signatures.size())).first->second;
+    }
+    m_signatureSlot.assign(signatures.size(), -1);
     m_hist.assign(m_cats, {});
     m_low.assign(m_cats, 0);
     m_high.assign(m_cats, 0);

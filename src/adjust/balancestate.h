@@ -78,6 +78,12 @@ private:
     bool applyChain(int x, int y, int u, int v);
     bool repairValue(int cat);
     bool repairPair(int a, int b);
+    // The positions of a list's students by signature: group g holds
+    // pos[start[g]] … pos[start[g + 1] − 1].
+    struct SignatureGroups {
+        std::vector<int> start, pos;
+    };
+    SignatureGroups groupBySignature(const std::vector<Entry>& list);
     bool neutralPair(int a, int b);
     double deviationSpread() const;
     double classDeviation(int c) const;
@@ -86,7 +92,7 @@ private:
     std::vector<std::pair<int, int>> subjectPairs();
     bool togetherAllowed(int a, int b, const int* xs, const int* ys, int n) const;
     double comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const;
-    bool comboPair(int a, int b);
+    bool comboPair(int a, int b, qint64 budget);
     bool freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck);
     // Up to four exchanges between two classes (balancetriples.cpp) and
     // how they are weighed (balancescore.cpp).
@@ -151,6 +157,9 @@ private:
     std::vector<int> m_count;              // [cat * k + class]
     std::vector<std::vector<int>> m_hist;  // [cat][count]
     std::vector<int> m_low, m_high, m_cap; // [cat]
+    // Per student the number of the values it holds together (its
+    // signature); per signature a scratch slot, −1 when free.
+    std::vector<int> m_signature, m_signatureSlot;
     // Subject mode: per dimension (总分 first) the class sums and sizes.
     int m_dims = 0;
     std::vector<double> m_value;   // [student * dims + d], units

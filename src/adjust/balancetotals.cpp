@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace quorvel {
 
@@ -18,26 +19,116 @@ constexpr qint64 kPolishBudget = 20000000;
 
 // ---- repair ---------------------------------------------------------------
 
-// The best exchange that moves the value cat from class a to class b.
+// The exchange of the pair that most lowers the sum of squared counts of
+// the attribute values, the one nearest in 总分 among equals, the first in
+// the order of the lists (sex, then total) among those. The change of the
+// counts and whether the limits allow an exchange depend only on the
+// values the two students hold, so the students of each class are grouped
+// by their values (their signature): each pair of groups is weighed once,
+// and only groups that can beat the best exchange found are searched for
+// their nearest students, each by binary search.
 bool BalanceState::repairPair(int a, int b)
 {
-    int bestX = -1, bestY = -1;
-    qint64 bestPenalty = 0, bestDistance = 0;
-    for (int sex = 0; sex < 2; ++sex)
-        for (const Entry& ex : m_lists[size_t(a) * 2 + sex])
-            for (const Entry& ey : m_lists[size_t(b) * 2 + sex]) {
-                const qint64 p = penaltyChange(ex.student, ey.student);
-                const qint64 dist = std::abs(ex.total - ey.total);
-                if (p >= 0 || (bestX >= 0 && (p > bestPenalty || (p == bestPenalty && dist >= bestDistance))))
+    struct Best {
+        qint64 penalty = 0, distance = 0;
+        int sex = 0, posX = 0, posY = 0;
+        int x = -1, y = -1;
+    } best;
+    auto beats = [&](qint64 p, qint64 dist, int sex, int posX, int posY) {
+        if (best.x < 0)
+            return true;
+        return std::tie(p, dist, sex, posX, posY) <
+               std::tie(best.penalty, best.distance, best.sex, best.posX, best.posY);
+    };
+    for (int sex = 0; sex < 2; ++sex) {
+        const std::vector<Entry>& la = m_lists[size_t(a) * 2 + sex];
+        const std::vector<Entry>& lb = m_lists[size_t(b) * 2 + sex];
+        const SignatureGroups ga = groupBySignature(la), gb = groupBySignature(lb);
+        for (size_t g = 0; g + 1 < ga.start.size(); ++g) {
+            const int* xs = &ga.pos[size_t(ga.start[g])];
+            const int nx = ga.start[g + 1] - ga.start[g];
+            for (size_t h = 0; h + 1 < gb.start.size(); ++h) {
+                const int* ys = &gb.pos[size_t(gb.start[h])];
+                const int ny = gb.start[h + 1] - gb.start[h];
+                const int x0 = la[size_t(xs[0])].student, y0 = lb[size_t(ys[0])].student;
+                const qint64 p = penaltyChange(x0, y0);
+                if (p >= 0 || (best.x >= 0 && p > best.penalty) || !attributesAllow(x0, y0))
                     continue;
-                if (!mayExchange(ex.student, ey.student) || !attributesAllow(ex.student, ey.student))
+                if (m_in.mayMove) { // every pair of the two groups, in order
+                    for (int i = 0; i < nx; ++i)
+                        for (int j = 0; j < ny; ++j) {
+                            const Entry& ex = la[size_t(xs[i])];
+                            const Entry& ey = lb[size_t(ys[j])];
+                            const qint64 dist = std::abs(ex.total - ey.total);
+                            if (beats(p, dist, sex, xs[i], ys[j]) && mayExchange(ex.student, ey.student))
+                                best = {p, dist, sex, xs[i], ys[j], ex.student, ey.student};
+                        }
                     continue;
-                bestX = ex.student, bestY = ey.student, bestPenalty = p, bestDistance = dist;
+                }
+                // Each student of the first group and the nearest of the
+                // second (the first in order among equally near ones).
+                auto totalOf = [&](int j) { return lb[size_t(ys[j])].total; };
+                for (int i = 0; i < nx; ++i) {
+                    const qint64 t = la[size_t(xs[i])].total;
+                    int lo = 0, hi = ny; // the first of the group with total ≥ t
+                    while (lo < hi) {
+                        const int mid = (lo + hi) / 2;
+                        if (totalOf(mid) < t)
+                            lo = mid + 1;
+                        else
+                            hi = mid;
+                    }
+                    int j = -1;
+                    if (lo > 0) { // the first of those just below t
+                        const qint64 below = totalOf(lo - 1);
+                        j = lo - 1;
+                        while (j > 0 && totalOf(j - 1) == below)
+                            --j;
+                    }
+                    if (lo < ny && (j < 0 || totalOf(lo) - t < t - totalOf(j)))
+                        j = lo;
+                    const qint64 dist = std::abs(t - totalOf(j));
+                    if (beats(p, dist, sex, xs[i], ys[j]))
+                        best = {p, dist, sex, xs[i], ys[j], la[size_t(xs[i])].student, lb[size_t(ys[j])].student};
+                }
             }
-    if (bestX < 0)
+        }
+    }
+    if (best.x < 0)
         return false;
-    apply(bestX, bestY);
+    apply(best.x, best.y);
     return true;
+}
+
+// The positions of a list's students grouped by signature, each group in
+// the list's order.
+BalanceState::SignatureGroups BalanceState::groupBySignature(const std::vector<Entry>& list)
+{
+    SignatureGroups groups;
+    std::vector<int> used;
+    for (const Entry& e : list) {
+        int& slot = m_signatureSlot[size_t(m_signature[size_t(e.student)])];
+        if (slot < 0) {
+            slot = int(used.size());
+            used.push_back(m_signature[size_t(e.student)]);
+            groups.start.push_back(0);
+        }
+        ++groups.start[size_t(slot)];
+    }
+    int sum = 0;
+    for (int& s : groups.start) {
+        const int count = s;
+        s = sum;
+        sum += count;
+    }
+    groups.start.push_back(sum);
+    groups.pos.resize(list.size());
+    std::vector<int> fill(groups.start.begin(), groups.start.end() - 1);
+    for (size_t i = 0; i < list.size(); ++i)
+        groups.pos[size_t(fill[size_t(m_signatureSlot[size_t(m_signature[size_t(list[i].student)])])]++)] = int(i);
+    for (int sig : used)
+        m_signatureSlot[size_t(sig)] = -1;
+    return groups;
 }
 
 // One exchange that narrows the value cat: from one of its fullest classes

@@ -531,6 +531,63 @@ private slots:
             QCOMPARE(in.cls[s], before[s]);
         QVERIFY(in.cls != before);
     }
+
+    // A rule that allows every move gives the classes that no rule gives:
+    // the repair weighs every pair of students under a rule, and groups
+    // the students by the values they hold without one.
+    void ruleAllowingEveryMove_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("students");
+        QTest::addColumn<bool>("subjects");
+        QTest::newRow("12x45, totals") << 12 << 540 << false;
+        QTest::newRow("600/12, totals") << 12 << 600 << false;
+        QTest::newRow("300/6, subjects") << 6 << 300 << true;
+        QTest::newRow("400/2, subjects") << 2 << 400 << true;
+    }
+    void ruleAllowingEveryMove()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, students);
+        QFETCH(bool, subjects);
+        BalanceIntake free = students == 540 ? randomIntake(classes, students / classes, 4)
+                                             : realisticIntake(classes, students, 4);
+        if (!subjects)
+            free.subjects.clear(), free.hasSubject.clear();
+        BalanceIntake ruled = free;
+        ruled.mayMove = [](int, int) { return true; };
+        BalanceSettings settings;
+        settings.subjects = subjects;
+        settings.subjectBudget = 3000000;
+        const BalanceFigures f = balanceIntake(free, settings);
+        balanceIntake(ruled, settings);
+        QVERIFY(f.exchanges > 0);
+        QCOMPARE(ruled.cls, free.cls);
+    }
+
+    // Subject mode stays within its work budget also for classes of
+    // hundreds, whose pairs hold far more exchanges than the budget.
+    void subjectBudgetHolds_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("students");
+        QTest::newRow("2 classes of 600") << 2 << 1200;
+        QTest::newRow("4 classes of 400") << 4 << 1600;
+    }
+    void subjectBudgetHolds()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, students);
+        BalanceIntake in = realisticIntake(classes, students, 5);
+        const BalanceIntake before = in;
+        BalanceSettings settings;
+        settings.subjects = true;
+        settings.subjectBudget = 2000000;
+        const BalanceFigures f = balanceIntake(in, settings);
+        QVERIFY2(f.weighed < settings.subjectBudget * 3 / 2, qPrintable(QString::number(f.weighed)));
+        QCOMPARE(shape(in), shape(before));
+        QVERIFY(largestSpread(in) < largestSpread(before));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBalancer)
