@@ -95,8 +95,9 @@ double BalanceState::comboCoefficients(int a, int b, std::vector<double>& q, std
 
 bool BalanceState::comboPair(int a, int b, qint64 budget)
 {
-    std::vector<double> q, l;
-    const double rest = comboCoefficients(a, b, q, l);
+    const PairScore score = squaresScore(a, b);
+    const std::vector<double>& q = score.q;
+    const std::vector<double>& l = score.l;
     struct Swap {
         double total;
         int x, y;
@@ -117,14 +118,6 @@ bool BalanceState::comboPair(int a, int b, qint64 budget)
         return Swap{double(x.total - y.total), x.student, y.student};
     };
     std::vector<double> u(m_dims);
-    auto change = [&](const double* v, const double* w) {
-        double c = 0;
-        for (int d = 0; d < m_dims; ++d) {
-            const double s = v[d] + (w ? w[d] : 0);
-            c += s * (q[d] * s - l[d]);
-        }
-        return c;
-    };
     auto exchangeVector = [&](const Swap& s, double* out) {
         for (int d = 0; d < m_dims; ++d)
             out[d] = m_value[size_t(s.x) * m_dims + d] - m_value[size_t(s.y) * m_dims + d];
@@ -133,7 +126,7 @@ bool BalanceState::comboPair(int a, int b, qint64 budget)
     Swap first{0, -1, -1}, second{0, -1, -1};
     auto weighSingle = [&](const Swap& s) {
         exchangeVector(s, u.data());
-        const double c = change(u.data(), nullptr);
+        const double c = score.change(u.data());
         if (c < best && togetherAllowed(a, b, &s.x, &s.y, 1))
             best = c, first = s, second.x = -1;
     };
@@ -166,7 +159,7 @@ bool BalanceState::comboPair(int a, int b, qint64 budget)
         exchangeVector(pool[i], &vec[size_t(i) * m_dims]);
     for (int i = 0; i < n && q[0] > 0 && m_weighed < budget; ++i) {
         // q0 u² − l0 u < best + rest for the 总分 u of both together
-        const double disc = l[0] * l[0] + 4 * q[0] * (best + rest);
+        const double disc = l[0] * l[0] + 4 * q[0] * (best + score.rest);
         if (disc < 0)
             break;
         const double root = std::sqrt(disc);
@@ -177,7 +170,11 @@ bool BalanceState::comboPair(int a, int b, qint64 budget)
             ++m_weighed;
             if (j->x == pool[i].x || j->y == pool[i].y)
                 continue;
-            const double c = change(&vec[size_t(i) * m_dims], &vec[size_t(j - pool.begin()) * m_dims]);
+            const double* vi = &vec[size_t(i) * m_dims];
+            const double* vj = &vec[size_t(j - pool.begin()) * m_dims];
+            for (int d = 0; d < m_dims; ++d)
+                u[d] = vi[d] + vj[d];
+            const double c = score.change(u.data());
             if (c >= best)
                 continue;
             const int xs[2] = {pool[i].x, j->x}, ys[2] = {pool[i].y, j->y};

@@ -68,7 +68,7 @@ double BalanceState::PairScore::least(const int* cell, const qint64* rem, double
 BalanceState::PairScore BalanceState::squaresScore(int a, int b) const
 {
     PairScore s;
-    comboCoefficients(a, b, s.q, s.l);
+    s.rest = comboCoefficients(a, b, s.q, s.l);
     s.target.assign(m_dims, 0);
     for (int d = 0; d < m_dims; ++d) {
         s.target[d] = s.q[d] > 0 ? s.l[d] / (2 * s.q[d]) : 0;

@@ -105,6 +105,7 @@ private:
         bool polish = false;
         std::vector<double> q, l, target; // target: the ideal vector
         double base = 0;                  // Σ q t²
+        double rest = 0; // the most the dimensions other than 总分 can gain
         // Polish: per dimension the highest and lowest average deviation
         // of the other classes and their spread, the deviations of the
         // pair's sums and their inverse sizes; the score of the classes
@@ -208,8 +209,8 @@ private:
     std::vector<quint64> m_occupied; // a bit per slot
     std::vector<std::pair<quint64, int>> m_probe; // hashes and singles, fetched ahead
     int m_tableBits = 0;
-    qint64 m_cellWidth = 1, m_ideal[3] = {}; // units
-    int m_cellShift = 0;                     // the width is 2^shift units
+    qint64 m_ideal[3] = {}; // units
+    int m_cellShift = 0;    // the cells are 2^shift units wide
 };
 
 } // namespace quorvel

@@ -178,7 +178,7 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Exc
         rem[g] = std::llround(target[g] - vk[g]);
     qint64 centre[kGridDims], cell[kGridDims];
     cellOf(rem, m_cellShift, centre);
-    const double width = double(m_cellWidth);
+    const double width = double(qint64(1) << m_cellShift);
     for (int probe = 0; probe < 27; ++probe) {
         if ((m_dims <= 1 && probe % 9 >= 3) || (m_dims <= 2 && probe >= 9))
             continue;
@@ -211,12 +211,9 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Exc
 // singles before r, looked up in the cell of t − v_r − v_s.
 void BalanceState::weighQuads(int a, int b, int r, const PairScore& score, ExchangeSet& best)
 {
-    const double* target = score.target.data();
     const double* vr = &m_singleVec[size_t(r) * m_dims];
     const qint64* cr = &m_singleCell[size_t(r) * kGridDims];
-    qint64 ideal[kGridDims] = {0, 0, 0};
-    for (int g = 0; g < std::min(kGridDims, m_dims); ++g)
-        ideal[g] = std::llround(target[g]);
+    const qint64* ideal = m_ideal;
     const int n = int(m_singles.size());
     // The keys first, their slots fetched ahead of the lookups.
     m_probe.clear();
@@ -270,7 +267,6 @@ bool BalanceState::searchPair(int a, int b, bool polish)
     m_cellShift = 0; // the widest power of two units within kCellPoints
     while (double(qint64(2) << m_cellShift) <= kCellPoints * m_in.unitsPerPoint)
         ++m_cellShift;
-    m_cellWidth = qint64(1) << m_cellShift;
     for (int g = 0; g < kGridDims; ++g)
         m_ideal[g] = g < m_dims ? std::llround(score.target[g]) : 0;
     ExchangeSet best{-kGain, 0, {}, {}};
@@ -285,7 +281,7 @@ bool BalanceState::searchPair(int a, int b, bool polish)
         ++m_tableBits;
     m_table.assign(size_t(1) << m_tableBits, {0, kEmpty, kEmpty});
     m_occupied.assign((size_t(1) << m_tableBits) / 64 + 1, 0);
-    const double width = double(m_cellWidth);
+    const double width = double(qint64(1) << m_cellShift);
     for (int r = 0; r < n; ++r) {
         weighTriples(a, b, r, score, best);
         weighQuads(a, b, r, score, best);
@@ -359,7 +355,7 @@ std::vector<std::pair<int, int>> BalanceState::pairsByGain(bool polish, bool wid
     return pairs;
 }
 
-// ExchangeSet and quadruple exchanges, each followed by the descent of single
+// Triple and quadruple exchanges, each followed by the descent of single
 // and double exchanges, until no pair finds one or the budget is spent.
 void BalanceState::descendTriples(qint64 budget)
 {
