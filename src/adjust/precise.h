@@ -1,7 +1,7 @@
 #pragma once
 
 #include "autoadjust.h"
-#include "balancer.h"
+#include "balance/balancer.h"
 #include "precisereport.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 // The precise balancing in memory: the floor, the invariants on random
 // intakes, the floor where it is provably reachable, the seed.
-#include "adjust/balancer.h"
+#include "balance/balancer.h"
 
 #include <QTest>
 #include <algorithm>
