@@ -1,9 +1,13 @@
 #include "balancer.h"
 
+#include "balancerepair.h"
+#include "balancesearch.h"
 #include "balancestate.h"
+#include "balancesubjects.h"
+#include "balancetotals.h"
+#include "int128.h"
 
 #include <algorithm>
-#include <set>
 
 namespace quorvel {
 
@@ -110,13 +114,15 @@ BalanceFigures balanceIntake(BalanceIntake& intake, const BalanceSettings& setti
     f.floor = state.floor();
     f.spreadBefore = state.spread();
     f.attributeRangeBefore = state.largestRange();
-    state.repair();
+    AttributeRepair(state).run();
     if (settings.subjects) {
-        state.balanceSubjects();
+        state.buildDimensions();
+        SubjectDescent(state).run();
     } else {
-        state.balanceTotals();
-        state.searchTotals(std::min(settings.searchBudget, qint64(2000) * intake.studentCount()));
-        state.mix();
+        TotalsDescent totals(state);
+        totals.run();
+        TotalsSearch(state).run(std::min(settings.searchBudget, qint64(2000) * intake.studentCount()));
+        totals.mix();
     }
     f.spreadAfter = state.spread();
     f.attributeRangeAfter = state.largestRange();
