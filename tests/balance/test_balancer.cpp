@@ -176,6 +176,7 @@ private slots:
         const auto rangesBefore = ranges(in);
         BalanceSettings settings;
         settings.subjects = subjects;
+        settings.subjectBudget = 3000000; // the invariants hold at every step
         const BalanceFigures f = balanceIntake(in, settings);
         QCOMPARE(shape(in), shapeBefore);
         for (const auto& [value, range] : ranges(in))
@@ -261,20 +262,23 @@ private slots:
 
     // Subject mode on 600 students in 12 classes: 总分 and every subject
     // within 0.1 (exchanges of at most three students left 0.11 to 0.16),
-    // the attributes balanced, the same classes again for the same seed;
-    // also with the scores counted in tenths of points.
+    // the attributes balanced, the same classes again for the same seed
+    // (once: the full budget is slow, and subjectModeInvariants repeats
+    // every other shape); also with the scores counted in tenths of points.
     void subjectMode_data()
     {
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<int>("unitsPerPoint");
-        QTest::addRow("600/12 seed 1") << 1u << 2;
-        QTest::addRow("600/12 seed 2") << 2u << 2;
-        QTest::addRow("600/12 seed 1, tenths") << 1u << 10;
+        QTest::addColumn<bool>("again");
+        QTest::addRow("600/12 seed 1") << 1u << 2 << true;
+        QTest::addRow("600/12 seed 2") << 2u << 2 << false;
+        QTest::addRow("600/12 seed 1, tenths") << 1u << 10 << false;
     }
     void subjectMode()
     {
         QFETCH(quint32, seed);
         QFETCH(int, unitsPerPoint);
+        QFETCH(bool, again);
         BalanceIntake in = realisticIntake(12, 600, seed);
         in.unitsPerPoint = unitsPerPoint;
         for (qint64& total : in.total)
@@ -282,7 +286,7 @@ private slots:
         for (std::vector<qint64>& subject : in.subjects)
             for (qint64& score : subject)
                 score = score * unitsPerPoint / 2;
-        BalanceIntake again = in;
+        const BalanceIntake before = in;
         BalanceSettings settings;
         settings.subjects = true;
         settings.seed = seed;
@@ -290,8 +294,11 @@ private slots:
         QCOMPARE(largestAttributeRange(in), 1);
         for (int subject = -1; subject < 5; ++subject)
             QVERIFY2(subjectSpread(in, subject) <= 0.1 + 1e-9, qPrintable(QString::number(subjectSpread(in, subject))));
-        balanceIntake(again, settings);
-        QCOMPARE(again.cls, in.cls);
+        if (!again)
+            return;
+        BalanceIntake second = before;
+        balanceIntake(second, settings);
+        QCOMPARE(second.cls, in.cls);
     }
 
     // Subject mode, two classes of n + 1 boys, two attribute columns: the
@@ -526,6 +533,7 @@ private slots:
         in.mayMove = [&](int student, int cls) { return student % 5 != 0 || cls == before[student]; };
         BalanceSettings settings;
         settings.subjects = subjects;
+        settings.subjectBudget = 3000000; // a locked student never moves, at any budget
         balanceIntake(in, settings);
         for (int s = 0; s < in.studentCount(); s += 5)
             QCOMPARE(in.cls[s], before[s]);
