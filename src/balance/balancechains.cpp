@@ -21,8 +21,8 @@ namespace quorvel {
 namespace {
 
 // The students of a sorted list whose total is t.
-std::pair<const BalanceState::Entry*, const BalanceState::Entry*> withTotal(const std::vector<BalanceState::Entry>& list,
-                                                                            qint64 t)
+std::pair<const BalanceState::Entry*, const BalanceState::Entry*>
+withTotal(const std::vector<BalanceState::Entry>& list, qint64 t)
 {
     const auto lo = std::lower_bound(list.begin(), list.end(), BalanceState::Entry{t, -1});
     auto hi = lo;
@@ -101,14 +101,20 @@ bool TotalsDescent::exchangesThrough(int a, int b, int c)
 {
     for (int s1 = 0; s1 < 2; ++s1)
         for (const Entry& x : m_s.m_lists[size_t(a) * 2 + s1])
-            for (auto [y, yEnd] = withTotal(m_s.m_lists[size_t(b) * 2 + s1], x.total - 1); y != yEnd; ++y)
+            for (auto [y, yEnd] = withTotal(m_s.m_lists[size_t(b) * 2 + s1], x.total - 1);
+                 y != yEnd; ++y)
                 for (int s2 = 0; s2 < 2; ++s2)
                     for (const Entry& u : m_s.m_lists[size_t(b) * 2 + s2]) {
                         ++m_s.m_weighed;
                         if (u.student == y->student)
                             continue;
-                        for (auto [v, vEnd] = withTotal(m_s.m_lists[size_t(c) * 2 + s2], u.total - 1); v != vEnd; ++v)
-                            if (movesAllowed({{x.student, a, b}, {y->student, b, a}, {u.student, b, c}, {v->student, c, b}}))
+                        for (auto [v, vEnd] =
+                                 withTotal(m_s.m_lists[size_t(c) * 2 + s2], u.total - 1);
+                             v != vEnd; ++v)
+                            if (movesAllowed({{x.student, a, b},
+                                              {y->student, b, a},
+                                              {u.student, b, c},
+                                              {v->student, c, b}}))
                                 return applyChain(x.student, y->student, u.student, v->student);
                     }
     return false;

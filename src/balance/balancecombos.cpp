@@ -28,7 +28,7 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kGain = 1e-6; // least improvement worth an exchange
+constexpr double kGain = 1e-6;               // least improvement worth an exchange
 constexpr qint64 kBudgetPerStudent = 100000; // small intakes need far less
 constexpr qint64 kTripleShare = 60;          // per cent of the budget before the polish
 constexpr int kComboSample = 5000;           // single exchanges paired at most
@@ -37,7 +37,8 @@ constexpr int kComboSample = 5000;           // single exchanges paired at most
 
 // The coefficients q and l of the pair, and the most the dimensions other
 // than 总分 can gain.
-double SubjectDescent::comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const
+double SubjectDescent::comboCoefficients(int a, int b, std::vector<double>& q,
+                                         std::vector<double>& l) const
 {
     q.assign(m_s.m_dims, 0);
     l.assign(m_s.m_dims, 0);
@@ -68,8 +69,9 @@ bool SubjectDescent::comboPair(int a, int b, qint64 budget)
     };
     // The single exchanges (x, y) of both sexes, numbered in the order of
     // the lists.
-    const std::vector<Entry>* lists[2][2] = {{&m_s.m_lists[size_t(a) * 2], &m_s.m_lists[size_t(b) * 2]},
-                                             {&m_s.m_lists[size_t(a) * 2 + 1], &m_s.m_lists[size_t(b) * 2 + 1]}};
+    const std::vector<Entry>* lists[2][2] = {
+        {&m_s.m_lists[size_t(a) * 2], &m_s.m_lists[size_t(b) * 2]},
+        {&m_s.m_lists[size_t(a) * 2 + 1], &m_s.m_lists[size_t(b) * 2 + 1]}};
     const qint64 girls = qint64(lists[0][0]->size()) * qint64(lists[0][1]->size());
     const qint64 all = girls + qint64(lists[1][0]->size()) * qint64(lists[1][1]->size());
     auto swapAt = [&](qint64 k) {
@@ -83,7 +85,8 @@ bool SubjectDescent::comboPair(int a, int b, qint64 budget)
     std::vector<double> u(m_s.m_dims);
     auto exchangeVector = [&](const Swap& s, double* out) {
         for (int d = 0; d < m_s.m_dims; ++d)
-            out[d] = m_s.m_value[size_t(s.x) * m_s.m_dims + d] - m_s.m_value[size_t(s.y) * m_s.m_dims + d];
+            out[d] = m_s.m_value[size_t(s.x) * m_s.m_dims + d] -
+                     m_s.m_value[size_t(s.y) * m_s.m_dims + d];
     };
     double best = -kGain;
     Swap first{0, -1, -1}, second{0, -1, -1};
@@ -177,7 +180,9 @@ void SubjectDescent::descend(qint64 budget, bool doubles)
         for (const auto& [a, b] : subjectPairs()) {
             if (m_s.m_weighed >= budget)
                 break;
-            changed = (doubles ? freshPair(a, b, m_stuck) && comboPair(a, b, budget) : subjectPair(a, b)) || changed;
+            changed = (doubles ? freshPair(a, b, m_stuck) && comboPair(a, b, budget)
+                               : subjectPair(a, b)) ||
+                      changed;
         }
     }
 }

@@ -42,7 +42,8 @@ double TotalsDescent::deviationSpread() const
 // the standard deviations.
 bool TotalsDescent::neutralPair(int a, int b)
 {
-    if (a == b || m_s.m_size[a] == 0 || m_s.m_size[a] != m_s.m_size[b] || m_s.m_sum[a] == m_s.m_sum[b])
+    if (a == b || m_s.m_size[a] == 0 || m_s.m_size[a] != m_s.m_size[b] ||
+        m_s.m_sum[a] == m_s.m_sum[b])
         return false;
     const qint64 delta = m_s.m_sum[a] - m_s.m_sum[b];
     double hi = 0, lo = 0;
@@ -65,8 +66,10 @@ bool TotalsDescent::neutralPair(int a, int b)
             auto it = std::lower_bound(lb.begin(), lb.end(), Entry{x.total - delta, -1});
             for (; it != lb.end() && it->total == x.total - delta; ++it) {
                 ++m_s.m_weighed;
-                const double qa = double(m_s.m_squares[a] - x.total * x.total + it->total * it->total);
-                const double qb = double(m_s.m_squares[b] + x.total * x.total - it->total * it->total);
+                const double qa =
+                    double(m_s.m_squares[a] - x.total * x.total + it->total * it->total);
+                const double qb =
+                    double(m_s.m_squares[b] + x.total * x.total - it->total * it->total);
                 const double ma = double(m_s.m_sum[b]) / m, mb = double(m_s.m_sum[a]) / m;
                 const double da = std::sqrt(std::max(0.0, qa / m - ma * ma));
                 const double db = std::sqrt(std::max(0.0, qb / m - mb * mb));

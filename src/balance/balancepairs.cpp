@@ -41,7 +41,8 @@ bool TotalsDescent::doublePair(int a, int b)
     for (int i = 0; i < int(items.size()); ++i) {
         const PairItem& p = items[size_t(i)];
         const double want = ideal - double(p.d);
-        auto q = std::lower_bound(items.begin(), items.end(), PairItem{qint64(std::floor(want)) - kNear, 0, 0});
+        auto q = std::lower_bound(items.begin(), items.end(),
+                                  PairItem{qint64(std::floor(want)) - kNear, 0, 0});
         for (; q != items.end() && q->d <= qint64(std::ceil(want)) + kNear; ++q) {
             ++m_s.m_weighed;
             const qint64 d = p.d + q->d;

@@ -68,20 +68,33 @@ bool AttributeRepair::repairPair(int a, int b)
 void AttributeRepair::weighGroups(int sex, const Group& gx, const Group& gy, Exchange& best) const
 {
     const qint64 p = m_s.penaltyChange(gx.student(0), gy.student(0));
-    if (p >= 0 || (best.x >= 0 && p > best.penalty) || !m_s.attributesAllow(gx.student(0), gy.student(0)))
+    if (p >= 0 || (best.x >= 0 && p > best.penalty) ||
+        !m_s.attributesAllow(gx.student(0), gy.student(0)))
         return;
     const int nx = int(gx.pos.size()), ny = int(gy.pos.size());
     for (int i = 0; i < nx; ++i) {
         const qint64 t = gx.total(i);
         if (!m_s.m_in.mayMove) {
             const int j = nearest(gy, t);
-            const Exchange e{p, std::abs(t - gy.total(j)), sex, gx.pos[i], gy.pos[j], gx.student(i), gy.student(j)};
+            const Exchange e{p,
+                             std::abs(t - gy.total(j)),
+                             sex,
+                             gx.pos[i],
+                             gy.pos[j],
+                             gx.student(i),
+                             gy.student(j)};
             if (e.beats(best))
                 best = e;
             continue;
         }
         for (int j = 0; j < ny; ++j) {
-            const Exchange e{p, std::abs(t - gy.total(j)), sex, gx.pos[i], gy.pos[j], gx.student(i), gy.student(j)};
+            const Exchange e{p,
+                             std::abs(t - gy.total(j)),
+                             sex,
+                             gx.pos[i],
+                             gy.pos[j],
+                             gx.student(i),
+                             gy.student(j)};
             if (e.beats(best) && m_s.mayExchange(e.x, e.y))
                 best = e;
         }
@@ -127,7 +140,9 @@ AttributeRepair::SignatureGroups AttributeRepair::groupBySignature(const std::ve
     groups.pos.resize(list.size());
     std::vector<int> fill(groups.start.begin(), groups.start.end() - 1);
     for (size_t i = 0; i < list.size(); ++i)
-        groups.pos[size_t(fill[size_t(m_signatureSlot[size_t(m_signature[size_t(list[i].student)])])]++)] = int(i);
+        groups.pos[size_t(
+            fill[size_t(m_signatureSlot[size_t(m_signature[size_t(list[i].student)])])]++)] =
+            int(i);
     for (int sig : used)
         m_signatureSlot[size_t(sig)] = -1;
     return groups;
@@ -156,7 +171,8 @@ void AttributeRepair::run()
         int worst = -1;
         for (int cat = 0; cat < m_s.m_cats; ++cat)
             if (!stuck[cat] && m_s.m_high[cat] - m_s.m_low[cat] > 1 &&
-                (worst < 0 || m_s.m_high[cat] - m_s.m_low[cat] > m_s.m_high[worst] - m_s.m_low[worst]))
+                (worst < 0 ||
+                 m_s.m_high[cat] - m_s.m_low[cat] > m_s.m_high[worst] - m_s.m_low[worst]))
                 worst = cat;
         if (worst < 0)
             return;

@@ -121,7 +121,8 @@ SubjectDescent::PairScore SubjectDescent::polishScore(int a, int b) const
             s.hi[d] = std::max(s.hi[d], sumDeviation(c, d) / size);
             s.lo[d] = std::min(s.lo[d], sumDeviation(c, d) / size);
         }
-        const double na = m_s.m_dimSize[size_t(a) * m_s.m_dims + d], nb = m_s.m_dimSize[size_t(b) * m_s.m_dims + d];
+        const double na = m_s.m_dimSize[size_t(a) * m_s.m_dims + d],
+                     nb = m_s.m_dimSize[size_t(b) * m_s.m_dims + d];
         s.devA.push_back(sumDeviation(a, d));
         s.devB.push_back(sumDeviation(b, d));
         s.inA.push_back(na > 0 ? 1 / na : 0);

@@ -35,7 +35,10 @@ constexpr int kWindow = 6;
 constexpr double kPrice = 4;
 constexpr int kOutside = 2;
 
-double unit(std::mt19937& rng) { return double(rng() >> 8) * (1.0 / 16777216.0); }
+double unit(std::mt19937& rng)
+{
+    return double(rng() >> 8) * (1.0 / 16777216.0);
+}
 
 } // namespace
 
@@ -83,7 +86,8 @@ double TotalsSearch::totalChange(int x, int y) const
     const double d = double(m_s.m_in.total[x] - m_s.m_in.total[y]);
     const double devA = double(m_s.m_sum[a]) - double(m_s.m_size[a]) * m_mean;
     const double devB = double(m_s.m_sum[b]) - double(m_s.m_size[b]) * m_mean;
-    return m_meanSize * ((d * d - 2 * d * devA) / double(m_s.m_size[a]) + (d * d + 2 * d * devB) / double(m_s.m_size[b]));
+    return m_meanSize * ((d * d - 2 * d * devA) / double(m_s.m_size[a]) +
+                         (d * d + 2 * d * devB) / double(m_s.m_size[b]));
 }
 
 bool TotalsSearch::accepts(double change, double temperature)
@@ -131,7 +135,8 @@ bool TotalsSearch::penaltyStep(int x, int y, int& step) const
                     return false;
                 continue;
             }
-            const int cf = m_s.m_count[size_t(cat) * m_s.m_k + from], ct = m_s.m_count[size_t(cat) * m_s.m_k + to];
+            const int cf = m_s.m_count[size_t(cat) * m_s.m_k + from],
+                      ct = m_s.m_count[size_t(cat) * m_s.m_k + to];
             step += excess(cat, cf - 1) - excess(cat, cf) + excess(cat, ct + 1) - excess(cat, ct);
         }
     }

@@ -282,7 +282,8 @@ bool BalanceState::togetherAllowed(int a, int b, const int* xs, const int* ys, i
             return false;
         for (size_t j = 0; j < m_in.attributes.size(); ++j) {
             const int vx = m_in.attributes[j][xs[i]], vy = m_in.attributes[j][ys[i]];
-            if (vx != vy && ((vx >= 0 && !add(m_offset[j] + vx, -1)) || (vy >= 0 && !add(m_offset[j] + vy, 1))))
+            if (vx != vy &&
+                ((vx >= 0 && !add(m_offset[j] + vx, -1)) || (vy >= 0 && !add(m_offset[j] + vy, 1))))
                 return false;
         }
     }
@@ -290,7 +291,8 @@ bool BalanceState::togetherAllowed(int a, int b, const int* xs, const int* ys, i
         const auto [cat, delta] = net[i];
         if (delta == 0)
             continue;
-        if (std::abs(delta) > 1 || rangeAfter(cat, delta < 0 ? a : b, delta < 0 ? b : a) > m_cap[cat])
+        if (std::abs(delta) > 1 ||
+            rangeAfter(cat, delta < 0 ? a : b, delta < 0 ? b : a) > m_cap[cat])
             return false;
     }
     return true;

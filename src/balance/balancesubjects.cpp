@@ -21,7 +21,8 @@ bool SubjectDescent::subjectPair(int a, int b)
 {
     std::vector<double> devA(m_s.m_dims), devB(m_s.m_dims), inA(m_s.m_dims), inB(m_s.m_dims);
     for (int d = 0; d < m_s.m_dims; ++d) {
-        const double sa = m_s.m_dimSize[size_t(a) * m_s.m_dims + d], sb = m_s.m_dimSize[size_t(b) * m_s.m_dims + d];
+        const double sa = m_s.m_dimSize[size_t(a) * m_s.m_dims + d],
+                     sb = m_s.m_dimSize[size_t(b) * m_s.m_dims + d];
         inA[d] = sa > 0 ? 1 / sa : 0;
         inB[d] = sb > 0 ? 1 / sb : 0;
         devA[d] = m_s.m_dimSum[size_t(a) * m_s.m_dims + d] * inA[d] - m_s.m_dimMean[d];

@@ -30,7 +30,7 @@ private:
         bool polish = false;
         std::vector<double> q, l, target; // target: the ideal vector
         double base = 0;                  // Σ q t²
-        double rest = 0; // the most the dimensions other than 总分 can gain
+        double rest = 0;                  // the most the dimensions other than 总分 can gain
         // Polish: per dimension the highest and lowest average deviation
         // of the other classes and their spread, the deviations of the
         // pair's sums and their inverse sizes; the score of the classes
@@ -77,8 +77,8 @@ private:
     std::vector<quint64> m_singleKey, m_catKey;
     ExchangeTable m_table;
     std::vector<std::pair<quint64, int>> m_probe; // hashes and singles, fetched ahead
-    qint64 m_ideal[3] = {}; // units
-    int m_cellShift = 0;    // the cells are 2^shift units wide
+    qint64 m_ideal[3] = {};                       // units
+    int m_cellShift = 0;                          // the cells are 2^shift units wide
 };
 
 } // namespace quorvel

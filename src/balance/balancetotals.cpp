@@ -29,7 +29,8 @@ void TotalsDescent::weigh(int a, int b, int x, int y, Candidate& best, const Fra
         return;
     Fraction spread;
     Int128 gain;
-    if (!beats(a, b, d, current, best, spread, gain) || !m_s.mayExchange(x, y) || !m_s.attributesAllow(x, y))
+    if (!beats(a, b, d, current, best, spread, gain) || !m_s.mayExchange(x, y) ||
+        !m_s.attributesAllow(x, y))
         return;
     best.x = x;
     best.y = y;
@@ -40,8 +41,8 @@ void TotalsDescent::weigh(int a, int b, int x, int y, Candidate& best, const Fra
 // Whether class a giving d units to class b improves on the current
 // spread (or keeps it and lowers the squared deviations) and on best; the
 // outcome in spread and gain.
-bool TotalsDescent::beats(int a, int b, qint64 d, const Fraction& current, const Candidate& best, Fraction& spread,
-                         Int128& gain) const
+bool TotalsDescent::beats(int a, int b, qint64 d, const Fraction& current, const Candidate& best,
+                          Fraction& spread, Int128& gain) const
 {
     outcome(a, b, d, spread, gain);
     if (current < spread || (spread == current && gain >= 0))
@@ -74,7 +75,7 @@ void TotalsDescent::outcome(int a, int b, qint64 d, Fraction& spread, Int128& ga
 // The partners of x in the lower class's list nearest to x's total less
 // ideal, a few on either side.
 void TotalsDescent::weighPartners(int a, int b, const Entry& x, const std::vector<Entry>& list,
-                                 double ideal, Candidate& best, const Fraction& current)
+                                  double ideal, Candidate& best, const Fraction& current)
 {
     const double target = double(x.total) - ideal;
     const auto mid = std::lower_bound(list.begin(), list.end(), target,
@@ -83,10 +84,13 @@ void TotalsDescent::weighPartners(int a, int b, const Entry& x, const std::vecto
     // Moving d units leaves the two classes' averages |gap − d · per| apart,
     // which grows on either side of the ideal partner: once it passes the
     // current spread, no partner further out on that side can improve.
-    const double gap = double(m_s.m_sum[a]) / double(m_s.m_size[a]) - double(m_s.m_sum[b]) / double(m_s.m_size[b]);
+    const double gap =
+        double(m_s.m_sum[a]) / double(m_s.m_size[a]) - double(m_s.m_sum[b]) / double(m_s.m_size[b]);
     const double per = 1.0 / double(m_s.m_size[a]) + 1.0 / double(m_s.m_size[b]);
     const double limit = current.value() * (1 + 1e-12) + 1e-9;
-    auto hopeless = [&](const Entry& y) { return std::abs(gap - double(x.total - y.total) * per) > limit; };
+    auto hopeless = [&](const Entry& y) {
+        return std::abs(gap - double(x.total - y.total) * per) > limit;
+    };
     for (int i = pos; i < int(list.size()) && i < pos + m_scan && !hopeless(list[i]); ++i)
         weigh(a, b, x.student, list[i].student, best, current);
     for (int i = pos - 1; i >= 0 && i >= pos - m_scan && !hopeless(list[i]); --i)

@@ -35,10 +35,10 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kGain = 1e-6;      // least improvement worth an exchange
-constexpr int kGridDims = 3;        // 总分 and two subjects
-constexpr double kCellPoints = 16;  // the most a grid cell is wide
-constexpr int kSample = 900;        // single exchanges searched at most
+constexpr double kGain = 1e-6;     // least improvement worth an exchange
+constexpr int kGridDims = 3;       // 总分 and two subjects
+constexpr double kCellPoints = 16; // the most a grid cell is wide
+constexpr int kSample = 900;       // single exchanges searched at most
 constexpr int kMaxDims = 32;
 constexpr size_t kAhead = 12; // slots fetched ahead of their lookups
 constexpr quint64 kCellFactor[kGridDims] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
@@ -85,15 +85,19 @@ void SubjectDescent::buildSingles(int a, int b)
                     m_singles.push_back({x.student, y.student});
     if (m_singles.size() > size_t(kSample)) {
         for (int i = 0; i < kSample; ++i)
-            std::swap(m_singles[size_t(i)], m_singles[i + m_s.m_rng() % (m_singles.size() - size_t(i))]);
+            std::swap(m_singles[size_t(i)],
+                      m_singles[i + m_s.m_rng() % (m_singles.size() - size_t(i))]);
         m_singles.resize(kSample);
         std::sort(m_singles.begin(), m_singles.end());
     }
     for (const auto& [x, y] : m_singles) {
         for (int d = 0; d < m_s.m_dims; ++d)
-            m_singleVec.push_back(m_s.m_value[size_t(x) * m_s.m_dims + d] - m_s.m_value[size_t(y) * m_s.m_dims + d]);
+            m_singleVec.push_back(m_s.m_value[size_t(x) * m_s.m_dims + d] -
+                                  m_s.m_value[size_t(y) * m_s.m_dims + d]);
         for (int g = 0; g < kGridDims; ++g)
-            m_singleCell.push_back(g < m_s.m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_s.m_dims + g]) : 0);
+            m_singleCell.push_back(
+                g < m_s.m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_s.m_dims + g])
+                               : 0);
     }
     buildSingleKeys(a, b);
 }
@@ -109,7 +113,8 @@ void SubjectDescent::buildSingleKeys(int a, int b)
     }
     std::vector<quint64> catKey(m_s.m_cats, 0);
     for (int cat = 0; cat < m_s.m_cats; ++cat)
-        if (m_s.rangeAfter(cat, a, b) > m_s.m_cap[cat] && m_s.rangeAfter(cat, b, a) > m_s.m_cap[cat])
+        if (m_s.rangeAfter(cat, a, b) > m_s.m_cap[cat] &&
+            m_s.rangeAfter(cat, b, a) > m_s.m_cap[cat])
             catKey[cat] = m_catKey[cat];
     m_singleKey.assign(m_singles.size(), 0);
     for (size_t i = 0; i < m_singles.size(); ++i) {
@@ -195,7 +200,8 @@ void SubjectDescent::weighQuads(int a, int b, int r, const PairScore& score, Exc
         if (m_singles[r].first == m_singles[s].first || m_singles[r].second == m_singles[s].second)
             continue;
         const qint64* cs = &m_singleCell[size_t(s) * kGridDims];
-        const qint64 rem[kGridDims] = {ideal[0] - cr[0] - cs[0], ideal[1] - cr[1] - cs[1], ideal[2] - cr[2] - cs[2]};
+        const qint64 rem[kGridDims] = {ideal[0] - cr[0] - cs[0], ideal[1] - cr[1] - cs[1],
+                                       ideal[2] - cr[2] - cs[2]};
         qint64 cell[kGridDims];
         cellOf(rem, m_cellShift, cell);
         const quint64 h = mixed(cellKey(cell) - m_singleKey[r] - m_singleKey[s]);
@@ -217,11 +223,13 @@ void SubjectDescent::weighQuads(int a, int b, int r, const PairScore& score, Exc
             const double change = score.change(u);
             if (change >= best.change)
                 return;
-            const int xs[4] = {m_singles[p].first, m_singles[q].first, m_singles[r].first, m_singles[s].first};
+            const int xs[4] = {m_singles[p].first, m_singles[q].first, m_singles[r].first,
+                               m_singles[s].first};
             const int ys[4] = {m_singles[p].second, m_singles[q].second, m_singles[r].second,
                                m_singles[s].second};
-            if (xs[0] == xs[2] || xs[0] == xs[3] || xs[1] == xs[2] || xs[1] == xs[3] || ys[0] == ys[2] ||
-                ys[0] == ys[3] || ys[1] == ys[2] || ys[1] == ys[3] || !m_s.togetherAllowed(a, b, xs, ys, 4))
+            if (xs[0] == xs[2] || xs[0] == xs[3] || xs[1] == xs[2] || xs[1] == xs[3] ||
+                ys[0] == ys[2] || ys[0] == ys[3] || ys[1] == ys[2] || ys[1] == ys[3] ||
+                !m_s.togetherAllowed(a, b, xs, ys, 4))
                 return;
             best = {change, 4, {xs[0], xs[1], xs[2], xs[3]}, {ys[0], ys[1], ys[2], ys[3]}};
         });
@@ -246,7 +254,8 @@ bool SubjectDescent::searchPair(int a, int b, bool polish)
     if (polish)
         for (int k = 0; k < n; ++k) {
             const double change = score.change(&m_singleVec[size_t(k) * m_s.m_dims]);
-            if (change < best.change && m_s.attributesAllow(m_singles[k].first, m_singles[k].second))
+            if (change < best.change &&
+                m_s.attributesAllow(m_singles[k].first, m_singles[k].second))
                 best = {change, 1, {m_singles[k].first}, {m_singles[k].second}};
         }
     m_table.reset(n);
@@ -257,7 +266,8 @@ bool SubjectDescent::searchPair(int a, int b, bool polish)
         const qint64* cr = &m_singleCell[size_t(r) * kGridDims];
         m_probe.clear();
         for (int p = 0; p < r; ++p) {
-            if (m_singles[p].first == m_singles[r].first || m_singles[p].second == m_singles[r].second)
+            if (m_singles[p].first == m_singles[r].first ||
+                m_singles[p].second == m_singles[r].second)
                 continue;
             const qint64* cp = &m_singleCell[size_t(p) * kGridDims];
             const qint64 sum[kGridDims] = {cp[0] + cr[0], cp[1] + cr[1], cp[2] + cr[2]};

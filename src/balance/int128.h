@@ -30,7 +30,10 @@ public:
         p.m_hi += a.m_hi * b.m_lo + a.m_lo * b.m_hi;
         return p;
     }
-    friend constexpr bool operator==(Int128 a, Int128 b) { return a.m_hi == b.m_hi && a.m_lo == b.m_lo; }
+    friend constexpr bool operator==(Int128 a, Int128 b)
+    {
+        return a.m_hi == b.m_hi && a.m_lo == b.m_lo;
+    }
     friend constexpr bool operator<(Int128 a, Int128 b)
     {
         const qint64 ha = qint64(a.m_hi), hb = qint64(b.m_hi);

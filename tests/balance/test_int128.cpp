@@ -32,8 +32,9 @@ private slots:
         QTest::newRow("smallest squared beats largest") << kMin << kMin << kMax << kMax << 1;
         QTest::newRow("negative beyond 64 bits") << kMin << qint64(3) << kMin << qint64(2) << -1;
         QTest::newRow("signs") << qint64(-1) << kMax << qint64(1) << kMin << 1;
-        QTest::newRow("carry of the low words") << qint64(0xFFFFFFFFll) << qint64(0xFFFFFFFFll)
-                                                << qint64(0xFFFFFFFEll) << qint64(0x100000002ll) << -1;
+        QTest::newRow("carry of the low words")
+            << qint64(0xFFFFFFFFll) << qint64(0xFFFFFFFFll) << qint64(0xFFFFFFFEll)
+            << qint64(0x100000002ll) << -1;
     }
     void productOrder()
     {
@@ -83,7 +84,8 @@ private slots:
         QTest::addColumn<int>("order");
         QTest::newRow("one in 2^63") << kMax - 1 << kMax << kMax << kMax << -1;
         QTest::newRow("one in 2^126") << kMax << kMax - 1 << kMax - 1 << kMax - 2 << -1;
-        QTest::newRow("equal, large") << kMax / 7 * 3 << kMax / 7 * 5 << kMax / 11 * 3 << kMax / 11 * 5 << 0;
+        QTest::newRow("equal, large")
+            << kMax / 7 * 3 << kMax / 7 * 5 << kMax / 11 * 3 << kMax / 11 * 5 << 0;
         QTest::newRow("negative") << -kMax << kMax - 1 << qint64(-1) << qint64(1) << -1;
     }
     void fractionOrder()
@@ -96,7 +98,7 @@ private slots:
         const Fraction a{num1, den1}, b{num2, den2};
         QCOMPARE(a < b, order < 0);
         QCOMPARE(a == b, order == 0);
-        QCOMPARE(b < a, order > 0);
+        QCOMPARE(b<a, order> 0);
     }
 };
 
