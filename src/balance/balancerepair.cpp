@@ -71,33 +71,20 @@ void AttributeRepair::weighGroups(int sex, const Group& gx, const Group& gy, Exc
     if (p >= 0 || (best.x >= 0 && p > best.penalty) ||
         !m_s.attributesAllow(gx.student(0), gy.student(0)))
         return;
-    const int nx = int(gx.pos.size()), ny = int(gy.pos.size());
-    for (int i = 0; i < nx; ++i) {
-        const qint64 t = gx.total(i);
+    const auto exchange = [&](int i, int j) {
+        Exchange e{p, std::abs(gx.total(i) - gy.total(j)), sex, gx.pos[i], gy.pos[j]};
+        e.x = gx.student(i), e.y = gy.student(j);
+        return e;
+    };
+    for (int i = 0; i < int(gx.pos.size()); ++i) {
         if (!m_s.m_in.mayMove) {
-            const int j = nearest(gy, t);
-            const Exchange e{p,
-                             std::abs(t - gy.total(j)),
-                             sex,
-                             gx.pos[i],
-                             gy.pos[j],
-                             gx.student(i),
-                             gy.student(j)};
-            if (e.beats(best))
+            if (const Exchange e = exchange(i, nearest(gy, gx.total(i))); e.beats(best))
                 best = e;
             continue;
         }
-        for (int j = 0; j < ny; ++j) {
-            const Exchange e{p,
-                             std::abs(t - gy.total(j)),
-                             sex,
-                             gx.pos[i],
-                             gy.pos[j],
-                             gx.student(i),
-                             gy.student(j)};
-            if (e.beats(best) && m_s.mayExchange(e.x, e.y))
+        for (int j = 0; j < int(gy.pos.size()); ++j)
+            if (const Exchange e = exchange(i, j); e.beats(best) && m_s.mayExchange(e.x, e.y))
                 best = e;
-        }
     }
 }
 
