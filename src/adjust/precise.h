@@ -1,7 +1,7 @@
 #pragma once
 
 #include "autoadjust.h"
-#include "balancer.h"
+#include "balance/balancer.h"
 #include "precisereport.h"
 
 #include <QString>
@@ -17,7 +17,10 @@ class Store;
 // operation beside the automatic adjustment, which it leaves as it is.
 // See balancer.h for the algorithm and its guarantees.
 
-inline QString preciseCaption() { return QStringLiteral("精确调整"); }
+inline QString preciseCaption()
+{
+    return QStringLiteral("精确调整");
+}
 inline QString preciseExplanation()
 {
     return QStringLiteral("同性别学生对调，使各班总分平均分之差达到分数允许的最小值，"
@@ -33,7 +36,7 @@ inline QString preciseExplanation()
 struct LoadedIntake {
     BalanceIntake intake;
     QVector<qint64> rowids;
-    QStringList subjects;   // the subject columns, in table order
+    QStringList subjects; // the subject columns, in table order
 };
 LoadedIntake LoadIntake(Store& store, bool withSubjects);
 

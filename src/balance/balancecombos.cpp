@@ -19,7 +19,7 @@
 // double exchanges are sought among a seeded sample of kComboSample single
 // ones, and the search stops where the budget ends, so that the budget
 // bounds the time whatever the classes' sizes.
-#include "balancestate.h"
+#include "balancesubjects.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,72 +28,36 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kGain = 1e-6; // least improvement worth an exchange
+constexpr double kGain = 1e-6;               // least improvement worth an exchange
 constexpr qint64 kBudgetPerStudent = 100000; // small intakes need far less
 constexpr qint64 kTripleShare = 60;          // per cent of the budget before the polish
 constexpr int kComboSample = 5000;           // single exchanges paired at most
 
 } // namespace
 
-// Whether the exchanges (xs[i] from a, ys[i] from b) together keep every
-// attribute value within its limit: each value's net move between the two
-// classes must be at most one student, and allowed as a single move.
-bool BalanceState::togetherAllowed(int a, int b, const int* xs, const int* ys, int n) const
-{
-    std::pair<int, int> net[64];
-    int used = 0;
-    auto add = [&](int cat, int delta) {
-        for (int i = 0; i < used; ++i)
-            if (net[i].first == cat) {
-                net[i].second += delta;
-                return true;
-            }
-        if (used == 64)
-            return false;
-        net[used++] = {cat, delta};
-        return true;
-    };
-    for (int i = 0; i < n; ++i) {
-        if (!mayExchange(xs[i], ys[i]))
-            return false;
-        for (size_t j = 0; j < m_in.attributes.size(); ++j) {
-            const int vx = m_in.attributes[j][xs[i]], vy = m_in.attributes[j][ys[i]];
-            if (vx != vy && ((vx >= 0 && !add(m_offset[j] + vx, -1)) || (vy >= 0 && !add(m_offset[j] + vy, 1))))
-                return false;
-        }
-    }
-    for (int i = 0; i < used; ++i) {
-        const auto [cat, delta] = net[i];
-        if (delta == 0)
-            continue;
-        if (std::abs(delta) > 1 || rangeAfter(cat, delta < 0 ? a : b, delta < 0 ? b : a) > m_cap[cat])
-            return false;
-    }
-    return true;
-}
-
 // The coefficients q and l of the pair, and the most the dimensions other
 // than 总分 can gain.
-double BalanceState::comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const
+double SubjectDescent::comboCoefficients(int a, int b, std::vector<double>& q,
+                                         std::vector<double>& l) const
 {
-    q.assign(m_dims, 0);
-    l.assign(m_dims, 0);
+    q.assign(m_s.m_dims, 0);
+    l.assign(m_s.m_dims, 0);
     double rest = 0;
-    for (int d = 0; d < m_dims; ++d) {
-        const size_t ia = size_t(a) * m_dims + d, ib = size_t(b) * m_dims + d;
-        if (m_dimSize[ia] <= 0 || m_dimSize[ib] <= 0)
+    for (int d = 0; d < m_s.m_dims; ++d) {
+        const size_t ia = size_t(a) * m_s.m_dims + d, ib = size_t(b) * m_s.m_dims + d;
+        if (m_s.m_dimSize[ia] <= 0 || m_s.m_dimSize[ib] <= 0)
             continue;
-        const double devA = m_dimSum[ia] / m_dimSize[ia] - m_dimMean[d];
-        const double devB = m_dimSum[ib] / m_dimSize[ib] - m_dimMean[d];
-        q[d] = m_weight[d] * (1 / m_dimSize[ia] + 1 / m_dimSize[ib]);
-        l[d] = 2 * m_weight[d] * (devA - devB);
+        const double devA = m_s.m_dimSum[ia] / m_s.m_dimSize[ia] - m_s.m_dimMean[d];
+        const double devB = m_s.m_dimSum[ib] / m_s.m_dimSize[ib] - m_s.m_dimMean[d];
+        q[d] = m_s.m_weight[d] * (1 / m_s.m_dimSize[ia] + 1 / m_s.m_dimSize[ib]);
+        l[d] = 2 * m_s.m_weight[d] * (devA - devB);
         if (d > 0 && q[d] > 0)
             rest += l[d] * l[d] / (4 * q[d]);
     }
     return rest;
 }
 
-bool BalanceState::comboPair(int a, int b, qint64 budget)
+bool SubjectDescent::comboPair(int a, int b, qint64 budget)
 {
     const PairScore score = squaresScore(a, b);
     const std::vector<double>& q = score.q;
@@ -105,8 +69,9 @@ bool BalanceState::comboPair(int a, int b, qint64 budget)
     };
     // The single exchanges (x, y) of both sexes, numbered in the order of
     // the lists.
-    const std::vector<Entry>* lists[2][2] = {{&m_lists[size_t(a) * 2], &m_lists[size_t(b) * 2]},
-                                             {&m_lists[size_t(a) * 2 + 1], &m_lists[size_t(b) * 2 + 1]}};
+    const std::vector<Entry>* lists[2][2] = {
+        {&m_s.m_lists[size_t(a) * 2], &m_s.m_lists[size_t(b) * 2]},
+        {&m_s.m_lists[size_t(a) * 2 + 1], &m_s.m_lists[size_t(b) * 2 + 1]}};
     const qint64 girls = qint64(lists[0][0]->size()) * qint64(lists[0][1]->size());
     const qint64 all = girls + qint64(lists[1][0]->size()) * qint64(lists[1][1]->size());
     auto swapAt = [&](qint64 k) {
@@ -117,17 +82,18 @@ bool BalanceState::comboPair(int a, int b, qint64 budget)
         const Entry& y = (*lists[sex][1])[size_t(r % across)];
         return Swap{double(x.total - y.total), x.student, y.student};
     };
-    std::vector<double> u(m_dims);
+    std::vector<double> u(m_s.m_dims);
     auto exchangeVector = [&](const Swap& s, double* out) {
-        for (int d = 0; d < m_dims; ++d)
-            out[d] = m_value[size_t(s.x) * m_dims + d] - m_value[size_t(s.y) * m_dims + d];
+        for (int d = 0; d < m_s.m_dims; ++d)
+            out[d] = m_s.m_value[size_t(s.x) * m_s.m_dims + d] -
+                     m_s.m_value[size_t(s.y) * m_s.m_dims + d];
     };
     double best = -kGain;
     Swap first{0, -1, -1}, second{0, -1, -1};
     auto weighSingle = [&](const Swap& s) {
         exchangeVector(s, u.data());
         const double c = score.change(u.data());
-        if (c < best && togetherAllowed(a, b, &s.x, &s.y, 1))
+        if (c < best && m_s.togetherAllowed(a, b, &s.x, &s.y, 1))
             best = c, first = s, second.x = -1;
     };
     // The double exchanges are sought among the single ones sorted by
@@ -145,19 +111,19 @@ bool BalanceState::comboPair(int a, int b, qint64 budget)
             weighSingle(swapAt(k));
         std::vector<qint64> drawn;
         for (int i = 0; i < kComboSample; ++i)
-            drawn.push_back(qint64((quint64(m_rng()) << 32 | m_rng()) % quint64(all)));
+            drawn.push_back(qint64((quint64(m_s.m_rng()) << 32 | m_s.m_rng()) % quint64(all)));
         std::sort(drawn.begin(), drawn.end());
         drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
         for (qint64 k : drawn)
             pool.push_back(swapAt(k));
         std::sort(pool.begin(), pool.end());
     }
-    m_weighed += all;
+    m_s.m_weighed += all;
     const int n = int(pool.size());
-    std::vector<double> vec(size_t(n) * m_dims);
+    std::vector<double> vec(size_t(n) * m_s.m_dims);
     for (int i = 0; i < n; ++i)
-        exchangeVector(pool[i], &vec[size_t(i) * m_dims]);
-    for (int i = 0; i < n && q[0] > 0 && m_weighed < budget; ++i) {
+        exchangeVector(pool[i], &vec[size_t(i) * m_s.m_dims]);
+    for (int i = 0; i < n && q[0] > 0 && m_s.m_weighed < budget; ++i) {
         // q0 u² − l0 u < best + rest for the 总分 u of both together
         const double disc = l[0] * l[0] + 4 * q[0] * (best + score.rest);
         if (disc < 0)
@@ -167,39 +133,37 @@ bool BalanceState::comboPair(int a, int b, qint64 budget)
         const double hi = (l[0] + root) / (2 * q[0]) - pool[i].total;
         auto j = std::lower_bound(pool.begin() + i + 1, pool.end(), Swap{lo, 0, 0});
         for (; j != pool.end() && j->total <= hi; ++j) {
-            ++m_weighed;
+            ++m_s.m_weighed;
             if (j->x == pool[i].x || j->y == pool[i].y)
                 continue;
-            const double* vi = &vec[size_t(i) * m_dims];
-            const double* vj = &vec[size_t(j - pool.begin()) * m_dims];
-            for (int d = 0; d < m_dims; ++d)
+            const double* vi = &vec[size_t(i) * m_s.m_dims];
+            const double* vj = &vec[size_t(j - pool.begin()) * m_s.m_dims];
+            for (int d = 0; d < m_s.m_dims; ++d)
                 u[d] = vi[d] + vj[d];
             const double c = score.change(u.data());
             if (c >= best)
                 continue;
             const int xs[2] = {pool[i].x, j->x}, ys[2] = {pool[i].y, j->y};
-            if (togetherAllowed(a, b, xs, ys, 2))
+            if (m_s.togetherAllowed(a, b, xs, ys, 2))
                 best = c, first = pool[i], second = *j;
         }
     }
     if (first.x < 0)
         return false;
-    apply(first.x, first.y);
+    m_s.apply(first.x, first.y);
     if (second.x >= 0)
-        apply(second.x, second.y);
+        m_s.apply(second.x, second.y);
     return true;
 }
 
 // Whether the pair may have changed since comboPair last found nothing;
 // marks it as found nothing, comboPair changes the counts when it does not.
-bool BalanceState::freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck)
+bool SubjectDescent::freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck)
 {
-    if (m_version.size() != size_t(m_k))
-        m_version.assign(m_k, 0);
-    if (stuck.size() != size_t(m_k) * m_k)
-        stuck.assign(size_t(m_k) * m_k, {~0u, ~0u});
-    std::pair<quint32, quint32>& mark = stuck[size_t(a) * m_k + b];
-    const std::pair<quint32, quint32> now{m_version[a], m_version[b]};
+    if (stuck.size() != size_t(m_s.m_k) * m_s.m_k)
+        stuck.assign(size_t(m_s.m_k) * m_s.m_k, {~0u, ~0u});
+    std::pair<quint32, quint32>& mark = stuck[size_t(a) * m_s.m_k + b];
+    const std::pair<quint32, quint32> now{m_s.m_version[a], m_s.m_version[b]};
     if (mark == now)
         return false;
     mark = now;
@@ -208,23 +172,24 @@ bool BalanceState::freshPair(int a, int b, std::vector<std::pair<quint32, quint3
 
 // Rounds over the pairs of classes until none improves or the budget is
 // spent; double: single and double exchanges, else single ones only.
-void BalanceState::descend(qint64 budget, bool doubles)
+void SubjectDescent::descend(qint64 budget, bool doubles)
 {
     bool changed = true;
-    while (changed && m_weighed < budget) {
+    while (changed && m_s.m_weighed < budget) {
         changed = false;
         for (const auto& [a, b] : subjectPairs()) {
-            if (m_weighed >= budget)
+            if (m_s.m_weighed >= budget)
                 break;
-            changed = (doubles ? freshPair(a, b, m_stuck) && comboPair(a, b, budget) : subjectPair(a, b)) || changed;
+            changed = (doubles ? freshPair(a, b, m_stuck) && comboPair(a, b, budget)
+                               : subjectPair(a, b)) ||
+                      changed;
         }
     }
 }
 
-void BalanceState::balanceSubjects()
+void SubjectDescent::run()
 {
-    buildDimensions();
-    const qint64 budget = std::min(m_settings.subjectBudget, kBudgetPerStudent * m_people);
+    const qint64 budget = std::min(m_s.m_settings.subjectBudget, kBudgetPerStudent * m_s.m_people);
     descend(budget / 2, false);
     descend(budget, true);
     descendTriples(budget / 100 * kTripleShare);

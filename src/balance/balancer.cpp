@@ -1,9 +1,13 @@
 #include "balancer.h"
 
+#include "balancerepair.h"
+#include "balancesearch.h"
 #include "balancestate.h"
+#include "balancesubjects.h"
+#include "balancetotals.h"
+#include "int128.h"
 
 #include <algorithm>
-#include <set>
 
 namespace quorvel {
 
@@ -24,8 +28,14 @@ Fraction operator-(const Fraction& a, const Fraction& b)
 
 namespace {
 
-qint64 floorDiv(qint64 a, qint64 b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
-qint64 ceilDiv(qint64 a, qint64 b) { return -floorDiv(-a, b); }
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+qint64 ceilDiv(qint64 a, qint64 b)
+{
+    return -floorDiv(-a, b);
+}
 
 struct SizeGroup {
     qint64 size;
@@ -62,7 +72,8 @@ Fraction spreadFloor(const std::vector<int>& sizes, qint64 total)
             continue;
         people += s;
         smallest = smallest == 0 ? s : std::min<qint64>(smallest, s);
-        auto it = std::find_if(groups.begin(), groups.end(), [&](const SizeGroup& g) { return g.size == s; });
+        auto it = std::find_if(groups.begin(), groups.end(),
+                               [&](const SizeGroup& g) { return g.size == s; });
         if (it == groups.end())
             groups.push_back({s, 1});
         else
@@ -73,9 +84,11 @@ Fraction spreadFloor(const std::vector<int>& sizes, qint64 total)
     std::vector<Fraction> los, his;
     for (const SizeGroup& g : groups) {
         const qint64 reach = 2 * g.size * people; // 2 / smallest, scaled by size · people
-        for (qint64 p = floorDiv(total * g.size, people); p * people * smallest >= total * g.size * smallest - reach; --p)
+        for (qint64 p = floorDiv(total * g.size, people);
+             p * people * smallest >= total * g.size * smallest - reach; --p)
             los.push_back({p, g.size});
-        for (qint64 q = ceilDiv(total * g.size, people); q * people * smallest <= total * g.size * smallest + reach; ++q)
+        for (qint64 q = ceilDiv(total * g.size, people);
+             q * people * smallest <= total * g.size * smallest + reach; ++q)
             his.push_back({q, g.size});
     }
     std::sort(his.begin(), his.end());
@@ -110,13 +123,16 @@ BalanceFigures balanceIntake(BalanceIntake& intake, const BalanceSettings& setti
     f.floor = state.floor();
     f.spreadBefore = state.spread();
     f.attributeRangeBefore = state.largestRange();
-    state.repair();
+    AttributeRepair(state).run();
     if (settings.subjects) {
-        state.balanceSubjects();
+        state.buildDimensions();
+        SubjectDescent(state).run();
     } else {
-        state.balanceTotals();
-        state.searchTotals(std::min(settings.searchBudget, qint64(2000) * intake.studentCount()));
-        state.mix();
+        TotalsDescent totals(state);
+        totals.run();
+        TotalsSearch(state).run(
+            std::min(settings.searchBudget, qint64(2000) * intake.studentCount()));
+        totals.mix();
     }
     f.spreadAfter = state.spread();
     f.attributeRangeAfter = state.largestRange();

@@ -4,7 +4,7 @@
 // the change of the largest spread (highest minus lowest class average)
 // over the dimensions, the sum of the squared spreads deciding between
 // equals.
-#include "balancestate.h"
+#include "balancesubjects.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +17,7 @@ constexpr double kLargest = 1000; // the largest spread before the sum of square
 
 } // namespace
 
-double BalanceState::PairScore::change(const double* u) const
+double SubjectDescent::PairScore::change(const double* u) const
 {
     double c = 0;
     if (!polish) {
@@ -46,7 +46,7 @@ double BalanceState::PairScore::change(const double* u) const
 // The least change for a vector in the grid cell, whose nearest point to
 // rem is that far from the ideal: in the polish the pair's two averages
 // are then apart by (1/na + 1/nb) times that distance.
-double BalanceState::PairScore::least(const int* cell, const qint64* rem, double width) const
+double SubjectDescent::PairScore::least(const int* cell, const qint64* rem, double width) const
 {
     const size_t grid = std::min<size_t>(3, target.size());
     double c = polish ? othersSquares : -base;
@@ -65,12 +65,12 @@ double BalanceState::PairScore::least(const int* cell, const qint64* rem, double
     return polish ? c + kLargest * largest - current : c;
 }
 
-BalanceState::PairScore BalanceState::squaresScore(int a, int b) const
+SubjectDescent::PairScore SubjectDescent::squaresScore(int a, int b) const
 {
     PairScore s;
     s.rest = comboCoefficients(a, b, s.q, s.l);
-    s.target.assign(m_dims, 0);
-    for (int d = 0; d < m_dims; ++d) {
+    s.target.assign(m_s.m_dims, 0);
+    for (int d = 0; d < m_s.m_dims; ++d) {
         s.target[d] = s.q[d] > 0 ? s.l[d] / (2 * s.q[d]) : 0;
         s.base += s.q[d] * s.target[d] * s.target[d];
     }
@@ -78,24 +78,24 @@ BalanceState::PairScore BalanceState::squaresScore(int a, int b) const
 }
 
 // The deviation of class c's sum in dimension d from its share.
-double BalanceState::sumDeviation(int c, int d) const
+double SubjectDescent::sumDeviation(int c, int d) const
 {
-    const size_t i = size_t(c) * m_dims + d;
-    return m_dimSum[i] - m_dimSize[i] * m_dimMean[d];
+    const size_t i = size_t(c) * m_s.m_dims + d;
+    return m_s.m_dimSum[i] - m_s.m_dimSize[i] * m_s.m_dimMean[d];
 }
 
-double BalanceState::averageDeviation(int c, int d) const
+double SubjectDescent::averageDeviation(int c, int d) const
 {
-    const double size = m_dimSize[size_t(c) * m_dims + d];
+    const double size = m_s.m_dimSize[size_t(c) * m_s.m_dims + d];
     return size > 0 ? sumDeviation(c, d) / size : 0;
 }
 
 // The classes with the lowest and the highest average in dimension d.
-std::pair<int, int> BalanceState::extremeClasses(int d) const
+std::pair<int, int> SubjectDescent::extremeClasses(int d) const
 {
     int lo = -1, hi = -1;
-    for (int c = 0; c < m_k; ++c) {
-        if (m_dimSize[size_t(c) * m_dims + d] <= 0)
+    for (int c = 0; c < m_s.m_k; ++c) {
+        if (m_s.m_dimSize[size_t(c) * m_s.m_dims + d] <= 0)
             continue;
         const double v = averageDeviation(c, d);
         if (lo < 0 || v < averageDeviation(lo, d))
@@ -106,22 +106,23 @@ std::pair<int, int> BalanceState::extremeClasses(int d) const
     return {std::max(lo, 0), std::max(hi, 0)};
 }
 
-BalanceState::PairScore BalanceState::polishScore(int a, int b) const
+SubjectDescent::PairScore SubjectDescent::polishScore(int a, int b) const
 {
     PairScore s;
     s.polish = true;
-    s.hi.assign(m_dims, -1e300);
-    s.lo.assign(m_dims, 1e300);
-    s.target.assign(m_dims, 0);
-    for (int d = 0; d < m_dims; ++d) {
-        for (int c = 0; c < m_k; ++c) {
-            const double size = m_dimSize[size_t(c) * m_dims + d];
+    s.hi.assign(m_s.m_dims, -1e300);
+    s.lo.assign(m_s.m_dims, 1e300);
+    s.target.assign(m_s.m_dims, 0);
+    for (int d = 0; d < m_s.m_dims; ++d) {
+        for (int c = 0; c < m_s.m_k; ++c) {
+            const double size = m_s.m_dimSize[size_t(c) * m_s.m_dims + d];
             if (c == a || c == b || size <= 0)
                 continue;
             s.hi[d] = std::max(s.hi[d], sumDeviation(c, d) / size);
             s.lo[d] = std::min(s.lo[d], sumDeviation(c, d) / size);
         }
-        const double na = m_dimSize[size_t(a) * m_dims + d], nb = m_dimSize[size_t(b) * m_dims + d];
+        const double na = m_s.m_dimSize[size_t(a) * m_s.m_dims + d],
+                     nb = m_s.m_dimSize[size_t(b) * m_s.m_dims + d];
         s.devA.push_back(sumDeviation(a, d));
         s.devB.push_back(sumDeviation(b, d));
         s.inA.push_back(na > 0 ? 1 / na : 0);
@@ -129,12 +130,12 @@ BalanceState::PairScore BalanceState::polishScore(int a, int b) const
         if (na > 0 && nb > 0)
             s.target[d] = (nb * s.devA[d] - na * s.devB[d]) / (na + nb);
     }
-    for (int d = 0; d < m_dims; ++d) {
+    for (int d = 0; d < m_s.m_dims; ++d) {
         s.others.push_back(std::max(0.0, s.hi[d] - s.lo[d]));
         s.othersSquares += s.others[d] * s.others[d];
         s.othersLargest = std::max(s.othersLargest, s.others[d]);
     }
-    const std::vector<double> none(m_dims, 0);
+    const std::vector<double> none(m_s.m_dims, 0);
     s.current = s.change(none.data());
     return s;
 }

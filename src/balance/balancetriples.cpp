@@ -26,7 +26,7 @@
 // A pair with more than kSample single exchanges searches a seeded random
 // sample of them: more pairs are searched within the budget, which gains
 // more than the full search of fewer pairs.
-#include "balancestate.h"
+#include "balancesubjects.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,12 +35,11 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kGain = 1e-6;      // least improvement worth an exchange
-constexpr int kGridDims = 3;        // 总分 and two subjects
-constexpr double kCellPoints = 16;  // the most a grid cell is wide
-constexpr int kSample = 900;        // single exchanges searched at most
+constexpr double kGain = 1e-6;     // least improvement worth an exchange
+constexpr int kGridDims = 3;       // 总分 and two subjects
+constexpr double kCellPoints = 16; // the most a grid cell is wide
+constexpr int kSample = 900;       // single exchanges searched at most
 constexpr int kMaxDims = 32;
-constexpr quint16 kEmpty = 0xFFFF;
 constexpr size_t kAhead = 12; // slots fetched ahead of their lookups
 constexpr quint64 kCellFactor[kGridDims] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
                                             0x165667B19E3779F9ull};
@@ -74,125 +73,105 @@ inline quint64 cellKey(const qint64* cell)
 
 // The single exchanges of the pair that mayMove allows (at most kSample of
 // them, drawn at random), with their vectors and attribute keys.
-void BalanceState::buildSingles(int a, int b)
+void SubjectDescent::buildSingles(int a, int b)
 {
     m_singles.clear();
     m_singleVec.clear();
     m_singleCell.clear();
     for (int sex = 0; sex < 2; ++sex)
-        for (const Entry& x : m_lists[size_t(a) * 2 + sex])
-            for (const Entry& y : m_lists[size_t(b) * 2 + sex])
-                if (mayExchange(x.student, y.student))
+        for (const Entry& x : m_s.m_lists[size_t(a) * 2 + sex])
+            for (const Entry& y : m_s.m_lists[size_t(b) * 2 + sex])
+                if (m_s.mayExchange(x.student, y.student))
                     m_singles.push_back({x.student, y.student});
     if (m_singles.size() > size_t(kSample)) {
         for (int i = 0; i < kSample; ++i)
-            std::swap(m_singles[size_t(i)], m_singles[i + m_rng() % (m_singles.size() - size_t(i))]);
+            std::swap(m_singles[size_t(i)],
+                      m_singles[i + m_s.m_rng() % (m_singles.size() - size_t(i))]);
         m_singles.resize(kSample);
         std::sort(m_singles.begin(), m_singles.end());
     }
     for (const auto& [x, y] : m_singles) {
-        for (int d = 0; d < m_dims; ++d)
-            m_singleVec.push_back(m_value[size_t(x) * m_dims + d] - m_value[size_t(y) * m_dims + d]);
+        for (int d = 0; d < m_s.m_dims; ++d)
+            m_singleVec.push_back(m_s.m_value[size_t(x) * m_s.m_dims + d] -
+                                  m_s.m_value[size_t(y) * m_s.m_dims + d]);
         for (int g = 0; g < kGridDims; ++g)
-            m_singleCell.push_back(g < m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_dims + g]) : 0);
+            m_singleCell.push_back(
+                g < m_s.m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_s.m_dims + g])
+                               : 0);
     }
     buildSingleKeys(a, b);
 }
 
 // The attribute keys of the singles of the pair (a, b).
-void BalanceState::buildSingleKeys(int a, int b)
+void SubjectDescent::buildSingleKeys(int a, int b)
 {
-    if (m_catKey.size() != size_t(m_cats)) {
-        std::mt19937_64 keys(m_settings.seed);
-        m_catKey.resize(m_cats);
+    if (m_catKey.size() != size_t(m_s.m_cats)) {
+        std::mt19937_64 keys(m_s.m_settings.seed);
+        m_catKey.resize(m_s.m_cats);
         for (quint64& key : m_catKey)
             key = keys();
     }
-    std::vector<quint64> catKey(m_cats, 0);
-    for (int cat = 0; cat < m_cats; ++cat)
-        if (rangeAfter(cat, a, b) > m_cap[cat] && rangeAfter(cat, b, a) > m_cap[cat])
+    std::vector<quint64> catKey(m_s.m_cats, 0);
+    for (int cat = 0; cat < m_s.m_cats; ++cat)
+        if (m_s.rangeAfter(cat, a, b) > m_s.m_cap[cat] &&
+            m_s.rangeAfter(cat, b, a) > m_s.m_cap[cat])
             catKey[cat] = m_catKey[cat];
     m_singleKey.assign(m_singles.size(), 0);
     for (size_t i = 0; i < m_singles.size(); ++i) {
         const auto [x, y] = m_singles[i];
         quint64 key = 0;
-        for (size_t j = 0; j < m_in.attributes.size(); ++j) {
-            const int vx = m_in.attributes[j][x], vy = m_in.attributes[j][y];
+        for (size_t j = 0; j < m_s.m_in.attributes.size(); ++j) {
+            const int vx = m_s.m_in.attributes[j][x], vy = m_s.m_in.attributes[j][y];
             if (vx == vy)
                 continue;
             if (vy >= 0)
-                key += catKey[size_t(m_offset[j] + vy)];
+                key += catKey[size_t(m_s.m_offset[j] + vy)];
             if (vx >= 0)
-                key -= catKey[size_t(m_offset[j] + vx)];
+                key -= catKey[size_t(m_s.m_offset[j] + vx)];
         }
         m_singleKey[i] = key;
     }
 }
 
-void BalanceState::insertHashed(quint64 h, int i, int j)
-{
-    const size_t mask = m_table.size() - 1;
-    size_t at = size_t(h >> (64 - m_tableBits));
-    while (m_table[at].i != kEmpty)
-        at = (at + 1) & mask;
-    m_table[at] = {quint32(h), quint16(i), quint16(j)};
-    m_occupied[at >> 6] |= quint64(1) << (at & 63);
-    ++m_weighed;
-}
-
-// Calls weigh(i, j) for every double in the table under key (and, rarely,
-// one whose hash only shares the bits kept).
-template <typename Weigh>
-void BalanceState::findHashed(quint64 h, Weigh&& weigh)
-{
-    const quint32 tag = quint32(h);
-    const size_t mask = m_table.size() - 1;
-    for (size_t at = size_t(h >> (64 - m_tableBits)); m_table[at].i != kEmpty; at = (at + 1) & mask) {
-        ++m_weighed;
-        if (m_table[at].tag == tag)
-            weigh(int(m_table[at].i), int(m_table[at].j));
-    }
-}
-
-void BalanceState::weighDouble(int i, int j, const PairScore& score, ExchangeSet& best) const
+void SubjectDescent::weighDouble(int i, int j, const PairScore& score, ExchangeSet& best) const
 {
     double u[kMaxDims];
-    for (int d = 0; d < m_dims; ++d)
-        u[d] = m_singleVec[size_t(i) * m_dims + d] + m_singleVec[size_t(j) * m_dims + d];
+    for (int d = 0; d < m_s.m_dims; ++d)
+        u[d] = m_singleVec[size_t(i) * m_s.m_dims + d] + m_singleVec[size_t(j) * m_s.m_dims + d];
     const double change = score.change(u);
-    const int a = m_in.cls[m_singles[i].first], b = m_in.cls[m_singles[i].second];
+    const int a = m_s.m_in.cls[m_singles[i].first], b = m_s.m_in.cls[m_singles[i].second];
     const int xs[2] = {m_singles[i].first, m_singles[j].first},
               ys[2] = {m_singles[i].second, m_singles[j].second};
-    if (change < best.change && togetherAllowed(a, b, xs, ys, 2))
+    if (change < best.change && m_s.togetherAllowed(a, b, xs, ys, 2))
         best = {change, 2, {xs[0], xs[1]}, {ys[0], ys[1]}};
 }
 
 // The best triple of single k with a double exchange of singles before it,
 // looked up in the cells around t − v_k.
-void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, ExchangeSet& best)
+void SubjectDescent::weighTriples(int a, int b, int k, const PairScore& score, ExchangeSet& best)
 {
     const double* target = score.target.data();
-    const double* vk = &m_singleVec[size_t(k) * m_dims];
+    const double* vk = &m_singleVec[size_t(k) * m_s.m_dims];
     qint64 rem[kGridDims] = {0, 0, 0};
-    for (int g = 0; g < std::min(kGridDims, m_dims); ++g)
+    for (int g = 0; g < std::min(kGridDims, m_s.m_dims); ++g)
         rem[g] = std::llround(target[g] - vk[g]);
     qint64 centre[kGridDims], cell[kGridDims];
     cellOf(rem, m_cellShift, centre);
     const double width = double(qint64(1) << m_cellShift);
     for (int probe = 0; probe < 27; ++probe) {
-        if ((m_dims <= 1 && probe % 9 >= 3) || (m_dims <= 2 && probe >= 9))
+        if ((m_s.m_dims <= 1 && probe % 9 >= 3) || (m_s.m_dims <= 2 && probe >= 9))
             continue;
         cell[0] = centre[0] + probe % 3 - 1;
-        cell[1] = centre[1] + (m_dims > 1 ? probe / 3 % 3 - 1 : 0);
-        cell[2] = centre[2] + (m_dims > 2 ? probe / 9 - 1 : 0);
+        cell[1] = centre[1] + (m_s.m_dims > 1 ? probe / 3 % 3 - 1 : 0);
+        cell[2] = centre[2] + (m_s.m_dims > 2 ? probe / 9 - 1 : 0);
         const int at[kGridDims] = {int(cell[0]), int(cell[1]), int(cell[2])};
         if (score.least(at, rem, width) >= best.change)
             continue;
-        findHashed(mixed(cellKey(cell) - m_singleKey[k]), [&](int i, int j) {
-            const double* vi = &m_singleVec[size_t(i) * m_dims];
-            const double* vj = &m_singleVec[size_t(j) * m_dims];
+        m_table.find(mixed(cellKey(cell) - m_singleKey[k]), m_s.m_weighed, [&](int i, int j) {
+            const double* vi = &m_singleVec[size_t(i) * m_s.m_dims];
+            const double* vj = &m_singleVec[size_t(j) * m_s.m_dims];
             double u[kMaxDims];
-            for (int d = 0; d < m_dims; ++d)
+            for (int d = 0; d < m_s.m_dims; ++d)
                 u[d] = vi[d] + vj[d] + vk[d];
             const double change = score.change(u);
             if (change >= best.change)
@@ -200,7 +179,7 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Exc
             const int xs[3] = {m_singles[k].first, m_singles[i].first, m_singles[j].first};
             const int ys[3] = {m_singles[k].second, m_singles[i].second, m_singles[j].second};
             if (xs[0] == xs[1] || xs[0] == xs[2] || ys[0] == ys[1] || ys[0] == ys[2] ||
-                !togetherAllowed(a, b, xs, ys, 3))
+                !m_s.togetherAllowed(a, b, xs, ys, 3))
                 return;
             best = {change, 3, {xs[0], xs[1], xs[2]}, {ys[0], ys[1], ys[2]}};
         });
@@ -209,9 +188,9 @@ void BalanceState::weighTriples(int a, int b, int k, const PairScore& score, Exc
 
 // The best quadruple of a double (r, s), s > r, with a double exchange of
 // singles before r, looked up in the cell of t − v_r − v_s.
-void BalanceState::weighQuads(int a, int b, int r, const PairScore& score, ExchangeSet& best)
+void SubjectDescent::weighQuads(int a, int b, int r, const PairScore& score, ExchangeSet& best)
 {
-    const double* vr = &m_singleVec[size_t(r) * m_dims];
+    const double* vr = &m_singleVec[size_t(r) * m_s.m_dims];
     const qint64* cr = &m_singleCell[size_t(r) * kGridDims];
     const qint64* ideal = m_ideal;
     const int n = int(m_singles.size());
@@ -221,34 +200,36 @@ void BalanceState::weighQuads(int a, int b, int r, const PairScore& score, Excha
         if (m_singles[r].first == m_singles[s].first || m_singles[r].second == m_singles[s].second)
             continue;
         const qint64* cs = &m_singleCell[size_t(s) * kGridDims];
-        const qint64 rem[kGridDims] = {ideal[0] - cr[0] - cs[0], ideal[1] - cr[1] - cs[1], ideal[2] - cr[2] - cs[2]};
+        const qint64 rem[kGridDims] = {ideal[0] - cr[0] - cs[0], ideal[1] - cr[1] - cs[1],
+                                       ideal[2] - cr[2] - cs[2]};
         qint64 cell[kGridDims];
         cellOf(rem, m_cellShift, cell);
         const quint64 h = mixed(cellKey(cell) - m_singleKey[r] - m_singleKey[s]);
-        const size_t home = size_t(h >> (64 - m_tableBits));
-        if (m_occupied[home >> 6] >> (home & 63) & 1)
+        if (m_table.occupied(m_table.home(h)))
             m_probe.push_back({h, s});
     }
     const size_t count = m_probe.size();
     for (size_t e = 0; e < count; ++e) {
         if (e + kAhead < count)
-            __builtin_prefetch(&m_table[size_t(m_probe[e + kAhead].first >> (64 - m_tableBits))]);
+            m_table.prefetch(m_probe[e + kAhead].first);
         const int s = m_probe[e].second;
-        const double* vs = &m_singleVec[size_t(s) * m_dims];
-        findHashed(m_probe[e].first, [&](int p, int q) {
-            const double* vp = &m_singleVec[size_t(p) * m_dims];
-            const double* vq = &m_singleVec[size_t(q) * m_dims];
+        const double* vs = &m_singleVec[size_t(s) * m_s.m_dims];
+        m_table.find(m_probe[e].first, m_s.m_weighed, [&](int p, int q) {
+            const double* vp = &m_singleVec[size_t(p) * m_s.m_dims];
+            const double* vq = &m_singleVec[size_t(q) * m_s.m_dims];
             double u[kMaxDims];
-            for (int d = 0; d < m_dims; ++d)
+            for (int d = 0; d < m_s.m_dims; ++d)
                 u[d] = vp[d] + vq[d] + vr[d] + vs[d];
             const double change = score.change(u);
             if (change >= best.change)
                 return;
-            const int xs[4] = {m_singles[p].first, m_singles[q].first, m_singles[r].first, m_singles[s].first};
+            const int xs[4] = {m_singles[p].first, m_singles[q].first, m_singles[r].first,
+                               m_singles[s].first};
             const int ys[4] = {m_singles[p].second, m_singles[q].second, m_singles[r].second,
                                m_singles[s].second};
-            if (xs[0] == xs[2] || xs[0] == xs[3] || xs[1] == xs[2] || xs[1] == xs[3] || ys[0] == ys[2] ||
-                ys[0] == ys[3] || ys[1] == ys[2] || ys[1] == ys[3] || !togetherAllowed(a, b, xs, ys, 4))
+            if (xs[0] == xs[2] || xs[0] == xs[3] || xs[1] == xs[2] || xs[1] == xs[3] ||
+                ys[0] == ys[2] || ys[0] == ys[3] || ys[1] == ys[2] || ys[1] == ys[3] ||
+                !m_s.togetherAllowed(a, b, xs, ys, 4))
                 return;
             best = {change, 4, {xs[0], xs[1], xs[2], xs[3]}, {ys[0], ys[1], ys[2], ys[3]}};
         });
@@ -257,30 +238,27 @@ void BalanceState::weighQuads(int a, int b, int r, const PairScore& score, Excha
 
 // Every triple and quadruple is weighed once; in the polish the singles and
 // doubles are weighed too.
-bool BalanceState::searchPair(int a, int b, bool polish)
+bool SubjectDescent::searchPair(int a, int b, bool polish)
 {
     buildSingles(a, b);
     const int n = int(m_singles.size());
-    if (n < 3 || m_dims > kMaxDims)
+    if (n < 3 || m_s.m_dims > kMaxDims)
         return false;
     const PairScore score = polish ? polishScore(a, b) : squaresScore(a, b);
     m_cellShift = 0; // the widest power of two units within kCellPoints
-    while (double(qint64(2) << m_cellShift) <= kCellPoints * m_in.unitsPerPoint)
+    while (double(qint64(2) << m_cellShift) <= kCellPoints * m_s.m_in.unitsPerPoint)
         ++m_cellShift;
     for (int g = 0; g < kGridDims; ++g)
-        m_ideal[g] = g < m_dims ? std::llround(score.target[g]) : 0;
+        m_ideal[g] = g < m_s.m_dims ? std::llround(score.target[g]) : 0;
     ExchangeSet best{-kGain, 0, {}, {}};
     if (polish)
         for (int k = 0; k < n; ++k) {
-            const double change = score.change(&m_singleVec[size_t(k) * m_dims]);
-            if (change < best.change && attributesAllow(m_singles[k].first, m_singles[k].second))
+            const double change = score.change(&m_singleVec[size_t(k) * m_s.m_dims]);
+            if (change < best.change &&
+                m_s.attributesAllow(m_singles[k].first, m_singles[k].second))
                 best = {change, 1, {m_singles[k].first}, {m_singles[k].second}};
         }
-    m_tableBits = 10;
-    while ((size_t(1) << m_tableBits) < size_t(n) * size_t(n)) // twice the doubles
-        ++m_tableBits;
-    m_table.assign(size_t(1) << m_tableBits, {0, kEmpty, kEmpty});
-    m_occupied.assign((size_t(1) << m_tableBits) / 64 + 1, 0);
+    m_table.reset(n);
     const double width = double(qint64(1) << m_cellShift);
     for (int r = 0; r < n; ++r) {
         weighTriples(a, b, r, score, best);
@@ -288,7 +266,8 @@ bool BalanceState::searchPair(int a, int b, bool polish)
         const qint64* cr = &m_singleCell[size_t(r) * kGridDims];
         m_probe.clear();
         for (int p = 0; p < r; ++p) {
-            if (m_singles[p].first == m_singles[r].first || m_singles[p].second == m_singles[r].second)
+            if (m_singles[p].first == m_singles[r].first ||
+                m_singles[p].second == m_singles[r].second)
                 continue;
             const qint64* cp = &m_singleCell[size_t(p) * kGridDims];
             const qint64 sum[kGridDims] = {cp[0] + cr[0], cp[1] + cr[1], cp[2] + cr[2]};
@@ -305,14 +284,14 @@ bool BalanceState::searchPair(int a, int b, bool polish)
         const size_t count = m_probe.size();
         for (size_t e = 0; e < count; ++e) {
             if (e + kAhead < count)
-                __builtin_prefetch(&m_table[size_t(m_probe[e + kAhead].first >> (64 - m_tableBits))]);
-            insertHashed(m_probe[e].first, m_probe[e].second, r);
+                m_table.prefetch(m_probe[e + kAhead].first);
+            m_table.insert(m_probe[e].first, m_probe[e].second, r, m_s.m_weighed);
         }
     }
     if (best.count == 0)
         return false;
     for (int e = 0; e < best.count; ++e)
-        apply(best.xs[e], best.ys[e]);
+        m_s.apply(best.xs[e], best.ys[e]);
     return true;
 }
 
@@ -320,18 +299,18 @@ bool BalanceState::searchPair(int a, int b, bool polish)
 // deviations every pair, for the polish the pairs with the highest or the
 // lowest class of the dimension whose spread is largest (wide: of any
 // dimension).
-std::vector<std::pair<int, int>> BalanceState::pairsByGain(bool polish, bool wide)
+std::vector<std::pair<int, int>> SubjectDescent::pairsByGain(bool polish, bool wide)
 {
-    std::vector<char> extreme(m_k, !polish);
+    std::vector<char> extreme(m_s.m_k, !polish);
     if (polish && wide) {
-        for (int d = 0; d < m_dims; ++d) {
+        for (int d = 0; d < m_s.m_dims; ++d) {
             const auto [lo, hi] = extremeClasses(d);
             extreme[lo] = extreme[hi] = 1;
         }
     } else if (polish) {
         int widest = 0;
         double range = -1;
-        for (int d = 0; d < m_dims; ++d) {
+        for (int d = 0; d < m_s.m_dims; ++d) {
             const auto [lo, hi] = extremeClasses(d);
             const double r = averageDeviation(hi, d) - averageDeviation(lo, d);
             if (r > range)
@@ -341,8 +320,8 @@ std::vector<std::pair<int, int>> BalanceState::pairsByGain(bool polish, bool wid
         extreme[lo] = extreme[hi] = 1;
     }
     std::vector<std::pair<double, std::pair<int, int>>> ranked;
-    for (int a = 0; a < m_k; ++a)
-        for (int b = a + 1; b < m_k; ++b) {
+    for (int a = 0; a < m_s.m_k; ++a)
+        for (int b = a + 1; b < m_s.m_k; ++b) {
             if (!extreme[a] && !extreme[b])
                 continue;
             const PairScore score = polish ? polishScore(a, b) : squaresScore(a, b);
@@ -357,13 +336,13 @@ std::vector<std::pair<int, int>> BalanceState::pairsByGain(bool polish, bool wid
 
 // Triple and quadruple exchanges, each followed by the descent of single
 // and double exchanges, until no pair finds one or the budget is spent.
-void BalanceState::descendTriples(qint64 budget)
+void SubjectDescent::descendTriples(qint64 budget)
 {
     bool changed = true;
-    while (changed && m_weighed < budget) {
+    while (changed && m_s.m_weighed < budget) {
         changed = false;
         for (const auto& [a, b] : pairsByGain(false, false)) {
-            if (m_weighed >= budget)
+            if (m_s.m_weighed >= budget)
                 break;
             if (freshPair(a, b, m_stuckTriples) && searchPair(a, b, false)) {
                 descend(budget, true);
@@ -378,16 +357,16 @@ void BalanceState::descendTriples(qint64 budget)
 // subjects (or, equal in that, the sum of the squared spreads), until none
 // does or the budget is spent. The pairs with an extreme class of the
 // widest dimension are weighed first, then those of every dimension.
-void BalanceState::polishSubjects(qint64 budget)
+void SubjectDescent::polishSubjects(qint64 budget)
 {
-    std::vector<char> failed(size_t(m_k) * m_k, 0); // since the last exchange
+    std::vector<char> failed(size_t(m_s.m_k) * m_s.m_k, 0); // since the last exchange
     bool wide = false;
-    while (m_weighed < budget) {
+    while (m_s.m_weighed < budget) {
         bool changed = false;
         for (const auto& [a, b] : pairsByGain(true, wide)) {
-            if (m_weighed >= budget)
+            if (m_s.m_weighed >= budget)
                 break;
-            char& mark = failed[size_t(a) * m_k + b];
+            char& mark = failed[size_t(a) * m_s.m_k + b];
             if (!mark && searchPair(a, b, true)) {
                 changed = true;
                 break;

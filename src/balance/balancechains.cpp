@@ -11,7 +11,7 @@
 // only classes of equal size are chained, where one unit from the highest
 // to the lowest sum never widens the spread and always lowers the squared
 // deviations.
-#include "balancestate.h"
+#include "balancetotals.h"
 
 #include <algorithm>
 #include <array>
@@ -21,8 +21,8 @@ namespace quorvel {
 namespace {
 
 // The students of a sorted list whose total is t.
-std::pair<const BalanceState::Entry*, const BalanceState::Entry*> withTotal(const std::vector<BalanceState::Entry>& list,
-                                                                            qint64 t)
+std::pair<const BalanceState::Entry*, const BalanceState::Entry*>
+withTotal(const std::vector<BalanceState::Entry>& list, qint64 t)
 {
     const auto lo = std::lower_bound(list.begin(), list.end(), BalanceState::Entry{t, -1});
     auto hi = lo;
@@ -36,7 +36,7 @@ std::pair<const BalanceState::Entry*, const BalanceState::Entry*> withTotal(cons
 // Whether the moves together keep every count within the limits: a value
 // whose range is at most 1 within its lowest and highest count, a wider
 // one within its present counts.
-bool BalanceState::movesAllowed(const std::vector<std::array<int, 3>>& moves) const
+bool TotalsDescent::movesAllowed(const std::vector<std::array<int, 3>>& moves) const
 {
     std::vector<std::array<int, 3>> net; // cat, class, change
     auto add = [&](int cat, int c, int delta) {
@@ -48,39 +48,39 @@ bool BalanceState::movesAllowed(const std::vector<std::array<int, 3>>& moves) co
         net.push_back({cat, c, delta});
     };
     for (const auto& [s, from, to] : moves) {
-        if (m_in.mayMove && !m_in.mayMove(s, to))
+        if (m_s.m_in.mayMove && !m_s.m_in.mayMove(s, to))
             return false;
-        for (size_t j = 0; j < m_in.attributes.size(); ++j)
-            if (const int v = m_in.attributes[j][s]; v >= 0) {
-                add(m_offset[j] + v, from, -1);
-                add(m_offset[j] + v, to, 1);
+        for (size_t j = 0; j < m_s.m_in.attributes.size(); ++j)
+            if (const int v = m_s.m_in.attributes[j][s]; v >= 0) {
+                add(m_s.m_offset[j] + v, from, -1);
+                add(m_s.m_offset[j] + v, to, 1);
             }
     }
     for (const auto& [cat, c, delta] : net) {
-        const int after = m_count[size_t(cat) * m_k + c] + delta;
-        if (delta != 0 && (after < m_low[cat] || after > m_high[cat]))
+        const int after = m_s.m_count[size_t(cat) * m_s.m_k + c] + delta;
+        if (delta != 0 && (after < m_s.m_low[cat] || after > m_s.m_high[cat]))
             return false;
     }
     return true;
 }
 
 // Two exchanges one after the other (the lists change under the first).
-bool BalanceState::applyChain(int x, int y, int u, int v)
+bool TotalsDescent::applyChain(int x, int y, int u, int v)
 {
-    apply(x, y);
-    apply(u, v);
+    m_s.apply(x, y);
+    m_s.apply(u, v);
     return true;
 }
 
 // A chain carrying one unit from a to c through b, made when allowed.
-bool BalanceState::chainThrough(int a, int b, int c)
+bool TotalsDescent::chainThrough(int a, int b, int c)
 {
     for (int sex = 0; sex < 2; ++sex) {
-        const std::vector<Entry>& la = m_lists[size_t(a) * 2 + sex];
-        const std::vector<Entry>& lb = m_lists[size_t(b) * 2 + sex];
-        const std::vector<Entry>& lc = m_lists[size_t(c) * 2 + sex];
+        const std::vector<Entry>& la = m_s.m_lists[size_t(a) * 2 + sex];
+        const std::vector<Entry>& lb = m_s.m_lists[size_t(b) * 2 + sex];
+        const std::vector<Entry>& lc = m_s.m_lists[size_t(c) * 2 + sex];
         for (const Entry& x : la) {
-            ++m_weighed;
+            ++m_s.m_weighed;
             // x to b, y to c, z to a
             for (auto [y, yEnd] = withTotal(lb, x.total); y != yEnd; ++y)
                 for (auto [z, zEnd] = withTotal(lc, x.total - 1); z != zEnd; ++z)
@@ -97,18 +97,24 @@ bool BalanceState::chainThrough(int a, int b, int c)
 }
 
 // x of a with y of b, then u of b with v of c, each carrying one unit.
-bool BalanceState::exchangesThrough(int a, int b, int c)
+bool TotalsDescent::exchangesThrough(int a, int b, int c)
 {
     for (int s1 = 0; s1 < 2; ++s1)
-        for (const Entry& x : m_lists[size_t(a) * 2 + s1])
-            for (auto [y, yEnd] = withTotal(m_lists[size_t(b) * 2 + s1], x.total - 1); y != yEnd; ++y)
+        for (const Entry& x : m_s.m_lists[size_t(a) * 2 + s1])
+            for (auto [y, yEnd] = withTotal(m_s.m_lists[size_t(b) * 2 + s1], x.total - 1);
+                 y != yEnd; ++y)
                 for (int s2 = 0; s2 < 2; ++s2)
-                    for (const Entry& u : m_lists[size_t(b) * 2 + s2]) {
-                        ++m_weighed;
+                    for (const Entry& u : m_s.m_lists[size_t(b) * 2 + s2]) {
+                        ++m_s.m_weighed;
                         if (u.student == y->student)
                             continue;
-                        for (auto [v, vEnd] = withTotal(m_lists[size_t(c) * 2 + s2], u.total - 1); v != vEnd; ++v)
-                            if (movesAllowed({{x.student, a, b}, {y->student, b, a}, {u.student, b, c}, {v->student, c, b}}))
+                        for (auto [v, vEnd] =
+                                 withTotal(m_s.m_lists[size_t(c) * 2 + s2], u.total - 1);
+                             v != vEnd; ++v)
+                            if (movesAllowed({{x.student, a, b},
+                                              {y->student, b, a},
+                                              {u.student, b, c},
+                                              {v->student, c, b}}))
                                 return applyChain(x.student, y->student, u.student, v->student);
                     }
     return false;
@@ -116,21 +122,21 @@ bool BalanceState::exchangesThrough(int a, int b, int c)
 
 // One chain from a class of the highest sum to one of the lowest (classes
 // of one size, sums at least two units apart).
-bool BalanceState::chains()
+bool TotalsDescent::chains()
 {
-    std::vector<int> order = classesByAverage();
+    std::vector<int> order = m_s.classesByAverage();
     if (order.size() < 3)
         return false;
-    const qint64 size = m_size[order.front()];
+    const qint64 size = m_s.m_size[order.front()];
     for (int c : order)
-        if (m_size[c] != size)
+        if (m_s.m_size[c] != size)
             return false;
-    const qint64 high = m_sum[order.front()], low = m_sum[order.back()];
+    const qint64 high = m_s.m_sum[order.front()], low = m_s.m_sum[order.back()];
     if (high - low < 2)
         return false;
     for (int a : order)
         for (int c : order)
-            if (m_sum[a] == high && m_sum[c] == low)
+            if (m_s.m_sum[a] == high && m_s.m_sum[c] == low)
                 for (int b : order)
                     if (b != a && b != c && chainThrough(a, b, c))
                         return true;

@@ -61,14 +61,17 @@ struct Fraction {
 };
 bool operator<(const Fraction& a, const Fraction& b);
 bool operator==(const Fraction& a, const Fraction& b);
-inline bool operator<=(const Fraction& a, const Fraction& b) { return !(b < a); }
+inline bool operator<=(const Fraction& a, const Fraction& b)
+{
+    return !(b < a);
+}
 Fraction operator-(const Fraction& a, const Fraction& b);
 
 struct BalanceIntake {
-    int classCount = 0;      // classes 0 … classCount − 1
-    int unitsPerPoint = 2;   // score units in one point
-    std::vector<int> cls;    // per student: class index, −1 = in no class
-    std::vector<char> boy;   // per student
+    int classCount = 0;    // classes 0 … classCount − 1
+    int unitsPerPoint = 2; // score units in one point
+    std::vector<int> cls;  // per student: class index, −1 = in no class
+    std::vector<char> boy; // per student
     std::vector<char> hasTotal;
     std::vector<qint64> total; // units
     // Per subject, per student (subject mode): units, and whether a value
@@ -85,8 +88,8 @@ struct BalanceIntake {
 
 struct BalanceSettings {
     quint32 seed = 1;
-    bool subjects = false;       // subject mode
-    double totalWeight = 4.0;    // the weight of 总分 in subject mode
+    bool subjects = false;    // subject mode
+    double totalWeight = 4.0; // the weight of 总分 in subject mode
     // Exchanges weighed in subject mode (at most 100,000 per student);
     // about 1.3 s for 600 students in 12 classes.
     qint64 subjectBudget = 55000000;
@@ -96,12 +99,12 @@ struct BalanceSettings {
 };
 
 struct BalanceFigures {
-    Fraction floor;                  // the smallest spread of 总分 averages, units
+    Fraction floor; // the smallest spread of 总分 averages, units
     Fraction spreadBefore, spreadAfter;
-    int attributeRangeBefore = 0;    // the largest range of an attribute value
+    int attributeRangeBefore = 0; // the largest range of an attribute value
     int attributeRangeAfter = 0;
     int exchanges = 0;
-    qint64 weighed = 0;              // exchanges weighed
+    qint64 weighed = 0; // exchanges weighed
     bool atFloor() const { return spreadAfter <= floor; }
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <numeric>
 
 namespace quorvel {
@@ -48,6 +47,7 @@ void BalanceState::buildClasses()
     m_tieKey.resize(m_k);
     std::iota(m_tieKey.begin(), m_tieKey.end(), 0);
     std::shuffle(m_tieKey.begin(), m_tieKey.end(), m_rng);
+    m_version.assign(m_k, 0);
 }
 
 void BalanceState::buildAttributes()
@@ -67,15 +67,6 @@ void BalanceState::buildAttributes()
             if (v >= 0 && c >= 0 && c < m_k)
                 ++m_count[size_t(m_offset[j] + v) * m_k + c];
         }
-    std::map<std::vector<int>, int> signatures;
-    m_signature.assign(size_t(m_in.studentCount()), 0);
-    std::vector<int> values(m_in.attributes.size());
-    for (int s = 0; s < m_in.studentCount(); ++s) {
-        for (size_t j = 0; j < m_in.attributes.size(); ++j)
-            values[j] = m_in.attributes[j][s];
-        m_signature[size_t(s)] = signatures.emplace(values, int(signatures.size())).first->second;
-    }
-    m_signatureSlot.assign(signatures.size(), -1);
     m_hist.assign(m_cats, {});
     m_low.assign(m_cats, 0);
     m_high.assign(m_cats, 0);
@@ -248,8 +239,110 @@ void BalanceState::apply(int x, int y)
     m_in.cls[x] = b;
     m_in.cls[y] = a;
     ++m_exchanges;
-    if (!m_version.empty())
-        ++m_version[a], ++m_version[b];
+    ++m_version[a], ++m_version[b];
+}
+
+std::vector<int> BalanceState::classesByAverage() const
+{
+    std::vector<int> order;
+    for (int c = 0; c < m_k; ++c)
+        if (m_size[c] > 0)
+            order.push_back(c);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const Fraction fa = average(a), fb = average(b);
+        if (fb < fa)
+            return true;
+        if (fa < fb)
+            return false;
+        return m_tieKey[a] < m_tieKey[b];
+    });
+    return order;
+}
+
+// Whether the exchanges (xs[i] from a, ys[i] from b) together keep every
+// attribute value within its limit: each value's net move between the two
+// classes must be at most one student, and allowed as a single move.
+bool BalanceState::togetherAllowed(int a, int b, const int* xs, const int* ys, int n) const
+{
+    std::pair<int, int> net[64];
+    int used = 0;
+    auto add = [&](int cat, int delta) {
+        for (int i = 0; i < used; ++i)
+            if (net[i].first == cat) {
+                net[i].second += delta;
+                return true;
+            }
+        if (used == 64)
+            return false;
+        net[used++] = {cat, delta};
+        return true;
+    };
+    for (int i = 0; i < n; ++i) {
+        if (!mayExchange(xs[i], ys[i]))
+            return false;
+        for (size_t j = 0; j < m_in.attributes.size(); ++j) {
+            const int vx = m_in.attributes[j][xs[i]], vy = m_in.attributes[j][ys[i]];
+            if (vx != vy &&
+                ((vx >= 0 && !add(m_offset[j] + vx, -1)) || (vy >= 0 && !add(m_offset[j] + vy, 1))))
+                return false;
+        }
+    }
+    for (int i = 0; i < used; ++i) {
+        const auto [cat, delta] = net[i];
+        if (delta == 0)
+            continue;
+        if (std::abs(delta) > 1 ||
+            rangeAfter(cat, delta < 0 ? a : b, delta < 0 ? b : a) > m_cap[cat])
+            return false;
+    }
+    return true;
+}
+
+// Goes back to the classes cls, keeping the limits of the attribute ranges.
+void BalanceState::restore(const std::vector<int>& cls)
+{
+    const std::vector<int> caps = m_cap;
+    m_in.cls = cls;
+    m_people = m_total = 0;
+    buildClasses();
+    m_offset.clear();
+    m_cats = 0;
+    buildAttributes();
+    for (int cat = 0; cat < m_cats; ++cat)
+        m_cap[cat] = std::max(caps[size_t(cat)], m_high[cat] - m_low[cat]);
+    if (m_dims > 0)
+        buildDimensions();
+}
+
+void BalanceState::buildDimensions()
+{
+    m_dims = 1 + int(m_in.subjects.size());
+    const int n = m_in.studentCount();
+    m_value.assign(size_t(n) * m_dims, 0);
+    m_dimSum.assign(size_t(m_k) * m_dims, 0);
+    m_dimSize.assign(size_t(m_k) * m_dims, 0);
+    m_dimMean.assign(m_dims, 0);
+    m_weight.assign(m_dims, 1.0);
+    m_weight[0] = m_settings.totalWeight;
+    std::vector<double> people(m_dims, 0);
+    for (int s = 0; s < n; ++s) {
+        const int c = m_in.cls[s];
+        if (c < 0 || c >= m_k)
+            continue;
+        for (int d = 0; d < m_dims; ++d) {
+            const bool has = d == 0 ? m_in.hasTotal[s] : m_in.hasSubject[d - 1][s];
+            if (!has)
+                continue;
+            const double v = double(d == 0 ? m_in.total[s] : m_in.subjects[d - 1][s]);
+            m_value[size_t(s) * m_dims + d] = v;
+            m_dimSum[size_t(c) * m_dims + d] += v;
+            m_dimSize[size_t(c) * m_dims + d] += 1;
+            m_dimMean[d] += v;
+            people[d] += 1;
+        }
+    }
+    for (int d = 0; d < m_dims; ++d)
+        m_dimMean[d] = people[d] > 0 ? m_dimMean[d] / people[d] : 0;
 }
 
 } // namespace quorvel

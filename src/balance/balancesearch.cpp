@@ -18,7 +18,7 @@
 // as the spread is at the floor. The random numbers come from the seeded
 // generator and the budget counts exchanges weighed, so the same intake and
 // seed give the same classes.
-#include "balancestate.h"
+#include "balancesearch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,103 +35,108 @@ constexpr int kWindow = 6;
 constexpr double kPrice = 4;
 constexpr int kOutside = 2;
 
-double unit(std::mt19937& rng) { return double(rng() >> 8) * (1.0 / 16777216.0); }
+double unit(std::mt19937& rng)
+{
+    return double(rng() >> 8) * (1.0 / 16777216.0);
+}
 
 } // namespace
 
-void BalanceState::buildPeers()
+void TotalsSearch::buildPeers()
 {
     m_peers.assign(2, {});
-    for (int s = 0; s < m_in.studentCount(); ++s)
-        if (movable(s))
-            m_peers[m_in.boy[s] ? 1 : 0].push_back({m_in.total[s], s});
+    for (int s = 0; s < m_s.m_in.studentCount(); ++s)
+        if (m_s.movable(s))
+            m_peers[m_s.m_in.boy[s] ? 1 : 0].push_back({m_s.m_in.total[s], s});
     for (std::vector<Entry>& list : m_peers)
         std::sort(list.begin(), list.end());
     int classes = 0;
-    for (int c = 0; c < m_k; ++c)
-        classes += m_size[c] > 0;
-    m_meanSize = classes > 0 ? double(m_people) / classes : 1;
-    m_mean = m_people > 0 ? double(m_total) / double(m_people) : 0;
+    for (int c = 0; c < m_s.m_k; ++c)
+        classes += m_s.m_size[c] > 0;
+    m_meanSize = classes > 0 ? double(m_s.m_people) / classes : 1;
+    m_mean = m_s.m_people > 0 ? double(m_s.m_total) / double(m_s.m_people) : 0;
 }
 
 // A random student x and a student y of the same sex in another class at
 // most window places from x in the list by total.
-bool BalanceState::pickExchange(int window, int& x, int& y)
+bool TotalsSearch::pickExchange(int window, int& x, int& y)
 {
     const quint32 boys = quint32(m_peers[1].size()), all = quint32(m_peers[0].size()) + boys;
     if (all < 2)
         return false;
-    quint32 i = m_rng() % all;
+    quint32 i = m_s.m_rng() % all;
     const std::vector<Entry>& list = i < boys ? m_peers[1] : m_peers[0];
     i = i < boys ? i : i - boys;
     const int span = std::min(window, int(list.size()) - 1);
     if (span <= 0)
         return false;
-    int offset = int(m_rng() % quint32(2 * span)) - span;
+    int offset = int(m_s.m_rng() % quint32(2 * span)) - span;
     offset += offset >= 0 ? 1 : 0;
     const int j = int(i) + offset;
     if (j < 0 || j >= int(list.size()))
         return false;
     x = list[i].student;
     y = list[size_t(j)].student;
-    return m_in.cls[x] != m_in.cls[y];
+    return m_s.m_in.cls[x] != m_s.m_in.cls[y];
 }
 
-double BalanceState::totalChange(int x, int y) const
+double TotalsSearch::totalChange(int x, int y) const
 {
-    const int a = m_in.cls[x], b = m_in.cls[y];
-    const double d = double(m_in.total[x] - m_in.total[y]);
-    const double devA = double(m_sum[a]) - double(m_size[a]) * m_mean;
-    const double devB = double(m_sum[b]) - double(m_size[b]) * m_mean;
-    return m_meanSize * ((d * d - 2 * d * devA) / double(m_size[a]) + (d * d + 2 * d * devB) / double(m_size[b]));
+    const int a = m_s.m_in.cls[x], b = m_s.m_in.cls[y];
+    const double d = double(m_s.m_in.total[x] - m_s.m_in.total[y]);
+    const double devA = double(m_s.m_sum[a]) - double(m_s.m_size[a]) * m_mean;
+    const double devB = double(m_s.m_sum[b]) - double(m_s.m_size[b]) * m_mean;
+    return m_meanSize * ((d * d - 2 * d * devA) / double(m_s.m_size[a]) +
+                         (d * d + 2 * d * devB) / double(m_s.m_size[b]));
 }
 
-bool BalanceState::accepts(double change, double temperature)
+bool TotalsSearch::accepts(double change, double temperature)
 {
     if (change <= kTiny)
         return true;
     if (change > kGiveUp * temperature)
         return false;
-    return unit(m_rng) < std::exp(-change / temperature);
+    return unit(m_s.m_rng) < std::exp(-change / temperature);
 }
 
-void BalanceState::buildBands()
+void TotalsSearch::buildBands()
 {
-    m_bandLow.assign(m_cats, 0);
-    m_bandHigh.assign(m_cats, -1);
-    for (int cat = 0; cat < m_cats; ++cat)
-        if (m_high[cat] - m_low[cat] <= 1) {
-            m_bandLow[cat] = m_low[cat];
-            m_bandHigh[cat] = m_high[cat];
+    m_bandLow.assign(m_s.m_cats, 0);
+    m_bandHigh.assign(m_s.m_cats, -1);
+    for (int cat = 0; cat < m_s.m_cats; ++cat)
+        if (m_s.m_high[cat] - m_s.m_low[cat] <= 1) {
+            m_bandLow[cat] = m_s.m_low[cat];
+            m_bandHigh[cat] = m_s.m_high[cat];
         }
     m_penalty = 0;
 }
 
-int BalanceState::excess(int cat, int count) const
+int TotalsSearch::excess(int cat, int count) const
 {
     return std::max(0, count - m_bandHigh[cat]) + std::max(0, m_bandLow[cat] - count);
 }
 
 // The change of the counts outside their bands when x and y are exchanged;
 // false when a value without a band would be spread too widely.
-bool BalanceState::penaltyStep(int x, int y, int& step) const
+bool TotalsSearch::penaltyStep(int x, int y, int& step) const
 {
-    const int a = m_in.cls[x], b = m_in.cls[y];
+    const int a = m_s.m_in.cls[x], b = m_s.m_in.cls[y];
     step = 0;
-    for (size_t j = 0; j < m_in.attributes.size(); ++j) {
-        const int vx = m_in.attributes[j][x], vy = m_in.attributes[j][y];
+    for (size_t j = 0; j < m_s.m_in.attributes.size(); ++j) {
+        const int vx = m_s.m_in.attributes[j][x], vy = m_s.m_in.attributes[j][y];
         if (vx == vy)
             continue;
         for (const auto& [v, from, to] : {std::tuple{vx, a, b}, std::tuple{vy, b, a}}) {
             if (v < 0)
                 continue;
-            const int cat = m_offset[j] + v;
+            const int cat = m_s.m_offset[j] + v;
             if (m_bandHigh[cat] < 0) {
-                if (rangeAfter(cat, from, to) > m_cap[cat])
+                if (m_s.rangeAfter(cat, from, to) > m_s.m_cap[cat])
                     return false;
                 continue;
             }
-            const int cf = m_count[size_t(cat) * m_k + from], ct = m_count[size_t(cat) * m_k + to];
+            const int cf = m_s.m_count[size_t(cat) * m_s.m_k + from],
+                      ct = m_s.m_count[size_t(cat) * m_s.m_k + to];
             step += excess(cat, cf - 1) - excess(cat, cf) + excess(cat, ct + 1) - excess(cat, ct);
         }
     }
@@ -140,61 +145,44 @@ bool BalanceState::penaltyStep(int x, int y, int& step) const
 
 // Keeps the classes when they are the best met so far by (spread,
 // objective); at the floor the search is done.
-void BalanceState::keepBest(double objective)
+void TotalsSearch::keepBest(double objective)
 {
-    const Fraction s = spread();
+    const Fraction s = m_s.spread();
     if (m_bestSpread < s || (s == m_bestSpread && objective >= m_bestObjective - kTiny))
         return;
     m_bestSpread = s;
     m_done = s <= m_target;
     m_bestObjective = objective;
-    m_bestCls = m_in.cls;
+    m_bestCls = m_s.m_in.cls;
 }
 
-void BalanceState::searchTotals(qint64 budget)
+void TotalsSearch::run(qint64 budget)
 {
-    m_target = floor();
+    m_target = m_s.floor();
     buildPeers();
     buildBands();
-    m_bestCls = m_in.cls;
+    m_bestCls = m_s.m_in.cls;
     m_bestObjective = 0;
-    m_bestSpread = spread();
+    m_bestSpread = m_s.spread();
     m_done = m_bestSpread <= m_target;
     const double cooling = std::pow(kCold / kHot, 1.0 / double(std::max<qint64>(1, budget)));
     double temperature = kHot, objective = 0;
     for (qint64 done = 0; done < budget && !m_done; ++done, temperature *= cooling) {
-        ++m_weighed;
+        ++m_s.m_weighed;
         int x = -1, y = -1, step = 0;
         if (!pickExchange(kWindow, x, y) || !penaltyStep(x, y, step) || m_penalty + step > kOutside)
             continue;
         const double change = totalChange(x, y);
-        if (!accepts(change + kPrice * step, temperature) || !mayExchange(x, y))
+        if (!accepts(change + kPrice * step, temperature) || !m_s.mayExchange(x, y))
             continue;
-        apply(x, y);
+        m_s.apply(x, y);
         objective += change;
         m_penalty += step;
         if (m_penalty == 0 && objective <= m_bestObjective + kTiny)
             keepBest(objective);
     }
-    if (m_in.cls != m_bestCls)
-        restore(m_bestCls);
-}
-
-// Goes back to the classes cls, keeping the limits of the attribute ranges.
-void BalanceState::restore(const std::vector<int>& cls)
-{
-    const std::vector<int> caps = m_cap;
-    m_in.cls = cls;
-    m_people = m_total = 0;
-    buildClasses();
-    m_offset.clear();
-    m_cats = 0;
-    buildAttributes();
-    for (int cat = 0; cat < m_cats; ++cat)
-        m_cap[cat] = std::max(caps[size_t(cat)], m_high[cat] - m_low[cat]);
-    if (m_dims > 0)
-        buildDimensions();
-    m_version.clear();
+    if (m_s.m_in.cls != m_bestCls)
+        m_s.restore(m_bestCls);
 }
 
 } // namespace quorvel
