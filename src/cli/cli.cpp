@@ -5,6 +5,7 @@
 #include "store/errors.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <functional>
 #include <map>
 
@@ -78,6 +79,17 @@ bool checkOutput(QTextStream& out, QTextStream& err)
 }
 
 } // namespace
+
+quint32 seedOption(const QString& command, const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    bool ok = digits.match(text).hasMatch();
+    const qulonglong v = ok ? text.toULongLong(&ok) : 0;
+    if (!ok || v > 0xffffffffu)
+        throw UsageError{command + QStringLiteral(": --seed 的取值必须是0到4294967295之间的整数：") +
+                         text};
+    return quint32(v);
+}
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
 {

@@ -137,6 +137,73 @@ private slots:
         QCOMPARE(status, 1);
         QVERIFY2(errText.contains("写入标准输出失败"), qPrintable(errText));
     }
+
+    // A name stored with control characters (by another program) still
+    // gives one line per student and one field per column.
+    void controlCharactersWrittenOut_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("list") << QStringList{"list"} << " b\t李\\n四\t女\t1\t80\t80";
+        QTest::newRow("find") << QStringList{"find", "李"} << "b\t李\\n四\t女\t1\t80\t80";
+        QTest::newRow("find --all") << QStringList{"find", "--all"} << "c\t张\\t三\\x1b\t男\t2\t85\t85";
+    }
+    void controlCharactersWrittenOut()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QString, line);
+        Sandbox sb;
+        makeDivided(sb);
+        Store store(sb.ctx.file(Store::fileName()));
+        store.exec("UPDATE studscore SET 姓名=? WHERE 编号='b'", {QStringLiteral("李\n四")});
+        store.exec("UPDATE studscore SET 姓名=? WHERE 编号='c'", {QStringLiteral("张\t三\x1b")});
+        const CliRun r = runCliIn(sb, command);
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.contains(line), qPrintable(r.out));
+        for (const QString& l : lines)
+            if (!l.startsWith("Quorvel\t") && !l.startsWith("共有"))
+                QCOMPARE(l.count(u'\t'), 5);
+    }
+
+    void seedsOutsideTheRange_data()
+    {
+        QTest::addColumn<QString>("seed");
+        QTest::addColumn<int>("status");
+        QTest::newRow("zero") << "0" << 0;
+        QTest::newRow("largest") << "4294967295" << 0;
+        QTest::newRow("one too many") << "4294967296" << 2;
+        QTest::newRow("exponent") << "1e30" << 2;
+        QTest::newRow("fraction") << "1.5" << 2;
+        QTest::newRow("negative") << "-1" << 2;
+        QTest::newRow("sign") << "+7" << 2;
+        QTest::newRow("empty") << "" << 2;
+    }
+    void seedsOutsideTheRange()
+    {
+        QFETCH(QString, seed);
+        QFETCH(int, status);
+        Sandbox sb;
+        makeDivided(sb);
+        for (const QStringList& command : {QStringList{"sample", "--students", "4", "--seed", seed},
+                                           QStringList{"adjust", "--precise", "--seed", seed}}) {
+            const CliRun r = runCliIn(sb, command);
+            QCOMPARE(r.status, status);
+            QCOMPARE(r.err.contains("--seed 的取值必须是0到4294967295之间的整数"), status == 2);
+        }
+    }
+
+    // The template cannot be written: the reason is given in Chinese.
+    void sampleNotWritten()
+    {
+        Sandbox sb;
+        makeDivided(sb);
+        QVERIFY(QFile::remove(sb.ctx.file("myexcel.xls")));
+        QVERIFY(QDir(sb.ctx.folder).mkdir("myexcel.xls"));
+        const CliRun r = runCliIn(sb, {"sample", "--students", "4"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.contains("myexcel.xls：同名的文件夹已经存在。"), qPrintable(r.out));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliSafety)
