@@ -116,11 +116,10 @@ StudentRows SearchStudents(const Context& ctx, const QString& text,
                            const std::function<void(StudentRows&)>& show)
 {
     const QString s = text.trimmed();
-    StudentRows found = s.isEmpty() ? openStudents(ctx)
-                                    // begins with s, character for character (LIKE
-                                    // would ignore the case of Latin letters)
-                                    : openStudents(ctx, QStringLiteral("instr(%1, ?) = 1").arg(quoteIdent(nameColumn())),
-                                                   {s});
+    // 姓名 begins with s, character for character (LIKE would ignore the case
+    // of Latin letters).
+    const QString begins = QStringLiteral("instr(%1, ?) = 1").arg(quoteIdent(nameColumn()));
+    StudentRows found = s.isEmpty() ? openStudents(ctx) : openStudents(ctx, begins, {s});
     const int count = found.rows.rowCount();
     if (show)
         show(found);

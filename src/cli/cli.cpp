@@ -73,7 +73,8 @@ bool checkOutput(QTextStream& out, QTextStream& err)
     out.flush();
     if (out.status() == QTextStream::Ok)
         return true;
-    err << QStringLiteral("写入标准输出失败（磁盘已满，或输出的文件或管道已关闭），输出不完整。") << '\n';
+    err << QStringLiteral("写入标准输出失败（磁盘已满，或输出的文件或管道已关闭），输出不完整。")
+        << '\n';
     err.flush();
     return false;
 }
@@ -86,8 +87,8 @@ quint32 seedOption(const QString& command, const QString& text)
     bool ok = digits.match(text).hasMatch();
     const qulonglong v = ok ? text.toULongLong(&ok) : 0;
     if (!ok || v > 0xffffffffu)
-        throw UsageError{command + QStringLiteral(": --seed 的取值必须是0到4294967295之间的整数：") +
-                         text};
+        throw UsageError{command +
+                         QStringLiteral(": --seed 的取值必须是0到4294967295之间的整数：") + text};
     return quint32(v);
 }
 

@@ -5,8 +5,8 @@
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
-#include "store/textfile.h"
 #include "store/store.h"
+#include "store/textfile.h"
 
 #include <QSaveFile>
 

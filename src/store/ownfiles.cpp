@@ -23,10 +23,10 @@ constexpr Qt::CaseSensitivity kNameCase = Qt::CaseSensitive;
 // so that this check comes before every writer.
 bool isOwnName(const QString& name)
 {
-    static const QRegularExpression fieldList(
-        QStringLiteral("^ziduan.*\\.txt$"),
-        kNameCase == Qt::CaseInsensitive ? QRegularExpression::CaseInsensitiveOption
-                                         : QRegularExpression::NoPatternOption);
+    static const QRegularExpression fieldList(QStringLiteral("^ziduan.*\\.txt$"),
+                                              kNameCase == Qt::CaseInsensitive
+                                                  ? QRegularExpression::CaseInsensitiveOption
+                                                  : QRegularExpression::NoPatternOption);
     const QString db = Store::fileName();
     for (const QString& own : {db, db + QStringLiteral("-journal"), db + QStringLiteral("-wal"),
                                db + QStringLiteral("-shm"), QStringLiteral("excel.txt"),

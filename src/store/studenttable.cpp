@@ -19,7 +19,10 @@ const QStringList& requiredStudentColumns()
 
 namespace {
 
-QString rebuildAdvice() { return QStringLiteral("请单击“第一步创建数据库”重建后重新导入数据。"); }
+QString rebuildAdvice()
+{
+    return QStringLiteral("请单击“第一步创建数据库”重建后重新导入数据。");
+}
 
 // The columns the field lists name; a list that cannot be read names none
 // (the operations that need it say so themselves).
@@ -37,9 +40,9 @@ void CheckStudentTable(const Context& ctx, Store& store)
 {
     const QVector<ColumnInfo> columns = store.columns(studentTable());
     if (columns.isEmpty())
-        throw OperationError(QStringLiteral("数据库%1中没有学生表%2。")
-                                 .arg(Store::fileName(), studentTable()) +
-                             rebuildAdvice());
+        throw OperationError(
+            QStringLiteral("数据库%1中没有学生表%2。").arg(Store::fileName(), studentTable()) +
+            rebuildAdvice());
     QSet<QString> present;
     for (const ColumnInfo& c : columns)
         present.insert(c.name);

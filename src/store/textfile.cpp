@@ -29,8 +29,9 @@ void StagedTextFile::commit()
 
 void StagedTextFile::fail()
 {
-    throw OperationError(QStringLiteral("无法写入文件%1：%2")
-                             .arg(QFileInfo(m_file.fileName()).fileName(), fileErrorReason(m_file)));
+    throw OperationError(
+        QStringLiteral("无法写入文件%1：%2")
+            .arg(QFileInfo(m_file.fileName()).fileName(), fileErrorReason(m_file)));
 }
 
 QString fileErrorReason(const QFileDevice& file)
@@ -52,7 +53,8 @@ QString fileErrorReason(const QFileDevice& file)
     case QFileDevice::RenameError:
     case QFileDevice::RemoveError:
     case QFileDevice::CopyError:
-        return QStringLiteral("无法替换原有的文件，它可能正被别的程序使用，或它所在的文件夹是只读的。");
+        return QStringLiteral(
+            "无法替换原有的文件，它可能正被别的程序使用，或它所在的文件夹是只读的。");
     default:
         return QStringLiteral("读写文件时出错（错误代码%1）。").arg(int(file.error()));
     }

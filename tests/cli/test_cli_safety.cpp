@@ -26,7 +26,8 @@ QStringList folderState(const Sandbox& sb)
         QFile f(dir.filePath(name));
         if (!f.open(QIODevice::ReadOnly))
             return {};
-        out.append(name + u' ' + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex());
+        out.append(name + u' ' +
+                   QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1).toHex());
     }
     return out;
 }
@@ -80,16 +81,18 @@ private slots:
         const QStringList transfer{"transfer", "a", "2"};
         const QString table = "中没有学生表studscore";
         QTest::newRow("班级 dropped, transfer") << "ALTER TABLE studscore DROP COLUMN 班级"
-                                               << "缺少字段：班级。" << transfer;
+                                                << "缺少字段：班级。" << transfer;
         QTest::newRow("总分 dropped, transfer") << "ALTER TABLE studscore DROP COLUMN 总分"
-                                               << "缺少字段：总分。" << transfer;
-        QTest::newRow("性别 dropped, divide") << "ALTER TABLE studscore DROP COLUMN 性别"
-                                             << "缺少字段：性别。"
-                                             << QStringList{"divide", "custom", "--classes", "2"};
-        QTest::newRow("listed subject dropped, stats") << "ALTER TABLE studscore DROP COLUMN 语文"
-                                                      << "缺少字段：语文。" << QStringList{"stats"};
+                                                << "缺少字段：总分。" << transfer;
+        QTest::newRow("性别 dropped, divide")
+            << "ALTER TABLE studscore DROP COLUMN 性别"
+            << "缺少字段：性别。" << QStringList{"divide", "custom", "--classes", "2"};
+        QTest::newRow("listed subject dropped, stats")
+            << "ALTER TABLE studscore DROP COLUMN 语文"
+            << "缺少字段：语文。" << QStringList{"stats"};
         QTest::newRow("no table, list") << "DROP TABLE studscore" << table << QStringList{"list"};
-        QTest::newRow("no table, roster") << "DROP TABLE studscore" << table << QStringList{"roster"};
+        QTest::newRow("no table, roster")
+            << "DROP TABLE studscore" << table << QStringList{"roster"};
         QTest::newRow("empty file, find") << "" << table << QStringList{"find", "a"};
         QTest::newRow("empty file, adjust") << "" << table << QStringList{"adjust", "--precise"};
     }
@@ -146,7 +149,8 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::newRow("list") << QStringList{"list"} << " b\t李\\n四\t女\t1\t80\t80";
         QTest::newRow("find") << QStringList{"find", "李"} << "b\t李\\n四\t女\t1\t80\t80";
-        QTest::newRow("find --all") << QStringList{"find", "--all"} << "c\t张\\t三\\x1b\t男\t2\t85\t85";
+        QTest::newRow("find --all")
+            << QStringList{"find", "--all"} << "c\t张\\t三\\x1b\t男\t2\t85\t85";
     }
     void controlCharactersWrittenOut()
     {

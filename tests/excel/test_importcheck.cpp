@@ -24,13 +24,17 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("message");
         const QString control = "中有换行符、制表符等控制字符";
-        QTest::newRow("line break in a name") << 1 << QVariant("李\n四") << "第3行“姓名”列" + control;
+        QTest::newRow("line break in a name")
+            << 1 << QVariant("李\n四") << "第3行“姓名”列" + control;
         QTest::newRow("tab in a name") << 1 << QVariant("张\t三") << "第3行“姓名”列" + control;
-        QTest::newRow("carriage return at the end") << 4 << QVariant("一中\r") << "第3行“原学校”列" + control;
+        QTest::newRow("carriage return at the end")
+            << 4 << QVariant("一中\r") << "第3行“原学校”列" + control;
         QTest::newRow("escape in 编号") << 0 << QVariant("7\x1b") << "第3行“编号”列" + control;
         QTest::newRow("score too high") << 6 << QVariant(1e30) << "第3行“语文”列的成绩1e+30超出";
-        QTest::newRow("score as text too high") << 7 << QVariant("1001") << "第3行“数学”列的成绩1001超出";
-        QTest::newRow("score too low") << 7 << QVariant(-1000.5) << "第3行“数学”列的成绩-1000.5超出";
+        QTest::newRow("score as text too high")
+            << 7 << QVariant("1001") << "第3行“数学”列的成绩1001超出";
+        QTest::newRow("score too low")
+            << 7 << QVariant(-1000.5) << "第3行“数学”列的成绩-1000.5超出";
         QTest::newRow("highest score") << 6 << QVariant(1000) << "";
         QTest::newRow("lowest score") << 6 << QVariant(-1000) << "";
         QTest::newRow("number in a text column") << 4 << QVariant(1e30) << "";
@@ -46,9 +50,10 @@ private slots:
         addStudents(sb, parseIntake("old/男/150"));
         QVariantList row{"8", "乙", "女", QVariant(), "二中", "否", 70, 60};
         row[column] = value;
-        const SheetRows rows{{"编号", "姓名", "性别", "班级", "原学校", "是否班干部", "语文", "数学", "总分"},
-                             {"7", "甲", "男", QVariant(), "一中", "是", 80, 90},
-                             row};
+        const SheetRows rows{
+            {"编号", "姓名", "性别", "班级", "原学校", "是否班干部", "语文", "数学", "总分"},
+            {"7", "甲", "男", QVariant(), "一中", "是", 80, 90},
+            row};
         QString error;
         QVERIFY2(writeBiff5Workbook(sb.ctx.file(templateFile()), "sheet1", rows, &error),
                  qPrintable(error));
