@@ -25,6 +25,15 @@ int unitsFor(const QVector<double>& values)
     return 1000;
 }
 
+// The group of a 性别 value: 0 女, 1 男, 2 any other value or none. The
+// balancer exchanges only within 女 and within 男, as the automatic
+// adjustment never puts a student of another value in their place.
+char sexGroup(const QVariant& sex)
+{
+    const QString s = sex.toString().trimmed();
+    return s == u"男" ? 1 : s == u"女" ? 0 : 2;
+}
+
 struct Layout {
     QStringList subjects, attributes;
 };
@@ -117,7 +126,7 @@ LoadedIntake LoadIntake(Store& store, bool withSubjects)
         const int c = row.at(1).isNull() ? 0 : row.at(1).toInt();
         in.classCount = std::max(in.classCount, c);
         in.cls.push_back(c - 1 >= 0 ? c - 1 : -1);
-        in.boy.push_back(row.at(2).toString().trimmed() == u"男");
+        in.boy.push_back(sexGroup(row.at(2)));
     }
     const int subjects = int(layout.subjects.size());
     in.subjects.assign(subjects, {});

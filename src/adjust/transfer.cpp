@@ -21,14 +21,6 @@ StudentRows openStudents(const Context& ctx, const QString& where = {}, const QV
     return StudentRows{std::move(store), std::move(rows)};
 }
 
-// A LIKE pattern matching every text that begins with prefix, letter for letter.
-QString prefixPattern(const QString& prefix)
-{
-    QString p = prefix;
-    p.replace(u'\\', QStringLiteral("\\\\")).replace(u'%', QStringLiteral("\\%")).replace(u'_', QStringLiteral("\\_"));
-    return p + u'%';
-}
-
 struct Student {
     QString number;
     double total = 0;
@@ -124,9 +116,10 @@ StudentRows SearchStudents(const Context& ctx, const QString& text,
                            const std::function<void(StudentRows&)>& show)
 {
     const QString s = text.trimmed();
-    StudentRows found = s.isEmpty() ? openStudents(ctx)
-                                    : openStudents(ctx, quoteIdent(nameColumn()) + QStringLiteral(" LIKE ? ESCAPE '\\'"),
-                                                   {prefixPattern(s)});
+    // 姓名 begins with s, character for character (LIKE would ignore the case
+    // of Latin letters).
+    const QString begins = QStringLiteral("instr(%1, ?) = 1").arg(quoteIdent(nameColumn()));
+    StudentRows found = s.isEmpty() ? openStudents(ctx) : openStudents(ctx, begins, {s});
     const int count = found.rows.rowCount();
     if (show)
         show(found);

@@ -71,7 +71,7 @@ struct BalanceIntake {
     int classCount = 0;    // classes 0 … classCount − 1
     int unitsPerPoint = 2; // score units in one point
     std::vector<int> cls;  // per student: class index, −1 = in no class
-    std::vector<char> boy; // per student
+    std::vector<char> boy; // per student: 1 男, 0 女, 2 another 性别 (never moved)
     std::vector<char> hasTotal;
     std::vector<qint64> total; // units
     // Per subject, per student (subject mode): units, and whether a value

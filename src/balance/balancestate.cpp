@@ -16,7 +16,7 @@ BalanceState::BalanceState(BalanceIntake& intake, const BalanceSettings& setting
 bool BalanceState::movable(int s) const
 {
     const int c = m_in.cls[s];
-    if (c < 0 || c >= m_k || !m_in.hasTotal[s])
+    if (c < 0 || c >= m_k || !m_in.hasTotal[s] || m_in.boy[s] > 1)
         return false;
     for (const std::vector<char>& has : m_in.hasSubject)
         if (!has[s])

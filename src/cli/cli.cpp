@@ -5,6 +5,7 @@
 #include "store/errors.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <functional>
 #include <map>
 
@@ -52,7 +53,44 @@ QString usage()
                           "      roster [--out FILE]\n");
 }
 
+int runCommand(CliEnv& env, const Command& command, const QStringList& args)
+{
+    try {
+        return command(env, args);
+    } catch (const UsageError& e) {
+        env.err << e.text << '\n' << usage();
+        return 2;
+    } catch (const OperationError& e) {
+        env.prompt.message(e.text(), appTitle(), PromptIcon::None);
+        return 1;
+    }
+}
+
+// Output that did not reach its file (a full disk, a closed pipe) is no
+// success: said on standard error, status 1.
+bool checkOutput(QTextStream& out, QTextStream& err)
+{
+    out.flush();
+    if (out.status() == QTextStream::Ok)
+        return true;
+    err << QStringLiteral("写入标准输出失败（磁盘已满，或输出的文件或管道已关闭），输出不完整。")
+        << '\n';
+    err.flush();
+    return false;
+}
+
 } // namespace
+
+quint32 seedOption(const QString& command, const QString& text)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,10}$"));
+    bool ok = digits.match(text).hasMatch();
+    const qulonglong v = ok ? text.toULongLong(&ok) : 0;
+    if (!ok || v > 0xffffffffu)
+        throw UsageError{command +
+                         QStringLiteral(": --seed 的取值必须是0到4294967295之间的整数：") + text};
+    return quint32(v);
+}
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
 {
@@ -84,15 +122,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     CliPrompt prompt(out, yes);
     Context ctx{folder, state, prompt};
     CliEnv env{ctx, out, err, prompt};
-    try {
-        return commands().at(args[i])(env, args.mid(i + 1));
-    } catch (const UsageError& e) {
-        err << e.text << '\n' << usage();
-        return 2;
-    } catch (const OperationError& e) {
-        prompt.message(e.text(), appTitle(), PromptIcon::None);
-        return 1;
-    }
+    const int status = runCommand(env, commands().at(args[i]), args.mid(i + 1));
+    return checkOutput(out, err) ? status : 1;
 }
 
 } // namespace quorvel

@@ -2,6 +2,7 @@
 
 #include "adjust/transfer.h"
 #include "stats/display.h"
+#include "store/studentgrid.h"
 
 namespace quorvel {
 
@@ -16,7 +17,7 @@ void printRows(CliEnv& env, const StudentRows& found)
     for (int r = 0; r < rs.rowCount(); ++r) {
         QStringList fields;
         for (int c = 0; c < rs.columnCount(); ++c)
-            fields.append(statsCellText(rs.row(r).at(c), rs.column(c).type));
+            fields.append(lineField(statsCellText(rs.row(r).at(c), rs.column(c).type)));
         env.out << fields.join(u'\t') << '\n';
     }
     env.out.flush();

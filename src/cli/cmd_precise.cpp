@@ -46,7 +46,7 @@ PreciseOptions parse(const QString& command, const QStringList& args, bool balan
         if (a == u"--subjects" && !balanceScheme)
             o.settings.subjects = true;
         else if (a == u"--seed")
-            o.settings.seed = quint32(numberOf(command, a, valueOf(command, args, i), 0));
+            o.settings.seed = seedOption(command, valueOf(command, args, i));
         else if (a == u"--tolerance")
             o.tolerance = numberOf(command, a, valueOf(command, args, i), 0);
         else if (a == u"--classes" && balanceScheme) {

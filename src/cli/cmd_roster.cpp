@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "stats/roster.h"
+#include "store/ownfiles.h"
 
 #include <QDir>
 
@@ -16,7 +17,9 @@ QString rosterTarget(const Context& ctx, const QStringList& args)
         return {};
     if (args.size() != 2 || args.first() != u"--out" || args.at(1).isEmpty())
         throw UsageError{QStringLiteral("roster: 用法：roster [--out FILE]")};
-    return QDir(ctx.folder).absoluteFilePath(args.at(1));
+    const QString path = QDir(ctx.folder).absoluteFilePath(args.at(1));
+    RequireOutputPath(ctx, path); // before the statistics build writes anything
+    return path;
 }
 
 } // namespace

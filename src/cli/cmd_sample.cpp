@@ -7,16 +7,16 @@ namespace quorvel {
 
 namespace {
 
-quint32 numberOption(const QStringList& args, int& i, quint64 max)
+int numberOption(const QStringList& args, int& i, int max)
 {
     const QString name = args.at(i);
     bool ok = false;
     const quint64 v = i + 1 < args.size() ? args.at(i + 1).toULongLong(&ok) : 0;
-    if (!ok || v > max)
+    if (!ok || v > quint64(max))
         throw UsageError{
             QStringLiteral("sample: %1 后面要跟一个不大于%2的非负整数").arg(name).arg(max)};
     ++i;
-    return quint32(v);
+    return int(v);
 }
 
 } // namespace
@@ -28,10 +28,12 @@ int cmdSample(CliEnv& env, const QStringList& args)
     bool students = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == u"--students") {
-            options.students = int(numberOption(args, i, kMaxSampleStudents));
+            options.students = numberOption(args, i, kMaxSampleStudents);
             students = true;
         } else if (args.at(i) == u"--seed") {
-            options.seed = numberOption(args, i, 0xffffffffu);
+            if (++i >= args.size())
+                throw UsageError{QStringLiteral("sample: --seed 缺少取值")};
+            options.seed = seedOption(QStringLiteral("sample"), args.at(i));
         } else {
             throw UsageError{QStringLiteral("sample: 未知参数：") + args.at(i)};
         }

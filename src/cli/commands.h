@@ -21,6 +21,10 @@ struct UsageError {
     QString text;
 };
 
+// The value of --seed: decimal digits only, 0 … 4294967295; anything else
+// is a usage error of command.
+quint32 seedOption(const QString& command, const QString& text);
+
 // Each command takes the arguments after its name and returns the exit status.
 int cmdCreate(CliEnv& env, const QStringList& args);
 int cmdDivide(CliEnv& env, const QStringList& args);

@@ -2,6 +2,7 @@
 
 #include "biffrecords.h"
 #include "compoundfile.h"
+#include "store/textfile.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -289,9 +290,9 @@ bool writeAll(QSaveFile& file, const QByteArray& data) {
 bool saveFile(const QString& path, const QByteArray& data, QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, cantWrite(path, file.errorString()));
+        return fail(error, cantWrite(path, fileErrorReason(file)));
     if (!writeAll(file, data) || !file.commit())
-        return fail(error, cantWrite(path, file.errorString()));
+        return fail(error, cantWrite(path, fileErrorReason(file)));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "import.h"
 
+#include "importcheck.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -233,6 +234,25 @@ void replaceStudents(const Context& ctx, const TemplateRows& rows, int subjects)
     tr.commit();
 }
 
+// Shows the first cell the store must not take (templateCellRefusal);
+// false then. subjects is the length of the score list, 总分 included.
+bool cellsAcceptable(const Context& ctx, const TemplateRows& rows, const QStringList& columns,
+                     int subjects)
+{
+    const int firstSubject = int(columns.size()) - subjects;
+    for (int r = 0; r < rows.count; ++r) {
+        for (int c = 0; c < rows.width; ++c) {
+            const QString why =
+                templateCellRefusal(rows.cell(r, c), r + 2, columns.at(c), c >= firstSubject);
+            if (!why.isEmpty()) {
+                ctx.prompt.message(why + unchanged());
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QVariant templateCellValue(const QVariant& cell)
@@ -260,7 +280,7 @@ bool ImportTemplate(const Context& ctx)
     for (const ColumnInfo& c : OpenStore(ctx).columns(studentTable()))
         columns.append(c.name);
     const std::optional<TemplateRows> rows = readTemplate(ctx, columns);
-    if (!rows)
+    if (!rows || !cellsAcceptable(ctx, *rows, columns, int(scores.size())))
         return false;
     replaceStudents(ctx, *rows, int(scores.size()));
     try {

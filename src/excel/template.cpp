@@ -6,6 +6,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/textfile.h"
 
 #include <QSaveFile>
 
@@ -16,7 +17,7 @@ void WriteExchangeMarker(const Context& ctx, int digit) {
     const QByteArray bytes = ' ' + QByteArray::number(digit) + " \r\n";
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw OperationError(
-            QStringLiteral("无法写入文件%1：%2").arg(markerFile(), file.errorString()));
+            QStringLiteral("无法写入文件%1：%2").arg(markerFile(), fileErrorReason(file)));
 }
 
 bool ExportTemplate(const Context& ctx, QString* error) {

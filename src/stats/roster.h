@@ -48,7 +48,9 @@ QVector<RosterSheet> ReadRosterSheets(Store& store, const QVector<qint16>& class
 // The file is written under a temporary name beside path and renamed to
 // path when complete (replacing a file of that name); false when it could
 // not be written, and then nothing is left behind. progress(k + 1, n) after
-// each sheet.
+// each sheet. A path naming one of the program's own files is refused
+// (RequireOutputPath throws) before anything is written. Part files of
+// rosters that were stopped half-way are removed from the folder first.
 bool WriteRosterWorkbook(const QString& path, const QVector<RosterSheet>& sheets,
                          const Context& ctx);
 

@@ -2,12 +2,16 @@
 #include "roster.h"
 
 #include "store/context.h"
+#include "store/ownfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 namespace quorvel {
@@ -112,8 +116,53 @@ lxw_error writeSheet(lxw_workbook* book, const RosterSheet& sheet, const Formats
     return err;
 }
 
+// The library prints its failures (in English) on standard error; the user
+// reads the roster's own message instead.
+class QuietStderr {
+public:
+    QuietStderr() : m_saved(::dup(STDERR_FILENO))
+    {
+        std::fflush(stderr);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, STDERR_FILENO);
+            ::close(null);
+        }
+    }
+    ~QuietStderr()
+    {
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+
+private:
+    int m_saved;
+};
+
+const QString kPartPattern = QStringLiteral(".花名表-*.part");
+
+// A roster being written holds a lock on its part file; one that nobody
+// holds was left by a roster that was stopped, and is removed.
+void removeAbandonedParts(const QDir& dir)
+{
+    for (const QString& name : dir.entryList({kPartPattern}, QDir::Files | QDir::Hidden)) {
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
 bool writeBook(const QString& file, const QVector<RosterSheet>& sheets, const Context& ctx)
 {
+    const QuietStderr quiet;
     lxw_workbook* book = workbook_new(QFile::encodeName(file).constData());
     if (!book)
         return false;
@@ -132,11 +181,14 @@ bool writeBook(const QString& file, const QVector<RosterSheet>& sheets, const Co
 bool WriteRosterWorkbook(const QString& path, const QVector<RosterSheet>& sheets,
                          const Context& ctx)
 {
+    RequireOutputPath(ctx, path);
     const QFileInfo target(path);
-    QTemporaryFile part(target.dir().filePath(QStringLiteral(".花名表-XXXXXX.part")));
-    if (!part.open())
+    removeAbandonedParts(target.dir());
+    QTemporaryFile part(target.dir().filePath(QString(kPartPattern).replace(u'*', "XXXXXX")));
+    // The library opens the file again by its name; the handle kept open holds
+    // the lock that tells other rosters the file is in use.
+    if (!part.open() || ::flock(part.handle(), LOCK_EX | LOCK_NB) != 0)
         return false;
-    part.close(); // the library opens the file by its name
     part.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                         QFileDevice::ReadOther);
     if (!writeBook(part.fileName(), sheets, ctx))

@@ -2,6 +2,7 @@
 
 #include "context.h"
 #include "errors.h"
+#include "studenttable.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -328,6 +329,11 @@ Transaction::~Transaction()
         sqlite3_exec(m_store.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-Store OpenStore(const Context& ctx) { return Store(ctx.file(Store::fileName())); }
+Store OpenStore(const Context& ctx)
+{
+    Store store(ctx.file(Store::fileName()));
+    CheckStudentTable(ctx, store);
+    return store;
+}
 
 } // namespace quorvel

@@ -93,7 +93,8 @@ private:
     bool m_open = true;
 };
 
-// The connection of one operation to the application folder's gsls.dll.
+// The connection of one operation to the application folder's gsls.dll,
+// whose student table has passed CheckStudentTable (studenttable.h).
 Store OpenStore(const Context& ctx);
 
 } // namespace quorvel

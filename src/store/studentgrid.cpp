@@ -79,6 +79,25 @@ StudentGrid ReadStudentGrid(const Context& ctx)
     return grid;
 }
 
+QString lineField(const QString& cell)
+{
+    QString out;
+    out.reserve(cell.size());
+    for (const QChar c : cell) {
+        if (c.category() != QChar::Other_Control)
+            out += c;
+        else if (c == u'\t')
+            out += QStringLiteral("\\t");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else // the control characters are all below U+0100
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+    }
+    return out;
+}
+
 QStringList studentGridLines(const StudentGrid& grid)
 {
     QStringList lines;
@@ -89,7 +108,7 @@ QStringList studentGridLines(const StudentGrid& grid)
         for (int c = 0; c < grid.columnCount(); ++c) {
             if (c > 0)
                 line += u'\t';
-            line += grid.cells.at(qsizetype(r) * grid.columnCount() + c);
+            line += lineField(grid.cells.at(qsizetype(r) * grid.columnCount() + c));
         }
         lines.append(line);
     }

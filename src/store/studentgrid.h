@@ -42,8 +42,14 @@ constexpr int twipsToPixels(int twips)
 // field lists throw OperationError.
 StudentGrid ReadStudentGrid(const Context& ctx);
 
+// A cell as one field of a line of text: each control character written
+// out (\t, \n, \r, others as \xHH), so that no value can break
+// a line or a field.
+QString lineField(const QString& cell);
+
 // The grid as lines of text: the header row, one line per student with the
-// cells separated by tabs exactly as the grid shows them, then the label.
+// cells separated by tabs exactly as the grid shows them (through
+// lineField), then the label.
 QStringList studentGridLines(const StudentGrid& grid);
 
 } // namespace quorvel

@@ -29,8 +29,35 @@ void StagedTextFile::commit()
 
 void StagedTextFile::fail()
 {
-    throw OperationError(QStringLiteral("无法写入文件%1：%2")
-                             .arg(QFileInfo(m_file.fileName()).fileName(), m_file.errorString()));
+    throw OperationError(
+        QStringLiteral("无法写入文件%1：%2")
+            .arg(QFileInfo(m_file.fileName()).fileName(), fileErrorReason(m_file)));
+}
+
+QString fileErrorReason(const QFileDevice& file)
+{
+    const QFileInfo info(file.fileName());
+    if (info.isDir())
+        return QStringLiteral("同名的文件夹已经存在。");
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("文件是只读的。");
+    if (!QFileInfo(info.absolutePath()).isWritable())
+        return QStringLiteral("它所在的文件夹不存在、无法访问或是只读的。");
+    switch (file.error()) {
+    case QFileDevice::OpenError:
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("文件无法打开，可能正被别的程序使用。");
+    case QFileDevice::WriteError:
+    case QFileDevice::ResizeError:
+        return QStringLiteral("写入时出错，磁盘可能已满。");
+    case QFileDevice::RenameError:
+    case QFileDevice::RemoveError:
+    case QFileDevice::CopyError:
+        return QStringLiteral(
+            "无法替换原有的文件，它可能正被别的程序使用，或它所在的文件夹是只读的。");
+    default:
+        return QStringLiteral("读写文件时出错（错误代码%1）。").arg(int(file.error()));
+    }
 }
 
 void writeGbkLines(const QString& path, const QStringList& lines)

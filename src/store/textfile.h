@@ -26,6 +26,10 @@ private:
     QSaveFile m_file;
 };
 
+// Why a file could not be written, in words for the user (the folder or the
+// file read-only, the disk full, …), from the error of the file device.
+QString fileErrorReason(const QFileDevice& file);
+
 // Whether text is made of characters GBK holds, so that it comes back
 // unchanged from a GBK file.
 bool isGbkText(const QString& text);

@@ -91,6 +91,34 @@ private slots:
         QVERIFY(store.tableExists(QStringLiteral("result")));
     }
 
+    // A 性别 other than 男 and 女 (none, M, a blank) is a group of its own:
+    // such a student is never exchanged with a girl or a boy.
+    void otherSexesStay_data() { keepsClassesAndStudents_data(); }
+    void otherSexesStay()
+    {
+        QFETCH(bool, subjects);
+        Sandbox sb;
+        dividedIntake(sb, 120, 4);
+        {
+            Store store(sb.ctx.file(Store::fileName()));
+            store.exec(QStringLiteral("UPDATE studscore SET 性别=CASE rowid % 6 WHEN 0 THEN NULL "
+                                      "WHEN 1 THEN 'M' WHEN 2 THEN ' ' ELSE 性别 END"));
+        }
+        const auto others = [&] {
+            Store store(sb.ctx.file(Store::fileName()));
+            return store.column(QStringLiteral("SELECT 编号 || ':' || 班级 FROM studscore WHERE "
+                                               "coalesce(trim(性别), '') NOT IN ('男', '女')"));
+        };
+        const QVariantList before = others();
+        QCOMPARE(before.size(), 60);
+        BalanceSettings settings;
+        settings.subjects = subjects;
+        const PreciseResult r = PreciseAdjust(sb.ctx, settings);
+        QCOMPARE(int(r.outcome), int(AdjustOutcome::Finished));
+        QVERIFY(r.figures.exchanges > 0);
+        QCOMPARE(others(), before);
+    }
+
     void unplacedStudentRefuses()
     {
         Sandbox sb;

@@ -63,6 +63,9 @@ private slots:
         QTest::newRow("underscore literally") << "a_" << "p2";
         QTest::newRow("quote literally") << "O'" << "p3";
         QTest::newRow("backslash literally") << "x\\" << "p4";
+        QTest::newRow("letter case: upper for lower") << "A_" << "";
+        QTest::newRow("letter case: lower for upper") << "o'neil" << "";
+        QTest::newRow("letter case: exact") << "O'Neil" << "p3";
     }
     void search()
     {

@@ -3,12 +3,15 @@
 // where no workbook may be written.
 #include "stats/roster.h"
 #include "stats/statistics.h"
+#include "store/errors.h"
+#include "store/ownfiles.h"
 #include "support/intake.h"
 #include "support/xlsxdump.h"
 
 #include <QDir>
 #include <QStandardPaths>
 #include <QTest>
+#include <sys/file.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -172,6 +175,41 @@ private slots:
         QCOMPARE(r.outcome, RosterOutcome::WriteFailed);
         QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t" + rosterWriteFailedMessage(path)});
         QCOMPARE(xlsxFiles(sb), QStringList{});
+    }
+
+    // The engine's own files are refused before anything is written.
+    void ownFilesRefused()
+    {
+        Sandbox sb;
+        makeStore(sb, {});
+        addStudents(sb, parseIntake("a/男/90/1", {"班级"}));
+        const QString path = sb.ctx.file("myexcel.xls");
+        const QByteArray before = readAll(path);
+        QVERIFY_THROWS_EXCEPTION(OperationError, ClassRoster(sb.ctx, {1}, path));
+        QCOMPARE(readAll(path), before);
+        QCOMPARE(xlsxFiles(sb), QStringList{});
+    }
+
+    // A part file nobody holds was left by a roster that was stopped; one a
+    // roster still writes (and locks) stays.
+    void abandonedPartsRemoved()
+    {
+        Sandbox sb;
+        makeStore(sb, {});
+        addStudents(sb, parseIntake("a/男/90/1", {"班级"}));
+        QFile left(sb.ctx.file(".花名表-aB3dE9.part")), busy(sb.ctx.file(".花名表-xY7kQ2.part"));
+        QVERIFY(left.open(QIODevice::WriteOnly) && busy.open(QIODevice::WriteOnly));
+        left.close();
+        QCOMPARE(::flock(busy.handle(), LOCK_EX | LOCK_NB), 0);
+        QCOMPARE(RosterByClass(sb.ctx, sb.ctx.file("r.xlsx")).outcome, RosterOutcome::Written);
+        QCOMPARE(xlsxFiles(sb), (QStringList{".花名表-xY7kQ2.part", "r.xlsx"}));
+    }
+
+private:
+    static QByteArray readAll(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
 
