@@ -91,8 +91,9 @@ std::optional<QVector<int>> placedClasses(const Context& ctx, Store& store)
         return std::nullopt;
     }
     const QVariant highest = store.column(QStringLiteral("SELECT max(%1) FROM %2").arg(cls, table)).value(0);
+    const int last = int(std::min<qint64>(highest.toLongLong(), std::numeric_limits<qint16>::max()));
     QVector<int> classes;
-    for (int c = 1; c <= std::min<qint64>(highest.toLongLong(), std::numeric_limits<qint16>::max()); ++c)
+    for (int c = 1; c <= last; ++c)
         classes.append(c);
     return classes;
 }
