@@ -188,9 +188,9 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
         Store store = OpenStore(ctx);
         Transaction tr(store);
         result.figures = PreciseBalance(ctx, store, settings, &result.unitsPerPoint);
+        result.report = ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
         tr.commit();
         ctx.prompt.progress(80, 100);
-        result.report = ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
     }
     ctx.prompt.progress(100, 100);
     statisticsStep(ctx, options);
