@@ -130,9 +130,10 @@ LoadedIntake LoadIntake(Store& store, bool withSubjects)
     for (const QVariantList& row : rows) {
         out.rowids.append(row.at(0).toLongLong());
         const int c = row.at(1).isNull() ? 0 : row.at(1).toInt();
-        in.cls.push_back(c >= 1 ? int(std::lower_bound(out.classNumbers.begin(), out.classNumbers.end(), c) -
-                                      out.classNumbers.begin())
-                                : -1);
+        in.cls.push_back(
+            c >= 1 ? int(std::lower_bound(out.classNumbers.begin(), out.classNumbers.end(), c) -
+                         out.classNumbers.begin())
+                   : -1);
         in.boy.push_back(row.at(2).toString().trimmed() == u"男");
     }
     const int subjects = int(layout.subjects.size());
@@ -188,7 +189,8 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
         Store store = OpenStore(ctx);
         Transaction tr(store);
         result.figures = PreciseBalance(ctx, store, settings, &result.unitsPerPoint);
-        result.report = ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
+        result.report =
+            ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
         tr.commit();
         ctx.prompt.progress(80, 100);
     }

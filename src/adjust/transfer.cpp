@@ -161,7 +161,8 @@ StudentRows TransferStudent(const Context& ctx, const QString& number, const QSt
     setClass(*store, b->number, c);
     setClass(*store, a, int(*t));
     const QString key = quoteIdent(keyColumn());
-    RowSet rows = RowSet::open(*store, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key), {a, b->number});
+    RowSet rows = RowSet::open(*store, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key),
+                               {a, b->number});
     tr.commit();
     return StudentRows{std::move(store), std::move(rows)};
 }

@@ -90,8 +90,10 @@ std::optional<QVector<int>> placedClasses(const Context& ctx, Store& store)
         ctx.prompt.message(unplacedMessage());
         return std::nullopt;
     }
-    const QVariant highest = store.column(QStringLiteral("SELECT max(%1) FROM %2").arg(cls, table)).value(0);
-    const int last = int(std::min<qint64>(highest.toLongLong(), std::numeric_limits<qint16>::max()));
+    const QVariant highest =
+        store.column(QStringLiteral("SELECT max(%1) FROM %2").arg(cls, table)).value(0);
+    const int last =
+        int(std::min<qint64>(highest.toLongLong(), std::numeric_limits<qint16>::max()));
     QVector<int> classes;
     for (int c = 1; c <= last; ++c)
         classes.append(c);
@@ -122,7 +124,8 @@ bool someSheetEmpty(const QVector<RosterSheet>& sheets)
     return sheets.isEmpty();
 }
 
-RosterResult writeRoster(const Context& ctx, const QVector<RosterSheet>& sheets, const QString& path)
+RosterResult writeRoster(const Context& ctx, const QVector<RosterSheet>& sheets,
+                         const QString& path)
 {
     RosterResult result;
     result.path = path.isEmpty() ? newRosterPath(ctx, QDateTime::currentDateTime()) : path;

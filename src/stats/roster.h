@@ -72,8 +72,7 @@ struct RosterResult {
 // no workbook is written. A file that cannot be written is reported with
 // rosterWriteFailedMessage(). The store is only read; its failures are
 // thrown (StoreError).
-RosterResult ClassRoster(const Context& ctx, const QVector<int>& classes,
-                         const QString& path = {});
+RosterResult ClassRoster(const Context& ctx, const QVector<int>& classes, const QString& path = {});
 
 // What 按班生成Excel报表 runs: the statistics build (its message when a
 // student has no class: Unplaced), then, in one read transaction, the

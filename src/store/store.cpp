@@ -328,9 +328,15 @@ Transaction::~Transaction()
         sqlite3_exec(m_store.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-ReadTransaction::ReadTransaction(Store& store) : m_store(store) { m_store.exec(QStringLiteral("BEGIN")); }
+ReadTransaction::ReadTransaction(Store& store) : m_store(store)
+{
+    m_store.exec(QStringLiteral("BEGIN"));
+}
 
-ReadTransaction::~ReadTransaction() { sqlite3_exec(m_store.handle(), "COMMIT", nullptr, nullptr, nullptr); }
+ReadTransaction::~ReadTransaction()
+{
+    sqlite3_exec(m_store.handle(), "COMMIT", nullptr, nullptr, nullptr);
+}
 
 Store OpenStore(const Context& ctx) { return Store(ctx.file(Store::fileName())); }
 

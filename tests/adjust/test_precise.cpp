@@ -97,8 +97,10 @@ private slots:
     {
         Sandbox sb;
         makeStore(sb, {});
-        addStudents(sb, parseIntake(QStringLiteral("a/男/90/32767 b/男/80/3 c/女/70/0 d/女/60/3 e/男/50/32767"),
-                                    {classColumn()}));
+        addStudents(
+            sb,
+            parseIntake(QStringLiteral("a/男/90/32767 b/男/80/3 c/女/70/0 d/女/60/3 e/男/50/32767"),
+                        {classColumn()}));
         Store store(sb.ctx.file(Store::fileName()));
         const LoadedIntake loaded = LoadIntake(store, false);
         QCOMPARE(loaded.intake.classCount, 2);

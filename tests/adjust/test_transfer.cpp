@@ -128,7 +128,6 @@ private slots:
         QCOMPARE(classesById(sb), before);
     }
 
-
     void transferRefused_data()
     {
         QTest::addColumn<QString>("number");
@@ -144,9 +143,12 @@ private slots:
         QTest::newRow("target without students") << "a" << "7" << emptyTargetMessage(7);
         // Class 0 holds the students not placed yet: nobody goes there, and
         // none of them is exchanged.
-        QTest::newRow("unplaced student") << "u" << "5" << studentIncompleteMessage("u");
-        QTest::newRow("into class 0") << "a" << "0" << targetUnplacedMessage();
-        QTest::newRow("into a class below 0") << "a" << "-1" << targetUnplacedMessage();
+        QTest::newRow("unplaced student") << "u"
+                                          << "5" << studentIncompleteMessage("u");
+        QTest::newRow("into class 0") << "a"
+                                      << "0" << targetUnplacedMessage();
+        QTest::newRow("into a class below 0") << "a"
+                                              << "-1" << targetUnplacedMessage();
     }
     void transferRefused()
     {

@@ -2,9 +2,9 @@
 #include "adjust/autoadjust.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
-#include "support/clirun.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
+#include "support/clirun.h"
 #include "support/intake.h"
 
 #include <QProcess>
