@@ -144,7 +144,7 @@ Figures balanced(const QString& divided, bool subjects, quint32 seed, double& me
     t.start();
     Store store = OpenStore(ctx);
     Transaction tr(store);
-    PreciseBalance(store, settings);
+    PreciseBalance(ctx, store, settings);
     tr.commit();
     wholeMs = t.nsecsElapsed() / 1e6;
     return measure(ctx);

@@ -33,9 +33,8 @@ namespace {
 
 // The classes of result, highest 总分平均分 first; empty when there is no
 // table result.
-QVector<qint16> classOrder(const Context& ctx)
+QVector<qint16> classOrder(Store& store)
 {
-    Store store = OpenStore(ctx);
     QVector<qint16> order;
     if (!store.tableExists(resultTable()))
         return order;
@@ -69,18 +68,19 @@ int AdjustPair(const Context& ctx, qint16 high, qint16 low)
 
 AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
 {
-    const QVector<qint16> order = classOrder(ctx);
-    const int n = int(order.size());
-    if (n <= 0) {
-        ctx.prompt.message(noClassesToAdjustMessage(), noticeTitle());
-        return AdjustOutcome::NoClasses;
-    }
-    ctx.prompt.progress(2, 100);
     {
         // The pass is saved as a whole: a failure leaves every class as it was.
-        // The classes are exchanged in memory and written back at the end.
+        // The order of the classes is read in the same transaction; the
+        // classes are exchanged in memory and written back at the end.
         Store store = OpenStore(ctx);
         Transaction tr(store);
+        const QVector<qint16> order = classOrder(store);
+        const int n = int(order.size());
+        if (n <= 0) {
+            ctx.prompt.message(noClassesToAdjustMessage(), noticeTitle());
+            return AdjustOutcome::NoClasses;
+        }
+        ctx.prompt.progress(2, 100);
         ClassBoard board = ClassBoard::load(store);
         const int half = n / 2;
         for (int i = 0; i <= half; ++i) {

@@ -38,6 +38,10 @@ std::optional<ManualOutcome> readClasses(const Context& ctx, const QString& high
         ctx.prompt.message(classNotWholeMessage());
         return ManualOutcome::NotWhole;
     }
+    if (*h < 1 || *l < 1) {
+        ctx.prompt.message(classUnplacedMessage());
+        return ManualOutcome::Unplaced;
+    }
     high = *h;
     low = *l;
     return std::nullopt;

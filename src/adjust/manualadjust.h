@@ -16,6 +16,10 @@ inline QString classNotWholeMessage()
 {
     return QStringLiteral("班级号必须是整数（-32768 到 32767），请重新输入。");
 }
+inline QString classUnplacedMessage()
+{
+    return QStringLiteral("班级号必须大于0（0班是还没有分班的学生），请重新输入。");
+}
 // The manual adjustment stops once the two averages differ by this or less.
 inline constexpr double kManualDifference = 0.2;
 
@@ -34,6 +38,7 @@ enum class ManualOutcome {
     Empty,    // a class box was empty: enterClassesMessage()
     NotWhole, // a class box held no whole number: classNotWholeMessage()
     Reversed, // the high class was not above the low one: highClassFirstMessage()
+    Unplaced, // a class box held 0 or less (the students not placed): classUnplacedMessage()
 };
 
 struct ManualResult {

@@ -7,6 +7,7 @@
 #include "store/store.h"
 
 #include <QHash>
+#include <algorithm>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -103,6 +104,18 @@ void fillAttributes(BalanceIntake& in, const QVector<QVariantList>& rows, int fi
     }
 }
 
+// The classes of 1 and above that hold a student, ascending.
+QVector<int> classesInUse(const QVector<QVariantList>& rows)
+{
+    QVector<int> classes;
+    for (const QVariantList& row : rows)
+        if (!row.at(1).isNull() && row.at(1).toLongLong() >= 1)
+            classes.append(row.at(1).toInt());
+    std::sort(classes.begin(), classes.end());
+    classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
+    return classes;
+}
+
 } // namespace
 
 LoadedIntake LoadIntake(Store& store, bool withSubjects)
@@ -121,11 +134,15 @@ LoadedIntake LoadIntake(Store& store, bool withSubjects)
     out.subjects = layout.subjects;
     BalanceIntake& in = out.intake;
     in.unitsPerPoint = unitsFor(scores);
+    out.classNumbers = classesInUse(rows);
+    in.classCount = int(out.classNumbers.size());
     for (const QVariantList& row : rows) {
         out.rowids.append(row.at(0).toLongLong());
         const int c = row.at(1).isNull() ? 0 : row.at(1).toInt();
-        in.classCount = std::max(in.classCount, c);
-        in.cls.push_back(c - 1 >= 0 ? c - 1 : -1);
+        in.cls.push_back(
+            c >= 1 ? int(std::lower_bound(out.classNumbers.begin(), out.classNumbers.end(), c) -
+                         out.classNumbers.begin())
+                   : -1);
         in.boy.push_back(sexGroup(row.at(2)));
     }
     const int subjects = int(layout.subjects.size());
@@ -141,9 +158,11 @@ LoadedIntake LoadIntake(Store& store, bool withSubjects)
     return out;
 }
 
-BalanceFigures PreciseBalance(Store& store, const BalanceSettings& settings, int* unitsPerPoint)
+BalanceFigures PreciseBalance(const Context& ctx, Store& store, const BalanceSettings& settings,
+                              int* unitsPerPoint)
 {
     LoadedIntake loaded = LoadIntake(store, settings.subjects);
+    ctx.readingDone();
     const std::vector<int> before = loaded.intake.cls;
     const BalanceFigures figures = balanceIntake(loaded.intake, settings);
     sqlite3_stmt* st = store.prepare(QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
@@ -151,7 +170,7 @@ BalanceFigures PreciseBalance(Store& store, const BalanceSettings& settings, int
     for (int s = 0; s < loaded.intake.studentCount(); ++s) {
         if (loaded.intake.cls[s] == before[s])
             continue;
-        store.bind(st, {loaded.intake.cls[s] + 1, loaded.rowids.at(s)});
+        store.bind(st, {loaded.classNumbers.at(loaded.intake.cls[s]), loaded.rowids.at(s)});
         const int rc = sqlite3_step(st);
         sqlite3_reset(st);
         if (rc != SQLITE_DONE)
@@ -178,10 +197,11 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
     {
         Store store = OpenStore(ctx);
         Transaction tr(store);
-        result.figures = PreciseBalance(store, settings, &result.unitsPerPoint);
+        result.figures = PreciseBalance(ctx, store, settings, &result.unitsPerPoint);
+        result.report =
+            ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
         tr.commit();
         ctx.prompt.progress(80, 100);
-        result.report = ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
     }
     ctx.prompt.progress(100, 100);
     statisticsStep(ctx, options);

@@ -27,8 +27,10 @@ inline QString preciseExplanation()
                           "各条件人数保持均衡，班级人数和男女人数不变。");
 }
 
-// The students of studscore as the balancing sees them. Class numbers 1 … N
-// become indexes 0 … N − 1 (N the highest class in use); 总分 and, in
+// The students of studscore as the balancing sees them. The classes in use
+// (1 and above) become indexes 0 … N − 1 in ascending order (N the number
+// of classes in use, whatever their numbers), class 0 and below index −1
+// (in no class); 总分 and, in
 // subject mode, every subject (the SINGLE columns) are read in units of
 // half points, or of the finest of 0.1, 0.05, 0.01, 0.005 and 0.001 points
 // that holds every value (coarser values than that are rounded to 0.001);
@@ -36,14 +38,16 @@ inline QString preciseExplanation()
 struct LoadedIntake {
     BalanceIntake intake;
     QVector<qint64> rowids;
-    QStringList subjects; // the subject columns, in table order
+    QVector<int> classNumbers; // the class number of every class index
+    QStringList subjects;   // the subject columns, in table order
 };
 LoadedIntake LoadIntake(Store& store, bool withSubjects);
 
 // Loads, balances and writes back the classes that changed, in the
-// caller's transaction. The floor and spreads of the figures are in units
+// caller's transaction (ctx.readingDone() between the reading and the
+// writing). The floor and spreads of the figures are in units
 // of intake.unitsPerPoint.
-BalanceFigures PreciseBalance(Store& store, const BalanceSettings& settings,
+BalanceFigures PreciseBalance(const Context& ctx, Store& store, const BalanceSettings& settings,
                               int* unitsPerPoint = nullptr);
 
 struct PreciseResult {

@@ -60,7 +60,7 @@ void setClass(Store& store, const QString& number, const QVariant& cls)
                {cls, number});
 }
 
-// A's class and total; nullopt (with the message shown) when A cannot move.
+// A's class and total; false (with the message shown) when A cannot move.
 bool readStudent(const Context& ctx, Store& store, const QString& a, QVariant& cls, float& x)
 {
     if (a.isEmpty()) {
@@ -74,7 +74,8 @@ bool readStudent(const Context& ctx, Store& store, const QString& a, QVariant& c
     }
     cls = rs.row(0).at(rs.columnIndex(classColumn()));
     const QVariant total = rs.row(0).at(rs.columnIndex(totalColumn()));
-    if (cls.isNull() || total.isNull()) {
+    // Class 0 (or below) holds the students not placed yet.
+    if (cls.isNull() || cls.toLongLong() < 1 || total.isNull()) {
         ctx.prompt.message(studentIncompleteMessage(a));
         return false;
     }
@@ -131,29 +132,32 @@ StudentRows TransferStudent(const Context& ctx, const QString& number, const QSt
 {
     const QString a = number.trimmed();
     const std::optional<qint16> t = typedClassNumber(target);
-    Store store = OpenStore(ctx);
+    auto store = std::make_unique<Store>(OpenStore(ctx));
+    // The classes are read and written in one transaction: a division
+    // committed by another program comes wholly before or wholly after.
+    Transaction tr(*store);
     QVariant c;
     float x = 0;
-    if (!readStudent(ctx, store, a, c, x))
+    if (!readStudent(ctx, *store, a, c, x))
         return {};
-    if (!t) {
-        ctx.prompt.message(targetNotWholeMessage());
+    if (!t || *t < 1) {
+        ctx.prompt.message(t ? targetUnplacedMessage() : targetNotWholeMessage());
         return {};
     }
-    const std::optional<Student> b = partner(store, *t, x);
+    const std::optional<Student> b = partner(*store, *t, x);
     if (!b) {
         ctx.prompt.message(emptyTargetMessage(*t));
         return {};
     }
-    {
-        // B is written before A; the two are saved together.
-        Transaction tr(store);
-        setClass(store, b->number, c);
-        setClass(store, a, int(*t));
-        tr.commit();
-    }
+    ctx.readingDone();
+    // B is written before A; the two are saved together.
+    setClass(*store, b->number, c);
+    setClass(*store, a, int(*t));
     const QString key = quoteIdent(keyColumn());
-    return openStudents(ctx, QStringLiteral("(%1=?) OR (%1=?)").arg(key), {a, b->number});
+    RowSet rows = RowSet::open(*store, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key),
+                               {a, b->number});
+    tr.commit();
+    return StudentRows{std::move(store), std::move(rows)};
 }
 
 } // namespace quorvel

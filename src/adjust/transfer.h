@@ -26,6 +26,11 @@ inline QString targetNotWholeMessage()
 {
     return QStringLiteral("调到班号必须是整数（-32768 到 32767），请重新输入。");
 }
+// The target is class 0 (the students not placed yet) or below.
+inline QString targetUnplacedMessage()
+{
+    return QStringLiteral("调到班号必须大于0（0班是还没有分班的学生），没有调班。");
+}
 // Class t holds no student with a 总分.
 QString emptyTargetMessage(int cls);
 
@@ -51,8 +56,10 @@ StudentRows SearchStudents(const Context& ctx, const QString& text,
 // removed) goes into class target, and the student of that class whose 总分
 // is nearest his (an equal one first, then the nearer of the nearest below
 // and the nearest above, equal distances taking the one below) comes into
-// his class, both in one transaction. rows holds the two students
-// afterwards; a refusal shows its message, changes nothing and leaves rows
+// his class, both in one transaction that also reads everything the transfer
+// decides on. A student in class 0 (not placed yet) cannot move, and no
+// student can go into class 0 or below. rows holds the two students
+// afterwards, read before the commit; a refusal shows its message, changes nothing and leaves rows
 // without a store.
 StudentRows TransferStudent(const Context& ctx, const QString& number, const QString& target);
 

@@ -2,6 +2,7 @@
 #include "statsoutput.h"
 
 #include "division/wizard.h"
+#include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 
@@ -108,6 +109,21 @@ void printDivisionSummary(CliEnv& env, bool withTopStudents)
     env.out << line << QStringLiteral("。") << '\n';
 }
 
+int afterDivision(CliEnv& env, bool withTopStudents, bool adjust)
+{
+    // The division is committed: nothing that follows can take it back, so
+    // a failure from here on must not read as "nothing changed" (status 1).
+    try {
+        printDivisionSummary(env, withTopStudents);
+        if (!adjust || runAdjustment(env) == 0)
+            return 0;
+    } catch (const OperationError& e) {
+        env.prompt.message(e.text(), appTitle(), PromptIcon::None);
+    }
+    env.err << divisionKeptMessage() << '\n';
+    return 3;
+}
+
 int cmdDivide(CliEnv& env, const QStringList& args)
 {
     const auto scheme = schemes().find(args.value(0));
@@ -137,10 +153,9 @@ int cmdDivideCustom(CliEnv& env, const QStringList& args)
     ConditionsNext(env.ctx, shown);
     if (!TopStudentsNext(env.ctx, o.top, o.classes).divided)
         return 1;
-    printDivisionSummary(env, true);
     // As the wizard does after the division: the automatic adjustment,
     // unless --no-adjust.
-    return o.noAdjust ? 0 : runAdjustment(env);
+    return afterDivision(env, true, !o.noAdjust);
 }
 
 } // namespace quorvel

@@ -58,8 +58,7 @@ int cmdDivideSubject(CliEnv& env, const QStringList& args)
     env.prompt.queueInput(o.classes);
     if (!SingleSubjectDivide(env.ctx, o.subject))
         return 1;
-    printDivisionSummary(env);
-    return o.noAdjust ? 0 : runAdjustment(env);
+    return afterDivision(env, false, !o.noAdjust);
 }
 
 int cmdDivideGrade(CliEnv& env, const QStringList& args)
@@ -70,8 +69,7 @@ int cmdDivideGrade(CliEnv& env, const QStringList& args)
     env.prompt.queueInput(o.classes);
     if (!fennbandj(env.ctx))
         return 1;
-    printDivisionSummary(env);
-    return 0;
+    return afterDivision(env, false, false);
 }
 
 } // namespace quorvel

@@ -40,6 +40,15 @@ int cmdDivideBoarders(CliEnv& env, const QStringList& args);
 // The line every division ends on: how many students went into how many
 // classes (and, for the custom scheme, how many top students were dealt).
 void printDivisionSummary(CliEnv& env, bool withTopStudents = false);
+// What follows a committed division: the summary line, then (adjust) the
+// automatic adjustment. Status 0 when it all ran; 3 when the summary or the
+// adjustment failed (its message printed, then divisionKeptMessage() on
+// standard error): the new division is kept all the same.
+int afterDivision(CliEnv& env, bool withTopStudents, bool adjust);
+inline QString divisionKeptMessage()
+{
+    return QStringLiteral("新的分班已经保存，但之后的步骤没有完成。");
+}
 int cmdImport(CliEnv& env, const QStringList& args);
 int cmdList(CliEnv& env, const QStringList& args);
 int cmdSample(CliEnv& env, const QStringList& args);

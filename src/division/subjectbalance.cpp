@@ -47,7 +47,7 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         Transaction tr(store);
         ClearAllClasses(store);
         SnakeDivide(ctx, store);
-        result.figures = PreciseBalance(store, subjectMode, &result.unitsPerPoint);
+        result.figures = PreciseBalance(ctx, store, subjectMode, &result.unitsPerPoint);
         tr.commit();
         result.report = ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
     }

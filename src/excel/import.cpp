@@ -18,6 +18,7 @@ namespace quorvel {
 namespace {
 
 constexpr int kMaxStudents = 32767;
+constexpr int kMaxClass = 32767;
 
 const QString& unchanged()
 {
@@ -193,6 +194,31 @@ std::optional<TemplateRows> readTemplate(const Context& ctx, const QStringList& 
     return rows;
 }
 
+// Every 班级 of the rows that is a number is a class number the program can
+// hold, 0 (not placed yet) to 32767 as the column rounds it: another would
+// be stored and then make a division, a roster or a balancing go wrong, or
+// be lost from the roster. (A text that is no number leaves the column
+// without a value, as in every column.) Shows the first row that holds
+// another and returns false.
+bool classesInRange(const Context& ctx, const TemplateRows& rows, int column)
+{
+    for (int r = 0; column >= 0 && r < rows.count; ++r) {
+        const QVariant value = templateCellValue(rows.cell(r, column));
+        bool number = false;
+        const double d = value.toString().toDouble(&number);
+        if (value.isNull() || !number || (std::nearbyint(d) >= 0 && std::nearbyint(d) <= kMaxClass))
+            continue;
+        ctx.prompt.message(QStringLiteral("Excel模板第%1行的班级是“%2”，班级必须是0到%3之间的整数"
+                                          "（0表示还没有分班），无法导入。")
+                               .arg(r + 2)
+                               .arg(value.toString())
+                               .arg(kMaxClass) +
+                           unchanged());
+        return false;
+    }
+    return true;
+}
+
 // What a subject cell adds to 总分: its number; an empty cell or one that
 // is not a number adds nothing.
 double subjectValue(const QVariant& cell)
@@ -280,7 +306,8 @@ bool ImportTemplate(const Context& ctx)
     for (const ColumnInfo& c : OpenStore(ctx).columns(studentTable()))
         columns.append(c.name);
     const std::optional<TemplateRows> rows = readTemplate(ctx, columns);
-    if (!rows || !cellsAcceptable(ctx, *rows, columns, int(scores.size())))
+    if (!rows || !cellsAcceptable(ctx, *rows, columns, int(scores.size())) ||
+        !classesInRange(ctx, *rows, int(columns.indexOf(classColumn()))))
         return false;
     replaceStudents(ctx, *rows, int(scores.size()));
     try {

@@ -7,6 +7,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <functional>
+#include <limits>
+#include <optional>
 
 namespace quorvel {
 
@@ -33,27 +38,83 @@ QString rosterWriteFailedMessage(const QString& path)
     return QStringLiteral("对不起，不能写入") + QDir::toNativeSeparators(path) + u'。';
 }
 
-QVector<RosterSheet> ReadRosterSheets(Store& store, const QVector<qint16>& classes)
+namespace {
+
+// Every student of the listed classes in one read, by class and then by
+// 总分 from the highest; a class without students gets no entry.
+QHash<int, QVector<QVariantList>> studentsByClass(const RowSet& rs, const QVector<int>& classes)
 {
+    const QSet<int> listed(classes.begin(), classes.end());
+    const int cls = rs.columnIndex(classColumn());
+    QHash<int, QVector<QVariantList>> out;
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        const QVariant v = rs.row(r).at(cls);
+        if (!v.isNull() && listed.contains(v.toInt()))
+            out[v.toInt()].append(rs.row(r));
+    }
+    return out;
+}
+
+} // namespace
+
+QVector<RosterSheet> ReadRosterSheets(Store& store, const QVector<int>& classes)
+{
+    const RowSet rs = RowSet::open(store, studentTable(), {}, {},
+                                   quoteIdent(classColumn()) + QStringLiteral(" ASC, ") +
+                                       quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    QHash<int, QVector<QVariantList>> byClass = studentsByClass(rs, classes);
+    QVector<ColumnInfo> columns;
+    for (int c = 0; c < rs.columnCount(); ++c)
+        columns.append(rs.column(c));
     QVector<RosterSheet> sheets;
-    sheets.reserve(classes.size());
-    const QString order = quoteIdent(totalColumn()) + QStringLiteral(" DESC");
+    sheets.reserve(std::min<qsizetype>(classes.size(), byClass.size() + 1));
     for (int k = 0; k < classes.size(); ++k) {
-        const RowSet rs = RowSet::open(store, studentTable(),
-                                       quoteIdent(classColumn()) + QStringLiteral("=?"),
-                                       {classes.at(k)}, order);
-        RosterSheet sheet{rosterSheetName(k), {}, {}};
-        for (int c = 0; c < rs.columnCount(); ++c)
-            sheet.columns.append(rs.column(c));
-        sheet.rows.reserve(rs.rowCount());
-        for (int r = 0; r < rs.rowCount(); ++r)
-            sheet.rows.append(rs.row(r));
-        sheets.append(sheet);
+        sheets.append(RosterSheet{rosterSheetName(k), columns, byClass.take(classes.at(k))});
+        if (sheets.last().rows.isEmpty()) // the roster is refused: no need for the others
+            break;
     }
     return sheets;
 }
 
 namespace {
+
+// The classes 1 … the highest in use, or nullopt (with the statistics'
+// message shown) when a student has no class.
+std::optional<QVector<int>> placedClasses(const Context& ctx, Store& store)
+{
+    const QString cls = quoteIdent(classColumn());
+    const QString table = quoteIdent(studentTable());
+    const QVariantList unplaced = store.column(
+        QStringLiteral("SELECT 1 FROM %2 WHERE %1 IS NULL OR %1<1 LIMIT 1").arg(cls, table));
+    if (!unplaced.isEmpty()) {
+        ctx.prompt.message(unplacedMessage());
+        return std::nullopt;
+    }
+    const QVariant highest =
+        store.column(QStringLiteral("SELECT max(%1) FROM %2").arg(cls, table)).value(0);
+    const int last =
+        int(std::min<qint64>(highest.toLongLong(), std::numeric_limits<qint16>::max()));
+    QVector<int> classes;
+    for (int c = 1; c <= last; ++c)
+        classes.append(c);
+    return classes;
+}
+
+using ClassChoice = std::function<std::optional<QVector<int>>(Store&)>;
+
+// The sheets of the classes chosen, all read in one read transaction, so
+// that a division committed meanwhile is either wholly in or wholly out.
+std::optional<QVector<RosterSheet>> readSheets(const Context& ctx, const ClassChoice& choose)
+{
+    Store store = OpenStore(ctx);
+    ReadTransaction tr(store);
+    const std::optional<QVector<int>> classes = choose(store);
+    if (!classes)
+        return std::nullopt;
+    QVector<RosterSheet> sheets = ReadRosterSheets(store, *classes);
+    ctx.readingDone();
+    return sheets;
+}
 
 bool someSheetEmpty(const QVector<RosterSheet>& sheets)
 {
@@ -63,17 +124,11 @@ bool someSheetEmpty(const QVector<RosterSheet>& sheets)
     return sheets.isEmpty();
 }
 
-} // namespace
-
-RosterResult ClassRoster(const Context& ctx, const QVector<qint16>& classes, const QString& path)
+RosterResult writeRoster(const Context& ctx, const QVector<RosterSheet>& sheets,
+                         const QString& path)
 {
     RosterResult result;
     result.path = path.isEmpty() ? newRosterPath(ctx, QDateTime::currentDateTime()) : path;
-    QVector<RosterSheet> sheets;
-    {
-        Store store = OpenStore(ctx);
-        sheets = ReadRosterSheets(store, classes);
-    }
     // A printout that silently lacks a class is worse than none.
     if (someSheetEmpty(sheets)) {
         ctx.prompt.message(rosterNoRecordsMessage(), appTitle());
@@ -90,14 +145,23 @@ RosterResult ClassRoster(const Context& ctx, const QVector<qint16>& classes, con
     return result;
 }
 
+} // namespace
+
+RosterResult ClassRoster(const Context& ctx, const QVector<int>& classes, const QString& path)
+{
+    return writeRoster(ctx, *readSheets(ctx, [&](Store&) { return std::optional(classes); }), path);
+}
+
 RosterResult RosterByClass(const Context& ctx, const QString& path)
 {
     if (tongji(ctx) == StatsOutcome::Unplaced)
         return {RosterOutcome::Unplaced, path};
-    QVector<qint16> classes;
-    for (qint16 c = 1; c <= ctx.state.ClassCount; ++c)
-        classes.append(c);
-    return ClassRoster(ctx, classes, path);
+    // A division committed since the statistics may have changed the classes:
+    // they are taken again from the state the sheets are read from.
+    const auto sheets = readSheets(ctx, [&](Store& store) { return placedClasses(ctx, store); });
+    if (!sheets)
+        return {RosterOutcome::Unplaced, path};
+    return writeRoster(ctx, *sheets, path);
 }
 
 } // namespace quorvel

@@ -36,9 +36,10 @@ struct RosterSheet {
     QVector<QVariantList> rows;
 };
 
-// The sheets of the classes, in list order; a sheet without rows where a
-// class has no student.
-QVector<RosterSheet> ReadRosterSheets(Store& store, const QVector<qint16>& classes);
+// The sheets of the classes, in list order; the last without rows where a
+// class has no student (the sheets after it are left out, as the roster is
+// refused). All the students are read in one query.
+QVector<RosterSheet> ReadRosterSheets(Store& store, const QVector<int>& classes);
 
 // Writes the workbook: one worksheet per sheet, in order, and no other.
 // Row 1 holds rosterTitle() merged over the table's columns, bold, centred
@@ -67,18 +68,19 @@ struct RosterResult {
 };
 
 // The class roster of the listed classes into path (a new name of the
-// application folder when empty). Every class is read first: when one has
+// application folder when empty). Every class is read first, in one read
+// transaction: when one has
 // no student, rosterNoRecordsMessage() is shown under the application title and
 // no workbook is written. A file that cannot be written is reported with
 // rosterWriteFailedMessage(). The store is only read; its failures are
 // thrown (StoreError).
-RosterResult ClassRoster(const Context& ctx, const QVector<qint16>& classes,
-                         const QString& path = {});
+RosterResult ClassRoster(const Context& ctx, const QVector<int>& classes, const QString& path = {});
 
-// What 按班生成Excel报表 runs: the statistics build, so that ClassCount is
-// current (its message when a student has no class: Unplaced), then the
-// roster of classes 1 … ClassCount (rosterNoRecordsMessage() when there is no
-// class at all).
+// What 按班生成Excel报表 runs: the statistics build (its message when a
+// student has no class: Unplaced), then, in one read transaction, the
+// roster of classes 1 … the highest class in use (rosterNoRecordsMessage()
+// when there is no class at all; the statistics' message and Unplaced when a
+// division committed since has left a student without a class).
 RosterResult RosterByClass(const Context& ctx, const QString& path = {});
 
 } // namespace quorvel

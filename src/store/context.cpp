@@ -9,6 +9,12 @@ namespace quorvel {
 
 QString Context::file(const QString& name) const { return QDir(folder).filePath(name); }
 
+void Context::readingDone() const
+{
+    if (afterReading)
+        afterReading();
+}
+
 QString resolveAppFolder(const QString& dirOption)
 {
     QString dir = dirOption;

@@ -14,9 +14,15 @@ struct Context {
     QString folder;
     RunState& state;
     Prompt& prompt;
+    // Called by an operation once it has read what it decides on, before it
+    // writes (or prints) its outcome: the moment a concurrent operation of
+    // another connection would make the reading stale. A seam for tests.
+    std::function<void()> afterReading = {};
 
     // A file of the application folder, by its bare name.
     QString file(const QString& name) const;
+    // Runs afterReading when it is set.
+    void readingDone() const;
 };
 
 // The application folder: DIR when given, else $QUORVEL_HOME, else the

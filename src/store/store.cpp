@@ -329,6 +329,16 @@ Transaction::~Transaction()
         sqlite3_exec(m_store.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+ReadTransaction::ReadTransaction(Store& store) : m_store(store)
+{
+    m_store.exec(QStringLiteral("BEGIN"));
+}
+
+ReadTransaction::~ReadTransaction()
+{
+    sqlite3_exec(m_store.handle(), "COMMIT", nullptr, nullptr, nullptr);
+}
+
 Store OpenStore(const Context& ctx)
 {
     Store store(ctx.file(Store::fileName()));

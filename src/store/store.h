@@ -93,6 +93,19 @@ private:
     bool m_open = true;
 };
 
+// A read transaction: every read between its start and its end sees the
+// same state of the file (the one of its first read); no other connection
+// can commit a change meanwhile.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(Store& store);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+
+private:
+    Store& m_store;
+};
+
 // The connection of one operation to the application folder's gsls.dll,
 // whose student table has passed CheckStudentTable (studenttable.h).
 Store OpenStore(const Context& ctx);

@@ -67,6 +67,16 @@ private slots:
         QTest::newRow("sql in the box") << quarter << "1" << "2 or 1=1" << ManualOutcome::NotWhole << 0 << whole;
         QTest::newRow("a blank") << quarter << " " << "2" << ManualOutcome::NotWhole << 0 << whole;
         QTest::newRow("beyond 16 bits") << quarter << "40000" << "2" << ManualOutcome::NotWhole << 0 << whole;
+        // Class 0 holds the students not placed yet: none is exchanged.
+        const QString unplaced = "Quorvel\t" + classUnplacedMessage();
+        const QVector<Student> zero =
+            twenty("h", 1, 70, 72, 86.5, 87.5) + twenty("l", 0, 69, 71, 86, 94);
+        QTest::newRow("low class 0") << zero << "1"
+                                     << "0" << ManualOutcome::Unplaced << 0 << unplaced;
+        QTest::newRow("high class 0") << zero << "0"
+                                      << "1" << ManualOutcome::Unplaced << 0 << unplaced;
+        QTest::newRow("a class below 0") << quarter << "1"
+                                         << "-2" << ManualOutcome::Unplaced << 0 << unplaced;
     }
     void pair()
     {

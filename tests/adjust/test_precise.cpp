@@ -119,6 +119,36 @@ private slots:
         QCOMPARE(others(), before);
     }
 
+    // The balancing works on the classes in use, whatever their numbers:
+    // its time and memory follow them, not the highest class number.
+    void classesInUseBecomeDenseIndexes()
+    {
+        Sandbox sb;
+        makeStore(sb, {});
+        addStudents(
+            sb,
+            parseIntake(QStringLiteral("a/男/90/32767 b/男/80/3 c/女/70/0 d/女/60/3 e/男/50/32767"),
+                        {classColumn()}));
+        Store store(sb.ctx.file(Store::fileName()));
+        const LoadedIntake loaded = LoadIntake(store, false);
+        QCOMPARE(loaded.intake.classCount, 2);
+        QCOMPARE(loaded.classNumbers, (QVector<int>{3, 32767}));
+        QCOMPARE(loaded.intake.cls, (std::vector<int>{1, 0, -1, 0, 1}));
+    }
+
+    void keepsSparseClassNumbers()
+    {
+        Sandbox sb;
+        dividedIntake(sb, 60, 2);
+        Store(sb.ctx.file(Store::fileName()))
+            .exec(QStringLiteral("UPDATE studscore SET \"班级\"=32767 WHERE \"班级\"=2"));
+        const QString before = shape(sb);
+        const PreciseResult r = PreciseAdjust(sb.ctx, {});
+        QCOMPARE(int(r.outcome), int(AdjustOutcome::Finished));
+        QVERIFY(r.figures.exchanges > 0);
+        QCOMPARE(shape(sb), before);
+    }
+
     void unplacedStudentRefuses()
     {
         Sandbox sb;

@@ -131,15 +131,6 @@ private slots:
         QCOMPARE(classesById(sb), before);
     }
 
-    void transferOfUnplacedStudent()
-    {
-        Sandbox sb;
-        makeStore(sb, {});
-        addNamed(sb, "a/520/0 b/519/5 c/400/5");
-        TransferStudent(sb.ctx, "a", "5");
-        QCOMPARE(classesOf(sb, {"a", "b", "c"}), QStringLiteral("5 0 5"));
-    }
-
     void transferRefused_data()
     {
         QTest::addColumn<QString>("number");
@@ -153,6 +144,14 @@ private slots:
         QTest::newRow("target a fraction") << "a" << "5.5" << targetNotWholeMessage();
         QTest::newRow("target empty") << "a" << "" << targetNotWholeMessage();
         QTest::newRow("target without students") << "a" << "7" << emptyTargetMessage(7);
+        // Class 0 holds the students not placed yet: nobody goes there, and
+        // none of them is exchanged.
+        QTest::newRow("unplaced student") << "u"
+                                          << "5" << studentIncompleteMessage("u");
+        QTest::newRow("into class 0") << "a"
+                                      << "0" << targetUnplacedMessage();
+        QTest::newRow("into a class below 0") << "a"
+                                              << "-1" << targetUnplacedMessage();
     }
     void transferRefused()
     {
@@ -161,7 +160,7 @@ private slots:
         QFETCH(QString, message);
         Sandbox sb;
         makeStore(sb, {});
-        addNamed(sb, "a/520/2 b/510/5");
+        addNamed(sb, "a/520/2 b/510/5 u/519/0 v/500/0");
         addStudents(sb, {Student{"t", "女", 0, {{classColumn(), 2}, {totalColumn(), QVariant()}}}});
         const QStringList before = tableRows(sb);
         const StudentRows r = TransferStudent(sb.ctx, number, target);

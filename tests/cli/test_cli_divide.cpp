@@ -1,9 +1,10 @@
 // quorvel-cli divide custom: the wizard's road from the command line.
 #include "adjust/autoadjust.h"
 #include "cli/cli.h"
-#include "support/clirun.h"
+#include "cli/commands.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
+#include "support/clirun.h"
 #include "support/intake.h"
 
 #include <QProcess>
@@ -155,6 +156,23 @@ private slots:
             << QStringList{"--classes", "3", "--top", "12"}
             << "提示\t优生数必须少于总人数，您软入的优生数为：12，总人数数：12";
     }
+    // The division is committed before the adjustment starts: when the
+    // adjustment fails, the status must not say that nothing changed.
+    void adjustmentFailingAfterTheDivision()
+    {
+        Sandbox sb;
+        prepare(sb);
+        {
+            Store store = OpenStore(sb.ctx);
+            store.exec("DROP TABLE result");
+            store.exec("CREATE VIEW result AS SELECT 1 AS x"); // the statistics cannot replace it
+        }
+        const Run r = cli(sb, {"divide", "custom", "--classes", "3"});
+        QCOMPARE(r.status, 3);
+        QCOMPARE(r.err, divisionKeptMessage() + '\n');
+        QCOMPARE(countWhere(sb, "\"班级\" BETWEEN 1 AND 3"), 12);
+    }
+
     void refusedNumbers()
     {
         // The earlier division stays: only the division itself clears.

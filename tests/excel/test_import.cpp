@@ -230,6 +230,42 @@ private slots:
         QCOMPARE(rows[0].last().toDouble(), total);
     }
 
+    // A 班级 the program cannot hold as a class is refused, row named;
+    // 0 to 32767 (fractions rounded as the column rounds them) are taken.
+    void classRange_data()
+    {
+        QTest::addColumn<QVariant>("cls");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("0") << QVariant(0.0) << true;
+        QTest::newRow("32767") << QVariant(32767.0) << true;
+        QTest::newRow("32767 as text") << QVariant(QStringLiteral(" 32767")) << true;
+        QTest::newRow("2.4") << QVariant(2.4) << true;
+        QTest::newRow("32768") << QVariant(32768.0) << false;
+        QTest::newRow("-1") << QVariant(-1.0) << false;
+        QTest::newRow("-0.6") << QVariant(-0.6) << false;
+        QTest::newRow("-5 as text") << QVariant(QStringLiteral("-5")) << false;
+        QTest::newRow("beyond 32 bits") << QVariant(1e12) << false;
+    }
+    void classRange()
+    {
+        QFETCH(QVariant, cls);
+        QFETCH(bool, taken);
+        Sandbox sb;
+        const QVariant none;
+        seedStore(sb);
+        const QStringList before = dump(sb);
+        writeTemplate(sb, SheetRows{header(),
+                                    {1, "甲", "男", 1, none, none, 60, 60, none},
+                                    {2, "乙", "女", cls, none, none, 70, 70, none}});
+        QCOMPARE(ImportTemplate(sb.ctx), taken);
+        if (taken) {
+            QCOMPARE(tableRows(sb).size(), 2);
+        } else {
+            QVERIFY(sb.prompt.last().startsWith(QStringLiteral("Excel模板第3行的班级是“")));
+            QCOMPARE(dump(sb), before);
+        }
+    }
+
     // The data ends at the first row whose column A is empty; values below
     // it would be lost without a word, so they make the import refuse.
     void dataEndsAtFirstEmptyColumnA_data()

@@ -12,7 +12,9 @@ one of the operation's transactions:
   divide fastslow, divide boarders
                 the classes after each run of the command (the first run of
                 fast/slow classes, both runs; the boarder division);
-  transfer      the classes the same transfer gives when it is not killed.
+  transfer      the classes the same transfer gives when it is not killed;
+  roster        the students as they were, and the workbook either missing
+                or complete.
 Operations the command line does not offer are left out.
 
 Usage: killtest.py --cli PATH [--kills N] [--students N] [--seed S]
@@ -29,6 +31,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 
 FIELDS = ["原学校", "是否班干部", "是否住宿", "语文", "数学", "英语"]
 
@@ -106,6 +109,10 @@ class Operation:
 
     def complete(self, before, after):
         raise NotImplementedError
+
+    def check(self):
+        """What else a kill must leave sound: '' when it is."""
+        return ""
 
 
 class Import(Operation):
@@ -226,6 +233,37 @@ class Transfer(Operation):
         return after == self.after
 
 
+class Roster(Operation):
+    """The statistics build, then a workbook written under a temporary name
+    and renamed: the students never change, and the workbook is either
+    missing or complete. Divides first when someone has no class."""
+
+    name = "roster"
+
+    def __init__(self, divide):
+        self._divide = divide
+        self._out = ""
+
+    def prepare(self, cli, rng):
+        if shape(read_state(cli.folder)[1]) is None:
+            cli.run(*self._divide)
+        self._out = os.path.join(cli.folder, "roster-under-test.xlsx")
+        if os.path.exists(self._out):
+            os.remove(self._out)
+
+    def command(self):
+        return ["roster", "--out", self._out]
+
+    def complete(self, before, after):
+        return False
+
+    def check(self):
+        if not os.path.exists(self._out):
+            return ""
+        with zipfile.ZipFile(self._out) as book:
+            return "" if book.testzip() is None else "a damaged workbook"
+
+
 def fast_slow_stages(n):
     """Half of the students, then the rest (the two templates of the import
     hold different numbers); each run is a transaction."""
@@ -245,6 +283,8 @@ def operations(cli, students):
             ["divide", "boarders", "--boarder-classes", "3", "--day-classes", "5"]]))
     if "transfer" in cli.usage():
         ops.append(Transfer(custom + ["--no-adjust"]))
+    if "roster" in cli.usage():
+        ops.append(Roster(custom + ["--no-adjust"]))
     return ops
 
 
@@ -271,7 +311,7 @@ def one_kill(cli, op, duration, rng):
         return "integrity_check: %s" % verdict
     if after != before and not op.complete(before, after):
         return "a state that is neither before nor after"
-    return ""
+    return op.check()
 
 
 def main():

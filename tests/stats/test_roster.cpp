@@ -120,6 +120,9 @@ private slots:
         QTest::newRow("first of 1-3 empty") << "a/男/90/2 b/女/80/3" << false << empty << none;
         QTest::newRow("class 2 of 3 empty") << "a/男/90/1 b/女/80/3" << true << empty << none;
         QTest::newRow("no student") << "" << true << empty << none;
+        // The highest class number there is: the count of classes ends there.
+        QTest::newRow("class 32767 alone") << "a/男/90/32767" << true << empty << none;
+        QTest::newRow("classes 1 and 32767") << "a/男/90/1 b/女/80/32767" << true << empty << none;
         QTest::newRow("a student unplaced")
             << "a/男/90/1 b/女/80/0" << true << unplacedMessage() << int(RosterOutcome::Unplaced);
     }

@@ -1,0 +1,180 @@
+// A division committed by a second connection at the very moment an
+// operation has read what it decides on: transfer, roster and precise
+// balancing must come wholly before or wholly after it, never between.
+#include "adjust/precise.h"
+#include "adjust/transfer.h"
+#include "division/presets.h"
+#include "division/snake.h"
+#include "stats/roster.h"
+#include "store/errors.h"
+#include "store/store.h"
+
+#include "support/intake.h"
+#include "support/xlsxdump.h"
+
+#include <QTest>
+#include <thread>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// 60 students, dealt by the snake into 4 classes of 15; the division of
+// the race deals them by 数学 into 6 classes of 10.
+void fourClasses(Sandbox& sb)
+{
+    makeStore(sb, {QStringLiteral("数学")});
+    QVector<Student> students;
+    for (int i = 0; i < 60; ++i)
+        students.append({QStringLiteral("s%1").arg(i, 2, 10, QChar(u'0')),
+                         i % 2 ? "男" : "女",
+                         double(300 - 3 * i),
+                         {{QStringLiteral("数学"), double(i * 7 % 61)}}});
+    addStudents(sb, students);
+    sb.state.ClassCount = 4;
+    Store store(sb.ctx.file(Store::fileName()));
+    Transaction tr(store);
+    SnakeDivide(sb.ctx, store);
+    tr.commit();
+}
+
+const QString kBefore = QStringLiteral("1:15 2:15 3:15 4:15");
+const QString kAfter = QStringLiteral("1:10 2:10 3:10 4:10 5:10 6:10");
+
+// Runs the division through a connection of its own when the operation
+// calls afterReading. A store the operation holds (inside its transaction)
+// makes the division wait in a thread until the operation lets it go;
+// a free store lets it commit there and then, between the operation's
+// reading and its writing.
+class Interleaving {
+public:
+    explicit Interleaving(Sandbox& sb) : m_folder(sb.dir.path())
+    {
+        sb.ctx.afterReading = [this] { divideNowOrWait(); };
+    }
+    ~Interleaving() { join(); }
+    void join()
+    {
+        if (m_waiting.joinable())
+            m_waiting.join();
+    }
+    bool storeWasHeld() const { return m_held; }
+    bool divided() const { return m_divided; }
+
+private:
+    bool storeHeld()
+    {
+        Store probe(QDir(m_folder).filePath(Store::fileName()));
+        probe.exec(QStringLiteral("PRAGMA busy_timeout=0"));
+        try {
+            probe.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        } catch (const StoreError&) {
+            return true;
+        }
+        probe.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    void divide()
+    {
+        RunState state;
+        FakePrompt prompt;
+        prompt.inputs = {QStringLiteral("6")};
+        const Context ctx{m_folder, state, prompt};
+        m_divided = SingleSubjectDivide(ctx, QStringLiteral("数学"));
+    }
+    void divideNowOrWait()
+    {
+        m_held = storeHeld();
+        if (m_held)
+            m_waiting = std::thread([this] { divide(); });
+        else
+            divide();
+    }
+
+    QString m_folder;
+    std::thread m_waiting;
+    bool m_held = false;
+    bool m_divided = false;
+};
+
+QString integrity(Sandbox& sb)
+{
+    return Store(sb.ctx.file(Store::fileName()))
+        .column(QStringLiteral("PRAGMA integrity_check"))
+        .value(0)
+        .toString();
+}
+
+// The 编号 of every sheet of the roster, sorted, and how many each sheet lists.
+QPair<QStringList, QString> rosterContents(const QString& path)
+{
+    QStringList ids, sizes;
+    const QVector<QStringList> sheets = readXlsx(path);
+    for (int k = 0; k < sheets.size(); ++k) {
+        for (int r = 3; r < sheets[k].size(); ++r)
+            ids.append(sheets[k][r].section(u'|', 0, 0).mid(2));
+        sizes.append(QStringLiteral("%1:%2").arg(k + 1).arg(sheets[k].size() - 3));
+    }
+    ids.sort();
+    return {ids, sizes.join(u' ')};
+}
+
+} // namespace
+
+class TestRaces : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The operation, committed first, is undone by the division after it.
+    void writerAgainstDivision_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("transfer") << "transfer";
+        QTest::newRow("precise, totals") << "totals";
+        QTest::newRow("precise, subjects") << "subjects";
+    }
+    void writerAgainstDivision()
+    {
+        QFETCH(QString, operation);
+        Sandbox sb;
+        fourClasses(sb);
+        const QStringList ids = storedIds(sb);
+        Interleaving race(sb);
+        BalanceSettings settings;
+        settings.subjects = operation == u"subjects";
+        if (operation == u"transfer")
+            QVERIFY(TransferStudent(sb.ctx, QStringLiteral("s00"), QStringLiteral("2")).store);
+        else
+            QCOMPARE(int(PreciseAdjust(sb.ctx, settings).outcome), int(AdjustOutcome::Finished));
+        race.join();
+        QVERIFY(race.divided());
+        QCOMPARE(storedIds(sb), ids);
+        QCOMPARE(classSizes(sb), kAfter);
+        QCOMPARE(integrity(sb), QStringLiteral("ok"));
+        QVERIFY(race.storeWasHeld());
+    }
+
+    void rosterAgainstDivision()
+    {
+        if (!haveOpenpyxl())
+            QSKIP("python3-openpyxl is not installed");
+        Sandbox sb;
+        fourClasses(sb);
+        const QStringList ids = storedIds(sb);
+        Interleaving race(sb);
+        const RosterResult r = RosterByClass(sb.ctx, sb.ctx.file(QStringLiteral("out.xlsx")));
+        race.join();
+        QCOMPARE(r.outcome, RosterOutcome::Written);
+        QVERIFY(race.divided());
+        // Every student once, in the classes of before the division.
+        const auto [listed, sizes] = rosterContents(r.path);
+        QCOMPARE(listed, ids);
+        QCOMPARE(sizes, kBefore);
+        QCOMPARE(classSizes(sb), kAfter);
+        QCOMPARE(integrity(sb), QStringLiteral("ok"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRaces)
+#include "test_races.moc"
