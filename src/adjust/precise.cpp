@@ -172,10 +172,13 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
         result.figures = PreciseBalance(store, settings, &result.unitsPerPoint);
         tr.commit();
         ctx.prompt.progress(80, 100);
-        result.report = ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
+        result.report = ReadBalanceReport(
+            store, result.figures.floor.value() / result.unitsPerPoint, settings.subjects);
     }
     ctx.prompt.progress(100, 100);
-    statisticsStep(ctx, options);
+    AdjustOptions after = options;
+    after.gradeAnswered = true;
+    statisticsStep(ctx, after);
     ctx.prompt.progress(0, 100);
     return result;
 }

@@ -61,6 +61,16 @@ std::optional<Student> partner(Store& store, int cls, float x)
     return double(x) - lower->total <= higher->total - double(x) ? lower : higher;
 }
 
+QVariant sexOf(Store& store, const QString& number)
+{
+    return store
+        .column(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3=?")
+                .arg(quoteIdent(sexColumn()), quoteIdent(studentTable()), quoteIdent(keyColumn())),
+            {number})
+        .value(0);
+}
+
 void setClass(Store& store, const QString& number, const QVariant& cls)
 {
     store.exec(QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?")
@@ -108,6 +118,13 @@ QString studentIncompleteMessage(const QString& number)
     return QStringLiteral("编号为“") + number + QStringLiteral("”的学生没有班级或总分，不能调班。");
 }
 
+QString mixedSexMessage(const QString& a, const QString& b)
+{
+    return QStringLiteral(
+               "已调班。注意：编号为“%1”和“%2”的两名学生性别不同，两个班的男女生人数已改变。")
+        .arg(a, b);
+}
+
 QString emptyTargetMessage(int cls)
 {
     return QStringLiteral("第") + QString::number(cls) + QStringLiteral("班没有学生，没有调班。");
@@ -152,13 +169,17 @@ StudentRows TransferStudent(const Context& ctx, const QString& number, const QSt
         ctx.prompt.message(emptyTargetMessage(*t));
         return {};
     }
+    bool mixed = false;
     {
         // B is written before A; the two are saved together.
         Transaction tr(store);
+        mixed = sexOf(store, a) != sexOf(store, b->number);
         setClass(store, b->number, c);
         setClass(store, a, int(*t));
         tr.commit();
     }
+    if (mixed)
+        ctx.prompt.message(mixedSexMessage(a, b->number));
     const QString key = quoteIdent(keyColumn());
     return openStudents(ctx, QStringLiteral("(%1=?) OR (%1=?)").arg(key), {a, b->number});
 }

@@ -26,6 +26,8 @@ inline QString targetNotWholeMessage()
 {
     return QStringLiteral("调到班号必须是整数（-32768 到 32767），请重新输入。");
 }
+// The transfer exchanged a boy and a girl: the two classes' counts changed.
+QString mixedSexMessage(const QString& a, const QString& b);
 // Class t holds no student with a 总分.
 QString emptyTargetMessage(int cls);
 
