@@ -10,10 +10,29 @@
 
 namespace quorvel {
 
-StatsStepResult fbttj_Click(const Context& ctx)
+QString adjustFinishedMessage(double spread)
+{
+    QString text = adjustFinishedPrefix() +
+                   QStringLiteral("各班总分平均分最大相差%1分。").arg(spread, 0, 'f', 2);
+    if (spread > kBalancedDifference + kAverageNoise)
+        text += QStringLiteral("要进一步缩小分差，请使用“精确调整”。");
+    return text;
+}
+
+double averageSpread(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    const QString sql =
+        QStringLiteral("SELECT max(a) - min(a) FROM (SELECT avg(%1) AS a FROM %2 "
+                       "WHERE %3 <> 0 GROUP BY %3 HAVING a IS NOT NULL)")
+            .arg(quoteIdent(totalColumn()), quoteIdent(studentTable()), quoteIdent(classColumn()));
+    return store.column(sql).value(0).toDouble();
+}
+
+StatsStepResult fbttj_Click(const Context& ctx, bool askGrade)
 {
     StatsStepResult step;
-    if (ctx.state.GradeDivisionFlag && !ctx.prompt.question(gradeQuestion())) {
+    if (askGrade && ctx.state.GradeDivisionFlag && !ctx.prompt.question(gradeQuestion())) {
         step.declined = true;
         return step;
     }
@@ -23,7 +42,7 @@ StatsStepResult fbttj_Click(const Context& ctx)
 
 bool statisticsStep(const Context& ctx, const AdjustOptions& options)
 {
-    const StatsStepResult step = fbttj_Click(ctx);
+    const StatsStepResult step = fbttj_Click(ctx, !options.gradeAnswered);
     if (options.onStatistics)
         options.onStatistics(step);
     return !step.declined;
@@ -49,7 +68,8 @@ QVector<qint16> classOrder(Store& store)
 
 PairRun ExchangePair(Store& store, qint16 high, qint16 low, double threshold)
 {
-    ClassBoard board = ClassBoard::load(store, {high, low});
+    // Every class is read: the condition ranges span all placed classes.
+    ClassBoard board = ClassBoard::load(store);
     const PairRun run = board.exchangePair(high, low, threshold);
     board.save(store);
     return run;
@@ -98,10 +118,12 @@ AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
     return went ? AdjustOutcome::Finished : AdjustOutcome::Declined;
 }
 
-AdjustOutcome FlatBttn7_Click(const Context& ctx, const AdjustOptions& options)
+AdjustOutcome FlatBttn7_Click(const Context& ctx, const AdjustOptions& first)
 {
-    if (!statisticsStep(ctx, options))
+    if (!statisticsStep(ctx, first))
         return AdjustOutcome::Declined;
+    AdjustOptions options = first;
+    options.gradeAnswered = true;
     if (ctx.state.StatsUnplacedFlag)
         return AdjustOutcome::Unplaced;
     AdjustOutcome outcome = AdjustOutcome::Finished;
@@ -112,7 +134,7 @@ AdjustOutcome FlatBttn7_Click(const Context& ctx, const AdjustOptions& options)
         if (o == AdjustOutcome::NoClasses)
             outcome = o;
     }
-    ctx.prompt.message(adjustFinishedMessage(), noticeTitle());
+    ctx.prompt.message(adjustFinishedMessage(averageSpread(ctx)), noticeTitle());
     return outcome;
 }
 

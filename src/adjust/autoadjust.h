@@ -16,11 +16,17 @@ inline QString gradeQuestion()
     return QStringLiteral("不能统计品质等级。调整以总分为准，是否进行调整。");
 }
 inline QString noClassesToAdjustMessage() { return QStringLiteral("请先分班后再调整。"); }
-inline QString adjustFinishedMessage()
+inline QString adjustFinishedPrefix()
 {
-    return QStringLiteral("调整完毕，如果您对分班调整的结果不满意，请再次点击 “自动高整”或使用“手动调整”！"
-                          "精度：总分平均分分差小于0.5");
+    return QStringLiteral(
+        "调整完毕，如果您对分班调整的结果不满意，请再次点击“自动调整”或使用“手动调整”！");
 }
+// The closing message of the automatic adjustment: the spread of the class
+// averages of 总分 it reached and, above kBalancedDifference, the pointer
+// to the precise adjustment.
+QString adjustFinishedMessage(double spread);
+// The largest difference between the averages of 总分 of two placed classes.
+double averageSpread(const Context& ctx);
 // Two classes whose averages differ by no more than this are balanced.
 inline constexpr double kBalancedDifference = 0.3;
 
@@ -38,12 +44,15 @@ struct StatsStepResult {
 // Then runs the statistics display. The window, on a result that is not
 // declined, shows the statistics panel and fills its grid from
 // display.view; it detaches the grid before calling.
-StatsStepResult fbttj_Click(const Context& ctx);
+// askGrade false: the operation has asked already and goes on without it.
+StatsStepResult fbttj_Click(const Context& ctx, bool askGrade = true);
 
 struct AdjustOptions {
     // Called after every statistics step of the adjustment (the first one
     // and the one after each pass) with what the grid is to show now.
     std::function<void(const StatsStepResult&)> onStatistics;
+    // The grade question was answered Yes earlier in this operation.
+    bool gradeAnswered = false;
 };
 
 // One statistics step of an adjustment, reported to options.onStatistics;
@@ -58,7 +67,8 @@ enum class AdjustOutcome {
 };
 
 // The automatic adjustment (FlatBttn7): the statistics step, then three
-// passes, then adjustFinishedMessage() under "提示". Ends silently when the
+// passes, then adjustFinishedMessage() under "提示". The grade question is
+// asked at most once: its Yes holds for every statistics step of the run. Ends silently when the
 // first statistics build found unplaced students (StatsUnplacedFlag). A No
 // to the grade question of any statistics step ends the adjustment there,
 // without the closing message; exchanges already made stay.

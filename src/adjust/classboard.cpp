@@ -23,30 +23,38 @@ std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double>
 ClassBoard ClassBoard::load(Store& store, const QVector<qint16>& classes)
 {
     const QString cls = quoteIdent(classColumn());
-    QString sql = QStringLiteral("SELECT rowid, %1, %2, %3 FROM %4")
-                      .arg(cls, quoteIdent(totalColumn()), quoteIdent(sexColumn()),
-                           quoteIdent(studentTable()));
+    const QStringList conditions = ConditionSpread::columnsOf(store.columns(studentTable()));
+    QString sql = QStringLiteral("SELECT rowid, %1, %2, %3")
+                      .arg(cls, quoteIdent(totalColumn()), quoteIdent(sexColumn()));
+    for (const QString& c : conditions)
+        sql += QStringLiteral(", ") + quoteIdent(c);
     QStringList wanted;
     for (const qint16 c : classes)
         wanted.append(QString::number(c));
+    sql += QStringLiteral(" FROM ") + quoteIdent(studentTable());
     sql += classes.isEmpty() ? QStringLiteral(" WHERE %1 IS NOT NULL").arg(cls)
                              : QStringLiteral(" WHERE %1 IN (%2)").arg(cls, wanted.join(u','));
     const RowSet rs = RowSet::openSql(store, sql + QStringLiteral(" ORDER BY rowid"));
     ClassBoard board;
+    board.m_spread = ConditionSpread(conditions);
     board.m_students.reserve(rs.rowCount());
-    for (int r = 0; r < rs.rowCount(); ++r) {
-        const QVariantList& row = rs.row(r);
-        Student s;
-        s.rowid = row.at(0).toLongLong();
-        s.cls = s.loadedClass = row.at(1).toInt();
-        s.hasTotal = !row.at(2).isNull();
-        s.total = row.at(2).toDouble();
-        s.hasSex = !row.at(3).isNull();
-        s.sex = row.at(3).toString();
-        board.m_members[s.cls].append(int(board.m_students.size()));
-        board.m_students.append(s);
-    }
+    for (int r = 0; r < rs.rowCount(); ++r)
+        board.add(rs.row(r));
     return board;
+}
+
+void ClassBoard::add(const QVariantList& row)
+{
+    Student s;
+    s.rowid = row.at(0).toLongLong();
+    s.cls = s.loadedClass = row.at(1).toInt();
+    s.hasTotal = !row.at(2).isNull();
+    s.total = row.at(2).toDouble();
+    s.hasSex = !row.at(3).isNull();
+    s.sex = row.at(3).toString();
+    m_members[s.cls].append(int(m_students.size()));
+    m_students.append(s);
+    m_spread.addStudent(s.cls, row.mid(4));
 }
 
 std::optional<double> ClassBoard::average(qint16 cls) const
@@ -124,7 +132,13 @@ int ClassBoard::exchange(qint16 high, qint16 low, int k)
     const int a = *nth;
     move(a, low);
     const int b = partner(low, a);
-    move(b < 0 ? a : b, high); // nobody to come back: A returns
+    // Nobody to come back, or the conditions forbid it: A returns.
+    if (b < 0 || !m_spread.allows(a, high, b, low)) {
+        move(a, high);
+        return m;
+    }
+    move(b, high);
+    m_spread.exchange(a, high, b, low);
     return m;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conditionspread.h"
+
 #include <QHash>
 #include <QString>
 #include <QVector>
@@ -35,7 +37,8 @@ std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double>
 // store's own queries would give: totals summed in row order, averages as
 // the engine divides them, ties of 总分 in row order, totals compared as
 // singles. Only the classes are changed, and save() writes back those of
-// the students that moved.
+// the students that moved. An exchange that would unbalance the condition
+// columns (see ConditionSpread) is skipped.
 class ClassBoard {
 public:
     // The students of the given classes, or of every class when empty.
@@ -45,6 +48,8 @@ public:
     PairRun exchangePair(qint16 high, qint16 low, double threshold);
     // The average of 总分 of a class; nullopt when none of its students has one.
     std::optional<double> average(qint16 cls) const;
+    // The range of every condition value over the placed classes now.
+    QHash<QString, int> conditionRanges() const { return m_spread.ranges(); }
     // Writes the class of every student whose class changed since load();
     // returns how many there were.
     int save(Store& store) const;
@@ -59,6 +64,7 @@ private:
         bool hasSex = false;
         QString sex;
     };
+    void add(const QVariantList& row);
     bool ascending(int a, int b) const;
     int exchange(qint16 high, qint16 low, int k);
     int partner(qint16 low, int a) const;
@@ -66,6 +72,7 @@ private:
 
     QVector<Student> m_students;           // in row order
     QHash<qint32, QVector<int>> m_members; // each class's students, in row order
+    ConditionSpread m_spread;              // the condition values of the students
 };
 
 } // namespace quorvel

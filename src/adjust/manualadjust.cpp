@@ -72,7 +72,8 @@ ManualResult ManualAdjust(const Context& ctx, const QString& highText, const QSt
     }
     ctx.prompt.message(manualFinishedMessage());
     result.outcome = ManualOutcome::Finished;
-    result.statistics = fbttj_Click(ctx);
+    // The dialog opened after the grade question of ManualAdjustStart.
+    result.statistics = fbttj_Click(ctx, false);
     return result;
 }
 

@@ -198,13 +198,15 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
         Store store = OpenStore(ctx);
         Transaction tr(store);
         result.figures = PreciseBalance(ctx, store, settings, &result.unitsPerPoint);
-        result.report =
-            ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
+        result.report = ReadBalanceReport(
+            store, result.figures.floor.value() / result.unitsPerPoint, settings.subjects);
         tr.commit();
         ctx.prompt.progress(80, 100);
     }
     ctx.prompt.progress(100, 100);
-    statisticsStep(ctx, options);
+    AdjustOptions after = options;
+    after.gradeAnswered = true;
+    statisticsStep(ctx, after);
     ctx.prompt.progress(0, 100);
     return result;
 }

@@ -18,29 +18,63 @@ struct Query {
     QVector<ReportColumn> columns;
 };
 
-Query reportQuery(Store& store)
+Query reportQuery(Store& store, bool subjects)
 {
     Query q;
-    const auto add = [&](const QString& name, bool average, const QString& expr) {
-        q.columns.append({name, average, {}, 0});
+    const auto add = [&](const QString& name, bool average, const QString& expr, ReportRole role) {
+        q.columns.append({name, average, {}, 0, role});
         q.select.append(expr);
     };
-    add(totalColumn() + averageSuffix(), true, QStringLiteral("avg(%1)").arg(quoteIdent(totalColumn())));
+    add(totalColumn() + averageSuffix(), true,
+        QStringLiteral("avg(%1)").arg(quoteIdent(totalColumn())), ReportRole::Target);
     const QVector<ColumnInfo> columns = store.columns(studentTable());
     for (const ColumnInfo& c : columns)
         if (c.type.kind == ColumnType::Single && c.name != totalColumn())
-            add(c.name + averageSuffix(), true, QStringLiteral("avg(%1)").arg(quoteIdent(c.name)));
+            add(c.name + averageSuffix(), true, QStringLiteral("avg(%1)").arg(quoteIdent(c.name)),
+                subjects ? ReportRole::Target : ReportRole::Reference);
     const QString boy = QStringLiteral("trim(%1)='男'").arg(quoteIdent(sexColumn()));
-    add(boysColumn(), false, QStringLiteral("sum(%1)").arg(boy));
-    add(girlsColumn(), false, QStringLiteral("sum(NOT coalesce(%1,0))").arg(boy));
+    add(boysColumn(), false, QStringLiteral("sum(%1)").arg(boy), ReportRole::Fixed);
+    add(girlsColumn(), false, QStringLiteral("sum(NOT coalesce(%1,0))").arg(boy),
+        ReportRole::Fixed);
     QStringList conditions; // the text columns after 性别
     const QStringList fixed{keyColumn(), QStringLiteral("姓名"), sexColumn()};
     for (const ColumnInfo& c : columns)
         if (c.type.kind == ColumnType::Text && !fixed.contains(c.name))
             conditions.append(c.name);
     for (const YesNoColumns& y : yesNoColumns(conditions))
-        add(y.yes, false, QStringLiteral("sum(coalesce(%1='是',0))").arg(quoteIdent(y.field)));
+        add(y.yes, false, QStringLiteral("sum(coalesce(%1='是',0))").arg(quoteIdent(y.field)),
+            ReportRole::Target);
     return q;
+}
+
+// The largest range of one value of a column over the classes: most minus
+// fewest students holding it per class.
+double largestValueRange(Store& store, const QString& column)
+{
+    const QString sql =
+        QStringLiteral("SELECT max(r) FROM (SELECT max(n) - min(n) AS r FROM (SELECT v.x AS x, "
+                       "(SELECT count(*) FROM %2 s WHERE s.%3 = k.c AND s.%1 = v.x) AS n "
+                       "FROM (SELECT DISTINCT %1 AS x FROM %2 WHERE %1 IS NOT NULL) v "
+                       "CROSS JOIN (SELECT DISTINCT %3 AS c FROM %2 WHERE %3 > 0) k) GROUP BY x)");
+    return store
+        .column(sql.arg(quoteIdent(column), quoteIdent(studentTable()), quoteIdent(classColumn())))
+        .value(0)
+        .toDouble();
+}
+
+// 原学校 and 品质等级, when the table has them, by their largest range.
+QVector<ReportColumn> valueRangeColumns(Store& store, int classes)
+{
+    QVector<ReportColumn> out;
+    for (const ColumnInfo& c : store.columns(studentTable())) {
+        if (c.name != u"原学校" && c.name != u"品质等级")
+            continue;
+        ReportColumn column{c.name, false, QVector<std::optional<double>>(classes), 0,
+                            ReportRole::Target};
+        column.spread = largestValueRange(store, c.name);
+        out.append(column);
+    }
+    return out;
 }
 
 } // namespace
@@ -50,9 +84,22 @@ bool BalanceReport::met(const ReportColumn& column, double tolerance)
     return column.spread <= (column.average ? tolerance : 1.0) + 1e-9;
 }
 
-BalanceReport ReadBalanceReport(Store& store, double floor)
+QString BalanceReport::mark(const ReportColumn& column, double tolerance)
 {
-    Query q = reportQuery(store);
+    switch (column.role) {
+    case ReportRole::Fixed:
+        return QStringLiteral("不变");
+    case ReportRole::Reference:
+        return QStringLiteral("未调整");
+    case ReportRole::Target:
+        break;
+    }
+    return met(column, tolerance) ? QStringLiteral("达标") : QStringLiteral("未达标");
+}
+
+BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects)
+{
+    Query q = reportQuery(store, subjects);
     const RowSet rs = RowSet::openSql(
         store, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1>0 GROUP BY %1 ORDER BY %1")
                    .arg(quoteIdent(classColumn()), q.select.join(u','), quoteIdent(studentTable())));
@@ -76,7 +123,7 @@ BalanceReport ReadBalanceReport(Store& store, double floor)
             }
         column.spread = hi - lo;
     }
-    report.columns = q.columns;
+    report.columns = q.columns + valueRangeColumns(store, int(report.classes.size()));
     return report;
 }
 
@@ -101,8 +148,7 @@ QStringList reportLines(const BalanceReport& report, double tolerance)
     }
     QStringList spreads{QStringLiteral("极差")};
     for (const ReportColumn& c : report.columns)
-        spreads.append(spreadText(c.spread) +
-                       (BalanceReport::met(c, tolerance) ? QStringLiteral(" 达标") : QStringLiteral(" 未达标")));
+        spreads.append(spreadText(c.spread) + u' ' + BalanceReport::mark(c, tolerance));
     lines.append(spreads.join(u'\t'));
     lines.append(QStringLiteral("总分平均分最小可能差值：%1；允许差值：%2")
                      .arg(spreadText(report.floor), QString::number(tolerance)));

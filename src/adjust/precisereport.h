@@ -13,11 +13,19 @@ class Store;
 // average of 总分 and of every subject, its boys and girls and the 是 count
 // of every yes/no column; per column its spread (highest minus lowest over
 // the classes that have a value), and for 总分 the floor.
+// How a column's spread is judged.
+enum class ReportRole {
+    Target,    // held to the tolerance (averages) or to 1 (counts)
+    Fixed,     // the balancing never changes it (男生数, 女生数)
+    Reference, // not balanced in this mode (the subjects without --subjects)
+};
+
 struct ReportColumn {
-    QString name;           // 总分平均分, 语文平均分, 男生数, 是班干部, …
+    QString name; // 总分平均分, 语文平均分, 男生数, 是班干部, 原学校, …
     bool average = false;   // an average (else a count)
-    QVector<std::optional<double>> values; // per class
-    double spread = 0;
+    QVector<std::optional<double>> values; // per class (none for 原学校 and 品质等级)
+    double spread = 0; // for 原学校 and 品质等级: the largest range of one value
+    ReportRole role = ReportRole::Target;
 };
 
 struct BalanceReport {
@@ -28,15 +36,18 @@ struct BalanceReport {
     // Whether a column's spread is within bounds: averages against the
     // tolerance, counts against 1.
     static bool met(const ReportColumn& column, double tolerance);
+    // What the spread row says of a column: 达标, 未达标, 不变 or 未调整.
+    static QString mark(const ReportColumn& column, double tolerance);
 };
 
 inline constexpr double kDefaultTolerance = 0.3;
 
-// Reads the report from studscore (every student placed).
-BalanceReport ReadBalanceReport(Store& store, double floor);
+// Reads the report from studscore (every student placed); subjects tells
+// whether the subjects were balanced.
+BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects = false);
 
 // The report as lines of text: a header, one line per class, then the
-// spreads with 达标 or 未达标 for each column, then the floor of 总分.
+// spreads with the mark of each column, then the floor of 总分.
 QStringList reportLines(const BalanceReport& report, double tolerance);
 
 // A spread or floor as text: three decimals.

@@ -53,6 +53,16 @@ std::optional<Student> partner(Store& store, int cls, float x)
     return double(x) - lower->total <= higher->total - double(x) ? lower : higher;
 }
 
+QVariant sexOf(Store& store, const QString& number)
+{
+    return store
+        .column(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3=?")
+                .arg(quoteIdent(sexColumn()), quoteIdent(studentTable()), quoteIdent(keyColumn())),
+            {number})
+        .value(0);
+}
+
 void setClass(Store& store, const QString& number, const QVariant& cls)
 {
     store.exec(QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?")
@@ -99,6 +109,13 @@ QString unknownStudentMessage(const QString& number)
 QString studentIncompleteMessage(const QString& number)
 {
     return QStringLiteral("编号为“") + number + QStringLiteral("”的学生没有班级或总分，不能调班。");
+}
+
+QString mixedSexMessage(const QString& a, const QString& b)
+{
+    return QStringLiteral(
+               "已调班。注意：编号为“%1”和“%2”的两名学生性别不同，两个班的男女生人数已改变。")
+        .arg(a, b);
 }
 
 QString emptyTargetMessage(int cls)
@@ -151,12 +168,15 @@ StudentRows TransferStudent(const Context& ctx, const QString& number, const QSt
     }
     ctx.readingDone();
     // B is written before A; the two are saved together.
+    const bool mixed = sexOf(*store, a) != sexOf(*store, b->number);
     setClass(*store, b->number, c);
     setClass(*store, a, int(*t));
     const QString key = quoteIdent(keyColumn());
     RowSet rows = RowSet::open(*store, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key),
                                {a, b->number});
     tr.commit();
+    if (mixed)
+        ctx.prompt.message(mixedSexMessage(a, b->number));
     return StudentRows{std::move(store), std::move(rows)};
 }
 

@@ -31,6 +31,8 @@ inline QString targetUnplacedMessage()
 {
     return QStringLiteral("调到班号必须大于0（0班是还没有分班的学生），没有调班。");
 }
+// The transfer exchanged a boy and a girl: the two classes' counts changed.
+QString mixedSexMessage(const QString& a, const QString& b);
 // Class t holds no student with a 总分.
 QString emptyTargetMessage(int cls);
 

@@ -288,6 +288,7 @@ void CustomDivision(const Context& ctx, Store& store)
     BalancedDivide(ctx, store);
     SnakeDivide(ctx, store);
     tr.commit();
+    schemeDivided(ctx);
 }
 
 } // namespace quorvel

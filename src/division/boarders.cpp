@@ -8,6 +8,9 @@
 #include "store/rowset.h"
 #include "store/store.h"
 
+#include <QFileInfo>
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -80,6 +83,35 @@ void boardersMessage(const Context& ctx, qint16 nb)
 
 } // namespace
 
+std::optional<BoardingCounts> CountBoarding(const Context& ctx)
+{
+    if (!QFileInfo::exists(ctx.file(Store::fileName())))
+        return std::nullopt;
+    Store store = OpenStore(ctx);
+    if (!store.tableExists(studentTable()))
+        return std::nullopt;
+    const QVector<ColumnInfo> columns = store.columns(studentTable());
+    if (std::none_of(columns.cbegin(), columns.cend(),
+                     [](const ColumnInfo& c) { return c.name == boardingColumn(); }))
+        return std::nullopt;
+    const QVariantList n =
+        store.column(QStringLiteral("SELECT count(*) FILTER (WHERE %1 = '是') FROM %2")
+                         .arg(quoteIdent(boardingColumn()), quoteIdent(studentTable())));
+    const int all =
+        store.column(QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable()))
+            .value(0)
+            .toInt();
+    BoardingCounts counts;
+    counts.boarders = n.value(0).toInt();
+    counts.day = all - counts.boarders;
+    return counts;
+}
+
+QString boardingCountsText(const BoardingCounts& counts)
+{
+    return QStringLiteral("住宿生%1人，非住宿生%2人").arg(counts.boarders).arg(counts.day);
+}
+
 BoarderOutcome BoarderDivide(const Context& ctx, const QString& text10)
 {
     if (ctx.state.StatsUnplacedFlag)
@@ -96,6 +128,7 @@ BoarderOutcome BoarderDivide(const Context& ctx, const QString& text10)
     ClearAllClasses(store);
     dealGroup(ctx, store, true, 1, *nb);
     tr.commit();
+    schemeDivided(ctx);
     boardersMessage(ctx, *nb);
     return BoarderOutcome::Divided;
 }
@@ -122,6 +155,7 @@ BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& text10,
         dealGroup(ctx, store, true, 1, *nb);
     dealGroup(ctx, store, false, qint16(*nb + 1), qint16(*nb + *nd));
     tr.commit();
+    schemeDivided(ctx);
     ctx.state.ClassCount = qint16(*nb + 1);
     if (boarders)
         boardersMessage(ctx, *nb);

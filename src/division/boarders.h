@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 namespace quorvel {
@@ -36,6 +38,16 @@ enum class BoarderOutcome {
 // student goes back to 班级 0 and the boarders are dealt to 1 … Nb; then
 // "1 至" + Nb + "班为住宿生。" (title 提示). ClassCount becomes Nb.
 BoarderOutcome BoarderDivide(const Context& ctx, const QString& text10);
+
+// How many students the two steps concern: boarders (是否住宿 = 是) and
+// the others. nullopt without a database or without the column.
+struct BoardingCounts {
+    int boarders = 0;
+    int day = 0;
+};
+std::optional<BoardingCounts> CountBoarding(const Context& ctx);
+// "住宿生N人，非住宿生M人" for the panel.
+QString boardingCountsText(const BoardingCounts& counts);
 
 // The complete division (确定 of step ②, Fbtn24): both counts are checked
 // first; then, in one transaction, every student goes back to 班级 0, the

@@ -8,6 +8,8 @@
 #include "store/rowset.h"
 #include "store/store.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 #include <limits>
 
@@ -85,6 +87,7 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     DealSnakeRange(rs, students, qint16(FastSlowOffset + 1), last, SnakeStart::Ascending,
                    progressOf(ctx, students));
     tr.commit();
+    schemeDivided(ctx);
     ctx.state.ClassCount = last;
     FastSlowOffset = last;
     const int remaining = unplaced - students;
@@ -96,6 +99,19 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     else
         ctx.prompt.message(fastSlowFinishedMessage(), noticeTitle());
     return {true, remaining};
+}
+
+int StudentsToDivide(const Context& ctx, qint16 FastSlowOffset)
+{
+    if (!QFileInfo::exists(ctx.file(Store::fileName())))
+        return 0;
+    Store store = OpenStore(ctx);
+    if (!store.tableExists(studentTable()))
+        return 0;
+    QString sql = QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable());
+    if (FastSlowOffset > 0)
+        sql += QStringLiteral(" WHERE coalesce(%1, 0) = 0").arg(quoteIdent(classColumn()));
+    return store.column(sql).value(0).toInt();
 }
 
 } // namespace quorvel

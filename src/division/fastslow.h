@@ -49,4 +49,9 @@ struct FastSlowResult {
 FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& text12,
                            const QString& text13, const FastSlowOptions& options = {});
 
+// How many students the next run may divide: every student when a new
+// series starts (FastSlowOffset 0), else the unplaced ones; 0 without a
+// database.
+int StudentsToDivide(const Context& ctx, qint16 FastSlowOffset);
+
 } // namespace quorvel

@@ -42,6 +42,7 @@ bool divideBy(const Context& ctx, Store& store, const QString& field)
         return false;
     SnakeDivide(ctx, store);
     tr.commit();
+    schemeDivided(ctx);
     return true;
 }
 

@@ -97,6 +97,11 @@ void ClearAllClasses(Store& store)
                    .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
 }
 
+void schemeDivided(const Context& ctx)
+{
+    ctx.state.GradeDivisionFlag = false;
+}
+
 void DropWorkTables(Store& store)
 {
     for (const QString& table : store.tables())

@@ -60,6 +60,9 @@ void PlaceTopStudents(const Context& ctx, Store& store);
 // student to 0. Called first inside the division's own transaction, so that
 // a division that fails or is killed leaves the classes of before.
 void ClearAllClasses(Store& store);
+// Called once a scheme's division is saved: the grade-level mark of an
+// earlier division goes with the classes it made.
+void schemeDivided(const Context& ctx);
 
 // Drops every table of the store but studscore: the work tables of the
 // previous division, tt and the statistics table result. Inside the

@@ -49,7 +49,9 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         SnakeDivide(ctx, store);
         result.figures = PreciseBalance(ctx, store, subjectMode, &result.unitsPerPoint);
         tr.commit();
-        result.report = ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint);
+        schemeDivided(ctx);
+        result.report =
+            ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint, true);
     }
     ctx.prompt.progress(100, 100);
     result.outcome = statisticsStep(ctx, options) ? AdjustOutcome::Finished : AdjustOutcome::Declined;

@@ -83,8 +83,16 @@ std::optional<QString> TopStudentHint(const QString& txtyou, const QString& txtb
     const double classes = leadingNumber(txtbanshu);
     if (classes == 0)
         return std::nullopt;
-    return QStringLiteral("每班") + displayNumber(leadingNumber(txtyou) / classes) +
-           QStringLiteral("名优生");
+    const double top = leadingNumber(txtyou);
+    const bool whole =
+        top >= 0 && classes >= 1 && top == std::floor(top) && classes == std::floor(classes);
+    const double perClass = whole ? std::floor(top / classes) : top / classes;
+    QString hint = QStringLiteral("每班") + displayNumber(perClass) + QStringLiteral("名优生");
+    // Only whole rounds are dealt first: the rest are divided with the others.
+    const double rest = whole ? top - perClass * classes : 0;
+    if (rest > 0)
+        hint += QStringLiteral("（其余%1名随其他学生分班）").arg(displayNumber(rest));
+    return hint;
 }
 
 TopStudentsResult TopStudentsNext(const Context& ctx, const QString& txtyou,
@@ -100,8 +108,8 @@ TopStudentsResult TopStudentsNext(const Context& ctx, const QString& txtyou,
             .toLongLong();
     if (!(*top < double(total)))
         return refuse(ctx,
-                      QStringLiteral("优生数必须少于总人数，您软入的优生数为：") + txtyou +
-                          QStringLiteral("，总人数数：") + QString::number(total),
+                      QStringLiteral("优生数必须少于总人数，您输入的优生数为：") + txtyou +
+                          QStringLiteral("，总人数：") + QString::number(total),
                       Box::None);
     const auto topCount = roundToInt16(*top);
     if (!topCount)

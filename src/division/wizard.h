@@ -39,9 +39,10 @@ bool SchemeNext(const Context& ctx, QStringList& captions);
 void ConditionsNext(const Context& ctx, const QStringList& tickedCaptions);
 
 // The hint of the top-students dialog for the texts of its two boxes:
-// "每班" + txtyou / txtbanshu + "名优生", each value being the number its
-// text begins with (0 when none). nullopt when the hint is to stay as it is:
-// either box empty, or the class number's value 0.
+// "每班" + the top students each class is dealt + "名优生", each value being
+// the number its text begins with (0 when none). Whole numbers deal whole
+// rounds only, and the hint says how many are left to the division. nullopt when the hint is to
+// stay as it is: either box empty, or the class number's value 0.
 std::optional<QString> TopStudentHint(const QString& txtyou, const QString& txtbanshu);
 
 // What the top-students dialog does after Next.

@@ -9,6 +9,7 @@
 #include "template.h"
 #include "xlsreader.h"
 
+#include <QFileInfo>
 #include <QVector>
 #include <cmath>
 #include <optional>
@@ -319,9 +320,39 @@ bool ImportTemplate(const Context& ctx)
     return true;
 }
 
+int placedStudentCount(const Context& ctx)
+{
+    if (!QFileInfo::exists(ctx.file(Store::fileName())))
+        return 0;
+    try {
+        Store store = OpenStore(ctx);
+        if (!store.tableExists(studentTable()))
+            return 0;
+        return store
+            .column(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 <> 0")
+                        .arg(quoteIdent(studentTable()), quoteIdent(classColumn())))
+            .value(0)
+            .toInt();
+    } catch (const OperationError&) {
+        return 0;
+    }
+}
+
+QString importQuestion(int placed)
+{
+    const QString text = QStringLiteral("发现Excel模板，是否从模板中导入数据。");
+    if (placed <= 0)
+        return text;
+    return text + QStringLiteral(
+                      "\n导入将清空现有分班结果：已分班的%1名学生都将没有班级（调班也一并清除）。")
+                      .arg(placed);
+}
+
 bool AskAndImport(const Context& ctx)
 {
-    if (!ctx.prompt.question(QStringLiteral("发现Excel模板，是否从模板中导入数据。")))
+    const int placed = placedStudentCount(ctx);
+    if (!ctx.prompt.question(importQuestion(placed), appTitle(), PromptIcon::None,
+                             placed > 0 ? DefaultAnswer::No : DefaultAnswer::Yes))
         return false;
     bool imported = false;
     reportErrors(ctx.prompt, [&] { imported = ImportTemplate(ctx); });

@@ -6,7 +6,14 @@ namespace quorvel {
 
 struct Context;
 
-// The question of step 3; on Yes the template is imported. Never throws:
+// How many students of studscore have a class (0 without a database).
+int placedStudentCount(const Context& ctx);
+// The question of step 3: with placed students it says that the import
+// clears their classes.
+QString importQuestion(int placed);
+
+// The question of step 3, whose default button is No when students are
+// placed; on Yes the template is imported. Never throws:
 // whatever the answer and the outcome, the caller goes on. Returns whether
 // studscore was replaced.
 bool AskAndImport(const Context& ctx);

@@ -4,6 +4,7 @@
 
 #include "division/boarders.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -18,10 +19,20 @@ BoarderPanel::BoarderPanel(const Context& ctx, QWidget* parent)
     addLabel(QStringLiteral("Label8"), QStringLiteral("②输入非住宿生班数"), 1, 0);
     m_day = addBox(QStringLiteral("Text9"), 1, 1);
     auto* second = addButton(QStringLiteral("Fbtn24"), QStringLiteral("确定"), 1, 2);
+    m_counts = addLabel(QStringLiteral("labcounts"), QString(), 2, 0, 2);
     auto* back = addButton(QStringLiteral("Command9"), QStringLiteral("返回"), 2, 2);
     connect(first, &QPushButton::clicked, this, &BoarderPanel::FlatBttn27_Click);
     connect(second, &QPushButton::clicked, this, &BoarderPanel::Fbtn24_Click);
     connect(back, &QPushButton::clicked, this, &BoarderPanel::Command9_Click);
+}
+
+void BoarderPanel::open()
+{
+    std::optional<BoardingCounts> counts;
+    reportErrors(m_ctx.prompt, [&] { counts = CountBoarding(m_ctx); });
+    m_counts->setText(counts ? boardingCountsText(*counts) : QString());
+    showPanel();
+    m_boarders->setFocus();
 }
 
 void BoarderPanel::FlatBttn27_Click()

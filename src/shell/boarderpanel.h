@@ -18,6 +18,9 @@ public:
     QLineEdit* boarderClassesBox() const { return m_boarders; } // Text10
     QLineEdit* dayClassesBox() const { return m_day; }          // Text9
 
+    // Shows the panel with the numbers of boarders and day students.
+    void open();
+
 public slots:
     // "确定" of step ①: the boarder division.
     void FlatBttn27_Click();
@@ -36,6 +39,7 @@ private:
     Context m_ctx;
     QLineEdit* m_boarders = nullptr;
     QLineEdit* m_day = nullptr;
+    QLabel* m_counts = nullptr; // how many students each step concerns
 };
 
 } // namespace quorvel

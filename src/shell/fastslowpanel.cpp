@@ -48,9 +48,11 @@ void FastSlowPanel::open()
 {
     if (m_offset > 0 && m_ctx.prompt.question(newSeriesQuestion(m_offset), noticeTitle())) {
         m_offset = 0;
-        m_unplaced->setText(unplacedCaption());
         m_divide->setEnabled(true);
     }
+    int remaining = 0;
+    reportErrors(m_ctx.prompt, [&] { remaining = StudentsToDivide(m_ctx, m_offset); });
+    m_unplaced->setText(QStringLiteral("有%1人未分班").arg(remaining));
     showPanel();
     m_students->setFocus();
 }

@@ -1,5 +1,7 @@
 #include "form1.h"
 
+#include "desktopopen.h"
+
 #include "adjust/precise.h"
 
 #include "artwork.h"
@@ -18,8 +20,9 @@
 #include "rowsetgrid.h"
 #include "subjectpanel.h"
 
+#include "stats/display.h"
+
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -27,6 +30,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
@@ -116,7 +120,19 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
     connectItems();
     connectHeaders();
     setMinimumSize(860, 640);
-    resize(1100, 760);
+    resize(startSize());
+}
+
+// 1100×760, or less where the screen's free area is smaller (a high scale
+// factor on a small screen), never below the minimum.
+QSize Form1::startSize() const
+{
+    QSize size(1100, 760);
+    if (const QScreen* s = screen()) {
+        const QSize room = s->availableGeometry().size() - QSize(16, 48); // frame and title bar
+        size = size.boundedTo(room).expandedTo(minimumSize());
+    }
+    return size;
 }
 
 QWidget* Form1::buildBanner()
@@ -228,6 +244,12 @@ void Form1::buildStatusBar()
     f.setPointSizeF(f.pointSizeF() * 0.9);
     folder->setFont(f);
     statusBar()->addWidget(folder, 1);
+    // The workbook written last, beside the folder.
+    m_saved = new QLabel(this);
+    m_saved->setObjectName(QStringLiteral("lblsaved"));
+    m_saved->setFont(f);
+    m_saved->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addPermanentWidget(m_saved);
     statusBar()->setSizeGripEnabled(true);
 }
 
@@ -252,8 +274,8 @@ void Form1::connectItems()
                  {"fbthelp", &Form1::fbthelp_Click}};
     for (const auto& i : items)
         connect(item(QString::fromLatin1(i.name)), &QToolButton::clicked, this, i.handler);
+    // A tooltip only: a status tip would cover the folder in the status bar.
     item(QStringLiteral("jingque"))->setToolTip(preciseExplanation());
-    item(QStringLiteral("jingque"))->setStatusTip(preciseExplanation());
 }
 
 void Form1::connectHeaders()
@@ -339,11 +361,10 @@ void Form1::create_Click()
     m_create->show();
 }
 
-
-// The request goes to the desktop; what becomes of it is not examined.
 void Form1::fbtweb_Click()
 {
-    QDesktopServices::openUrl(QUrl(webAddress()));
+    if (!openWithDesktop(QUrl(webAddress())))
+        m_ctx.prompt.message(openWorkbookFailedMessage(webAddress()), appTitle());
 }
 
 void Form1::lblweb_Click()

@@ -60,6 +60,7 @@ public:
     ResultsPanel* resultsPanel() const { return m_results; }  // Frmchengji
     RowSetGrid* resultsGrid() const { return m_resultsGrid; } // DataGrid3
     QProgressBar* progressBar() const { return m_bar; }       // gbar2
+    QLabel* savedLabel() const { return m_saved; }
     // The dialogs of the division wizard, one instance each.
     Form3* schemeDialog() const { return m_form3.get(); }     // 选择方案
     Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
@@ -75,6 +76,7 @@ public:
 
     // The template and the message when it is missing.
     static QString missingTemplateMessage();
+    static QString noDatabaseMessage();
 
 public slots:
     // The items of the navigation panel, one handler each.
@@ -132,7 +134,9 @@ private:
     void buildManualAdjustment();
     void layoutWorkArea();
     void headerClicked(int group);
+    QSize startSize() const;
     bool openDocument(const QString& path);
+    void showWrittenDocument(const QString& path);
     void refreshStudents();
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
@@ -157,6 +161,7 @@ private:
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;
+    QLabel* m_saved = nullptr; // the workbook written last
     PanelMover* m_mover = nullptr;
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form2> m_form2;

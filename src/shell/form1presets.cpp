@@ -31,8 +31,7 @@ void Form1::showFastSlowPanel()
 // Boarders and day students (frm15).
 void Form1::showBoarderPanel()
 {
-    m_boarder->showPanel();
-    m_boarder->boarderClassesBox()->setFocus();
+    m_boarder->open();
 }
 
 void Form1::showSubjectPanel(const QStringList& subjects)

@@ -2,6 +2,8 @@
 // template, the division wizard, the statistics and the adjustment.
 #include "form1.h"
 
+#include "desktopopen.h"
+
 #include "form2.h"
 #include "form3.h"
 #include "form4.h"
@@ -20,9 +22,11 @@
 #include "excel/template.h"
 #include "stats/display.h"
 #include "stats/roster.h"
+#include "store/store.h"
 
-#include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QTableView>
 #include <QToolButton>
 #include <QUrl>
@@ -45,17 +49,32 @@ void Form1::buildWizard()
     buildPresets();
 }
 
+QString Form1::noDatabaseMessage()
+{
+    return QStringLiteral("还没有学生数据库，请先单击“第一步创建数据库”。");
+}
+
 QString Form1::missingTemplateMessage()
 {
     return QStringLiteral("找不到Excel模板") + templateFile() +
            QStringLiteral("，请先单击“第一步创建数据库”。");
 }
 
-// Asks the desktop to open a workbook with its application, without waiting
-// for it; false when the workbook is missing or the request failed.
+// Asks the desktop to open a workbook with its application; false when the
+// workbook is missing or nothing could open it.
 bool Form1::openDocument(const QString& path)
 {
-    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QFileInfo::exists(path) && openWithDesktop(QUrl::fromLocalFile(path));
+}
+
+// A workbook the program wrote: the status bar says where it is, and when
+// nothing opens it the user is told to open it by hand.
+void Form1::showWrittenDocument(const QString& path)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    m_saved->setText(QStringLiteral("已保存：") + native);
+    if (!openDocument(path))
+        m_ctx.prompt.message(openWorkbookFailedMessage(native), appTitle());
 }
 
 // Step 2: the user edits the template in the spreadsheet program.
@@ -66,8 +85,9 @@ void Form1::openexcel_Click()
         m_ctx.prompt.message(missingTemplateMessage(), appTitle(), PromptIcon::Exclamation);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        m_ctx.prompt.message(openWorkbookFailedMessage(path), appTitle(), PromptIcon::Exclamation);
+    if (!openDocument(path))
+        m_ctx.prompt.message(openWorkbookFailedMessage(QDir::toNativeSeparators(path)), appTitle(),
+                             PromptIcon::Exclamation);
 }
 
 void Form1::refreshStudents()
@@ -76,9 +96,14 @@ void Form1::refreshStudents()
 }
 
 // Step 3: the import question, then, whatever became of it, the scheme
-// dialog and the student grid.
+// dialog and the student grid. Without a database there is nothing to
+// divide: the user is sent to step 1.
 void Form1::fb_Click()
 {
+    if (!QFileInfo::exists(m_ctx.file(Store::fileName()))) {
+        m_ctx.prompt.message(noDatabaseMessage(), appTitle(), PromptIcon::Exclamation);
+        return;
+    }
     {
         const BusyCursor busy;
         reportErrors(m_ctx.prompt, [this] { AskAndImport(m_ctx); });
@@ -140,9 +165,7 @@ void Form1::FlatBttn34_Click()
 
 void Form1::FlatBttn35_Click()
 {
-    const QString path = statsWorkbookPath(m_ctx);
-    if (!openDocument(path))
-        m_ctx.prompt.message(openWorkbookFailedMessage(path), appTitle());
+    showWrittenDocument(statsWorkbookPath(m_ctx));
 }
 
 void Form1::buildManualAdjustment()
@@ -196,8 +219,7 @@ void Form1::FlatBttn8_Click()
 }
 
 // 按班生成Excel报表: the statistics build, then the roster of every class,
-// opened in the spreadsheet program; when nothing opens it, the user is
-// told where it is.
+// opened in the spreadsheet program; the user is told where it is.
 void Form1::FlatBttn6_Click()
 {
     RosterResult roster;
@@ -206,8 +228,8 @@ void Form1::FlatBttn6_Click()
         reportErrors(m_ctx.prompt, [&] { roster = RosterByClass(m_ctx); });
         m_ctx.prompt.progress(0, 0);
     }
-    if (roster.outcome == RosterOutcome::Written && !openDocument(roster.path))
-        m_ctx.prompt.message(openWorkbookFailedMessage(roster.path), appTitle());
+    if (roster.outcome == RosterOutcome::Written)
+        showWrittenDocument(roster.path);
 }
 
 // The last dialog has placed the students: the grid shows their classes,

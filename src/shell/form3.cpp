@@ -40,11 +40,14 @@ QGroupBox* Form3::buildSchemes()
 }
 
 // The custom scheme is chosen at load, unless a grade-level division has run:
-// then only the preset schemes are open.
+// then only the preset schemes are open, and the custom one says why.
 void Form3::load()
 {
     const bool grade = m_ctx.state.GradeDivisionFlag;
     m_custom->setEnabled(!grade);
+    m_custom->setToolTip(grade ? QStringLiteral("已按成绩等级分班，只能选择预设方案；"
+                                                "用预设方案的其他方式分班后，自定义方案可再选。")
+                               : QString());
     (grade ? m_preset : m_custom)->setChecked(true);
 }
 

@@ -8,8 +8,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quorvel {
 
@@ -27,6 +30,9 @@ PreciseDialog::PreciseDialog(QWidget* parent) : QDialog(parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->hide();
     layout->addWidget(m_grid, 1);
+    layout->setSpacing(0);
+    layout->addWidget(buildSpreadRow());
+    layout->addSpacing(8);
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("允许差值（平均分）："), this));
     m_tolerance = new QDoubleSpinBox(this);
@@ -48,13 +54,52 @@ PreciseDialog::PreciseDialog(QWidget* parent) : QDialog(parent)
     resize(760, 420);
 }
 
+// The row of spreads stays under the classes however many there are: a
+// table of its own, without headers, whose columns follow the grid's.
+QTableWidget* PreciseDialog::buildSpreadRow()
+{
+    m_spreads = new QTableWidget(1, 0, this);
+    m_spreads->setObjectName(QStringLiteral("jingqueSpread"));
+    m_spreads->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_spreads->verticalHeader()->hide();
+    m_spreads->horizontalHeader()->hide();
+    m_spreads->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_spreads->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_spreads->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged,
+            m_spreads->horizontalScrollBar(), &QScrollBar::setValue);
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) { m_spreads->setColumnWidth(column, width); });
+    return m_spreads;
+}
+
 void PreciseDialog::showReport(const BalanceReport& report)
 {
     m_report = report;
     fill();
 }
 
-// The classes, then the row of spreads, coloured by whether each is met.
+// Each spread with its mark: green when met, red when not, grey for a
+// column the balancing keeps or leaves alone.
+void PreciseDialog::fillSpreads()
+{
+    const BalanceReport& r = m_report;
+    m_spreads->clear();
+    m_spreads->setColumnCount(int(r.columns.size()) + 1);
+    m_spreads->setItem(0, 0, new QTableWidgetItem(QStringLiteral("极差")));
+    for (int c = 0; c < r.columns.size(); ++c) {
+        const ReportColumn& col = r.columns.at(c);
+        auto* item = new QTableWidgetItem(spreadText(col.spread) + u' ' +
+                                          BalanceReport::mark(col, m_tolerance->value()));
+        const bool met = BalanceReport::met(col, m_tolerance->value());
+        item->setForeground(col.role != ReportRole::Target ? QColor(110, 118, 130)
+                            : met                          ? QColor(20, 120, 40)
+                                                           : QColor(190, 30, 30));
+        m_spreads->setItem(0, c + 1, item);
+    }
+}
+
+// The classes, then the row of spreads.
 void PreciseDialog::fill()
 {
     const BalanceReport& r = m_report;
@@ -63,7 +108,7 @@ void PreciseDialog::fill()
         header.append(c.name);
     m_grid->clear();
     m_grid->setColumnCount(int(header.size()));
-    m_grid->setRowCount(int(r.classes.size()) + 1);
+    m_grid->setRowCount(int(r.classes.size()));
     m_grid->setHorizontalHeaderLabels(header);
     for (int row = 0; row < r.classes.size(); ++row) {
         m_grid->setItem(row, 0, new QTableWidgetItem(QString::number(r.classes.at(row))));
@@ -74,16 +119,18 @@ void PreciseDialog::fill()
             m_grid->setItem(row, c + 1, new QTableWidgetItem(text));
         }
     }
-    const int last = int(r.classes.size());
-    m_grid->setItem(last, 0, new QTableWidgetItem(QStringLiteral("极差")));
-    for (int c = 0; c < r.columns.size(); ++c) {
-        const bool met = BalanceReport::met(r.columns.at(c), m_tolerance->value());
-        auto* item = new QTableWidgetItem(spreadText(r.columns.at(c).spread) +
-                                          (met ? QStringLiteral(" 达标") : QStringLiteral(" 未达标")));
-        item->setForeground(met ? QColor(20, 120, 40) : QColor(190, 30, 30));
-        m_grid->setItem(last, c + 1, item);
-    }
+    fillSpreads();
+    m_spreads->resizeColumnsToContents();
+    QVector<int> spreadWidths;
+    for (int c = 0; c < m_spreads->columnCount(); ++c)
+        spreadWidths.append(m_spreads->columnWidth(c));
     m_grid->resizeColumnsToContents();
+    for (int c = 0; c < m_grid->columnCount(); ++c) {
+        const int width = std::max(m_grid->columnWidth(c), spreadWidths.value(c));
+        m_grid->setColumnWidth(c, width);
+        m_spreads->setColumnWidth(c, width);
+    }
+    m_spreads->setFixedHeight(m_spreads->rowHeight(0) + 2 * m_spreads->frameWidth());
     m_floor->setText(QStringLiteral("总分平均分最小可能差值：") + spreadText(r.floor));
 }
 

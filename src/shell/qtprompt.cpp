@@ -5,6 +5,9 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace quorvel {
 
@@ -54,6 +57,20 @@ private:
     bool m_pushed;
 };
 
+// A window that stays above the others: a box of its own must too.
+bool staysOnTop(const QWidget* w)
+{
+    return w && w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+QWidget* windowOnTop()
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const auto it = std::find_if(windows.cbegin(), windows.cend(),
+                                 [](const QWidget* w) { return staysOnTop(w); });
+    return it == windows.cend() ? nullptr : *it;
+}
+
 } // namespace
 
 BusyCursor::BusyCursor()
@@ -72,6 +89,26 @@ void QtPrompt::attach(QWidget* window, QProgressBar* bar)
     m_bar = bar;
 }
 
+// The window the user works in owns the box (a dialog's messages open over
+// that dialog); else a window that stays on top, else the main window.
+QWidget* QtPrompt::owner() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    QWidget* active = QApplication::activeWindow();
+    if (active && active->isVisible())
+        return active;
+    QWidget* onTop = windowOnTop();
+    return onTop ? onTop : m_window.data();
+}
+
+// While a window stays on top, the boxes stay above it.
+void QtPrompt::keepAbove(QWidget& dialog)
+{
+    if (windowOnTop())
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
 void QtPrompt::prepare(QMessageBox& box, const QString& text, const QString& title,
                        PromptIcon icon) const
 {
@@ -79,11 +116,12 @@ void QtPrompt::prepare(QMessageBox& box, const QString& text, const QString& tit
     box.setText(text);
     box.setIcon(boxIcon(icon));
     box.setTextFormat(Qt::PlainText);
+    keepAbove(box);
 }
 
 void QtPrompt::message(const QString& text, const QString& title, PromptIcon icon)
 {
-    QMessageBox box(m_window);
+    QMessageBox box(owner());
     prepare(box, text, title, icon);
     box.setStandardButtons(QMessageBox::Ok);
     nameButton(box, QMessageBox::Ok, QStringLiteral("确定"));
@@ -94,7 +132,7 @@ void QtPrompt::message(const QString& text, const QString& title, PromptIcon ico
 bool QtPrompt::question(const QString& text, const QString& title, PromptIcon icon,
                         DefaultAnswer defaultAnswer)
 {
-    QMessageBox box(m_window);
+    QMessageBox box(owner());
     prepare(box, text, title, icon);
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(defaultAnswer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No);
@@ -108,7 +146,8 @@ bool QtPrompt::question(const QString& text, const QString& title, PromptIcon ic
 std::optional<QString> QtPrompt::input(const QString& text, const QString& title,
                                        const QString& initial)
 {
-    QInputDialog dialog(m_window);
+    QInputDialog dialog(owner());
+    keepAbove(dialog);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(title);
     dialog.setLabelText(text);
@@ -121,10 +160,13 @@ std::optional<QString> QtPrompt::input(const QString& text, const QString& title
     return dialog.textValue();
 }
 
+// A bar that reached its end goes soon after, unless the operation
+// reports progress again.
 void QtPrompt::progress(int value, int maximum)
 {
     if (!m_bar)
         return;
+    const int call = ++*m_progressCalls;
     if (maximum <= 0) {
         m_bar->reset();
         m_bar->hide();
@@ -132,6 +174,14 @@ void QtPrompt::progress(int value, int maximum)
         m_bar->setRange(0, maximum);
         m_bar->setValue(qBound(0, value, maximum));
         m_bar->show();
+    }
+    if (maximum > 0 && value >= maximum) {
+        QTimer::singleShot(kFullBarMs, m_bar.data(), [bar = m_bar, calls = m_progressCalls, call] {
+            if (bar && *calls == call) {
+                bar->reset();
+                bar->hide();
+            }
+        });
     }
     // The operation runs inside the click: let the window repaint the bar.
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -3,6 +3,7 @@
 #include "store/prompt.h"
 
 #include <QPointer>
+#include <memory>
 
 class QMessageBox;
 class QProgressBar;
@@ -11,7 +12,8 @@ class QWidget;
 namespace quorvel {
 
 // The prompt of the windows: message boxes and the input box are modal Qt
-// dialogs over the main window; progress goes to the main window's bar.
+// dialogs over the window the user works in (the main window when none is
+// active), above any window that stays on top; progress goes to the main window's bar.
 class QtPrompt : public Prompt {
 public:
     explicit QtPrompt(QWidget* window = nullptr) : m_window(window) {}
@@ -26,12 +28,17 @@ public:
     std::optional<QString> input(const QString& text, const QString& title,
                                  const QString& initial) override;
     void progress(int value, int maximum) override;
+    // How long a full bar stays when nothing follows it.
+    static constexpr int kFullBarMs = 1500;
 
 private:
+    QWidget* owner() const;
+    static void keepAbove(QWidget& dialog);
     void prepare(QMessageBox& box, const QString& text, const QString& title,
                  PromptIcon icon) const;
     QPointer<QWidget> m_window;
     QPointer<QProgressBar> m_bar;
+    std::shared_ptr<int> m_progressCalls = std::make_shared<int>(0);
 };
 
 // The wait cursor over every window of the program while an operation runs

@@ -1,11 +1,15 @@
 #include "resultspanel.h"
 
+#include "transferstrip.h"
+
 #include "rowsetgrid.h"
 
 #include "stats/display.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quorvel {
 
@@ -94,11 +98,18 @@ void ResultsPanel::resizeEvent(QResizeEvent* event)
 void ResultsPanel::layoutPanel()
 {
     const int side = m_side->isHidden() ? 0 : SideWidth;
-    const int gridHeight = qMax(0, height() - StripHeight);
+    int stripHeight = StripHeight;
+    // A narrow panel puts the transfer under the search.
+    if (auto* strip = qobject_cast<TransferStrip*>(m_strip)) {
+        const bool compact = width() < strip->wideWidth();
+        strip->setCompact(compact);
+        stripHeight = std::max(StripHeight, strip->heightFor(compact));
+    }
+    const int gridHeight = qMax(0, height() - stripHeight);
     m_grid->setGeometry(0, 0, qMax(0, width() - side), gridHeight);
     m_side->setGeometry(width() - SideWidth, 0, SideWidth, gridHeight);
     if (m_strip)
-        m_strip->setGeometry(0, gridHeight, width(), StripHeight);
+        m_strip->setGeometry(0, gridHeight, width(), stripHeight);
 }
 
 } // namespace quorvel

@@ -8,10 +8,13 @@
 
 #include "adjust/transfer.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace quorvel {
 
@@ -19,26 +22,23 @@ TransferStrip::TransferStrip(const Context& ctx, RowSetGrid* grid, QWidget* pare
     : QFrame(parent), m_ctx(ctx), m_grid(grid)
 {
     setObjectName(QStringLiteral("Frame2"));
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(10, 6, 10, 6);
-    row->setSpacing(6);
+    m_rows = new QGridLayout(this);
+    m_rows->setContentsMargins(10, 6, 10, 6);
+    m_rows->setSpacing(6);
     m_name = box(QStringLiteral("Text1"), 90);
     m_number = box(QStringLiteral("Text2"), 110);
     m_class = box(QStringLiteral("Text3"), 50);
     auto* help = new LinkLabel(QStringLiteral("说明"), this);
     help->setObjectName(QStringLiteral("Label27"));
-    row->addWidget(caption(QStringLiteral(" 请输入姓氏 （模糊查询）"), QStringLiteral("Label23"), this));
-    row->addWidget(m_name);
-    row->addWidget(button(QStringLiteral("查找"), QStringLiteral("Command1")));
-    row->addWidget(button(QStringLiteral("显示全部"), QStringLiteral("Command2")));
-    row->addSpacing(18);
-    row->addWidget(caption(QStringLiteral("要调班学生的编号"), QStringLiteral("Label24"), this));
-    row->addWidget(m_number);
-    row->addWidget(caption(QStringLiteral("调到班号"), QStringLiteral("Label26"), this));
-    row->addWidget(m_class);
-    row->addWidget(button(QStringLiteral("调班"), QStringLiteral("Command3")));
-    row->addWidget(help);
-    row->addStretch(1);
+    m_search =
+        group({caption(QStringLiteral(" 请输入姓氏 （模糊查询）"), QStringLiteral("Label23"), this),
+               m_name, button(QStringLiteral("查找"), QStringLiteral("Command1")),
+               button(QStringLiteral("显示全部"), QStringLiteral("Command2"))});
+    m_transfer =
+        group({caption(QStringLiteral("要调班学生的编号"), QStringLiteral("Label24"), this),
+               m_number, caption(QStringLiteral("调到班号"), QStringLiteral("Label26"), this),
+               m_class, button(QStringLiteral("调班"), QStringLiteral("Command3")), help});
+    setCompact(false);
     connect(findChild<QPushButton*>(QStringLiteral("Command1")), &QPushButton::clicked, this,
             &TransferStrip::Command1_Click);
     connect(findChild<QPushButton*>(QStringLiteral("Command2")), &QPushButton::clicked, this,
@@ -46,6 +46,48 @@ TransferStrip::TransferStrip(const Context& ctx, RowSetGrid* grid, QWidget* pare
     connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
             &TransferStrip::Command3_Click);
     connect(help, &LinkLabel::clicked, this, &TransferStrip::Label27_Click);
+}
+
+// Controls side by side, left-aligned.
+QWidget* TransferStrip::group(const QList<QWidget*>& controls)
+{
+    auto* g = new QWidget(this);
+    auto* row = new QHBoxLayout(g);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    for (QWidget* w : controls)
+        row->addWidget(w);
+    row->addStretch(1);
+    return g;
+}
+
+int TransferStrip::wideWidth() const
+{
+    const QMargins m = m_rows->contentsMargins();
+    return m.left() + m_search->sizeHint().width() + 18 + m_transfer->sizeHint().width() +
+           m.right();
+}
+
+// Side by side when the strip is wide enough, else the transfer under the
+// search.
+void TransferStrip::setCompact(bool compact)
+{
+    m_rows->removeWidget(m_search);
+    m_rows->removeWidget(m_transfer);
+    m_rows->addWidget(m_search, 0, 0);
+    m_rows->addWidget(m_transfer, compact ? 1 : 0, compact ? 0 : 1);
+    m_rows->setColumnStretch(0, compact ? 1 : 0);
+    m_rows->setColumnStretch(1, compact ? 0 : 1);
+    m_rows->setHorizontalSpacing(compact ? 6 : 18);
+    m_compact = compact;
+}
+
+int TransferStrip::heightFor(bool compact) const
+{
+    const QMargins m = m_rows->contentsMargins();
+    const int row = std::max(m_search->sizeHint().height(), m_transfer->sizeHint().height());
+    return m.top() + row * (compact ? 2 : 1) + (compact ? m_rows->verticalSpacing() : 0) +
+           m.bottom();
 }
 
 QLineEdit* TransferStrip::box(const QString& name, int width)

@@ -4,6 +4,7 @@
 
 #include <QFrame>
 
+class QGridLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -23,6 +24,13 @@ public:
     QLineEdit* numberBox() const { return m_number; }   // Text2
     QLineEdit* classBox() const { return m_class; }     // Text3
 
+    // The width the strip needs with the search and the transfer side by
+    // side; narrower, the transfer goes under the search.
+    int wideWidth() const;
+    void setCompact(bool compact);
+    bool isCompact() const { return m_compact; }
+    int heightFor(bool compact) const;
+
 public slots:
     void Command1_Click(); // 查找
     void Command2_Click(); // 显示全部
@@ -30,6 +38,7 @@ public slots:
     void Label27_Click();  // 说明
 
 private:
+    QWidget* group(const QList<QWidget*>& controls);
     QLineEdit* box(const QString& name, int width);
     QPushButton* button(const QString& text, const QString& name);
 
@@ -38,6 +47,10 @@ private:
     QLineEdit* m_name = nullptr;
     QLineEdit* m_number = nullptr;
     QLineEdit* m_class = nullptr;
+    QGridLayout* m_rows = nullptr;
+    QWidget* m_search = nullptr;
+    QWidget* m_transfer = nullptr;
+    bool m_compact = false;
 };
 
 } // namespace quorvel

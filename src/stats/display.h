@@ -15,7 +15,10 @@ struct Context;
 
 inline QString statsWorkbookFile() { return QStringLiteral("tongji.xls"); }
 inline QString statsSheetName() { return QStringLiteral("sheet1"); }
-inline QString noClassesMessage() { return QStringLiteral("对不起分班后行能进行统计。"); }
+inline QString noClassesMessage()
+{
+    return QStringLiteral("对不起分班后才能进行统计。");
+}
 
 // The statistics workbook in the application folder.
 QString statsWorkbookPath(const Context& ctx);

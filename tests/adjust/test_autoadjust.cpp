@@ -267,7 +267,8 @@ private slots:
         const QMap<QString, int> before = classesById(sb);
         QCOMPARE(FlatBttn7_Click(sb.ctx), AdjustOutcome::Finished);
         QCOMPARE(classesById(sb), before);
-        QCOMPARE(sb.prompt.messages, QStringList{"提示\t" + adjustFinishedMessage()});
+        QCOMPARE(sb.prompt.messages,
+                 QStringList{"提示\t" + adjustFinishedMessage(averageSpread(sb.ctx))});
     }
 
     void wholeRoad()
@@ -285,8 +286,9 @@ private slots:
         QCOMPARE(FlatBttn7_Click(sb.ctx, options), AdjustOutcome::Finished);
         QCOMPARE(shown, 4);
         QCOMPARE(sb.prompt.messages,
-                 QStringList{QStringLiteral("提示\t调整完毕，如果您对分班调整的结果不满意，请再次点击 "
-                                            "“自动高整”或使用“手动调整”！精度：总分平均分分差小于0.5")});
+                 QStringList{
+                     QStringLiteral("提示\t调整完毕，如果您对分班调整的结果不满意，请再次点击"
+                                    "“自动调整”或使用“手动调整”！各班总分平均分最大相差0.00分。")});
         const QVector<QPair<int, int>> pass{{2, 100}, {100, 100}, {0, 100}};
         QCOMPARE(sb.prompt.progressCalls, pass + pass + pass);
         QCOMPARE(resultLines(sb), (QStringList{"1\t80.2\t10\t10", "2\t80.2\t10\t10"}));
@@ -311,8 +313,9 @@ private slots:
         makeStore(sb, {});
         QCOMPARE(FlatBttn7_Click(sb.ctx), AdjustOutcome::NoClasses);
         const QString none = QStringLiteral("提示\t请先分班后再调整。");
-        QCOMPARE(sb.prompt.messages, (QStringList{"提示\t对不起分班后行能进行统计。", none, none, none,
-                                                  "提示\t" + adjustFinishedMessage()}));
+        QCOMPARE(sb.prompt.messages,
+                 (QStringList{"提示\t对不起分班后才能进行统计。", none, none, none,
+                              "提示\t" + adjustFinishedMessage(averageSpread(sb.ctx))}));
         QVERIFY(sb.prompt.progressCalls.isEmpty());
     }
 
@@ -321,9 +324,9 @@ private slots:
         QTest::addColumn<QVector<bool>>("answers");
         QTest::addColumn<AdjustOutcome>("outcome");
         QTest::addColumn<int>("passes");
-        QTest::newRow("yes every time") << QVector<bool>{true, true, true, true} << AdjustOutcome::Finished << 3;
+        // One question for the whole adjustment: its Yes holds for every pass.
+        QTest::newRow("yes once") << QVector<bool>{true} << AdjustOutcome::Finished << 3;
         QTest::newRow("no at once") << QVector<bool>{false} << AdjustOutcome::Declined << 0;
-        QTest::newRow("no after the first pass") << QVector<bool>{true, false} << AdjustOutcome::Declined << 1;
     }
     void gradeQuestion()
     {
@@ -338,7 +341,7 @@ private slots:
         QCOMPARE(FlatBttn7_Click(sb.ctx), outcome);
         QStringList expected(answers.size(), "Quorvel\t" + quorvel::gradeQuestion());
         if (outcome == AdjustOutcome::Finished)
-            expected.append("提示\t" + adjustFinishedMessage());
+            expected.append("提示\t" + adjustFinishedMessage(averageSpread(sb.ctx)));
         QCOMPARE(sb.prompt.messages, expected);
         QCOMPARE(sb.prompt.progressCalls.size(), 3 * passes);
         QCOMPARE(openStore(sb).tableExists(resultTable()), passes > 0);
@@ -378,7 +381,7 @@ private slots:
         QCOMPARE(FlatBttn7_Click(sb.ctx), AdjustOutcome::Finished);
         QCOMPARE(shapes(sb), before);
         QCOMPARE(storedIds(sb), ids);
-        QCOMPARE(sb.prompt.last(), adjustFinishedMessage());
+        QCOMPARE(sb.prompt.last(), adjustFinishedMessage(averageSpread(sb.ctx)));
     }
 };
 

@@ -23,12 +23,12 @@ QString ids(const StudentRows& r)
 }
 
 // Students "id/total/class"; the name is 姓名 when given as a fourth part.
-void addNamed(Sandbox& sb, const QString& text)
+void addNamed(Sandbox& sb, const QString& text, const QString& sex = "男")
 {
     QVector<Student> students;
     for (const QString& item : text.split(u' ', Qt::SkipEmptyParts)) {
         const QStringList p = item.split(u'/');
-        Student s{p[0], "男", p[1].toDouble(), {{classColumn(), p[2].toInt()}}};
+        Student s{p[0], sex, p[1].toDouble(), {{classColumn(), p[2].toInt()}}};
         if (p.size() > 3)
             s.fields.insert("姓名", p[3]);
         students.append(s);
@@ -109,6 +109,28 @@ private slots:
         QVERIFY(sb.prompt.messages.isEmpty());
         QCOMPARE(ids(r), "a " + partner);
         QCOMPARE(classesOf(sb, {"a", partner, "m", "n"}), QStringLiteral("5 2 2 3"));
+    }
+
+    // A boy for a girl: the transfer is made and says what it changed.
+    void transferAcrossSexes_data()
+    {
+        QTest::addColumn<QString>("partnerSex");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("same sex") << "男" << false;
+        QTest::newRow("other sex") << "女" << true;
+    }
+    void transferAcrossSexes()
+    {
+        QFETCH(QString, partnerSex);
+        QFETCH(bool, told);
+        Sandbox sb;
+        makeStore(sb, {});
+        addNamed(sb, "a/520/2");
+        addNamed(sb, "g/519/5", partnerSex);
+        TransferStudent(sb.ctx, "a", "5");
+        QCOMPARE(classesOf(sb, {"a", "g"}), QStringLiteral("5 2"));
+        QCOMPARE(sb.prompt.messages,
+                 told ? QStringList{"Quorvel\t" + mixedSexMessage("a", "g")} : QStringList{});
     }
 
     void transferKeepsOwnClass_data()

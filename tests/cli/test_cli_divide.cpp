@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(r.status, 0);
         const qsizetype summary = r.out.indexOf("分班完成：12名学生分入3个班，优生0名。\n");
         QVERIFY(summary > 0);
-        QVERIFY(r.out.indexOf(adjustFinishedMessage()) > summary);
+        QVERIFY(r.out.indexOf(adjustFinishedMessage(averageSpread(sb.ctx))) > summary);
         QCOMPARE(countWhere(sb, "\"班级\" BETWEEN 1 AND 3"), 12);
         QVERIFY(OpenStore(sb.ctx).tableExists("result"));
     }
@@ -154,7 +154,7 @@ private slots:
                                   << "提示\t请输入数值。";
         QTest::newRow("top = students")
             << QStringList{"--classes", "3", "--top", "12"}
-            << "提示\t优生数必须少于总人数，您软入的优生数为：12，总人数数：12";
+            << "提示\t优生数必须少于总人数，您输入的优生数为：12，总人数：12";
     }
     // The division is committed before the adjustment starts: when the
     // adjustment fails, the status must not say that nothing changed.

@@ -75,7 +75,7 @@ private slots:
         prepare(sb, 40);
         const CliRun r = cli(sb, {"divide", "subject", "--subject", "数学", "--classes", "2"});
         QCOMPARE(r.status, 0);
-        QVERIFY(r.out.contains("提示\t" + adjustFinishedMessage() + "\n"));
+        QVERIFY(r.out.contains("提示\t" + adjustFinishedMessage(averageSpread(sb.ctx)) + "\n"));
         QCOMPARE(placed(sb, 2), 40);
     }
 

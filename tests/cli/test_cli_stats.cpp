@@ -99,7 +99,8 @@ private slots:
         addStudents(sb, parseIntake("a/男/1 b/女/2"));
         const Run r = runCliIn(sb, {"stats"});
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.out, lines({"Quorvel\t还有的班未分，不能统计。", "提示\t对不起分班后行能进行统计。"}));
+        QCOMPARE(r.out,
+                 lines({"Quorvel\t还有的班未分，不能统计。", "提示\t对不起分班后才能进行统计。"}));
     }
 
     void usageErrors_data()
@@ -124,8 +125,9 @@ private slots:
         makeTwoClasses(sb);
         const Run r = runCliIn(sb, {"adjust"});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, lines({"提示\t" + adjustFinishedMessage(), "班级\t总分平均分\t男生数\t女生数",
-                               "1\t80.2\t10\t10", "2\t80.2\t10\t10", sb.ctx.file("tongji.xls")}));
+        QCOMPARE(r.out, lines({"提示\t" + adjustFinishedMessage(averageSpread(sb.ctx)),
+                               "班级\t总分平均分\t男生数\t女生数", "1\t80.2\t10\t10",
+                               "2\t80.2\t10\t10", sb.ctx.file("tongji.xls")}));
     }
 
     void adjustRefused()
@@ -145,7 +147,7 @@ private slots:
         makeStore(sb, {});
         const Run r = runCliIn(sb, {"adjust"});
         QCOMPARE(r.status, 1);
-        QVERIFY(r.out.endsWith("提示\t" + adjustFinishedMessage() + u'\n'));
+        QVERIFY(r.out.endsWith("提示\t" + adjustFinishedMessage(averageSpread(sb.ctx)) + u'\n'));
     }
 
     void divideAdjusts_data()
@@ -164,7 +166,7 @@ private slots:
             args.append("--no-adjust");
         const Run r = runCliIn(sb, args);
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out.contains(adjustFinishedMessage()), !noAdjust);
+        QCOMPARE(r.out.contains(adjustFinishedMessage(averageSpread(sb.ctx))), !noAdjust);
         QCOMPARE(r.out.endsWith(sb.ctx.file("tongji.xls") + u'\n'), !noAdjust);
         QCOMPARE(resultLines(sb).size(), noAdjust ? 0 : 3);
     }

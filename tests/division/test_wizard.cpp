@@ -139,19 +139,22 @@ private slots:
         QTest::addColumn<QString>("hint"); // "-": left as it is
         QTest::newRow("30 and 8") << "30"
                                   << "8"
-                                  << "每班3.75名优生";
-        QTest::newRow("fifteen digits") << "10"
-                                        << "3"
-                                        << "每班3.33333333333333名优生";
+                                  << "每班3名优生（其余6名随其他学生分班）";
+        QTest::newRow("10 and 3") << "10"
+                                  << "3"
+                                  << "每班3名优生（其余1名随其他学生分班）";
         QTest::newRow("leading numbers") << "3x"
                                          << "2 班"
-                                         << "每班1.5名优生";
+                                         << "每班1名优生（其余1名随其他学生分班）";
+        QTest::newRow("fraction of a student") << "2.5"
+                                               << "2"
+                                               << "每班1.25名优生";
         QTest::newRow("blanks skipped") << " 1 2"
                                         << "4"
                                         << "每班3名优生";
         QTest::newRow("full-width") << "３０"
                                     << "８"
-                                    << "每班3.75名优生";
+                                    << "每班3名优生（其余6名随其他学生分班）";
         QTest::newRow("top not a number") << "abc"
                                           << "4"
                                           << "每班0名优生";
@@ -193,11 +196,11 @@ private slots:
         QTest::newRow("top = students")
             << "10"
             << "4"
-            << "优生数必须少于总人数，您软入的优生数为：10，总人数数：10" << Box::None << 0 << 0;
+            << "优生数必须少于总人数，您输入的优生数为：10，总人数：10" << Box::None << 0 << 0;
         QTest::newRow("top above students")
             << " 12.5"
             << "4"
-            << "优生数必须少于总人数，您软入的优生数为： 12.5，总人数数：10" << Box::None << 0 << 0;
+            << "优生数必须少于总人数，您输入的优生数为： 12.5，总人数：10" << Box::None << 0 << 0;
         QTest::newRow("top beyond 16 bits")
             << "-40000"
             << "4"
@@ -278,7 +281,8 @@ private slots:
         makeStore(sb, schoolAndCadre);
         addStudents(sb, students(40, 0));
         sb.state.UseConditions = false;
-        QCOMPARE(TopStudentHint("30", "8").value(), QStringLiteral("每班3.75名优生"));
+        QCOMPARE(TopStudentHint("30", "8").value(),
+                 QStringLiteral("每班3名优生（其余6名随其他学生分班）"));
         QVERIFY(TopStudentsNext(sb.ctx, "30", "8").divided);
         QCOMPARE(int(sb.state.TopStudentCount), 24);
         // The 24 best (s000 … s023) are three to a class.

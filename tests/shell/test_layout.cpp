@@ -139,6 +139,47 @@ private slots:
         saveShot(form.get(), QStringLiteral("form1-%1-create.png").arg(size));
     }
 
+    // The transfer strip of the results panel shows every control whole and
+    // apart, on one row where it can, on two where it cannot.
+    void transferStripFits_data() { navigationFits_data(); }
+    void transferStripFits()
+    {
+        QFETCH(QString, size);
+        showAt(sizeFor(size));
+        form->FlatBttn5_Click();
+        QCoreApplication::processEvents();
+        QWidget* strip = form->findChild<QWidget*>("Frame2");
+        QVERIFY(strip->isVisible());
+        QVERIFY(form->workArea()->rect().contains(rectIn(strip, form->workArea())));
+        QList<QRect> taken;
+        for (const char* name : {"Label23", "Text1", "Command1", "Command2", "Label24", "Text2",
+                                 "Label26", "Text3", "Command3", "Label27"}) {
+            QWidget* w = strip->findChild<QWidget*>(name);
+            const QRect r = rectIn(w, strip);
+            QVERIFY2(strip->rect().contains(r), name);
+            QVERIFY2(w->width() >= w->minimumSizeHint().width(), name);
+            for (const QRect& other : taken)
+                QVERIFY2(!other.intersects(r), name);
+            taken.append(r);
+        }
+        saveShot(form.get(), QStringLiteral("form1-%1-results.png").arg(size));
+    }
+
+    // A full bar goes by itself once the operation that filled it is over.
+    void fullBarGoes()
+    {
+        showAt(sizeFor(QStringLiteral("usual")));
+        QtPrompt prompt(form.get());
+        prompt.attach(form.get(), form->progressBar());
+        prompt.progress(100, 100);
+        QVERIFY(form->progressBar()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(form->progressBar()->isHidden(), 3 * QtPrompt::kFullBarMs);
+        prompt.progress(100, 100);
+        prompt.progress(50, 100); // more progress: the bar stays
+        QTest::qWait(QtPrompt::kFullBarMs + 300);
+        QVERIFY(form->progressBar()->isVisible());
+    }
+
     // The bar stands at the foot, under the work area and as wide as it.
     void progressBarUnderTheWorkArea()
     {

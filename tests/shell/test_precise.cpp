@@ -34,13 +34,12 @@ class TestPreciseWindow : public QObject {
         }
         addStudents(sb(), s);
     }
-    // The grid's row of spreads, as text.
+    // The row of spreads under the grid, as text.
     QStringList spreads(PreciseDialog* d)
     {
         QStringList out;
-        const int row = d->grid()->rowCount() - 1;
-        for (int c = 0; c < d->grid()->columnCount(); ++c)
-            out.append(d->grid()->item(row, c)->text());
+        for (int c = 0; c < d->spreadRow()->columnCount(); ++c)
+            out.append(d->spreadRow()->item(0, c)->text());
         return out;
     }
     void shoot(QWidget* w, const QString& name)
@@ -64,7 +63,14 @@ private slots:
         PreciseDialog* d = fx->form->preciseDialog();
         QVERIFY(d && d->isVisible());
         QVERIFY(fx->form->resultsPanel()->isVisible());
-        QCOMPARE(d->grid()->rowCount(), 3 + 1);
+        QCOMPARE(d->grid()->rowCount(), 3);
+        QCOMPARE(spreads(d).size(), d->grid()->columnCount());
+        // Sizes and sexes never change: they are marked as kept, not judged.
+        for (int c = 1; c < d->grid()->columnCount(); ++c) {
+            const QString name = d->grid()->horizontalHeaderItem(c)->text();
+            if (name == u"男生数" || name == u"女生数")
+                QVERIFY(spreads(d).at(c).endsWith(QStringLiteral(" 不变")));
+        }
         QCOMPARE(d->grid()->horizontalHeaderItem(1)->text(), QStringLiteral("总分平均分"));
         QCOMPARE(spreads(d).first(), QStringLiteral("极差"));
         shoot(d, "precise-report");
@@ -91,7 +97,7 @@ private slots:
         QVERIFY(sb().prompt.saw(classCountQuestion()));
         PreciseDialog* d = fx->form->preciseDialog();
         QVERIFY(d && d->isVisible());
-        QCOMPARE(d->grid()->rowCount(), 2 + 1);
+        QCOMPARE(d->grid()->rowCount(), 2);
         const QList<int> classes = classesById(sb()).values();
         QCOMPARE(QSet<int>(classes.begin(), classes.end()), (QSet<int>{1, 2}));
         shoot(fx->form.get(), "precise-window");

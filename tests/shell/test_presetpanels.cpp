@@ -85,7 +85,7 @@ private slots:
         addStudents(sb(), intake(100));
         throughPresets("Option1");
         QVERIFY(frame13()->isVisible());
-        QCOMPARE(unplaced(), QStringLiteral("未分学生数"));
+        QCOMPARE(unplaced(), QStringLiteral("有100人未分班")); // a new series divides everyone
         QVERIFY(sb().prompt.messages.isEmpty()); // nothing handed out yet: no question
         run("40人", "2");
         QCOMPARE(sb().prompt.messages, QStringList{"提示\t还有60人没有分班。"});
@@ -126,7 +126,8 @@ private slots:
         form()->showFastSlowPanel();
         QCOMPARE(sb().prompt.messages, QStringList{"提示\t" + FastSlowPanel::newSeriesQuestion(3)});
         QCOMPARE(divideEnabled(), again);
-        QCOMPARE(unplaced(), again ? QStringLiteral("未分学生数") : QStringLiteral("有0人未分班"));
+        QCOMPARE(unplaced(),
+                 again ? QStringLiteral("有12人未分班") : QStringLiteral("有0人未分班"));
         if (!again)
             return;
         run("6", "2");
@@ -142,6 +143,8 @@ private slots:
         addStudents(sb(), intake(30, {"是否住宿"})); // every third one boards
         throughPresets("Option2");
         QVERIFY(frm15()->isVisible());
+        QCOMPARE(control<QLabel>(frm15(), "labcounts")->text(),
+                 QStringLiteral("住宿生10人，非住宿生20人"));
         typeKeys(control<QLineEdit>(frm15(), "Text10"), "2");
         click(frm15(), "FlatBttn27");
         QCOMPARE(sb().prompt.messages, QStringList{"提示\t1 至2班为住宿生。"});

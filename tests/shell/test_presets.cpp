@@ -194,7 +194,8 @@ private slots:
         click(panel(), "FlatBttn32");
         QVERIFY2(sb().prompt.saw(QStringLiteral("请输入班数")),
                  qPrintable(sb().prompt.messages.join("|")));
-        QCOMPARE(sb().prompt.messages.last(), "提示\t" + adjustFinishedMessage());
+        QCOMPARE(sb().prompt.messages.last(),
+                 "提示\t" + adjustFinishedMessage(averageSpread(sb().ctx)));
         QVERIFY(panel()->isHidden());
         QVERIFY(fx->form->resultsPanel()->isVisible());
         QCOMPARE(storedIds(sb()), ids);

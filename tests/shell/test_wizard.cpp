@@ -3,6 +3,7 @@
 // the road, the cancel buttons and the keyboard.
 #include "shellfixture.h"
 
+#include "excel/import.h"
 #include "shell/form7.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
@@ -103,8 +104,7 @@ private slots:
         QCOMPARE(d->windowHandle()->transientParent(), fx->form->windowHandle());
         QCOMPARE(d->minimumSize(), d->maximumSize());
         QVERIFY(fx->form->isEnabled());
-        QCOMPARE(sb().prompt.messages,
-                 QStringList{"Quorvel\t发现Excel模板，是否从模板中导入数据。"});
+        QCOMPARE(sb().prompt.messages, QStringList{"Quorvel\t" + importQuestion(12)});
     }
 
     void conditionsAndTopDialogsAtLoad()

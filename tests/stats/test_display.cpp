@@ -78,8 +78,8 @@ private slots:
         const StatsDisplayResult r = StatsDisplay(sb.ctx);
         QCOMPARE(r.build, StatsOutcome::Unplaced);
         QVERIFY(!r.view);
-        QCOMPARE(sb.prompt.messages,
-                 (QStringList{"Quorvel\t还有的班未分，不能统计。", "提示\t对不起分班后行能进行统计。"}));
+        QCOMPARE(sb.prompt.messages, (QStringList{"Quorvel\t还有的班未分，不能统计。",
+                                                  "提示\t对不起分班后才能进行统计。"}));
         QVERIFY(!QFile::exists(workbookPath(sb)));
     }
 
@@ -90,7 +90,7 @@ private slots:
         const StatsDisplayResult r = StatsDisplay(sb.ctx);
         QCOMPARE(r.build, StatsOutcome::NoStudents);
         QVERIFY(!r.view);
-        QCOMPARE(sb.prompt.messages, QStringList{"提示\t对不起分班后行能进行统计。"});
+        QCOMPARE(sb.prompt.messages, QStringList{"提示\t对不起分班后才能进行统计。"});
     }
 
     void refusedShowsEarlierResult()
