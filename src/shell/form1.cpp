@@ -2,6 +2,7 @@
 
 #include "adjust/precise.h"
 
+#include "aboutbox.h"
 #include "artwork.h"
 #include "boarderpanel.h"
 #include "createpanel.h"
@@ -25,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -32,6 +34,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <quorvel/version.h>
 
 namespace quorvel {
 
@@ -69,7 +73,7 @@ QPalette workPalette(QPalette pal)
 
 QString Form1::caption()
 {
-    return QStringLiteral("Quorvel（3.2）");
+    return QStringLiteral("Quorvel（%1）").arg(QString::fromLatin1(ProgramVersion));
 }
 
 QString Form1::webAddress()
@@ -79,15 +83,16 @@ QString Form1::webAddress()
 
 QString Form1::creditsText()
 {
-    return QStringLiteral(
-        "Quorvel 3.2 分班软件  制作：Quorvel开发组  联系：support@quorvel.example");
+    return QStringLiteral("Quorvel %1 分班软件  制作：Quorvel开发组  联系：support@quorvel.example")
+        .arg(QString::fromLatin1(ProgramVersion));
 }
 
 Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
-    setWindowIcon(itemIcon(QStringLiteral("分"), QColor(46, 125, 200)));
+    setWindowIcon(programIcon());
+    addHelpMenu(this);
     m_ctx.state.UseConditions = true;
 
     auto* central = new QWidget(this);
@@ -115,8 +120,10 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
         MovePanel(panel);
     connectItems();
     connectHeaders();
-    setMinimumSize(860, 640);
-    resize(1100, 760);
+    // The menu bar comes on top of the sizes the work area was laid out for.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setMinimumSize(860, 640 + menuHeight);
+    resize(1100, 760 + menuHeight);
 }
 
 QWidget* Form1::buildBanner()
