@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quorvel needs to build, run and test (--test),
-# or also to build with sanitizers and fuzz (--sanitize), when any is
-# missing, and configures and builds the build folder.
+# or also to build with sanitizers and fuzz (--sanitize), or to build and
+# check the Debian package (--package), when any is missing, and configures
+# and builds the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,11 +11,15 @@ build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools
 test_packages=(python3-xlrd python3-xlwt python3-openpyxl libreoffice-calc-nogui xvfb xauth)
 # The sanitizer and fuzz builds (scripts/sanitize.sh, scripts/fuzz.sh).
 sanitizer_packages=(clang-14 libclang-rt-14-dev)
+# The Debian package (scripts/package.sh, scripts/package-check.sh): the icon's
+# PNG sizes are rendered with rsvg-convert.
+package_packages=(librsvg2-bin dpkg-dev file lintian desktop-file-utils appstream man-db)
 
 wanted=("${build_packages[@]}")
 case "${1:-}" in
     --test) wanted+=("${test_packages[@]}") ;;
     --sanitize) wanted+=("${test_packages[@]}" "${sanitizer_packages[@]}") ;;
+    --package) wanted+=("${package_packages[@]}") ;;
 esac
 
 missing=()

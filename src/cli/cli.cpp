@@ -4,6 +4,8 @@
 #include "commands.h"
 #include "store/errors.h"
 
+#include <quorvel/version.h>
+
 #include <QDir>
 #include <QRegularExpression>
 #include <functional>
@@ -35,6 +37,7 @@ const std::map<QString, Command>& commands()
 QString usage()
 {
     return QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
+                          "      quorvel-cli --version | --help\n"
                           "命令: create [FIELD ...]\n"
                           "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
                           "      divide subject --subject S --classes N [--no-adjust]\n"
@@ -104,6 +107,9 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
             yes = true;
         else if (args[i] == u"--help" || args[i] == u"-h") {
             out << usage();
+            return 0;
+        } else if (args[i] == u"--version") {
+            out << "quorvel-cli " << ProgramVersion << '\n';
             return 0;
         } else
             break;

@@ -4,6 +4,7 @@
 
 #include "adjust/precise.h"
 
+#include "aboutbox.h"
 #include "artwork.h"
 #include "boarderpanel.h"
 #include "createpanel.h"
@@ -28,6 +29,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -36,6 +38,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <quorvel/version.h>
 
 namespace quorvel {
 
@@ -73,7 +77,7 @@ QPalette workPalette(QPalette pal)
 
 QString Form1::caption()
 {
-    return QStringLiteral("Quorvel（3.2）");
+    return QStringLiteral("Quorvel（%1）").arg(QString::fromLatin1(ProgramVersion));
 }
 
 QString Form1::webAddress()
@@ -83,15 +87,16 @@ QString Form1::webAddress()
 
 QString Form1::creditsText()
 {
-    return QStringLiteral(
-        "Quorvel 3.2 分班软件  制作：Quorvel开发组  联系：support@quorvel.example");
+    return QStringLiteral("Quorvel %1 分班软件  制作：Quorvel开发组  联系：support@quorvel.example")
+        .arg(QString::fromLatin1(ProgramVersion));
 }
 
 Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
-    setWindowIcon(itemIcon(QStringLiteral("分"), QColor(46, 125, 200)));
+    setWindowIcon(programIcon());
+    addHelpMenu(this);
     m_ctx.state.UseConditions = true;
 
     auto* central = new QWidget(this);
@@ -119,15 +124,17 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
         MovePanel(panel);
     connectItems();
     connectHeaders();
-    setMinimumSize(860, 640);
+    // The menu bar comes on top of the sizes the work area was laid out for.
+    const int menuHeight = menuBar()->sizeHint().height();
+    setMinimumSize(860, 640 + menuHeight);
     resize(startSize());
 }
 
-// 1100×760, or less where the screen's free area is smaller (a high scale
-// factor on a small screen), never below the minimum.
+// 1100×760 and the menu bar, or less where the screen's free area is smaller
+// (a high scale factor on a small screen), never below the minimum.
 QSize Form1::startSize() const
 {
-    QSize size(1100, 760);
+    QSize size(1100, 760 + menuBar()->sizeHint().height());
     if (const QScreen* s = screen()) {
         const QSize room = s->availableGeometry().size() - QSize(16, 48); // frame and title bar
         size = size.boundedTo(room).expandedTo(minimumSize());

@@ -4,16 +4,19 @@
 #include "store/context.h"
 #include "store/runstate.h"
 
+#include <quorvel/version.h>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <cstring>
 
 using namespace quorvel;
 
 namespace {
 
 // The folder given by --dir, or empty for the default one.
-QString folderOption(const QApplication& app)
+QString folderOption(const QCoreApplication& app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Quorvel 分班软件"));
@@ -27,13 +30,31 @@ QString folderOption(const QApplication& app)
     return parser.value(dir);
 }
 
+// Whether the options print a text and end the program (--version, --help):
+// those are answered without reaching the window system, so they also work
+// without a display.
+bool answeredWithoutWindow(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"--version", "-v", "--help", "-h", "-?", "--help-all"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
-    QApplication::setApplicationVersion(QStringLiteral("3.2"));
+    QApplication::setApplicationVersion(QString::fromLatin1(ProgramVersion));
+    if (answeredWithoutWindow(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        folderOption(app); // prints the text and ends the program
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setDesktopFileName(QStringLiteral("example.quorvel.Quorvel"));
 
     QtPrompt prompt;
     const QString option = folderOption(app);
