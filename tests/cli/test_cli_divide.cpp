@@ -42,12 +42,6 @@ void prepare(Sandbox& sb, const QString& cadreOfFirst = QStringLiteral("是"))
     store.exec("CREATE TABLE result (x)");
 }
 
-int countWhere(Sandbox& sb, const QString& where)
-{
-    Store store = OpenStore(sb.ctx);
-    return store.column("SELECT count(*) FROM studscore WHERE " + where).value(0).toInt();
-}
-
 } // namespace
 
 class TestCliDivide : public QObject {
