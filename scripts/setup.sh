@@ -2,7 +2,9 @@
 # Installs the Debian packages Quorvel needs to build, run and test (--test),
 # or also to build with sanitizers and fuzz (--sanitize), or to build and
 # check the Debian package (--package), when any is missing, and configures
-# and builds the build folder.
+# and builds the build folder; QUORVEL_WERROR=ON in the environment (as CI
+# sets it) makes that build treat warnings as errors. --format installs only
+# the format check's clang-format and builds nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,12 +16,15 @@ sanitizer_packages=(clang-14 libclang-rt-14-dev)
 # The Debian package (scripts/package.sh, scripts/package-check.sh): the icon's
 # PNG sizes are rendered with rsvg-convert.
 package_packages=(librsvg2-bin dpkg-dev file lintian desktop-file-utils appstream man-db)
+# The format check (scripts/check-format.sh): Debian's clang-format.
+format_packages=(clang-format-14)
 
 wanted=("${build_packages[@]}")
 case "${1:-}" in
     --test) wanted+=("${test_packages[@]}") ;;
     --sanitize) wanted+=("${test_packages[@]}" "${sanitizer_packages[@]}") ;;
     --package) wanted+=("${package_packages[@]}") ;;
+    --format) wanted=("${format_packages[@]}") ;;
 esac
 
 missing=()
@@ -34,5 +39,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+[ "${1:-}" = --format ] && exit 0
+
+werror=()
+[ -z "${QUORVEL_WERROR:-}" ] || werror=(-DQUORVEL_WERROR="$QUORVEL_WERROR")
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${werror[@]}" > /dev/null
 cmake --build build

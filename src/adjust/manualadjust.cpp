@@ -1,7 +1,7 @@
 #include "manualadjust.h"
 
-#include "division/numbertext.h"
 #include "store/context.h"
+#include "store/numbertext.h"
 #include "store/store.h"
 
 #include <cmath>

@@ -4,9 +4,9 @@
 #include "statsoutput.h"
 
 #include "adjust/precise.h"
-#include "division/numbertext.h"
+#include "adjust/subjectbalance.h"
 #include "division/presets.h"
-#include "division/subjectbalance.h"
+#include "store/numbertext.h"
 
 #include <optional>
 

@@ -1,10 +1,10 @@
 #include "boarders.h"
 
-#include "numbertext.h"
 #include "snake.h"
 
 #include "store/context.h"
 #include "store/fieldlists.h"
+#include "store/numbertext.h"
 #include "store/rowset.h"
 #include "store/store.h"
 

@@ -1,7 +1,7 @@
 #include "classcount.h"
 
-#include "numbertext.h"
 #include "store/context.h"
+#include "store/numbertext.h"
 
 namespace quorvel {
 

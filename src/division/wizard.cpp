@@ -1,10 +1,10 @@
 #include "wizard.h"
 
 #include "balanced.h"
-#include "numbertext.h"
 
 #include "store/context.h"
 #include "store/fieldlists.h"
+#include "store/numbertext.h"
 #include "store/store.h"
 
 #include <cmath>

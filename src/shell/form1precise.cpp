@@ -6,7 +6,7 @@
 #include "qtprompt.h"
 
 #include "adjust/precise.h"
-#include "division/subjectbalance.h"
+#include "adjust/subjectbalance.h"
 
 #include <QTableView>
 #include <QToolButton>

@@ -347,6 +347,22 @@ private slots:
         QCOMPARE(openStore(sb).tableExists(resultTable()), passes > 0);
     }
 
+    // With the flag a grade-level division sets, every statistics step asks
+    // its question first, and a No shows nothing.
+    void statisticsAfterGradeLevel()
+    {
+        Sandbox sb;
+        makeStore(sb, {});
+        addStudents(sb, twenty("h", 1, 8) + twenty("l", 2, 0));
+        sb.state.GradeDivisionFlag = true;
+        sb.prompt.answers = {false, false};
+        for (int run = 0; run < 2; ++run) {
+            sb.prompt.messages.clear();
+            QVERIFY(fbttj_Click(sb.ctx).declined);
+            QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t" + quorvel::gradeQuestion()});
+        }
+    }
+
     void invariantsOnRandomIntakes_data()
     {
         QTest::addColumn<int>("seed");

@@ -2,10 +2,10 @@
 // make (the reference implementation): on many random intakes, every
 // student must end in the same class, with the same number of exchanges.
 #include "adjust/classboard.h"
+#include "sqlexchange.h"
 #include "stats/statsfixture.h"
 #include "store/fieldlists.h"
 #include "support/intake.h"
-#include "support/sqlexchange.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -7,7 +7,6 @@
 #include "support/clirun.h"
 #include "support/intake.h"
 
-#include <QProcess>
 #include <QTest>
 
 using namespace quorvel;
@@ -40,12 +39,6 @@ void prepare(Sandbox& sb, const QString& cadreOfFirst = QStringLiteral("是"))
     addStudents(sb, intake);
     Store store = OpenStore(sb.ctx);
     store.exec("CREATE TABLE result (x)");
-}
-
-int countWhere(Sandbox& sb, const QString& where)
-{
-    Store store = OpenStore(sb.ctx);
-    return store.column("SELECT count(*) FROM studscore WHERE " + where).value(0).toInt();
 }
 
 } // namespace
@@ -219,18 +212,14 @@ private slots:
 
     void realProgram()
     {
-        const QString program = qEnvironmentVariable("QUORVEL_CLI");
-        if (program.isEmpty())
+        if (!realCliKnown())
             QSKIP("QUORVEL_CLI is not set (run through ctest)");
         Sandbox sb;
         prepare(sb);
-        QProcess p;
-        p.start(program, {"--dir", sb.dir.path(), "divide", "custom", "--classes", "2",
-                          "--conditions", "是否农民工子女,是否班干部", "--no-adjust"});
-        QVERIFY(p.waitForFinished(30000));
-        QCOMPARE(p.exitCode(), 0);
-        QVERIFY(
-            QString::fromUtf8(p.readAllStandardOutput()).contains("分班完成：12名学生分入2个班"));
+        const Run r = runRealCli({"--dir", sb.dir.path(), "divide", "custom", "--classes", "2",
+                                  "--conditions", "是否农民工子女,是否班干部", "--no-adjust"});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.contains("分班完成：12名学生分入2个班"));
         QCOMPARE(countWhere(sb, "\"班级\" IN (1, 2)"), 12);
     }
 };

@@ -3,7 +3,6 @@
 #include "support/clirun.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +11,8 @@ using namespace quorvel;
 namespace {
 
 using Run = quorvel::test::CliRun;
+using quorvel::test::realCliKnown;
+using quorvel::test::runRealCli;
 
 Run cli(const QStringList& args)
 {
@@ -135,23 +136,16 @@ private slots:
 
     void realProgram()
     {
-        const QString program = qEnvironmentVariable("QUORVEL_CLI");
-        if (program.isEmpty())
+        if (!realCliKnown())
             QSKIP("QUORVEL_CLI is not set (run through ctest)");
-        QProcess p;
         for (const QStringList& args :
-             {QStringList{"sample", "--students", "3"}, QStringList{"import"}}) {
-            p.start(program, at(args));
-            QVERIFY(p.waitForFinished(30000));
-            QCOMPARE(p.exitCode(), 0);
-        }
-        p.start(program, at({"list"}));
-        QVERIFY(p.waitForFinished(30000));
-        QCOMPARE(p.exitCode(), 0);
-        const QString out = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY(out.startsWith(QStringLiteral("学号\t姓名\t")));
-        QVERIFY(out.contains(QStringLiteral("\n 2026003\t")));
-        QVERIFY(out.endsWith(QStringLiteral("\n共有3人\n")));
+             {QStringList{"sample", "--students", "3"}, QStringList{"import"}})
+            QCOMPARE(runRealCli(at(args)).status, 0);
+        const Run r = runRealCli(at({"list"}));
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.startsWith(QStringLiteral("学号\t姓名\t")));
+        QVERIFY(r.out.contains(QStringLiteral("\n 2026003\t")));
+        QVERIFY(r.out.endsWith(QStringLiteral("\n共有3人\n")));
     }
 };
 

@@ -1,6 +1,6 @@
 // quorvel-cli adjust --precise and divide balance.
+#include "adjust/subjectbalance.h"
 #include "cli/cli.h"
-#include "division/subjectbalance.h"
 #include "store/fieldlists.h"
 #include "support/clirun.h"
 #include "support/intake.h"

@@ -6,7 +6,6 @@
 #include "store/fieldlists.h"
 #include "support/intake.h"
 
-#include <QProcess>
 #include <QDir>
 #include <QTest>
 
@@ -173,18 +172,14 @@ private slots:
 
     void realProgram()
     {
-        const QString program = qEnvironmentVariable("QUORVEL_CLI");
-        if (program.isEmpty())
+        if (!realCliKnown())
             QSKIP("QUORVEL_CLI is not set (run through ctest)");
         Sandbox sb;
         makeIntake(sb);
-        QProcess p;
-        p.start(program, {"--dir", sb.ctx.folder, "stats"});
-        QVERIFY(p.waitForFinished(30000));
-        QCOMPARE(p.exitCode(), 0);
-        const QString out = QString::fromUtf8(p.readAllStandardOutput());
-        QVERIFY(out.startsWith(kHeader + u'\n'));
-        QVERIFY(out.endsWith(sb.ctx.file("tongji.xls") + u'\n'));
+        const Run r = runRealCli({"--dir", sb.ctx.folder, "stats"});
+        QCOMPARE(r.status, 0);
+        QVERIFY(r.out.startsWith(kHeader + u'\n'));
+        QVERIFY(r.out.endsWith(sb.ctx.file("tongji.xls") + u'\n'));
     }
 };
 

@@ -1,6 +1,5 @@
 // The preset schemes: the dispatch's checks, the subject buttons, myfenban,
 // the single-subject and the grade-level division.
-#include "adjust/autoadjust.h"
 #include "division/classcount.h"
 #include "division/presets.h"
 #include "store/errors.h"
@@ -222,13 +221,6 @@ private slots:
         // Descending in the store's text order: 差 (U+5DEE), 好, 中. The
         // boys of grade 差 come first, then those of 好.
         QCOMPARE(classesOf(sb, {"b03", "b06", "b09", "b01", "b04", "b07"}), "1 2 3 3 2 1");
-        // Every statistics step now asks its question first.
-        sb.prompt.answers = {false, false};
-        for (int run = 0; run < 2; ++run) {
-            sb.prompt.messages.clear();
-            QVERIFY(fbttj_Click(sb.ctx).declined);
-            QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t" + gradeQuestion()});
-        }
     }
 
     void gradeLevelStops_data()

@@ -38,12 +38,6 @@ void addTables(Sandbox& sb, const QStringList& tables)
         store.exec(QStringLiteral("CREATE TABLE %1 (x)").arg(quoteIdent(t)));
 }
 
-int countWhere(Sandbox& sb, const QString& where)
-{
-    Store store = OpenStore(sb.ctx);
-    return store.column("SELECT count(*) FROM studscore WHERE " + where).value(0).toInt();
-}
-
 } // namespace
 
 class TestWizard : public QObject {

@@ -8,6 +8,7 @@
 #include "shell/form2.h"
 #include "shell/form3.h"
 #include "shell/form4.h"
+#include "shell/rowsetgrid.h"
 #include "support/intake.h"
 
 #include "store/rowset.h"
@@ -132,6 +133,19 @@ struct WindowFixture {
         click(form.get(), QStringLiteral("Command13"));
         click(form.get(), name);
     }
+};
+
+// What a window test reaches through its fixture, which the test's init()
+// makes and its cleanup() drops.
+struct WindowTest {
+    std::unique_ptr<WindowFixture> fx;
+
+    Sandbox& sb() const { return *fx->sb; }
+    Form1* form() const { return fx->form.get(); }
+    RowSetGrid* grid() const { return form()->resultsGrid(); }
+    QAbstractItemModel* model() const { return grid()->model(); }
+    // An item of the statistics-and-adjustment group.
+    void item(const QString& name) const { fx->statsItem(name); }
 };
 
 } // namespace quorvel::test

@@ -138,13 +138,8 @@ QMap<int, QString> classKinds(const QString& folder)
 
 } // namespace
 
-class TestClerkRoads : public QObject {
+class TestClerkRoads : public QObject, WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
-    Form1* form() { return fx->form.get(); }
 
 private slots:
     void init() { fx = std::make_unique<WindowFixture>(); }

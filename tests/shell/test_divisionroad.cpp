@@ -68,13 +68,8 @@ QPixmap dialogOverWindow(QWidget* window, QWidget* dialog)
 
 } // namespace
 
-class TestDivisionRoad : public QObject {
+class TestDivisionRoad : public QObject, WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
-    Form1* form() { return fx->form.get(); }
 
     // Step 1 through the create panel: 原学校, the two yes/no fields and
     // three subjects.

@@ -19,17 +19,10 @@
 using namespace quorvel;
 using namespace quorvel::test;
 
-class TestManual : public QObject {
+class TestManual : public QObject, WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
-    Form1* form() { return fx->form.get(); }
-    RowSetGrid* grid() { return form()->resultsGrid(); }
-    QAbstractItemModel* model() { return grid()->model(); }
     QWidget* strip() { return form()->resultsPanel()->strip(); }
-    void item(const QString& name) { fx->statsItem(name); }
     // Two classes of twenty girls, 85.0 and 84.75 on average.
     void quarterApart()
     {

@@ -26,10 +26,8 @@ void send(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button = Qt
 
 } // namespace
 
-class TestNavPanel : public QObject {
+class TestNavPanel : public QObject, WindowTest {
     Q_OBJECT
-
-    std::unique_ptr<WindowFixture> fx;
 
     NavPanel* nav() { return fx->form->navPanel(); }
     // Where groups 2 to 4 stand: T in the top slot, B in the bottom slot.

@@ -17,12 +17,9 @@
 using namespace quorvel;
 using namespace quorvel::test;
 
-class TestPreciseWindow : public QObject {
+class TestPreciseWindow : public QObject, WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
     void prepare(const QStringList& subjects, int classes)
     {
         makeStore(sb(), QStringList{"是否班干部"} + subjects);

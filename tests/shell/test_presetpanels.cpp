@@ -31,13 +31,9 @@ void saveShot(QWidget* w, const QString& name)
 
 } // namespace
 
-class TestPresetPanels : public QObject {
+class TestPresetPanels : public QObject, WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
-    Form1* form() { return fx->form.get(); }
     QWidget* frame13() { return control(form(), "Frame13"); }
     QWidget* frm15() { return control(form(), "frm15"); }
     QString unplaced() { return control<QLabel>(frame13(), "labweifen")->text(); }

@@ -19,12 +19,9 @@
 using namespace quorvel;
 using namespace quorvel::test;
 
-class TestPresetDialog : public QObject {
+class TestPresetDialog : public QObject, WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
     Form7* form7() { return fx->form->presetDialog(); }
     // The wizard up to the preset dialog: step 3, the preset option, Next.
     void toPresets()

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -209,11 +210,31 @@ private slots:
         QCOMPARE(during, Qt::BlankCursor);
     }
 
+    // Without a bar, none attached or the attached one gone, progress is
+    // ignored: the prompt makes no bar of its own, and the next bar attached
+    // shows the next report.
     void progressWithoutBar()
     {
+        auto bars = [] {
+            const QWidgetList widgets = QApplication::allWidgets();
+            return std::count_if(widgets.begin(), widgets.end(),
+                                 [](QWidget* w) { return qobject_cast<QProgressBar*>(w); });
+        };
         QtPrompt prompt;
-        prompt.progress(1, 5); // nothing to show it on: ignored
+        prompt.progress(1, 5);
+        prompt.progress(5, 5);
         prompt.progress(0, 0);
+        QCOMPARE(bars(), 0);
+        QWidget window;
+        prompt.attach(&window, new QProgressBar(&window));
+        delete window.findChild<QProgressBar*>();
+        prompt.progress(2, 5);
+        QCOMPARE(bars(), 0);
+        auto* next = new QProgressBar(&window);
+        prompt.attach(&window, next);
+        prompt.progress(3, 5);
+        QCOMPARE(next->value(), 3);
+        QCOMPARE(next->maximum(), 5);
     }
 };
 

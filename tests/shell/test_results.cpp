@@ -59,16 +59,9 @@ public:
 
 } // namespace
 
-class TestResults : public QObject {
+class TestResults : public QObject, WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
-    Form1* form() { return fx->form.get(); }
-    RowSetGrid* grid() { return form()->resultsGrid(); }
-    QAbstractItemModel* model() { return grid()->model(); }
-    void item(const QString& name) { fx->statsItem(name); }
     // Two classes of two: averages 87.65 and 80.5.
     void placed()
     {

@@ -21,12 +21,9 @@ const QString adjustedMessage = QStringLiteral("提示\t") + adjustFinishedPrefi
 
 } // namespace
 
-class TestTopStudents : public QObject {
+class TestTopStudents : public QObject, WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
     Form4* dialog() { return fx->form4(); }
     QLineEdit* top() { return dialog()->topStudentsBox(); }
     QLineEdit* classes() { return dialog()->classesBox(); }

@@ -48,12 +48,9 @@ template <class T> int instances()
 
 } // namespace
 
-class TestWizard : public QObject {
+class TestWizard : public QObject, WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<WindowFixture> fx;
-
-    Sandbox& sb() { return *fx->sb; }
     QWidget* grid() { return fx->form->studentGrid(); }
     // A store with the three condition fields and students placed in class 5.
     void prepare(int students = 12)

@@ -129,6 +129,12 @@ QString classSizes(Sandbox& sb)
     return out.join(u' ');
 }
 
+int countWhere(Sandbox& sb, const QString& where)
+{
+    Store store = open(sb);
+    return store.column("SELECT count(*) FROM studscore WHERE " + where).value(0).toInt();
+}
+
 QStringList storedIds(Sandbox& sb)
 {
     Store store = open(sb);

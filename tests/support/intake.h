@@ -49,6 +49,9 @@ QString classesOf(Sandbox& sb, const QStringList& ids);
 // (0 for the unplaced), in class order, separated by blanks.
 QString classSizes(Sandbox& sb);
 
+// How many students of studscore match the SQL condition where.
+int countWhere(Sandbox& sb, const QString& where);
+
 // Every 编号 of studscore, sorted (a repeated one appears twice).
 QStringList storedIds(Sandbox& sb);
 

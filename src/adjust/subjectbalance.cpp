@@ -1,7 +1,7 @@
 #include "subjectbalance.h"
 
-#include "classcount.h"
-#include "snake.h"
+#include "division/classcount.h"
+#include "division/snake.h"
 
 #include "store/context.h"
 #include "store/fieldlists.h"

@@ -1,5 +1,5 @@
 // Reading typed numbers: wholly numeric texts, leading numbers, rounding.
-#include "division/numbertext.h"
+#include "store/numbertext.h"
 
 #include <QTest>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "adjust/precise.h"
+#include "precise.h"
 
 #include <QString>
 

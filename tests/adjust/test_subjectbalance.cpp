@@ -1,7 +1,7 @@
 // The subject-balancing preset (按总分均衡各科成绩): its check of the score
 // fields, the number of classes, and the division it makes.
 #include "division/classcount.h"
-#include "division/subjectbalance.h"
+#include "adjust/subjectbalance.h"
 #include "store/fieldlists.h"
 
 #include "support/intake.h"
