@@ -226,7 +226,7 @@ private slots:
         sb.prompt.answers = {false, false};
         for (int run = 0; run < 2; ++run) {
             sb.prompt.messages.clear();
-            QVERIFY(fbttj_Click(sb.ctx).declined);
+            QVERIFY(runStatisticsStep(sb.ctx).declined);
             QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t" + gradeQuestion()});
         }
     }
