@@ -87,7 +87,7 @@ bool runOnce(const Context& ctx, const bench::YesPrompt& prompt, int classes, Me
     m.before = spread(ctx);
     timer.restart();
     const std::clock_t cpuStart = std::clock();
-    if (FlatBttn7_Click(ctx) != AdjustOutcome::Finished)
+    if (runAutomaticAdjustment(ctx) != AdjustOutcome::Finished)
         bench::out() << "  the adjustment did not finish: " << prompt.last << Qt::endl;
     const qint64 adjusted = timer.nsecsElapsed();
     m.cpu.append(double(std::clock() - cpuStart) * 1000 / CLOCKS_PER_SEC);
@@ -103,7 +103,7 @@ QStringList furtherClicks(const Context& ctx, double spreadNow)
 {
     QStringList further;
     while (further.size() < 9 && spreadNow > kBalancedDifference) {
-        FlatBttn7_Click(ctx);
+        runAutomaticAdjustment(ctx);
         spreadNow = spread(ctx);
         further.append(QString::number(spreadNow, 'f', 2));
     }

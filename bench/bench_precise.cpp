@@ -193,7 +193,7 @@ void intake(int students, int classes, quint32 seed)
                  << QStringLiteral(", %1 ms in memory").arg(memoryMs, 0, 'f', 1) << Qt::endl;
     targets(students, floor, precise, preciseMs, subject, memoryMs);
     if (students <= 2000) {
-        FlatBttn7_Click(ctx);
+        runAutomaticAdjustment(ctx);
         bench::out() << "  auto:     " << line(measure(ctx)) << Qt::endl;
     }
 }

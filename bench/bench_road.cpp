@@ -136,7 +136,7 @@ bool runRoad(const Context& ctx, int classes, RoadTimes& t)
     if (!TopStudentsNext(ctx, QStringLiteral("30"), QString::number(classes)).divided)
         return false;
     lap(t.divide);
-    if (FlatBttn7_Click(ctx) != AdjustOutcome::Finished)
+    if (runAutomaticAdjustment(ctx) != AdjustOutcome::Finished)
         return false;
     lap(t.adjust);
     StatsDisplay(ctx);

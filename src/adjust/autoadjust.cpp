@@ -29,7 +29,7 @@ double averageSpread(const Context& ctx)
     return store.column(sql).value(0).toDouble();
 }
 
-StatsStepResult fbttj_Click(const Context& ctx, bool askGrade)
+StatsStepResult runStatisticsStep(const Context& ctx, bool askGrade)
 {
     StatsStepResult step;
     if (askGrade && ctx.state.GradeDivisionFlag && !ctx.prompt.question(gradeQuestion())) {
@@ -42,7 +42,7 @@ StatsStepResult fbttj_Click(const Context& ctx, bool askGrade)
 
 bool statisticsStep(const Context& ctx, const AdjustOptions& options)
 {
-    const StatsStepResult step = fbttj_Click(ctx, !options.gradeAnswered);
+    const StatsStepResult step = runStatisticsStep(ctx, !options.gradeAnswered);
     if (options.onStatistics)
         options.onStatistics(step);
     return !step.declined;
@@ -118,7 +118,7 @@ AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
     return went ? AdjustOutcome::Finished : AdjustOutcome::Declined;
 }
 
-AdjustOutcome FlatBttn7_Click(const Context& ctx, const AdjustOptions& first)
+AdjustOutcome runAutomaticAdjustment(const Context& ctx, const AdjustOptions& first)
 {
     if (!statisticsStep(ctx, first))
         return AdjustOutcome::Declined;

@@ -39,13 +39,14 @@ struct StatsStepResult {
     StatsDisplayResult display;
 };
 
-// The statistics step (fbttj). When GradeDivisionFlag is set it first asks
+// The statistics step (fbttj_Click of the main window, the button fbttj
+// 信息统计). When GradeDivisionFlag is set it first asks
 // gradeQuestion() under the application title; on No nothing else happens.
 // Then runs the statistics display. The window, on a result that is not
 // declined, shows the statistics panel and fills its grid from
 // display.view; it detaches the grid before calling.
 // askGrade false: the operation has asked already and goes on without it.
-StatsStepResult fbttj_Click(const Context& ctx, bool askGrade = true);
+StatsStepResult runStatisticsStep(const Context& ctx, bool askGrade = true);
 
 struct AdjustOptions {
     // Called after every statistics step of the adjustment (the first one
@@ -66,13 +67,14 @@ enum class AdjustOutcome {
     Declined,  // the grade question was answered No: the adjustment stopped
 };
 
-// The automatic adjustment (FlatBttn7): the statistics step, then three
+// The automatic adjustment (FlatBttn7_Click of the main window, the button
+// FlatBttn7 自动调整): the statistics step, then three
 // passes, then adjustFinishedMessage() under "提示". The grade question is
 // asked at most once: its Yes holds for every statistics step of the run. Ends silently when the
 // first statistics build found unplaced students (StatsUnplacedFlag). A No
 // to the grade question of any statistics step ends the adjustment there,
 // without the closing message; exchanges already made stay.
-AdjustOutcome FlatBttn7_Click(const Context& ctx, const AdjustOptions& options = {});
+AdjustOutcome runAutomaticAdjustment(const Context& ctx, const AdjustOptions& options = {});
 
 // One pass: the classes of result ordered by 总分平均分, highest first (ties
 // in the table's order); the exchanges of AdjustPair for the i-th highest

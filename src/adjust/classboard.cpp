@@ -3,6 +3,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 
 #include <algorithm>
 
@@ -161,16 +162,13 @@ PairRun ClassBoard::exchangePair(qint16 high, qint16 low, double threshold)
 
 int ClassBoard::save(Store& store) const
 {
-    const QString sql = QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
-                            .arg(quoteIdent(studentTable()), quoteIdent(classColumn()));
-    int moved = 0;
+    QVector<StudentClass> moved;
     for (const Student& s : m_students) {
-        if (s.cls == s.loadedClass)
-            continue;
-        store.exec(sql, {s.cls, s.rowid});
-        ++moved;
+        if (s.cls != s.loadedClass)
+            moved.append({s.rowid, s.cls});
     }
-    return moved;
+    Students(store).writeClasses(moved);
+    return int(moved.size());
 }
 
 } // namespace quorvel

@@ -18,7 +18,7 @@ std::optional<qint16> typedClassNumber(const QString& text)
 
 bool ManualAdjustStart(const Context& ctx, StatsStepResult& step)
 {
-    step = fbttj_Click(ctx);
+    step = runStatisticsStep(ctx);
     return !step.declined && !ctx.state.StatsUnplacedFlag;
 }
 
@@ -73,7 +73,7 @@ ManualResult ManualAdjust(const Context& ctx, const QString& highText, const QSt
     ctx.prompt.message(manualFinishedMessage());
     result.outcome = ManualOutcome::Finished;
     // The dialog opened after the grade question of ManualAdjustStart.
-    result.statistics = fbttj_Click(ctx, false);
+    result.statistics = runStatisticsStep(ctx, false);
     return result;
 }
 

@@ -5,11 +5,11 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 
 #include <QHash>
 #include <algorithm>
 #include <cmath>
-#include <sqlite3.h>
 
 namespace quorvel {
 
@@ -165,17 +165,12 @@ BalanceFigures PreciseBalance(const Context& ctx, Store& store, const BalanceSet
     ctx.readingDone();
     const std::vector<int> before = loaded.intake.cls;
     const BalanceFigures figures = balanceIntake(loaded.intake, settings);
-    sqlite3_stmt* st = store.prepare(QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
-                                         .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
+    QVector<StudentClass> moved;
     for (int s = 0; s < loaded.intake.studentCount(); ++s) {
-        if (loaded.intake.cls[s] == before[s])
-            continue;
-        store.bind(st, {loaded.classNumbers.at(loaded.intake.cls[s]), loaded.rowids.at(s)});
-        const int rc = sqlite3_step(st);
-        sqlite3_reset(st);
-        if (rc != SQLITE_DONE)
-            store.fail(rc);
+        if (loaded.intake.cls[s] != before[s])
+            moved.append({loaded.rowids.at(s), loaded.classNumbers.at(loaded.intake.cls[s])});
     }
+    Students(store).writeClasses(moved);
     if (unitsPerPoint)
         *unitsPerPoint = loaded.intake.unitsPerPoint;
     return figures;

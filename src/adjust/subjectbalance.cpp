@@ -21,7 +21,7 @@ namespace {
 bool subjectsFit(const Context& ctx)
 {
     QStringList scores;
-    ReadFieldList3(ctx, scores);
+    readScoreList(ctx, scores);
     for (int i = 0; i + 1 < scores.size(); ++i)
         if (!balancedSubjectNames().contains(scores.at(i))) {
             ctx.prompt.message(subjectFieldsMessage(), appTitle());

@@ -4,6 +4,7 @@
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/students.h"
 
 #include <optional>
 
@@ -61,13 +62,6 @@ QVariant sexOf(Store& store, const QString& number)
                 .arg(quoteIdent(sexColumn()), quoteIdent(studentTable()), quoteIdent(keyColumn())),
             {number})
         .value(0);
-}
-
-void setClass(Store& store, const QString& number, const QVariant& cls)
-{
-    store.exec(QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?")
-                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn()), quoteIdent(keyColumn())),
-               {cls, number});
 }
 
 // A's class and total; false (with the message shown) when A cannot move.
@@ -169,8 +163,9 @@ StudentRows TransferStudent(const Context& ctx, const QString& number, const QSt
     ctx.readingDone();
     // B is written before A; the two are saved together.
     const bool mixed = sexOf(*store, a) != sexOf(*store, b->number);
-    setClass(*store, b->number, c);
-    setClass(*store, a, int(*t));
+    Students students(*store);
+    students.writeClass(b->number, c.toInt());
+    students.writeClass(a, *t);
     const QString key = quoteIdent(keyColumn());
     RowSet rows = RowSet::open(*store, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key),
                                {a, b->number});

@@ -8,8 +8,9 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <algorithm>
 #include <functional>
-#include <map>
+#include <vector>
 
 namespace quorvel {
 
@@ -17,43 +18,64 @@ namespace {
 
 using Command = std::function<int(CliEnv&, const QStringList&)>;
 
-const std::map<QString, Command>& commands()
+// One command of quorvel-cli: its name, what runs it and its lines of the
+// usage text, in the order the usage shows them.
+struct CommandEntry {
+    QString name;
+    Command run;
+    QStringList synopsis;
+};
+
+const std::vector<CommandEntry>& commands()
 {
-    static const std::map<QString, Command> table = {
-        {QStringLiteral("create"), cmdCreate},
-        {QStringLiteral("divide"), cmdDivide},
-        {QStringLiteral("import"), cmdImport},
-        {QStringLiteral("list"), cmdList},
-        {QStringLiteral("sample"), cmdSample},
-        {QStringLiteral("stats"), cmdStats},
-        {QStringLiteral("adjust"), cmdAdjust},
-        {QStringLiteral("find"), cmdFind},
-        {QStringLiteral("transfer"), cmdTransfer},
-        {QStringLiteral("roster"), cmdRoster},
+    static const std::vector<CommandEntry> table = {
+        {QStringLiteral("create"), cmdCreate, {QStringLiteral("create [FIELD ...]")}},
+        {QStringLiteral("divide"),
+         cmdDivide,
+         {QStringLiteral(
+              "divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]"),
+          QStringLiteral("divide subject --subject S --classes N [--no-adjust]"),
+          QStringLiteral("divide grade --classes N"),
+          QStringLiteral("divide balance --classes N [--seed S] [--tolerance T]"),
+          QStringLiteral("divide fastslow --students S --classes K [--students S --classes K ...]"),
+          QStringLiteral("divide boarders --boarder-classes NB [--day-classes ND]")}},
+        {QStringLiteral("import"), cmdImport, {QStringLiteral("import")}},
+        {QStringLiteral("list"), cmdList, {QStringLiteral("list")}},
+        {QStringLiteral("sample"), cmdSample, {QStringLiteral("sample --students N [--seed S]")}},
+        {QStringLiteral("stats"), cmdStats, {QStringLiteral("stats")}},
+        {QStringLiteral("adjust"),
+         cmdAdjust,
+         {QStringLiteral("adjust [--high H --low L]"),
+          QStringLiteral("adjust --precise [--subjects] [--seed S] [--tolerance T]")}},
+        {QStringLiteral("find"), cmdFind, {QStringLiteral("find PREFIX | find --all")}},
+        {QStringLiteral("transfer"), cmdTransfer, {QStringLiteral("transfer NUMBER CLASS")}},
+        {QStringLiteral("roster"), cmdRoster, {QStringLiteral("roster [--out FILE]")}},
     };
     return table;
 }
 
+const CommandEntry* findCommand(const QString& name)
+{
+    const auto& table = commands();
+    const auto it = std::find_if(table.begin(), table.end(),
+                                 [&](const CommandEntry& c) { return c.name == name; });
+    return it == table.end() ? nullptr : &*it;
+}
+
+// The usage text: the general form, then every synopsis of the table, the
+// first behind "命令: ", the others lined up under it.
 QString usage()
 {
-    return QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
-                          "      quorvel-cli --version | --help\n"
-                          "命令: create [FIELD ...]\n"
-                          "      divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]\n"
-                          "      divide subject --subject S --classes N [--no-adjust]\n"
-                          "      divide grade --classes N\n"
-                          "      divide balance --classes N [--seed S] [--tolerance T]\n"
-                          "      divide fastslow --students S --classes K [--students S --classes K ...]\n"
-                          "      divide boarders --boarder-classes NB [--day-classes ND]\n"
-                          "      import\n"
-                          "      list\n"
-                          "      sample --students N [--seed S]\n"
-                          "      stats\n"
-                          "      adjust [--high H --low L]\n"
-                          "      adjust --precise [--subjects] [--seed S] [--tolerance T]\n"
-                          "      find PREFIX | find --all\n"
-                          "      transfer NUMBER CLASS\n"
-                          "      roster [--out FILE]\n");
+    QString text = QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] <命令> [参数 ...]\n"
+                                  "      quorvel-cli --version | --help\n");
+    QString lead = QStringLiteral("命令: ");
+    for (const CommandEntry& c : commands()) {
+        for (const QString& line : c.synopsis) {
+            text += lead + line + u'\n';
+            lead = QStringLiteral("      ");
+        }
+    }
+    return text;
 }
 
 int runCommand(CliEnv& env, const Command& command, const QStringList& args)
@@ -114,7 +136,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         } else
             break;
     }
-    if (i >= args.size() || commands().count(args[i]) == 0) {
+    const CommandEntry* command = i < args.size() ? findCommand(args[i]) : nullptr;
+    if (!command) {
         err << (i < args.size() ? QStringLiteral("未知命令：") + args[i] + u'\n' : QString()) << usage();
         return 2;
     }
@@ -128,7 +151,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     CliPrompt prompt(out, yes);
     Context ctx{folder, state, prompt};
     CliEnv env{ctx, out, err, prompt};
-    const int status = runCommand(env, commands().at(args[i]), args.mid(i + 1));
+    const int status = runCommand(env, command->run, args.mid(i + 1));
     return checkOutput(out, err) ? status : 1;
 }
 

@@ -5,6 +5,7 @@
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
+#include "store/students.h"
 
 #include <map>
 
@@ -58,7 +59,7 @@ QStringList conditionBoxes(const Context& ctx)
     RunState scratch;
     const Context aside{ctx.folder, scratch, ctx.prompt};
     QStringList boxes;
-    ReadFieldList2(aside, boxes);
+    readConditionList(aside, boxes);
     return boxes;
 }
 
@@ -96,12 +97,7 @@ const std::map<QString, SchemeCommand>& schemes()
 void printDivisionSummary(CliEnv& env, bool withTopStudents)
 {
     Store store = OpenStore(env.ctx);
-    const qint64 placed =
-        store
-            .column(QStringLiteral("SELECT count(*) FROM %1 WHERE %2>0")
-                        .arg(quoteIdent(studentTable()), quoteIdent(classColumn())))
-            .value(0)
-            .toLongLong();
+    const int placed = Students(store).placedCount();
     QString line =
         QStringLiteral("分班完成：%1名学生分入%2个班").arg(placed).arg(env.ctx.state.ClassCount);
     if (withTopStudents)

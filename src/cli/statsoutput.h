@@ -5,6 +5,8 @@
 namespace quorvel {
 
 struct StatsDisplayResult;
+struct StatsStepResult;
+struct StudentRows;
 
 // Prints what the statistics grid would show: the column names of result on
 // one line, then one line per class, the values separated by tabs (singles
@@ -12,6 +14,14 @@ struct StatsDisplayResult;
 // field for no value); then the path of tongji.xls on a line of its own when
 // the display wrote it. Nothing when there is nothing to show.
 void printStatistics(CliEnv& env, const StatsDisplayResult& display);
+
+// Prints the data grid: the column names, then one line per row, the values
+// separated by tabs (numbers in their shortest form, no value empty).
+void printStudentRows(CliEnv& env, const StudentRows& rows);
+
+// 0 when a statistics step built the table, there is something to show and
+// the workbook was written; else 1.
+int statsStatus(const StatsStepResult& step);
 
 // Runs the statistics step and prints what it shows, as the stats command
 // does. Returns 0 when the build ran and there is something to show, else 1

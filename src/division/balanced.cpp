@@ -7,6 +7,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 
 namespace quorvel {
 
@@ -224,9 +225,7 @@ bool clearEarlierMerge(const Context& ctx, Store& store)
 
 qint64 studentCount(Store& store)
 {
-    return store.column(QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable()))
-        .value(0)
-        .toLongLong();
+    return Students(store).count();
 }
 
 } // namespace

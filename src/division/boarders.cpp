@@ -7,6 +7,7 @@
 #include "store/numbertext.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 
 #include <QFileInfo>
 
@@ -97,10 +98,7 @@ std::optional<BoardingCounts> CountBoarding(const Context& ctx)
     const QVariantList n =
         store.column(QStringLiteral("SELECT count(*) FILTER (WHERE %1 = '是') FROM %2")
                          .arg(quoteIdent(boardingColumn()), quoteIdent(studentTable())));
-    const int all =
-        store.column(QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable()))
-            .value(0)
-            .toInt();
+    const int all = Students(store).count();
     BoardingCounts counts;
     counts.boarders = n.value(0).toInt();
     counts.day = all - counts.boarders;
@@ -112,7 +110,7 @@ QString boardingCountsText(const BoardingCounts& counts)
     return QStringLiteral("住宿生%1人，非住宿生%2人").arg(counts.boarders).arg(counts.day);
 }
 
-BoarderOutcome BoarderDivide(const Context& ctx, const QString& text10)
+BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesText)
 {
     if (ctx.state.StatsUnplacedFlag)
         return BoarderOutcome::Skipped;
@@ -120,7 +118,7 @@ BoarderOutcome BoarderDivide(const Context& ctx, const QString& text10)
     Store store = OpenStore(ctx);
     if (!hasBoardingColumn(store))
         return refuseColumn(ctx);
-    const auto nb = classCount(ctx, text10);
+    const auto nb = classCount(ctx, boarderClassesText);
     if (!nb)
         return BoarderOutcome::Refused;
     ctx.state.ClassCount = *nb;
@@ -133,15 +131,15 @@ BoarderOutcome BoarderDivide(const Context& ctx, const QString& text10)
     return BoarderOutcome::Divided;
 }
 
-BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& text10,
-                                     const QString& text9)
+BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderClassesText,
+                                     const QString& dayClassesText)
 {
     ctx.prompt.progress(0, 100);
     Store store = OpenStore(ctx);
     if (!hasBoardingColumn(store))
         return refuseColumn(ctx);
-    const auto nb = classCount(ctx, text10);
-    const auto nd = nb ? classCount(ctx, text9) : std::nullopt;
+    const auto nb = classCount(ctx, boarderClassesText);
+    const auto nd = nb ? classCount(ctx, dayClassesText) : std::nullopt;
     if (!nd)
         return BoarderOutcome::Refused;
     if (*nb + *nd > maxClass) {

@@ -14,7 +14,8 @@ struct Context;
 // boys and girls together. A student without a value in 是否住宿 is no
 // boarder and goes with the day students.
 //
-// Nb and Nd are the texts of the panel frm15's boxes Text10 and Text9. A
+// Nb and Nd are the texts of the panel frm15's boxes Text10
+// (boarderClassesText) and Text9 (dayClassesText). A
 // count must be wholly a number and a whole number of 1 or more, the two
 // together at most 32767 classes; otherwise "对不起只能输入数字。" (not a
 // number) or a message saying what is wrong, under "提示", and nothing
@@ -37,7 +38,7 @@ enum class BoarderOutcome {
 // when StatsUnplacedFlag is set. Otherwise, in one transaction, every
 // student goes back to 班级 0 and the boarders are dealt to 1 … Nb; then
 // "1 至" + Nb + "班为住宿生。" (title 提示). ClassCount becomes Nb.
-BoarderOutcome BoarderDivide(const Context& ctx, const QString& text10);
+BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesText);
 
 // How many students the two steps concern: boarders (是否住宿 = 是) and
 // the others. nullopt without a database or without the column.
@@ -57,7 +58,7 @@ QString boardingCountsText(const BoardingCounts& counts);
 // (Nb + 1) + " 至" + (Nb + Nd) + "班为非住宿生。" (title 提示). ClassCount
 // becomes Nb + 1. The statistics step that ends the click is the front
 // end's next step.
-BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& text10,
-                                     const QString& text9);
+BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderClassesText,
+                                     const QString& dayClassesText);
 
 } // namespace quorvel

@@ -7,6 +7,7 @@
 #include "store/numbertext.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 
 #include <QFileInfo>
 
@@ -28,19 +29,19 @@ bool refuse(const Context& ctx, const QString& text)
 // The checks of the two boxes that need no store. On success students and
 // classes hold S and k; S may be above every possible number of students
 // (a text such as "99999"), which the caller refuses with the count.
-bool readBoxes(const Context& ctx, qint16 offset, const QString& text12, const QString& text13,
-               int& students, qint16& classes)
+bool readBoxes(const Context& ctx, qint16 offset, const QString& studentsText,
+               const QString& classesText, int& students, qint16& classes)
 {
-    if (text12.isEmpty())
+    if (studentsText.isEmpty())
         return refuse(ctx, QStringLiteral("请输入人数，人数不能为空。"));
-    if (text13.isEmpty())
+    if (classesText.isEmpty())
         return refuse(ctx, QStringLiteral("请输入班数，班数不能为空。"));
-    const double sv = leadingNumber(text12);
+    const double sv = leadingNumber(studentsText);
     const auto s = roundToInt16(sv);
     if (s ? *s < 1 : sv < 0)
         return refuse(ctx, QStringLiteral("对不起，人数必须大于0。"));
     students = s ? *s : maxClass + 1;
-    const double kv = leadingNumber(text13);
+    const double kv = leadingNumber(classesText);
     const auto k = roundToInt16(kv);
     if (k ? *k < 1 : kv < 0)
         return refuse(ctx, QStringLiteral("对不起，班数必须大于0。"));
@@ -63,12 +64,12 @@ DealObserver progressOf(const Context& ctx, int students)
 
 } // namespace
 
-FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& text12,
-                           const QString& text13, const FastSlowOptions& options)
+FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& studentsText,
+                           const QString& classesText, const FastSlowOptions& options)
 {
     int students = 0;
     qint16 classes = 0;
-    if (!readBoxes(ctx, FastSlowOffset, text12, text13, students, classes))
+    if (!readBoxes(ctx, FastSlowOffset, studentsText, classesText, students, classes))
         return {};
     ctx.state.ClassCount = classes;
     Store store = OpenStore(ctx);
@@ -108,10 +109,8 @@ int StudentsToDivide(const Context& ctx, qint16 FastSlowOffset)
     Store store = OpenStore(ctx);
     if (!store.tableExists(studentTable()))
         return 0;
-    QString sql = QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable());
-    if (FastSlowOffset > 0)
-        sql += QStringLiteral(" WHERE coalesce(%1, 0) = 0").arg(quoteIdent(classColumn()));
-    return store.column(sql).value(0).toInt();
+    Students students(store);
+    return FastSlowOffset > 0 ? students.unplacedCount() : students.count();
 }
 
 } // namespace quorvel

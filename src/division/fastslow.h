@@ -35,10 +35,10 @@ struct FastSlowResult {
     int remaining = 0;    // students still without a class after the run
 };
 
-// One run (分班 of the panel Frame13) for the texts of Text12 (the number of
-// students S) and Text13 (the number of classes k), each read as the number
-// it begins with ("30人" is 30) and rounded to a whole number, halves to
-// even. Refuses, with a message under the application title and nothing
+// One run (分班 of the panel Frame13) for the texts of Text12 (studentsText,
+// the number of students S) and Text13 (classesText, the number of classes
+// k), each read as the number it begins with ("30人" is 30) and rounded to
+// a whole number, halves to even. Refuses, with a message under the application title and nothing
 // changed: an empty text; S or k below 1; k reaching past class 32767; S
 // above the number of unplaced students. Otherwise deals the S best
 // unplaced students to the classes FastSlowOffset + 1 … FastSlowOffset + k,
@@ -46,8 +46,8 @@ struct FastSlowResult {
 // ClassCount and FastSlowOffset to the run's last class and ends with "还有"
 // + R + "人没有分班。" or, when nobody is left, "分班完成" (title 提示).
 // Progress goes from 0 to 100.
-FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& text12,
-                           const QString& text13, const FastSlowOptions& options = {});
+FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& studentsText,
+                           const QString& classesText, const FastSlowOptions& options = {});
 
 // How many students the next run may divide: every student when a new
 // series starts (FastSlowOffset 0), else the unplaced ones; 0 without a

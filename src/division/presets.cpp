@@ -7,6 +7,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 
 namespace quorvel {
 
@@ -52,11 +53,7 @@ bool PresetNext(const Context& ctx)
 {
     CheckYesNoFields(ctx);
     Store store = OpenStore(ctx);
-    const qint64 students =
-        store.column(QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable()))
-            .value(0)
-            .toLongLong();
-    if (students > 0)
+    if (Students(store).count() > 0)
         return true;
     ctx.prompt.message(noRecordsMessage(), appTitle());
     return false;
@@ -65,7 +62,7 @@ bool PresetNext(const Context& ctx)
 QStringList SubjectButtons(const Context& ctx)
 {
     QStringList scores;
-    ReadFieldList3(ctx, scores);
+    readScoreList(ctx, scores);
     if (!scores.isEmpty())
         scores.removeLast(); // 总分 is never offered
     return scores.mid(0, SubjectButtonCount);

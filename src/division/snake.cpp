@@ -5,6 +5,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 
 #include <limits>
 
@@ -93,8 +94,7 @@ void PlaceTopStudents(const Context& ctx, Store& store)
 
 void ClearAllClasses(Store& store)
 {
-    store.exec(QStringLiteral("UPDATE %1 SET %2=0")
-                   .arg(quoteIdent(studentTable()), quoteIdent(classColumn())));
+    Students(store).clearClasses();
 }
 
 void schemeDivided(const Context& ctx)

@@ -6,6 +6,7 @@
 #include "store/fieldlists.h"
 #include "store/numbertext.h"
 #include "store/store.h"
+#include "store/students.h"
 
 #include <cmath>
 #include <limits>
@@ -30,9 +31,9 @@ qint16 wholeCycles(qint16 top, qint16 classes)
 }
 
 // The checks of the class-number box; on success ClassCount is set.
-std::optional<Box> checkClasses(const Context& ctx, const QString& txtbanshu)
+std::optional<Box> checkClasses(const Context& ctx, const QString& classesText)
 {
-    const auto v = wholeNumber(txtbanshu);
+    const auto v = wholeNumber(classesText);
     if (!v) {
         ctx.prompt.message(QStringLiteral("请输入数值。"), noticeTitle());
         return Box::Classes;
@@ -60,7 +61,7 @@ bool SchemeNext(const Context& ctx, QStringList& captions)
     // Read into a fresh list so that names of an earlier, longer field list
     // do not linger behind the ones read now.
     QStringList read;
-    ReadFieldList2(ctx, read);
+    readConditionList(ctx, read);
     if (!ctx.state.FieldListEmpty) {
         ctx.state.ConditionList = read;
         captions = read;
@@ -76,14 +77,14 @@ void ConditionsNext(const Context& ctx, const QStringList& tickedCaptions)
     ctx.state.UseConditions = !tickedCaptions.isEmpty();
 }
 
-std::optional<QString> TopStudentHint(const QString& txtyou, const QString& txtbanshu)
+std::optional<QString> TopStudentHint(const QString& topStudentsText, const QString& classesText)
 {
-    if (txtyou.isEmpty() || txtbanshu.isEmpty())
+    if (topStudentsText.isEmpty() || classesText.isEmpty())
         return std::nullopt;
-    const double classes = leadingNumber(txtbanshu);
+    const double classes = leadingNumber(classesText);
     if (classes == 0)
         return std::nullopt;
-    const double top = leadingNumber(txtyou);
+    const double top = leadingNumber(topStudentsText);
     const bool whole =
         top >= 0 && classes >= 1 && top == std::floor(top) && classes == std::floor(classes);
     const double perClass = whole ? std::floor(top / classes) : top / classes;
@@ -95,20 +96,17 @@ std::optional<QString> TopStudentHint(const QString& txtyou, const QString& txtb
     return hint;
 }
 
-TopStudentsResult TopStudentsNext(const Context& ctx, const QString& txtyou,
-                                  const QString& txtbanshu)
+TopStudentsResult TopStudentsNext(const Context& ctx, const QString& topStudentsText,
+                                  const QString& classesText)
 {
     Store store = OpenStore(ctx);
-    const auto top = wholeNumber(txtyou);
+    const auto top = wholeNumber(topStudentsText);
     if (!top)
         return refuse(ctx, QStringLiteral("请输入数值。"), Box::TopStudents);
-    const qint64 total =
-        store.column(QStringLiteral("SELECT count(*) FROM ") + quoteIdent(studentTable()))
-            .value(0)
-            .toLongLong();
+    const qint64 total = Students(store).count();
     if (!(*top < double(total)))
         return refuse(ctx,
-                      QStringLiteral("优生数必须少于总人数，您输入的优生数为：") + txtyou +
+                      QStringLiteral("优生数必须少于总人数，您输入的优生数为：") + topStudentsText +
                           QStringLiteral("，总人数：") + QString::number(total),
                       Box::None);
     const auto topCount = roundToInt16(*top);
@@ -120,7 +118,7 @@ TopStudentsResult TopStudentsNext(const Context& ctx, const QString& txtyou,
     if (*topCount < 0)
         return refuse(ctx, QStringLiteral("优生数不能是负数，请输入0或正整数。"), Box::TopStudents);
     ctx.state.TopStudentCount = *topCount;
-    if (const auto box = checkClasses(ctx, txtbanshu))
+    if (const auto box = checkClasses(ctx, classesText))
         return {false, *box};
     ctx.state.TopStudentCount = wholeCycles(ctx.state.TopStudentCount, ctx.state.ClassCount);
     CustomDivision(ctx, store);

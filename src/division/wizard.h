@@ -38,12 +38,13 @@ bool SchemeNext(const Context& ctx, QStringList& captions);
 // was); UseConditions tells whether any box was ticked.
 void ConditionsNext(const Context& ctx, const QStringList& tickedCaptions);
 
-// The hint of the top-students dialog for the texts of its two boxes:
+// The hint of the top-students dialog for the texts of its two boxes
+// (txtyou and txtbanshu):
 // "每班" + the top students each class is dealt + "名优生", each value being
 // the number its text begins with (0 when none). Whole numbers deal whole
 // rounds only, and the hint says how many are left to the division. nullopt when the hint is to
 // stay as it is: either box empty, or the class number's value 0.
-std::optional<QString> TopStudentHint(const QString& txtyou, const QString& txtbanshu);
+std::optional<QString> TopStudentHint(const QString& topStudentsText, const QString& classesText);
 
 // What the top-students dialog does after Next.
 struct TopStudentsResult {
@@ -52,17 +53,17 @@ struct TopStudentsResult {
     Box refused = Box::None; // on refusal: the box to empty and give the focus
 };
 
-// Next of the top-students dialog with the texts of txtyou (number of top
-// students) and txtbanshu (number of classes). Checks both entries with the
+// Next of the top-students dialog with the texts of its boxes txtyou
+// (topStudentsText, the number of top students) and txtbanshu (classesText,
+// the number of classes). Checks both entries with the
 // dialog's messages; on a refusal nothing in the store has changed (the
-// earlier classes stay) and the dialog stays open. Otherwise sets TopStudentCount (whole cycles) and
-// ClassCount and runs CustomDivision. Both texts may be typed with
-// full-width digits.
+// earlier classes stay) and the dialog stays open. Otherwise sets TopStudentCount (whole cycles)
+// and ClassCount and runs CustomDivision. Both texts may be typed with full-width digits.
 //
 // After a division the front end refreshes its student grid (ShowStudents)
-// and runs the automatic adjustment, FlatBttn7_Click of adjust/autoadjust.h,
+// and runs the automatic adjustment, runAutomaticAdjustment of adjust/autoadjust.h,
 // which starts from the statistics build; neither is part of this operation.
-TopStudentsResult TopStudentsNext(const Context& ctx, const QString& txtyou,
-                                  const QString& txtbanshu);
+TopStudentsResult TopStudentsNext(const Context& ctx, const QString& topStudentsText,
+                                  const QString& classesText);
 
 } // namespace quorvel

@@ -6,6 +6,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 #include "template.h"
 #include "xlsreader.h"
 
@@ -302,7 +303,7 @@ QVariant templateCellValue(const QVariant& cell)
 bool ImportTemplate(const Context& ctx)
 {
     QStringList scores;
-    ReadFieldList3(ctx, scores);
+    readScoreList(ctx, scores);
     QStringList columns;
     for (const ColumnInfo& c : OpenStore(ctx).columns(studentTable()))
         columns.append(c.name);
@@ -328,11 +329,7 @@ int placedStudentCount(const Context& ctx)
         Store store = OpenStore(ctx);
         if (!store.tableExists(studentTable()))
             return 0;
-        return store
-            .column(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 <> 0")
-                        .arg(quoteIdent(studentTable()), quoteIdent(classColumn())))
-            .value(0)
-            .toInt();
+        return Students(store).placedCount();
     } catch (const OperationError&) {
         return 0;
     }

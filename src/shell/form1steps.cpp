@@ -135,7 +135,7 @@ void Form1::fbttj_Click()
 {
     const BusyCursor busy;
     beginStatistics();
-    reportErrors(m_ctx.prompt, [this] { showStatistics(quorvel::fbttj_Click(m_ctx)); });
+    reportErrors(m_ctx.prompt, [this] { showStatistics(quorvel::runStatisticsStep(m_ctx)); });
 }
 
 void Form1::FlatBttn2_Click()
@@ -152,7 +152,7 @@ void Form1::FlatBttn7_Click()
     beginStatistics();
     AdjustOptions options;
     options.onStatistics = [this](const StatsStepResult& step) { showStatistics(step); };
-    reportErrors(m_ctx.prompt, [&] { quorvel::FlatBttn7_Click(m_ctx, options); });
+    reportErrors(m_ctx.prompt, [&] { quorvel::runAutomaticAdjustment(m_ctx, options); });
     m_ctx.prompt.progress(0, 0);
 }
 

@@ -221,7 +221,7 @@ StatsOutcome tongji(const Context& ctx)
     Store store = OpenStore(ctx);
     ctx.state.StatsUnplacedFlag = false;
     QStringList scoreList;
-    ReadFieldList3(ctx, scoreList);
+    readScoreList(ctx, scoreList);
 
     Transaction tr(store);
     StatsOutcome stop = StatsOutcome::Built;
@@ -234,7 +234,7 @@ StatsOutcome tongji(const Context& ctx)
     readAverages(store, b);
     countSexes(store, b);
     QStringList conditionList;
-    ReadFieldList2(ctx, conditionList);
+    readConditionList(ctx, conditionList);
     if (!ctx.state.FieldListEmpty)
         b.yesNo = yesNoColumns(conditionList);
     ctx.state.NoYesNoCondition = b.yesNo.isEmpty();

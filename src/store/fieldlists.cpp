@@ -27,14 +27,14 @@ bool readFieldList(const Context& ctx, const QString& name, QStringList& list)
 
 } // namespace
 
-void ReadFieldList2(const Context& ctx, QStringList& list)
+void readConditionList(const Context& ctx, QStringList& list)
 {
     ctx.state.FieldListEmpty = !readFieldList(ctx, conditionListFile(), list);
     if (ctx.state.FieldListEmpty)
         ctx.state.UseConditions = false;
 }
 
-void ReadFieldList3(const Context& ctx, QStringList& list)
+void readScoreList(const Context& ctx, QStringList& list)
 {
     readFieldList(ctx, scoreListFile(), list);
 }

@@ -19,12 +19,13 @@ inline QString studentTable() { return QStringLiteral("studscore"); }
 // Whether a column is a yes/no field: its name begins with 是否.
 bool isYesNoField(const QString& name);
 
-// Reads ziduan2.txt (the condition fields) into list, replacing its items;
+// ReadFieldList2: reads ziduan2.txt (the condition fields) into list, replacing its items;
 // an empty file leaves list as it was, sets FieldListEmpty and clears
 // UseConditions. A missing file is reported (OperationError).
-void ReadFieldList2(const Context& ctx, QStringList& list);
-// Reads ziduan3.txt (the score fields, 总分 last) into list in the same way.
-void ReadFieldList3(const Context& ctx, QStringList& list);
+void readConditionList(const Context& ctx, QStringList& list);
+// ReadFieldList3: reads ziduan3.txt (the score fields, 总分 last) into list in
+// the same way.
+void readScoreList(const Context& ctx, QStringList& list);
 
 // Checks that every yes/no column holds only 是 or 否 (or no value); on
 // failure the first bad column is reported and YesNoInvalid is set. Returns

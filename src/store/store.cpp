@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <sqlite3.h>
+#include <stdexcept>
 
 namespace quorvel {
 
@@ -312,6 +313,12 @@ QVector<ColumnInfo> Store::columns(const QString& table)
 }
 
 qint64 Store::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
+
+void Store::requireTransaction() const
+{
+    if (sqlite3_get_autocommit(m_db))
+        throw std::logic_error("a write of the students outside its operation's transaction");
+}
 
 // ---- transaction --------------------------------------------------------
 

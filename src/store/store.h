@@ -63,6 +63,15 @@ public:
     // The tables of the file, in the order they were created.
     QStringList tables();
     QVector<ColumnInfo> columns(const QString& table);
+    qint64 lastInsertRowId() const;
+
+private:
+    // The engine's own handles stay inside the store: the row sets, the
+    // students interface and the transactions step statements themselves.
+    friend class RowSet;
+    friend class Students;
+    friend class Transaction;
+    friend class ReadTransaction;
 
     // A prepared statement, kept for the life of the connection. Values are
     // bound and reset by the caller through bind()/step().
@@ -70,9 +79,10 @@ public:
     void bind(sqlite3_stmt* st, const QVariantList& binds);
     [[noreturn]] void fail(int rc) const;
     sqlite3* handle() const { return m_db; }
-    qint64 lastInsertRowId() const;
+    // Throws std::logic_error unless a transaction is open: a write that
+    // must be part of its operation's transaction checks it here.
+    void requireTransaction() const;
 
-private:
     Store(sqlite3* db) : m_db(db) {}
     static sqlite3* openFile(const QString& path, bool create);
     sqlite3* m_db = nullptr;

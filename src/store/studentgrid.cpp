@@ -30,8 +30,8 @@ QString cellText(const QVariant& v, ColumnType::Kind kind)
 void setHeaders(const Context& ctx, StudentGrid& grid)
 {
     QStringList conditions, scores;
-    ReadFieldList2(ctx, conditions);
-    ReadFieldList3(ctx, scores);
+    readConditionList(ctx, conditions);
+    readScoreList(ctx, scores);
     if (ctx.state.FieldListEmpty) {
         ctx.state.UseConditions = false;
         conditions.clear();

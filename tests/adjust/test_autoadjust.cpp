@@ -265,7 +265,7 @@ private slots:
         makeStore(sb, {});
         addStudents(sb, group("a", 1, "女", {10, 20, 30}) + group("b", 1, "男", {40, 50}));
         const QMap<QString, int> before = classesById(sb);
-        QCOMPARE(FlatBttn7_Click(sb.ctx), AdjustOutcome::Finished);
+        QCOMPARE(runAutomaticAdjustment(sb.ctx), AdjustOutcome::Finished);
         QCOMPARE(classesById(sb), before);
         QCOMPARE(sb.prompt.messages,
                  QStringList{"提示\t" + adjustFinishedMessage(averageSpread(sb.ctx))});
@@ -283,7 +283,7 @@ private slots:
             QVERIFY(step.display.view);
             QCOMPARE(step.display.view->rows.size(), 2);
         };
-        QCOMPARE(FlatBttn7_Click(sb.ctx, options), AdjustOutcome::Finished);
+        QCOMPARE(runAutomaticAdjustment(sb.ctx, options), AdjustOutcome::Finished);
         QCOMPARE(shown, 4);
         QCOMPARE(sb.prompt.messages,
                  QStringList{
@@ -301,7 +301,7 @@ private slots:
         makeStore(sb, {});
         addStudents(sb, twenty("h", 1, 8) + group("u", 0, "女", {70}));
         const QMap<QString, int> before = classesById(sb);
-        QCOMPARE(FlatBttn7_Click(sb.ctx), AdjustOutcome::Unplaced);
+        QCOMPARE(runAutomaticAdjustment(sb.ctx), AdjustOutcome::Unplaced);
         QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t还有的班未分，不能统计。"});
         QVERIFY(sb.prompt.progressCalls.isEmpty());
         QCOMPARE(classesById(sb), before);
@@ -311,7 +311,7 @@ private slots:
     {
         Sandbox sb;
         makeStore(sb, {});
-        QCOMPARE(FlatBttn7_Click(sb.ctx), AdjustOutcome::NoClasses);
+        QCOMPARE(runAutomaticAdjustment(sb.ctx), AdjustOutcome::NoClasses);
         const QString none = QStringLiteral("提示\t请先分班后再调整。");
         QCOMPARE(sb.prompt.messages,
                  (QStringList{"提示\t对不起分班后才能进行统计。", none, none, none,
@@ -338,7 +338,7 @@ private slots:
         addStudents(sb, twenty("h", 1, 8) + twenty("l", 2, 0));
         sb.state.GradeDivisionFlag = true;
         sb.prompt.answers = answers;
-        QCOMPARE(FlatBttn7_Click(sb.ctx), outcome);
+        QCOMPARE(runAutomaticAdjustment(sb.ctx), outcome);
         QStringList expected(answers.size(), "Quorvel\t" + quorvel::gradeQuestion());
         if (outcome == AdjustOutcome::Finished)
             expected.append("提示\t" + adjustFinishedMessage(averageSpread(sb.ctx)));
@@ -358,7 +358,7 @@ private slots:
         sb.prompt.answers = {false, false};
         for (int run = 0; run < 2; ++run) {
             sb.prompt.messages.clear();
-            QVERIFY(fbttj_Click(sb.ctx).declined);
+            QVERIFY(runStatisticsStep(sb.ctx).declined);
             QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t" + quorvel::gradeQuestion()});
         }
     }
@@ -394,7 +394,7 @@ private slots:
         addStudents(sb, students);
         const QStringList before = shapes(sb);
         const QStringList ids = storedIds(sb);
-        QCOMPARE(FlatBttn7_Click(sb.ctx), AdjustOutcome::Finished);
+        QCOMPARE(runAutomaticAdjustment(sb.ctx), AdjustOutcome::Finished);
         QCOMPARE(shapes(sb), before);
         QCOMPARE(storedIds(sb), ids);
         QCOMPARE(sb.prompt.last(), adjustFinishedMessage(averageSpread(sb.ctx)));

@@ -109,6 +109,7 @@ private slots:
                 QStringList runs, refRuns;
                 {
                     Store store = openStore(board);
+                    Transaction tr(store);
                     ClassBoard b = ClassBoard::load(store);
                     Store ref = openStore(reference);
                     for (int i = 0; i <= order.size() / 2; ++i) {
@@ -117,6 +118,7 @@ private slots:
                         refRuns.append(runText(sqlExchangePair(ref, high, low, threshold)));
                     }
                     b.save(store);
+                    tr.commit();
                 }
                 const QString where = QStringLiteral("intake %1, pass %2").arg(intake).arg(pass);
                 QVERIFY2(runs == refRuns, qPrintable(where + ": " + runs.join(' ') + " / " + refRuns.join(' ')));

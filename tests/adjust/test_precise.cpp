@@ -194,7 +194,7 @@ private slots:
         Sandbox sb;
         dividedIntake(sb, 48, 4, 11, false);
         sb.prompt.defaultAnswer = true;
-        QCOMPARE(int(FlatBttn7_Click(sb.ctx)), int(AdjustOutcome::Finished));
+        QCOMPARE(int(runAutomaticAdjustment(sb.ctx)), int(AdjustOutcome::Finished));
         QStringList ids;
         for (int i = 0; i < 48; ++i)
             ids.append(QStringLiteral("s%1").arg(i, 3, 10, QChar(u'0')));

@@ -151,6 +151,24 @@ private slots:
         page.remove(QRegularExpression(QStringLiteral("\\\\f[RPBI]|\"")));
         QVERIFY2(manEntryCovers(page, command.join(u' '), options), qPrintable(options.join(u' ')));
     }
+    void inUsage_data() { documented_data(); }
+    // The usage text, made from the command table, shows every command of
+    // the README with its options on one line.
+    void inUsage()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QStringList, options);
+        const auto r = runCapturedCli({"--help"});
+        bool shown = false;
+        for (QString line : r.out.split(u'\n')) {
+            line.remove(QRegularExpression(QStringLiteral("^(命令:)? +")));
+            if (!line.startsWith(command.join(u' ') + u' ') && line != command.join(u' '))
+                continue;
+            shown = shown || std::all_of(options.cbegin(), options.cend(),
+                                         [&](const QString& o) { return line.contains(o); });
+        }
+        QVERIFY2(shown, qPrintable(command.join(u' ') + u' ' + options.join(u' ')));
+    }
 
     void completed_data() { documented_data(); }
     // The completion offers the command, then each of its options.

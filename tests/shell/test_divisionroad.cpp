@@ -82,7 +82,7 @@ class TestDivisionRoad : public QObject, WindowTest {
         click(form(), "FlatBttn1");
         QVERIFY(form()->createPanel()->isHidden());
         QStringList conditions;
-        ReadFieldList2(sb().ctx, conditions);
+        readConditionList(sb().ctx, conditions);
         QCOMPARE(conditions, (QStringList{"原学校", "是否农民工子女", "是否班干部"}));
     }
 

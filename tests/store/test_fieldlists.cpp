@@ -91,7 +91,7 @@ private slots:
         Sandbox sb;
         writeRaw(sb.ctx.file(conditionListFile()), {});
         QStringList list{QStringLiteral("旧的")};
-        ReadFieldList2(sb.ctx, list);
+        readConditionList(sb.ctx, list);
         QCOMPARE(list, QStringList{QStringLiteral("旧的")});
         QVERIFY(sb.state.FieldListEmpty);
         QVERIFY(!sb.state.UseConditions);
@@ -99,14 +99,14 @@ private slots:
         // Lines after an empty read: the flag is cleared again, the list
         // overwritten from index 0.
         writeRaw(sb.ctx.file(conditionListFile()), gbk(QStringLiteral("原学校\r\n是否住宿\r\n")));
-        ReadFieldList2(sb.ctx, list);
+        readConditionList(sb.ctx, list);
         QCOMPARE(list, (QStringList{QStringLiteral("原学校"), QStringLiteral("是否住宿")}));
         QVERIFY(!sb.state.FieldListEmpty);
         QVERIFY(!sb.state.UseConditions); // only the wizard sets it again
 
         // A shorter file leaves exactly its own items.
         writeRaw(sb.ctx.file(conditionListFile()), gbk(QStringLiteral("是否住宿\r\n")));
-        ReadFieldList2(sb.ctx, list);
+        readConditionList(sb.ctx, list);
         QCOMPARE(list, QStringList{QStringLiteral("是否住宿")});
     }
 
@@ -115,7 +115,7 @@ private slots:
         Sandbox sb;
         writeRaw(sb.ctx.file(scoreListFile()), gbk(QStringLiteral("语文\r\n数学\r\n总分\r\n")));
         QStringList list;
-        ReadFieldList3(sb.ctx, list);
+        readScoreList(sb.ctx, list);
         QCOMPARE(list.size(), 3);
         QCOMPARE(list.at(2), QStringLiteral("总分"));
     }
@@ -124,7 +124,7 @@ private slots:
     {
         Sandbox sb;
         QStringList list;
-        QVERIFY_THROWS_EXCEPTION(OperationError, ReadFieldList2(sb.ctx, list));
+        QVERIFY_THROWS_EXCEPTION(OperationError, readConditionList(sb.ctx, list));
     }
 
     void yesNoCheck_data()

@@ -1,25 +1,12 @@
-// adjust --precise and divide balance: the precise balancing and the
-// subject-balancing preset, each printing its report and the statistics.
-#include "commands.h"
+#include "preciseoptions.h"
 #include "statsoutput.h"
 
-#include "adjust/precise.h"
-#include "adjust/subjectbalance.h"
-#include "division/presets.h"
+#include "adjust/autoadjust.h"
 #include "store/numbertext.h"
-
-#include <optional>
 
 namespace quorvel {
 
 namespace {
-
-struct PreciseOptions {
-    BalanceSettings settings;
-    double tolerance = kDefaultTolerance;
-    QString classes; // divide balance: as typed into the input box
-    bool classesGiven = false;
-};
 
 QString valueOf(const QString& command, const QStringList& args, int& i)
 {
@@ -36,7 +23,10 @@ double numberOf(const QString& command, const QString& name, const QString& text
     return *v;
 }
 
-PreciseOptions parse(const QString& command, const QStringList& args, bool balanceScheme)
+} // namespace
+
+PreciseOptions parsePreciseOptions(const QString& command, const QStringList& args,
+                                   bool balanceScheme)
 {
     PreciseOptions o;
     for (int i = 0; i < args.size(); ++i) {
@@ -61,8 +51,8 @@ PreciseOptions parse(const QString& command, const QStringList& args, bool balan
 }
 
 // The report, then the statistics of the last statistics step.
-int finish(CliEnv& env, const PreciseResult& result, const std::optional<StatsStepResult>& last,
-           double tolerance)
+int finishPrecise(CliEnv& env, const PreciseResult& result,
+                  const std::optional<StatsStepResult>& last, double tolerance)
 {
     if (result.report)
         for (const QString& line : reportLines(*result.report, tolerance))
@@ -71,33 +61,6 @@ int finish(CliEnv& env, const PreciseResult& result, const std::optional<StatsSt
         printStatistics(env, last->display);
     env.out.flush();
     return result.outcome == AdjustOutcome::Finished && result.report ? 0 : 1;
-}
-
-} // namespace
-
-int runPreciseAdjustment(CliEnv& env, const QStringList& args)
-{
-    const PreciseOptions o = parse(QStringLiteral("adjust"), args, false);
-    std::optional<StatsStepResult> last;
-    AdjustOptions options;
-    options.onStatistics = [&](const StatsStepResult& step) { last = step; };
-    const PreciseResult result = PreciseAdjust(env.ctx, o.settings, options);
-    return finish(env, result, last, o.tolerance);
-}
-
-int cmdDivideBalance(CliEnv& env, const QStringList& args)
-{
-    const PreciseOptions o = parse(QStringLiteral("divide balance"), args, true);
-    if (!PresetNext(env.ctx))
-        return 1;
-    env.prompt.queueInput(o.classes);
-    std::optional<StatsStepResult> last;
-    AdjustOptions options;
-    options.onStatistics = [&](const StatsStepResult& step) { last = step; };
-    const PreciseResult result = SubjectBalancedDivide(env.ctx, o.settings, options);
-    if (result.report)
-        printDivisionSummary(env);
-    return finish(env, result, last, o.tolerance);
 }
 
 } // namespace quorvel

@@ -1,0 +1,26 @@
+// divide balance: the subject-balancing preset, printing the division's
+// summary, the report and the statistics.
+#include "preciseoptions.h"
+
+#include "adjust/autoadjust.h"
+#include "division/presets.h"
+#include "adjust/subjectbalance.h"
+
+namespace quorvel {
+
+int cmdDivideBalance(CliEnv& env, const QStringList& args)
+{
+    const PreciseOptions o = parsePreciseOptions(QStringLiteral("divide balance"), args, true);
+    if (!PresetNext(env.ctx))
+        return 1;
+    env.prompt.queueInput(o.classes);
+    std::optional<StatsStepResult> last;
+    AdjustOptions options;
+    options.onStatistics = [&](const StatsStepResult& step) { last = step; };
+    const PreciseResult result = SubjectBalancedDivide(env.ctx, o.settings, options);
+    if (result.report)
+        printDivisionSummary(env);
+    return finishPrecise(env, result, last, o.tolerance);
+}
+
+} // namespace quorvel
