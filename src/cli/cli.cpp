@@ -24,6 +24,7 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("divide"), cmdDivide},
         {QStringLiteral("import"), cmdImport},
         {QStringLiteral("list"), cmdList},
+        {QStringLiteral("preview"), cmdPreview},
         {QStringLiteral("sample"), cmdSample},
         {QStringLiteral("stats"), cmdStats},
         {QStringLiteral("adjust"), cmdAdjust},
@@ -45,7 +46,8 @@ QString usage()
                           "      divide balance --classes N [--seed S] [--tolerance T]\n"
                           "      divide fastslow --students S --classes K [--students S --classes K ...]\n"
                           "      divide boarders --boarder-classes NB [--day-classes ND]\n"
-                          "      import\n"
+                          "      import [FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...]\n"
+                          "      preview FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...\n"
                           "      list\n"
                           "      sample --students N [--seed S]\n"
                           "      stats\n"
