@@ -67,6 +67,7 @@ private slots:
     void dateFormats_data();
     void dateFormats();
     void stopsWhenAsked();
+    void ownBiff5Template();
 
 private:
     QTemporaryDir m_dir;
@@ -220,6 +221,19 @@ void TestReaders::stopsWhenAsked()
     CsvSource source("a\nb\nc\n", QStringLiteral("t.csv"));
     QCOMPARE(source.readSheet(0, 2).size(), 2);
     QCOMPARE(serialDateText(46266, false), QStringLiteral("2026-09-01"));
+}
+
+// The program's own Excel 5.0/95 template, as the template import reads it.
+void TestReaders::ownBiff5Template()
+{
+    const QString path = QFINDTESTDATA("../excel/fixtures/import-corpus/import-own-biff5.xls");
+    QVERIFY(!path.isEmpty());
+    auto source = openSheetSource(path);
+    const QList<SheetRow> rows = source->readSheet(0);
+    QCOMPARE(rows.size(), 13);
+    QCOMPARE(rows.first().cells.first().toString(), QStringLiteral("编号"));
+    QCOMPARE(rows.last().number, 13);
+    QCOMPARE(rows.at(1).number, 2);
 }
 
 QTEST_GUILESS_MAIN(TestReaders)
