@@ -53,15 +53,13 @@ QByteArray readWhole(const QString& path, const QString& name)
 {
     QFile file(path);
     if (!file.exists())
-        throw OperationError(QStringLiteral("找不到文件%1。").arg(name));
+        throwUnopened(name, true);
     if (file.size() > kMaxFileSize)
         throw OperationError(QStringLiteral("文件%1太大（超过%2MB），无法读取。")
                                  .arg(name)
                                  .arg(kMaxFileSize / (1024 * 1024)));
     if (!file.open(QIODevice::ReadOnly))
-        throw OperationError(
-            QStringLiteral("无法打开文件%1，请检查它是否正被别的程序使用，或者没有读取权限。")
-                .arg(name));
+        throwUnopened(name, false);
     return file.readAll();
 }
 
@@ -93,6 +91,15 @@ std::unique_ptr<SheetSource> sheetSourceFromBytes(const QByteArray& bytes, Sourc
         return std::make_unique<CsvSource>(bytes, name);
     }
     throwDamaged(name);
+}
+
+void throwUnopened(const QString& name, bool missing)
+{
+    if (missing)
+        throw OperationError(QStringLiteral("找不到文件%1。").arg(name));
+    throw OperationError(
+        QStringLiteral("无法打开文件%1，请检查它是否正被别的程序使用，或者没有读取权限。")
+            .arg(name));
 }
 
 void throwDamaged(const QString& name, const QString& detail)

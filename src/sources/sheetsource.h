@@ -55,6 +55,10 @@ std::unique_ptr<SheetSource> openSheetSource(const QString& path);
 std::unique_ptr<SheetSource> sheetSourceFromBytes(const QByteArray& bytes, SourceFormat format,
                                                   const QString& name);
 
+// Throws the message for a file that is missing (missing) or cannot be
+// opened.
+[[noreturn]] void throwUnopened(const QString& name, bool missing);
+
 // Throws the message for a workbook that cannot be read (detail may be
 // empty).
 [[noreturn]] void throwDamaged(const QString& name, const QString& detail = {});

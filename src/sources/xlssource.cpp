@@ -12,11 +12,8 @@ namespace {
 {
     switch (status) {
     case XlsStatus::Missing:
-        throw OperationError(QStringLiteral("找不到文件%1。").arg(name));
     case XlsStatus::CannotOpen:
-        throw OperationError(
-            QStringLiteral("无法打开文件%1，请检查它是否正被别的程序使用，或者没有读取权限。")
-                .arg(name));
+        throwUnopened(name, status == XlsStatus::Missing);
     case XlsStatus::NotWorkbook:
         throw OperationError(
             QStringLiteral("%1不是Excel 97-2003或Excel 5.0/95格式的工作簿，无法读取。").arg(name));
