@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the import fuzz target (clang, libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-fuzz and runs it for SECONDS
-# (default 120) from the seed workbooks. A finding stops the run and is
-# written to build-fuzz/crash-…; once fixed, copy it into
+# Builds the fuzz targets (clang, libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer) in build-fuzz and runs them one after the
+# other from their seeds, sharing SECONDS (default 120) among them: the
+# template import, and the readers of .xls, .xlsx, .ods and .csv files
+# (seeds in fuzz/seeds/<format>). A finding stops the run and is written to
+# build-fuzz/crash-…; once fixed, copy an import finding into
 # tests/excel/fixtures/import-corpus, where the tests replay it.
 #
 #   scripts/fuzz.sh [SECONDS]
@@ -16,10 +18,24 @@ if command -v ccache > /dev/null; then
 fi
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUORVEL_SANITIZE=address,undefined -DQUORVEL_FUZZ=ON "${launcher[@]}" > /dev/null
-cmake --build build-fuzz --target fuzz_import
-mkdir -p build-fuzz/corpus
+formats=(xls xlsx ods csv)
+targets=(fuzz_import "${formats[@]/#/fuzz_source_}")
+cmake --build build-fuzz --target "${targets[@]}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
-build-fuzz/fuzz/fuzz_import -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-    -print_final_stats=1 -artifact_prefix=build-fuzz/ \
-    build-fuzz/corpus tests/excel/fixtures/import-corpus
+share=$(( seconds / ${#targets[@]} ))
+[ "$share" -gt 0 ] || share=1
+
+run() { # TARGET SEED_DIR...
+    local target=$1
+    shift
+    mkdir -p "build-fuzz/corpus/$target"
+    echo "== $target: ${share}s"
+    "build-fuzz/fuzz/$target" -max_total_time="$share" -timeout=20 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix=build-fuzz/ "build-fuzz/corpus/$target" "$@"
+}
+run fuzz_import tests/excel/fixtures/import-corpus
+run fuzz_source_xls fuzz/seeds/xls tests/excel/fixtures/import-corpus
+for format in xlsx ods csv; do
+    run "fuzz_source_$format" "fuzz/seeds/$format"
+done

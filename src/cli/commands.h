@@ -50,6 +50,9 @@ inline QString divisionKeptMessage()
     return QStringLiteral("新的分班已经保存，但之后的步骤没有完成。");
 }
 int cmdImport(CliEnv& env, const QStringList& args);
+// import FILE and preview FILE: a workbook the user brings.
+int cmdImportFile(CliEnv& env, const QStringList& args);
+int cmdPreview(CliEnv& env, const QStringList& args);
 int cmdList(CliEnv& env, const QStringList& args);
 int cmdSample(CliEnv& env, const QStringList& args);
 int cmdStats(CliEnv& env, const QStringList& args);

@@ -123,7 +123,7 @@ private slots:
             << QStringList{"sample", "--students", "5", "--seed", "-1"};
         QTest::newRow("sample unknown") << QStringList{"sample", "--students", "5", "--fast"};
         QTest::newRow("list argument") << QStringList{"list", "all"};
-        QTest::newRow("import argument") << QStringList{"import", "x.xls"};
+        QTest::newRow("import two files") << QStringList{"import", "x.xls", "y.xls"};
     }
     void usageErrors()
     {

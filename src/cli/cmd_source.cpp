@@ -1,0 +1,85 @@
+#include "commands.h"
+
+#include "sources/sourceimport.h"
+
+namespace quorvel {
+
+namespace {
+
+// FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...
+SourceOptions sourceOptions(const QString& command, const QStringList& args, QString& file)
+{
+    SourceOptions options;
+    auto valueAt = [&](int i) {
+        if (i + 1 >= args.size())
+            throw UsageError{command + QStringLiteral(": ") + args.at(i) +
+                             QStringLiteral(" 缺少参数值")};
+        return args.at(i + 1);
+    };
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--sheet")) {
+            options.sheet = valueAt(i++);
+        } else if (a == QLatin1String("--header-row")) {
+            bool ok = false;
+            options.headerRow = valueAt(i++).toInt(&ok);
+            if (!ok || options.headerRow < 1)
+                throw UsageError{command + QStringLiteral(": --header-row 必须是正整数")};
+        } else if (a == QLatin1String("--map")) {
+            options.byHand.append(parseHandMapping(valueAt(i++)));
+        } else if (file.isEmpty() && !a.startsWith(QLatin1String("--"))) {
+            file = a;
+        } else {
+            throw UsageError{command + QStringLiteral(": 多余的参数：") + a};
+        }
+    }
+    if (file.isEmpty())
+        throw UsageError{command + QStringLiteral(": 缺少表格文件")};
+    return options;
+}
+
+void printPreview(CliEnv& env, const SourcePreview& preview)
+{
+    env.out << QStringLiteral("工作表\t") << preview.sheet << '\n'
+            << QStringLiteral("表头行\t") << preview.headerRow << '\n';
+    for (const TargetColumn& c : preview.columns) {
+        const QString header = preview.mapping.headerOf.value(c.name);
+        env.out << c.name << '\t'
+                << (preview.mapping.isMapped(c.name) ? header : QStringLiteral("（未对应）"))
+                << '\n';
+    }
+    const CheckedRows& rows = preview.checked;
+    for (const ReportLine& line : rows.problems)
+        env.out << reportLineText(line) << '\n';
+    env.out << QStringLiteral("导入行数\t") << rows.values.size() << '\n'
+            << QStringLiteral("未导入行数\t") << rows.leftOut << '\n'
+            << QStringLiteral("未导入值数\t") << rows.lostValues << '\n';
+}
+
+} // namespace
+
+// preview FILE [options]: what import FILE would do; changes nothing.
+int cmdPreview(CliEnv& env, const QStringList& args)
+{
+    QString file;
+    const SourceOptions options = sourceOptions(QStringLiteral("preview"), args, file);
+    printPreview(env, previewSource(env.ctx, file, options));
+    return 0;
+}
+
+// import FILE [options]: the preview's lines, the question when data would
+// be lost (answered by --yes), then the import. Status 1 when nothing was
+// imported.
+int cmdImportFile(CliEnv& env, const QStringList& args)
+{
+    QString file;
+    const SourceOptions options = sourceOptions(QStringLiteral("import"), args, file);
+    const SourcePreview preview = previewSource(env.ctx, file, options);
+    printPreview(env, preview);
+    if (!importPreview(env.ctx, preview))
+        return 1;
+    env.out << QStringLiteral("已导入%1人。").arg(preview.checked.values.size()) << '\n';
+    return 0;
+}
+
+} // namespace quorvel

@@ -1,0 +1,122 @@
+#include "sourceimport.h"
+
+#include "excel/template.h"
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+namespace quorvel {
+
+namespace {
+
+// The columns of studscore as the import fills them. scores is the score
+// list, 总分 last.
+QList<TargetColumn> targetColumns(const Context& ctx, const QStringList& scores)
+{
+    QList<TargetColumn> out;
+    for (const ColumnInfo& c : OpenStore(ctx).columns(studentTable())) {
+        TargetColumn t{c.name, TargetColumn::Text, c.type.maxLength};
+        if (c.name == keyColumn())
+            t.kind = TargetColumn::Key;
+        else if (c.name == sexColumn())
+            t.kind = TargetColumn::Sex;
+        else if (c.name == classColumn())
+            t.kind = TargetColumn::Class;
+        else if (c.name == totalColumn())
+            t.kind = TargetColumn::Total;
+        else if (scores.contains(c.name))
+            t.kind = TargetColumn::Score;
+        out.append(t);
+    }
+    return out;
+}
+
+int chooseSheet(const SheetSource& source, const QString& wanted)
+{
+    if (source.sheetNames().isEmpty())
+        throw OperationError(QStringLiteral("表格中没有工作表。"));
+    if (wanted.isEmpty())
+        return 0;
+    const int sheet = source.findSheet(wanted);
+    if (sheet < 0)
+        throw OperationError(QStringLiteral("表格中没有名为“%1”的工作表，只有：%2。")
+                                 .arg(wanted, source.sheetNames().join(QStringLiteral("、"))));
+    return sheet;
+}
+
+// The index in rows of the header row the options give or findHeaderRow
+// finds.
+int headerIndex(const QList<SheetRow>& rows, const SourceOptions& options,
+                const QStringList& columns, const QStringList& subjects)
+{
+    if (options.headerRow > 0) {
+        for (int i = 0; i < rows.size(); ++i)
+            if (rows.at(i).number == options.headerRow)
+                return i;
+        throw OperationError(
+            QStringLiteral("第%1行是空的，不能作为表头行。").arg(options.headerRow));
+    }
+    const int found = findHeaderRow(rows, columns, subjects);
+    if (found < 0)
+        throw OperationError(
+            QStringLiteral("在表格的前%1行中没有找到表头行（至少有两个单元格是数据库的列名，"
+                           "例如“编号”“姓名”）。请用表头行选项指定。")
+                .arg(kHeaderSearchRows));
+    return found;
+}
+
+} // namespace
+
+SourcePreview previewSource(const Context& ctx, const QString& path, const SourceOptions& options)
+{
+    QStringList scores;
+    ReadFieldList3(ctx, scores);
+    SourcePreview preview;
+    preview.columns = targetColumns(ctx, scores);
+    QStringList names;
+    for (const TargetColumn& c : preview.columns)
+        names.append(c.name);
+    const QStringList subjects = scores.mid(0, qMax(0, int(scores.size()) - 1));
+
+    const auto source = openSheetSource(path);
+    const int sheet = chooseSheet(*source, options.sheet);
+    preview.sheet = source->sheetNames().at(sheet);
+    const QList<SheetRow> rows = source->readSheet(sheet);
+    const int header = headerIndex(rows, options, names, subjects);
+    preview.headerRow = rows.at(header).number;
+    preview.mapping = mapColumns(rows.at(header), names, subjects, options.byHand);
+    preview.checked = checkRows(rows.mid(header + 1), preview.mapping, preview.columns);
+    return preview;
+}
+
+bool importPreview(const Context& ctx, const SourcePreview& preview)
+{
+    const CheckedRows& rows = preview.checked;
+    if (rows.losesData() && !ctx.prompt.question(keepRestQuestion(rows), appTitle(),
+                                                 PromptIcon::Exclamation, DefaultAnswer::No))
+        return false;
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    store.exec(QStringLiteral("DELETE FROM ") + quoteIdent(studentTable()));
+    RowSet rs = RowSet::open(store, studentTable());
+    for (int r = 0; r < rows.values.size(); ++r) {
+        rs.addNew();
+        for (int c = 0; c < preview.columns.size(); ++c)
+            rs.setValue(preview.columns.at(c).name, rows.values.at(r).at(c));
+        if (!rs.update())
+            throw OperationError(QStringLiteral("第%1行无法存入数据库：%2")
+                                     .arg(rows.rowNumbers.at(r))
+                                     .arg(rs.lastRefusal()));
+    }
+    tr.commit();
+    try {
+        WriteExchangeMarker(ctx, 0);
+    } catch (const OperationError& e) {
+        ctx.prompt.message(e.text());
+    }
+    return true;
+}
+
+} // namespace quorvel

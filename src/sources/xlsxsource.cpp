@@ -1,0 +1,212 @@
+#include "xlsxsource.h"
+
+#include "store/errors.h"
+
+#include <QDate>
+#include <QDir>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace quorvel {
+
+namespace {
+
+const QString kWorkbook = QStringLiteral("xl/workbook.xml");
+
+// The column (0 for A) of a reference such as "AB12"; -1 when it has none.
+int referenceColumn(const QString& ref)
+{
+    int column = 0;
+    int letters = 0;
+    for (const QChar c : ref) {
+        if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
+            break;
+        column = column * 26 + (c.unicode() - 'A' + 1);
+        if (++letters > 3)
+            return -1;
+    }
+    return letters ? column - 1 : -1;
+}
+
+QString memberPath(const QString& target)
+{
+    const QString path =
+        target.startsWith(QLatin1Char('/')) ? target.mid(1) : QStringLiteral("xl/") + target;
+    return QDir::cleanPath(path);
+}
+
+} // namespace
+
+bool isDateFormat(int id, const QString& code)
+{
+    if ((id >= 14 && id <= 17) || (id >= 27 && id <= 31) || (id >= 34 && id <= 36) ||
+        (id >= 50 && id <= 58))
+        return true;
+    if (code.isEmpty())
+        return false;
+    static const QRegularExpression noise(QStringLiteral("\"[^\"]*\"|\\[[^\\]]*\\]|\\\\."));
+    const QString bare = QString(code).remove(noise).toLower();
+    return bare.contains(QLatin1Char('y')) || bare.contains(QLatin1Char('d'));
+}
+
+QString serialDateText(double serial, bool base1904)
+{
+    const QDate base = base1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
+    return base.addDays(qint64(std::floor(serial))).toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+XlsxSource::XlsxSource(const QByteArray& bytes, const QString& name)
+    : m_zip(bytes, name), m_name(name)
+{
+    if (!m_zip.isOpen() || !m_zip.contains(kWorkbook))
+        throw OperationError(
+            QStringLiteral("%1不是Excel 2007及以后版本（.xlsx）的工作簿，或者已损坏，无法读取。")
+                .arg(name));
+    readWorkbook();
+    readSharedStrings();
+    readStyles();
+}
+
+void XlsxSource::readWorkbook()
+{
+    QStringList ids;
+    const auto in = m_zip.open(kWorkbook);
+    while (in->next()) {
+        if (in->isStart(QLatin1StringView("sheet"))) {
+            m_names.append(in->attribute(QLatin1StringView("name")));
+            ids.append(in->attribute(QLatin1StringView("id")));
+        } else if (in->isStart(QLatin1StringView("workbookPr"))) {
+            const QString v = in->attribute(QLatin1StringView("date1904"));
+            m_1904 = v == QLatin1String("1") || v == QLatin1String("true");
+        }
+    }
+    readRelations(ids);
+}
+
+void XlsxSource::readRelations(const QStringList& ids)
+{
+    QHash<QString, QString> targets;
+    const QString rels = QStringLiteral("xl/_rels/workbook.xml.rels");
+    const auto in = m_zip.open(rels);
+    while (in->next())
+        if (in->isStart(QLatin1StringView("Relationship")))
+            targets.insert(in->attribute(QLatin1StringView("Id")),
+                           in->attribute(QLatin1StringView("Target")));
+    for (const QString& id : ids) {
+        const auto it = targets.constFind(id);
+        if (it == targets.constEnd())
+            throwDamaged(m_name, QStringLiteral("工作表找不到"));
+        m_members.append(memberPath(*it));
+    }
+}
+
+void XlsxSource::readSharedStrings()
+{
+    const QString member = QStringLiteral("xl/sharedStrings.xml");
+    if (!m_zip.contains(member))
+        return;
+    const auto in = m_zip.open(member);
+    while (in->next())
+        if (in->isStart(QLatin1StringView("si")))
+            m_shared.append(in->elementText({QStringLiteral("rPh")}));
+}
+
+void XlsxSource::readStyles()
+{
+    const QString member = QStringLiteral("xl/styles.xml");
+    if (!m_zip.contains(member))
+        return;
+    QHash<int, QString> codes;
+    bool inCellXfs = false;
+    const auto in = m_zip.open(member);
+    while (in->next()) {
+        if (in->isStart(QLatin1StringView("numFmt")))
+            codes.insert(in->attribute(QLatin1StringView("numFmtId")).toInt(),
+                         in->attribute(QLatin1StringView("formatCode")));
+        else if (in->isStart(QLatin1StringView("cellXfs")))
+            inCellXfs = true;
+        else if (in->isEnd(QLatin1StringView("cellXfs")))
+            inCellXfs = false;
+        else if (inCellXfs && in->isStart(QLatin1StringView("xf"))) {
+            const int id = in->attribute(QLatin1StringView("numFmtId")).toInt();
+            m_dateStyles.append(isDateFormat(id, codes.value(id)));
+        }
+    }
+}
+
+void XlsxSource::readRows(int sheet, const std::function<bool(const SheetRow&)>& visit)
+{
+    if (sheet < 0 || sheet >= m_members.size())
+        throwDamaged(m_name);
+    const auto in = m_zip.open(m_members.at(sheet));
+    SheetRow row;
+    int column = 0;
+    while (in->next()) {
+        if (in->isStart(QLatin1StringView("row"))) {
+            const QString r = in->attribute(QLatin1StringView("r"));
+            const int number = r.isEmpty() ? row.number + 1 : r.toInt();
+            if (number <= row.number || number > kMaxRows)
+                in->fail();
+            row = SheetRow{number, {}};
+            column = 0;
+        } else if (in->isStart(QLatin1StringView("c")) && row.number > 0) {
+            readCell(*in, row, column);
+        } else if (in->isEnd(QLatin1StringView("row"))) {
+            while (!row.cells.isEmpty() && row.cells.constLast().isNull())
+                row.cells.removeLast();
+            if (!row.cells.isEmpty() && !visit(row))
+                return;
+        }
+    }
+}
+
+void XlsxSource::readCell(XmlStream& in, SheetRow& row, int& column)
+{
+    const QString ref = in.attribute(QLatin1StringView("r"));
+    const int at = ref.isEmpty() ? column : referenceColumn(ref);
+    if (at < column || at >= kMaxColumns)
+        in.fail();
+    const QString type = in.attribute(QLatin1StringView("t"));
+    const int style = in.attribute(QLatin1StringView("s")).toInt();
+    QString value;
+    bool hasValue = false;
+    while (in.next() && !in.isEnd(QLatin1StringView("c"))) {
+        if (in.isStart(QLatin1StringView("v")) || in.isStart(QLatin1StringView("is"))) {
+            value = in.elementText({QStringLiteral("rPh")});
+            hasValue = true;
+        } else if (in.xml().isStartElement()) {
+            in.elementText();
+        }
+    }
+    row.cells.resize(at);
+    row.cells.append(hasValue ? cellValue(type, style, value, in) : QVariant());
+    column = at + 1;
+}
+
+QVariant XlsxSource::cellValue(const QString& type, int style, const QString& value,
+                               XmlStream& in) const
+{
+    if (type == QLatin1String("s")) {
+        bool ok = false;
+        const int index = value.toInt(&ok);
+        if (!ok || index < 0 || index >= m_shared.size())
+            in.fail();
+        return m_shared.at(index);
+    }
+    if (type == QLatin1String("b"))
+        return value.trimmed() == QLatin1String("1");
+    if (type == QLatin1String("d"))
+        return value.left(10);
+    if (!type.isEmpty() && type != QLatin1String("n"))
+        return value; // str, inlineStr, e
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || !std::isfinite(number))
+        in.fail();
+    if (style >= 0 && style < m_dateStyles.size() && m_dateStyles.at(style) && number >= 0 &&
+        number < 2958466)
+        return serialDateText(number, m_1904);
+    return number;
+}
+
+} // namespace quorvel
