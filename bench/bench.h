@@ -40,7 +40,8 @@ void report(const QString& name, const QString& what, QVector<double> timesMs);
 // Adds count unplaced students to the studscore of folder (created with 原学校,
 // 语文, 数学, 英语 and the yes/no columns named), each yes/no column holding 是
 // for the given percentage of them. The same intake on every run.
-void fillStudents(const QString& folder, int count, const QVector<QPair<QString, int>>& yesNoShares);
+void fillStudents(const QString& folder, int count,
+                  const QVector<QPair<QString, int>>& yesNoShares);
 
 // The prompt of the benchmarks: answers Yes to every question and an input
 // box with its initial text; keeps the last message and, with echo, prints

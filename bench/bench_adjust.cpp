@@ -9,11 +9,11 @@
 
 #include "adjust/autoadjust.h"
 #include "division/wizard.h"
+#include "excel/rebuild.h"
 #include "stats/statistics.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
-#include "excel/rebuild.h"
 #include "store/schema.h"
 #include "store/store.h"
 
@@ -113,12 +113,14 @@ QStringList furtherClicks(const Context& ctx, double spreadNow)
 void print(const QString& what, const Measures& m, const QStringList& further)
 {
     const QString name = QStringLiteral("benchAdjust");
-    bench::report(name, what + QStringLiteral(", divide custom + adjustment, target < 2000 ms"), m.whole);
+    bench::report(name, what + QStringLiteral(", divide custom + adjustment, target < 2000 ms"),
+                  m.whole);
     bench::report(name, what + QStringLiteral(", adjustment alone"), m.adjusting);
     bench::report(name, what + QStringLiteral(", adjustment alone, CPU time"), m.cpu);
     bench::out() << QStringLiteral("benchAdjust: %1, spread of 总分平均分: %2 after the division, "
                                    "%3 after the adjustment (target ≤ 0.3)")
-                        .arg(what, QString::number(m.before, 'f', 2), QString::number(m.after, 'f', 2))
+                        .arg(what, QString::number(m.before, 'f', 2),
+                             QString::number(m.after, 'f', 2))
                  << Qt::endl;
     if (!further.isEmpty())
         bench::out() << QStringLiteral("benchAdjust: %1, spread after each further adjustment: %2")

@@ -43,7 +43,8 @@ QUORVEL_BENCH(benchDivide)
                                "语文", "数学", "英语"}) != 0)
         return;
     bench::fillStudents(dir.path(), studentCount,
-                        {{QStringLiteral("是否农民工子女"), 30}, {QStringLiteral("是否班干部"), 15},
+                        {{QStringLiteral("是否农民工子女"), 30},
+                         {QStringLiteral("是否班干部"), 15},
                          {QStringLiteral("是否住宿"), 50}});
     const QStringList divide{
         "divide",     "custom", "--classes",    "40",

@@ -113,15 +113,16 @@ Figures measure(const Context& ctx)
 
 QString line(const Figures& f)
 {
-    return QStringLiteral("总分 spread %1, largest attribute range %2, SD spread %3, largest subject spread %4")
+    return QStringLiteral("总分 spread %1, largest attribute range %2, SD spread %3, largest "
+                          "subject spread %4")
         .arg(spreadText(f.spread))
         .arg(f.attributeRange)
         .arg(QString::number(f.sdSpread, 'f', 2), spreadText(f.subjectSpread));
 }
 
 // Balances a copy of the divided store; returns the figures and the times.
-Figures balanced(const QString& divided, bool subjects, quint32 seed, double& memoryMs, double& wholeMs,
-                 double& floor)
+Figures balanced(const QString& divided, bool subjects, quint32 seed, double& memoryMs,
+                 double& wholeMs, double& floor)
 {
     QTemporaryDir dir;
     QFile::copy(divided + u'/' + Store::fileName(), dir.path() + u'/' + Store::fileName());
@@ -150,14 +151,17 @@ Figures balanced(const QString& divided, bool subjects, quint32 seed, double& me
     return measure(ctx);
 }
 
-QString met(bool yes) { return yes ? QStringLiteral("met") : QStringLiteral("NOT met"); }
+QString met(bool yes)
+{
+    return yes ? QStringLiteral("met") : QStringLiteral("NOT met");
+}
 
 // The targets: the floor with every attribute range ≤ 1; < 100 ms for
 // 2,000/40 and < 1 s for 20,000/400 (the balancing in memory); in subject
 // mode ≤ 0.1 for 总分 and every subject for 600/12 in < 2 s, and < 2 s for
 // 6,000/2.
-void targets(int students, double floor, const Figures& precise, double preciseMs, const Figures& subject,
-             double subjectMs)
+void targets(int students, double floor, const Figures& precise, double preciseMs,
+             const Figures& subject, double subjectMs)
 {
     const bool floorMet = precise.spread <= floor + 1e-9 && precise.attributeRange <= 1;
     bench::out() << "  target floor with attribute ranges <= 1: " << met(floorMet);
@@ -166,7 +170,8 @@ void targets(int students, double floor, const Figures& precise, double preciseM
                      << met(preciseMs < (students == 2000 ? 100 : 1000));
     if (students == 600)
         bench::out() << ", subject mode <= 0.1 in < 2 s: "
-                     << met(subject.spread <= 0.1 + 1e-9 && subject.subjectSpread <= 0.1 + 1e-9 && subjectMs < 2000);
+                     << met(subject.spread <= 0.1 + 1e-9 && subject.subjectSpread <= 0.1 + 1e-9 &&
+                            subjectMs < 2000);
     if (students == 6000)
         bench::out() << ", subject mode in < 2 s: " << met(subjectMs < 2000);
     bench::out() << Qt::endl;
@@ -185,7 +190,9 @@ void intake(int students, int classes, quint32 seed)
     const Figures precise = balanced(dir.path(), false, seed, memoryMs, wholeMs, floor);
     bench::out() << "benchPrecise: " << what << ", floor " << spreadText(floor) << Qt::endl;
     bench::out() << "  precise:  " << line(precise)
-                 << QStringLiteral(", %1 ms in memory, %2 ms with the store").arg(memoryMs, 0, 'f', 1).arg(wholeMs, 0, 'f', 1)
+                 << QStringLiteral(", %1 ms in memory, %2 ms with the store")
+                        .arg(memoryMs, 0, 'f', 1)
+                        .arg(wholeMs, 0, 'f', 1)
                  << Qt::endl;
     const double preciseMs = memoryMs;
     const Figures subject = balanced(dir.path(), true, seed, memoryMs, wholeMs, floor);

@@ -72,9 +72,10 @@ bool writeExcel97(const QString& folder, const SheetRows& rows, const QString& t
     }
     csv.close();
     QProcess p;
-    p.start(soffice, {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profile").toString(),
-                      "--headless", "--norestore", "--infilter=CSV:44,34,76,1", "--convert-to", "xls",
-                      "--outdir", folder, csv.fileName()});
+    p.start(soffice,
+            {"-env:UserInstallation=" + QUrl::fromLocalFile(folder + "/profile").toString(),
+             "--headless", "--norestore", "--infilter=CSV:44,34,76,1", "--convert-to", "xls",
+             "--outdir", folder, csv.fileName()});
     const QString made = folder + QStringLiteral("/Sheet1.xls");
     if (!p.waitForFinished(600000) || p.exitCode() != 0 || !QFile::exists(made))
         return false;
@@ -88,11 +89,13 @@ bool prepare(const Context& ctx, int students)
 {
     QString text;
     QTextStream out(&text), err(&text);
-    if (runCli({"--dir", ctx.folder, "--yes", "create", "原学校", "是否班干部", "是否住宿", "语文", "数学", "英语"},
+    if (runCli({"--dir", ctx.folder, "--yes", "create", "原学校", "是否班干部", "是否住宿", "语文",
+                "数学", "英语"},
                out, err) != 0)
         return false;
     Store store = OpenStore(ctx);
-    const QStringList columns = RowSet::open(store, studentTable(), QStringLiteral("0")).columnNames();
+    const QStringList columns =
+        RowSet::open(store, studentTable(), QStringLiteral("0")).columnNames();
     const SheetRows rows = intakeRows(columns, students);
     if (students <= kMaxSampleStudents)
         return writeBiff5Workbook(ctx.file(templateFile()), QStringLiteral("sheet1"), rows);
@@ -103,9 +106,10 @@ bool prepare(const Context& ctx, int students)
 QString fingerprint(const Context& ctx)
 {
     Store store = OpenStore(ctx);
-    const RowSet rs = RowSet::openSql(
-        store, QStringLiteral("SELECT %1 || ':' || %2 FROM %3 ORDER BY 1")
-                   .arg(quoteIdent(keyColumn()), quoteIdent(classColumn()), quoteIdent(studentTable())));
+    const RowSet rs =
+        RowSet::openSql(store, QStringLiteral("SELECT %1 || ':' || %2 FROM %3 ORDER BY 1")
+                                   .arg(quoteIdent(keyColumn()), quoteIdent(classColumn()),
+                                        quoteIdent(studentTable())));
     QCryptographicHash hash(QCryptographicHash::Sha1);
     for (int r = 0; r < rs.rowCount(); ++r)
         hash.addData(rs.row(r).at(0).toString().toUtf8() + '\n');
@@ -181,7 +185,8 @@ void road(int students, int classes, int runs)
     bench::report(name, what + QStringLiteral(", roster by class"), t.roster);
     bench::report(name, what + QStringLiteral(", whole road, target < 2000 ms"), t.whole);
     bench::report(name, what + QStringLiteral(", whole road, CPU time"), t.cpu);
-    bench::out() << "benchRoad: " << what << ", classes fingerprint " << fingerprint(ctx) << Qt::endl;
+    bench::out() << "benchRoad: " << what << ", classes fingerprint " << fingerprint(ctx)
+                 << Qt::endl;
 }
 
 } // namespace

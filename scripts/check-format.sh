@@ -6,11 +6,10 @@
 #   scripts/check-format.sh          print the files that differ
 #   scripts/check-format.sh --fix    format them in place
 #
-# The tree has not been formatted in one go yet, so a difference is printed
-# without failing; once it has, strict=1 below makes a difference fail CI.
+# A difference fails (strict=1); strict=0 only prints it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-strict=0
+strict=1
 clang_format=clang-format-14
 scripts/setup.sh --format > /dev/null
 

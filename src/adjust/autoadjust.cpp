@@ -57,8 +57,9 @@ QVector<qint16> classOrder(Store& store)
     QVector<qint16> order;
     if (!store.tableExists(resultTable()))
         return order;
-    const RowSet rs = RowSet::open(store, resultTable(), {}, {},
-                                   quoteIdent(totalColumn() + averageSuffix()) + QStringLiteral(" DESC"));
+    const RowSet rs =
+        RowSet::open(store, resultTable(), {}, {},
+                     quoteIdent(totalColumn() + averageSuffix()) + QStringLiteral(" DESC"));
     for (int r = 0; r < rs.rowCount(); ++r)
         order.append(qint16(rs.row(r).at(0).toInt()));
     return order;

@@ -15,7 +15,10 @@ inline QString gradeQuestion()
 {
     return QStringLiteral("不能统计品质等级。调整以总分为准，是否进行调整。");
 }
-inline QString noClassesToAdjustMessage() { return QStringLiteral("请先分班后再调整。"); }
+inline QString noClassesToAdjustMessage()
+{
+    return QStringLiteral("请先分班后再调整。");
+}
 inline QString adjustFinishedPrefix()
 {
     return QStringLiteral(

@@ -9,7 +9,8 @@
 
 namespace quorvel {
 
-std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double> low, double threshold)
+std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double> low,
+                               double threshold)
 {
     if (!high || !low || !(*high > *low))
         return PairEnd::Reversed;
@@ -129,7 +130,8 @@ int ClassBoard::exchange(qint16 high, qint16 low, int k)
     QVector<int> order = m_members.value(high);
     const int m = int(order.size());
     const auto nth = order.begin() + std::min(k + 1, m - 1);
-    std::nth_element(order.begin(), nth, order.end(), [this](int a, int b) { return ascending(a, b); });
+    std::nth_element(order.begin(), nth, order.end(),
+                     [this](int a, int b) { return ascending(a, b); });
     const int a = *nth;
     move(a, low);
     const int b = partner(low, a);

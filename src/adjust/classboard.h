@@ -30,7 +30,8 @@ struct PairRun {
 // Where a high class's average of 总分 stands against a low class's
 // (nullopt: a class without any total): nullopt while it is still more than
 // threshold (and kAverageNoise) above it, else why the exchanges end.
-std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double> low, double threshold);
+std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double> low,
+                               double threshold);
 
 // The students of some classes, held in memory while the adjustment
 // exchanges them. Every average and every choice of student is the one the

@@ -53,7 +53,8 @@ ManualResult ManualAdjust(const Context& ctx, const QString& highText, const QSt
 {
     ManualResult result;
     qint16 high = 0, low = 0;
-    if (const std::optional<ManualOutcome> refused = readClasses(ctx, highText, lowText, high, low)) {
+    if (const std::optional<ManualOutcome> refused =
+            readClasses(ctx, highText, lowText, high, low)) {
         result.outcome = *refused;
         return result;
     }

@@ -9,9 +9,18 @@ namespace quorvel {
 
 struct Context;
 
-inline QString enterClassesMessage() { return QStringLiteral("请输入班级号: "); }
-inline QString highClassFirstMessage() { return QStringLiteral(" 请把高分的班放在前面"); }
-inline QString manualFinishedMessage() { return QStringLiteral("调整完毕。"); }
+inline QString enterClassesMessage()
+{
+    return QStringLiteral("请输入班级号: ");
+}
+inline QString highClassFirstMessage()
+{
+    return QStringLiteral(" 请把高分的班放在前面");
+}
+inline QString manualFinishedMessage()
+{
+    return QStringLiteral("调整完毕。");
+}
 inline QString classNotWholeMessage()
 {
     return QStringLiteral("班级号必须是整数（-32768 到 32767），请重新输入。");

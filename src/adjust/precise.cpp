@@ -185,7 +185,8 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
         return result;
     }
     if (ctx.state.StatsUnplacedFlag || ctx.state.ClassCount < 1) {
-        result.outcome = ctx.state.StatsUnplacedFlag ? AdjustOutcome::Unplaced : AdjustOutcome::NoClasses;
+        result.outcome =
+            ctx.state.StatsUnplacedFlag ? AdjustOutcome::Unplaced : AdjustOutcome::NoClasses;
         return result;
     }
     ctx.prompt.progress(2, 100);

@@ -39,7 +39,7 @@ struct LoadedIntake {
     BalanceIntake intake;
     QVector<qint64> rowids;
     QVector<int> classNumbers; // the class number of every class index
-    QStringList subjects;   // the subject columns, in table order
+    QStringList subjects;      // the subject columns, in table order
 };
 LoadedIntake LoadIntake(Store& store, bool withSubjects);
 

@@ -101,15 +101,17 @@ BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects)
 {
     Query q = reportQuery(store, subjects);
     const RowSet rs = RowSet::openSql(
-        store, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1>0 GROUP BY %1 ORDER BY %1")
-                   .arg(quoteIdent(classColumn()), q.select.join(u','), quoteIdent(studentTable())));
+        store,
+        QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1>0 GROUP BY %1 ORDER BY %1")
+            .arg(quoteIdent(classColumn()), q.select.join(u','), quoteIdent(studentTable())));
     BalanceReport report;
     report.floor = floor;
     for (int r = 0; r < rs.rowCount(); ++r) {
         report.classes.append(rs.row(r).at(0).toInt());
         for (int c = 0; c < q.columns.size(); ++c) {
             const QVariant v = rs.row(r).at(c + 1);
-            q.columns[c].values.append(v.isNull() ? std::nullopt : std::optional<double>(v.toDouble()));
+            q.columns[c].values.append(v.isNull() ? std::nullopt
+                                                  : std::optional<double>(v.toDouble()));
         }
     }
     for (ReportColumn& column : q.columns) {
@@ -142,7 +144,9 @@ QStringList reportLines(const BalanceReport& report, double tolerance)
         QStringList fields{QString::number(report.classes.at(r))};
         for (const ReportColumn& c : report.columns) {
             const auto& v = c.values.at(r);
-            fields.append(!v ? QString() : c.average ? QString::number(*v, 'f', 2) : QString::number(*v));
+            fields.append(!v          ? QString()
+                          : c.average ? QString::number(*v, 'f', 2)
+                                      : QString::number(*v));
         }
         lines.append(fields.join(u'\t'));
     }

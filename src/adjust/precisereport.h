@@ -22,16 +22,16 @@ enum class ReportRole {
 
 struct ReportColumn {
     QString name; // 总分平均分, 语文平均分, 男生数, 是班干部, 原学校, …
-    bool average = false;   // an average (else a count)
+    bool average = false;                  // an average (else a count)
     QVector<std::optional<double>> values; // per class (none for 原学校 and 品质等级)
     double spread = 0; // for 原学校 and 品质等级: the largest range of one value
     ReportRole role = ReportRole::Target;
 };
 
 struct BalanceReport {
-    QVector<int> classes;         // the class numbers, ascending
+    QVector<int> classes;          // the class numbers, ascending
     QVector<ReportColumn> columns; // 总分 first, the subjects, 男生数, 女生数, 是…
-    double floor = 0;             // the smallest spread of 总分 the scores allow
+    double floor = 0;              // the smallest spread of 总分 the scores allow
 
     // Whether a column's spread is within bounds: averages against the
     // tolerance, counts against 1.

@@ -11,8 +11,9 @@ namespace quorvel {
 
 const QStringList& balancedSubjectNames()
 {
-    static const QStringList names{QStringLiteral("语文"), QStringLiteral("数学"), QStringLiteral("英语"),
-                                   QStringLiteral("综文"), QStringLiteral("综理"), totalColumn()};
+    static const QStringList names{QStringLiteral("语文"), QStringLiteral("数学"),
+                                   QStringLiteral("英语"), QStringLiteral("综文"),
+                                   QStringLiteral("综理"), totalColumn()};
     return names;
 }
 
@@ -54,7 +55,8 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
             ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint, true);
     }
     ctx.prompt.progress(100, 100);
-    result.outcome = statisticsStep(ctx, options) ? AdjustOutcome::Finished : AdjustOutcome::Declined;
+    result.outcome =
+        statisticsStep(ctx, options) ? AdjustOutcome::Finished : AdjustOutcome::Declined;
     ctx.prompt.progress(0, 100);
     return result;
 }

@@ -12,10 +12,13 @@ namespace quorvel {
 
 namespace {
 
-QString nameColumn() { return QStringLiteral("姓名"); }
+QString nameColumn()
+{
+    return QStringLiteral("姓名");
+}
 
-StudentRows openStudents(const Context& ctx, const QString& where = {}, const QVariantList& binds = {},
-                         const QString& orderBy = {})
+StudentRows openStudents(const Context& ctx, const QString& where = {},
+                         const QVariantList& binds = {}, const QString& orderBy = {})
 {
     auto store = std::make_unique<Store>(OpenStore(ctx));
     RowSet rows = RowSet::open(*store, studentTable(), where, binds, orderBy);
@@ -28,13 +31,14 @@ struct Student {
 };
 
 // The first student of class cls whose 总分 stands to x as op says, in the given order.
-std::optional<Student> firstOfClass(Store& store, int cls, const char* op, float x, const char* order)
+std::optional<Student> firstOfClass(Store& store, int cls, const char* op, float x,
+                                    const char* order)
 {
     const QString total = quoteIdent(totalColumn());
-    const RowSet rs = RowSet::open(store, studentTable(),
-                                   QStringLiteral("%1=? AND %2%3?").arg(quoteIdent(classColumn()), total,
-                                                                       QLatin1String(op)),
-                                   {cls, double(x)}, total + QLatin1String(order));
+    const RowSet rs = RowSet::open(
+        store, studentTable(),
+        QStringLiteral("%1=? AND %2%3?").arg(quoteIdent(classColumn()), total, QLatin1String(op)),
+        {cls, double(x)}, total + QLatin1String(order));
     if (rs.rowCount() == 0)
         return std::nullopt;
     return Student{rs.row(0).at(rs.columnIndex(keyColumn())).toString(),
@@ -71,7 +75,8 @@ bool readStudent(const Context& ctx, Store& store, const QString& a, QVariant& c
         ctx.prompt.message(enterStudentMessage());
         return false;
     }
-    const RowSet rs = RowSet::open(store, studentTable(), quoteIdent(keyColumn()) + QStringLiteral("=?"), {a});
+    const RowSet rs =
+        RowSet::open(store, studentTable(), quoteIdent(keyColumn()) + QStringLiteral("=?"), {a});
     if (rs.rowCount() == 0) {
         ctx.prompt.message(unknownStudentMessage(a));
         return false;
@@ -120,8 +125,8 @@ QString emptyTargetMessage(int cls)
 StudentRows ListAllStudents(const Context& ctx)
 {
     return openStudents(ctx, {}, {},
-                        quoteIdent(classColumn()) + QStringLiteral(" ASC, ") + quoteIdent(totalColumn()) +
-                            QStringLiteral(" DESC"));
+                        quoteIdent(classColumn()) + QStringLiteral(" ASC, ") +
+                            quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
 }
 
 StudentRows SearchStudents(const Context& ctx, const QString& text,

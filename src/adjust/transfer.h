@@ -17,7 +17,10 @@ inline QString transferHelpText()
 }
 // "共找到" + N + " 条记录，调班直接修改班号,修改后单击鼠标左键确认！"
 QString foundMessage(int count);
-inline QString enterStudentMessage() { return QStringLiteral("请输入要调班学生的编号。"); }
+inline QString enterStudentMessage()
+{
+    return QStringLiteral("请输入要调班学生的编号。");
+}
 // No student has this 编号.
 QString unknownStudentMessage(const QString& number);
 // The student has no 总分 or no 班级: nobody can be found nearest to him.

@@ -143,7 +143,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     const CommandEntry* command = i < args.size() ? findCommand(args[i]) : nullptr;
     if (!command) {
-        err << (i < args.size() ? QStringLiteral("未知命令：") + args[i] + u'\n' : QString()) << usage();
+        err << (i < args.size() ? QStringLiteral("未知命令：") + args[i] + u'\n' : QString())
+            << usage();
         return 2;
     }
     const QString folder = resolveAppFolder(dir);

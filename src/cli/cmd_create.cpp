@@ -46,7 +46,8 @@ int cmdCreate(CliEnv& env, const QStringList& args)
         if (!chooseField(env, field, options))
             return 1;
     bool created = false;
-    const bool ran = reportErrors(env.ctx.prompt, [&] { created = CreateDatabase(env.ctx, options); });
+    const bool ran =
+        reportErrors(env.ctx.prompt, [&] { created = CreateDatabase(env.ctx, options); });
     return ran && created ? 0 : 1;
 }
 

@@ -3,8 +3,8 @@
 #include "preciseoptions.h"
 
 #include "adjust/autoadjust.h"
-#include "division/presets.h"
 #include "adjust/subjectbalance.h"
+#include "division/presets.h"
 
 namespace quorvel {
 

@@ -5,8 +5,8 @@
 
 namespace quorvel {
 
-// import FILE: see cmdImportFile. import: the question of step 3, answered Yes whatever --yes says, then the
-// import of the template. Status 1 when the template was not imported.
+// import FILE: see cmdImportFile. import: the question of step 3, answered Yes whatever --yes says,
+// then the import of the template. Status 1 when the template was not imported.
 int cmdImport(CliEnv& env, const QStringList& args)
 {
     if (!args.isEmpty())

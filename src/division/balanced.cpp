@@ -55,13 +55,31 @@ void dropTable(Store& store, const QString& table)
 
 // ---- strata ---------------------------------------------------------------
 
-QString schoolColumn() { return QStringLiteral("原学校"); }
-QString gradeColumn() { return QStringLiteral("品质等级"); }
-QString mergeTable() { return QStringLiteral("tt"); }
-QString no() { return QStringLiteral("否"); }
-QString yes() { return QStringLiteral("是"); }
+QString schoolColumn()
+{
+    return QStringLiteral("原学校");
+}
+QString gradeColumn()
+{
+    return QStringLiteral("品质等级");
+}
+QString mergeTable()
+{
+    return QStringLiteral("tt");
+}
+QString no()
+{
+    return QStringLiteral("否");
+}
+QString yes()
+{
+    return QStringLiteral("是");
+}
 
-QString unplaced() { return quoteIdent(classColumn()) + QStringLiteral("=0"); }
+QString unplaced()
+{
+    return quoteIdent(classColumn()) + QStringLiteral("=0");
+}
 
 // The chosen conditions as the strata need them.
 struct Conditions {

@@ -9,7 +9,10 @@ namespace quorvel {
 struct Context;
 
 // The input box of the schemes that ask for the number of classes.
-inline QString classCountQuestion() { return QStringLiteral("请输入班数"); }
+inline QString classCountQuestion()
+{
+    return QStringLiteral("请输入班数");
+}
 inline QString classCountRefusedMessage()
 {
     return QStringLiteral("班数必须是大于0的整数，本次没有分班。");

@@ -58,7 +58,8 @@ private:
     int m_depth = 0;
     bool m_globalsDone = false;
     bool m_dimensions = false; // the current substream has a DIMENSIONS record
-    std::optional<QPair<quint32, quint32>> m_cellExtent; // rows and columns the sheet's DIMENSIONS claims
+    std::optional<QPair<quint32, quint32>>
+        m_cellExtent;      // rows and columns the sheet's DIMENSIONS claims
     QBitArray m_cellsSeen; // the cells of the sheet given so far, row by row
     quint32 m_cellRows = 0, m_cellColumns = 0;
     qint64 m_pendingString = -1; // the cell whose formula result follows in a STRING record

@@ -38,11 +38,13 @@ public:
     Record& u16(quint16 v) { return put(v); }
     Record& u32(quint32 v) { return put(v); }
     Record& f64(double v) { return put(std::bit_cast<quint64>(v)); }
-    Record& bytes(const QByteArray& b) {
+    Record& bytes(const QByteArray& b)
+    {
         m_data += b;
         return *this;
     }
-    QByteArray toBytes() const {
+    QByteArray toBytes() const
+    {
         char head[4];
         qToLittleEndian(m_id, head);
         qToLittleEndian(quint16(m_data.size()), head + 2);
@@ -50,7 +52,8 @@ public:
     }
 
 private:
-    template <typename T> Record& put(T v) {
+    template <typename T> Record& put(T v)
+    {
         char buf[sizeof(T)];
         qToLittleEndian(v, buf);
         m_data.append(buf, sizeof(T));
@@ -74,7 +77,8 @@ private:
     QStringEncoder m_encoder{"GBK"};
 };
 
-QByteArray GbkEncoder::encode(const QString& text, qsizetype maxBytes, char replacement) {
+QByteArray GbkEncoder::encode(const QString& text, qsizetype maxBytes, char replacement)
+{
     QByteArray out;
     for (qsizetype i = 0; i < text.size();) {
         const bool pair =
@@ -89,7 +93,8 @@ QByteArray GbkEncoder::encode(const QString& text, qsizetype maxBytes, char repl
     return out;
 }
 
-QByteArray GbkEncoder::encodeChar(QStringView ch, char replacement) {
+QByteArray GbkEncoder::encodeChar(QStringView ch, char replacement)
+{
     if (ch.size() == 1 && ch.at(0).unicode() < 0x80)
         return QByteArray(1, char(ch.at(0).unicode()));
     const QByteArray bytes = m_encoder.encode(ch);
@@ -100,17 +105,20 @@ QByteArray GbkEncoder::encodeChar(QStringView ch, char replacement) {
     return QByteArray(1, replacement);
 }
 
-bool fail(QString* error, const QString& message) {
+bool fail(QString* error, const QString& message)
+{
     if (error)
         *error = message;
     return false;
 }
 
-QString cantWrite(const QString& path, const QString& reason) {
+QString cantWrite(const QString& path, const QString& reason)
+{
     return QStringLiteral("无法写入文件 %1：%2").arg(QDir::toNativeSeparators(path), reason);
 }
 
-bool checkSize(const QString& path, const SheetRows& rows, QString* error) {
+bool checkSize(const QString& path, const SheetRows& rows, QString* error)
+{
     if (rows.size() > kMaxRows)
         return fail(error, cantWrite(path, QStringLiteral("共 %1 行，Excel 5.0 工作表最多 %2 行。")
                                                .arg(rows.size())
@@ -126,7 +134,8 @@ bool checkSize(const QString& path, const SheetRows& rows, QString* error) {
 }
 
 // Excel forbids []:*?/\ in sheet names and needs one of 1 to 31 characters.
-QString cleanSheetName(const QString& sheetName) {
+QString cleanSheetName(const QString& sheetName)
+{
     const QString name = sheetName.trimmed();
     QString cleaned;
     for (qsizetype i = 0, chars = 0; i < name.size() && chars < kMaxSheetNameChars; ++chars) {
@@ -138,7 +147,8 @@ QString cleanSheetName(const QString& sheetName) {
     return cleaned.isEmpty() ? QStringLiteral("Sheet1") : cleaned;
 }
 
-std::optional<double> numberOf(const QVariant& v) {
+std::optional<double> numberOf(const QVariant& v)
+{
     switch (v.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -156,19 +166,22 @@ std::optional<double> numberOf(const QVariant& v) {
     }
 }
 
-QByteArray bof(BofType type) {
+QByteArray bof(BofType type)
+{
     // BIFF5, then the build and year of the writing program as Excel 5.0 gives them.
     return Record(kBof).u16(0x0500).u16(type).u16(0x096c).u16(0x07c9).toBytes();
 }
 
-QByteArray window1() {
+QByteArray window1()
+{
     // Position and size in twips; scroll bars and sheet tabs shown; first sheet active.
     Record r(kWindow1);
     r.u16(0).u16(0).u16(0x25bc).u16(0x1572).u16(0x0038);
     return r.u16(0).u16(0).u16(1).u16(0x0258).toBytes();
 }
 
-QByteArray fonts() {
+QByteArray fonts()
+{
     // Excel expects the four default fonts: 12 pt 宋体 (GBK bytes), plain,
     // automatic colour, GB2312 character set.
     const QByteArray name("\xcb\xce\xcc\xe5");
@@ -182,7 +195,8 @@ QByteArray fonts() {
 // typeProt: bit 0 locked, bit 2 style XF, bits 4-15 the parent style XF.
 // attribs: the six attribute groups (number format, font, alignment, border,
 // pattern, protection); in a style XF a set bit means the group is ignored.
-QByteArray xf(quint16 format, quint16 typeProt, quint8 attribs) {
+QByteArray xf(quint16 format, quint16 typeProt, quint8 attribs)
+{
     Record r(kXf);
     r.u16(0).u16(format).u16(typeProt);
     r.u16(quint16(0x0020 | attribs << 10));  // general, bottom aligned
@@ -192,7 +206,8 @@ QByteArray xf(quint16 format, quint16 typeProt, quint8 attribs) {
 
 // The XFs Excel itself writes: 0 the Normal style, 1-14 font-only styles,
 // 15 the cell XF, 16-20 the comma, currency and percent styles.
-QByteArray xfs() {
+QByteArray xfs()
+{
     constexpr quint16 kStyleXf = 0xfff5;
     QByteArray out = xf(0, kStyleXf, 0);
     for (int i = 1; i < 15; ++i)
@@ -203,7 +218,8 @@ QByteArray xfs() {
     return out;
 }
 
-QByteArray styles() {
+QByteArray styles()
+{
     // Built-in styles Normal, Comma, Comma [0], Currency, Currency [0], Percent.
     const quint8 builtIn[] = {0, 3, 6, 4, 7, 5};
     const quint16 xfIndex[] = {0, 16, 17, 18, 19, 20};
@@ -213,7 +229,8 @@ QByteArray styles() {
     return out;
 }
 
-QByteArray boundSheet(quint32 offset, const QByteArray& name) {
+QByteArray boundSheet(quint32 offset, const QByteArray& name)
+{
     return Record(kBoundSheet).u32(offset).u16(0).u8(quint8(name.size())).bytes(name).toBytes();
 }
 
@@ -223,7 +240,8 @@ struct SheetCells {
     quint16 columns = 0;
 };
 
-QByteArray cellRecord(quint16 row, quint16 col, const QVariant& v, GbkEncoder& gbk) {
+QByteArray cellRecord(quint16 row, quint16 col, const QVariant& v, GbkEncoder& gbk)
+{
     if (!v.isValid() || v.isNull())
         return {};
     if (const std::optional<double> num = numberOf(v)) {
@@ -239,7 +257,8 @@ QByteArray cellRecord(quint16 row, quint16 col, const QVariant& v, GbkEncoder& g
     return r.u16(row).u16(col).u16(kCellXf).u16(quint16(text.size())).bytes(text).toBytes();
 }
 
-SheetCells encodeCells(const SheetRows& rows, GbkEncoder& gbk) {
+SheetCells encodeCells(const SheetRows& rows, GbkEncoder& gbk)
+{
     SheetCells out;
     for (qsizetype r = 0; r < rows.size(); ++r) {
         const QVariantList& row = rows.at(r);
@@ -255,7 +274,8 @@ SheetCells encodeCells(const SheetRows& rows, GbkEncoder& gbk) {
     return out;
 }
 
-QByteArray worksheet(const SheetCells& cells) {
+QByteArray worksheet(const SheetCells& cells)
+{
     QByteArray out = bof(kWorksheet);
     out += Record(kDimensions).u16(0).u16(cells.rows).u16(0).u16(cells.columns).u16(0).toBytes();
     // Grid lines, headers, zeros and outline symbols shown; sheet selected.
@@ -264,7 +284,8 @@ QByteArray worksheet(const SheetCells& cells) {
     return out + Record(kEof).toBytes();
 }
 
-QByteArray bookStream(const QByteArray& sheetName, const SheetCells& cells) {
+QByteArray bookStream(const QByteArray& sheetName, const SheetCells& cells)
+{
     QByteArray book = bof(kGlobals);
     book += Record(kCodePage).u16(kCodePageGbk).toBytes();
     book += window1() + fonts() + xfs() + styles();
@@ -277,7 +298,8 @@ QByteArray bookStream(const QByteArray& sheetName, const SheetCells& cells) {
 
 // A short write (the disk fills up) is retried, so the error that stops it is
 // the one reported.
-bool writeAll(QSaveFile& file, const QByteArray& data) {
+bool writeAll(QSaveFile& file, const QByteArray& data)
+{
     for (qsizetype done = 0; done < data.size();) {
         const qint64 n = file.write(data.constData() + done, data.size() - done);
         if (n <= 0)
@@ -287,7 +309,8 @@ bool writeAll(QSaveFile& file, const QByteArray& data) {
     return true;
 }
 
-bool saveFile(const QString& path, const QByteArray& data, QString* error) {
+bool saveFile(const QString& path, const QByteArray& data, QString* error)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, cantWrite(path, fileErrorReason(file)));
@@ -299,7 +322,8 @@ bool saveFile(const QString& path, const QByteArray& data, QString* error) {
 } // namespace
 
 bool writeBiff5Workbook(const QString& path, const QString& sheetName, const SheetRows& rows,
-                        QString* error) {
+                        QString* error)
+{
     if (!checkSize(path, rows, error))
         return false;
     GbkEncoder gbk;

@@ -33,13 +33,15 @@ struct Layout {
     quint32 total() const { return firstDifat() + difatSectors; }
 };
 
-quint32 ceilDiv(quint64 a, quint64 b) {
+quint32 ceilDiv(quint64 a, quint64 b)
+{
     return quint32((a + b - 1) / b);
 }
 
 // The FAT maps its own sectors and the DIFAT's too, so both grow until they
 // cover the whole file.
-Layout planLayout(quint32 streamSectors) {
+Layout planLayout(quint32 streamSectors)
+{
     Layout l;
     l.streamSectors = streamSectors;
     for (;;) {
@@ -53,22 +55,26 @@ Layout planLayout(quint32 streamSectors) {
     }
 }
 
-void setU16(QByteArray& buf, qsizetype pos, quint16 v) {
+void setU16(QByteArray& buf, qsizetype pos, quint16 v)
+{
     qToLittleEndian(v, buf.data() + pos);
 }
 
-void setU32(QByteArray& buf, qsizetype pos, quint32 v) {
+void setU32(QByteArray& buf, qsizetype pos, quint32 v)
+{
     qToLittleEndian(v, buf.data() + pos);
 }
 
-QByteArray toBytes(const QVector<quint32>& ids) {
+QByteArray toBytes(const QVector<quint32>& ids)
+{
     QByteArray out(ids.size() * 4, '\0');
     for (qsizetype i = 0; i < ids.size(); ++i)
         setU32(out, i * 4, ids.at(i));
     return out;
 }
 
-QByteArray header(const Layout& l) {
+QByteArray header(const Layout& l)
+{
     static const char signature[] = "\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1";
     QByteArray h(kSector, '\0');
     std::copy_n(signature, 8, h.data());
@@ -89,7 +95,8 @@ QByteArray header(const Layout& l) {
 }
 
 // type 0 is an unused entry, 2 a stream, 5 the root storage.
-QByteArray dirEntry(const QString& name, quint8 type, quint32 child, quint32 start, quint32 size) {
+QByteArray dirEntry(const QString& name, quint8 type, quint32 child, quint32 start, quint32 size)
+{
     QByteArray e(128, '\0');
     const QString n = name.left(31);
     for (qsizetype i = 0; i < n.size(); ++i)
@@ -105,7 +112,8 @@ QByteArray dirEntry(const QString& name, quint8 type, quint32 child, quint32 sta
     return e;
 }
 
-QByteArray directory(const QString& streamName, quint32 streamSize) {
+QByteArray directory(const QString& streamName, quint32 streamSize)
+{
     QByteArray d = dirEntry(QStringLiteral("Root Entry"), 5, 1, kEndOfChain, 0);
     d += dirEntry(streamName, 2, kNoStream, 0, streamSize);
     d += dirEntry(QString(), 0, kNoStream, 0, 0);
@@ -113,7 +121,8 @@ QByteArray directory(const QString& streamName, quint32 streamSize) {
     return d;
 }
 
-QByteArray fat(const Layout& l) {
+QByteArray fat(const Layout& l)
+{
     QVector<quint32> ids(qsizetype(l.fatSectors) * kIdsPerSector, kFreeSect);
     for (quint32 i = 0; i < l.streamSectors; ++i)
         ids[i] = i + 1 < l.streamSectors ? i + 1 : kEndOfChain;
@@ -126,7 +135,8 @@ QByteArray fat(const Layout& l) {
 }
 
 // Each DIFAT sector lists 127 more FAT sectors and ends with the next one's number.
-QByteArray difat(const Layout& l) {
+QByteArray difat(const Layout& l)
+{
     QVector<quint32> ids(qsizetype(l.difatSectors) * kIdsPerSector, kFreeSect);
     for (quint32 i = kHeaderDifat; i < l.fatSectors; ++i) {
         const quint32 k = i - kHeaderDifat;
@@ -140,7 +150,8 @@ QByteArray difat(const Layout& l) {
 
 } // namespace
 
-QByteArray buildCompoundFile(const QString& streamName, const QByteArray& stream) {
+QByteArray buildCompoundFile(const QString& streamName, const QByteArray& stream)
+{
     if (stream.size() > kMaxStream)
         return {};
     QByteArray body = stream;

@@ -182,8 +182,7 @@ CompoundStatus Reader::read(const QStringList& names, QByteArray* stream)
         return CompoundStatus::Corrupt;
     const char* h = m_file.constData();
     QByteArray dir;
-    if (!chain(u32(h + 48), m_file.size(), &dir) || dir.size() < kDirEntry ||
-        !directoryValid(dir))
+    if (!chain(u32(h + 48), m_file.size(), &dir) || dir.size() < kDirEntry || !directoryValid(dir))
         return CompoundStatus::Corrupt;
     const quint32 cutoff = u32(h + 56);
     for (qsizetype at = 0; at + kDirEntry <= dir.size(); at += kDirEntry) {

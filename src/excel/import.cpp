@@ -111,11 +111,12 @@ bool headerMatches(const Context& ctx, const XlsWorkbook& book, const QStringLis
         const QString found = cell ? templateCellValue(*cell).toString() : QString();
         if (found == columns.at(c))
             continue;
-        ctx.prompt.message(QStringLiteral("Excel模板与数据库的字段不一致：第%1列应为“%2”，模板中是“%3”。"
-                                          "请单击“第二步数据输入”，按数据库的字段填写模板后再试。")
-                               .arg(c + 1)
-                               .arg(columns.at(c), found) +
-                           unchanged());
+        ctx.prompt.message(
+            QStringLiteral("Excel模板与数据库的字段不一致：第%1列应为“%2”，模板中是“%3”。"
+                           "请单击“第二步数据输入”，按数据库的字段填写模板后再试。")
+                .arg(c + 1)
+                .arg(columns.at(c), found) +
+            unchanged());
         return false;
     }
     return true;
@@ -163,20 +164,22 @@ std::optional<TemplateRows> readTemplate(const Context& ctx, const QStringList& 
     // that ended it would be lost without a word (a damaged record, or a
     // row whose 编号 was left empty, the row that ended the data included).
     if (book.valueRows() > end) {
-        ctx.prompt.message(QStringLiteral("Excel模板第%1行的编号是空的，但下面还有数据（到第%2行）。"
-                                          "请补上编号或删除这些行后再试。")
-                               .arg(end + 1)
-                               .arg(book.valueRows()) +
-                           unchanged());
+        ctx.prompt.message(
+            QStringLiteral("Excel模板第%1行的编号是空的，但下面还有数据（到第%2行）。"
+                           "请补上编号或删除这些行后再试。")
+                .arg(end + 1)
+                .arg(book.valueRows()) +
+            unchanged());
         return std::nullopt;
     }
     // Class numbers and the dealing counters are 16-bit: more students than
     // that could be imported but never divided.
     if (end - 1 > kMaxStudents) {
-        ctx.prompt.message(QStringLiteral("Excel模板中有%1行学生数据，超过了分班能处理的%2人，无法导入。")
-                               .arg(end - 1)
-                               .arg(kMaxStudents) +
-                           unchanged());
+        ctx.prompt.message(
+            QStringLiteral("Excel模板中有%1行学生数据，超过了分班能处理的%2人，无法导入。")
+                .arg(end - 1)
+                .arg(kMaxStudents) +
+            unchanged());
         return std::nullopt;
     }
     TemplateRows rows;

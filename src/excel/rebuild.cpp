@@ -19,8 +19,9 @@ QString templateFault(const Context& ctx)
     const QFileInfo file(ctx.file(templateFile()));
     const QFileInfo folder(ctx.folder);
     if (file.isDir() || (file.exists() && !file.isWritable()) || !folder.isWritable())
-        return QStringLiteral("无法写入模板文件%1：文件是文件夹或只读，或所在文件夹只读。数据库没有改动，"
-                              "请处理后再试。")
+        return QStringLiteral(
+                   "无法写入模板文件%1：文件是文件夹或只读，或所在文件夹只读。数据库没有改动，"
+                   "请处理后再试。")
             .arg(templateFile());
     return {};
 }
@@ -29,8 +30,9 @@ QString templateFault(const Context& ctx)
 
 bool CreateDatabase(const Context& ctx, const CreateOptions& options)
 {
-    if (!ctx.prompt.question(QStringLiteral("确实要重建数据库吗？原有数据将全部被删除！且不可恢复！"),
-                             warningTitle(), PromptIcon::Exclamation, DefaultAnswer::No))
+    if (!ctx.prompt.question(
+            QStringLiteral("确实要重建数据库吗？原有数据将全部被删除！且不可恢复！"),
+            warningTitle(), PromptIcon::Exclamation, DefaultAnswer::No))
         return false;
     if (!CheckCreateOptions(ctx, options))
         return false;
@@ -41,7 +43,8 @@ bool CreateDatabase(const Context& ctx, const CreateOptions& options)
     try {
         RebuildStore(ctx, options);
     } catch (const OperationError& e) {
-        ctx.prompt.message(QStringLiteral("创建数据库失败，原有数据库和字段文件未改动：") + e.text());
+        ctx.prompt.message(QStringLiteral("创建数据库失败，原有数据库和字段文件未改动：") +
+                           e.text());
         return false;
     }
     QString error;
@@ -49,7 +52,8 @@ bool CreateDatabase(const Context& ctx, const CreateOptions& options)
         ctx.prompt.message(QStringLiteral("数据库已创建，但模板未能写入：") + error, noticeTitle());
         return false;
     }
-    ctx.prompt.message(QStringLiteral("单击“第二步数据输入”按钮，将你的数据粘贴到Excel表中，保存。"));
+    ctx.prompt.message(
+        QStringLiteral("单击“第二步数据输入”按钮，将你的数据粘贴到Excel表中，保存。"));
     return true;
 }
 

@@ -30,7 +30,7 @@ QVector<Span> globalRecords(const QByteArray& s)
     QVector<Span> records;
     for (qsizetype p = 0; p + 4 <= s.size();) {
         const Span r{p, qFromLittleEndian<quint16>(s.constData() + p),
-                       qFromLittleEndian<quint16>(s.constData() + p + 2)};
+                     qFromLittleEndian<quint16>(s.constData() + p + 2)};
         if (r.end() > s.size())
             return {};
         records.append(r);
@@ -159,8 +159,8 @@ public:
 
     bool add(const QString& text)
     {
-        const bool wide = std::any_of(text.cbegin(), text.cend(),
-                                      [](QChar c) { return c.unicode() > 0xff; });
+        const bool wide =
+            std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() > 0xff; });
         const qsizetype unit = wide ? 2 : 1;
         if (3 + text.size() * unit > room() && !fresh())
             flush();

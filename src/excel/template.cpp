@@ -12,7 +12,8 @@
 
 namespace quorvel {
 
-void WriteExchangeMarker(const Context& ctx, int digit) {
+void WriteExchangeMarker(const Context& ctx, int digit)
+{
     QSaveFile file(ctx.file(markerFile()));
     const QByteArray bytes = ' ' + QByteArray::number(digit) + " \r\n";
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
@@ -20,7 +21,8 @@ void WriteExchangeMarker(const Context& ctx, int digit) {
             QStringLiteral("无法写入文件%1：%2").arg(markerFile(), fileErrorReason(file)));
 }
 
-bool ExportTemplate(const Context& ctx, QString* error) {
+bool ExportTemplate(const Context& ctx, QString* error)
+{
     try {
         Store store = OpenStore(ctx);
         RowSet rs = RowSet::open(store, studentTable());

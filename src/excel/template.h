@@ -6,8 +6,14 @@ namespace quorvel {
 
 struct Context;
 
-inline QString templateFile() { return QStringLiteral("myexcel.xls"); }
-inline QString markerFile() { return QStringLiteral("excel.txt"); }
+inline QString templateFile()
+{
+    return QStringLiteral("myexcel.xls");
+}
+inline QString markerFile()
+{
+    return QStringLiteral("excel.txt");
+}
 
 // Rewrites myexcel.xls from studscore: one worksheet "sheet1", the column
 // names in row 1 and one row per student, then marks excel.txt with 1.

@@ -17,9 +17,9 @@
 #include "movepanel.h"
 #include "navpanel.h"
 #include "resultspanel.h"
-#include "transferstrip.h"
 #include "rowsetgrid.h"
 #include "subjectpanel.h"
+#include "transferstrip.h"
 
 #include "stats/display.h"
 

@@ -50,23 +50,23 @@ public:
     const Context& context() const { return m_ctx; }
     NavPanel* navPanel() const { return m_nav; }
     QToolButton* item(const QString& name) const;
-    QLabel* countLabel() const;                               // Label11
-    QWidget* workArea() const { return m_work; }              // Picture1
-    QTableView* studentGrid() const { return m_grid; }        // Mgd1
-    CreatePanel* createPanel() const { return m_create; }     // Frmcreate
+    QLabel* countLabel() const;                                 // Label11
+    QWidget* workArea() const { return m_work; }                // Picture1
+    QTableView* studentGrid() const { return m_grid; }          // Mgd1
+    CreatePanel* createPanel() const { return m_create; }       // Frmcreate
     FastSlowPanel* fastSlowPanel() const { return m_fastSlow; } // Frame13
     BoarderPanel* boarderPanel() const { return m_boarder; }    // frm15
     SubjectPanel* subjectPanel() const { return m_subject; }    // Frame1
-    ResultsPanel* resultsPanel() const { return m_results; }  // Frmchengji
-    RowSetGrid* resultsGrid() const { return m_resultsGrid; } // DataGrid3
-    QProgressBar* progressBar() const { return m_bar; }       // gbar2
+    ResultsPanel* resultsPanel() const { return m_results; }    // Frmchengji
+    RowSetGrid* resultsGrid() const { return m_resultsGrid; }   // DataGrid3
+    QProgressBar* progressBar() const { return m_bar; }         // gbar2
     QLabel* savedLabel() const { return m_saved; }
     // The dialogs of the division wizard, one instance each.
-    Form3* schemeDialog() const { return m_form3.get(); }     // 选择方案
-    Form2* conditionsDialog() const { return m_form2.get(); } // 选择条件
-    Form4* topDialog() const { return m_form4.get(); }        // 优生先分
-    Ftiao* manualDialog() const { return m_ftiao.get(); }     // 手动调整
-    Form7* presetDialog() const { return m_form7.get(); }     // 预设方案
+    Form3* schemeDialog() const { return m_form3.get(); }      // 选择方案
+    Form2* conditionsDialog() const { return m_form2.get(); }  // 选择条件
+    Form4* topDialog() const { return m_form4.get(); }         // 优生先分
+    Ftiao* manualDialog() const { return m_ftiao.get(); }      // 手动调整
+    Form7* presetDialog() const { return m_form7.get(); }      // 预设方案
     PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
 
     // Makes an overlay panel of the work area movable with the mouse; the

@@ -44,9 +44,8 @@ void Form1::jingque_Click()
 
 void Form1::subjectBalance_Click()
 {
-    showPrecise([this](const AdjustOptions& options) {
-        return SubjectBalancedDivide(m_ctx, {}, options);
-    });
+    showPrecise(
+        [this](const AdjustOptions& options) { return SubjectBalancedDivide(m_ctx, {}, options); });
     refreshStudents();
     m_grid->hide(); // the statistics stay in front
 }

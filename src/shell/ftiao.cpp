@@ -38,7 +38,8 @@ QPushButton* button(const QString& text, const QString& name, QWidget* parent)
 
 Ftiao::Ftiao(const Context& ctx)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
-                           Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+                           Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
       m_ctx(ctx)
 {
     setObjectName(QStringLiteral("Ftiao"));

@@ -115,7 +115,9 @@ void PreciseDialog::fill()
         for (int c = 0; c < r.columns.size(); ++c) {
             const ReportColumn& col = r.columns.at(c);
             const auto& v = col.values.at(row);
-            const QString text = !v ? QString() : col.average ? QString::number(*v, 'f', 2) : QString::number(*v);
+            const QString text = !v            ? QString()
+                                 : col.average ? QString::number(*v, 'f', 2)
+                                               : QString::number(*v);
             m_grid->setItem(row, c + 1, new QTableWidgetItem(text));
         }
     }

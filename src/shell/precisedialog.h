@@ -21,10 +21,10 @@ public:
     explicit PreciseDialog(QWidget* parent = nullptr);
 
     void showReport(const BalanceReport& report);
-    QTableWidget* grid() const { return m_grid; }          // jingqueGrid
-    QTableWidget* spreadRow() const { return m_spreads; }  // jingqueSpread
+    QTableWidget* grid() const { return m_grid; }             // jingqueGrid
+    QTableWidget* spreadRow() const { return m_spreads; }     // jingqueSpread
     QDoubleSpinBox* tolerance() const { return m_tolerance; } // txtyuncha
-    QLabel* floorLabel() const { return m_floor; }          // lblxiaxian
+    QLabel* floorLabel() const { return m_floor; }            // lblxiaxian
 
 private:
     void fill();

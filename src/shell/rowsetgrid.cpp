@@ -211,10 +211,12 @@ void RowSetGrid::bindRows(const Context& ctx, std::unique_ptr<Store> store, RowS
     detach();
     m_prompt = &ctx.prompt;
     m_model = new RowSetModel(std::move(store), std::move(rows), true, this);
-    connect(m_model, &RowSetModel::valueRefused, this, [this](const QString& column, const QString& text) {
-        if (m_prompt)
-            m_prompt->message(badValueMessage(column, text), appTitle(), PromptIcon::Exclamation);
-    });
+    connect(m_model, &RowSetModel::valueRefused, this,
+            [this](const QString& column, const QString& text) {
+                if (m_prompt)
+                    m_prompt->message(badValueMessage(column, text), appTitle(),
+                                      PromptIcon::Exclamation);
+            });
     horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     replaceModel(m_model);
     resizeColumnsToContents();

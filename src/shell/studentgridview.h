@@ -4,7 +4,6 @@
 
 #include "store/studentgrid.h"
 
-
 class QLabel;
 class QTableView;
 
@@ -32,7 +31,10 @@ protected:
     // A click on a column header orders the students; the empty last row
     // stays last.
     int sortableRows() const override { return m_grid.studentCount; }
-    QString sortText(int sourceRow, int column) const override { return m_grid.cell(sourceRow, column); }
+    QString sortText(int sourceRow, int column) const override
+    {
+        return m_grid.cell(sourceRow, column);
+    }
 
 private:
     StudentGrid m_grid;

@@ -20,9 +20,9 @@ class TransferStrip : public QFrame {
 public:
     TransferStrip(const Context& ctx, RowSetGrid* grid, QWidget* parent);
 
-    QLineEdit* nameBox() const { return m_name; }       // Text1
-    QLineEdit* numberBox() const { return m_number; }   // Text2
-    QLineEdit* classBox() const { return m_class; }     // Text3
+    QLineEdit* nameBox() const { return m_name; }     // Text1
+    QLineEdit* numberBox() const { return m_number; } // Text2
+    QLineEdit* classBox() const { return m_class; }   // Text3
 
     // The width the strip needs with the search and the transfer side by
     // side; narrower, the transfer goes under the search.

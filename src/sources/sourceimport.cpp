@@ -72,7 +72,7 @@ int headerIndex(const QList<SheetRow>& rows, const SourceOptions& options,
 SourcePreview previewSource(const Context& ctx, const QString& path, const SourceOptions& options)
 {
     QStringList scores;
-    ReadFieldList3(ctx, scores);
+    readScoreList(ctx, scores);
     SourcePreview preview;
     preview.columns = targetColumns(ctx, scores);
     QStringList names;

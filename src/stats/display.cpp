@@ -7,7 +7,10 @@
 
 namespace quorvel {
 
-QString statsWorkbookPath(const Context& ctx) { return ctx.file(statsWorkbookFile()); }
+QString statsWorkbookPath(const Context& ctx)
+{
+    return ctx.file(statsWorkbookFile());
+}
 
 QString openWorkbookFailedMessage(const QString& path)
 {

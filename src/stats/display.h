@@ -13,8 +13,14 @@ namespace quorvel {
 
 struct Context;
 
-inline QString statsWorkbookFile() { return QStringLiteral("tongji.xls"); }
-inline QString statsSheetName() { return QStringLiteral("sheet1"); }
+inline QString statsWorkbookFile()
+{
+    return QStringLiteral("tongji.xls");
+}
+inline QString statsSheetName()
+{
+    return QStringLiteral("sheet1");
+}
 inline QString noClassesMessage()
 {
     return QStringLiteral("对不起分班后才能进行统计。");

@@ -15,7 +15,10 @@
 
 namespace quorvel {
 
-QString rosterSheetName(int index) { return QString::number(index + 1) + u'班'; }
+QString rosterSheetName(int index)
+{
+    return QString::number(index + 1) + u'班';
+}
 
 QString rosterFileName(const QDateTime& when)
 {

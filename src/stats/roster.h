@@ -11,8 +11,14 @@ namespace quorvel {
 
 struct Context;
 
-inline QString rosterTitle() { return QStringLiteral("新生花名表"); }
-inline QString rosterNoRecordsMessage() { return QStringLiteral("对不起，没有记录。"); }
+inline QString rosterTitle()
+{
+    return QStringLiteral("新生花名表");
+}
+inline QString rosterNoRecordsMessage()
+{
+    return QStringLiteral("对不起，没有记录。");
+}
 
 // The worksheet of the class at index k of the list: k + 1 followed by 班.
 QString rosterSheetName(int index);

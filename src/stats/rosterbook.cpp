@@ -111,7 +111,8 @@ lxw_error writeSheet(lxw_workbook* book, const RosterSheet& sheet, const Formats
     for (int r = 0; !err && r < sheet.rows.size(); ++r) {
         const QVariantList& row = sheet.rows.at(r);
         for (int c = 0; !err && c < row.size() && c < sheet.columns.size(); ++c)
-            err = writeValue(ws, lxw_row_t(r + 2), lxw_col_t(c), row.at(c), sheet.columns.at(c).type);
+            err =
+                writeValue(ws, lxw_row_t(r + 2), lxw_col_t(c), row.at(c), sheet.columns.at(c).type);
     }
     return err;
 }

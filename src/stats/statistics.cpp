@@ -55,8 +55,16 @@ double roundAverage(double v)
 
 namespace {
 
-const QString& table() { static const QString t = quoteIdent(studentTable()); return t; }
-const QString& classCol() { static const QString c = quoteIdent(classColumn()); return c; }
+const QString& table()
+{
+    static const QString t = quoteIdent(studentTable());
+    return t;
+}
+const QString& classCol()
+{
+    static const QString c = quoteIdent(classColumn());
+    return c;
+}
 
 // The rows of a grouped query "班级, a, b, …" for the classes 1 … classCount,
 // by class: rows[c − 1] is empty for a class the query does not list.
@@ -101,7 +109,8 @@ void countSexes(Store& store, Build& b)
 {
     const QString sex = quoteIdent(sexColumn());
     const auto rows = perClass(
-        store, QStringLiteral("count(CASE WHEN trim(%1)='男' THEN 1 END), count(*)").arg(sex), b.classes);
+        store, QStringLiteral("count(CASE WHEN trim(%1)='男' THEN 1 END), count(*)").arg(sex),
+        b.classes);
     b.boys.fill(0, b.classes);
     b.girls.fill(0, b.classes);
     for (int c = 0; c < b.classes; ++c) {
@@ -129,13 +138,15 @@ QString createStatement(const Build& b)
     defs.append(quoteIdent(boysColumn()) + QStringLiteral(" INTEGER"));
     defs.append(quoteIdent(girlsColumn()) + QStringLiteral(" INTEGER"));
     for (int f = 0; f < b.yesNo.size(); ++f) {
-        defs.append(QStringLiteral("%1 TEXT(%2)").arg(quoteIdent(b.yesNo.at(f).yes))
+        defs.append(QStringLiteral("%1 TEXT(%2)")
+                        .arg(quoteIdent(b.yesNo.at(f).yes))
                         .arg(columnWidth(b.counts.yes.at(f))));
-        defs.append(QStringLiteral("%1 TEXT(%2)").arg(quoteIdent(b.yesNo.at(f).no))
+        defs.append(QStringLiteral("%1 TEXT(%2)")
+                        .arg(quoteIdent(b.yesNo.at(f).no))
                         .arg(columnWidth(b.counts.no.at(f))));
     }
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdent(resultTable()),
-                                                     defs.join(QStringLiteral(", ")));
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(quoteIdent(resultTable()), defs.join(QStringLiteral(", ")));
 }
 
 // One row of result for class c, in table order.
@@ -179,7 +190,7 @@ bool checkPlacement(const Context& ctx, Store& store, StatsOutcome* stop)
     // Class numbers are 16-bit throughout the program.
     const qint64 highest = classes.first().isNull() ? 0 : classes.first().toLongLong();
     ctx.state.ClassCount = qint16(std::clamp<qint64>(highest, std::numeric_limits<qint16>::min(),
-                                                      std::numeric_limits<qint16>::max()));
+                                                     std::numeric_limits<qint16>::max()));
     for (const QVariant& v : classes) {
         if (v.isNull() || v.toLongLong() == 0) {
             ctx.prompt.message(unplacedMessage());
@@ -200,7 +211,8 @@ YesNoCounts CountYesNoFields(Store& store, const QVector<YesNoColumns>& fields, 
         const QString y = quoteIdent(f.field);
         const auto rows = perClass(
             store,
-            QStringLiteral("count(CASE WHEN %1='是' THEN 1 END), count(CASE WHEN %1<>'是' THEN 1 END)")
+            QStringLiteral(
+                "count(CASE WHEN %1='是' THEN 1 END), count(CASE WHEN %1<>'是' THEN 1 END)")
                 .arg(y),
             classCount);
         QVector<int> yes(classCount, 0), no(classCount, 0);

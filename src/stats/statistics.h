@@ -24,11 +24,26 @@ class Store;
 //                   neither), as decimal digits.
 // A yes/no column is widened beyond TEXT(2) only when one of its counts has
 // more than two digits.
-inline QString resultTable() { return QStringLiteral("result"); }
-inline QString averageSuffix() { return QStringLiteral("平均分"); }
-inline QString boysColumn() { return QStringLiteral("男生数"); }
-inline QString girlsColumn() { return QStringLiteral("女生数"); }
-inline QString unplacedMessage() { return QStringLiteral("还有的班未分，不能统计。"); }
+inline QString resultTable()
+{
+    return QStringLiteral("result");
+}
+inline QString averageSuffix()
+{
+    return QStringLiteral("平均分");
+}
+inline QString boysColumn()
+{
+    return QStringLiteral("男生数");
+}
+inline QString girlsColumn()
+{
+    return QStringLiteral("女生数");
+}
+inline QString unplacedMessage()
+{
+    return QStringLiteral("还有的班未分，不能统计。");
+}
 
 // How a build of the statistics table ended.
 enum class StatsOutcome {

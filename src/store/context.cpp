@@ -7,7 +7,10 @@
 
 namespace quorvel {
 
-QString Context::file(const QString& name) const { return QDir(folder).filePath(name); }
+QString Context::file(const QString& name) const
+{
+    return QDir(folder).filePath(name);
+}
 
 void Context::readingDone() const
 {

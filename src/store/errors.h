@@ -10,7 +10,9 @@ namespace quorvel {
 class OperationError : public std::runtime_error {
 public:
     explicit OperationError(QString text)
-        : std::runtime_error(text.toStdString()), m_text(std::move(text)) {}
+        : std::runtime_error(text.toStdString()), m_text(std::move(text))
+    {
+    }
     const QString& text() const { return m_text; }
 
 private:
@@ -29,7 +31,9 @@ class StoreError : public OperationError {
 public:
     StoreError(int code, const QString& description)
         : OperationError(QString::number(code) + description), m_code(code),
-          m_description(description) {}
+          m_description(description)
+    {
+    }
     // A failure the engine reported with its own text: described by
     // storeErrorDescription.
     static StoreError fromEngine(int code, const QString& engineText)

@@ -8,7 +8,10 @@
 
 namespace quorvel {
 
-bool isYesNoField(const QString& name) { return name.startsWith(QStringLiteral("是否")); }
+bool isYesNoField(const QString& name)
+{
+    return name.startsWith(QStringLiteral("是否"));
+}
 
 namespace {
 
@@ -17,7 +20,8 @@ bool readFieldList(const Context& ctx, const QString& name, QStringList& list)
 {
     const auto items = readFreeFormatItems(ctx.file(name));
     if (!items)
-        throw OperationError(QStringLiteral("找不到字段文件%1，请先单击“第一步创建数据库”。").arg(name));
+        throw OperationError(
+            QStringLiteral("找不到字段文件%1，请先单击“第一步创建数据库”。").arg(name));
     // The list is grown item by item from index 0, so a file with items
     // leaves exactly those; an empty file leaves the list as it was.
     if (!items->isEmpty())
@@ -52,8 +56,10 @@ bool CheckYesNoFields(const Context& ctx)
         for (const QVariant& v : values) {
             if (v.isNull() || v.toString() == u"是" || v.toString() == u"否")
                 continue;
-            ctx.prompt.message(column.name +
-                               QStringLiteral("  字段中的内容必须为：是、否 ，请单击 第二步在excel中输入 修改后再试。"));
+            ctx.prompt.message(
+                column.name +
+                QStringLiteral(
+                    "  字段中的内容必须为：是、否 ，请单击 第二步在excel中输入 修改后再试。"));
             ctx.state.YesNoInvalid = true;
             return false;
         }

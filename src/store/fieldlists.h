@@ -7,14 +7,38 @@ namespace quorvel {
 
 struct Context;
 
-inline QString fieldSetFile() { return QStringLiteral("ziduan.txt"); }
-inline QString conditionListFile() { return QStringLiteral("ziduan2.txt"); }
-inline QString scoreListFile() { return QStringLiteral("ziduan3.txt"); }
-inline QString totalColumn() { return QStringLiteral("总分"); }
-inline QString classColumn() { return QStringLiteral("班级"); }
-inline QString sexColumn() { return QStringLiteral("性别"); }
-inline QString keyColumn() { return QStringLiteral("编号"); }
-inline QString studentTable() { return QStringLiteral("studscore"); }
+inline QString fieldSetFile()
+{
+    return QStringLiteral("ziduan.txt");
+}
+inline QString conditionListFile()
+{
+    return QStringLiteral("ziduan2.txt");
+}
+inline QString scoreListFile()
+{
+    return QStringLiteral("ziduan3.txt");
+}
+inline QString totalColumn()
+{
+    return QStringLiteral("总分");
+}
+inline QString classColumn()
+{
+    return QStringLiteral("班级");
+}
+inline QString sexColumn()
+{
+    return QStringLiteral("性别");
+}
+inline QString keyColumn()
+{
+    return QStringLiteral("编号");
+}
+inline QString studentTable()
+{
+    return QStringLiteral("studscore");
+}
 
 // Whether a column is a yes/no field: its name begins with 是否.
 bool isYesNoField(const QString& name);

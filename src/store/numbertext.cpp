@@ -16,7 +16,10 @@ const QString& numberPattern()
     return pattern;
 }
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 std::optional<double> finite(const QString& number)
 {

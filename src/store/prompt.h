@@ -6,9 +6,18 @@
 namespace quorvel {
 
 // The application title every message box without a title of its own shows.
-inline QString appTitle() { return QStringLiteral("Quorvel"); }
-inline QString noticeTitle() { return QStringLiteral("提示"); }
-inline QString warningTitle() { return QStringLiteral("警告！"); }
+inline QString appTitle()
+{
+    return QStringLiteral("Quorvel");
+}
+inline QString noticeTitle()
+{
+    return QStringLiteral("提示");
+}
+inline QString warningTitle()
+{
+    return QStringLiteral("警告！");
+}
 
 enum class PromptIcon { None, Information, Exclamation, Critical };
 

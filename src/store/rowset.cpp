@@ -217,8 +217,8 @@ bool RowSet::updateCurrent()
     if (sets.isEmpty())
         return true;
     values.append(m_rowids.at(m_pos));
-    const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?")
-                            .arg(quoteIdent(m_table), sets.join(u','));
+    const QString sql =
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoteIdent(m_table), sets.join(u','));
     sqlite3_stmt* st = m_store->prepare(sql);
     m_store->bind(st, values);
     const int rc = sqlite3_step(st);
@@ -227,9 +227,10 @@ bool RowSet::updateCurrent()
     if (isRefusal(rc)) {
         m_refusal = QString::fromUtf8(sqlite3_errmsg(m_store->handle()));
         // Read back what the store still holds.
-        RowSet again = read(*m_store,
-                            QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid=?").arg(quoteIdent(m_table)),
-                            {m_rowids.at(m_pos)}, true);
+        RowSet again =
+            read(*m_store,
+                 QStringLiteral("SELECT rowid, * FROM %1 WHERE rowid=?").arg(quoteIdent(m_table)),
+                 {m_rowids.at(m_pos)}, true);
         if (again.rowCount() == 1)
             m_rows[m_pos] = again.m_rows.first();
         return false;

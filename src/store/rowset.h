@@ -29,8 +29,16 @@ public:
 
     bool eof() const { return m_pos >= rowCount(); }
     int position() const { return m_pos; }
-    void moveFirst() { m_pos = 0; m_adding = false; }
-    void moveTo(int row) { m_pos = row; m_adding = false; }
+    void moveFirst()
+    {
+        m_pos = 0;
+        m_adding = false;
+    }
+    void moveTo(int row)
+    {
+        m_pos = row;
+        m_adding = false;
+    }
     void next();
 
     QVariant value(int column) const;

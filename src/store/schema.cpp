@@ -16,9 +16,10 @@ namespace quorvel {
 const QStringList& subjectNames()
 {
     static const QStringList names = {
-        QStringLiteral("语文"), QStringLiteral("数学"), QStringLiteral("英语"), QStringLiteral("政治"),
-        QStringLiteral("历史"), QStringLiteral("地理"), QStringLiteral("物理"), QStringLiteral("化学"),
-        QStringLiteral("生物"), QStringLiteral("综文"), QStringLiteral("综理"), QStringLiteral("自然"),
+        QStringLiteral("语文"), QStringLiteral("数学"), QStringLiteral("英语"),
+        QStringLiteral("政治"), QStringLiteral("历史"), QStringLiteral("地理"),
+        QStringLiteral("物理"), QStringLiteral("化学"), QStringLiteral("生物"),
+        QStringLiteral("综文"), QStringLiteral("综理"), QStringLiteral("自然"),
         QStringLiteral("思品")};
     return names;
 }
@@ -65,7 +66,8 @@ bool CheckCustomName(Prompt& prompt, const QString& name)
 {
     if (name.startsWith(u'是'))
         return true;
-    prompt.message(QStringLiteral("自定义名称必须为：是否XXXX 。 如：是否住校、是否公费等样式都可以。"));
+    prompt.message(
+        QStringLiteral("自定义名称必须为：是否XXXX 。 如：是否住校、是否公费等样式都可以。"));
     return false;
 }
 
@@ -76,11 +78,13 @@ namespace {
 void buildTable(Store& store, const CreateOptions& o)
 {
     const QString table = quoteIdent(studentTable());
-    store.exec(QStringLiteral("CREATE TABLE %1 (\"编号\" TEXT(15) CONSTRAINT \"编号\" PRIMARY KEY NOT NULL,"
-                              "\"姓名\" TEXT(30),\"性别\" TEXT(2),\"班级\" INTEGER)")
+    store.exec(QStringLiteral(
+                   "CREATE TABLE %1 (\"编号\" TEXT(15) CONSTRAINT \"编号\" PRIMARY KEY NOT NULL,"
+                   "\"姓名\" TEXT(30),\"性别\" TEXT(2),\"班级\" INTEGER)")
                    .arg(table));
     const auto addColumn = [&](const QString& name, const QString& type) {
-        store.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, quoteIdent(name), type));
+        store.exec(
+            QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, quoteIdent(name), type));
     };
     const QStringList conditions = o.conditionFields();
     for (const QString& name : conditions)
@@ -92,8 +96,8 @@ void buildTable(Store& store, const CreateOptions& o)
 // Drops every table and view of the store, whatever made them.
 void dropEverything(Store& store)
 {
-    const QVariantList views = store.column(QStringLiteral(
-        "SELECT name FROM sqlite_master WHERE type='view' ORDER BY rowid"));
+    const QVariantList views = store.column(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type='view' ORDER BY rowid"));
     for (const QVariant& v : views)
         store.exec(QStringLiteral("DROP VIEW ") + quoteIdent(v.toString()));
     for (const QString& table : store.tables())
@@ -130,14 +134,16 @@ QString customNameFault(const QString& name)
             c.category() == QChar::Separator_Paragraph)
             return QStringLiteral("自定义字段名中不能含有换行符或控制字符，请修改后再试。");
     if (!isGbkText(name))
-        return QStringLiteral("自定义字段名“%1”中有GBK编码以外的字符，字段文件无法保存，请修改后再试。")
+        return QStringLiteral(
+                   "自定义字段名“%1”中有GBK编码以外的字符，字段文件无法保存，请修改后再试。")
             .arg(name);
     return {};
 }
 
 bool refuseCustomNames(const Context& ctx, const CreateOptions& o)
 {
-    for (const auto& [chosen, name] : {std::pair{o.custom1, o.custom1Name}, {o.custom2, o.custom2Name}}) {
+    for (const auto& [chosen, name] :
+         {std::pair{o.custom1, o.custom1Name}, {o.custom2, o.custom2Name}}) {
         const QString fault = chosen ? customNameFault(name) : QString();
         if (!fault.isEmpty()) {
             ctx.prompt.message(fault, noticeTitle());

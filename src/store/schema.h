@@ -14,12 +14,12 @@ const QStringList& subjectNames();
 
 // The field choices of the create-database panel.
 struct CreateOptions {
-    bool school = false;     // 原学校
-    bool grade = false;      // 品质等级
-    bool migrant = false;    // 是否农民工子女
-    bool cadre = false;      // 是否班干部
-    bool custom1 = false;    // 自定义1, named by custom1Name
-    bool custom2 = false;    // 自定义2, named by custom2Name
+    bool school = false;  // 原学校
+    bool grade = false;   // 品质等级
+    bool migrant = false; // 是否农民工子女
+    bool cadre = false;   // 是否班干部
+    bool custom1 = false; // 自定义1, named by custom1Name
+    bool custom2 = false; // 自定义2, named by custom2Name
     QString custom1Name;
     QString custom2Name;
     std::array<bool, 13> subjects{}; // in the order of subjectNames()

@@ -55,9 +55,15 @@ namespace {
 bool isNumeric(const QVariant& v)
 {
     switch (v.typeId()) {
-    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong:
-    case QMetaType::ULongLong: case QMetaType::Double: case QMetaType::Float:
-    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Bool:
         return true;
     default:
         return false;
@@ -151,8 +157,8 @@ sqlite3* Store::openFile(const QString& path, bool create)
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db))
-                               : QString::fromUtf8(sqlite3_errstr(rc));
+        const QString msg =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close(db);
         throw StoreError::fromEngine(rc, msg);
     }
@@ -162,7 +168,8 @@ sqlite3* Store::openFile(const QString& path, bool create)
     sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_busy_timeout(db, 5000);
     // A file that is not a database shows itself at the first read.
-    const int check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    const int check =
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (check != SQLITE_OK) {
         const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
         sqlite3_close(db);
@@ -173,7 +180,10 @@ sqlite3* Store::openFile(const QString& path, bool create)
 
 Store::Store(const QString& path) : m_db(openFile(path, false)) {}
 
-Store Store::create(const QString& path) { return Store(openFile(path, true)); }
+Store Store::create(const QString& path)
+{
+    return Store(openFile(path, true));
+}
 
 Store::Store(Store&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr)), m_statements(std::move(other.m_statements))
@@ -261,13 +271,18 @@ QVariantList Store::column(const QString& sql, const QVariantList& binds)
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         switch (sqlite3_column_type(st, 0)) {
-        case SQLITE_NULL: out.append(QVariant()); break;
-        case SQLITE_INTEGER: out.append(QVariant(qint64(sqlite3_column_int64(st, 0)))); break;
-        case SQLITE_FLOAT: out.append(QVariant(sqlite3_column_double(st, 0))); break;
+        case SQLITE_NULL:
+            out.append(QVariant());
+            break;
+        case SQLITE_INTEGER:
+            out.append(QVariant(qint64(sqlite3_column_int64(st, 0))));
+            break;
+        case SQLITE_FLOAT:
+            out.append(QVariant(sqlite3_column_double(st, 0)));
+            break;
         default:
-            out.append(QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
-                sqlite3_column_bytes(st, 0)));
+            out.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
+                                         sqlite3_column_bytes(st, 0)));
         }
     }
     sqlite3_reset(st);
@@ -279,15 +294,16 @@ QVariantList Store::column(const QString& sql, const QVariantList& binds)
 bool Store::tableExists(const QString& table)
 {
     return !column(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type='table' AND name=?"),
-                   {table}).isEmpty();
+                   {table})
+                .isEmpty();
 }
 
 QStringList Store::tables()
 {
     QStringList out;
-    const auto names = column(QStringLiteral(
-        "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-        "ORDER BY rowid"));
+    const auto names = column(QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' "
+                                             "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                                             "ORDER BY rowid"));
     for (const QVariant& v : names)
         out.append(v.toString());
     return out;
@@ -312,7 +328,10 @@ QVector<ColumnInfo> Store::columns(const QString& table)
     return out;
 }
 
-qint64 Store::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
+qint64 Store::lastInsertRowId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
 
 void Store::requireTransaction() const
 {
@@ -322,7 +341,10 @@ void Store::requireTransaction() const
 
 // ---- transaction --------------------------------------------------------
 
-Transaction::Transaction(Store& store) : m_store(store) { m_store.exec(QStringLiteral("BEGIN IMMEDIATE")); }
+Transaction::Transaction(Store& store) : m_store(store)
+{
+    m_store.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
 
 void Transaction::commit()
 {

@@ -75,7 +75,10 @@ bool isGbkText(const QString& text)
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 // One line's items: commas end items, a quoted item keeps its commas.
 void splitLine(const QString& line, QStringList& items)

@@ -76,10 +76,10 @@ int exchange(Store& store, qint16 high, qint16 low, int k)
     // A's total as a single, compared exactly with the singles of the column.
     const float x = float(aTotal.toDouble());
     const QVariant bound = aTotal.isNull() ? QVariant() : QVariant(double(x));
-    RowSet b = RowSet::open(store, studentTable(),
-                            QStringLiteral("%1=? AND %2<=? AND %3 IS ?")
-                                .arg(cls, total, quoteIdent(sexColumn())),
-                            {low, bound, sex}, total + QStringLiteral(" DESC"));
+    RowSet b = RowSet::open(
+        store, studentTable(),
+        QStringLiteral("%1=? AND %2<=? AND %3 IS ?").arg(cls, total, quoteIdent(sexColumn())),
+        {low, bound, sex}, total + QStringLiteral(" DESC"));
     const int row = partnerRow(b, x);
     if (row < 0) {
         moveTo(a, high); // nobody to come back: A returns

@@ -16,7 +16,8 @@ Q_DECLARE_METATYPE(quorvel::AdjustOutcome)
 namespace {
 
 // Students prefix0, prefix1, … of one class and sex with these totals.
-QVector<Student> group(const QString& prefix, int cls, const QString& sex, const QVector<double>& totals)
+QVector<Student> group(const QString& prefix, int cls, const QString& sex,
+                       const QVector<double>& totals)
 {
     QVector<Student> out;
     for (int i = 0; i < totals.size(); ++i)
@@ -37,9 +38,8 @@ double classAverage(const Sandbox& sb, int cls)
 QStringList shapes(const Sandbox& sb)
 {
     Store store = openStore(sb);
-    const RowSet rs = RowSet::openSql(
-        store,
-        "SELECT \"班级\", coalesce(\"性别\", '-'), count(*) FROM studscore GROUP BY 1, 2 ORDER BY 1, 2");
+    const RowSet rs = RowSet::openSql(store, "SELECT \"班级\", coalesce(\"性别\", '-'), count(*) "
+                                             "FROM studscore GROUP BY 1, 2 ORDER BY 1, 2");
     QStringList out;
     for (int r = 0; r < rs.rowCount(); ++r)
         out.append(rs.row(r).at(0).toString() + u' ' + rs.row(r).at(1).toString() + u' ' +
@@ -52,12 +52,17 @@ QVector<Student> twenty(const QString& prefix, int cls, double extra)
 {
     QVector<Student> out;
     for (int i = 0; i < 20; ++i)
-        out.append(Student{prefix + QString::number(i), i % 2 ? "女" : "男", 61.0 + 2 * i + (i == 19 ? extra : 0),
+        out.append(Student{prefix + QString::number(i),
+                           i % 2 ? "女" : "男",
+                           61.0 + 2 * i + (i == 19 ? extra : 0),
                            {{classColumn(), cls}}});
     return out;
 }
 
-QVector<double> repeat(int n, double v) { return QVector<double>(n, v); }
+QVector<double> repeat(int n, double v)
+{
+    return QVector<double>(n, v);
+}
 
 } // namespace
 
@@ -380,8 +385,10 @@ private slots:
             const int size = 1 + int(rng() % 45);
             const double offset = double(rng() % 40);
             for (int i = 0; i < size; ++i) {
-                Student s{QStringLiteral("%1-%2").arg(c).arg(i), sexes.at(int(rng() % 4)),
-                          offset + double(rng() % 300) / 2, {{classColumn(), c}}};
+                Student s{QStringLiteral("%1-%2").arg(c).arg(i),
+                          sexes.at(int(rng() % 4)),
+                          offset + double(rng() % 300) / 2,
+                          {{classColumn(), c}}};
                 if (s.sex == u"-")
                     s.fields.insert(sexColumn(), QVariant());
                 if (rng() % 20 == 0)

@@ -29,7 +29,9 @@ QVector<Student> randomIntake(QRandomGenerator& rng, int students, int classes)
         Student s;
         s.id = QStringLiteral("s%1").arg(i);
         const int sexRoll = int(rng.bounded(40));
-        s.sex = sexRoll < 19 ? QStringLiteral("男") : sexRoll < 38 ? QStringLiteral("女") : QStringLiteral("x");
+        s.sex = sexRoll < 19   ? QStringLiteral("男")
+                : sexRoll < 38 ? QStringLiteral("女")
+                               : QStringLiteral("x");
         s.total = 200 + step * int(rng.bounded(spread));
         s.fields[classColumn()] = 1 + int(rng.bounded(classes));
         if (rng.bounded(50) == 0)
@@ -121,7 +123,8 @@ private slots:
                     tr.commit();
                 }
                 const QString where = QStringLiteral("intake %1, pass %2").arg(intake).arg(pass);
-                QVERIFY2(runs == refRuns, qPrintable(where + ": " + runs.join(' ') + " / " + refRuns.join(' ')));
+                QVERIFY2(runs == refRuns,
+                         qPrintable(where + ": " + runs.join(' ') + " / " + refRuns.join(' ')));
                 QVERIFY2(classesById(board) == classesById(reference), qPrintable(where));
             }
         }
@@ -145,7 +148,8 @@ private slots:
             const std::optional<double> got = board.average(c);
             QCOMPARE(got.has_value(), !expected.isNull());
             if (got)
-                QCOMPARE(QByteArray::number(*got, 'g', 17), QByteArray::number(expected.toDouble(), 'g', 17));
+                QCOMPARE(QByteArray::number(*got, 'g', 17),
+                         QByteArray::number(expected.toDouble(), 'g', 17));
         }
     }
 

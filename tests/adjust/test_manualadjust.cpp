@@ -20,14 +20,16 @@ QVector<Student> girls(const QString& prefix, int cls, const QVector<double>& to
 {
     QVector<Student> out;
     for (int i = 0; i < totals.size(); ++i)
-        out.append(Student{prefix + QString::number(i), "女", totals.at(i), {{classColumn(), cls}}});
+        out.append(
+            Student{prefix + QString::number(i), "女", totals.at(i), {{classColumn(), cls}}});
     return out;
 }
 
 // Twenty girls: the two lowest given, seventeen at bulk, one at top.
 QVector<Student> twenty(const QString& prefix, int cls, double a, double b, double bulk, double top)
 {
-    return girls(prefix, cls, QVector<double>{a, b} + QVector<double>(17, bulk) + QVector<double>{top});
+    return girls(prefix, cls,
+                 QVector<double>{a, b} + QVector<double>(17, bulk) + QVector<double>{top});
 }
 
 const QString finished = QStringLiteral("Quorvel\t调整完毕。");
@@ -48,25 +50,38 @@ private slots:
         QTest::addColumn<QString>("message");
         // 85.0 against 84.75: h1 (72) goes down, l1 (71) comes up.
         const QVector<Student> quarter = quarterApartIntake();
-        QTest::newRow("85.0 against 84.75") << quarter << "1" << "2" << ManualOutcome::Finished << 1 << finished;
-        QTest::newRow("full-width, blanks") << quarter << " １ " << "2" << ManualOutcome::Finished << 1 << finished;
-        QTest::newRow("reversed order") << quarter << "2" << "1" << ManualOutcome::Reversed << 0 << reversed;
-        QTest::newRow("same class twice") << quarter << "1" << "1" << ManualOutcome::Reversed << 0 << reversed;
-        QTest::newRow("empty low class") << quarter << "1" << "7" << ManualOutcome::Reversed << 0 << reversed;
+        QTest::newRow("85.0 against 84.75") << quarter << "1"
+                                            << "2" << ManualOutcome::Finished << 1 << finished;
+        QTest::newRow("full-width, blanks") << quarter << " １ "
+                                            << "2" << ManualOutcome::Finished << 1 << finished;
+        QTest::newRow("reversed order") << quarter << "2"
+                                        << "1" << ManualOutcome::Reversed << 0 << reversed;
+        QTest::newRow("same class twice") << quarter << "1"
+                                          << "1" << ManualOutcome::Reversed << 0 << reversed;
+        QTest::newRow("empty low class") << quarter << "1"
+                                         << "7" << ManualOutcome::Reversed << 0 << reversed;
         // 85.0 against 84.8, which doubles put 0.2000000000000028 apart.
-        QTest::newRow("exactly 0.2 apart") << twenty("h", 1, 70, 72, 86.5, 87.5) + twenty("l", 2, 69, 71, 86, 94)
-                                           << "1" << "2" << ManualOutcome::Finished << 0 << finished;
+        QTest::newRow("exactly 0.2 apart")
+            << twenty("h", 1, 70, 72, 86.5, 87.5) + twenty("l", 2, 69, 71, 86, 94) << "1"
+            << "2" << ManualOutcome::Finished << 0 << finished;
         const QVector<Student> ten = girls("h", 1, {50, 60, 99, 99, 99, 99, 99, 99, 99, 99}) +
                                      girls("l", 2, {10, 20, 30, 40, 50});
-        QTest::newRow("ten in the high class") << ten << "1" << "2" << ManualOutcome::Finished << 1 << finished;
+        QTest::newRow("ten in the high class") << ten << "1"
+                                               << "2" << ManualOutcome::Finished << 1 << finished;
         const QString empty = QStringLiteral("Quorvel\t请输入班级号: ");
-        QTest::newRow("high box empty") << quarter << "" << "2" << ManualOutcome::Empty << 0 << empty;
-        QTest::newRow("low box empty") << quarter << "1" << "" << ManualOutcome::Empty << 0 << empty;
+        QTest::newRow("high box empty") << quarter << ""
+                                        << "2" << ManualOutcome::Empty << 0 << empty;
+        QTest::newRow("low box empty") << quarter << "1"
+                                       << "" << ManualOutcome::Empty << 0 << empty;
         const QString whole = "Quorvel\t" + classNotWholeMessage();
-        QTest::newRow("a fraction") << quarter << "1.5" << "2" << ManualOutcome::NotWhole << 0 << whole;
-        QTest::newRow("sql in the box") << quarter << "1" << "2 or 1=1" << ManualOutcome::NotWhole << 0 << whole;
-        QTest::newRow("a blank") << quarter << " " << "2" << ManualOutcome::NotWhole << 0 << whole;
-        QTest::newRow("beyond 16 bits") << quarter << "40000" << "2" << ManualOutcome::NotWhole << 0 << whole;
+        QTest::newRow("a fraction") << quarter << "1.5"
+                                    << "2" << ManualOutcome::NotWhole << 0 << whole;
+        QTest::newRow("sql in the box") << quarter << "1"
+                                        << "2 or 1=1" << ManualOutcome::NotWhole << 0 << whole;
+        QTest::newRow("a blank") << quarter << " "
+                                 << "2" << ManualOutcome::NotWhole << 0 << whole;
+        QTest::newRow("beyond 16 bits") << quarter << "40000"
+                                        << "2" << ManualOutcome::NotWhole << 0 << whole;
         // Class 0 holds the students not placed yet: none is exchanged.
         const QString unplaced = "Quorvel\t" + classUnplacedMessage();
         const QVector<Student> zero =
@@ -119,13 +134,16 @@ private slots:
         makeStore(sb, {});
         QVector<Student> students;
         for (int i = 0; i < 14; ++i) {
-            students.append(Student{"h" + QString::number(i), i % 2 ? "女" : "男", 60.0 + 3 * i, {{classColumn(), 3}}});
-            students.append(Student{"l" + QString::number(i), i % 3 ? "女" : "男", 20.0 + 2 * i, {{classColumn(), 5}}});
+            students.append(Student{
+                "h" + QString::number(i), i % 2 ? "女" : "男", 60.0 + 3 * i, {{classColumn(), 3}}});
+            students.append(Student{
+                "l" + QString::number(i), i % 3 ? "女" : "男", 20.0 + 2 * i, {{classColumn(), 5}}});
         }
         addStudents(sb, students);
         const auto count = [&](int cls, const QString& sex) {
             return openStore(sb)
-                .column("SELECT count(*) FROM studscore WHERE \"班级\"=? AND \"性别\"=?", {cls, sex})
+                .column("SELECT count(*) FROM studscore WHERE \"班级\"=? AND \"性别\"=?",
+                        {cls, sex})
                 .value(0)
                 .toInt();
         };

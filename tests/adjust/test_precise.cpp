@@ -11,7 +11,6 @@
 
 #include <QTest>
 
-
 using namespace quorvel;
 using namespace quorvel::test;
 
@@ -29,10 +28,15 @@ void dividedIntake(Sandbox& sb, int n, int classes, quint32 seed = 5, bool condi
                              : subjects);
     QVector<Student> students;
     quint32 x = seed;
-    const auto next = [&](quint32 n) { x = x * 1103515245u + 12345u; return (x >> 16) % n; };
+    const auto next = [&](quint32 n) {
+        x = x * 1103515245u + 12345u;
+        return (x >> 16) % n;
+    };
     for (int i = 0; i < n; ++i) {
         const double chinese = next(201) / 2.0, maths = next(201) / 2.0;
-        students.append({QStringLiteral("s%1").arg(i, 3, 10, QChar(u'0')), next(2) ? "男" : "女", chinese + maths,
+        students.append({QStringLiteral("s%1").arg(i, 3, 10, QChar(u'0')),
+                         next(2) ? "男" : "女",
+                         chinese + maths,
                          {{QStringLiteral("原学校"), QStringLiteral("学校%1").arg(next(4))},
                           {QStringLiteral("是否班干部"), next(4) == 0 ? "是" : "否"},
                           {QStringLiteral("语文"), chinese},
@@ -53,7 +57,8 @@ QString shape(Sandbox& sb)
 {
     Store store(sb.ctx.file(Store::fileName()));
     const QVariantList rows = store.column(
-        QStringLiteral("SELECT %1 || ':' || count(*) || '/' || sum(%2='男') FROM %3 GROUP BY %1 ORDER BY %1")
+        QStringLiteral(
+            "SELECT %1 || ':' || count(*) || '/' || sum(%2='男') FROM %3 GROUP BY %1 ORDER BY %1")
             .arg(quoteIdent(classColumn()), quoteIdent(sexColumn()), quoteIdent(studentTable())));
     QStringList out;
     for (const QVariant& v : rows)
@@ -198,8 +203,9 @@ private slots:
         QStringList ids;
         for (int i = 0; i < 48; ++i)
             ids.append(QStringLiteral("s%1").arg(i, 3, 10, QChar(u'0')));
-        QCOMPARE(classesOf(sb, ids), QStringLiteral("3 1 2 4 1 2 2 2 3 1 2 2 4 1 2 4 3 4 1 3 4 3 4 1 "
-                                                        "3 2 3 3 1 2 4 1 3 4 1 2 1 4 2 4 3 4 2 3 1 3 1 4"));
+        QCOMPARE(classesOf(sb, ids),
+                 QStringLiteral("3 1 2 4 1 2 2 2 3 1 2 2 4 1 2 4 3 4 1 3 4 3 4 1 "
+                                "3 2 3 3 1 2 4 1 3 4 1 2 1 4 2 4 3 4 2 3 1 3 1 4"));
     }
 };
 

@@ -1,7 +1,7 @@
 // The subject-balancing preset (按总分均衡各科成绩): its check of the score
 // fields, the number of classes, and the division it makes.
-#include "division/classcount.h"
 #include "adjust/subjectbalance.h"
+#include "division/classcount.h"
 #include "store/fieldlists.h"
 
 #include "support/intake.h"
@@ -13,15 +13,17 @@ using namespace quorvel::test;
 
 namespace {
 
-const QStringList fiveSubjects{QStringLiteral("语文"), QStringLiteral("数学"), QStringLiteral("英语"),
-                               QStringLiteral("综文"), QStringLiteral("综理")};
+const QStringList fiveSubjects{QStringLiteral("语文"), QStringLiteral("数学"),
+                               QStringLiteral("英语"), QStringLiteral("综文"),
+                               QStringLiteral("综理")};
 
 void intake(Sandbox& sb, const QStringList& subjects, int n)
 {
     makeStore(sb, QStringList{QStringLiteral("是否班干部")} + subjects);
     QVector<Student> students;
     for (int i = 0; i < n; ++i) {
-        QVariantMap fields{{QStringLiteral("是否班干部"), QString(i % 3 ? "否" : "是")}, {classColumn(), 1}};
+        QVariantMap fields{{QStringLiteral("是否班干部"), QString(i % 3 ? "否" : "是")},
+                           {classColumn(), 1}};
         double total = 0;
         for (int j = 0; j < subjects.size(); ++j) {
             const double score = (i * 37 + j * 53) % 201 / 2.0;
@@ -44,7 +46,8 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::newRow("the five") << fiveSubjects << true;
         QTest::newRow("fewer of them") << QStringList{"语文", "数学"} << true;
-        QTest::newRow("物理 among five") << QStringList{"语文", "数学", "英语", "物理", "综理"} << false;
+        QTest::newRow("物理 among five")
+            << QStringList{"语文", "数学", "英语", "物理", "综理"} << false;
         QTest::newRow("物理 alone") << QStringList{"物理"} << false;
     }
     void fieldCheck()

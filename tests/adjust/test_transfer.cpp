@@ -54,18 +54,30 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("found");
-        QTest::newRow("王") << "王" << "w1 w2 w4";
-        QTest::newRow("blanks around") << "  王小 " << "w1";
-        QTest::newRow("whole name") << "王二" << "w2";
-        QTest::newRow("nobody") << "赵" << "";
-        QTest::newRow("empty box: everybody") << "" << "w1 w2 w3 w4 p1 p2 p3 p4";
-        QTest::newRow("percent literally") << "%" << "p1";
-        QTest::newRow("underscore literally") << "a_" << "p2";
-        QTest::newRow("quote literally") << "O'" << "p3";
-        QTest::newRow("backslash literally") << "x\\" << "p4";
-        QTest::newRow("letter case: upper for lower") << "A_" << "";
-        QTest::newRow("letter case: lower for upper") << "o'neil" << "";
-        QTest::newRow("letter case: exact") << "O'Neil" << "p3";
+        QTest::newRow("王") << "王"
+                            << "w1 w2 w4";
+        QTest::newRow("blanks around") << "  王小 "
+                                       << "w1";
+        QTest::newRow("whole name") << "王二"
+                                    << "w2";
+        QTest::newRow("nobody") << "赵"
+                                << "";
+        QTest::newRow("empty box: everybody") << ""
+                                              << "w1 w2 w3 w4 p1 p2 p3 p4";
+        QTest::newRow("percent literally") << "%"
+                                           << "p1";
+        QTest::newRow("underscore literally") << "a_"
+                                              << "p2";
+        QTest::newRow("quote literally") << "O'"
+                                         << "p3";
+        QTest::newRow("backslash literally") << "x\\"
+                                             << "p4";
+        QTest::newRow("letter case: upper for lower") << "A_"
+                                                      << "";
+        QTest::newRow("letter case: lower for upper") << "o'neil"
+                                                      << "";
+        QTest::newRow("letter case: exact") << "O'Neil"
+                                            << "p3";
     }
     void search()
     {
@@ -78,8 +90,11 @@ private slots:
         const StudentRows r = SearchStudents(sb.ctx, text);
         QCOMPARE(ids(r), found);
         const int n = found.isEmpty() ? 0 : int(found.split(u' ').size());
-        QCOMPARE(sb.prompt.messages,
-                 QStringList{QStringLiteral("Quorvel\t共找到%1 条记录，调班直接修改班号,修改后单击鼠标左键确认！").arg(n)});
+        QCOMPARE(
+            sb.prompt.messages,
+            QStringList{QStringLiteral(
+                            "Quorvel\t共找到%1 条记录，调班直接修改班号,修改后单击鼠标左键确认！")
+                            .arg(n)});
     }
 
     void transfer_data()
@@ -87,14 +102,22 @@ private slots:
         QTest::addColumn<QString>("classFive"); // students of class 5: id/total
         QTest::addColumn<QString>("partner");
         // A is "a", class 2, total 520.
-        QTest::newRow("equal total") << "p/530 q/520 r/515" << "q";
-        QTest::newRow("first of equals") << "p/530 q/520 s/520" << "q";
-        QTest::newRow("nearer below") << "p/530 r/515" << "r";
-        QTest::newRow("equal distances: below") << "p/525 r/515" << "r";
-        QTest::newRow("nearer above") << "p/522 r/515" << "p";
-        QTest::newRow("only higher: the lowest") << "p/540 q/530 r/600" << "q";
-        QTest::newRow("only lower: the highest") << "p/500 q/510 r/400" << "q";
-        QTest::newRow("half a point above") << "p/520.5 q/519" << "p";
+        QTest::newRow("equal total") << "p/530 q/520 r/515"
+                                     << "q";
+        QTest::newRow("first of equals") << "p/530 q/520 s/520"
+                                         << "q";
+        QTest::newRow("nearer below") << "p/530 r/515"
+                                      << "r";
+        QTest::newRow("equal distances: below") << "p/525 r/515"
+                                                << "r";
+        QTest::newRow("nearer above") << "p/522 r/515"
+                                      << "p";
+        QTest::newRow("only higher: the lowest") << "p/540 q/530 r/600"
+                                                 << "q";
+        QTest::newRow("only lower: the highest") << "p/500 q/510 r/400"
+                                                 << "q";
+        QTest::newRow("half a point above") << "p/520.5 q/519"
+                                            << "p";
     }
     void transfer()
     {
@@ -137,8 +160,10 @@ private slots:
     {
         QTest::addColumn<QString>("others");
         QTest::addColumn<QString>("shown"); // B is the first at A's total in store order
-        QTest::newRow("A alone at his total") << "b/510/2 c/530/2" << "a";
-        QTest::newRow("a classmate before him") << "b/520/2 c/530/2" << "b";
+        QTest::newRow("A alone at his total") << "b/510/2 c/530/2"
+                                              << "a";
+        QTest::newRow("a classmate before him") << "b/520/2 c/530/2"
+                                                << "b";
     }
     void transferKeepsOwnClass()
     {
@@ -158,14 +183,22 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no number") << " " << "5" << enterStudentMessage();
-        QTest::newRow("unknown number") << "x9" << "5" << unknownStudentMessage("x9");
-        QTest::newRow("number as sql") << "a' OR '1'='1" << "5" << unknownStudentMessage("a' OR '1'='1");
-        QTest::newRow("no total") << "t" << "5" << studentIncompleteMessage("t");
-        QTest::newRow("target a word") << "a" << "五" << targetNotWholeMessage();
-        QTest::newRow("target a fraction") << "a" << "5.5" << targetNotWholeMessage();
-        QTest::newRow("target empty") << "a" << "" << targetNotWholeMessage();
-        QTest::newRow("target without students") << "a" << "7" << emptyTargetMessage(7);
+        QTest::newRow("no number") << " "
+                                   << "5" << enterStudentMessage();
+        QTest::newRow("unknown number") << "x9"
+                                        << "5" << unknownStudentMessage("x9");
+        QTest::newRow("number as sql") << "a' OR '1'='1"
+                                       << "5" << unknownStudentMessage("a' OR '1'='1");
+        QTest::newRow("no total") << "t"
+                                  << "5" << studentIncompleteMessage("t");
+        QTest::newRow("target a word") << "a"
+                                       << "五" << targetNotWholeMessage();
+        QTest::newRow("target a fraction") << "a"
+                                           << "5.5" << targetNotWholeMessage();
+        QTest::newRow("target empty") << "a"
+                                      << "" << targetNotWholeMessage();
+        QTest::newRow("target without students") << "a"
+                                                 << "7" << emptyTargetMessage(7);
         // Class 0 holds the students not placed yet: nobody goes there, and
         // none of them is exchanged.
         QTest::newRow("unplaced student") << "u"

@@ -1,8 +1,8 @@
 // quorvel-cli create: run in-process, and once as the real program.
 #include "cli/cli.h"
-#include "support/clirun.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "support/clirun.h"
 
 #include <QFile>
 #include <QProcess>
@@ -27,7 +27,10 @@ QByteArray fileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QByteArray gbk(const QString& s) { return QStringEncoder("GBK").encode(s); }
+QByteArray gbk(const QString& s)
+{
+    return QStringEncoder("GBK").encode(s);
+}
 
 QStringList storeColumns(const QString& dir)
 {
@@ -46,13 +49,17 @@ private slots:
     void createsStoreListsAndTemplate()
     {
         QTemporaryDir dir;
-        const Run r = cli({"--dir", dir.path(), "--yes", "create", "英语", "原学校", "是否住宿", "语文"});
+        const Run r =
+            cli({"--dir", dir.path(), "--yes", "create", "英语", "原学校", "是否住宿", "语文"});
         QCOMPARE(r.status, 0);
-        QCOMPARE(r.out, QStringLiteral("警告！\t确实要重建数据库吗？原有数据将全部被删除！且不可恢复！\n> 是\n"
-                                       "Quorvel\t单击“第二步数据输入”按钮，将你的数据粘贴到Excel表中，保存。\n"));
+        QCOMPARE(r.out,
+                 QStringLiteral(
+                     "警告！\t确实要重建数据库吗？原有数据将全部被删除！且不可恢复！\n> 是\n"
+                     "Quorvel\t单击“第二步数据输入”按钮，将你的数据粘贴到Excel表中，保存。\n"));
         QCOMPARE(storeColumns(dir.path()),
-                 (QStringList{"编号 TEXT(15)", "姓名 TEXT(30)", "性别 TEXT(2)", "班级 INTEGER", "原学校 TEXT(10)",
-                              "是否住宿 TEXT(2)", "语文 SINGLE", "英语 SINGLE", "总分 SINGLE"}));
+                 (QStringList{"编号 TEXT(15)", "姓名 TEXT(30)", "性别 TEXT(2)", "班级 INTEGER",
+                              "原学校 TEXT(10)", "是否住宿 TEXT(2)", "语文 SINGLE", "英语 SINGLE",
+                              "总分 SINGLE"}));
         QCOMPARE(fileBytes(dir.filePath("ziduan2.txt")), gbk("原学校\r\n是否住宿\r\n"));
         QCOMPARE(fileBytes(dir.filePath("ziduan3.txt")), gbk("语文\r\n英语\r\n总分\r\n"));
         QCOMPARE(fileBytes(dir.filePath("ziduan.txt")), QByteArray("2\r\n"));
@@ -65,10 +72,12 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<QByteArray>("code");
         QTest::newRow("none") << QStringList{} << QByteArray("0\r\n");
-        QTest::newRow("school and cadre") << QStringList{"原学校", "是否班干部"} << QByteArray("1\r\n");
+        QTest::newRow("school and cadre")
+            << QStringList{"原学校", "是否班干部"} << QByteArray("1\r\n");
         QTest::newRow("cadre alone") << QStringList{"是否班干部"} << QByteArray("0\r\n");
         QTest::newRow("grade") << QStringList{"品质等级"} << QByteArray("2\r\n");
-        QTest::newRow("school and custom 2") << QStringList{"原学校", "是否住宿", "是否走读"} << QByteArray("3\r\n");
+        QTest::newRow("school and custom 2")
+            << QStringList{"原学校", "是否住宿", "是否走读"} << QByteArray("3\r\n");
     }
     void fieldSetCode()
     {
@@ -100,7 +109,10 @@ private slots:
 
         r = cli({"--dir", dir.path(), "--yes", "create", "否则"});
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.out, QStringLiteral("Quorvel\t自定义名称必须为：是否XXXX 。 如：是否住校、是否公费等样式都可以。\n"));
+        QCOMPARE(
+            r.out,
+            QStringLiteral(
+                "Quorvel\t自定义名称必须为：是否XXXX 。 如：是否住校、是否公费等样式都可以。\n"));
         QVERIFY(!QFile::exists(dir.filePath("gsls.dll")));
 
         r = cli({"--dir", dir.path(), "--yes", "create", "是否a,b"});

@@ -32,13 +32,15 @@ private slots:
         const QString header = QStringLiteral("班级\t总分平均分\t男生数\t女生数\n");
         const QString before = header + "1\t85\t0\t20\n2\t84.75\t0\t20\n";
         QTest::newRow("adjusted") << QStringList{"--high", "1", "--low", "2"} << 0
-                                  << "Quorvel\t调整完毕。\n" + header + "1\t84.95\t0\t20\n2\t84.8\t0\t20\n";
+                                  << "Quorvel\t调整完毕。\n" + header +
+                                         "1\t84.95\t0\t20\n2\t84.8\t0\t20\n";
         QTest::newRow("reversed") << QStringList{"--low", "1", "--high", "2"} << 1
                                   << "提示\t 请把高分的班放在前面\n" + before;
-        QTest::newRow("empty box") << QStringList{"--high", "", "--low", "2"} << 1
-                                   << "Quorvel\t请输入班级号: \n" + before;
-        QTest::newRow("not whole") << QStringList{"--high", "1;", "--low", "2"} << 1
-                                   << "Quorvel\t班级号必须是整数（-32768 到 32767），请重新输入。\n" + before;
+        QTest::newRow("empty box")
+            << QStringList{"--high", "", "--low", "2"} << 1 << "Quorvel\t请输入班级号: \n" + before;
+        QTest::newRow("not whole")
+            << QStringList{"--high", "1;", "--low", "2"} << 1
+            << "Quorvel\t班级号必须是整数（-32768 到 32767），请重新输入。\n" + before;
     }
     void manualAdjust()
     {
@@ -89,11 +91,13 @@ private slots:
         QTest::addColumn<QString>("out");
         const QString header = QStringLiteral("编号\t姓名\t性别\t班级\t总分\n");
         const QString l1 = QStringLiteral("l1\t学生l1\t女\t2\t71\n");
-        QTest::newRow("prefix") << QStringList{"学生l1"}
-                                << "Quorvel\t共找到11 条记录，调班直接修改班号,修改后单击鼠标左键确认！\n" + header + l1 +
-                                       "l10\t学生l10\t女\t2\t86\n";
-        QTest::newRow("nobody") << QStringList{"王"}
-                                << "Quorvel\t共找到0 条记录，调班直接修改班号,修改后单击鼠标左键确认！\n" + header;
+        QTest::newRow("prefix")
+            << QStringList{"学生l1"}
+            << "Quorvel\t共找到11 条记录，调班直接修改班号,修改后单击鼠标左键确认！\n" + header +
+                   l1 + "l10\t学生l10\t女\t2\t86\n";
+        QTest::newRow("nobody")
+            << QStringList{"王"}
+            << "Quorvel\t共找到0 条记录，调班直接修改班号,修改后单击鼠标左键确认！\n" + header;
     }
     void find()
     {
@@ -123,10 +127,13 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
-        QTest::newRow("moved") << QStringList{"h0", "2"} << 0
-                               << "编号\t姓名\t性别\t班级\t总分\nh0\t学生h0\t女\t2\t70\nl0\t学生l0\t女\t1\t69\n";
-        QTest::newRow("unknown") << QStringList{"zz", "2"} << 1 << "Quorvel\t找不到编号为“zz”的学生，没有调班。\n";
-        QTest::newRow("empty class") << QStringList{"h0", "3"} << 1 << "Quorvel\t第3班没有学生，没有调班。\n";
+        QTest::newRow("moved")
+            << QStringList{"h0", "2"} << 0
+            << "编号\t姓名\t性别\t班级\t总分\nh0\t学生h0\t女\t2\t70\nl0\t学生l0\t女\t1\t69\n";
+        QTest::newRow("unknown") << QStringList{"zz", "2"} << 1
+                                 << "Quorvel\t找不到编号为“zz”的学生，没有调班。\n";
+        QTest::newRow("empty class")
+            << QStringList{"h0", "3"} << 1 << "Quorvel\t第3班没有学生，没有调班。\n";
     }
     void transfer()
     {

@@ -37,7 +37,8 @@ private slots:
                            "班级\t总分平均分\t男生数\t女生数\n1\t75\t0\t2\n2\t75\t0\t2\n");
         QTest::newRow("default") << QStringList{"--precise"} << 0 << balanced.arg("0.3");
         QTest::newRow("seed and tolerance")
-            << QStringList{"--precise", "--seed", "7", "--tolerance", "0.05"} << 0 << balanced.arg("0.05");
+            << QStringList{"--precise", "--seed", "7", "--tolerance", "0.05"} << 0
+            << balanced.arg("0.05");
         QTest::newRow("bad seed") << QStringList{"--precise", "--seed", "x"} << 2 << QString();
         QTest::newRow("unknown option") << QStringList{"--precise", "--fast"} << 2 << QString();
     }
@@ -72,10 +73,12 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("first");
-        QTest::newRow("the five") << QStringList{"语文", "数学", "英语", "综文", "综理"} << 0
-                                  << QStringLiteral("Quorvel\t请输入班数\n> 3\n分班完成：30名学生分入3个班。\n班级\t总分平均分");
+        QTest::newRow("the five")
+            << QStringList{"语文", "数学", "英语", "综文", "综理"} << 0
+            << QStringLiteral(
+                   "Quorvel\t请输入班数\n> 3\n分班完成：30名学生分入3个班。\n班级\t总分平均分");
         QTest::newRow("物理") << QStringList{"语文", "物理"} << 1
-                            << QStringLiteral("Quorvel\t") + subjectFieldsMessage() + u'\n';
+                              << QStringLiteral("Quorvel\t") + subjectFieldsMessage() + u'\n';
     }
     void divideBalance()
     {

@@ -41,7 +41,7 @@ private slots:
         QTemporaryDir dir;
         for (const QString& line : lines) {
             QStringList args = line.split(u' ', Qt::SkipEmptyParts).mid(1);
-            args[1] = dir.path(); // the D of --dir D
+            args[1] = dir.path();                          // the D of --dir D
             if (args.contains(QStringLiteral("roster"))) { // first with one student unplaced
                 quorvel::Store store(dir.filePath(QStringLiteral("gsls.dll")));
                 store.exec(QStringLiteral("UPDATE studscore SET 班级=0 WHERE rowid=1"));

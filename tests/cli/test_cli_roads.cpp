@@ -1,8 +1,8 @@
 // Whole roads through the command line: create, sample, import, divide, and
 // what the division and the statistics workbook look like afterwards.
-#include "support/clirun.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "support/clirun.h"
 
 #include <QMap>
 #include <QProcess>
@@ -15,13 +15,17 @@ using namespace quorvel;
 
 namespace {
 
-int cli(const QStringList& args) { return quorvel::test::runCapturedCli(args).status; }
+int cli(const QStringList& args)
+{
+    return quorvel::test::runCapturedCli(args).status;
+}
 
 // A fresh intake of n students with 原学校, 是否班干部 and 是否住宿.
 bool makeIntake(const QTemporaryDir& dir, int n)
 {
     const QString d = dir.path();
-    return cli({"--dir", d, "--yes", "create", "原学校", "是否班干部", "是否住宿", "语文", "数学"}) == 0 &&
+    return cli({"--dir", d, "--yes", "create", "原学校", "是否班干部", "是否住宿", "语文",
+                "数学"}) == 0 &&
            cli({"--dir", d, "sample", "--students", QString::number(n), "--seed", "7"}) == 0 &&
            cli({"--dir", d, "import"}) == 0;
 }
@@ -46,18 +50,19 @@ QMap<QString, Student> students(const QString& dir)
 // The cells of a workbook's first sheet as xlrd sees them, one line per row.
 QStringList xlrdRows(const QString& path, QString* sheet)
 {
-    const QString script = QStringLiteral(
-        "import sys, xlrd\n"
-        "b = xlrd.open_workbook(sys.argv[1])\n"
-        "s = b.sheet_by_index(0)\n"
-        "print(s.name)\n"
-        "for r in range(s.nrows):\n"
-        "    print('\\t'.join(('%g' % c.value) if c.ctype == 2 else str(c.value) for c in s.row(r)))\n");
+    const QString script = QStringLiteral("import sys, xlrd\n"
+                                          "b = xlrd.open_workbook(sys.argv[1])\n"
+                                          "s = b.sheet_by_index(0)\n"
+                                          "print(s.name)\n"
+                                          "for r in range(s.nrows):\n"
+                                          "    print('\\t'.join(('%g' % c.value) if c.ctype == 2 "
+                                          "else str(c.value) for c in s.row(r)))\n");
     QProcess p;
     p.start("/usr/bin/python3", {"-c", script, path});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return {};
-    QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QStringList lines =
+        QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     *sheet = lines.takeFirst();
     return lines;
 }
@@ -73,7 +78,7 @@ QStringList resultRows(const QString& dir)
         for (int c = 0; c < rs.columnCount(); ++c) {
             const QVariant v = rs.value(c);
             cells.append(rs.column(c).type.kind == ColumnType::Single ? shortestSingle(v.toDouble())
-                                                                       : v.toString());
+                                                                      : v.toString());
         }
         lines.append(cells.join('\t'));
     }
@@ -120,7 +125,7 @@ private slots:
             for (int c = 1; c <= N && stratumSize[it.key()] > N; ++c)
                 QVERIFY2(it.value().value(c) >= stratumSize[it.key()] / N,
                          qPrintable(it.key() + " class " + QString::number(c) + " of " +
-                                   QString::number(stratumSize[it.key()])));
+                                    QString::number(stratumSize[it.key()])));
     }
 
     void statisticsWorkbookReadsBackEverywhere()
@@ -134,7 +139,8 @@ private slots:
         QVERIFY(QFile::exists(book));
         const QStringList expected = resultRows(dir.path());
         QCOMPARE(expected.size(), 7);
-        QVERIFY(expected.first().startsWith("班级\t语文平均分\t数学平均分\t总分平均分\t男生数\t女生数\t是班干部"));
+        QVERIFY(expected.first().startsWith(
+            "班级\t语文平均分\t数学平均分\t总分平均分\t男生数\t女生数\t是班干部"));
 
         if (!QFile::exists("/usr/bin/python3"))
             QSKIP("python3-xlrd is not installed");

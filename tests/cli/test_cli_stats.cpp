@@ -1,9 +1,9 @@
 // quorvel-cli stats and adjust, and the adjustment after divide custom.
 #include "adjust/autoadjust.h"
 #include "cli/cli.h"
-#include "support/clirun.h"
 #include "stats/statsfixture.h"
 #include "store/fieldlists.h"
+#include "support/clirun.h"
 #include "support/intake.h"
 
 #include <QDir>
@@ -16,9 +16,13 @@ namespace {
 
 using Run = quorvel::test::CliRun;
 
-QString lines(const QStringList& l) { return l.join(u'\n') + u'\n'; }
+QString lines(const QStringList& l)
+{
+    return l.join(u'\n') + u'\n';
+}
 
-const QString kHeader = QStringLiteral("班级\t语文平均分\t总分平均分\t男生数\t女生数\t是住宿\t非住宿");
+const QString kHeader =
+    QStringLiteral("班级\t语文平均分\t总分平均分\t男生数\t女生数\t是住宿\t非住宿");
 
 // Classes 1 and 3 in use, class 2 empty.
 void makeIntake(Sandbox& sb)
@@ -35,8 +39,10 @@ void makeTwoClasses(Sandbox& sb)
     QVector<Student> students;
     for (int c = 1; c <= 2; ++c)
         for (int i = 0; i < 20; ++i)
-            students.append(Student{QStringLiteral("%1-%2").arg(c).arg(i), i % 2 ? "女" : "男",
-                                    61.0 + 2 * i + (c == 1 && i == 19 ? 8 : 0), {{classColumn(), c}}});
+            students.append(Student{QStringLiteral("%1-%2").arg(c).arg(i),
+                                    i % 2 ? "女" : "男",
+                                    61.0 + 2 * i + (c == 1 && i == 19 ? 8 : 0),
+                                    {{classColumn(), c}}});
     addStudents(sb, students);
 }
 

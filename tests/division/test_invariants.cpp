@@ -39,7 +39,10 @@ void snake(const Group& group, int count, int n, bool down)
     }
 }
 
-QString text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
+QString text(const QVariant& v)
+{
+    return v.isNull() ? QString() : v.toString();
+}
 
 // Stable sort by key (null sorting first) and 总分 descending.
 void order(Group& g, const std::function<QVariant(const Pupil*)>& key)

@@ -229,10 +229,10 @@ private slots:
         QTest::newRow("top 2.5 rounds to 2") << "2.5"
                                              << "1"
                                              << "" << Box::None << 1 << 2;
-        QTest::newRow("negative top") << "-3"
-                                      << "2"
-                                      << "优生数不能是负数，请输入0或正整数。" << Box::TopStudents
-                                      << 0 << 0;
+        QTest::newRow("negative top")
+            << "-3"
+            << "2"
+            << "优生数不能是负数，请输入0或正整数。" << Box::TopStudents << 0 << 0;
         QTest::newRow("top -0.4 rounds to 0") << "-0.4"
                                               << "2"
                                               << "" << Box::None << 2 << 0;
@@ -292,9 +292,12 @@ private slots:
     {
         QTest::addColumn<QString>("top");
         QTest::addColumn<QString>("classes");
-        QTest::newRow("classes 0") << "0" << "0";
-        QTest::newRow("classes abc") << "2" << "abc";
-        QTest::newRow("top = students") << "20" << "4";
+        QTest::newRow("classes 0") << "0"
+                                   << "0";
+        QTest::newRow("classes abc") << "2"
+                                     << "abc";
+        QTest::newRow("top = students") << "20"
+                                        << "4";
     }
     void refusedNumberKeepsEarlierDivision()
     {

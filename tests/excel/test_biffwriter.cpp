@@ -60,7 +60,8 @@ struct Workbook {
     SheetRows cells;
 };
 
-QVariant normalized(const QVariant& v) {
+QVariant normalized(const QVariant& v)
+{
     if (v.typeId() == QMetaType::QString)
         return v.toString().isEmpty() ? QVariant() : v;
     return v.isValid() ? QVariant(v.toDouble()) : QVariant();
@@ -68,7 +69,8 @@ QVariant normalized(const QVariant& v) {
 
 // The used range a reader should show: numbers as doubles, empty texts as
 // empty cells, the rows padded to the widest one.
-SheetRows expectedCells(const SheetRows& rows) {
+SheetRows expectedCells(const SheetRows& rows)
+{
     SheetRows out;
     qsizetype width = 0;
     for (const QVariantList& row : rows) {
@@ -88,14 +90,16 @@ SheetRows expectedCells(const SheetRows& rows) {
 }
 
 // QVariant's == would take the text "85" for the number 85.
-bool sameRow(const QVariantList& a, const QVariantList& b) {
+bool sameRow(const QVariantList& a, const QVariantList& b)
+{
     const auto same = [](const QVariant& x, const QVariant& y) {
         return x.typeId() == y.typeId() && x == y;
     };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
 }
 
-QString firstDifference(const SheetRows& got, const SheetRows& want) {
+QString firstDifference(const SheetRows& got, const SheetRows& want)
+{
     QString diff;
     for (qsizetype r = 0; r < qMax(got.size(), want.size()) && diff.isEmpty(); ++r) {
         if (!sameRow(got.value(r), want.value(r)))
@@ -104,13 +108,15 @@ QString firstDifference(const SheetRows& got, const SheetRows& want) {
     return diff;
 }
 
-bool haveXlrd() {
+bool haveXlrd()
+{
     static const bool have = QProcess::execute(kPython, {"-c", "import xlrd"}) == 0;
     return have;
 }
 
 // Runs a script under Debian's python; anything it prints on stderr is a failure.
-QByteArray runPython(const char* script, const QString& arg, QString* error) {
+QByteArray runPython(const char* script, const QString& arg, QString* error)
+{
     QProcess p;
     p.start(kPython, {"-c", QString::fromUtf8(script), arg});
     const bool finished = p.waitForFinished(120000);
@@ -120,7 +126,8 @@ QByteArray runPython(const char* script, const QString& arg, QString* error) {
     return p.readAllStandardOutput();
 }
 
-Workbook readWithXlrd(const QString& path) {
+Workbook readWithXlrd(const QString& path)
+{
     Workbook wb;
     const QJsonObject o = QJsonDocument::fromJson(runPython(kXlrdScript, path, &wb.error)).object();
     wb.biff = o["biff"].toInt();
@@ -137,7 +144,8 @@ Workbook readWithXlrd(const QString& path) {
     return wb;
 }
 
-QVariant freexlCell(const void* handle, unsigned row, unsigned short col) {
+QVariant freexlCell(const void* handle, unsigned row, unsigned short col)
+{
     FreeXL_CellValue cell;
     if (freexl_get_cell_value(handle, row, col, &cell) != FREEXL_OK)
         return QStringLiteral("unreadable cell");
@@ -155,7 +163,8 @@ QVariant freexlCell(const void* handle, unsigned row, unsigned short col) {
     }
 }
 
-Workbook readWithFreeXl(const QString& path) {
+Workbook readWithFreeXl(const QString& path)
+{
     Workbook wb;
     const void* handle = nullptr;
     if (const int rc = freexl_open(QFile::encodeName(path).constData(), &handle); rc != FREEXL_OK) {
@@ -187,7 +196,8 @@ Workbook readWithFreeXl(const QString& path) {
 }
 
 // FreeXL always, xlrd too when it is there and can decode the texts.
-QList<Workbook> readers(const QString& path, bool withXlrd) {
+QList<Workbook> readers(const QString& path, bool withXlrd)
+{
     QList<Workbook> out{readWithFreeXl(path)};
     if (withXlrd && haveXlrd())
         out.append(readWithXlrd(path));
@@ -195,7 +205,8 @@ QList<Workbook> readers(const QString& path, bool withXlrd) {
 }
 
 // A quoted CSV field is a text (every text is quoted), an unquoted one a number.
-QVariantList parseCsvLine(const QString& line) {
+QVariantList parseCsvLine(const QString& line)
+{
     QVariantList fields;
     for (qsizetype i = 0; i <= line.size(); ++i) {
         QString text;
@@ -219,7 +230,8 @@ QVariantList parseCsvLine(const QString& line) {
 }
 
 Workbook readWithLibreOffice(const QString& soffice, const QString& path, const QString& profileDir,
-                             const QString& workDir) {
+                             const QString& workDir)
+{
     QProcess p;
     const QString profile = QUrl::fromLocalFile(profileDir).toString();
     // Comma, double quote, UTF-8, text cells quoted, numbers unquoted and as stored
@@ -242,7 +254,8 @@ Workbook readWithLibreOffice(const QString& soffice, const QString& path, const 
     return wb;
 }
 
-QVariantList headers() {
+QVariantList headers()
+{
     QVariantList out;
     for (const char* h :
          {"编号", "姓名", "性别", "班级", "原学校", "是否住宿", "语文", "英语", "总分"})
@@ -250,7 +263,8 @@ QVariantList headers() {
     return out;
 }
 
-SheetRows roster() {
+SheetRows roster()
+{
     const QVariant none;
     return {headers(),
             {2026001, "张伟", "男", none, "城关一中", "是", 85, 90.5, 175.5},
@@ -258,19 +272,22 @@ SheetRows roster() {
             {2026003, "欧阳晓明", "男", none, "第二中学（东校区）", "是", 85.5, 88, 173.5}};
 }
 
-SheetRows numbers() {
+SheetRows numbers()
+{
     return {{85, 85.5, 2026001, qint64(20260010001), -3},
             {0, 0.1, 0.5f, 7u, 1234567.875},
             {qlonglong(-2147483649LL), 1e15, 3.25e-7, short(-12), 99.99}};
 }
 
-SheetRows emptyCells() {
+SheetRows emptyCells()
+{
     const QVariant none;
     return {{none, "B1", none},    {},       {none, none, 3, none, none},
             {"", QString(), none}, {"末行"}, {}};
 }
 
-SheetRows manyRows(int count, int columns, const QString& text) {
+SheetRows manyRows(int count, int columns, const QString& text)
+{
     SheetRows rows{headers()};
     for (int i = 1; i <= count; ++i) {
         QVariantList row{2026000 + i, QStringLiteral("学生%1").arg(i), i % 2 ? "男" : "女",
@@ -282,7 +299,8 @@ SheetRows manyRows(int count, int columns, const QString& text) {
     return rows;
 }
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
 }
@@ -294,7 +312,8 @@ class TestBiffWriter : public QObject {
 
     QTemporaryDir m_dir;
 
-    QString write(const QString& sheetName, const SheetRows& rows) {
+    QString write(const QString& sheetName, const SheetRows& rows)
+    {
         const QString path = m_dir.filePath(QStringLiteral("%1.xls").arg(QTest::currentDataTag()));
         QString error;
         if (!writeBiff5Workbook(path, sheetName, rows, &error))
@@ -302,7 +321,8 @@ class TestBiffWriter : public QObject {
         return path;
     }
 
-    static void addSheets(bool large) {
+    static void addSheets(bool large)
+    {
         QTest::addColumn<QString>("sheetName");
         QTest::addColumn<SheetRows>("rows");
         QTest::newRow("roster") << QStringLiteral("一年级分班") << roster();
@@ -319,7 +339,8 @@ class TestBiffWriter : public QObject {
         QTest::newRow("5000x30 over 7 MB") << QStringLiteral("大表") << manyRows(5000, 30, text);
     }
 
-    static void compare(const Workbook& wb, const QString& sheetName, const SheetRows& rows) {
+    static void compare(const Workbook& wb, const QString& sheetName, const SheetRows& rows)
+    {
         QVERIFY2(wb.error.isEmpty(), qPrintable(wb.error));
         QCOMPARE(wb.biff, 5);
         QCOMPARE(wb.codepage, 936);
@@ -332,7 +353,8 @@ private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
     void xlrdReadsBack_data() { addSheets(true); }
-    void xlrdReadsBack() {
+    void xlrdReadsBack()
+    {
         if (!haveXlrd())
             QSKIP("python3-xlrd is not installed for /usr/bin/python3");
         QFETCH(QString, sheetName);
@@ -341,14 +363,16 @@ private slots:
     }
 
     void freexlReadsBack_data() { addSheets(true); }
-    void freexlReadsBack() {
+    void freexlReadsBack()
+    {
         QFETCH(QString, sheetName);
         QFETCH(SheetRows, rows);
         compare(readWithFreeXl(write(sheetName, rows)), sheetName, rows);
     }
 
     void libreOfficeReadsBack_data() { addSheets(false); }
-    void libreOfficeReadsBack() {
+    void libreOfficeReadsBack()
+    {
         const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
         if (soffice.isEmpty())
             QSKIP("LibreOffice (soffice) is not installed");
@@ -363,7 +387,8 @@ private slots:
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
     }
 
-    void textsInGbk_data() {
+    void textsInGbk_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("pythonDecodes");
@@ -383,7 +408,8 @@ private slots:
         row("odd cut", u'a' + wide, u'a' + wide.left(127));
         row("even cut", wide, wide.left(127));
     }
-    void textsInGbk() {
+    void textsInGbk()
+    {
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QFETCH(bool, pythonDecodes);
@@ -394,7 +420,8 @@ private slots:
         }
     }
 
-    void sheetNames_data() {
+    void sheetNames_data()
+    {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
         const auto row = [](const char* tag, const QString& name, const QString& expected) {
@@ -409,7 +436,8 @@ private slots:
         row("blank", "  ", "Sheet1");
         row("trimmed", "  一班  ", "一班");
     }
-    void sheetNames() {
+    void sheetNames()
+    {
         QFETCH(QString, name);
         QFETCH(QString, expected);
         const QString path = write(name, {{1}});
@@ -419,14 +447,16 @@ private slots:
         }
     }
 
-    void replacesExistingFile() {
+    void replacesExistingFile()
+    {
         const QString path = m_dir.filePath(QStringLiteral("again.xls"));
         QVERIFY(writeBiff5Workbook(path, QStringLiteral("旧"), manyRows(300, 9, "%1-%2")));
         QVERIFY(writeBiff5Workbook(path, QStringLiteral("新"), roster()));
         compare(readWithFreeXl(path), QStringLiteral("新"), roster());
     }
 
-    void compoundFiles_data() {
+    void compoundFiles_data()
+    {
         QTest::addColumn<int>("streamSize");
         QTest::addColumn<int>("fatSectors");
         QTest::addColumn<int>("difatSectors");
@@ -436,7 +466,8 @@ private slots:
         QTest::newRow("110 FAT sectors") << 13842 * 512 + 1 << 110 << 1;
         QTest::newRow("four DIFAT sectors") << 40'000'000 << 616 << 4;
     }
-    void compoundFiles() {
+    void compoundFiles()
+    {
         QFETCH(int, streamSize);
         QFETCH(int, fatSectors);
         QFETCH(int, difatSectors);
@@ -459,13 +490,15 @@ private slots:
         QCOMPARE(md5, QCryptographicHash::hash(stream, QCryptographicHash::Md5).toHex());
     }
 
-    void refusesOversizedSheets_data() {
+    void refusesOversizedSheets_data()
+    {
         QTest::addColumn<SheetRows>("rows");
         QTest::addColumn<QString>("limit");
         QTest::newRow("16385 rows") << SheetRows(16385, {1}) << "16384";
         QTest::newRow("257 columns") << SheetRows{QVariantList(257, 1)} << "256";
     }
-    void refusesOversizedSheets() {
+    void refusesOversizedSheets()
+    {
         QFETCH(SheetRows, rows);
         QFETCH(QString, limit);
         const QString path = m_dir.filePath(QStringLiteral("kept.xls"));
@@ -477,13 +510,15 @@ private slots:
         QCOMPARE(readAll(path), before);
     }
 
-    void writeFailures_data() {
+    void writeFailures_data()
+    {
         QTest::addColumn<QString>("relPath");
         QTest::newRow("missing folder") << "no/such/folder/out.xls";
         QTest::newRow("path is a folder") << "folder.xls";
         QTest::newRow("parent is a file") << "plain.txt/out.xls";
     }
-    void writeFailures() {
+    void writeFailures()
+    {
         QFETCH(QString, relPath);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.xls")));
@@ -500,7 +535,8 @@ private slots:
     }
 
     // The disk fills up half way: the old file stays as it was, no temporary is left.
-    void failedWriteKeepsOldFile() {
+    void failedWriteKeepsOldFile()
+    {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("roster.xls"));
         QVERIFY(writeBiff5Workbook(path, QStringLiteral("名单"), roster()));

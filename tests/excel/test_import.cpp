@@ -127,16 +127,17 @@ void writeUtf8(const QString& path, const QString& text)
 // rows whose 编号 is 1 … n. False when python3-xlwt is not there.
 bool writeXlwtTemplate(const QString& path, int n)
 {
-    const QString script = QStringLiteral(
-        "import sys, xlwt\n"
-        "wb = xlwt.Workbook(encoding='utf-8')\n"
-        "ws = wb.add_sheet('sheet1')\n"
-        "for c, h in enumerate(sys.argv[3].split(',')): ws.write(0, c, h)\n"
-        "for r in range(1, int(sys.argv[2]) + 1): ws.write(r, 0, r)\n"
-        "wb.save(sys.argv[1])\n");
+    const QString script =
+        QStringLiteral("import sys, xlwt\n"
+                       "wb = xlwt.Workbook(encoding='utf-8')\n"
+                       "ws = wb.add_sheet('sheet1')\n"
+                       "for c, h in enumerate(sys.argv[3].split(',')): ws.write(0, c, h)\n"
+                       "for r in range(1, int(sys.argv[2]) + 1): ws.write(r, 0, r)\n"
+                       "wb.save(sys.argv[1])\n");
     QProcess p;
-    p.start("/usr/bin/python3", {"-c", script, path, QString::number(n),
-                                  QStringLiteral("编号,姓名,性别,班级,原学校,是否班干部,语文,数学,总分")});
+    p.start("/usr/bin/python3",
+            {"-c", script, path, QString::number(n),
+             QStringLiteral("编号,姓名,性别,班级,原学校,是否班干部,语文,数学,总分")});
     return p.waitForFinished(120000) && p.exitCode() == 0;
 }
 
@@ -293,7 +294,8 @@ private slots:
         writeTemplate(sb, sheet);
         QCOMPARE(ImportTemplate(sb.ctx), !moreBelow);
         if (moreBelow) {
-            QVERIFY(sb.prompt.last().startsWith("Excel模板第5行的编号是空的，但下面还有数据（到第6行）"));
+            QVERIFY(sb.prompt.last().startsWith(
+                "Excel模板第5行的编号是空的，但下面还有数据（到第6行）"));
             QCOMPARE(dump(sb), before);
         } else {
             QCOMPARE(tableRows(sb).size(), 3);
@@ -367,7 +369,8 @@ private slots:
             QSKIP("python3-xlwt is not installed");
         QCOMPARE(ImportTemplate(sb.ctx), rows <= 32767);
         if (rows > 32767) {
-            QVERIFY(sb.prompt.last().startsWith("Excel模板中有32768行学生数据，超过了分班能处理的32767人"));
+            QVERIFY(sb.prompt.last().startsWith(
+                "Excel模板中有32768行学生数据，超过了分班能处理的32767人"));
             QCOMPARE(dump(sb), before);
         } else {
             QCOMPARE(tableRows(sb).size(), rows);
@@ -414,7 +417,8 @@ private slots:
         SheetRows sheet{header()};
         for (int i = 1; i <= 30; ++i)
             sheet.append({QString::number(2026000 + i), QStringLiteral("学生%1").arg(i),
-                          i % 2 ? "男" : "女", QVariant(), "一中", i % 3 ? "是" : "否", 60 + i, 70.5, QVariant()});
+                          i % 2 ? "男" : "女", QVariant(), "一中", i % 3 ? "是" : "否", 60 + i,
+                          70.5, QVariant()});
         writeTemplate(sb, sheet);
         const QByteArray good = fileBytes(templatePath(sb));
         QStringList state = before;
@@ -434,7 +438,8 @@ private slots:
             }
             state = dump(sb);
             if (state.size() != 30)
-                qWarning("byte %lld: %lld rows imported", qlonglong(at), qlonglong(state.size())), ++partial;
+                qWarning("byte %lld: %lld rows imported", qlonglong(at), qlonglong(state.size())),
+                    ++partial;
         }
         QCOMPARE(partial, 0);
         QVERIFY(refused > 0);

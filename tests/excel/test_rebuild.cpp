@@ -116,14 +116,21 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message"); // empty: accepted
-        QTest::newRow("plain") << "是否住宿" << "";
-        QTest::newRow("trailing blank") << "是否住宿 " << "前后不能有空格";
-        QTest::newRow("leading blank") << " 是否住宿" << "前后不能有空格";
-        QTest::newRow("line break") << "是否住\n宿" << "换行符";
-        QTest::newRow("tab") << "是否住\t宿" << "控制字符";
+        QTest::newRow("plain") << "是否住宿"
+                               << "";
+        QTest::newRow("trailing blank") << "是否住宿 "
+                                        << "前后不能有空格";
+        QTest::newRow("leading blank") << " 是否住宿"
+                                       << "前后不能有空格";
+        QTest::newRow("line break") << "是否住\n宿"
+                                    << "换行符";
+        QTest::newRow("tab") << "是否住\t宿"
+                             << "控制字符";
         QTest::newRow("outside GBK") << QString::fromUtf8("是否住宿\xF0\x9F\x98\x80") << "GBK";
-        QTest::newRow("comma") << "是否a,b" << "逗号";
-        QTest::newRow("empty") << "" << "请输入自定义的字段";
+        QTest::newRow("comma") << "是否a,b"
+                               << "逗号";
+        QTest::newRow("empty") << ""
+                               << "请输入自定义的字段";
     }
     void customNames()
     {

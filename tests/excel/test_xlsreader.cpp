@@ -5,11 +5,11 @@
 
 #include <QFile>
 #include <QJsonArray>
-#include <QtEndian>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using namespace quorvel;
 
@@ -44,9 +44,9 @@ QJsonArray writeAndReadBack(const QString& path, int rows, int length, bool wide
         "s = xlrd.open_workbook(path).sheet_by_index(0)\n"
         "print(json.dumps([s.row_values(r) for r in range(s.nrows)]))\n");
     QProcess p;
-    p.start("/usr/bin/python3", {"-c", script, path, QString::number(rows),
-                                  QString::number(length), QString::number(int(wide)),
-                                  QString::number(every), QString::number(int(pointAtEmpty))});
+    p.start("/usr/bin/python3", {"-c", script, path, QString::number(rows), QString::number(length),
+                                 QString::number(int(wide)), QString::number(every),
+                                 QString::number(int(pointAtEmpty))});
     if (!p.waitForFinished(120000) || p.exitCode() != 0)
         return {};
     return QJsonDocument::fromJson(p.readAllStandardOutput()).array();
@@ -55,7 +55,8 @@ QJsonArray writeAndReadBack(const QString& path, int rows, int length, bool wide
 // Where the nth record of a type starts in a workbook stream; -1 if none.
 qsizetype recordAt(const QByteArray& stream, quint16 type, int nth = 1)
 {
-    for (qsizetype at = 0; at + 4 <= stream.size(); at += 4 + qFromLittleEndian<quint16>(stream.constData() + at + 2))
+    for (qsizetype at = 0; at + 4 <= stream.size();
+         at += 4 + qFromLittleEndian<quint16>(stream.constData() + at + 2))
         if (qFromLittleEndian<quint16>(stream.constData() + at) == type && --nth == 0)
             return at;
     return -1;
@@ -131,7 +132,8 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite));
         QByteArray stream;
-        QCOMPARE(readCompoundStream(f.readAll(), {QStringLiteral("Workbook")}, &stream), CompoundStatus::Ok);
+        QCOMPARE(readCompoundStream(f.readAll(), {QStringLiteral("Workbook")}, &stream),
+                 CompoundStatus::Ok);
         const qsizetype sst = recordAt(stream, 0x00fc);
         QVERIFY(sst > 0);
         char* unique = stream.data() + sst + 8;
@@ -170,7 +172,8 @@ private slots:
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QByteArray stream;
-        QCOMPARE(readCompoundStream(f.readAll(), {QStringLiteral("Workbook")}, &stream), CompoundStatus::Ok);
+        QCOMPARE(readCompoundStream(f.readAll(), {QStringLiteral("Workbook")}, &stream),
+                 CompoundStatus::Ok);
         // The second BOF opens the sheet.
         const qsizetype at = recordAt(stream, 0x0809, 2);
         QVERIFY(at > 0 && at + 8 <= stream.size());

@@ -60,7 +60,8 @@ private slots:
         QVERIFY(dialog->isVisible());
         QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
         QCOMPARE(dialog->windowTitle(), "手动调整");
-        QCOMPARE(control<QLabel>(dialog, "Label13")->text(), "    请输入高分班号和低分班的班号,然后单击开始调整");
+        QCOMPARE(control<QLabel>(dialog, "Label13")->text(),
+                 "    请输入高分班号和低分班的班号,然后单击开始调整");
         QCOMPARE(control<QPushButton>(dialog, "Command1")->text(), "调   整");
         QVERIFY(form()->resultsPanel()->isVisible());
         save("ftiao", dialog);
@@ -88,8 +89,8 @@ private slots:
         click(dialog, "Command1");
         retype(dialog->highBox(), "1'");
         click(dialog, "Command1");
-        QCOMPARE(sb().prompt.messages,
-                 (QStringList{"提示\t" + highClassFirstMessage(), "Quorvel\t" + classNotWholeMessage()}));
+        QCOMPARE(sb().prompt.messages, (QStringList{"提示\t" + highClassFirstMessage(),
+                                                    "Quorvel\t" + classNotWholeMessage()}));
         // Nothing changed and the statistics still show.
         QCOMPARE(column(1), "85.00 84.75");
     }
@@ -139,7 +140,8 @@ private slots:
         const QModelIndex cls = model()->index(0, 3);
         grid()->setCurrentIndex(cls);
         QVERIFY(!model()->setData(cls, "五"));
-        QCOMPARE(sb().prompt.messages, QStringList{"Quorvel\t" + RowSetGrid::badValueMessage("班级", "五")});
+        QCOMPARE(sb().prompt.messages,
+                 QStringList{"Quorvel\t" + RowSetGrid::badValueMessage("班级", "五")});
         QVERIFY(model()->setData(cls, "2"));
         QCOMPARE(classesOf(sb(), {"h1"}), "1");
         grid()->setCurrentIndex(model()->index(1, 0));

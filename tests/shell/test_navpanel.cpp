@@ -19,7 +19,8 @@ namespace {
 
 void send(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button = Qt::NoButton)
 {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonPress ? Qt::MouseButtons(button) : Qt::NoButton;
     QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &e);
 }

@@ -75,7 +75,8 @@ private slots:
         const double total = spreads(d).at(1).split(u' ').first().toDouble();
         for (const double tolerance : {0.0, 0.3, 100.0}) {
             d->tolerance()->setValue(tolerance);
-            const QString mark = total <= tolerance + 1e-9 ? QStringLiteral(" 达标") : QStringLiteral(" 未达标");
+            const QString mark =
+                total <= tolerance + 1e-9 ? QStringLiteral(" 达标") : QStringLiteral(" 未达标");
             QVERIFY2(spreads(d).at(1).endsWith(mark), qPrintable(spreads(d).join(u' ')));
         }
     }

@@ -149,8 +149,10 @@ private slots:
     {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("panel");
-        QTest::newRow("fast and slow") << "Option1" << "Frame13";
-        QTest::newRow("boarders") << "Option2" << "frm15";
+        QTest::newRow("fast and slow") << "Option1"
+                                       << "Frame13";
+        QTest::newRow("boarders") << "Option2"
+                                  << "frm15";
     }
     void panelOfTheScheme()
     {

@@ -254,9 +254,11 @@ private slots:
         QCOMPARE(sb().state.ClassCount, qint16(2));
         QVERIFY(sb().prompt.progressCalls.contains(qMakePair(2, 2)));
         QVERIFY(form()->progressBar()->isHidden());
-        QCOMPARE(requests.recorder.urls, failing ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(path)});
+        QCOMPARE(requests.recorder.urls,
+                 failing ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(path)});
         QCOMPARE(sb().prompt.messages,
-                 failing ? QStringList{"Quorvel\t" + openWorkbookFailedMessage(path)} : QStringList{});
+                 failing ? QStringList{"Quorvel\t" + openWorkbookFailedMessage(path)}
+                         : QStringList{});
     }
 
     void rosterItemWithAStudentUnplaced()

@@ -17,7 +17,10 @@
 
 namespace quorvel::test {
 
-inline Store openStore(const Sandbox& sb) { return Store(sb.ctx.file(Store::fileName())); }
+inline Store openStore(const Sandbox& sb)
+{
+    return Store(sb.ctx.file(Store::fileName()));
+}
 
 // The columns of result as "name TYPE"; empty when there is no table.
 inline QStringList resultLayout(const Sandbox& sb)
@@ -88,7 +91,8 @@ inline Workbook readWorkbook(const QString& path)
             QStringList line;
             for (unsigned short c = 0; c < columns; ++c) {
                 FreeXL_CellValue v;
-                line.append(freexl_get_cell_value(h, r, c, &v) == FREEXL_OK ? cellText(v) : QString());
+                line.append(freexl_get_cell_value(h, r, c, &v) == FREEXL_OK ? cellText(v)
+                                                                            : QString());
             }
             wb.cells.append(line);
         }

@@ -23,7 +23,10 @@ void makeIntake(Sandbox& sb)
                                 {kCls, "语文", "是否住宿"}));
 }
 
-QString workbookPath(const Sandbox& sb) { return sb.ctx.file("tongji.xls"); }
+QString workbookPath(const Sandbox& sb)
+{
+    return sb.ctx.file("tongji.xls");
+}
 
 } // namespace
 
@@ -51,9 +54,11 @@ private slots:
         QCOMPARE(wb.cells.size(), 4);
         QCOMPARE(wb.cells.at(0), (QStringList{"t:班级", "t:语文平均分", "t:总分平均分", "t:男生数",
                                               "t:女生数", "t:是住宿", "t:非住宿"}));
-        QCOMPARE(wb.cells.at(1), (QStringList{"n:1", "n:77.56", "n:160.12", "n:1", "n:1", "t:1", "t:1"}));
+        QCOMPARE(wb.cells.at(1),
+                 (QStringList{"n:1", "n:77.56", "n:160.12", "n:1", "n:1", "t:1", "t:1"}));
         QCOMPARE(wb.cells.at(2), (QStringList{"n:2", "", "", "n:0", "n:0", "t:0", "t:0"}));
-        QCOMPARE(wb.cells.at(3), (QStringList{"n:3", "n:60", "n:99.5", "n:0", "n:1", "t:1", "t:0"}));
+        QCOMPARE(wb.cells.at(3),
+                 (QStringList{"n:3", "n:60", "n:99.5", "n:0", "n:1", "t:1", "t:0"}));
     }
 
     void secondDisplayReplacesWorkbook()
@@ -142,11 +147,16 @@ private slots:
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("text");
-        QTest::newRow("single") << QVariant(double(85.12f)) << "SINGLE" << "85.12";
-        QTest::newRow("whole single") << QVariant(600.0) << "SINGLE" << "600";
-        QTest::newRow("integer") << QVariant(12) << "INTEGER" << "12";
-        QTest::newRow("text") << QVariant(QString("07")) << "TEXT(2)" << "07";
-        QTest::newRow("no value") << QVariant() << "SINGLE" << "";
+        QTest::newRow("single") << QVariant(double(85.12f)) << "SINGLE"
+                                << "85.12";
+        QTest::newRow("whole single") << QVariant(600.0) << "SINGLE"
+                                      << "600";
+        QTest::newRow("integer") << QVariant(12) << "INTEGER"
+                                 << "12";
+        QTest::newRow("text") << QVariant(QString("07")) << "TEXT(2)"
+                              << "07";
+        QTest::newRow("no value") << QVariant() << "SINGLE"
+                                  << "";
     }
     void cellTexts()
     {

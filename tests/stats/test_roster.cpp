@@ -28,8 +28,11 @@ QVector<Student> threeClasses()
     for (int i = 0; i < 45; ++i) {
         const int cls = i < 40 ? 1 : i < 43 ? 2 : 3;
         Student s{QString::number(1000 + i), i % 2 ? "女" : "男", 200.0 - i, {}};
-        s.fields = {{"班级", cls}, {"原学校", "一中"}, {"是否住宿", "是"},
-                    {"语文", 100.0 - i / 2.0}, {"数学", 100.0 - i / 2.0},
+        s.fields = {{"班级", cls},
+                    {"原学校", "一中"},
+                    {"是否住宿", "是"},
+                    {"语文", 100.0 - i / 2.0},
+                    {"数学", 100.0 - i / 2.0},
                     {"姓名", i == 0 ? QString::fromUtf8("𠮷田") : QStringLiteral("张%1😀").arg(i)}};
         out.prepend(s); // stored lowest total first
     }
@@ -48,10 +51,11 @@ void checkThreeClasses(const QVector<QStringList>& sheets)
     QCOMPARE(sheets.size(), 3);
     const QStringList used{"A1:I42", "A1:I5", "A1:I4"};
     for (int k = 0; k < 3; ++k) {
-        QCOMPARE(sheets[k][0], rosterSheetName(k) + "|A1:I1|" + used[k] +
-                                   "|True|center|center|25|$1:$2|9|True");
+        QCOMPARE(sheets[k][0],
+                 rosterSheetName(k) + "|A1:I1|" + used[k] + "|True|center|center|25|$1:$2|9|True");
         QCOMPARE(sheets[k][1], "t:新生花名表||||||||");
-        QCOMPARE(sheets[k][2], "t:编号|t:姓名|t:性别|t:班级|t:原学校|t:是否住宿|t:语文|t:数学|t:总分");
+        QCOMPARE(sheets[k][2],
+                 "t:编号|t:姓名|t:性别|t:班级|t:原学校|t:是否住宿|t:语文|t:数学|t:总分");
     }
     QCOMPARE(sheets[0][3], "t:1000|t:𠮷田|t:男|n:1|t:一中|t:是|n:100|n:100|n:200");
     QCOMPARE(sheets[0][42].section('|', 0, 1), "t:1039|t:张39😀");
@@ -102,8 +106,9 @@ private slots:
                                     {"班级", "语文"}));
         const RosterResult r = ClassRoster(sb.ctx, {1}, sb.ctx.file("out.xlsx"));
         QCOMPARE(r.outcome, RosterOutcome::Written);
-        QCOMPARE(readXlsx(r.path).value(0).mid(3), (QStringList{"t:b|t:学生b|t:女|n:1|n:80|n:95.5", "t:a|t:学生a|t:男|n:1||n:90",
-                                    "t:c|t:学生c|t:男|n:1|n:70|n:90", "t:d|t:学生d|t:女|n:1|n:60|n:80"}));
+        QCOMPARE(readXlsx(r.path).value(0).mid(3),
+                 (QStringList{"t:b|t:学生b|t:女|n:1|n:80|n:95.5", "t:a|t:学生a|t:男|n:1||n:90",
+                              "t:c|t:学生c|t:男|n:1|n:70|n:90", "t:d|t:学生d|t:女|n:1|n:60|n:80"}));
     }
 
     // Classes 1, 2, 3 listed (ClassRoster), or 1 … ClassCount (RosterByClass).

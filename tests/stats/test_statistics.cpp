@@ -16,7 +16,10 @@ namespace {
 const QString kCls = QStringLiteral("班级");
 
 // Students "id/sex/total/class".
-QVector<Student> placed(const QString& text) { return parseIntake(text, {kCls}); }
+QVector<Student> placed(const QString& text)
+{
+    return parseIntake(text, {kCls});
+}
 
 } // namespace
 
@@ -32,24 +35,28 @@ private slots:
         const QStringList sexes{"男生数 INTEGER", "女生数 INTEGER"};
         QTest::newRow("subjects, no condition")
             << QStringList{"数学", "语文"}
-            << head + QStringList{"语文平均分 SINGLE", "数学平均分 SINGLE", "总分平均分 SINGLE"} + sexes << true;
+            << head + QStringList{"语文平均分 SINGLE", "数学平均分 SINGLE", "总分平均分 SINGLE"} +
+                   sexes
+            << true;
         QTest::newRow("school and two yes/no fields")
             << QStringList{"原学校", "是否班干部", "是否住宿"}
             << head + QStringList{"总分平均分 SINGLE"} + sexes +
-                   QStringList{"是班干部 TEXT(2)", "非班干部 TEXT(2)", "是住宿 TEXT(2)", "非住宿 TEXT(2)"}
+                   QStringList{"是班干部 TEXT(2)", "非班干部 TEXT(2)", "是住宿 TEXT(2)",
+                               "非住宿 TEXT(2)"}
             << false;
         QTest::newRow("school and grade only")
-            << QStringList{"原学校", "品质等级"} << head + QStringList{"总分平均分 SINGLE"} + sexes << true;
+            << QStringList{"原学校", "品质等级"} << head + QStringList{"总分平均分 SINGLE"} + sexes
+            << true;
         QTest::newRow("no suffix")
             << QStringList{"是否", "是"}
             << head + QStringList{"总分平均分 SINGLE"} + sexes +
                    QStringList{"是是否 TEXT(2)", "非是否 TEXT(2)", "是是 TEXT(2)", "非是 TEXT(2)"}
             << false;
-        QTest::newRow("repeated suffix")
-            << QStringList{"是非甲", "是否甲"}
-            << head + QStringList{"总分平均分 SINGLE"} + sexes +
-                   QStringList{"是甲 TEXT(2)", "非甲 TEXT(2)", "是是否甲 TEXT(2)", "非是否甲 TEXT(2)"}
-            << false;
+        QTest::newRow("repeated suffix") << QStringList{"是非甲", "是否甲"}
+                                         << head + QStringList{"总分平均分 SINGLE"} + sexes +
+                                                QStringList{"是甲 TEXT(2)", "非甲 TEXT(2)",
+                                                            "是是否甲 TEXT(2)", "非是否甲 TEXT(2)"}
+                                         << false;
     }
     void layout()
     {
@@ -66,8 +73,10 @@ private slots:
         QCOMPARE(sb.state.ClassCount, qint16(2));
         QVERIFY(sb.prompt.messages.isEmpty());
         Store store = openStore(sb);
-        const QString sql = store.column("SELECT sql FROM sqlite_master WHERE name='result'").value(0).toString();
-        QVERIFY2(sql.contains(QStringLiteral("\"班级\" INTEGER CONSTRAINT \"班级\" PRIMARY KEY")), qPrintable(sql));
+        const QString sql =
+            store.column("SELECT sql FROM sqlite_master WHERE name='result'").value(0).toString();
+        QVERIFY2(sql.contains(QStringLiteral("\"班级\" INTEGER CONSTRAINT \"班级\" PRIMARY KEY")),
+                 qPrintable(sql));
     }
 
     void values_data()
@@ -112,12 +121,18 @@ private slots:
     {
         QTest::addColumn<QString>("totals");
         QTest::addColumn<QString>("average");
-        QTest::newRow("85.125 to even") << "85 85.25" << "85.12";
-        QTest::newRow("85.375 to even") << "85.25 85.5" << "85.38";
-        QTest::newRow("0.125") << "0 0.25" << "0.12";
-        QTest::newRow("below a tie") << "2.5 2.85" << "2.67"; // 2.85 is 2.8499999 as a single
-        QTest::newRow("thirds") << "100 100 101" << "100.33";
-        QTest::newRow("up to a whole") << "99.995 100" << "100";
+        QTest::newRow("85.125 to even") << "85 85.25"
+                                        << "85.12";
+        QTest::newRow("85.375 to even") << "85.25 85.5"
+                                        << "85.38";
+        QTest::newRow("0.125") << "0 0.25"
+                               << "0.12";
+        QTest::newRow("below a tie") << "2.5 2.85"
+                                     << "2.67"; // 2.85 is 2.8499999 as a single
+        QTest::newRow("thirds") << "100 100 101"
+                                << "100.33";
+        QTest::newRow("up to a whole") << "99.995 100"
+                                       << "100";
     }
     void rounding()
     {
@@ -209,7 +224,8 @@ private slots:
     {
         Sandbox sb;
         makeStore(sb, {"语文", "是否班干部"});
-        addStudents(sb, parseIntake("a/男/90/1/80/是 b/女/81/2/70/否", {kCls, "语文", "是否班干部"}));
+        addStudents(sb,
+                    parseIntake("a/男/90/1/80/是 b/女/81/2/70/否", {kCls, "语文", "是否班干部"}));
         QCOMPARE(tongji(sb.ctx), StatsOutcome::Built);
         const QStringList first = resultLines(sb);
         QCOMPARE(first, (QStringList{"1\t80\t90\t1\t0\t1\t0", "2\t70\t81\t0\t1\t0\t1"}));
@@ -227,14 +243,18 @@ private slots:
         makeStore(sb, {"是否住宿", "是否班干部"});
         QVector<Student> students;
         for (int i = 0; i < 120; ++i)
-            students.append(Student{QString::number(i), "女", 1,
-                                    {{kCls, 1 + i / 110}, {"是否住宿", "是"}, {"是否班干部", "否"}}});
+            students.append(
+                Student{QString::number(i),
+                        "女",
+                        1,
+                        {{kCls, 1 + i / 110}, {"是否住宿", "是"}, {"是否班干部", "否"}}});
         addStudents(sb, students);
         QCOMPARE(tongji(sb.ctx), StatsOutcome::Built);
         // 是否班干部 comes first in the table and the field list.
         QCOMPARE(resultLayout(sb).mid(4), (QStringList{"是班干部 TEXT(2)", "非班干部 TEXT(3)",
                                                        "是住宿 TEXT(3)", "非住宿 TEXT(2)"}));
-        QCOMPARE(resultLines(sb), (QStringList{"1\t1\t0\t110\t0\t110\t110\t0", "2\t1\t0\t10\t0\t10\t10\t0"}));
+        QCOMPARE(resultLines(sb),
+                 (QStringList{"1\t1\t0\t110\t0\t110\t110\t0", "2\t1\t0\t10\t0\t10\t10\t0"}));
     }
 
     void failureKeepsResult()

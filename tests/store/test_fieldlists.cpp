@@ -21,7 +21,10 @@ void writeRaw(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
-QByteArray gbk(const QString& s) { return QStringEncoder("GBK").encode(s); }
+QByteArray gbk(const QString& s)
+{
+    return QStringEncoder("GBK").encode(s);
+}
 
 // A store with one yes/no column per name in yesNo, and one row per entry of
 // values (each row a list of the yes/no values, null for no value).
@@ -31,8 +34,10 @@ void makeStore(Sandbox& sb, const QStringList& yesNo, const QVector<QVariantList
     QString cols;
     for (const QString& n : yesNo)
         cols += u',' + quoteIdent(n) + QStringLiteral(" TEXT(2)");
-    s.exec(QStringLiteral("CREATE TABLE studscore (\"编号\" TEXT(15) PRIMARY KEY NOT NULL,\"姓名\" TEXT(30),"
-                          "\"性别\" TEXT(2),\"班级\" INTEGER%1,\"总分\" SINGLE)").arg(cols));
+    s.exec(QStringLiteral(
+               "CREATE TABLE studscore (\"编号\" TEXT(15) PRIMARY KEY NOT NULL,\"姓名\" TEXT(30),"
+               "\"性别\" TEXT(2),\"班级\" INTEGER%1,\"总分\" SINGLE)")
+               .arg(cols));
     for (int r = 0; r < values.size(); ++r) {
         QVariantList binds{QString::number(r + 1), r + 3};
         QString marks;
@@ -43,7 +48,9 @@ void makeStore(Sandbox& sb, const QStringList& yesNo, const QVector<QVariantList
         QString names;
         for (const QString& n : yesNo)
             names += u',' + quoteIdent(n);
-        s.exec(QStringLiteral("INSERT INTO studscore (\"编号\",\"班级\"%1) VALUES (?,?%2)").arg(names, marks), binds);
+        s.exec(QStringLiteral("INSERT INTO studscore (\"编号\",\"班级\"%1) VALUES (?,?%2)")
+                   .arg(names, marks),
+               binds);
     }
 }
 
@@ -80,7 +87,8 @@ private slots:
     void gbkLinesWithCrLf()
     {
         Sandbox sb;
-        writeGbkLines(sb.ctx.file(QStringLiteral("ziduan3.txt")), {QStringLiteral("语文"), QStringLiteral("总分")});
+        writeGbkLines(sb.ctx.file(QStringLiteral("ziduan3.txt")),
+                      {QStringLiteral("语文"), QStringLiteral("总分")});
         QFile f(sb.ctx.file(QStringLiteral("ziduan3.txt")));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), gbk(QStringLiteral("语文\r\n总分\r\n")));
@@ -136,11 +144,15 @@ private slots:
         const QVariant yes = QStringLiteral("是"), no = QStringLiteral("否");
         QTest::newRow("yes, no and no value pass")
             << QStringList{a} << QVector<QVariantList>{{yes}, {no}, {QVariant()}} << QString();
-        QTest::newRow("Y fails") << QStringList{a} << QVector<QVariantList>{{yes}, {QStringLiteral("Y")}} << a;
-        QTest::newRow("empty text fails") << QStringList{a} << QVector<QVariantList>{{QString(u""_qs)}} << a;
+        QTest::newRow("Y fails") << QStringList{a}
+                                 << QVector<QVariantList>{{yes}, {QStringLiteral("Y")}} << a;
+        QTest::newRow("empty text fails")
+            << QStringList{a} << QVector<QVariantList>{{QString(u""_qs)}} << a;
         QTest::newRow("only the first bad field")
-            << QStringList{b, a} << QVector<QVariantList>{{QStringLiteral("x"), QStringLiteral("y")}} << b;
-        QTest::newRow("no yes/no column") << QStringList{} << QVector<QVariantList>{{}, {}} << QString();
+            << QStringList{b, a}
+            << QVector<QVariantList>{{QStringLiteral("x"), QStringLiteral("y")}} << b;
+        QTest::newRow("no yes/no column")
+            << QStringList{} << QVector<QVariantList>{{}, {}} << QString();
     }
     void yesNoCheck()
     {
@@ -156,9 +168,11 @@ private slots:
             QVERIFY(sb.prompt.messages.isEmpty());
         } else {
             QCOMPARE(sb.prompt.messages.size(), 1);
-            QCOMPARE(sb.prompt.messages.first(),
-                     QStringLiteral("Quorvel\t") + badField +
-                         QStringLiteral("  字段中的内容必须为：是、否 ，请单击 第二步在excel中输入 修改后再试。"));
+            QCOMPARE(
+                sb.prompt.messages.first(),
+                QStringLiteral("Quorvel\t") + badField +
+                    QStringLiteral(
+                        "  字段中的内容必须为：是、否 ，请单击 第二步在excel中输入 修改后再试。"));
         }
         // The check only reads: the division clears the classes itself.
         QCOMPARE(classSum(sb), rows.size() * (rows.size() + 5) / 2);

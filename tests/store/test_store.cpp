@@ -18,8 +18,10 @@ class TestStore : public QObject {
     {
         QFile::remove(path());
         Store s = Store::create(path());
-        s.exec(QStringLiteral("CREATE TABLE \"studscore\" (\"编号\" TEXT(15) CONSTRAINT \"编号\" PRIMARY KEY NOT NULL,"
-                              "\"姓名\" TEXT(30),\"性别\" TEXT(2),\"班级\" INTEGER,\"语文\" SINGLE,\"总分\" SINGLE)"));
+        s.exec(QStringLiteral("CREATE TABLE \"studscore\" (\"编号\" TEXT(15) CONSTRAINT \"编号\" "
+                              "PRIMARY KEY NOT NULL,"
+                              "\"姓名\" TEXT(30),\"性别\" TEXT(2),\"班级\" INTEGER,\"语文\" "
+                              "SINGLE,\"总分\" SINGLE)"));
         return s;
     }
 
@@ -37,15 +39,23 @@ private slots:
         QTest::addColumn<QString>("declared");
         QTest::addColumn<QVariant>("in");
         QTest::addColumn<QVariant>("out");
-        QTest::newRow("text fits") << "TEXT(2)" << QVariant(QStringLiteral("男")) << QVariant(QStringLiteral("男"));
-        QTest::newRow("text too long") << "TEXT(2)" << QVariant(QStringLiteral("是的吧")) << QVariant();
-        QTest::newRow("number as text") << "TEXT(15)" << QVariant(2026001.0) << QVariant(QStringLiteral("2026001"));
-        QTest::newRow("integer from text") << "INTEGER" << QVariant(QStringLiteral(" 12 ")) << QVariant(qint32(12));
-        QTest::newRow("integer half to even") << "INTEGER" << QVariant(QStringLiteral("2.5")) << QVariant(qint32(2));
-        QTest::newRow("integer not a number") << "INTEGER" << QVariant(QStringLiteral("三班")) << QVariant();
+        QTest::newRow("text fits")
+            << "TEXT(2)" << QVariant(QStringLiteral("男")) << QVariant(QStringLiteral("男"));
+        QTest::newRow("text too long")
+            << "TEXT(2)" << QVariant(QStringLiteral("是的吧")) << QVariant();
+        QTest::newRow("number as text")
+            << "TEXT(15)" << QVariant(2026001.0) << QVariant(QStringLiteral("2026001"));
+        QTest::newRow("integer from text")
+            << "INTEGER" << QVariant(QStringLiteral(" 12 ")) << QVariant(qint32(12));
+        QTest::newRow("integer half to even")
+            << "INTEGER" << QVariant(QStringLiteral("2.5")) << QVariant(qint32(2));
+        QTest::newRow("integer not a number")
+            << "INTEGER" << QVariant(QStringLiteral("三班")) << QVariant();
         QTest::newRow("integer out of range") << "INTEGER" << QVariant(3e10) << QVariant();
-        QTest::newRow("single rounds") << "SINGLE" << QVariant(QStringLiteral("85.1")) << QVariant(double(85.1f));
-        QTest::newRow("single absent text") << "SINGLE" << QVariant(QStringLiteral("缺考")) << QVariant();
+        QTest::newRow("single rounds")
+            << "SINGLE" << QVariant(QStringLiteral("85.1")) << QVariant(double(85.1f));
+        QTest::newRow("single absent text")
+            << "SINGLE" << QVariant(QStringLiteral("缺考")) << QVariant();
         QTest::newRow("single overflow") << "SINGLE" << QVariant(1e300) << QVariant();
         QTest::newRow("empty text in number") << "SINGLE" << QVariant(QString()) << QVariant();
     }
@@ -77,7 +87,8 @@ private slots:
         Store s = freshStore();
         RowSet rs = RowSet::open(s, QStringLiteral("studscore"));
         add(rs, {QStringLiteral("1"), QStringLiteral("张三"), QStringLiteral("男"), 0, 90.5, 90.5});
-        add(rs, {QStringLiteral("2"), QStringLiteral("李四"), QStringLiteral("女"), QVariant(), QStringLiteral("缺考"), 0});
+        add(rs, {QStringLiteral("2"), QStringLiteral("李四"), QStringLiteral("女"), QVariant(),
+                 QStringLiteral("缺考"), 0});
         // A repeated key and a missing key are refused; the set goes on.
         rs.addNew();
         rs.setValue(0, QStringLiteral("1"));
@@ -88,7 +99,8 @@ private slots:
         QVERIFY(!rs.update());
         QCOMPARE(rs.rowCount(), 2);
 
-        RowSet again = RowSet::open(s, QStringLiteral("studscore"), {}, {}, QStringLiteral("\"编号\""));
+        RowSet again =
+            RowSet::open(s, QStringLiteral("studscore"), {}, {}, QStringLiteral("\"编号\""));
         QCOMPARE(again.rowCount(), 2);
         QCOMPARE(again.columnNames().at(3), QStringLiteral("班级"));
         QVERIFY(again.value(4).toDouble() == 90.5);
@@ -101,7 +113,10 @@ private slots:
         again.setValue(0, QStringLiteral("1"));
         QVERIFY(!again.update());
         QCOMPARE(again.value(0).toString(), QStringLiteral("2"));
-        QCOMPARE(s.column(QStringLiteral("SELECT \"班级\" FROM studscore WHERE \"编号\"='2'")).value(0).toInt(), 7);
+        QCOMPARE(s.column(QStringLiteral("SELECT \"班级\" FROM studscore WHERE \"编号\"='2'"))
+                     .value(0)
+                     .toInt(),
+                 7);
     }
 
     void orderTiesKeepStoreOrder()
@@ -109,9 +124,10 @@ private slots:
         Store s = freshStore();
         RowSet rs = RowSet::open(s, QStringLiteral("studscore"));
         for (int i = 0; i < 20; ++i)
-            add(rs, {QString::number(100 - i), QStringLiteral("生"), QStringLiteral("男"), 0, 80, 80});
-        RowSet sorted = RowSet::open(s, QStringLiteral("studscore"), QStringLiteral("\"班级\"=?"), {0},
-                                     QStringLiteral("\"总分\" DESC"));
+            add(rs,
+                {QString::number(100 - i), QStringLiteral("生"), QStringLiteral("男"), 0, 80, 80});
+        RowSet sorted = RowSet::open(s, QStringLiteral("studscore"), QStringLiteral("\"班级\"=?"),
+                                     {0}, QStringLiteral("\"总分\" DESC"));
         QCOMPARE(sorted.rowCount(), 20);
         for (int i = 0; i < 20; ++i, sorted.next())
             QCOMPARE(sorted.value(0).toString(), QString::number(100 - i));
@@ -121,7 +137,8 @@ private slots:
     void transactionRollsBack()
     {
         Store s = freshStore();
-        s.exec(QStringLiteral("INSERT INTO studscore (\"编号\") VALUES (?)"), {QStringLiteral("keep")});
+        s.exec(QStringLiteral("INSERT INTO studscore (\"编号\") VALUES (?)"),
+               {QStringLiteral("keep")});
         try {
             Transaction tr(s);
             s.exec(QStringLiteral("DELETE FROM studscore"));
@@ -169,7 +186,8 @@ private slots:
         QTest::newRow("locked") << 5 << "5数据库gsls.dll正被另一个程序使用";
         QTest::newRow("table locked") << 6 << "6数据库gsls.dll正被另一个程序使用";
         QTest::newRow("read-only") << 8 << "8数据库gsls.dll或它所在的文件夹是只读的";
-        QTest::newRow("read-only folder") << (8 | (6 << 8)) << "1544数据库gsls.dll或它所在的文件夹是只读的";
+        QTest::newRow("read-only folder")
+            << (8 | (6 << 8)) << "1544数据库gsls.dll或它所在的文件夹是只读的";
         QTest::newRow("disk full") << 13 << "13磁盘已满";
         QTest::newRow("cannot open") << 14 << "14无法打开数据库gsls.dll";
         QTest::newRow("not a database") << 26 << "26gsls.dll不是本程序的数据库文件";
@@ -195,7 +213,9 @@ private slots:
             Store s(junk.fileName());
             QFAIL("a foreign file opened");
         } catch (const StoreError& e) {
-            QCOMPARE(e.text(), QStringLiteral("26gsls.dll不是本程序的数据库文件，请单击“第一步创建数据库”重建。"));
+            QCOMPARE(
+                e.text(),
+                QStringLiteral("26gsls.dll不是本程序的数据库文件，请单击“第一步创建数据库”重建。"));
         }
     }
 

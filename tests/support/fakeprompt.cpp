@@ -25,7 +25,10 @@ std::optional<QString> FakePrompt::input(const QString& text, const QString& tit
     return inputs.takeFirst();
 }
 
-void FakePrompt::progress(int value, int maximum) { progressCalls.append({value, maximum}); }
+void FakePrompt::progress(int value, int maximum)
+{
+    progressCalls.append({value, maximum});
+}
 
 QString FakePrompt::last() const
 {

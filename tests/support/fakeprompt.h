@@ -22,9 +22,9 @@ public:
                                  const QString& initial) override;
     void progress(int value, int maximum) override;
 
-    QStringList messages;        // every box, questions included, in order
-    QVector<bool> answers;       // next answers to questions, front first
-    bool defaultAnswer = false;  // when answers is empty
+    QStringList messages;                    // every box, questions included, in order
+    QVector<bool> answers;                   // next answers to questions, front first
+    bool defaultAnswer = false;              // when answers is empty
     QVector<DefaultAnswer> questionDefaults; // the default button of every question
     QVector<std::optional<QString>> inputs;
     QVector<QPair<int, int>> progressCalls;

@@ -113,8 +113,9 @@ QStringList ImportProbe::expectedIds()
 QString ImportProbe::checkImported()
 {
     Store store = OpenStore(m_sb.ctx);
-    const QVariantList stored = store.column(
-        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(quoteIdent(keyColumn()), quoteIdent(studentTable())));
+    const QVariantList stored =
+        store.column(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                         .arg(quoteIdent(keyColumn()), quoteIdent(studentTable())));
     QStringList ids;
     for (const QVariant& v : stored)
         ids.append(v.toString());

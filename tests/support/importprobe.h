@@ -30,7 +30,7 @@ private:
     QStringList expectedIds();
 
     Sandbox m_sb;
-    QByteArray m_pristine;     // gsls.dll as made, two students in it
+    QByteArray m_pristine; // gsls.dll as made, two students in it
     QStringList m_pristineRows;
     bool m_imported = false;
     bool m_dirty = false;

@@ -34,7 +34,10 @@ void chooseField(CreateOptions& o, const QString& field)
     }
 }
 
-Store open(Sandbox& sb) { return Store(sb.ctx.file(Store::fileName())); }
+Store open(Sandbox& sb)
+{
+    return Store(sb.ctx.file(Store::fileName()));
+}
 
 } // namespace
 
@@ -89,11 +92,15 @@ QVector<Student> quarterApartIntake()
     QVector<Student> students;
     const auto add = [&](const QString& prefix, int cls, const QVector<double>& totals) {
         for (int i = 0; i < totals.size(); ++i)
-            students.append(Student{prefix + QString::number(i), QStringLiteral("女"), totals.at(i),
+            students.append(Student{prefix + QString::number(i),
+                                    QStringLiteral("女"),
+                                    totals.at(i),
                                     {{classColumn(), cls}}});
     };
-    add(QStringLiteral("h"), 1, QVector<double>{70, 72} + QVector<double>(17, 86.5) + QVector<double>{87.5});
-    add(QStringLiteral("l"), 2, QVector<double>{69, 71} + QVector<double>(17, 86) + QVector<double>{93});
+    add(QStringLiteral("h"), 1,
+        QVector<double>{70, 72} + QVector<double>(17, 86.5) + QVector<double>{87.5});
+    add(QStringLiteral("l"), 2,
+        QVector<double>{69, 71} + QVector<double>(17, 86) + QVector<double>{93});
     return students;
 }
 

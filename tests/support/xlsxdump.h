@@ -41,7 +41,8 @@ for s in openpyxl.load_workbook(sys.argv[1]).worksheets:
     QVector<QStringList> sheets;
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return sheets;
-    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+    for (const QString& line :
+         QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
         if (line.startsWith('='))
             sheets.append({line.mid(1)});
         else if (!sheets.isEmpty())
@@ -52,12 +53,13 @@ for s in openpyxl.load_workbook(sys.argv[1]).worksheets:
 
 // The workbook after LibreOffice saved it again as .xlsx into dir; empty
 // when that failed.
-inline QString resaveWithLibreOffice(const QString& soffice, const QString& path, const QString& dir)
+inline QString resaveWithLibreOffice(const QString& soffice, const QString& path,
+                                     const QString& dir)
 {
     QTemporaryDir profile;
     QProcess p;
-    p.start(soffice, {"-env:UserInstallation=" + QUrl::fromLocalFile(profile.path()).toString(), "--headless",
-                      "--convert-to", "xlsx", "--outdir", dir, path});
+    p.start(soffice, {"-env:UserInstallation=" + QUrl::fromLocalFile(profile.path()).toString(),
+                      "--headless", "--convert-to", "xlsx", "--outdir", dir, path});
     const QString out = QDir(dir).filePath(QFileInfo(path).fileName());
     return p.waitForFinished(180000) && QFileInfo::exists(out) ? out : QString();
 }
