@@ -122,6 +122,13 @@ quint32 seedOption(const QString& command, const QString& text)
     return quint32(v);
 }
 
+QString optionValue(const QString& command, const QStringList& args, int& i)
+{
+    if (i + 1 >= args.size())
+        throw UsageError{command + QStringLiteral(": %1 缺少取值").arg(args.at(i))};
+    return args.at(++i);
+}
+
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     QString dir;

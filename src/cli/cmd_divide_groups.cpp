@@ -15,13 +15,6 @@ namespace quorvel {
 
 namespace {
 
-QString valueOf(const QString& command, const QStringList& args, int& i)
-{
-    if (i + 1 >= args.size())
-        throw UsageError{command + QStringLiteral(": %1 缺少取值").arg(args.at(i))};
-    return args.at(++i);
-}
-
 // The runs in order: (S, k) as typed into Text12 and Text13.
 QVector<QPair<QString, QString>> parseRuns(const QStringList& args)
 {
@@ -30,11 +23,11 @@ QVector<QPair<QString, QString>> parseRuns(const QStringList& args)
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) != u"--students")
             throw UsageError{command + QStringLiteral(": 未知参数：") + args.at(i)};
-        const QString students = valueOf(command, args, i);
+        const QString students = optionValue(command, args, i);
         if (i + 1 >= args.size() || args.at(i + 1) != u"--classes")
             throw UsageError{command + QStringLiteral(": 每个 --students 后面要跟 --classes")};
         ++i;
-        runs.append({students, valueOf(command, args, i)});
+        runs.append({students, optionValue(command, args, i)});
     }
     if (runs.isEmpty())
         throw UsageError{command + QStringLiteral(": 至少要给出一次 --students S --classes K")};
@@ -53,10 +46,10 @@ BoarderOptions parseBoarderOptions(const QStringList& args)
     bool boardersGiven = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == u"--boarder-classes") {
-            o.boarders = valueOf(command, args, i);
+            o.boarders = optionValue(command, args, i);
             boardersGiven = true;
         } else if (args.at(i) == u"--day-classes") {
-            o.day = valueOf(command, args, i);
+            o.day = optionValue(command, args, i);
         } else {
             throw UsageError{command + QStringLiteral(": 未知参数：") + args.at(i)};
         }

@@ -25,6 +25,10 @@ struct UsageError {
 // is a usage error of command.
 quint32 seedOption(const QString& command, const QString& text);
 
+// The value after the option args[i] (i moves onto it); a missing one is a
+// usage error of command.
+QString optionValue(const QString& command, const QStringList& args, int& i);
+
 // Each command takes the arguments after its name and returns the exit status.
 int cmdCreate(CliEnv& env, const QStringList& args);
 int cmdDivide(CliEnv& env, const QStringList& args);

@@ -8,13 +8,6 @@ namespace quorvel {
 
 namespace {
 
-QString valueOf(const QString& command, const QStringList& args, int& i)
-{
-    if (i + 1 >= args.size())
-        throw UsageError{command + QStringLiteral(": %1 缺少取值").arg(args.at(i))};
-    return args.at(++i);
-}
-
 double numberOf(const QString& command, const QString& name, const QString& text, double least)
 {
     const std::optional<double> v = wholeNumber(text);
@@ -36,11 +29,11 @@ PreciseOptions parsePreciseOptions(const QString& command, const QStringList& ar
         if (a == u"--subjects" && !balanceScheme)
             o.settings.subjects = true;
         else if (a == u"--seed")
-            o.settings.seed = seedOption(command, valueOf(command, args, i));
+            o.settings.seed = seedOption(command, optionValue(command, args, i));
         else if (a == u"--tolerance")
-            o.tolerance = numberOf(command, a, valueOf(command, args, i), 0);
+            o.tolerance = numberOf(command, a, optionValue(command, args, i), 0);
         else if (a == u"--classes" && balanceScheme) {
-            o.classes = valueOf(command, args, i);
+            o.classes = optionValue(command, args, i);
             o.classesGiven = true;
         } else
             throw UsageError{command + QStringLiteral(": 未知参数：") + a};
