@@ -4,6 +4,7 @@
 
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 #include <QVector>
 
@@ -42,6 +43,10 @@ void report(const QString& name, const QString& what, QVector<double> timesMs);
 // for the given percentage of them. The same intake on every run.
 void fillStudents(const QString& folder, int count,
                   const QVector<QPair<QString, int>>& yesNoShares);
+
+// Runs quorvel-cli in-process; prints what it said when it fails. Returns
+// its exit status.
+int runQuietly(const QStringList& args);
 
 // The prompt of the benchmarks: answers Yes to every question and an input
 // box with its initial text; keeps the last message and, with echo, prints

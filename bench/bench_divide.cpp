@@ -21,16 +21,7 @@ constexpr int runs = 5;
 
 int cli(const QStringList& args)
 {
-    QString text;
-    QTextStream out(&text), err(&text);
-    const int status = runCli(args, out, err);
-    if (status != 0) {
-        out.flush();
-        err.flush();
-        bench::out() << "quorvel-cli " << args.join(u' ') << " failed (" << status << "): " << text
-                     << Qt::endl;
-    }
-    return status;
+    return bench::runQuietly(args);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "bench.h"
 
+#include "cli/cli.h"
+
 #include <QCoreApplication>
 #include <algorithm>
 #include <map>
@@ -47,6 +49,20 @@ void report(const QString& name, const QString& what, QVector<double> timesMs)
                  .arg(median, 0, 'f', 1)
                  .arg(timesMs.size())
           << Qt::endl;
+}
+
+int runQuietly(const QStringList& args)
+{
+    QString text;
+    QTextStream out(&text), err(&text);
+    const int status = runCli(args, out, err);
+    if (status != 0) {
+        out.flush();
+        err.flush();
+        bench::out() << "quorvel-cli " << args.join(u' ') << " failed (" << status << "): " << text
+                     << Qt::endl;
+    }
+    return status;
 }
 
 } // namespace quorvel::bench

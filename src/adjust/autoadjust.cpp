@@ -5,6 +5,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/versions.h"
 
 #include <optional>
 
@@ -83,6 +84,8 @@ int AdjustPair(const Context& ctx, qint16 high, qint16 low)
     Store store = OpenStore(ctx);
     Transaction tr(store);
     const int k = ExchangePair(store, high, low, kBalancedDifference).exchanges;
+    Versions(store).record(QStringLiteral("自动调整"),
+                           QStringLiteral("%1班与%2班").arg(high).arg(low));
     tr.commit();
     return k;
 }
@@ -111,6 +114,8 @@ AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
                 board.exchangePair(high, low, kBalancedDifference);
         }
         board.save(store);
+        Versions(store).record(QStringLiteral("自动调整"), {},
+                               options.laterPass ? Recording::SameRun : Recording::NewChange);
         tr.commit();
     }
     ctx.prompt.progress(100, 100);
@@ -129,6 +134,7 @@ AdjustOutcome runAutomaticAdjustment(const Context& ctx, const AdjustOptions& fi
         return AdjustOutcome::Unplaced;
     AdjustOutcome outcome = AdjustOutcome::Finished;
     for (int pass = 0; pass < 3; ++pass) {
+        options.laterPass = pass > 0;
         const AdjustOutcome o = AdjustPass(ctx, options);
         if (o == AdjustOutcome::Declined)
             return o;

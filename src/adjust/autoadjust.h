@@ -57,6 +57,9 @@ struct AdjustOptions {
     std::function<void(const StatsStepResult&)> onStatistics;
     // The grade question was answered Yes earlier in this operation.
     bool gradeAnswered = false;
+    // A pass after the first of one automatic adjustment: its classes are
+    // recorded as the same version as the first pass's.
+    bool laterPass = false;
 };
 
 // One statistics step of an adjustment, reported to options.onStatistics;

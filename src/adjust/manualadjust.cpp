@@ -3,6 +3,7 @@
 #include "store/context.h"
 #include "store/numbertext.h"
 #include "store/store.h"
+#include "store/versions.h"
 
 #include <cmath>
 
@@ -63,6 +64,8 @@ ManualResult ManualAdjust(const Context& ctx, const QString& highText, const QSt
         Store store = OpenStore(ctx);
         Transaction tr(store);
         run = ExchangePair(store, high, low, kManualDifference);
+        Versions(store).record(QStringLiteral("手动调整"),
+                               QStringLiteral("%1班与%2班").arg(high).arg(low));
         tr.commit();
     }
     result.exchanges = run.exchanges;

@@ -6,6 +6,7 @@
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
+#include "store/versions.h"
 
 #include <QHash>
 #include <algorithm>
@@ -196,6 +197,7 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
         result.figures = PreciseBalance(ctx, store, settings, &result.unitsPerPoint);
         result.report = ReadBalanceReport(
             store, result.figures.floor.value() / result.unitsPerPoint, settings.subjects);
+        Versions(store).record(QStringLiteral("精确调整"));
         tr.commit();
         ctx.prompt.progress(80, 100);
     }

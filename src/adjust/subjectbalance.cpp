@@ -6,6 +6,7 @@
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
+#include "store/versions.h"
 
 namespace quorvel {
 
@@ -49,6 +50,8 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         ClearAllClasses(store);
         SnakeDivide(ctx, store);
         result.figures = PreciseBalance(ctx, store, subjectMode, &result.unitsPerPoint);
+        Versions(store).record(QStringLiteral("学科均衡分班"),
+                               QStringLiteral("%1个班").arg(ctx.state.ClassCount));
         tr.commit();
         schemeDivided(ctx);
         result.report =

@@ -5,6 +5,7 @@
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/students.h"
+#include "store/versions.h"
 
 #include <optional>
 
@@ -174,6 +175,10 @@ StudentRows TransferStudent(const Context& ctx, const QString& number, const QSt
     const QString key = quoteIdent(keyColumn());
     RowSet rows = RowSet::open(*store, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key),
                                {a, b->number});
+    Versions(*store).record(
+        QStringLiteral("个别学生调班"),
+        QStringLiteral("%1调入%2班，%3调入%4班")
+            .arg(a, QString::number(*t), b->number, QString::number(c.toInt())));
     tr.commit();
     if (mixed)
         ctx.prompt.message(mixedSexMessage(a, b->number));

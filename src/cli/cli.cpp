@@ -55,6 +55,11 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("find"), cmdFind, {QStringLiteral("find PREFIX | find --all")}},
         {QStringLiteral("transfer"), cmdTransfer, {QStringLiteral("transfer NUMBER CLASS")}},
         {QStringLiteral("roster"), cmdRoster, {QStringLiteral("roster [--out FILE]")}},
+        {QStringLiteral("history"), cmdHistory, {QStringLiteral("history")}},
+        {QStringLiteral("undo"), cmdUndo, {QStringLiteral("undo")}},
+        {QStringLiteral("redo"), cmdRedo, {QStringLiteral("redo")}},
+        {QStringLiteral("restore"), cmdRestore, {QStringLiteral("restore ID [--yes]")}},
+        {QStringLiteral("diff"), cmdDiff, {QStringLiteral("diff ID [ID2]")}},
     };
     return table;
 }

@@ -6,15 +6,11 @@
 
 namespace quorvel {
 
-namespace {
-
 void takeNoArguments(const QString& command, const QStringList& args)
 {
     if (!args.isEmpty())
         throw UsageError{command + QStringLiteral(": 不需要参数：") + args.join(u' ')};
 }
-
-} // namespace
 
 int statsStatus(const StatsStepResult& step)
 {

@@ -25,6 +25,9 @@ struct UsageError {
 // is a usage error of command.
 quint32 seedOption(const QString& command, const QString& text);
 
+// A command that takes no arguments: any is a usage error of command.
+void takeNoArguments(const QString& command, const QStringList& args);
+
 // The value after the option args[i] (i moves onto it); a missing one is a
 // usage error of command.
 QString optionValue(const QString& command, const QStringList& args, int& i);
@@ -64,5 +67,11 @@ int cmdAdjust(CliEnv& env, const QStringList& args);
 int cmdFind(CliEnv& env, const QStringList& args);
 int cmdTransfer(CliEnv& env, const QStringList& args);
 int cmdRoster(CliEnv& env, const QStringList& args);
+// The history of the classes: history, undo, redo, restore ID, diff ID [ID2].
+int cmdHistory(CliEnv& env, const QStringList& args);
+int cmdUndo(CliEnv& env, const QStringList& args);
+int cmdRedo(CliEnv& env, const QStringList& args);
+int cmdRestore(CliEnv& env, const QStringList& args);
+int cmdDiff(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

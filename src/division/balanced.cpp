@@ -8,6 +8,7 @@
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
+#include "store/versions.h"
 
 namespace quorvel {
 
@@ -296,6 +297,16 @@ void BalancedDivide(const Context& ctx, Store& store)
     SnakeDivide(ctx, store);
 }
 
+// The division's parameters in words, for its version in the history.
+static QString customDivisionWords(const RunState& state)
+{
+    QString words =
+        QStringLiteral("%1个班，优生%2人").arg(state.ClassCount).arg(state.TopStudentCount);
+    if (state.UseConditions && !state.ConditionList.isEmpty())
+        words += QStringLiteral("，条件：") + state.ConditionList.join(QStringLiteral("、"));
+    return words;
+}
+
 void CustomDivision(const Context& ctx, Store& store)
 {
     Transaction tr(store);
@@ -304,6 +315,7 @@ void CustomDivision(const Context& ctx, Store& store)
     PlaceTopStudents(ctx, store);
     BalancedDivide(ctx, store);
     SnakeDivide(ctx, store);
+    Versions(store).record(QStringLiteral("自定义分班"), customDivisionWords(ctx.state));
     tr.commit();
     schemeDivided(ctx);
 }

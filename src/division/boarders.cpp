@@ -8,6 +8,7 @@
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
+#include "store/versions.h"
 
 #include <QFileInfo>
 
@@ -125,6 +126,7 @@ BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesTe
     Transaction tr(store);
     ClearAllClasses(store);
     dealGroup(ctx, store, true, 1, *nb);
+    Versions(store).record(QStringLiteral("住宿生分班"), QStringLiteral("%1个班").arg(*nb));
     tr.commit();
     schemeDivided(ctx);
     boardersMessage(ctx, *nb);
@@ -152,6 +154,8 @@ BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderC
     if (boarders)
         dealGroup(ctx, store, true, 1, *nb);
     dealGroup(ctx, store, false, qint16(*nb + 1), qint16(*nb + *nd));
+    Versions(store).record(QStringLiteral("住宿生与非住宿生分班"),
+                           QStringLiteral("住宿生%1个班，非住宿生%2个班").arg(*nb).arg(*nd));
     tr.commit();
     schemeDivided(ctx);
     ctx.state.ClassCount = qint16(*nb + 1);

@@ -8,6 +8,7 @@
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
+#include "store/versions.h"
 
 #include <QFileInfo>
 
@@ -87,6 +88,9 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     const qint16 last = qint16(FastSlowOffset + classes);
     DealSnakeRange(rs, students, qint16(FastSlowOffset + 1), last, SnakeStart::Ascending,
                    progressOf(ctx, students));
+    Versions(store).record(
+        QStringLiteral("分快慢班"),
+        QStringLiteral("%1人分入%2至%3班").arg(students).arg(FastSlowOffset + 1).arg(last));
     tr.commit();
     schemeDivided(ctx);
     ctx.state.ClassCount = last;

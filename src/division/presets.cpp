@@ -8,6 +8,7 @@
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
+#include "store/versions.h"
 
 namespace quorvel {
 
@@ -42,6 +43,9 @@ bool divideBy(const Context& ctx, Store& store, const QString& field)
     if (!myfenban(ctx, store, field))
         return false;
     SnakeDivide(ctx, store);
+    Versions(store).record(field == gradeColumn() ? QStringLiteral("按等级分班")
+                                                  : QStringLiteral("按单科成绩分班"),
+                           QStringLiteral("%1，%2个班").arg(field).arg(ctx.state.ClassCount));
     tr.commit();
     schemeDivided(ctx);
     return true;

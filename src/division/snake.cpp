@@ -6,6 +6,7 @@
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
+#include "store/versions.h"
 
 #include <limits>
 
@@ -105,7 +106,8 @@ void schemeDivided(const Context& ctx)
 void DropWorkTables(Store& store)
 {
     for (const QString& table : store.tables())
-        if (table.compare(studentTable(), Qt::CaseInsensitive) != 0)
+        if (table.compare(studentTable(), Qt::CaseInsensitive) != 0 &&
+            !Versions::isHistoryTable(table))
             store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
 }
 

@@ -7,6 +7,7 @@
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
+#include "store/versions.h"
 #include "template.h"
 #include "xlsreader.h"
 
@@ -262,6 +263,7 @@ void replaceStudents(const Context& ctx, const TemplateRows& rows, int subjects)
         // A row the store refuses (编号 repeated or missing) is left out.
         rs.update();
     }
+    Versions(store).record(QStringLiteral("导入模板数据"));
     tr.commit();
 }
 

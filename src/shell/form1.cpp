@@ -96,6 +96,7 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
     setWindowIcon(programIcon());
+    buildHistory();
     addHelpMenu(this);
     m_ctx.state.UseConditions = true;
 

@@ -22,6 +22,7 @@ class Form3;
 class Form4;
 class Ftiao;
 class Form7;
+class HistoryActions;
 class LinkLabel;
 class NavPanel;
 class PanelMover;
@@ -68,6 +69,8 @@ public:
     Ftiao* manualDialog() const { return m_ftiao.get(); }      // 手动调整
     Form7* presetDialog() const { return m_form7.get(); }      // 预设方案
     PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
+    // 撤销, 重做 and 历史版本 (menu 编辑 and its toolbar).
+    HistoryActions* historyActions() const { return m_historyActions; }
 
     // Makes an overlay panel of the work area movable with the mouse; the
     // mover keeps DragStartX and DragStartY.
@@ -113,10 +116,16 @@ public slots:
     void showFastSlowPanel();
     void showBoarderPanel();
     void showSubjectPanel(const QStringList& subjects);
+    // Shows the classes as the store holds them now, after undo, redo or a
+    // restore replaced them: the student grid again, then classesChanged().
+    void refreshClasses();
 
 signals:
     // The window was closed: the program ends.
     void closed();
+    // Undo, redo or a restore replaced the classes: everything that shows
+    // classes reads them again.
+    void classesChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -144,6 +153,7 @@ private:
     void divisionFinished();
     void buildPresets();
     void subjectDivided();
+    void buildHistory();
 
     Context m_ctx;
     // The last class handed out by the runs of fast and slow classes; 0
@@ -169,6 +179,7 @@ private:
     std::unique_ptr<Form7> m_form7;
     PreciseDialog* m_precise = nullptr;
     std::unique_ptr<Ftiao> m_ftiao;
+    HistoryActions* m_historyActions = nullptr;
 };
 
 } // namespace quorvel

@@ -6,6 +6,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/versions.h"
 
 namespace quorvel {
 
@@ -110,6 +111,9 @@ bool importPreview(const Context& ctx, const SourcePreview& preview)
                                      .arg(rows.rowNumbers.at(r))
                                      .arg(rs.lastRefusal()));
     }
+    Versions(store).record(
+        QStringLiteral("导入工作簿"),
+        QStringLiteral("工作表%1，%2人").arg(preview.sheet).arg(rows.values.size()));
     tr.commit();
     try {
         WriteExchangeMarker(ctx, 0);

@@ -232,6 +232,10 @@ void Store::bind(sqlite3_stmt* st, const QVariantList& binds)
             rc = sqlite3_bind_double(st, i + 1, v.toDouble());
         } else if (isNumeric(v)) {
             rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+        } else if (v.typeId() == QMetaType::QByteArray) {
+            const QByteArray bytes = v.toByteArray();
+            rc = sqlite3_bind_blob64(st, i + 1, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                     SQLITE_TRANSIENT);
         } else {
             const QByteArray text = v.toString().toUtf8();
             rc = sqlite3_bind_text(st, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);

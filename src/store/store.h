@@ -72,6 +72,7 @@ private:
     friend class Students;
     friend class Transaction;
     friend class ReadTransaction;
+    friend class Versions;
 
     // A prepared statement, kept for the life of the connection. Values are
     // bound and reset by the caller through bind()/step().

@@ -14,7 +14,10 @@ one of the operation's transactions:
                 fast/slow classes, both runs; the boarder division);
   transfer      the classes the same transfer gives when it is not killed;
   roster        the students as they were, and the workbook either missing
-                or complete.
+                or complete;
+  undo          the classes the same undo gives when it is not killed.
+The history of the classes must agree with them after every kill: its newest
+version holds every student's class as studscore does.
 Operations the command line does not offer are left out.
 
 Usage: killtest.py --cli PATH [--kills N] [--students N] [--seed S]
@@ -27,11 +30,13 @@ import random
 import shutil
 import signal
 import sqlite3
+import struct
 import subprocess
 import sys
 import tempfile
 import time
 import zipfile
+import zlib
 
 FIELDS = ["原学校", "是否班干部", "是否住宿", "语文", "数学", "英语"]
 
@@ -68,6 +73,48 @@ def read_state(folder):
         return verdict, rows
     finally:
         db.close()
+
+
+def uncompress(blob):
+    """A blob of qCompress: the length, big-endian, then a zlib stream."""
+    return zlib.decompress(bytes(blob)[4:])
+
+
+def string_list(data, at):
+    """A QStringList of QDataStream at offset at: (list, next offset)."""
+    (count,) = struct.unpack_from(">I", data, at)
+    at += 4
+    out = []
+    for _ in range(count):
+        (size,) = struct.unpack_from(">I", data, at)
+        at += 4
+        if size == 0xFFFFFFFF:
+            out.append("")
+            continue
+        out.append(data[at:at + size].decode("utf-16-be"))
+        at += size
+    return out, at
+
+
+def history_check(folder):
+    """'' when the newest version of the history holds the classes of
+    studscore; else what differs."""
+    db = sqlite3.connect(os.path.join(folder, "gsls.dll"), timeout=10)
+    try:
+        if not db.execute("SELECT 1 FROM sqlite_master WHERE name='history_versions'").fetchone():
+            return ""
+        newest = db.execute("SELECT v.classes, s.students FROM history_versions v JOIN "
+                            "history_students s ON s.id = v.students "
+                            "ORDER BY v.id DESC LIMIT 1").fetchone()
+        classes = dict(db.execute('SELECT "编号", coalesce("班级", 0) FROM studscore'))
+    finally:
+        db.close()
+    if newest is None:
+        return ""
+    keys, _ = string_list(uncompress(newest[1]), 0)
+    raw = uncompress(newest[0])
+    recorded = dict(zip(keys, struct.unpack("<%dh" % (len(raw) // 2), raw)))
+    return "" if recorded == classes else "the history does not hold the classes"
 
 
 def ids(rows):
@@ -285,6 +332,8 @@ def operations(cli, students):
         ops.append(Transfer(custom + ["--no-adjust"]))
     if "roster" in cli.usage():
         ops.append(Roster(custom + ["--no-adjust"]))
+    if "undo" in cli.usage():
+        ops.append(Runs("undo", lambda n: [["undo"]]))
     return ops
 
 
@@ -311,7 +360,7 @@ def one_kill(cli, op, duration, rng):
         return "integrity_check: %s" % verdict
     if after != before and not op.complete(before, after):
         return "a state that is neither before nor after"
-    return op.check()
+    return history_check(cli.folder) or op.check()
 
 
 def main():

@@ -5,6 +5,7 @@
 #include "store/rowset.h"
 #include "store/schema.h"
 #include "store/store.h"
+#include "store/versions.h"
 
 #include <QTest>
 #include <algorithm>
@@ -69,6 +70,14 @@ void addStudents(Sandbox& sb, const QVector<Student>& students)
         if (!rs.update())
             qFatal("student %s refused: %s", qPrintable(s.id), qPrintable(rs.lastRefusal()));
     }
+    tr.commit();
+}
+
+void recordVersion(Sandbox& sb, const QString& operation)
+{
+    Store store = open(sb);
+    Transaction tr(store);
+    Versions(store).record(operation);
     tr.commit();
 }
 
@@ -155,7 +164,9 @@ QStringList storedIds(Sandbox& sb)
 QStringList storeTables(Sandbox& sb)
 {
     Store store = open(sb);
-    return store.tables();
+    QStringList tables = store.tables();
+    tables.removeIf(Versions::isHistoryTable);
+    return tables;
 }
 
 } // namespace quorvel::test

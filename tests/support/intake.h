@@ -28,6 +28,10 @@ void makeStore(Sandbox& sb, const QStringList& fields);
 // fields gives it.
 void addStudents(Sandbox& sb, const QVector<Student>& students);
 
+// Records the classes as they are as a version of the history, as an
+// operation that changed them would: what undo returns to.
+void recordVersion(Sandbox& sb, const QString& operation);
+
 // A compact intake: students separated by blanks, each
 // "id/sex/total[/value…]", the values going to the columns named in
 // columns, in order; "-" stores no value. Example with columns
@@ -55,7 +59,8 @@ int countWhere(Sandbox& sb, const QString& where);
 // Every 编号 of studscore, sorted (a repeated one appears twice).
 QStringList storedIds(Sandbox& sb);
 
-// The tables of the store, in the order they were made.
+// The tables of the store, in the order they were made; the history of the
+// classes, which every class-changing operation writes, left out.
 QStringList storeTables(Sandbox& sb);
 
 } // namespace quorvel::test
