@@ -41,6 +41,8 @@ bool chooseField(CliEnv& env, const QString& field, CreateOptions& o)
 
 int cmdCreate(CliEnv& env, const QStringList& args)
 {
+    if (!args.isEmpty() && args.first() == u"--from")
+        return cmdCreateFrom(env, args.mid(1));
     CreateOptions options;
     for (const QString& field : args)
         if (!chooseField(env, field, options))

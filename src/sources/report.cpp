@@ -48,7 +48,7 @@ private:
         m_out.problems.append({row.number, column, text, false});
         m_rowLost += lost;
     }
-    bool keyTaken(const SheetRow& row, const QString& column, const QString& key);
+    bool keyTaken(const SheetRow& row, const TargetColumn& column, const QString& key);
     QVariant value(const SheetRow& row, const TargetColumn& column, double& subjects);
     QVariant scoreValue(const SheetRow& row, const QString& column, const QString& text,
                         const QVariant& cell);
@@ -61,11 +61,23 @@ private:
     int m_rowLost = 0;
 };
 
-bool RowChecker::keyTaken(const SheetRow& row, const QString& column, const QString& key)
+bool hasControlCharacter(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+bool RowChecker::keyTaken(const SheetRow& row, const TargetColumn& column, const QString& key)
 {
     QString why;
     if (key.isEmpty())
         why = QStringLiteral("编号是空的，这一行没有导入");
+    else if (hasControlCharacter(key))
+        why = QStringLiteral("编号中有换行符、制表符等控制字符，这一行没有导入");
+    else if (column.maxLength > 0 && key.size() > column.maxLength)
+        why = QStringLiteral("编号“%1”超过%2个字，这一行没有导入")
+                  .arg(key.left(20))
+                  .arg(column.maxLength);
     else if (m_keyRows.contains(key))
         why =
             QStringLiteral("编号%1与第%2行重复，这一行没有导入").arg(key).arg(m_keyRows.value(key));
@@ -73,7 +85,7 @@ bool RowChecker::keyTaken(const SheetRow& row, const QString& column, const QStr
         m_keyRows.insert(key, row.number);
         return true;
     }
-    m_out.problems.append({row.number, column, why, true});
+    m_out.problems.append({row.number, column.name, why, true});
     ++m_out.leftOut;
     return false;
 }
@@ -136,8 +148,7 @@ QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, doub
     default:
         break;
     }
-    if (std::any_of(text.begin(), text.end(),
-                    [](QChar c) { return c.category() == QChar::Other_Control; })) {
+    if (hasControlCharacter(text)) {
         note(row, column.name, QStringLiteral("有换行符、制表符等控制字符，没有导入"), true);
         return {};
     }
@@ -154,7 +165,7 @@ void RowChecker::check(const SheetRow& row)
 {
     for (const TargetColumn& column : m_columns)
         if (column.kind == TargetColumn::Key &&
-            !keyTaken(row, column.name, cellString(cellOf(row, column.name))))
+            !keyTaken(row, column, cellString(cellOf(row, column.name))))
             return;
     m_rowLost = 0;
     double subjects = 0;

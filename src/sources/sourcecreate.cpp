@@ -1,0 +1,91 @@
+#include "sourcecreate.h"
+
+#include "excel/rebuild.h"
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+
+namespace quorvel {
+
+namespace {
+
+// Every column a database can have but the custom ones.
+QStringList knownColumns()
+{
+    QStringList columns{keyColumn(),
+                        QStringLiteral("姓名"),
+                        sexColumn(),
+                        classColumn(),
+                        QStringLiteral("原学校"),
+                        QStringLiteral("品质等级"),
+                        QStringLiteral("是否农民工子女"),
+                        QStringLiteral("是否班干部")};
+    return columns + subjectNames() + QStringList{totalColumn()};
+}
+
+// Chooses the field column names; false for one that is no optional field.
+bool chooseKnown(const QString& column, CreateOptions& o)
+{
+    if (column == u"原学校")
+        o.school = true;
+    else if (column == u"品质等级")
+        o.grade = true;
+    else if (column == u"是否农民工子女")
+        o.migrant = true;
+    else if (column == u"是否班干部")
+        o.cadre = true;
+    else if (const int s = int(subjectNames().indexOf(column)); s >= 0)
+        o.subjects[s] = true;
+    else
+        return false;
+    return true;
+}
+
+void chooseCustom(const QString& header, CreateOptions& o)
+{
+    const QString name = header.trimmed();
+    if (!name.startsWith(u'是') || name == o.custom1Name)
+        return;
+    if (!o.custom1) {
+        o.custom1 = true;
+        o.custom1Name = name;
+    } else if (!o.custom2) {
+        o.custom2 = true;
+        o.custom2Name = name;
+    }
+}
+
+} // namespace
+
+CreateOptions fieldsFromHeader(const SheetRow& header, const QList<HandMapping>& byHand)
+{
+    const QStringList columns = knownColumns();
+    CreateOptions o;
+    for (const HandMapping& hand : byHand)
+        if (!hand.second.isEmpty())
+            chooseKnown(hand.first, o);
+    for (const QVariant& cell : header.cells) {
+        const QString text = cell.toString();
+        const QString column = columnNamed(text, columns, subjectNames());
+        if (column.isEmpty())
+            chooseCustom(text, o);
+        else
+            chooseKnown(column, o);
+    }
+    return o;
+}
+
+bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptions& options,
+                      const std::function<void(const SourcePreview&)>& view)
+{
+    const SourceSheet read = readSourceSheet(path, options, knownColumns(), subjectNames());
+    const CreateOptions fields = fieldsFromHeader(read.rows.at(read.header), options.byHand);
+    if (!CreateDatabase(ctx, fields))
+        return false;
+    const SourcePreview preview = previewSource(ctx, path, options);
+    if (view)
+        view(preview);
+    return importPreview(ctx, preview);
+}
+
+} // namespace quorvel
