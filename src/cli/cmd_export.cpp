@@ -17,9 +17,9 @@ int cmdExport(CliEnv& env, const QStringList& args)
     if (args.size() > 1)
         throw UsageError{QStringLiteral("export: 多余的参数：") + args.at(1)};
     int count = 0;
-    if (!reportErrors(env.ctx.prompt, [&] { 
+    if (!reportErrors(env.ctx.prompt, [&] {
             count = ExportResults(env.ctx, QDir(env.ctx.folder).absoluteFilePath(args.first()));
-         }))
+        }))
         return 1;
     env.out << QStringLiteral("已导出%1人。").arg(count) << '\n';
     return 0;

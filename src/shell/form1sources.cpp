@@ -74,9 +74,10 @@ void Form1::sourceCreate_Click()
 
 void Form1::resultExport_Click()
 {
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("导出分班结果"), QDir::home().filePath(QStringLiteral("分班结果.xlsx")),
-        QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("导出分班结果"),
+                                     QDir::home().filePath(QStringLiteral("分班结果.xlsx")),
+                                     QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
     int count = 0;

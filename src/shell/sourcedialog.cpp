@@ -25,15 +25,6 @@ namespace {
 
 constexpr int kPreviewRows = 20;
 
-QString cellText(const QVariant& cell)
-{
-    if (cell.typeId() == QMetaType::Double)
-        return QString::number(cell.toDouble(), 'g', 15);
-    if (cell.typeId() == QMetaType::Bool)
-        return cell.toBool() ? QStringLiteral("是") : QStringLiteral("否");
-    return cell.toString();
-}
-
 const SheetRow* rowNumbered(const QList<SheetRow>& rows, int number)
 {
     for (const SheetRow& row : rows)
@@ -158,9 +149,8 @@ void SourceDialog::mappingChosen()
     SourceOptions options = m_options;
     options.byHand.clear();
     for (auto it = m_mapBoxes.cbegin(); it != m_mapBoxes.cend(); ++it)
-        options.byHand.append({it.key(), it.value()->currentIndex() <= 0
-                                             ? QString()
-                                             : it.value()->currentText()});
+        options.byHand.append(
+            {it.key(), it.value()->currentIndex() <= 0 ? QString() : it.value()->currentText()});
     refresh(options);
 }
 
@@ -202,7 +192,7 @@ void SourceDialog::showPreviewRows(const QList<SheetRow>& rows)
         label->setData(Qt::UserRole, rows.at(r).number);
         m_rows->setVerticalHeaderItem(r, label);
         for (int c = 0; c < rows.at(r).cells.size(); ++c) {
-            auto* item = new QTableWidgetItem(cellText(rows.at(r).cells.at(c)));
+            auto* item = new QTableWidgetItem(sourceCellText(rows.at(r).cells.at(c)));
             if (header) {
                 item->setFont(bold);
                 item->setBackground(QColor(255, 236, 170));
@@ -217,7 +207,7 @@ void SourceDialog::showMapping()
     QStringList headers;
     if (const SheetRow* head = rowNumbered(m_preview.rows, m_preview.headerRow))
         for (const QVariant& cell : head->cells)
-            if (const QString text = cellText(cell).trimmed(); !text.isEmpty())
+            if (const QString text = sourceCellText(cell); !text.isEmpty())
                 headers.append(text);
     QStringList columns;
     for (const TargetColumn& column : m_preview.columns)
@@ -281,9 +271,9 @@ QString SourceDialog::rowText(int number) const
     const SheetRow* head = rowNumbered(m_preview.rows, m_preview.headerRow);
     QStringList lines;
     for (int c = 0; row && c < row->cells.size(); ++c) {
-        const QString name = head && c < head->cells.size() ? cellText(head->cells.at(c))
-                                                             : QStringLiteral("第%1列").arg(c + 1);
-        lines.append(name + QStringLiteral("：") + cellText(row->cells.at(c)));
+        const QString name = head && c < head->cells.size() ? sourceCellText(head->cells.at(c))
+                                                            : QStringLiteral("第%1列").arg(c + 1);
+        lines.append(name + QStringLiteral("：") + sourceCellText(row->cells.at(c)));
     }
     return lines.join(u'\n');
 }

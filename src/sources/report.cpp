@@ -9,16 +9,6 @@ namespace {
 
 constexpr int kMaxClassNumber = 32767;
 
-// A cell as a text: whole numbers without a decimal point, yes/no as 是/否.
-QString cellString(const QVariant& cell)
-{
-    if (cell.typeId() == QMetaType::Double)
-        return QString::number(cell.toDouble(), 'g', 15);
-    if (cell.typeId() == QMetaType::Bool)
-        return cell.toBool() ? QStringLiteral("是") : QStringLiteral("否");
-    return cell.toString().trimmed();
-}
-
 std::optional<double> numberOf(const QVariant& cell)
 {
     if (cell.typeId() == QMetaType::Double)
@@ -108,10 +98,10 @@ void RowChecker::checkTotal(const SheetRow& row, const QString& column, double s
 {
     const QVariant cell = cellOf(row, column);
     const auto given = numberOf(cell);
-    if (!cell.isNull() && !cellString(cell).isEmpty() && (!given || std::abs(*given - sum) > 0.01))
+    if (!cell.isNull() && !sourceCellText(cell).isEmpty() && (!given || std::abs(*given - sum) > 0.01))
         note(row, column,
              QStringLiteral("表中的总分“%1”与各科之和%2不符，按各科之和导入")
-                 .arg(cellString(cell))
+                 .arg(sourceCellText(cell))
                  .arg(sum),
              false);
 }
@@ -119,7 +109,7 @@ void RowChecker::checkTotal(const SheetRow& row, const QString& column, double s
 QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, double& subjects)
 {
     const QVariant cell = cellOf(row, column.name);
-    const QString text = cellString(cell);
+    const QString text = sourceCellText(cell);
     if (column.kind == TargetColumn::Total) {
         checkTotal(row, column.name, subjects);
         return subjects;
@@ -165,7 +155,7 @@ void RowChecker::check(const SheetRow& row)
 {
     for (const TargetColumn& column : m_columns)
         if (column.kind == TargetColumn::Key &&
-            !keyTaken(row, column, cellString(cellOf(row, column.name))))
+            !keyTaken(row, column, sourceCellText(cellOf(row, column.name))))
             return;
     m_rowLost = 0;
     double subjects = 0;
@@ -187,6 +177,15 @@ CheckedRows checkRows(const QList<SheetRow>& data, const ColumnMapping& mapping,
     for (const SheetRow& row : data)
         checker.check(row);
     return out;
+}
+
+QString sourceCellText(const QVariant& cell)
+{
+    if (cell.typeId() == QMetaType::Double)
+        return QString::number(cell.toDouble(), 'g', 15);
+    if (cell.typeId() == QMetaType::Bool)
+        return cell.toBool() ? QStringLiteral("是") : QStringLiteral("否");
+    return cell.toString().trimmed();
 }
 
 QString reportLineText(const ReportLine& line)

@@ -47,6 +47,10 @@ constexpr double kReportMaxScore = 1000;
 CheckedRows checkRows(const QList<SheetRow>& data, const ColumnMapping& mapping,
                       const QList<TargetColumn>& columns);
 
+// A cell as the report and the import read it: whole numbers without a
+// decimal point, yes/no as 是/否, texts without blanks at either end.
+QString sourceCellText(const QVariant& cell);
+
 // "第R行“COLUMN”：…" as the report prints a problem.
 QString reportLineText(const ReportLine& line);
 

@@ -23,24 +23,6 @@ QStringList knownColumns()
     return columns + subjectNames() + QStringList{totalColumn()};
 }
 
-// Chooses the field column names; false for one that is no optional field.
-bool chooseKnown(const QString& column, CreateOptions& o)
-{
-    if (column == u"原学校")
-        o.school = true;
-    else if (column == u"品质等级")
-        o.grade = true;
-    else if (column == u"是否农民工子女")
-        o.migrant = true;
-    else if (column == u"是否班干部")
-        o.cadre = true;
-    else if (const int s = int(subjectNames().indexOf(column)); s >= 0)
-        o.subjects[s] = true;
-    else
-        return false;
-    return true;
-}
-
 void chooseCustom(const QString& header, CreateOptions& o)
 {
     const QString name = header.trimmed();
@@ -63,14 +45,14 @@ CreateOptions fieldsFromHeader(const SheetRow& header, const QList<HandMapping>&
     CreateOptions o;
     for (const HandMapping& hand : byHand)
         if (!hand.second.isEmpty())
-            chooseKnown(hand.first, o);
+            o.chooseNamed(hand.first);
     for (const QVariant& cell : header.cells) {
         const QString text = cell.toString();
         const QString column = columnNamed(text, columns, subjectNames());
         if (column.isEmpty())
             chooseCustom(text, o);
         else
-            chooseKnown(column, o);
+            o.chooseNamed(column);
     }
     return o;
 }

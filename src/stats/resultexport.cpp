@@ -79,8 +79,8 @@ int ExportResults(const Context& ctx, const QString& path)
     RequireOutputPath(ctx, path);
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != u"xlsx" && suffix != u"csv")
-        throw OperationError(
-            QStringLiteral("只能导出为.xlsx或.csv文件，“%1”不是。").arg(QFileInfo(path).fileName()));
+        throw OperationError(QStringLiteral("只能导出为.xlsx或.csv文件，“%1”不是。")
+                                 .arg(QFileInfo(path).fileName()));
     const RosterSheet sheet = ReadResultSheet(ctx);
     if (suffix == u"csv")
         writeCsv(path, sheet);

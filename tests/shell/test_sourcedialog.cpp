@@ -33,7 +33,7 @@ QString writeIntake(const QString& path)
     sheet.name = QStringLiteral("成绩");
     sheet.titled = false;
     const auto text = ColumnType::Text, number = ColumnType::Single;
-    sheet.columns = {column("准考证号", text), column("姓名", text),  column("性别", text),
+    sheet.columns = {column("准考证号", text), column("姓名", text), column("性别", text),
                      column("语文", number),   column("数学", text), column("数学补考", number)};
     sheet.rows = {{"2026001", "张三", "男", 90, "80", 81},
                   {"2026002", "李四", "女", 70, "60", 61},
@@ -95,9 +95,9 @@ private slots:
         QCOMPARE(problems->count(), 0);
         QTest::mouseClick(import, Qt::LeftButton);
         QVERIFY(!dialog->isVisible() || dialog->result() == QDialog::Accepted);
-        QCOMPARE(tableRows(sb(), "studscore"),
-                 (QStringList{"2026001|张三|男|<null>|90|81|171", "2026002|李四|女|<null>|70|61|131",
-                              "2026003|王五|男|<null>|50|41|91"}));
+        QCOMPARE(tableRows(sb(), "studscore"), (QStringList{"2026001|张三|男|<null>|90|81|171",
+                                                            "2026002|李四|女|<null>|70|61|131",
+                                                            "2026003|王五|男|<null>|50|41|91"}));
     }
 
     // Another header row: the mapping follows it.

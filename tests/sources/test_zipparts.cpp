@@ -78,19 +78,23 @@ private slots:
             " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
         const QByteArray book = zipped(
             {{"_rels/.rels", relations({{"rId1", "officeDocument", "book/main.xml"}})},
-             {"book/main.xml", "<workbook" + ns + "><sheets>"
-                               "<sheet name=\"成绩\" sheetId=\"1\" r:id=\"r7\"/>"
-                               "<sheet name=\"其他\" sheetId=\"2\" r:id=\"r8\"/>"
-                               "</sheets></workbook>"},
-             {"book/_rels/main.xml.rels",
-              relations({{"r8", "worksheet", "/parts/two.xml"},
-                         {"r7", "worksheet", "sheets/one.xml"},
-                         {"r9", "sharedStrings", "../words.xml"}})},
-             {"book/sheets/one.xml", "<worksheet" + ns + "><sheetData><row r=\"1\">"
-                                     "<c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\"><v>85.5</v></c>"
-                                     "</row></sheetData></worksheet>"},
-             {"parts/two.xml", "<worksheet" + ns + "><sheetData><row r=\"2\">"
-                               "<c r=\"B2\" t=\"s\"><v>0</v></c></row></sheetData></worksheet>"},
+             {"book/main.xml", "<workbook" + ns +
+                                   "><sheets>"
+                                   "<sheet name=\"成绩\" sheetId=\"1\" r:id=\"r7\"/>"
+                                   "<sheet name=\"其他\" sheetId=\"2\" r:id=\"r8\"/>"
+                                   "</sheets></workbook>"},
+             {"book/_rels/main.xml.rels", relations({{"r8", "worksheet", "/parts/two.xml"},
+                                                     {"r7", "worksheet", "sheets/one.xml"},
+                                                     {"r9", "sharedStrings", "../words.xml"}})},
+             {"book/sheets/one.xml",
+              "<worksheet" + ns +
+                  "><sheetData><row r=\"1\">"
+                  "<c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\"><v>85.5</v></c>"
+                  "</row></sheetData></worksheet>"},
+             {"parts/two.xml",
+              "<worksheet" + ns +
+                  "><sheetData><row r=\"2\">"
+                  "<c r=\"B2\" t=\"s\"><v>0</v></c></row></sheetData></worksheet>"},
              {"words.xml", "<sst" + ns + "><si><t>乙</t></si><si><t>甲</t></si></sst>"}});
         QVERIFY(!book.isEmpty());
         XlsxSource source(book, "moved.xlsx");
@@ -110,10 +114,10 @@ private slots:
             << QByteArray("<text:p><text:s text:c=\"999999999\"/></text:p>")
             << QString(SheetSource::kMaxText, u' ');
         QTest::newRow("tab") << QByteArray("<text:p>a<text:tab/>b</text:p>") << "a\tb";
-        QTest::newRow("line break") << QByteArray("<text:p>a<text:line-break/>b</text:p>")
-                                    << "a\nb";
-        QTest::newRow("two paragraphs") << QByteArray("<text:p>a</text:p><text:p>b</text:p>")
-                                        << "a\nb";
+        QTest::newRow("line break")
+            << QByteArray("<text:p>a<text:line-break/>b</text:p>") << "a\nb";
+        QTest::newRow("two paragraphs")
+            << QByteArray("<text:p>a</text:p><text:p>b</text:p>") << "a\nb";
         QTest::newRow("span") << QByteArray("<text:p>a<text:span>b<text:s/></text:span>c</text:p>")
                               << "ab c";
         QTest::newRow("note left out")
@@ -132,8 +136,9 @@ private slots:
             "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
             "<office:spreadsheet><table:table table:name=\"表1\"><table:table-row>"
             "<table:table-cell office:value-type=\"string\">" +
-            cell + "</table:table-cell></table:table-row></table:table></office:spreadsheet>"
-                   "</office:body></office:document-content>";
+            cell +
+            "</table:table-cell></table:table-row></table:table></office:spreadsheet>"
+            "</office:body></office:document-content>";
         const QByteArray book = zipped({{"mimetype", "application/vnd.oasis.opendocument."
                                                      "spreadsheet"},
                                         {"content.xml", content}});

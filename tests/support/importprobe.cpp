@@ -107,9 +107,8 @@ QStringList ImportProbe::expectedIds()
         const QString key = a->typeId() == QMetaType::Double
                                 ? QString::number(a->toDouble(), 'g', 15)
                                 : a->toString().trimmed();
-        const bool control = std::any_of(key.begin(), key.end(), [](QChar c) {
-            return c.category() == QChar::Other_Control;
-        });
+        const bool control = std::any_of(
+            key.begin(), key.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
         if (key.isEmpty() || control || key.size() > keyType.maxLength || seen.contains(key))
             continue;
         seen.insert(key);
