@@ -98,7 +98,8 @@ void RowChecker::checkTotal(const SheetRow& row, const QString& column, double s
 {
     const QVariant cell = cellOf(row, column);
     const auto given = numberOf(cell);
-    if (!cell.isNull() && !sourceCellText(cell).isEmpty() && (!given || std::abs(*given - sum) > 0.01))
+    if (!cell.isNull() && !sourceCellText(cell).isEmpty() &&
+        (!given || std::abs(*given - sum) > 0.01))
         note(row, column,
              QStringLiteral("表中的总分“%1”与各科之和%2不符，按各科之和导入")
                  .arg(sourceCellText(cell))
