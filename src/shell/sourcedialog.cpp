@@ -146,11 +146,24 @@ void SourceDialog::mappingChosen()
 {
     if (m_updating)
         return;
+    // Every box as it stands, the one just changed last: a header it takes
+    // leaves the column that had it.
+    const auto* changed = qobject_cast<const QComboBox*>(sender());
     SourceOptions options = m_options;
     options.byHand.clear();
-    for (auto it = m_mapBoxes.cbegin(); it != m_mapBoxes.cend(); ++it)
-        options.byHand.append(
-            {it.key(), it.value()->currentIndex() <= 0 ? QString() : it.value()->currentText()});
+    auto choice = [](const QString& column, const QComboBox* box) {
+        return HandMapping{column, box->currentIndex() <= 0 ? QString() : box->currentText()};
+    };
+    QString changedColumn;
+    for (const QString& column : std::as_const(m_columns)) {
+        const QComboBox* box = m_mapBoxes.value(column);
+        if (box == changed)
+            changedColumn = column;
+        else
+            options.byHand.append(choice(column, box));
+    }
+    if (changed)
+        options.byHand.append(choice(changedColumn, changed));
     refresh(options);
 }
 

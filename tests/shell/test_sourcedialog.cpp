@@ -100,6 +100,18 @@ private slots:
                                                             "2026003|王五|男|<null>|50|41|91"}));
     }
 
+    // A header taken by one box leaves the box that had it, whichever
+    // column comes first.
+    void headerMovesToTheChangedBox()
+    {
+        dropOn(form(), writeIntake(sb().dir.filePath("成绩.xlsx")));
+        auto* dialog = control<SourceDialog>(form(), "SourceDialog");
+        auto* chinese = control<QComboBox>(dialog, "map_语文");
+        chinese->setCurrentIndex(chinese->findText("数学"));
+        QCOMPARE(chinese->currentText(), "数学");
+        QCOMPARE(control<QComboBox>(dialog, "map_数学")->currentText(), unmappedCaption());
+    }
+
     // Another header row: the mapping follows it.
     void headerRowChosen()
     {

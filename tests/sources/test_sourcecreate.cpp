@@ -32,12 +32,13 @@ private slots:
         QTest::addColumn<QStringList>("conditions");
         QTest::addColumn<QStringList>("scores");
         QTest::newRow("usual names")
-            << QStringList{"准考证号", "学生姓名", "性别", "毕业学校", "品德等级", "语文成绩",
-                           "数学分数", "英 语", "总成绩"}
+            << QStringList{"准考证号", "学生姓名", "性别",  "毕业学校", "品德等级",
+                           "语文成绩", "数学分数", "英 语", "总成绩"}
             << QStringList{} << QStringList{"原学校", "品质等级"}
             << QStringList{"语文", "数学", "英语", "总分"};
         QTest::newRow("two yes/no fields at most, in the row's order")
-            << QStringList{"考号", "姓名", "是否走读", "是否班干部", "是否住宿", "是否午餐", "是否走读"}
+            << QStringList{"考号",     "姓名",     "是否走读", "是否班干部",
+                           "是否住宿", "是否午餐", "是否走读"}
             << QStringList{} << QStringList{"是否班干部", "是否走读", "是否住宿"}
             << QStringList{"总分"};
         QTest::newRow("unknown headers choose nothing")
