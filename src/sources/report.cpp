@@ -194,6 +194,16 @@ QString reportLineText(const ReportLine& line)
     return QStringLiteral("第%1行“%2”：%3").arg(line.row).arg(line.column, line.text);
 }
 
+QString reportListText(const CheckedRows& rows, int limit)
+{
+    QStringList lines;
+    for (int i = 0; i < rows.problems.size() && i < limit; ++i)
+        lines.append(reportLineText(rows.problems.at(i)));
+    if (rows.problems.size() > limit)
+        lines.append(QStringLiteral("……另有%1处问题").arg(rows.problems.size() - limit));
+    return lines.join(u'\n');
+}
+
 QString keepRestQuestion(const CheckedRows& rows)
 {
     QString what;

@@ -67,7 +67,8 @@ bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptio
     const SourcePreview preview = previewSource(ctx, path, options);
     if (view)
         view(preview);
-    return importPreview(ctx, preview);
+    return storeCheckedRows(ctx, preview.columns, preview.checked,
+                            view ? QString() : reportListText(preview.checked));
 }
 
 } // namespace quorvel

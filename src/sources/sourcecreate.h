@@ -20,7 +20,8 @@ CreateOptions fieldsFromHeader(const SheetRow& header, const QList<HandMapping>&
 // cannot), rebuilds the database with fieldsFromHeader (CreateDatabase: the
 // rebuild question, default No) and imports the sheet into it as
 // importPreview does (the keep-rest question when data would be lost),
-// after view, when given, has shown the preview. Returns whether the
+// after view, when given, has shown the preview; without a view the
+// question lists the first problems above itself. Returns whether the
 // students were imported; false when a question was answered No or the
 // rebuild was refused.
 bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptions& options,

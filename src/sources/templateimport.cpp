@@ -10,9 +10,6 @@ namespace quorvel {
 
 namespace {
 
-// How many problems the question of the window lists above itself.
-constexpr int kListedProblems = 30;
-
 // The worksheet's columns go to the table's columns by position; 总分, the
 // last, is computed and so left unmapped.
 ColumnMapping templateMapping(const QStringList& names)
@@ -26,16 +23,6 @@ ColumnMapping templateMapping(const QStringList& names)
 }
 
 } // namespace
-
-QString reportListText(const CheckedRows& rows, int limit)
-{
-    QStringList lines;
-    for (int i = 0; i < rows.problems.size() && i < limit; ++i)
-        lines.append(reportLineText(rows.problems.at(i)));
-    if (rows.problems.size() > limit)
-        lines.append(QStringLiteral("……另有%1处问题").arg(rows.problems.size() - limit));
-    return lines.join(u'\n');
-}
 
 bool ImportTemplate(const Context& ctx, const ReportView& view)
 {
@@ -55,8 +42,7 @@ bool ImportTemplate(const Context& ctx, const ReportView& view)
     const CheckedRows checked = checkRows(rows, templateMapping(names), columns);
     if (view)
         view(checked);
-    return storeCheckedRows(ctx, columns, checked,
-                            view ? QString() : reportListText(checked, kListedProblems));
+    return storeCheckedRows(ctx, columns, checked, view ? QString() : reportListText(checked));
 }
 
 bool AskAndImport(const Context& ctx, const ReportView& view)

@@ -28,8 +28,4 @@ bool ImportTemplate(const Context& ctx, const ReportView& view = {});
 // outcome, the caller goes on. Returns whether studscore was replaced.
 bool AskAndImport(const Context& ctx, const ReportView& view = {});
 
-// The problems of rows, one line each (reportLineText), at most limit of
-// them, followed by a line saying how many more there are.
-QString reportListText(const CheckedRows& rows, int limit);
-
 } // namespace quorvel
