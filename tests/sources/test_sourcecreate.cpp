@@ -19,6 +19,18 @@ SheetRow headerOf(const QStringList& texts)
     return row;
 }
 
+// A database holding one student, and a workbook beside it.
+QString storeAndCsv(Sandbox& sb, const QByteArray& csv)
+{
+    makeStore(sb, {"数学"});
+    addStudents(sb, parseIntake("old/男/150"));
+    const QString path = sb.dir.filePath("intake.csv");
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(csv) != csv.size())
+        return {};
+    return path;
+}
+
 } // namespace
 
 class TestSourceCreate : public QObject {
@@ -68,13 +80,8 @@ private slots:
     void createsAndImports()
     {
         Sandbox sb;
-        makeStore(sb, {"数学"});
-        addStudents(sb, parseIntake("old/男/150"));
-        const QString csv = sb.dir.filePath("intake.csv");
-        QFile f(csv);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("名单\n考号,姓名,性别,毕业学校,语文\n1,甲,男,一中,80\n2,乙,女,二中,八十\n");
-        f.close();
+        const QString csv = storeAndCsv(
+            sb, "名单\n考号,姓名,性别,毕业学校,语文\n1,甲,男,一中,80\n2,乙,女,二中,八十\n");
         sb.prompt.answers = {false};
         QVERIFY(!CreateFromSource(sb.ctx, csv, {}));
         QCOMPARE(storedIds(sb), QStringList{"old"});
@@ -93,13 +100,7 @@ private slots:
     void noHeaderChangesNothing()
     {
         Sandbox sb;
-        makeStore(sb, {"数学"});
-        addStudents(sb, parseIntake("old/男/150"));
-        const QString csv = sb.dir.filePath("plain.csv");
-        QFile f(csv);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("a,b\n1,2\n");
-        f.close();
+        const QString csv = storeAndCsv(sb, "a,b\n1,2\n");
         sb.prompt.defaultAnswer = true;
         QVERIFY_THROWS_EXCEPTION(OperationError, CreateFromSource(sb.ctx, csv, {}));
         QCOMPARE(storedIds(sb), QStringList{"old"});
