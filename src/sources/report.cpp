@@ -110,11 +110,17 @@ void RowChecker::checkTotal(const SheetRow& row, const QString& column, double s
 QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, double& subjects)
 {
     const QVariant cell = cellOf(row, column.name);
-    const QString text = sourceCellText(cell);
     if (column.kind == TargetColumn::Total) {
         checkTotal(row, column.name, subjects);
         return subjects;
     }
+    // Most scores are numbers in range: no text to make for them.
+    if (column.kind == TargetColumn::Score && cell.typeId() == QMetaType::Double &&
+        cell.toDouble() >= 0 && cell.toDouble() <= kReportMaxScore) {
+        subjects += cell.toDouble();
+        return cell;
+    }
+    const QString text = sourceCellText(cell);
     if (cell.isNull() || text.isEmpty())
         return {};
     switch (column.kind) {
