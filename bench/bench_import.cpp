@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 #include "excel/import.h"
 #include "excel/sample.h"
+#include "sources/templateimport.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/studentgrid.h"

@@ -15,6 +15,7 @@
 #include "excel/import.h"
 #include "excel/sample.h"
 #include "excel/template.h"
+#include "sources/templateimport.h"
 #include "stats/display.h"
 #include "stats/roster.h"
 #include "store/context.h"

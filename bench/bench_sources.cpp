@@ -8,6 +8,7 @@
 #include "excel/import.h"
 #include "excel/sample.h"
 #include "sources/sourceimport.h"
+#include "sources/templateimport.h"
 #include "store/context.h"
 #include "store/errors.h"
 

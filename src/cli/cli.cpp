@@ -29,7 +29,11 @@ struct CommandEntry {
 const std::vector<CommandEntry>& commands()
 {
     static const std::vector<CommandEntry> table = {
-        {QStringLiteral("create"), cmdCreate, {QStringLiteral("create [FIELD ...]")}},
+        {QStringLiteral("create"),
+         cmdCreate,
+         {QStringLiteral("create [FIELD ...]"),
+          QStringLiteral(
+              "create --from FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...")}},
         {QStringLiteral("divide"),
          cmdDivide,
          {QStringLiteral(
@@ -42,6 +46,7 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("import"),
          cmdImport,
          {QStringLiteral("import [FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...]")}},
+        {QStringLiteral("export"), cmdExport, {QStringLiteral("export FILE")}},
         {QStringLiteral("list"), cmdList, {QStringLiteral("list")}},
         {QStringLiteral("preview"),
          cmdPreview,

@@ -11,17 +11,7 @@ namespace {
 // name the custom-name check refuses.
 bool chooseField(CliEnv& env, const QString& field, CreateOptions& o)
 {
-    if (field == u"原学校") {
-        o.school = true;
-    } else if (field == u"品质等级") {
-        o.grade = true;
-    } else if (field == u"是否农民工子女") {
-        o.migrant = true;
-    } else if (field == u"是否班干部") {
-        o.cadre = true;
-    } else if (const int s = int(subjectNames().indexOf(field)); s >= 0) {
-        o.subjects[s] = true;
-    } else {
+    if (!o.chooseNamed(field)) {
         if (o.custom1 && o.custom2)
             throw UsageError{QStringLiteral("create: 最多只能有两个自定义字段：") + field};
         if (!CheckCustomName(env.ctx.prompt, field))
@@ -41,6 +31,8 @@ bool chooseField(CliEnv& env, const QString& field, CreateOptions& o)
 
 int cmdCreate(CliEnv& env, const QStringList& args)
 {
+    if (!args.isEmpty() && args.first() == u"--from")
+        return cmdCreateFrom(env, args.mid(1));
     CreateOptions options;
     for (const QString& field : args)
         if (!chooseField(env, field, options))

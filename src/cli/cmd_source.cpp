@@ -1,10 +1,9 @@
 #include "commands.h"
 
+#include "sources/sourcecreate.h"
 #include "sources/sourceimport.h"
 
 namespace quorvel {
-
-namespace {
 
 // FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...
 SourceOptions sourceOptions(const QString& command, const QStringList& args, QString& file)
@@ -38,6 +37,8 @@ SourceOptions sourceOptions(const QString& command, const QStringList& args, QSt
     return options;
 }
 
+namespace {
+
 void printPreview(CliEnv& env, const SourcePreview& preview)
 {
     env.out << QStringLiteral("工作表\t") << preview.sheet << '\n'
@@ -48,15 +49,19 @@ void printPreview(CliEnv& env, const SourcePreview& preview)
                 << (preview.mapping.isMapped(c.name) ? header : QStringLiteral("（未对应）"))
                 << '\n';
     }
-    const CheckedRows& rows = preview.checked;
+    printReport(env, preview.checked);
+}
+
+} // namespace
+
+void printReport(CliEnv& env, const CheckedRows& rows)
+{
     for (const ReportLine& line : rows.problems)
         env.out << reportLineText(line) << '\n';
     env.out << QStringLiteral("导入行数\t") << rows.values.size() << '\n'
             << QStringLiteral("未导入行数\t") << rows.leftOut << '\n'
             << QStringLiteral("未导入值数\t") << rows.lostValues << '\n';
 }
-
-} // namespace
 
 // preview FILE [options]: what import FILE would do; changes nothing.
 int cmdPreview(CliEnv& env, const QStringList& args)
@@ -79,6 +84,28 @@ int cmdImportFile(CliEnv& env, const QStringList& args)
     if (!importPreview(env.ctx, preview))
         return 1;
     env.out << QStringLiteral("已导入%1人。").arg(preview.checked.values.size()) << '\n';
+    return 0;
+}
+
+} // namespace quorvel
+
+namespace quorvel {
+
+// create --from FILE [options]: a new database with the workbook's fields,
+// then the import; the preview's lines are printed before the import's
+// question. Status 1 when nothing was imported.
+int cmdCreateFrom(CliEnv& env, const QStringList& args)
+{
+    QString file;
+    const SourceOptions options = sourceOptions(QStringLiteral("create"), args, file);
+    int imported = -1;
+    const bool done = CreateFromSource(env.ctx, file, options, [&](const SourcePreview& preview) {
+        printPreview(env, preview);
+        imported = int(preview.checked.values.size());
+    });
+    if (!done)
+        return 1;
+    env.out << QStringLiteral("已导入%1人。").arg(imported) << '\n';
     return 0;
 }
 

@@ -8,6 +8,9 @@
 
 namespace quorvel {
 
+struct CheckedRows;
+struct SourceOptions;
+
 // What a command of quorvel-cli works with.
 struct CliEnv {
     Context& ctx;
@@ -60,7 +63,16 @@ int cmdImport(CliEnv& env, const QStringList& args);
 // import FILE and preview FILE: a workbook the user brings.
 int cmdImportFile(CliEnv& env, const QStringList& args);
 int cmdPreview(CliEnv& env, const QStringList& args);
+// FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... of command;
+// a wrong or missing one is a usage error.
+SourceOptions sourceOptions(const QString& command, const QStringList& args, QString& file);
+// create --from FILE [same options].
+int cmdCreateFrom(CliEnv& env, const QStringList& args);
+// The problem lines of an import's report, then its three count lines.
+void printReport(CliEnv& env, const CheckedRows& rows);
 int cmdList(CliEnv& env, const QStringList& args);
+// export FILE: the division's result as .xlsx or .csv.
+int cmdExport(CliEnv& env, const QStringList& args);
 int cmdSample(CliEnv& env, const QStringList& args);
 int cmdStats(CliEnv& env, const QStringList& args);
 int cmdAdjust(CliEnv& env, const QStringList& args);

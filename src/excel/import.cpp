@@ -1,19 +1,15 @@
 #include "import.h"
 
-#include "importcheck.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
-#include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
-#include "store/versions.h"
 #include "template.h"
 #include "xlsreader.h"
 
 #include <QFileInfo>
 #include <QVector>
-#include <cmath>
 #include <optional>
 
 namespace quorvel {
@@ -21,7 +17,6 @@ namespace quorvel {
 namespace {
 
 constexpr int kMaxStudents = 32767;
-constexpr int kMaxClass = 32767;
 
 const QString& unchanged()
 {
@@ -200,92 +195,6 @@ std::optional<TemplateRows> readTemplate(const Context& ctx, const QStringList& 
     return rows;
 }
 
-// Every 班级 of the rows that is a number is a class number the program can
-// hold, 0 (not placed yet) to 32767 as the column rounds it: another would
-// be stored and then make a division, a roster or a balancing go wrong, or
-// be lost from the roster. (A text that is no number leaves the column
-// without a value, as in every column.) Shows the first row that holds
-// another and returns false.
-bool classesInRange(const Context& ctx, const TemplateRows& rows, int column)
-{
-    for (int r = 0; column >= 0 && r < rows.count; ++r) {
-        const QVariant value = templateCellValue(rows.cell(r, column));
-        bool number = false;
-        const double d = value.toString().toDouble(&number);
-        if (value.isNull() || !number || (std::nearbyint(d) >= 0 && std::nearbyint(d) <= kMaxClass))
-            continue;
-        ctx.prompt.message(QStringLiteral("Excel模板第%1行的班级是“%2”，班级必须是0到%3之间的整数"
-                                          "（0表示还没有分班），无法导入。")
-                               .arg(r + 2)
-                               .arg(value.toString())
-                               .arg(kMaxClass) +
-                           unchanged());
-        return false;
-    }
-    return true;
-}
-
-// What a subject cell adds to 总分: its number; an empty cell or one that
-// is not a number adds nothing.
-double subjectValue(const QVariant& cell)
-{
-    double d = 0;
-    if (cell.typeId() == QMetaType::Double) {
-        d = cell.toDouble();
-    } else if (cell.typeId() == QMetaType::QString) {
-        bool ok = false;
-        d = cell.toString().trimmed().toDouble(&ok);
-        if (!ok)
-            return 0;
-    }
-    return std::isfinite(d) ? d : 0;
-}
-
-// Replaces the rows of studscore in one transaction. subjects is the length
-// of the score list, 总分 included.
-void replaceStudents(const Context& ctx, const TemplateRows& rows, int subjects)
-{
-    Store store = OpenStore(ctx);
-    Transaction tr(store);
-    store.exec(QStringLiteral("DELETE FROM ") + quoteIdent(studentTable()));
-    RowSet rs = RowSet::open(store, studentTable());
-    const int columns = rs.columnCount();
-    const int firstSubject = columns - subjects;
-    for (int r = 0; r < rows.count; ++r) {
-        rs.addNew();
-        float total = 0;
-        for (int c = 0; c < columns; ++c) {
-            const QVariant cell = rows.cell(r, c);
-            if (c >= firstSubject && c <= columns - 2)
-                total = float(double(total) + subjectValue(cell));
-            rs.setValue(c, c == columns - 1 ? QVariant(double(total)) : templateCellValue(cell));
-        }
-        // A row the store refuses (编号 repeated or missing) is left out.
-        rs.update();
-    }
-    Versions(store).record(QStringLiteral("导入模板数据"));
-    tr.commit();
-}
-
-// Shows the first cell the store must not take (templateCellRefusal);
-// false then. subjects is the length of the score list, 总分 included.
-bool cellsAcceptable(const Context& ctx, const TemplateRows& rows, const QStringList& columns,
-                     int subjects)
-{
-    const int firstSubject = int(columns.size()) - subjects;
-    for (int r = 0; r < rows.count; ++r) {
-        for (int c = 0; c < rows.width; ++c) {
-            const QString why =
-                templateCellRefusal(rows.cell(r, c), r + 2, columns.at(c), c >= firstSubject);
-            if (!why.isEmpty()) {
-                ctx.prompt.message(why + unchanged());
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 QVariant templateCellValue(const QVariant& cell)
@@ -305,25 +214,21 @@ QVariant templateCellValue(const QVariant& cell)
     return text.mid(begin, end - begin);
 }
 
-bool ImportTemplate(const Context& ctx)
+std::optional<QList<QVariantList>> readTemplateData(const Context& ctx, const QStringList& columns)
 {
-    QStringList scores;
-    readScoreList(ctx, scores);
-    QStringList columns;
-    for (const ColumnInfo& c : OpenStore(ctx).columns(studentTable()))
-        columns.append(c.name);
     const std::optional<TemplateRows> rows = readTemplate(ctx, columns);
-    if (!rows || !cellsAcceptable(ctx, *rows, columns, int(scores.size())) ||
-        !classesInRange(ctx, *rows, int(columns.indexOf(classColumn()))))
-        return false;
-    replaceStudents(ctx, *rows, int(scores.size()));
-    try {
-        WriteExchangeMarker(ctx, 0);
-    } catch (const OperationError& e) {
-        // The students are in; only the marker is out of date.
-        ctx.prompt.message(e.text());
+    if (!rows)
+        return std::nullopt;
+    QList<QVariantList> out;
+    out.reserve(rows->count);
+    for (int r = 0; r < rows->count; ++r) {
+        QVariantList cells;
+        cells.reserve(rows->width);
+        for (int c = 0; c < rows->width; ++c)
+            cells.append(rows->cell(r, c));
+        out.append(cells);
     }
-    return true;
+    return out;
 }
 
 int placedStudentCount(const Context& ctx)
@@ -350,15 +255,11 @@ QString importQuestion(int placed)
                       .arg(placed);
 }
 
-bool AskAndImport(const Context& ctx)
+bool askToImportTemplate(const Context& ctx)
 {
     const int placed = placedStudentCount(ctx);
-    if (!ctx.prompt.question(importQuestion(placed), appTitle(), PromptIcon::None,
-                             placed > 0 ? DefaultAnswer::No : DefaultAnswer::Yes))
-        return false;
-    bool imported = false;
-    reportErrors(ctx.prompt, [&] { imported = ImportTemplate(ctx); });
-    return imported;
+    return ctx.prompt.question(importQuestion(placed), appTitle(), PromptIcon::None,
+                               placed > 0 ? DefaultAnswer::No : DefaultAnswer::Yes);
 }
 
 } // namespace quorvel

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QVariant>
+#include <optional>
 
 namespace quorvel {
 
@@ -12,20 +14,19 @@ int placedStudentCount(const Context& ctx);
 // clears their classes.
 QString importQuestion(int placed);
 
-// The question of step 3, whose default button is No when students are
-// placed; on Yes the template is imported. Never throws:
-// whatever the answer and the outcome, the caller goes on. Returns whether
-// studscore was replaced.
-bool AskAndImport(const Context& ctx);
+// The question of step 3 (importQuestion), whose default button is No when
+// students are placed; true for Yes.
+bool askToImportTemplate(const Context& ctx);
 
-// Replaces every row of studscore with the data rows of myexcel.xls, each
-// with its 总分 computed, and marks excel.txt with 0. The whole template is
-// read before the store is touched: one that holds no data or cannot be read
-// is reported through the prompt and returns false with studscore as it was.
-// The rows are replaced in one transaction; a failure of the store throws
-// OperationError after everything has been rolled back. Returns whether
-// studscore was replaced.
-bool ImportTemplate(const Context& ctx);
+// The data rows of myexcel.xls, the first being worksheet row 2, each with
+// the cells of the columns of studscore but 总分 (columns, in table order),
+// as the sheet holds them. The whole template is read and its shape
+// checked: one that is missing, damaged, holds no data, has no sheet1, a
+// header that does not name the columns in order, values below the row
+// that ends the data (the first whose column A is empty) or more rows than
+// a division can place is reported through the prompt, and nullopt is
+// returned. The cells themselves are checked by the import.
+std::optional<QList<QVariantList>> readTemplateData(const Context& ctx, const QStringList& columns);
 
 // The text the import stores for a template cell: numbers in their shortest
 // form, texts without leading and trailing blanks (U+0020 only); an empty

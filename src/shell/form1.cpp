@@ -93,6 +93,7 @@ QString Form1::creditsText()
 
 Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx)
 {
+    setAcceptDrops(true); // a workbook dropped on the window is imported
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(caption());
     setWindowIcon(programIcon());
@@ -279,7 +280,10 @@ void Form1::connectItems()
                  {"FlatBttn8", &Form1::FlatBttn8_Click},
                  {"FlatBttn6", &Form1::FlatBttn6_Click},
                  {"fbtweb", &Form1::fbtweb_Click},
-                 {"fbthelp", &Form1::fbthelp_Click}};
+                 {"fbthelp", &Form1::fbthelp_Click},
+                 {"sourceimport", &Form1::sourceImport_Click},
+                 {"sourcecreate", &Form1::sourceCreate_Click},
+                 {"resultexport", &Form1::resultExport_Click}};
     for (const auto& i : items)
         connect(item(QString::fromLatin1(i.name)), &QToolButton::clicked, this, i.handler);
     // A tooltip only: a status tip would cover the folder in the status bar.

@@ -99,6 +99,14 @@ public slots:
     void FlatBttn6_Click();
     void fbtweb_Click();
     void fbthelp_Click();
+    // 从表格导入, 从表格新建数据库 and 导出分班结果: workbooks the school
+    // receives and sends back.
+    void sourceImport_Click();
+    void sourceCreate_Click();
+    void resultExport_Click();
+    // Opens the dialog of 从表格导入 on the workbook at path (a file
+    // dropped on the window).
+    void openSource(const QString& path);
     void lblweb_Click();
     // The statistics display and the opening of its workbook (FlatBttn34
     // and FlatBttn35 of the results panel's side column).
@@ -130,6 +138,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QWidget* buildBanner();

@@ -20,6 +20,7 @@
 #include "adjust/transfer.h"
 #include "excel/import.h"
 #include "excel/template.h"
+#include "sources/templateimport.h"
 #include "stats/display.h"
 #include "stats/roster.h"
 #include "store/store.h"

@@ -97,13 +97,37 @@ void OdsSource::readRow(XmlStream& in, SheetRow& row)
     }
 }
 
+namespace {
+
+// What an element inside a cell stands for: text:s its count of blanks
+// (text:c, default 1), text:tab a tab, text:line-break and every paragraph
+// after the first a line break.
+QString inlineText(XmlStream& in, int& paragraphs)
+{
+    const QStringView name = in.xml().name();
+    if (name == u"s") {
+        bool ok = false;
+        const int count = in.attribute(QLatin1StringView("c")).toInt(&ok);
+        return QString(ok ? qBound(0, count, SheetSource::kMaxText) : 1, u' ');
+    }
+    if (name == u"tab")
+        return QStringLiteral("\t");
+    if (name == u"line-break" || (name == u"p" && paragraphs++ > 0))
+        return QStringLiteral("\n");
+    return {};
+}
+
+} // namespace
+
 QVariant OdsSource::readCell(XmlStream& in)
 {
     const QString type = in.attribute(QLatin1StringView("value-type"));
     const QString value = in.attribute(QLatin1StringView("value"));
     const QString date = in.attribute(QLatin1StringView("date-value"));
     const QString boolean = in.attribute(QLatin1StringView("boolean-value"));
-    const QString text = in.elementText({QStringLiteral("annotation")});
+    int paragraphs = 0;
+    const QString text = in.elementText({QStringLiteral("annotation")},
+                                        [&](XmlStream& at) { return inlineText(at, paragraphs); });
     if (type == QLatin1String("float") || type == QLatin1String("percentage") ||
         type == QLatin1String("currency")) {
         bool ok = false;

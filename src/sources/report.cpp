@@ -9,16 +9,6 @@ namespace {
 
 constexpr int kMaxClassNumber = 32767;
 
-// A cell as a text: whole numbers without a decimal point, yes/no as 是/否.
-QString cellString(const QVariant& cell)
-{
-    if (cell.typeId() == QMetaType::Double)
-        return QString::number(cell.toDouble(), 'g', 15);
-    if (cell.typeId() == QMetaType::Bool)
-        return cell.toBool() ? QStringLiteral("是") : QStringLiteral("否");
-    return cell.toString().trimmed();
-}
-
 std::optional<double> numberOf(const QVariant& cell)
 {
     if (cell.typeId() == QMetaType::Double)
@@ -48,7 +38,7 @@ private:
         m_out.problems.append({row.number, column, text, false});
         m_rowLost += lost;
     }
-    bool keyTaken(const SheetRow& row, const QString& column, const QString& key);
+    bool keyTaken(const SheetRow& row, const TargetColumn& column, const QString& key);
     QVariant value(const SheetRow& row, const TargetColumn& column, double& subjects);
     QVariant scoreValue(const SheetRow& row, const QString& column, const QString& text,
                         const QVariant& cell);
@@ -61,11 +51,23 @@ private:
     int m_rowLost = 0;
 };
 
-bool RowChecker::keyTaken(const SheetRow& row, const QString& column, const QString& key)
+bool hasControlCharacter(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+bool RowChecker::keyTaken(const SheetRow& row, const TargetColumn& column, const QString& key)
 {
     QString why;
     if (key.isEmpty())
         why = QStringLiteral("编号是空的，这一行没有导入");
+    else if (hasControlCharacter(key))
+        why = QStringLiteral("编号中有换行符、制表符等控制字符，这一行没有导入");
+    else if (column.maxLength > 0 && key.size() > column.maxLength)
+        why = QStringLiteral("编号“%1”超过%2个字，这一行没有导入")
+                  .arg(key.left(20))
+                  .arg(column.maxLength);
     else if (m_keyRows.contains(key))
         why =
             QStringLiteral("编号%1与第%2行重复，这一行没有导入").arg(key).arg(m_keyRows.value(key));
@@ -73,7 +75,7 @@ bool RowChecker::keyTaken(const SheetRow& row, const QString& column, const QStr
         m_keyRows.insert(key, row.number);
         return true;
     }
-    m_out.problems.append({row.number, column, why, true});
+    m_out.problems.append({row.number, column.name, why, true});
     ++m_out.leftOut;
     return false;
 }
@@ -96,10 +98,11 @@ void RowChecker::checkTotal(const SheetRow& row, const QString& column, double s
 {
     const QVariant cell = cellOf(row, column);
     const auto given = numberOf(cell);
-    if (!cell.isNull() && !cellString(cell).isEmpty() && (!given || std::abs(*given - sum) > 0.01))
+    if (!cell.isNull() && !sourceCellText(cell).isEmpty() &&
+        (!given || std::abs(*given - sum) > 0.01))
         note(row, column,
              QStringLiteral("表中的总分“%1”与各科之和%2不符，按各科之和导入")
-                 .arg(cellString(cell))
+                 .arg(sourceCellText(cell))
                  .arg(sum),
              false);
 }
@@ -107,11 +110,17 @@ void RowChecker::checkTotal(const SheetRow& row, const QString& column, double s
 QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, double& subjects)
 {
     const QVariant cell = cellOf(row, column.name);
-    const QString text = cellString(cell);
     if (column.kind == TargetColumn::Total) {
         checkTotal(row, column.name, subjects);
         return subjects;
     }
+    // Most scores are numbers in range: no text to make for them.
+    if (column.kind == TargetColumn::Score && cell.typeId() == QMetaType::Double &&
+        cell.toDouble() >= 0 && cell.toDouble() <= kReportMaxScore) {
+        subjects += cell.toDouble();
+        return cell;
+    }
+    const QString text = sourceCellText(cell);
     if (cell.isNull() || text.isEmpty())
         return {};
     switch (column.kind) {
@@ -136,8 +145,7 @@ QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, doub
     default:
         break;
     }
-    if (std::any_of(text.begin(), text.end(),
-                    [](QChar c) { return c.category() == QChar::Other_Control; })) {
+    if (hasControlCharacter(text)) {
         note(row, column.name, QStringLiteral("有换行符、制表符等控制字符，没有导入"), true);
         return {};
     }
@@ -154,7 +162,7 @@ void RowChecker::check(const SheetRow& row)
 {
     for (const TargetColumn& column : m_columns)
         if (column.kind == TargetColumn::Key &&
-            !keyTaken(row, column.name, cellString(cellOf(row, column.name))))
+            !keyTaken(row, column, sourceCellText(cellOf(row, column.name))))
             return;
     m_rowLost = 0;
     double subjects = 0;
@@ -178,9 +186,28 @@ CheckedRows checkRows(const QList<SheetRow>& data, const ColumnMapping& mapping,
     return out;
 }
 
+QString sourceCellText(const QVariant& cell)
+{
+    if (cell.typeId() == QMetaType::Double)
+        return QString::number(cell.toDouble(), 'g', 15);
+    if (cell.typeId() == QMetaType::Bool)
+        return cell.toBool() ? QStringLiteral("是") : QStringLiteral("否");
+    return cell.toString().trimmed();
+}
+
 QString reportLineText(const ReportLine& line)
 {
     return QStringLiteral("第%1行“%2”：%3").arg(line.row).arg(line.column, line.text);
+}
+
+QString reportListText(const CheckedRows& rows, int limit)
+{
+    QStringList lines;
+    for (int i = 0; i < rows.problems.size() && i < limit; ++i)
+        lines.append(reportLineText(rows.problems.at(i)));
+    if (rows.problems.size() > limit)
+        lines.append(QStringLiteral("……另有%1处问题").arg(rows.problems.size() - limit));
+    return lines.join(u'\n');
 }
 
 QString keepRestQuestion(const CheckedRows& rows)

@@ -47,8 +47,20 @@ constexpr double kReportMaxScore = 1000;
 CheckedRows checkRows(const QList<SheetRow>& data, const ColumnMapping& mapping,
                       const QList<TargetColumn>& columns);
 
+// A cell as the report and the import read it: whole numbers without a
+// decimal point, yes/no as 是/否, texts without blanks at either end.
+QString sourceCellText(const QVariant& cell);
+
 // "第R行“COLUMN”：…" as the report prints a problem.
 QString reportLineText(const ReportLine& line);
+
+// How many problems a question lists above itself where no list is shown
+// beside it.
+constexpr int kListedProblems = 30;
+
+// The problems of rows, one line each (reportLineText), at most limit of
+// them, followed by a line saying how many more there are.
+QString reportListText(const CheckedRows& rows, int limit = kListedProblems);
 
 // The question an import that loses data asks before it changes anything.
 QString keepRestQuestion(const CheckedRows& rows);

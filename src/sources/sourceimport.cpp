@@ -10,11 +10,7 @@
 
 namespace quorvel {
 
-namespace {
-
-// The columns of studscore as the import fills them. scores is the score
-// list, 总分 last.
-QList<TargetColumn> targetColumns(const Context& ctx, const QStringList& scores)
+QList<TargetColumn> studentColumns(const Context& ctx, const QStringList& scores)
 {
     QList<TargetColumn> out;
     for (const ColumnInfo& c : OpenStore(ctx).columns(studentTable())) {
@@ -33,6 +29,8 @@ QList<TargetColumn> targetColumns(const Context& ctx, const QStringList& scores)
     }
     return out;
 }
+
+namespace {
 
 int chooseSheet(const SheetSource& source, const QString& wanted)
 {
@@ -70,33 +68,50 @@ int headerIndex(const QList<SheetRow>& rows, const SourceOptions& options,
 
 } // namespace
 
+SourceSheet readSourceSheet(const QString& path, const SourceOptions& options,
+                            const QStringList& columns, const QStringList& subjects)
+{
+    const auto source = openSheetSource(path);
+    const int sheet = chooseSheet(*source, options.sheet);
+    SourceSheet read;
+    read.sheetNames = source->sheetNames();
+    read.sheet = read.sheetNames.at(sheet);
+    read.rows = source->readSheet(sheet);
+    read.header = headerIndex(read.rows, options, columns, subjects);
+    return read;
+}
+
 SourcePreview previewSource(const Context& ctx, const QString& path, const SourceOptions& options)
 {
     QStringList scores;
     readScoreList(ctx, scores);
     SourcePreview preview;
-    preview.columns = targetColumns(ctx, scores);
+    preview.columns = studentColumns(ctx, scores);
     QStringList names;
     for (const TargetColumn& c : preview.columns)
         names.append(c.name);
     const QStringList subjects = scores.mid(0, qMax(0, int(scores.size()) - 1));
 
-    const auto source = openSheetSource(path);
-    const int sheet = chooseSheet(*source, options.sheet);
-    preview.sheet = source->sheetNames().at(sheet);
-    const QList<SheetRow> rows = source->readSheet(sheet);
-    const int header = headerIndex(rows, options, names, subjects);
+    SourceSheet read = readSourceSheet(path, options, names, subjects);
+    preview.sheetNames = read.sheetNames;
+    preview.sheet = read.sheet;
+    preview.rows = read.rows;
+    const QList<SheetRow>& rows = preview.rows;
+    const int header = read.header;
     preview.headerRow = rows.at(header).number;
     preview.mapping = mapColumns(rows.at(header), names, subjects, options.byHand);
     preview.checked = checkRows(rows.mid(header + 1), preview.mapping, preview.columns);
     return preview;
 }
 
-bool importPreview(const Context& ctx, const SourcePreview& preview)
+bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
+                      const CheckedRows& rows, const QString& operation,
+                      const QString& listAbove)
 {
-    const CheckedRows& rows = preview.checked;
-    if (rows.losesData() && !ctx.prompt.question(keepRestQuestion(rows), appTitle(),
-                                                 PromptIcon::Exclamation, DefaultAnswer::No))
+    const QString question =
+        (listAbove.isEmpty() ? QString() : listAbove + u'\n') + keepRestQuestion(rows);
+    if (rows.losesData() &&
+        !ctx.prompt.question(question, appTitle(), PromptIcon::Exclamation, DefaultAnswer::No))
         return false;
     Store store = OpenStore(ctx);
     Transaction tr(store);
@@ -104,23 +119,28 @@ bool importPreview(const Context& ctx, const SourcePreview& preview)
     RowSet rs = RowSet::open(store, studentTable());
     for (int r = 0; r < rows.values.size(); ++r) {
         rs.addNew();
-        for (int c = 0; c < preview.columns.size(); ++c)
-            rs.setValue(preview.columns.at(c).name, rows.values.at(r).at(c));
+        for (int c = 0; c < columns.size(); ++c)
+            rs.setValue(columns.at(c).name, rows.values.at(r).at(c));
         if (!rs.update())
             throw OperationError(QStringLiteral("第%1行无法存入数据库：%2")
                                      .arg(rows.rowNumbers.at(r))
                                      .arg(rs.lastRefusal()));
     }
-    Versions(store).record(
-        QStringLiteral("导入工作簿"),
-        QStringLiteral("工作表%1，%2人").arg(preview.sheet).arg(rows.values.size()));
+    Versions(store).record(operation, QStringLiteral("%1人").arg(rows.values.size()));
     tr.commit();
     try {
         WriteExchangeMarker(ctx, 0);
     } catch (const OperationError& e) {
+        // The students are in; only the marker is out of date.
         ctx.prompt.message(e.text());
     }
     return true;
+}
+
+bool importPreview(const Context& ctx, const SourcePreview& preview)
+{
+    return storeCheckedRows(ctx, preview.columns, preview.checked,
+                            QStringLiteral("导入工作簿（工作表%1）").arg(preview.sheet));
 }
 
 } // namespace quorvel

@@ -6,6 +6,10 @@ namespace quorvel {
 
 struct Context;
 
+// The columns of studscore as an import fills them. scores is the score
+// list, 总分 last.
+QList<TargetColumn> studentColumns(const Context& ctx, const QStringList& scores);
+
 // The choices of an import from a user's workbook.
 struct SourceOptions {
     QString sheet;     // empty: the first sheet
@@ -13,11 +17,28 @@ struct SourceOptions {
     QList<HandMapping> byHand;
 };
 
+// The sheet of a workbook the options choose: its rows holding a value and
+// the index among them of the header row (the options' or the one
+// findHeaderRow finds against columns and subjects).
+struct SourceSheet {
+    QStringList sheetNames;
+    QString sheet;
+    QList<SheetRow> rows;
+    int header = -1;
+};
+
+// Reads the sheet; throws an OperationError when the workbook cannot be
+// read, the sheet is missing or no header row is found.
+SourceSheet readSourceSheet(const QString& path, const SourceOptions& options,
+                            const QStringList& columns, const QStringList& subjects);
+
 // What importing a workbook into studscore would do: the sheet, the header
 // row, the database columns and where each is read from, and the checked
 // rows with every problem.
 struct SourcePreview {
+    QStringList sheetNames; // every sheet of the workbook
     QString sheet;
+    QList<SheetRow> rows; // every row of the sheet holding a value
     int headerRow = 0;
     QList<TargetColumn> columns;
     ColumnMapping mapping;
@@ -29,6 +50,16 @@ struct SourcePreview {
 // when the database or the workbook cannot be read, the sheet is missing,
 // no header row is found or a hand mapping is wrong.
 SourcePreview previewSource(const Context& ctx, const QString& path, const SourceOptions& options);
+
+// Replaces every row of studscore with rows, checked against columns, in
+// one transaction and marks excel.txt with 0. When rows were left out or
+// values lost it first asks keepRestQuestion, after listAbove when that is
+// given (default No), and changes nothing on No. Returns whether studscore
+// was replaced.
+// operation names the import in the history of classes.
+bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
+                      const CheckedRows& rows, const QString& operation,
+                      const QString& listAbove = {});
 
 // Replaces every row of studscore with the checked rows in one transaction
 // and marks excel.txt with 0, as the template import does. When rows were

@@ -11,7 +11,8 @@ namespace quorvel {
 
 namespace {
 
-const QString kWorkbook = QStringLiteral("xl/workbook.xml");
+// Where a workbook keeps its parts unless its relationships say otherwise.
+const QString kUsualWorkbook = QStringLiteral("xl/workbook.xml");
 
 // The column (0 for A) of a reference such as "AB12"; -1 when it has none.
 int referenceColumn(const QString& ref)
@@ -28,11 +29,67 @@ int referenceColumn(const QString& ref)
     return letters ? column - 1 : -1;
 }
 
-QString memberPath(const QString& target)
+// The member a relationship's target names: from the root of the archive
+// when it begins with /, otherwise from the folder of the part (base).
+QString memberPath(const QString& base, const QString& target)
 {
-    const QString path =
-        target.startsWith(QLatin1Char('/')) ? target.mid(1) : QStringLiteral("xl/") + target;
-    return QDir::cleanPath(path);
+    if (target.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(target.mid(1));
+    const int slash = int(base.lastIndexOf(QLatin1Char('/')));
+    return QDir::cleanPath(slash < 0 ? target : base.left(slash + 1) + target);
+}
+
+// The relationships part of a part: dir/name.xml → dir/_rels/name.xml.rels.
+QString relationsOf(const QString& part)
+{
+    const int slash = int(part.lastIndexOf(QLatin1Char('/')));
+    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
+           QStringLiteral(".rels");
+}
+
+struct Relation {
+    QString type; // the last segment of the type URI: worksheet, styles, …
+    QString member;
+};
+
+// The relationships of part by id; none when the part has no relationships.
+QHash<QString, Relation> readRelationsOf(const ZipXml& zip, const QString& part)
+{
+    QHash<QString, Relation> out;
+    const QString rels = relationsOf(part);
+    if (!zip.contains(rels))
+        return out;
+    const auto in = zip.open(rels);
+    while (in->next()) {
+        if (!in->isStart(QLatin1StringView("Relationship")) ||
+            in->attribute(QLatin1StringView("TargetMode")) == u"External")
+            continue;
+        const QString type = in->attribute(QLatin1StringView("Type"));
+        out.insert(in->attribute(QLatin1StringView("Id")),
+                   {type.mid(type.lastIndexOf(QLatin1Char('/')) + 1),
+                    memberPath(part, in->attribute(QLatin1StringView("Target")))});
+    }
+    return out;
+}
+
+// The member of the first relationship of the type; empty when none.
+QString memberOfType(const QHash<QString, Relation>& relations, const QString& type)
+{
+    for (const Relation& r : relations)
+        if (r.type == type)
+            return r.member;
+    return {};
+}
+
+// The workbook part the package's relationships name (_rels/.rels); the
+// usual name when they name none.
+QString workbookMember(const ZipXml& zip)
+{
+    if (!zip.isOpen())
+        return kUsualWorkbook;
+    const QString member =
+        memberOfType(readRelationsOf(zip, QString()), QStringLiteral("officeDocument"));
+    return member.isEmpty() ? kUsualWorkbook : member;
 }
 
 } // namespace
@@ -56,9 +113,9 @@ QString serialDateText(double serial, bool base1904)
 }
 
 XlsxSource::XlsxSource(const QByteArray& bytes, const QString& name)
-    : m_zip(bytes, name), m_name(name)
+    : m_zip(bytes, name), m_name(name), m_workbook(workbookMember(m_zip))
 {
-    if (!m_zip.isOpen() || !m_zip.contains(kWorkbook))
+    if (!m_zip.isOpen() || !m_zip.contains(m_workbook))
         throw OperationError(
             QStringLiteral("%1不是Excel 2007及以后版本（.xlsx）的工作簿，或者已损坏，无法读取。")
                 .arg(name));
@@ -70,7 +127,7 @@ XlsxSource::XlsxSource(const QByteArray& bytes, const QString& name)
 void XlsxSource::readWorkbook()
 {
     QStringList ids;
-    const auto in = m_zip.open(kWorkbook);
+    const auto in = m_zip.open(m_workbook);
     while (in->next()) {
         if (in->isStart(QLatin1StringView("sheet"))) {
             m_names.append(in->attribute(QLatin1StringView("name")));
@@ -85,25 +142,21 @@ void XlsxSource::readWorkbook()
 
 void XlsxSource::readRelations(const QStringList& ids)
 {
-    QHash<QString, QString> targets;
-    const QString rels = QStringLiteral("xl/_rels/workbook.xml.rels");
-    const auto in = m_zip.open(rels);
-    while (in->next())
-        if (in->isStart(QLatin1StringView("Relationship")))
-            targets.insert(in->attribute(QLatin1StringView("Id")),
-                           in->attribute(QLatin1StringView("Target")));
+    const QHash<QString, Relation> relations = readRelationsOf(m_zip, m_workbook);
     for (const QString& id : ids) {
-        const auto it = targets.constFind(id);
-        if (it == targets.constEnd())
+        const auto it = relations.constFind(id);
+        if (it == relations.constEnd())
             throwDamaged(m_name, QStringLiteral("工作表找不到"));
-        m_members.append(memberPath(*it));
+        m_members.append(it->member);
     }
+    m_sharedMember = memberOfType(relations, QStringLiteral("sharedStrings"));
+    m_stylesMember = memberOfType(relations, QStringLiteral("styles"));
 }
 
 void XlsxSource::readSharedStrings()
 {
-    const QString member = QStringLiteral("xl/sharedStrings.xml");
-    if (!m_zip.contains(member))
+    const QString& member = m_sharedMember;
+    if (member.isEmpty() || !m_zip.contains(member))
         return;
     const auto in = m_zip.open(member);
     while (in->next())
@@ -113,8 +166,8 @@ void XlsxSource::readSharedStrings()
 
 void XlsxSource::readStyles()
 {
-    const QString member = QStringLiteral("xl/styles.xml");
-    if (!m_zip.contains(member))
+    const QString& member = m_stylesMember;
+    if (member.isEmpty() || !m_zip.contains(member))
         return;
     QHash<int, QString> codes;
     bool inCellXfs = false;

@@ -27,6 +27,8 @@ private:
 
     ZipXml m_zip;
     QString m_name;
+    QString m_workbook; // the workbook part, found through _rels/.rels
+    QString m_sharedMember, m_stylesMember;
     QStringList m_names;
     QStringList m_members;
     QStringList m_shared;

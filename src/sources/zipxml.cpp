@@ -84,7 +84,8 @@ QString XmlStream::attribute(QLatin1StringView local) const
     return {};
 }
 
-QString XmlStream::elementText(const QStringList& skip)
+QString XmlStream::elementText(const QStringList& skip,
+                               const std::function<QString(XmlStream&)>& startText)
 {
     QString text;
     int depth = 1;
@@ -96,6 +97,8 @@ QString XmlStream::elementText(const QStringList& skip)
             ++depth;
             if (skipping || skip.contains(m_xml.name()))
                 ++skipping;
+            else if (startText && text.size() <= SheetSource::kMaxText)
+                text += startText(*this);
         } else if (m_xml.isEndElement()) {
             --depth;
             if (skipping)

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QXmlStreamReader>
+#include <functional>
 #include <memory>
 
 struct zip;
@@ -58,8 +59,11 @@ public:
     }
     QString attribute(QLatin1StringView local) const;
     // The text of the current element up to its end, its children's
-    // included, leaving out the elements named in skip (local names).
-    QString elementText(const QStringList& skip = {});
+    // included, leaving out the elements named in skip (local names). At
+    // the start of every other child element, startText (when given) says
+    // what text the element stands for, such as a blank or a tab.
+    QString elementText(const QStringList& skip = {},
+                        const std::function<QString(XmlStream&)>& startText = {});
     [[noreturn]] void fail() const;
 
 private:

@@ -40,6 +40,8 @@ struct RosterSheet {
     QString name;
     QVector<ColumnInfo> columns;
     QVector<QVariantList> rows;
+    // Without the title row, the column names are row 1.
+    bool titled = true;
 };
 
 // The sheets of the classes, in list order; the last without rows where a
@@ -49,7 +51,8 @@ QVector<RosterSheet> ReadRosterSheets(Store& store, const QVector<int>& classes)
 
 // Writes the workbook: one worksheet per sheet, in order, and no other.
 // Row 1 holds rosterTitle() merged over the table's columns, bold, centred
-// both ways, 25 points high; row 2 the column names; then the rows, numbers
+// both ways, 25 points high (only for a titled sheet); then the column
+// names; then the rows, numbers
 // as numbers, texts as texts, no cell for a missing value. Printed on A4,
 // fitted to the page width, rows 1 and 2 repeated on every page.
 // The file is written under a temporary name beside path and renamed to

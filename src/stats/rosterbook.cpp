@@ -80,12 +80,15 @@ lxw_error writeHead(lxw_worksheet* ws, const RosterSheet& sheet, const Formats& 
 {
     const lxw_col_t last = lxw_col_t(sheet.columns.size() - 1);
     const QByteArray title = rosterTitle().toUtf8();
-    lxw_error err = worksheet_set_row(ws, 0, TitleRowHeight, f.title);
-    if (!err)
+    lxw_error err = LXW_NO_ERROR;
+    if (sheet.titled)
+        err = worksheet_set_row(ws, 0, TitleRowHeight, f.title);
+    if (!err && sheet.titled)
         err = last > 0 ? worksheet_merge_range(ws, 0, 0, 0, last, title.constData(), f.title)
                        : worksheet_write_string(ws, 0, 0, title.constData(), f.title);
+    const lxw_row_t head = sheet.titled ? 1 : 0;
     for (lxw_col_t c = 0; !err && c <= last; ++c)
-        err = worksheet_write_string(ws, 1, c, sheet.columns.at(c).name.toUtf8().constData(),
+        err = worksheet_write_string(ws, head, c, sheet.columns.at(c).name.toUtf8().constData(),
                                      f.header);
     return err;
 }
@@ -97,7 +100,7 @@ void setUpPage(lxw_worksheet* ws, const RosterSheet& sheet)
         worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), widths.at(c), nullptr);
     worksheet_set_paper(ws, PaperA4);
     worksheet_fit_to_pages(ws, 1, 0);
-    worksheet_repeat_rows(ws, 0, 1);
+    worksheet_repeat_rows(ws, 0, sheet.titled ? 1 : 0);
     worksheet_center_horizontally(ws);
 }
 
@@ -111,8 +114,8 @@ lxw_error writeSheet(lxw_workbook* book, const RosterSheet& sheet, const Formats
     for (int r = 0; !err && r < sheet.rows.size(); ++r) {
         const QVariantList& row = sheet.rows.at(r);
         for (int c = 0; !err && c < row.size() && c < sheet.columns.size(); ++c)
-            err =
-                writeValue(ws, lxw_row_t(r + 2), lxw_col_t(c), row.at(c), sheet.columns.at(c).type);
+            err = writeValue(ws, lxw_row_t(r + (sheet.titled ? 2 : 1)), lxw_col_t(c), row.at(c),
+                             sheet.columns.at(c).type);
     }
     return err;
 }

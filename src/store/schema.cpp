@@ -62,6 +62,23 @@ int CreateOptions::fieldSetCode() const
     return code;
 }
 
+bool CreateOptions::chooseNamed(const QString& field)
+{
+    if (field == u"原学校")
+        school = true;
+    else if (field == u"品质等级")
+        grade = true;
+    else if (field == u"是否农民工子女")
+        migrant = true;
+    else if (field == u"是否班干部")
+        cadre = true;
+    else if (const qsizetype s = subjectNames().indexOf(field); s >= 0)
+        subjects[size_t(s)] = true;
+    else
+        return false;
+    return true;
+}
+
 bool CheckCustomName(Prompt& prompt, const QString& name)
 {
     if (name.startsWith(u'是'))

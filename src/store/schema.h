@@ -29,6 +29,9 @@ struct CreateOptions {
     QStringList scoreFields() const; // subjects, then 总分
     // The field-set code written to ziduan.txt.
     int fieldSetCode() const;
+    // Chooses the optional field of that name (原学校, 品质等级, 是否农民工子女,
+    // 是否班干部 or a subject); false for any other name.
+    bool chooseNamed(const QString& field);
 };
 
 // The check run on every change of a custom name: the name must begin with

@@ -1,5 +1,4 @@
 // The fictional intake of quorvel-cli sample.
-#include "excel/import.h"
 #include "excel/sample.h"
 #include "excel/template.h"
 #include "store/errors.h"
@@ -98,30 +97,6 @@ private slots:
         for (quint32 seed = 1; seed <= 50; ++seed) {
             const SheetRows rows = makeSampleIntake({"编号", "性别"}, {2, seed});
             QVERIFY(rows[1][1] != rows[2][1]);
-        }
-    }
-
-    void writtenAndImported()
-    {
-        Sandbox sb;
-        test::makeStore(sb, {"原学校", "是否班干部", "语文", "英语"});
-        WriteSampleIntake(sb.ctx, {120, 5});
-        QVERIFY(ImportTemplate(sb.ctx));
-        QStringList columns;
-        {
-            Store store = OpenStore(sb.ctx);
-            for (const ColumnInfo& c : store.columns(studentTable()))
-                columns.append(c.name);
-        }
-        const SheetRows expected = makeSampleIntake(columns, {120, 5});
-        Store store = OpenStore(sb.ctx);
-        const RowSet rs = RowSet::open(store, studentTable());
-        QCOMPARE(rs.rowCount(), 120);
-        for (int r = 0; r < rs.rowCount(); ++r) {
-            QCOMPARE(rs.row(r)[0].toString(),
-                     QString::number(expected[r + 1][0].toDouble(), 'f', 0));
-            for (int c = 1; c < columns.size(); ++c)
-                QCOMPARE(rs.row(r)[c].toString(), expected[r + 1][c].toString());
         }
     }
 

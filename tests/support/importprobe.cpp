@@ -4,6 +4,7 @@
 #include "excel/template.h"
 #include "excel/xlsreader.h"
 #include "intake.h"
+#include "sources/templateimport.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
@@ -95,17 +96,23 @@ QStringList ImportProbe::expectedIds()
         Store store = OpenStore(m_sb.ctx);
         keyType = store.columns(studentTable()).at(0).type;
     }
+    // As the import's check takes a 编号: blanks trimmed, no control
+    // character, no longer than the column.
     QStringList ids;
     QSet<QString> seen;
     for (int r = 1;; ++r) {
         const auto a = book.cell(r, 0);
         if (!a || templateCellValue(*a).isNull())
             break;
-        const QVariant key = keyType.coerce(templateCellValue(*a));
-        if (!key.isNull() && !seen.contains(key.toString())) {
-            seen.insert(key.toString());
-            ids.append(key.toString());
-        }
+        const QString key = a->typeId() == QMetaType::Double
+                                ? QString::number(a->toDouble(), 'g', 15)
+                                : a->toString().trimmed();
+        const bool control = std::any_of(
+            key.begin(), key.end(), [](QChar c) { return c.category() == QChar::Other_Control; });
+        if (key.isEmpty() || control || key.size() > keyType.maxLength || seen.contains(key))
+            continue;
+        seen.insert(key);
+        ids.append(keyType.coerce(key).toString());
     }
     return ids;
 }

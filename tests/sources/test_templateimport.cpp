@@ -1,8 +1,10 @@
 // Reading the data-entry template back into studscore.
 #include "excel/biffwriter.h"
 #include "excel/import.h"
+#include "excel/sample.h"
 #include "excel/template.h"
 #include "excel/xlsreader.h"
+#include "sources/templateimport.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
@@ -151,6 +153,7 @@ class TestImport : public QObject {
     {
         test::makeStore(sb, kFields);
         writeTemplate(sb, SheetRows{header()} + rows);
+        sb.prompt.defaultAnswer = true; // import the rest when data is lost
         if (!ImportTemplate(sb.ctx))
             qWarning("import refused: %s", qPrintable(sb.prompt.messages.join(u'\n')));
         return tableRows(sb);
@@ -205,7 +208,9 @@ private slots:
         QCOMPARE(rows[2], (QVariantList{"2026003", "王五", "男", QVariant(), QVariant(), QVariant(),
                                         QVariant(), QVariant(), 0.0}));
         QCOMPARE(fileBytes(sb.ctx.file(markerFile())), QByteArray(" 0 \r\n"));
-        QVERIFY(sb.prompt.messages.isEmpty());
+        QCOMPARE(sb.prompt.last(), "第3行“语文”：“缺考”不是数字，没有导入\n"
+                                   "第4行“班级”：班级“三班”不是0到32767的整数，没有导入\n"
+                                   "表格中有2个值没有导入（详见上面的列表），是否导入其余3行？");
     }
 
     void totals_data()
@@ -217,7 +222,7 @@ private slots:
         QTest::newRow("number as text") << QVariant("90") << QVariant(" 5.5 ") << 95.5;
         QTest::newRow("absent") << QVariant("缺考") << QVariant(70) << 70.0;
         QTest::newRow("both empty") << QVariant() << QVariant() << 0.0;
-        QTest::newRow("negative") << QVariant(-5) << QVariant(5.5) << 0.5;
+        QTest::newRow("negative, not taken") << QVariant(-5) << QVariant(5.5) << 5.5;
         QTest::newRow("single precision") << QVariant(0.1) << QVariant(0.2) << double(0.3f);
     }
     void totals()
@@ -240,7 +245,7 @@ private slots:
         QTest::newRow("0") << QVariant(0.0) << true;
         QTest::newRow("32767") << QVariant(32767.0) << true;
         QTest::newRow("32767 as text") << QVariant(QStringLiteral(" 32767")) << true;
-        QTest::newRow("2.4") << QVariant(2.4) << true;
+        QTest::newRow("2.4") << QVariant(2.4) << false;
         QTest::newRow("32768") << QVariant(32768.0) << false;
         QTest::newRow("-1") << QVariant(-1.0) << false;
         QTest::newRow("-0.6") << QVariant(-0.6) << false;
@@ -262,7 +267,8 @@ private slots:
         if (taken) {
             QCOMPARE(tableRows(sb).size(), 2);
         } else {
-            QVERIFY(sb.prompt.last().startsWith(QStringLiteral("Excel模板第3行的班级是“")));
+            QVERIFY2(sb.prompt.last().startsWith(QStringLiteral("第3行“班级”：班级“")),
+                     qPrintable(sb.prompt.last()));
             QCOMPARE(dump(sb), before);
         }
     }
@@ -302,7 +308,9 @@ private slots:
         }
     }
 
-    void refusedRowsAreSkipped()
+    // Rows the table cannot take are listed, and left out only when the
+    // user says so.
+    void rowsLeftOutAreReported()
     {
         Sandbox sb;
         const QVariant none;
@@ -318,7 +326,15 @@ private slots:
         QCOMPARE(rows.size(), 2);
         QCOMPARE(column(rows[0], 1), QVariant("甲"));
         QCOMPARE(column(rows[1], 0), QVariant("4"));
-        QVERIFY(sb.prompt.messages.isEmpty());
+        QCOMPARE(sb.prompt.last(), "第3行“编号”：编号1与第2行重复，这一行没有导入\n"
+                                   "第4行“编号”：编号是空的，这一行没有导入\n"
+                                   "第5行“编号”：编号“1234567890123456”超过15个字，这一行没有导入\n"
+                                   "表格中有3行没有导入（详见上面的列表），是否导入其余2行？");
+        // Answered No, the table stays as it was.
+        const QStringList before = dump(sb);
+        sb.prompt.defaultAnswer = false;
+        QVERIFY(!ImportTemplate(sb.ctx));
+        QCOMPARE(dump(sb), before);
     }
 
     void valuesTheColumnCannotTake()
@@ -621,6 +637,7 @@ private slots:
                              chinese + english + physics});
         }
         writeTemplate(sb, rows);
+        sb.prompt.defaultAnswer = true; // 缺考 is not taken
         QVERIFY(ImportTemplate(sb.ctx));
         QCOMPARE(tableRows(sb), expected);
     }
@@ -651,13 +668,14 @@ private slots:
         QCOMPARE(book.status(), XlsStatus::Ok);
         QCOMPARE(book.biffVersion(), 8);
 
+        sb.prompt.defaultAnswer = true; // 缺考 and the long name are not taken
         QVERIFY(ImportTemplate(sb.ctx));
         const QVariant none;
         QCOMPARE(tableRows(sb),
                  (QVector<QVariantList>{
                      {"2026001", "䶮", "男", none, "城关第一小学", "是", 90.0, 85.5, 175.5},
                      {"2026002", "张三", "女", 2, "𠮷野小学", "否", none, 77.25, 77.25},
-                     {"2026003", "　李四　", "男", none, none, none, 100.0, 0.0, 100.0},
+                     {"2026003", "李四", "男", none, none, none, 100.0, 0.0, 100.0},
                      {"2026004", none, "女", none, none, none, none, none, 0.0},
                  }));
     }
@@ -782,7 +800,31 @@ private slots:
                  (QVector<QVariantList>{{"2026001", "学生1", "男", none, 60.0, 30.5, 90.5},
                                         {"2026002", "学生2", "男", none, 60.0, 30.5, 90.5}}));
     }
+
+    void writtenAndImported()
+    {
+        Sandbox sb;
+        test::makeStore(sb, {"原学校", "是否班干部", "语文", "英语"});
+        WriteSampleIntake(sb.ctx, {120, 5});
+        QVERIFY(ImportTemplate(sb.ctx));
+        QStringList columns;
+        {
+            Store store = OpenStore(sb.ctx);
+            for (const ColumnInfo& c : store.columns(studentTable()))
+                columns.append(c.name);
+        }
+        const SheetRows expected = makeSampleIntake(columns, {120, 5});
+        Store store = OpenStore(sb.ctx);
+        const RowSet rs = RowSet::open(store, studentTable());
+        QCOMPARE(rs.rowCount(), 120);
+        for (int r = 0; r < rs.rowCount(); ++r) {
+            QCOMPARE(rs.row(r)[0].toString(),
+                     QString::number(expected[r + 1][0].toDouble(), 'f', 0));
+            for (int c = 1; c < columns.size(); ++c)
+                QCOMPARE(rs.row(r)[c].toString(), expected[r + 1][c].toString());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestImport)
-#include "test_import.moc"
+#include "test_templateimport.moc"

@@ -1,0 +1,92 @@
+#include "resultexport.h"
+
+#include "roster.h"
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "store/ownfiles.h"
+#include "store/rowset.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace quorvel {
+
+namespace {
+
+QString csvField(const QVariant& value, const ColumnType& type)
+{
+    if (value.isNull() || !value.isValid())
+        return {};
+    if (type.kind == ColumnType::Single)
+        return shortestSingle(value.toDouble());
+    if (type.kind == ColumnType::Integer)
+        return QString::number(value.toLongLong());
+    QString text = value.toString();
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
+        !text.contains(u'\r'))
+        return text;
+    return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+[[noreturn]] void throwUnwritten(const QString& path)
+{
+    throw OperationError(rosterWriteFailedMessage(path));
+}
+
+void writeCsv(const QString& path, const RosterSheet& sheet)
+{
+    QSaveFile file(path);
+    const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + resultCsvText(sheet).toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throwUnwritten(path);
+}
+
+} // namespace
+
+RosterSheet ReadResultSheet(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    const RowSet rs = RowSet::open(store, studentTable());
+    RosterSheet sheet;
+    sheet.name = resultSheetName();
+    sheet.titled = false;
+    for (int c = 0; c < rs.columnCount(); ++c)
+        sheet.columns.append(rs.column(c));
+    for (int r = 0; r < rs.rowCount(); ++r)
+        sheet.rows.append(rs.row(r));
+    return sheet;
+}
+
+QString resultCsvText(const RosterSheet& sheet)
+{
+    QStringList lines;
+    QStringList names;
+    for (const ColumnInfo& c : sheet.columns)
+        names.append(csvField(c.name, ColumnType{}));
+    lines.append(names.join(u','));
+    for (const QVariantList& row : sheet.rows) {
+        QStringList fields;
+        for (int c = 0; c < sheet.columns.size(); ++c)
+            fields.append(csvField(row.value(c), sheet.columns.at(c).type));
+        lines.append(fields.join(u','));
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+int ExportResults(const Context& ctx, const QString& path)
+{
+    RequireOutputPath(ctx, path);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != u"xlsx" && suffix != u"csv")
+        throw OperationError(QStringLiteral("只能导出为.xlsx或.csv文件，“%1”不是。")
+                                 .arg(QFileInfo(path).fileName()));
+    const RosterSheet sheet = ReadResultSheet(ctx);
+    if (suffix == u"csv")
+        writeCsv(path, sheet);
+    else if (!WriteRosterWorkbook(path, {sheet}, ctx))
+        throwUnwritten(path);
+    return int(sheet.rows.size());
+}
+
+} // namespace quorvel
