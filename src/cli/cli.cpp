@@ -55,6 +55,13 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("find"), cmdFind, {QStringLiteral("find PREFIX | find --all")}},
         {QStringLiteral("transfer"), cmdTransfer, {QStringLiteral("transfer NUMBER CLASS")}},
         {QStringLiteral("roster"), cmdRoster, {QStringLiteral("roster [--out FILE]")}},
+        {QStringLiteral("rule"),
+         cmdRule,
+         {QStringLiteral("rule together N1 N2 [N...] [--note T]"),
+          QStringLiteral("rule apart N1 N2 [N...] [--note T]"),
+          QStringLiteral("rule lock N CLASS [--note T]"),
+          QStringLiteral("rule list | rule check | rule remove ID | rule clear"),
+          QStringLiteral("rule import FILE")}},
     };
     return table;
 }

@@ -64,5 +64,6 @@ int cmdAdjust(CliEnv& env, const QStringList& args);
 int cmdFind(CliEnv& env, const QStringList& args);
 int cmdTransfer(CliEnv& env, const QStringList& args);
 int cmdRoster(CliEnv& env, const QStringList& args);
+int cmdRule(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel
