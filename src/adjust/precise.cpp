@@ -1,5 +1,6 @@
 #include "precise.h"
 
+#include "rules/ruleguard.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -164,6 +165,7 @@ BalanceFigures PreciseBalance(const Context& ctx, Store& store, const BalanceSet
     LoadedIntake loaded = LoadIntake(store, settings.subjects);
     ctx.readingDone();
     const std::vector<int> before = loaded.intake.cls;
+    loaded.intake.mayMove = balancingRules(store, loaded.intake.cls);
     const BalanceFigures figures = balanceIntake(loaded.intake, settings);
     QVector<StudentClass> moved;
     for (int s = 0; s < loaded.intake.studentCount(); ++s) {

@@ -3,6 +3,7 @@
 #include "division/classcount.h"
 #include "division/snake.h"
 
+#include "rules/ruledivision.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
@@ -48,6 +49,7 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         Transaction tr(store);
         ClearAllClasses(store);
         SnakeDivide(ctx, store);
+        HoldPlacementRules(ctx, store);
         result.figures = PreciseBalance(ctx, store, subjectMode, &result.unitsPerPoint);
         tr.commit();
         schemeDivided(ctx);

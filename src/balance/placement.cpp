@@ -105,10 +105,7 @@ private:
     Exchange partnerIn(int s, int c, const std::vector<int>& taken) const;
     void separate(const Rule& r);
     bool moveOut(int s);
-    void exchange(int x, int y)
-    {
-        std::swap(m_in.cls[size_t(x)], m_in.cls[size_t(y)]);
-    }
+    void exchange(int x, int y) { std::swap(m_in.cls[size_t(x)], m_in.cls[size_t(y)]); }
     bool hasApartIn(int s, int c) const
     {
         return std::any_of(m_apart[size_t(s)].begin(), m_apart[size_t(s)].end(),

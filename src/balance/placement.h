@@ -51,18 +51,18 @@ public:
 
 private:
     bool m_empty = true;
-    std::vector<int> m_fixed;             // per student: its class, −1 none
-    std::vector<char> m_bound;            // per student: in a 同班 group
+    std::vector<int> m_fixed;              // per student: its class, −1 none
+    std::vector<char> m_bound;             // per student: in a 同班 group
     std::vector<std::vector<int>> m_apart; // per student: its 分开 partners
 };
 
 // The students as the repair sees them.
 struct PlacementIntake {
     int classCount = 0;
-    std::vector<int> cls;       // per student: class index, −1 in no class
-    std::vector<char> sex;      // per student: exchanged only with the same value
-    std::vector<double> total;  // per student
-    std::vector<int> band;      // per class: exchanges stay within a band
+    std::vector<int> cls;      // per student: class index, −1 in no class
+    std::vector<char> sex;     // per student: exchanged only with the same value
+    std::vector<double> total; // per student
+    std::vector<int> band;     // per class: exchanges stay within a band
     int studentCount() const { return int(cls.size()); }
 };
 

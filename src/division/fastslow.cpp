@@ -2,6 +2,7 @@
 
 #include "snake.h"
 
+#include "rules/ruledivision.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/numbertext.h"
@@ -87,6 +88,8 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     const qint16 last = qint16(FastSlowOffset + classes);
     DealSnakeRange(rs, students, qint16(FastSlowOffset + 1), last, SnakeStart::Ascending,
                    progressOf(ctx, students));
+    // Each run is a band of its own: the rules hold within the run's classes.
+    HoldPlacementRules(ctx, store, {{{FastSlowOffset + 1, last}}, false});
     tr.commit();
     schemeDivided(ctx);
     ctx.state.ClassCount = last;

@@ -3,6 +3,8 @@
 #include "classcount.h"
 #include "snake.h"
 
+#include "rules/ruledivision.h"
+
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
@@ -42,6 +44,7 @@ bool divideBy(const Context& ctx, Store& store, const QString& field)
     if (!myfenban(ctx, store, field))
         return false;
     SnakeDivide(ctx, store);
+    HoldPlacementRules(ctx, store);
     tr.commit();
     schemeDivided(ctx);
     return true;

@@ -67,10 +67,12 @@ void startChecks(const RuleIntake& in)
         const auto& r = in.set.rules[i];
         const int n = int(r.members.size());
         if (r.kind == PlacementRuleSet::Together && n > largest)
-            refuse(in, int(i), QStringLiteral("有%1人，多于一个班的人数（%2人）").arg(n).arg(largest));
-        if (r.kind == PlacementRuleSet::Apart && n > in.placement.classCount)
             refuse(in, int(i),
-                   QStringLiteral("有%1人，多于班数（%2个班）").arg(n).arg(in.placement.classCount));
+                   QStringLiteral("有%1人，多于一个班的人数（%2人）").arg(n).arg(largest));
+        if (r.kind == PlacementRuleSet::Apart && n > in.placement.classCount)
+            refuse(
+                in, int(i),
+                QStringLiteral("有%1人，多于班数（%2个班）").arg(n).arg(in.placement.classCount));
         const int fixed = in.rules.at(in.ruleOfSetEntry.at(int(i))).cls;
         if (r.kind == PlacementRuleSet::Fixed && fixed > last)
             refuse(in, int(i), QStringLiteral("的班级超出了班数（共%1个班）").arg(last));
@@ -120,9 +122,9 @@ void reportUnheld(const Context& ctx, const RuleIntake& in, const std::vector<in
 
 void HoldPlacementRules(const Context& ctx, Store& store, const RuleScope& scope)
 {
+    if (readRules(store).isEmpty())
+        return; // without rules every scheme deals exactly as it always has
     RuleIntake in = LoadRuleIntake(store);
-    if (in.rules.isEmpty())
-        return;
     if (scope.startChecks)
         startChecks(in);
     in.placement.band = bandsOf(in, scope);

@@ -126,14 +126,18 @@ QString refuseFixed(const RuleMap& map, const QString& key, int cls)
 {
     for (const PlacementRule& r : map.in.rules)
         if (r.kind == RuleKind::Fixed && r.members.first() == key)
-            return QStringLiteral("%1已固定在%2班（规则%3）").arg(map.in.who(key)).arg(r.cls).arg(r.id);
+            return QStringLiteral("%1已固定在%2班（规则%3）")
+                .arg(map.in.who(key))
+                .arg(r.cls)
+                .arg(r.id);
     if (map.bound.contains(key) && map.bound.value(key) != cls)
         return QStringLiteral("%1与同班规则（规则%2）的学生一起固定在%3班")
             .arg(map.in.who(key))
             .arg(map.together.value(key))
             .arg(map.bound.value(key));
     QStringList group{key};
-    if (const PlacementRule* g = map.together.contains(key) ? map.rule(map.together.value(key)) : nullptr)
+    if (const PlacementRule* g =
+            map.together.contains(key) ? map.rule(map.together.value(key)) : nullptr)
         group = g->members;
     for (const PlacementRule& r : map.in.rules) {
         if (r.kind != RuleKind::Apart)
@@ -222,7 +226,8 @@ std::optional<qint64> AddRule(const Context& ctx, Store& db, const RuleRequest& 
     const RuleIntake in = LoadRuleIntake(db);
     const RuleMap map(in);
     const QStringList members = distinct(request.members);
-    const int cls = request.kind == RuleKind::Fixed ? classFromText(request.classText).value_or(0) : 0;
+    const int cls =
+        request.kind == RuleKind::Fixed ? classFromText(request.classText).value_or(0) : 0;
     if (const QString why = refusal(map, request, members, cls); !why.isEmpty()) {
         ctx.prompt.message(why + notAdded(), noticeTitle());
         return std::nullopt;

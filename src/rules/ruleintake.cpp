@@ -104,9 +104,9 @@ RuleIntake LoadRuleIntake(Store& store)
 
 QString describeRule(const RuleIntake& intake, const PlacementRule& rule)
 {
-    QString text = QStringLiteral("规则%1（%2：%3")
-                       .arg(QString::number(rule.id), ruleKindName(rule.kind),
-                            intake.whoList(rule.members));
+    QString text =
+        QStringLiteral("规则%1（%2：%3")
+            .arg(QString::number(rule.id), ruleKindName(rule.kind), intake.whoList(rule.members));
     if (rule.kind == RuleKind::Fixed)
         text += QStringLiteral("，%1班").arg(rule.cls);
     return text + QStringLiteral("）");

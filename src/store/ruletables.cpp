@@ -61,9 +61,9 @@ QVector<PlacementRule> readRules(Store& store)
     QVector<PlacementRule> rules;
     if (!store.tableExists(ruleTable()) || !store.tableExists(ruleMemberTable()))
         return rules;
-    const RowSet rs = RowSet::openSql(
-        store, QStringLiteral("SELECT id, kind, class, note FROM %1 ORDER BY id")
-                   .arg(quoteIdent(ruleTable())));
+    const RowSet rs =
+        RowSet::openSql(store, QStringLiteral("SELECT id, kind, class, note FROM %1 ORDER BY id")
+                                   .arg(quoteIdent(ruleTable())));
     for (int r = 0; r < rs.rowCount(); ++r) {
         const QVariantList& row = rs.row(r);
         PlacementRule rule;
@@ -71,10 +71,10 @@ QVector<PlacementRule> readRules(Store& store)
         rule.kind = ruleKindFromName(row.at(1).toString()).value_or(RuleKind::Together);
         rule.cls = row.at(2).toInt();
         rule.note = row.at(3).toString();
-        for (const QVariant& key : store.column(
-                 QStringLiteral("SELECT \"编号\" FROM %1 WHERE rule=? ORDER BY seq")
-                     .arg(quoteIdent(ruleMemberTable())),
-                 {rule.id}))
+        for (const QVariant& key :
+             store.column(QStringLiteral("SELECT \"编号\" FROM %1 WHERE rule=? ORDER BY seq")
+                              .arg(quoteIdent(ruleMemberTable())),
+                          {rule.id}))
             rule.members.append(key.toString());
         rules.append(rule);
     }
@@ -86,8 +86,8 @@ qint64 insertRule(Store& store, const PlacementRule& rule)
     makeTables(store);
     store.exec(QStringLiteral("INSERT INTO %1 (kind, class, note) VALUES (?, ?, ?)")
                    .arg(quoteIdent(ruleTable())),
-               {ruleKindName(rule.kind), rule.kind == RuleKind::Fixed ? QVariant(rule.cls) : QVariant(),
-                rule.note});
+               {ruleKindName(rule.kind),
+                rule.kind == RuleKind::Fixed ? QVariant(rule.cls) : QVariant(), rule.note});
     const qint64 id = store.lastInsertRowId();
     addMembers(store, id, rule.members, 0);
     return id;
