@@ -1,5 +1,6 @@
 #include "precise.h"
 
+#include "rules/rulecheck.h"
 #include "rules/ruleguard.h"
 #include "store/context.h"
 #include "store/errors.h"
@@ -198,6 +199,7 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
         result.figures = PreciseBalance(ctx, store, settings, &result.unitsPerPoint);
         result.report = ReadBalanceReport(
             store, result.figures.floor.value() / result.unitsPerPoint, settings.subjects);
+        result.report->rules = ruleReportLines(CheckRules(store));
         tr.commit();
         ctx.prompt.progress(80, 100);
     }

@@ -3,6 +3,7 @@
 #include "division/classcount.h"
 #include "division/snake.h"
 
+#include "rules/rulecheck.h"
 #include "rules/ruledivision.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
@@ -55,6 +56,7 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         schemeDivided(ctx);
         result.report =
             ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint, true);
+        result.report->rules = ruleReportLines(CheckRules(store));
     }
     ctx.prompt.progress(100, 100);
     result.outcome =

@@ -77,9 +77,9 @@ bool ManualMoveCheck::confirm(const Context& ctx, Store& store) const
             lines.append(describeRule(in, b.rule) + QStringLiteral("：") + b.why);
     if (lines.isEmpty())
         return true;
-    return ctx.prompt.question(QStringLiteral("调动后将违反分班规则：\n%1\n是否仍然调动？")
-                                   .arg(lines.join(u'\n')),
-                               appTitle(), PromptIcon::Exclamation, DefaultAnswer::No);
+    return ctx.prompt.question(
+        QStringLiteral("调动后将违反分班规则：\n%1\n是否仍然调动？").arg(lines.join(u'\n')),
+        appTitle(), PromptIcon::Exclamation, DefaultAnswer::No);
 }
 
 } // namespace quorvel
