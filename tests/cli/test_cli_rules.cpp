@@ -51,11 +51,14 @@ QString shape(Sandbox& sb)
 
 void addRules(Sandbox& sb)
 {
-    for (const QStringList& rule :
-         {QStringList{"together", "2026001", "2026002"}, {"together", "2026010", "2026011", "2026012"},
-          {"apart", "2026003", "2026004", "2026005"}, {"apart", "2026020", "2026021"},
-          {"lock", "2026030", "2"}, {"lock", "2026031", "4"}, {"together", "2026040", "2026041"},
-          {"apart", "2026041", "2026050"}})
+    for (const QStringList& rule : {QStringList{"together", "2026001", "2026002"},
+                                    {"together", "2026010", "2026011", "2026012"},
+                                    {"apart", "2026003", "2026004", "2026005"},
+                                    {"apart", "2026020", "2026021"},
+                                    {"lock", "2026030", "2"},
+                                    {"lock", "2026031", "4"},
+                                    {"together", "2026040", "2026041"},
+                                    {"apart", "2026041", "2026050"}})
         QCOMPARE(cli(sb, QStringList{"rule"} + rule).status, 0);
 }
 
@@ -147,9 +150,9 @@ void TestCliRules::schemesHoldRules()
     QFETCH(QStringList, scheme);
     Sandbox sb;
     prepare(sb);
-    const QStringList start =
-        scheme.isEmpty() ? QStringList{"divide", "custom", "--classes", "4", "--no-adjust"}
-                         : QStringList{"divide"} + scheme;
+    const QStringList start = scheme.isEmpty()
+                                  ? QStringList{"divide", "custom", "--classes", "4", "--no-adjust"}
+                                  : QStringList{"divide"} + scheme;
     QCOMPARE(cli(sb, start).status, 0);
     const QString before = shape(sb);
     const QStringList ids = storedIds(sb);
