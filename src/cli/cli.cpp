@@ -61,7 +61,7 @@ const std::vector<CommandEntry>& commands()
           QStringLiteral("rule apart N1 N2 [N...] [--note T]"),
           QStringLiteral("rule lock N CLASS [--note T]"),
           QStringLiteral("rule list | rule check | rule remove ID | rule clear"),
-          QStringLiteral("rule import FILE")}},
+          QStringLiteral("rule import FILE [--sheet S]")}},
     };
     return table;
 }

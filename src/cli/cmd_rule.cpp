@@ -2,6 +2,7 @@
 
 #include "rules/rulecheck.h"
 #include "rules/ruleentry.h"
+#include "rules/ruleimport.h"
 
 namespace quorvel {
 
@@ -65,6 +66,23 @@ int removeRule(CliEnv& env, const QStringList& args)
     return RemoveRule(env.ctx, id) ? 0 : 1;
 }
 
+// rule import FILE [--sheet S]
+int importRules(CliEnv& env, const QStringList& args)
+{
+    QString file, sheet;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--sheet")
+            sheet = optionValue(QStringLiteral("rule import"), args, i);
+        else if (file.isEmpty() && !args[i].startsWith(QStringLiteral("--")))
+            file = args[i];
+        else
+            throw UsageError{QStringLiteral("rule import: 多余的参数 ") + args[i]};
+    }
+    if (file.isEmpty())
+        throw UsageError{QStringLiteral("rule import: 需要 FILE")};
+    return ImportRules(env.ctx, file, sheet) ? 0 : 1;
+}
+
 } // namespace
 
 // rule …: the placement rules.
@@ -82,7 +100,9 @@ int cmdRule(CliEnv& env, const QStringList& args)
     }
     if (sub == u"remove")
         return removeRule(env, rest);
-    if (!rest.isEmpty() && sub != u"import")
+    if (sub == u"import")
+        return importRules(env, rest);
+    if (!rest.isEmpty())
         throw UsageError{QStringLiteral("rule %1: 不需要参数").arg(sub)};
     if (sub == u"list")
         return listRules(env);

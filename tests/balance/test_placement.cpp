@@ -57,10 +57,11 @@ void TestPlacement::repairHoldsEveryRule_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QVector<int>>("members");
     QTest::addColumn<int>("cls");
-    QTest::newRow("together, one sex") << int(PlacementRuleSet::Together) << QVector<int>{0, 1} << -1;
+    QTest::newRow("together, one sex")
+        << int(PlacementRuleSet::Together) << QVector<int>{0, 1} << -1;
     // 0 and 1 boys of classes 0 and 1, 4 and 5 girls: two-for-two exchanges.
-    QTest::newRow("together, mixed") << int(PlacementRuleSet::Together)
-                                     << QVector<int>{0, 1, 4, 5} << -1;
+    QTest::newRow("together, mixed")
+        << int(PlacementRuleSet::Together) << QVector<int>{0, 1, 4, 5} << -1;
     QTest::newRow("apart in one class")
         << int(PlacementRuleSet::Apart) << QVector<int>{0, 8, 16} << -1;
     QTest::newRow("fixed elsewhere") << int(PlacementRuleSet::Fixed) << QVector<int>{5} << 2;
@@ -88,7 +89,7 @@ void TestPlacement::bandsAreKept()
     in.band = {0, 0, 1, 1};
     PlacementRuleSet rules;
     rules.rules.push_back(rule(PlacementRuleSet::Together, {0, 2})); // classes 0 and 2
-    rules.rules.push_back(rule(PlacementRuleSet::Together, {9, 8}));  // classes 1 and 0
+    rules.rules.push_back(rule(PlacementRuleSet::Together, {9, 8})); // classes 1 and 0
     const std::vector<int> before = in.cls;
     QCOMPARE(repairPlacement(in, rules), std::vector<int>{0});
     QVERIFY(placementHolds(rules.rules[1], in.cls));

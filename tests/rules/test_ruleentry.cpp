@@ -20,7 +20,9 @@ void prepare(Sandbox& sb)
     makeStore(sb, {});
     QVector<Student> intake;
     for (int i = 1; i <= 8; ++i)
-        intake.append({QStringLiteral("a%1").arg(i), i % 2 ? "男" : "女", 100.0 + i,
+        intake.append({QStringLiteral("a%1").arg(i),
+                       i % 2 ? "男" : "女",
+                       100.0 + i,
                        {{"姓名", QStringLiteral("学生%1").arg(i)}, {"班级", 1 + i % 2}}});
     addStudents(sb, intake);
 }
@@ -68,27 +70,37 @@ void TestRuleEntry::refusals_data()
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<QString>("request");
     QTest::addColumn<QString>("says");
-    QTest::newRow("unknown") << QStringList{} << "together a1 z9" << "没有编号为z9的学生";
-    QTest::newRow("one student") << QStringList{} << "apart a1 a1" << "至少要有两名学生";
-    QTest::newRow("class 0") << QStringList{} << "lock a1 0" << "班级“0”不是1到32767";
-    QTest::newRow("class 32768") << QStringList{} << "lock a1 32768" << "不是1到32767";
-    QTest::newRow("class text") << QStringList{} << "lock a1 二" << "不是1到32767";
-    QTest::newRow("together, then apart")
-        << QStringList{"together a1 a2"} << "apart a2 a1" << "a2（学生2）、a1（学生1）已有同班规则";
-    QTest::newRow("apart, then together")
-        << QStringList{"apart a1 a2"} << "together a2 a1" << "已有分开规则（规则1），不能同班";
+    QTest::newRow("unknown") << QStringList{} << "together a1 z9"
+                             << "没有编号为z9的学生";
+    QTest::newRow("one student") << QStringList{} << "apart a1 a1"
+                                 << "至少要有两名学生";
+    QTest::newRow("class 0") << QStringList{} << "lock a1 0"
+                             << "班级“0”不是1到32767";
+    QTest::newRow("class 32768") << QStringList{} << "lock a1 32768"
+                                 << "不是1到32767";
+    QTest::newRow("class text") << QStringList{} << "lock a1 二"
+                                << "不是1到32767";
+    QTest::newRow("together, then apart") << QStringList{"together a1 a2"} << "apart a2 a1"
+                                          << "a2（学生2）、a1（学生1）已有同班规则";
+    QTest::newRow("apart, then together") << QStringList{"apart a1 a2"} << "together a2 a1"
+                                          << "已有分开规则（规则1），不能同班";
     QTest::newRow("apart through a merged group")
-        << QStringList{"apart a1 a3", "together a1 a2"} << "together a2 a3" << "不能同班";
+        << QStringList{"apart a1 a3", "together a1 a2"} << "together a2 a3"
+        << "不能同班";
     QTest::newRow("fixed apart in different classes")
         << QStringList{"lock a1 1", "lock a2 2"} << "together a1 a2"
         << "a1（学生1）固定在1班，a2（学生2）固定在2班";
     QTest::newRow("fixed after a fixed group member")
-        << QStringList{"together a1 a2", "lock a1 1"} << "lock a2 2" << "一起固定在1班";
-    QTest::newRow("fixed twice") << QStringList{"lock a1 1"} << "lock a1 1" << "已固定在1班";
+        << QStringList{"together a1 a2", "lock a1 1"} << "lock a2 2"
+        << "一起固定在1班";
+    QTest::newRow("fixed twice") << QStringList{"lock a1 1"} << "lock a1 1"
+                                 << "已固定在1班";
     QTest::newRow("apart, fixed to one class")
-        << QStringList{"lock a1 1", "lock a2 1"} << "apart a1 a2" << "都固定在1班";
+        << QStringList{"lock a1 1", "lock a2 1"} << "apart a1 a2"
+        << "都固定在1班";
     QTest::newRow("fixed into an apart partner's class")
-        << QStringList{"apart a1 a2", "lock a1 3"} << "lock a2 3" << "分开规则（规则1）";
+        << QStringList{"apart a1 a2", "lock a1 3"} << "lock a2 3"
+        << "分开规则（规则1）";
 }
 
 void TestRuleEntry::refusals()
