@@ -294,4 +294,19 @@ QVector<RuleListing> ListRules(const Context& ctx)
     return out;
 }
 
+QVector<RuleStudent> FindRuleStudents(const Context& ctx, const QString& text)
+{
+    const QString t = text.trimmed();
+    QVector<RuleStudent> out;
+    if (t.isEmpty())
+        return out;
+    Store store = OpenStore(ctx);
+    ReadTransaction tr(store);
+    const RuleIntake in = LoadRuleIntake(store);
+    for (int s = 0; s < in.keys.size(); ++s)
+        if (in.keys.at(s) == t || in.names.at(s).startsWith(t))
+            out.append({in.keys.at(s), in.names.at(s), in.classOf(s)});
+    return out;
+}
+
 } // namespace quorvel

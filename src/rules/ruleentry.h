@@ -46,4 +46,13 @@ struct RuleListing {
 };
 QVector<RuleListing> ListRules(const Context& ctx);
 
+// A student as the entry of a rule finds it.
+struct RuleStudent {
+    QString key, name;
+    int cls = 0;
+};
+// The students whose 编号 is text or whose 姓名 begins with it (blanks
+// around it removed), in the store's order; none for an empty text.
+QVector<RuleStudent> FindRuleStudents(const Context& ctx, const QString& text);
+
 } // namespace quorvel

@@ -30,7 +30,6 @@ inline QString fixedClassColumn()
 // the checks of AddRule, all in one transaction: the first refusal is shown,
 // followed by the row it came from, and nothing is imported (nullopt).
 // Otherwise the number of rules added, said in "已导入N条分班规则。".
-std::optional<int> ImportRules(const Context& ctx, const QString& path,
-                               const QString& sheet = {});
+std::optional<int> ImportRules(const Context& ctx, const QString& path, const QString& sheet = {});
 
 } // namespace quorvel

@@ -269,6 +269,7 @@ void Form1::connectItems()
     } items[] = {{"create", &Form1::create_Click},
                  {"openexcel", &Form1::openexcel_Click},
                  {"fb", &Form1::fb_Click},
+                 {"rules", &Form1::rules_Click},
                  {"fbttj", &Form1::fbttj_Click},
                  {"FlatBttn2", &Form1::FlatBttn2_Click},
                  {"FlatBttn7", &Form1::FlatBttn7_Click},

@@ -26,6 +26,7 @@ class LinkLabel;
 class NavPanel;
 class PanelMover;
 class PreciseDialog;
+class RulesDialog;
 class ResultsPanel;
 class RowSetGrid;
 class SubjectPanel;
@@ -68,6 +69,7 @@ public:
     Ftiao* manualDialog() const { return m_ftiao.get(); }      // 手动调整
     Form7* presetDialog() const { return m_form7.get(); }      // 预设方案
     PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
+    RulesDialog* rulesDialog() const { return m_rules; }       // 分班规则
 
     // Makes an overlay panel of the work area movable with the mouse; the
     // mover keeps DragStartX and DragStartY.
@@ -83,6 +85,7 @@ public slots:
     void create_Click();
     void openexcel_Click();
     void fb_Click();
+    void rules_Click(); // 分班规则
     void fbttj_Click();
     void FlatBttn2_Click();
     void FlatBttn7_Click();
@@ -168,6 +171,7 @@ private:
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form7> m_form7;
     PreciseDialog* m_precise = nullptr;
+    RulesDialog* m_rules = nullptr;
     std::unique_ptr<Ftiao> m_ftiao;
 };
 
