@@ -66,6 +66,10 @@ public:
                         if (p != m)
                             m_apart[size_t(m)].push_back(p);
             }
+        m_members.resize(size_t(std::max(in.classCount, 0)));
+        for (int s = 0; s < in.studentCount(); ++s)
+            if (cls(s) >= 0)
+                m_members[size_t(cls(s))].push_back(s);
     }
 
     void run()
@@ -105,7 +109,13 @@ private:
     Exchange partnerIn(int s, int c, const std::vector<int>& taken) const;
     void separate(const Rule& r);
     bool moveOut(int s);
-    void exchange(int x, int y) { std::swap(m_in.cls[size_t(x)], m_in.cls[size_t(y)]); }
+    void exchange(int x, int y)
+    {
+        const int a = cls(x), b = cls(y);
+        std::replace(m_members[size_t(a)].begin(), m_members[size_t(a)].end(), x, y);
+        std::replace(m_members[size_t(b)].begin(), m_members[size_t(b)].end(), y, x);
+        std::swap(m_in.cls[size_t(x)], m_in.cls[size_t(y)]);
+    }
     bool hasApartIn(int s, int c) const
     {
         return std::any_of(m_apart[size_t(s)].begin(), m_apart[size_t(s)].end(),
@@ -114,8 +124,9 @@ private:
 
     PlacementIntake& m_in;
     const PlacementRuleSet& m_rules;
-    std::vector<char> m_bound;             // in a 同班 or 固定 rule
-    std::vector<std::vector<int>> m_apart; // 分开 partners
+    std::vector<char> m_bound;               // in a 同班 or 固定 rule
+    std::vector<std::vector<int>> m_apart;   // 分开 partners
+    std::vector<std::vector<int>> m_members; // the students of every class
 };
 
 std::vector<Repair::Target> Repair::targets() const
@@ -158,8 +169,8 @@ Repair::Exchange Repair::partnerIn(int s, int c, const std::vector<int>& taken) 
 {
     Exchange best;
     const int from = cls(s);
-    for (int p = 0; p < m_in.studentCount(); ++p) {
-        if (cls(p) != c || m_bound[size_t(p)] || m_in.sex[size_t(p)] != m_in.sex[size_t(s)] ||
+    for (int p : m_members[size_t(c)]) {
+        if (m_bound[size_t(p)] || m_in.sex[size_t(p)] != m_in.sex[size_t(s)] ||
             hasApartIn(p, from) || std::find(taken.begin(), taken.end(), p) != taken.end())
             continue;
         const double d = std::abs(m_in.total[size_t(p)] - m_in.total[size_t(s)]);

@@ -134,10 +134,9 @@ void RulesDialog::refresh()
     m_table->setRowCount(int(rules.size()));
     for (int r = 0; r < rules.size(); ++r) {
         const PlacementRule& rule = rules.at(r).rule;
-        const QStringList cells{QString::number(rule.id), ruleKindName(rule.kind),
-                                membersText(rules.at(r)),
-                                rule.kind == RuleKind::Fixed ? QString::number(rule.cls) : QString(),
-                                rule.note};
+        const QStringList cells{
+            QString::number(rule.id), ruleKindName(rule.kind), membersText(rules.at(r)),
+            rule.kind == RuleKind::Fixed ? QString::number(rule.cls) : QString(), rule.note};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells.at(c));
             item->setData(Qt::UserRole, rule.id);
@@ -207,9 +206,9 @@ void RulesDialog::checkRules()
 
 void RulesDialog::importRules()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("导入分班规则"), m_ctx.folder,
-        QStringLiteral("工作簿 (*.xlsx *.xls *.ods *.csv)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("导入分班规则"), m_ctx.folder,
+                                     QStringLiteral("工作簿 (*.xlsx *.xls *.ods *.csv)"));
     if (path.isEmpty())
         return;
     reportErrors(m_ctx.prompt, [&] { ImportRules(m_ctx, path); });

@@ -21,14 +21,14 @@ class RulesDialog : public QDialog {
 public:
     RulesDialog(const Context& ctx, QWidget* parent = nullptr);
 
-    QTableWidget* table() const { return m_table; }   // ruleTable
-    QComboBox* kindBox() const { return m_kind; }     // ruleKind
-    QLineEdit* findBox() const { return m_find; }     // ruleFind
-    QListWidget* foundList() const { return m_found; } // ruleFound
+    QTableWidget* table() const { return m_table; }       // ruleTable
+    QComboBox* kindBox() const { return m_kind; }         // ruleKind
+    QLineEdit* findBox() const { return m_find; }         // ruleFind
+    QListWidget* foundList() const { return m_found; }    // ruleFound
     QListWidget* memberList() const { return m_members; } // ruleMembers
-    QSpinBox* classBox() const { return m_class; }    // ruleClass
-    QLineEdit* noteBox() const { return m_note; }     // ruleNote
-    QLabel* checkLabel() const { return m_check; }    // ruleCheck
+    QSpinBox* classBox() const { return m_class; }        // ruleClass
+    QLineEdit* noteBox() const { return m_note; }         // ruleNote
+    QLabel* checkLabel() const { return m_check; }        // ruleCheck
 
 public slots:
     void refresh();
