@@ -11,10 +11,12 @@
 #include "adjust/autoadjust.h"
 #include "adjust/precise.h"
 #include "division/wizard.h"
+#include "excel/rebuild.h"
 #include "rules/rulecheck.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/ruletables.h"
+#include "store/schema.h"
 #include "store/store.h"
 
 #include <QElapsedTimer>
@@ -62,7 +64,13 @@ Run road(int students, int classes, bool withRules)
     bench::YesPrompt prompt;
     RunState state;
     const Context ctx{dir.path(), state, prompt};
-    bench::fillStudents(dir.path(), students, {{QStringLiteral("是否住宿"), 30}});
+    CreateOptions o;
+    o.school = o.cadre = o.custom1 = true;
+    o.custom1Name = QStringLiteral("是否住宿");
+    o.subjects[0] = o.subjects[1] = o.subjects[2] = true;
+    CreateDatabase(ctx, o);
+    bench::fillStudents(dir.path(), students,
+                        {{QStringLiteral("是否班干部"), 15}, {QStringLiteral("是否住宿"), 30}});
     Run run;
     if (withRules)
         run.rules = addRules(ctx, students, classes);

@@ -53,12 +53,18 @@ void TestAdjustRules::exchangesKeepRules_data()
     // A is h1 (61); its partner in class 2 is l1 (60.5).
     QTest::addColumn<QString>("rule");
     QTest::addColumn<QString>("classes"); // of h1 and l1 after the pair's exchanges
-    QTest::newRow("no rule") << "" << "2 1";
-    QTest::newRow("A kept with a classmate") << "together h1 h2" << "1 2";
-    QTest::newRow("A fixed to its class") << "lock h1 1" << "1 2";
-    QTest::newRow("A fixed to the low class") << "lock h1 2" << "2 1";
-    QTest::newRow("partner kept apart from the high class") << "apart l1 h0" << "1 2";
-    QTest::newRow("partner kept apart elsewhere") << "apart l1 l3" << "2 1";
+    QTest::newRow("no rule") << ""
+                             << "2 1";
+    QTest::newRow("A kept with a classmate") << "together h1 h2"
+                                             << "1 2";
+    QTest::newRow("A fixed to its class") << "lock h1 1"
+                                          << "1 2";
+    QTest::newRow("A fixed to the low class") << "lock h1 2"
+                                              << "2 1";
+    QTest::newRow("partner kept apart from the high class") << "apart l1 h0"
+                                                            << "1 2";
+    QTest::newRow("partner kept apart elsewhere") << "apart l1 l3"
+                                                  << "2 1";
 }
 
 void TestAdjustRules::exchangesKeepRules()
