@@ -187,6 +187,9 @@ void TestCliRules::listAndCheck()
     QCOMPARE(cli(sb, {"rule", "list"}).out,
              QStringLiteral("1\t同班\t2026001,2026002,2026009\t\t双胞胎\n"
                             "2\t固定\t2026003\t5\t\n"));
+    const QString listed = cli(sb, {"rule", "list"}).out;
+    QCOMPARE(cli(sb, {"import"}).status, 0); // rules stay across imports
+    QCOMPARE(cli(sb, {"rule", "list"}).out, listed);
     const CliRun check = cli(sb, {"rule", "check"});
     QCOMPARE(check.status, 0);
     QVERIFY(check.out.startsWith("1\t同班\t2026001,2026002,2026009\t"));
@@ -196,6 +199,9 @@ void TestCliRules::listAndCheck()
     QCOMPARE(cli(sb, {"rule", "clear"}).status, 1); // the question answered No
     QCOMPARE(cli(sb, {"rule", "remove", "1"}).status, 0);
     QCOMPARE(cli(sb, {"--yes", "rule", "clear"}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "list"}).out, QString());
+    QCOMPARE(cli(sb, {"rule", "lock", "2026003", "5"}).status, 0);
+    QCOMPARE(cli(sb, {"--yes", "create", "语文"}).status, 0); // create empties them
     QCOMPARE(cli(sb, {"rule", "list"}).out, QString());
 }
 
