@@ -257,6 +257,10 @@ void Form1::buildStatusBar()
     m_saved->setFont(f);
     m_saved->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addPermanentWidget(m_saved);
+    m_rulesState = new QLabel(this);
+    m_rulesState->setObjectName(QStringLiteral("lblrules"));
+    m_rulesState->setFont(f);
+    statusBar()->addPermanentWidget(m_rulesState);
     statusBar()->setSizeGripEnabled(true);
 }
 

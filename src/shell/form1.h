@@ -164,7 +164,8 @@ private:
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;
-    QLabel* m_saved = nullptr; // the workbook written last
+    QLabel* m_rulesState = nullptr; // what the statistics step says of the rules
+    QLabel* m_saved = nullptr;      // the workbook written last
     PanelMover* m_mover = nullptr;
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form2> m_form2;

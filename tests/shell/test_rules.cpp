@@ -61,6 +61,10 @@ private slots:
         }
         click(d, QStringLiteral("ruleCheckButton"));
         QCOMPARE(d->checkLabel()->text(), QStringLiteral("分班规则2条，全部满足"));
+        form()->navPanel()->setOpenGroup(1);
+        QTest::mouseClick(form()->item("fbttj"), Qt::LeftButton); // 信息统计
+        QCOMPARE(control<QLabel>(form(), "lblrules")->text(),
+                 QStringLiteral("分班规则2条，全部满足"));
         d->table()->setCurrentCell(1, 0);
         click(d, QStringLiteral("ruleRemove"));
         QCOMPARE(d->table()->rowCount(), 1);
