@@ -39,6 +39,7 @@ ClassBoard ClassBoard::load(Store& store, const QVector<qint16>& classes)
     const RowSet rs = RowSet::openSql(store, sql + QStringLiteral(" ORDER BY rowid"));
     ClassBoard board;
     board.m_spread = ConditionSpread(conditions);
+    board.m_rules = RuleGuard::load(store);
     board.m_students.reserve(rs.rowCount());
     for (int r = 0; r < rs.rowCount(); ++r)
         board.add(rs.row(r));
@@ -135,12 +136,15 @@ int ClassBoard::exchange(qint16 high, qint16 low, int k)
     const int a = *nth;
     move(a, low);
     const int b = partner(low, a);
-    // Nobody to come back, or the conditions forbid it: A returns.
-    if (b < 0 || !m_spread.allows(a, high, b, low)) {
+    // Nobody to come back, or the conditions or rules forbid it: A returns.
+    if (b < 0 || !m_spread.allows(a, high, b, low) ||
+        !m_rules.mayExchange(m_students.at(a).rowid, low, m_students.at(b).rowid, high)) {
         move(a, high);
         return m;
     }
     move(b, high);
+    m_rules.moved(m_students.at(a).rowid, low);
+    m_rules.moved(m_students.at(b).rowid, high);
     m_spread.exchange(a, high, b, low);
     return m;
 }

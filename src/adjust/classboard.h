@@ -1,6 +1,7 @@
 #pragma once
 
 #include "conditionspread.h"
+#include "rules/ruleguard.h"
 
 #include <QHash>
 #include <QString>
@@ -39,7 +40,7 @@ std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double>
 // the engine divides them, ties of 总分 in row order, totals compared as
 // singles. Only the classes are changed, and save() writes back those of
 // the students that moved. An exchange that would unbalance the condition
-// columns (see ConditionSpread) is skipped.
+// columns (see ConditionSpread) or break a placement rule is skipped.
 class ClassBoard {
 public:
     // The students of the given classes, or of every class when empty.
@@ -74,6 +75,7 @@ private:
     QVector<Student> m_students;           // in row order
     QHash<qint32, QVector<int>> m_members; // each class's students, in row order
     ConditionSpread m_spread;              // the condition values of the students
+    RuleGuard m_rules;                     // the placement rules, kept by every exchange
 };
 
 } // namespace quorvel

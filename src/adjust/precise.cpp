@@ -1,5 +1,7 @@
 #include "precise.h"
 
+#include "rules/rulecheck.h"
+#include "rules/ruleguard.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -165,6 +167,7 @@ BalanceFigures PreciseBalance(const Context& ctx, Store& store, const BalanceSet
     LoadedIntake loaded = LoadIntake(store, settings.subjects);
     ctx.readingDone();
     const std::vector<int> before = loaded.intake.cls;
+    loaded.intake.mayMove = balancingRules(store, loaded.intake.cls);
     const BalanceFigures figures = balanceIntake(loaded.intake, settings);
     QVector<StudentClass> moved;
     for (int s = 0; s < loaded.intake.studentCount(); ++s) {
@@ -198,6 +201,7 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
         result.report = ReadBalanceReport(
             store, result.figures.floor.value() / result.unitsPerPoint, settings.subjects);
         Versions(store).record(QStringLiteral("精确调整"));
+        result.report->rules = ruleReportLines(CheckRules(store));
         tr.commit();
         ctx.prompt.progress(80, 100);
     }

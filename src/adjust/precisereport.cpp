@@ -156,7 +156,7 @@ QStringList reportLines(const BalanceReport& report, double tolerance)
     lines.append(spreads.join(u'\t'));
     lines.append(QStringLiteral("总分平均分最小可能差值：%1；允许差值：%2")
                      .arg(spreadText(report.floor), QString::number(tolerance)));
-    return lines;
+    return lines + report.rules;
 }
 
 } // namespace quorvel

@@ -32,6 +32,7 @@ struct BalanceReport {
     QVector<int> classes;          // the class numbers, ascending
     QVector<ReportColumn> columns; // 总分 first, the subjects, 男生数, 女生数, 是…
     double floor = 0;              // the smallest spread of 总分 the scores allow
+    QStringList rules;             // the placement rules' check (ruleReportLines)
 
     // Whether a column's spread is within bounds: averages against the
     // tolerance, counts against 1.
@@ -47,7 +48,8 @@ inline constexpr double kDefaultTolerance = 0.3;
 BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects = false);
 
 // The report as lines of text: a header, one line per class, then the
-// spreads with the mark of each column, then the floor of 总分.
+// spreads with the mark of each column, then the floor of 总分, then what
+// the check of the placement rules says.
 QStringList reportLines(const BalanceReport& report, double tolerance);
 
 // A spread or floor as text: three decimals.

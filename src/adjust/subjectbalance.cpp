@@ -3,6 +3,8 @@
 #include "division/classcount.h"
 #include "division/snake.h"
 
+#include "rules/rulecheck.h"
+#include "rules/ruledivision.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
@@ -49,6 +51,7 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         Transaction tr(store);
         ClearAllClasses(store);
         SnakeDivide(ctx, store);
+        HoldPlacementRules(ctx, store);
         result.figures = PreciseBalance(ctx, store, subjectMode, &result.unitsPerPoint);
         Versions(store).record(QStringLiteral("学科均衡分班"),
                                QStringLiteral("%1个班").arg(ctx.state.ClassCount));
@@ -56,6 +59,7 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         schemeDivided(ctx);
         result.report =
             ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint, true);
+        result.report->rules = ruleReportLines(CheckRules(store));
     }
     ctx.prompt.progress(100, 100);
     result.outcome =

@@ -1,6 +1,7 @@
 #include "transfer.h"
 
 #include "manualadjust.h"
+#include "rules/ruleguard.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -166,12 +167,15 @@ StudentRows TransferStudent(const Context& ctx, const QString& number, const QSt
         ctx.prompt.message(emptyTargetMessage(*t));
         return {};
     }
+    const ManualMoveCheck rules(*store);
     ctx.readingDone();
     // B is written before A; the two are saved together.
     const bool mixed = sexOf(*store, a) != sexOf(*store, b->number);
     Students students(*store);
     students.writeClass(b->number, c.toInt());
     students.writeClass(a, *t);
+    if (!rules.confirm(ctx, *store))
+        return {};
     const QString key = quoteIdent(keyColumn());
     RowSet rows = RowSet::open(*store, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key),
                                {a, b->number});

@@ -65,6 +65,13 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("redo"), cmdRedo, {QStringLiteral("redo")}},
         {QStringLiteral("restore"), cmdRestore, {QStringLiteral("restore ID [--yes]")}},
         {QStringLiteral("diff"), cmdDiff, {QStringLiteral("diff ID [ID2]")}},
+        {QStringLiteral("rule"),
+         cmdRule,
+         {QStringLiteral("rule together N1 N2 [N...] [--note T]"),
+          QStringLiteral("rule apart N1 N2 [N...] [--note T]"),
+          QStringLiteral("rule lock N CLASS [--note T]"),
+          QStringLiteral("rule list | rule check | rule remove ID | rule clear"),
+          QStringLiteral("rule import FILE [--sheet S]")}},
     };
     return table;
 }

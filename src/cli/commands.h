@@ -85,5 +85,6 @@ int cmdUndo(CliEnv& env, const QStringList& args);
 int cmdRedo(CliEnv& env, const QStringList& args);
 int cmdRestore(CliEnv& env, const QStringList& args);
 int cmdDiff(CliEnv& env, const QStringList& args);
+int cmdRule(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

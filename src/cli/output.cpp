@@ -24,6 +24,8 @@ void printStatistics(CliEnv& env, const StatsDisplayResult& display)
     }
     if (!view.workbook.isEmpty())
         env.out << view.workbook << '\n';
+    for (const QString& line : display.rules)
+        env.out << line << '\n';
     env.out.flush();
 }
 

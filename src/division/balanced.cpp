@@ -2,6 +2,8 @@
 
 #include "snake.h"
 
+#include "rules/ruledivision.h"
+
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -315,6 +317,7 @@ void CustomDivision(const Context& ctx, Store& store)
     PlaceTopStudents(ctx, store);
     BalancedDivide(ctx, store);
     SnakeDivide(ctx, store);
+    HoldPlacementRules(ctx, store);
     Versions(store).record(QStringLiteral("自定义分班"), customDivisionWords(ctx.state));
     tr.commit();
     schemeDivided(ctx);

@@ -2,6 +2,7 @@
 
 #include "snake.h"
 
+#include "rules/ruledivision.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/numbertext.h"
@@ -126,6 +127,7 @@ BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesTe
     Transaction tr(store);
     ClearAllClasses(store);
     dealGroup(ctx, store, true, 1, *nb);
+    HoldPlacementRules(ctx, store, {{{1, *nb}}, false}); // the day students come later
     Versions(store).record(QStringLiteral("住宿生分班"), QStringLiteral("%1个班").arg(*nb));
     tr.commit();
     schemeDivided(ctx);
@@ -154,6 +156,7 @@ BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderC
     if (boarders)
         dealGroup(ctx, store, true, 1, *nb);
     dealGroup(ctx, store, false, qint16(*nb + 1), qint16(*nb + *nd));
+    HoldPlacementRules(ctx, store, {{{1, *nb}, {*nb + 1, *nb + *nd}}, true});
     Versions(store).record(QStringLiteral("住宿生与非住宿生分班"),
                            QStringLiteral("住宿生%1个班，非住宿生%2个班").arg(*nb).arg(*nd));
     tr.commit();

@@ -2,6 +2,7 @@
 
 #include "snake.h"
 
+#include "rules/ruledivision.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/numbertext.h"
@@ -88,6 +89,8 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     const qint16 last = qint16(FastSlowOffset + classes);
     DealSnakeRange(rs, students, qint16(FastSlowOffset + 1), last, SnakeStart::Ascending,
                    progressOf(ctx, students));
+    // Each run is a band of its own: the rules hold within the run's classes.
+    HoldPlacementRules(ctx, store, {{{FastSlowOffset + 1, last}}, false});
     Versions(store).record(
         QStringLiteral("分快慢班"),
         QStringLiteral("%1人分入%2至%3班").arg(students).arg(FastSlowOffset + 1).arg(last));

@@ -3,6 +3,8 @@
 #include "classcount.h"
 #include "snake.h"
 
+#include "rules/ruledivision.h"
+
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
@@ -43,6 +45,7 @@ bool divideBy(const Context& ctx, Store& store, const QString& field)
     if (!myfenban(ctx, store, field))
         return false;
     SnakeDivide(ctx, store);
+    HoldPlacementRules(ctx, store);
     Versions(store).record(field == gradeColumn() ? QStringLiteral("按等级分班")
                                                   : QStringLiteral("按单科成绩分班"),
                            QStringLiteral("%1，%2个班").arg(field).arg(ctx.state.ClassCount));

@@ -4,6 +4,7 @@
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
+#include "store/ruletables.h"
 #include "store/store.h"
 #include "store/students.h"
 #include "store/versions.h"
@@ -107,7 +108,7 @@ void DropWorkTables(Store& store)
 {
     for (const QString& table : store.tables())
         if (table.compare(studentTable(), Qt::CaseInsensitive) != 0 &&
-            !Versions::isHistoryTable(table))
+            !Versions::isHistoryTable(table) && !isRuleTable(table))
             store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
 }
 

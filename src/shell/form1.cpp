@@ -259,6 +259,10 @@ void Form1::buildStatusBar()
     m_saved->setFont(f);
     m_saved->setTextInteractionFlags(Qt::TextSelectableByMouse);
     statusBar()->addPermanentWidget(m_saved);
+    m_rulesState = new QLabel(this);
+    m_rulesState->setObjectName(QStringLiteral("lblrules"));
+    m_rulesState->setFont(f);
+    statusBar()->addPermanentWidget(m_rulesState);
     statusBar()->setSizeGripEnabled(true);
 }
 
@@ -271,6 +275,7 @@ void Form1::connectItems()
     } items[] = {{"create", &Form1::create_Click},
                  {"openexcel", &Form1::openexcel_Click},
                  {"fb", &Form1::fb_Click},
+                 {"rules", &Form1::rules_Click},
                  {"fbttj", &Form1::fbttj_Click},
                  {"FlatBttn2", &Form1::FlatBttn2_Click},
                  {"FlatBttn7", &Form1::FlatBttn7_Click},

@@ -27,6 +27,7 @@ class LinkLabel;
 class NavPanel;
 class PanelMover;
 class PreciseDialog;
+class RulesDialog;
 class ResultsPanel;
 class RowSetGrid;
 class SubjectPanel;
@@ -71,6 +72,7 @@ public:
     PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
     // 撤销, 重做 and 历史版本 (menu 编辑 and its toolbar).
     HistoryActions* historyActions() const { return m_historyActions; }
+    RulesDialog* rulesDialog() const { return m_rules; }       // 分班规则
 
     // Makes an overlay panel of the work area movable with the mouse; the
     // mover keeps DragStartX and DragStartY.
@@ -86,6 +88,7 @@ public slots:
     void create_Click();
     void openexcel_Click();
     void fb_Click();
+    void rules_Click(); // 分班规则
     void fbttj_Click();
     void FlatBttn2_Click();
     void FlatBttn7_Click();
@@ -181,13 +184,15 @@ private:
     ResultsPanel* m_results = nullptr;
     RowSetGrid* m_resultsGrid = nullptr;
     QProgressBar* m_bar = nullptr;
-    QLabel* m_saved = nullptr; // the workbook written last
+    QLabel* m_rulesState = nullptr; // what the statistics step says of the rules
+    QLabel* m_saved = nullptr;      // the workbook written last
     PanelMover* m_mover = nullptr;
     std::unique_ptr<Form4> m_form4;
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form7> m_form7;
     PreciseDialog* m_precise = nullptr;
+    RulesDialog* m_rules = nullptr;
     std::unique_ptr<Ftiao> m_ftiao;
     HistoryActions* m_historyActions = nullptr;
 };

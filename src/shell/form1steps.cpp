@@ -130,6 +130,9 @@ void Form1::showStatistics(const StatsStepResult& step)
     m_results->showForStatistics();
     item(QStringLiteral("FlatBttn2"))->setEnabled(true);
     reportErrors(m_ctx.prompt, [&] { m_results->showStatistics(m_ctx, step.display); });
+    // The first line of the rules' check, every rule not held under it.
+    m_rulesState->setText(step.display.rules.value(0));
+    m_rulesState->setToolTip(step.display.rules.join(u'\n'));
 }
 
 void Form1::fbttj_Click()

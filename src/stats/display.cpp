@@ -1,5 +1,6 @@
 #include "display.h"
 
+#include "rules/rulecheck.h"
 #include "store/context.h"
 #include "store/rowset.h"
 
@@ -88,7 +89,10 @@ StatsDisplayResult StatsDisplay(const Context& ctx)
     }
     {
         Store store = OpenStore(ctx);
+        ReadTransaction tr(store);
         result.view = ReadStatsView(store);
+        if (result.view)
+            result.rules = ruleReportLines(CheckRules(store));
     }
     if (result.view) {
         const QString path = statsWorkbookPath(ctx);

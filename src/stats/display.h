@@ -53,6 +53,9 @@ struct StatsDisplayResult {
     // class at all, or no table result yet). After a refused build this is
     // the result of the last complete build.
     std::optional<StatsView> view;
+    // What the placement rules' check says when there are rules and a view
+    // (see ruleReportLines): "分班规则N条，全部满足" or the rules not held.
+    QStringList rules;
 };
 
 // The statistics display: runs tongji; when ClassCount is then 0 shows

@@ -1,0 +1,134 @@
+// Placement rules beside the same road without them. For intakes of 600
+// students in 12 classes and 2,000 in 40, with 5 % of the students in 同班
+// pairs, 5 % in 分开 pairs and 2 % 固定: the custom division with its
+// automatic adjustment, then the precise balancing; after each whether
+// every rule holds, the spread of the 总分 averages against the floor, and
+// the times beside those without rules.
+// Targets: every rule holds after both; the spread after the precise
+// balancing within twice the floor; times within twice those without rules.
+#include "bench.h"
+
+#include "adjust/autoadjust.h"
+#include "adjust/precise.h"
+#include "division/wizard.h"
+#include "excel/rebuild.h"
+#include "rules/rulecheck.h"
+#include "store/context.h"
+#include "store/fieldlists.h"
+#include "store/ruletables.h"
+#include "store/schema.h"
+#include "store/store.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+using namespace quorvel;
+
+namespace {
+
+struct Run {
+    double divideMs = 0, preciseMs = 0, spread = 0, floor = 0;
+    int rules = 0, brokenAfterDivision = 0, brokenAfterPrecise = 0;
+};
+
+// 5 % of the students in 同班 pairs, 5 % in 分开 pairs, 2 % 固定, all
+// different students.
+int addRules(const Context& ctx, int students, int classes)
+{
+    Store store = OpenStore(ctx);
+    const QVariantList keys =
+        store.column(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                         .arg(quoteIdent(keyColumn()), quoteIdent(studentTable())));
+    QList<int> order;
+    for (int i = 0; i < keys.size(); ++i)
+        order.append(i);
+    QRandomGenerator rng(24);
+    std::shuffle(order.begin(), order.end(), rng);
+    int next = 0, count = 0;
+    const auto key = [&] { return keys.at(order.at(next++)).toString(); };
+    Transaction tr(store);
+    for (int i = 0; i < students * 5 / 200; ++i, ++count)
+        insertRule(store, {0, RuleKind::Together, {key(), key()}, 0, {}});
+    for (int i = 0; i < students * 5 / 200; ++i, ++count)
+        insertRule(store, {0, RuleKind::Apart, {key(), key()}, 0, {}});
+    for (int i = 0; i < students * 2 / 100; ++i, ++count)
+        insertRule(store, {0, RuleKind::Fixed, {key()}, 1 + int(rng.bounded(classes)), {}});
+    tr.commit();
+    return count;
+}
+
+Run road(int students, int classes, bool withRules)
+{
+    QTemporaryDir dir;
+    bench::YesPrompt prompt;
+    RunState state;
+    const Context ctx{dir.path(), state, prompt};
+    CreateOptions o;
+    o.school = o.cadre = o.custom1 = true;
+    o.custom1Name = QStringLiteral("是否住宿");
+    o.subjects[0] = o.subjects[1] = o.subjects[2] = true;
+    CreateDatabase(ctx, o);
+    bench::fillStudents(dir.path(), students,
+                        {{QStringLiteral("是否班干部"), 15}, {QStringLiteral("是否住宿"), 30}});
+    Run run;
+    if (withRules)
+        run.rules = addRules(ctx, students, classes);
+    QElapsedTimer t;
+    t.start();
+    QStringList captions;
+    SchemeNext(ctx, captions);
+    ConditionsNext(ctx, captions);
+    TopStudentsNext(ctx, QStringLiteral("0"), QString::number(classes));
+    runAutomaticAdjustment(ctx);
+    run.divideMs = t.nsecsElapsed() / 1e6;
+    run.brokenAfterDivision = int(CheckRules(ctx).breaches.size());
+    t.restart();
+    const PreciseResult precise = PreciseAdjust(ctx, {});
+    run.preciseMs = t.nsecsElapsed() / 1e6;
+    run.brokenAfterPrecise = int(CheckRules(ctx).breaches.size());
+    run.spread = precise.figures.spreadAfter.value() / precise.unitsPerPoint;
+    run.floor = precise.figures.floor.value() / precise.unitsPerPoint;
+    return run;
+}
+
+QString line(const Run& r)
+{
+    return QStringLiteral("divide+adjust %1 ms, precise %2 ms, spread %3 (floor %4), "
+                          "rules not held after division %5, after precise %6")
+        .arg(r.divideMs, 0, 'f', 1)
+        .arg(r.preciseMs, 0, 'f', 1)
+        .arg(spreadText(r.spread), spreadText(r.floor))
+        .arg(r.brokenAfterDivision)
+        .arg(r.brokenAfterPrecise);
+}
+
+QString met(bool yes)
+{
+    return yes ? QStringLiteral("met") : QStringLiteral("NOT met");
+}
+
+void compare(int students, int classes)
+{
+    const Run plain = road(students, classes, false);
+    const Run ruled = road(students, classes, true);
+    const QString what = QStringLiteral("%1/%2").arg(students).arg(classes);
+    bench::out() << "benchRules: " << what << Qt::endl;
+    bench::out() << "  without rules:      " << line(plain) << Qt::endl;
+    bench::out() << "  with " << ruled.rules << " rules: " << line(ruled) << Qt::endl;
+    bench::out() << "  targets: every rule holds: "
+                 << met(ruled.brokenAfterDivision == 0 && ruled.brokenAfterPrecise == 0)
+                 << ", spread within twice the floor: "
+                 << met(ruled.spread <= 2 * ruled.floor + 1e-9) << ", times within twice: "
+                 << met(ruled.divideMs <= 2 * plain.divideMs &&
+                        ruled.preciseMs <= 2 * plain.preciseMs)
+                 << Qt::endl;
+}
+
+} // namespace
+
+QUORVEL_BENCH(benchRules)
+{
+    compare(600, 12);
+    compare(2000, 40);
+}

@@ -1,0 +1,116 @@
+#include "commands.h"
+
+#include "rules/rulecheck.h"
+#include "rules/ruleentry.h"
+#include "rules/ruleimport.h"
+
+namespace quorvel {
+
+namespace {
+
+QString usageText()
+{
+    return QStringLiteral("rule: 需要 together|apart|lock|list|remove|clear|check|import");
+}
+
+// The numbers and --note T of an added rule.
+RuleRequest readRequest(RuleKind kind, const QStringList& args)
+{
+    RuleRequest req;
+    req.kind = kind;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--note")
+            req.note = optionValue(QStringLiteral("rule"), args, i);
+        else if (args[i].startsWith(QStringLiteral("--")))
+            throw UsageError{QStringLiteral("rule: 未知选项 ") + args[i]};
+        else
+            req.members.append(args[i]);
+    }
+    if (kind == RuleKind::Fixed) {
+        if (req.members.size() != 2)
+            throw UsageError{QStringLiteral("rule lock: 需要两个参数：N CLASS")};
+        req.classText = req.members.takeLast();
+    } else if (req.members.size() < 2) {
+        throw UsageError{QStringLiteral("rule: 需要至少两个编号")};
+    }
+    return req;
+}
+
+int listRules(CliEnv& env)
+{
+    for (const RuleListing& l : ListRules(env.ctx)) {
+        const PlacementRule& r = l.rule;
+        env.out << r.id << '\t' << ruleKindName(r.kind) << '\t' << r.members.join(u',') << '\t'
+                << (r.kind == RuleKind::Fixed ? QString::number(r.cls) : QString()) << '\t'
+                << r.note << '\n';
+    }
+    return 0;
+}
+
+int checkRules(CliEnv& env)
+{
+    const RuleCheck check = CheckRules(env.ctx);
+    for (const RuleBreach& b : check.breaches)
+        env.out << b.rule.id << '\t' << ruleKindName(b.rule.kind) << '\t'
+                << b.rule.members.join(u',') << '\t' << b.why << '\n';
+    env.out << QStringLiteral("违反%1条").arg(check.breaches.size()) << '\n';
+    return 0;
+}
+
+int removeRule(CliEnv& env, const QStringList& args)
+{
+    bool ok = false;
+    const qint64 id = args.size() == 1 ? args[0].toLongLong(&ok) : 0;
+    if (!ok)
+        throw UsageError{QStringLiteral("rule remove: 需要一个规则编号 ID")};
+    return RemoveRule(env.ctx, id) ? 0 : 1;
+}
+
+// rule import FILE [--sheet S]
+int importRules(CliEnv& env, const QStringList& args)
+{
+    QString file, sheet;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--sheet")
+            sheet = optionValue(QStringLiteral("rule import"), args, i);
+        else if (file.isEmpty() && !args[i].startsWith(QStringLiteral("--")))
+            file = args[i];
+        else
+            throw UsageError{QStringLiteral("rule import: 多余的参数 ") + args[i]};
+    }
+    if (file.isEmpty())
+        throw UsageError{QStringLiteral("rule import: 需要 FILE")};
+    return ImportRules(env.ctx, file, sheet) ? 0 : 1;
+}
+
+} // namespace
+
+// rule …: the placement rules.
+int cmdRule(CliEnv& env, const QStringList& args)
+{
+    if (args.isEmpty())
+        throw UsageError{usageText()};
+    const QString sub = args[0];
+    const QStringList rest = args.mid(1);
+    if (sub == u"together" || sub == u"apart" || sub == u"lock") {
+        const RuleKind kind = sub == u"together" ? RuleKind::Together
+                              : sub == u"apart"  ? RuleKind::Apart
+                                                 : RuleKind::Fixed;
+        return AddRule(env.ctx, readRequest(kind, rest)) ? 0 : 1;
+    }
+    if (sub == u"remove")
+        return removeRule(env, rest);
+    if (sub == u"import")
+        return importRules(env, rest);
+    if (!rest.isEmpty())
+        throw UsageError{QStringLiteral("rule %1: 不需要参数").arg(sub)};
+    if (sub == u"list")
+        return listRules(env);
+    if (sub == u"check")
+        return checkRules(env);
+    if (sub == u"clear")
+        return ClearRules(env.ctx) ? 0 : 1;
+    throw UsageError{usageText()};
+}
+
+} // namespace quorvel

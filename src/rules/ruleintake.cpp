@@ -1,0 +1,115 @@
+#include "ruleintake.h"
+
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/store.h"
+
+#include <algorithm>
+
+namespace quorvel {
+
+namespace {
+
+char sexOf(const QVariant& v)
+{
+    const QString s = v.toString().trimmed();
+    return s == u"男" ? 1 : s == u"女" ? 0 : 2;
+}
+
+void readStudents(Store& store, RuleIntake& in)
+{
+    const RowSet rs = RowSet::openSql(
+        store, QStringLiteral("SELECT rowid, %1, %2, %3, %4, %5 FROM %6 ORDER BY rowid")
+                   .arg(quoteIdent(keyColumn()), quoteIdent(QStringLiteral("姓名")),
+                        quoteIdent(sexColumn()), quoteIdent(classColumn()),
+                        quoteIdent(totalColumn()), quoteIdent(studentTable())));
+    QVector<int> classes(rs.rowCount());
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        const QVariantList& row = rs.row(r);
+        in.rowids.append(row.at(0).toLongLong());
+        in.keys.append(row.at(1).toString());
+        in.names.append(row.at(2).toString());
+        in.byKey.insert(in.keys.last(), r);
+        in.placement.sex.push_back(sexOf(row.at(3)));
+        classes[r] = row.at(4).isNull() ? 0 : row.at(4).toInt();
+        in.placement.total.push_back(row.at(5).toDouble());
+        if (classes[r] >= 1)
+            in.classNumbers.append(classes[r]);
+    }
+    std::sort(in.classNumbers.begin(), in.classNumbers.end());
+    in.classNumbers.erase(std::unique(in.classNumbers.begin(), in.classNumbers.end()),
+                          in.classNumbers.end());
+    in.placement.classCount = int(in.classNumbers.size());
+    for (const int c : classes)
+        in.placement.cls.push_back(
+            c >= 1 ? int(std::lower_bound(in.classNumbers.begin(), in.classNumbers.end(), c) -
+                         in.classNumbers.begin())
+                   : -1);
+}
+
+// A rule over the present students, when it still binds anybody.
+std::optional<PlacementRuleSet::Rule> present(const RuleIntake& in, const PlacementRule& rule)
+{
+    PlacementRuleSet::Rule r;
+    r.kind = PlacementRuleSet::Kind(int(rule.kind));
+    for (const QString& key : rule.members)
+        if (in.byKey.contains(key))
+            r.members.push_back(in.byKey.value(key));
+    if (rule.kind == RuleKind::Fixed) {
+        const auto it = std::lower_bound(in.classNumbers.begin(), in.classNumbers.end(), rule.cls);
+        const bool inUse = it != in.classNumbers.end() && *it == rule.cls;
+        r.cls = inUse ? int(it - in.classNumbers.begin()) : -2;
+    }
+    if (r.members.size() < (rule.kind == RuleKind::Fixed ? 1u : 2u))
+        return std::nullopt;
+    return r;
+}
+
+} // namespace
+
+int RuleIntake::classOf(int s) const
+{
+    const int c = placement.cls[size_t(s)];
+    return c < 0 ? 0 : classNumbers.at(c);
+}
+
+QString RuleIntake::who(const QString& key) const
+{
+    const auto it = byKey.constFind(key);
+    if (it == byKey.constEnd() || names.at(*it).isEmpty())
+        return key;
+    return QStringLiteral("%1（%2）").arg(key, names.at(*it));
+}
+
+QString RuleIntake::whoList(const QStringList& list) const
+{
+    QStringList out;
+    for (const QString& key : list)
+        out.append(who(key));
+    return out.join(QStringLiteral("、"));
+}
+
+RuleIntake LoadRuleIntake(Store& store)
+{
+    RuleIntake in;
+    readStudents(store, in);
+    in.rules = readRules(store);
+    for (int i = 0; i < in.rules.size(); ++i)
+        if (const auto r = present(in, in.rules.at(i))) {
+            in.set.rules.push_back(*r);
+            in.ruleOfSetEntry.append(i);
+        }
+    return in;
+}
+
+QString describeRule(const RuleIntake& intake, const PlacementRule& rule)
+{
+    QString text =
+        QStringLiteral("规则%1（%2：%3")
+            .arg(QString::number(rule.id), ruleKindName(rule.kind), intake.whoList(rule.members));
+    if (rule.kind == RuleKind::Fixed)
+        text += QStringLiteral("，%1班").arg(rule.cls);
+    return text + QStringLiteral("）");
+}
+
+} // namespace quorvel

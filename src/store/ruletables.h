@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+namespace quorvel {
+
+class Store;
+
+// The placement rules the office keeps beside the students: 同班 (all
+// members in one class), 分开 (no two members in one class), 固定 (one
+// student in one class). They stay across divisions and imports; only the
+// rebuild of the database (create) drops them. A rule names its students by
+// 编号, so a student who left the intake stays in it until it is removed.
+enum class RuleKind { Together, Apart, Fixed };
+
+QString ruleKindName(RuleKind kind); // 同班, 分开, 固定
+std::optional<RuleKind> ruleKindFromName(const QString& name);
+
+struct PlacementRule {
+    qint64 id = 0;
+    RuleKind kind = RuleKind::Together;
+    QStringList members; // 编号, in the order entered
+    int cls = 0;         // 固定: the class; 0 otherwise
+    QString note;
+};
+
+// The two tables of the rules, which a division keeps (its work tables go).
+inline QString ruleTable()
+{
+    return QStringLiteral("rules");
+}
+inline QString ruleMemberTable()
+{
+    return QStringLiteral("rule_members");
+}
+bool isRuleTable(const QString& table);
+
+// Every rule, by id, with its members; none when the tables were never made.
+QVector<PlacementRule> readRules(Store& store);
+
+// The writes run inside the caller's transaction; the tables are made when
+// missing.
+// Adds the rule and its members; returns its new id.
+qint64 insertRule(Store& store, const PlacementRule& rule);
+// Adds members to a rule (those it holds already are left alone) and sets
+// its note.
+void extendRule(Store& store, qint64 id, const QStringList& members, const QString& note);
+// Removes a rule; false when there is none with that id.
+bool deleteRule(Store& store, qint64 id);
+// Removes every rule; returns how many there were.
+int deleteAllRules(Store& store);
+
+} // namespace quorvel

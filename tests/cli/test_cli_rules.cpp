@@ -1,0 +1,227 @@
+// Placement rules in every scheme, from the command line: with no rule each
+// scheme gives the classes it always gave (golden), with rules each holds
+// them and keeps the classes' sizes, boys and girls and students.
+#include "store/ruletables.h"
+#include "support/clirun.h"
+#include "support/intake.h"
+
+#include <QTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+CliRun cli(Sandbox& sb, const QStringList& args)
+{
+    return runCliIn(sb, args);
+}
+
+// 96 sample students of seed 11, 编号 2026001 … 2026096.
+void prepare(Sandbox& sb)
+{
+    QCOMPARE(cli(sb, {"--yes", "create", "原学校", "品质等级", "是否班干部", "是否住宿", "语文",
+                      "数学", "英语"})
+                 .status,
+             0);
+    QCOMPARE(cli(sb, {"sample", "--students", "96", "--seed", "11"}).status, 0);
+    QCOMPARE(cli(sb, {"import"}).status, 0);
+}
+
+// The class of every student by 编号, one digit each (four classes).
+QString fingerprint(Sandbox& sb)
+{
+    QString out;
+    for (const int c : classesById(sb))
+        out += QString::number(c);
+    return out;
+}
+
+// Per class: size, boys; in class order.
+QString shape(Sandbox& sb)
+{
+    QStringList out;
+    for (int c = 1; c <= 4; ++c)
+        out.append(QStringLiteral("%1:%2/%3")
+                       .arg(c)
+                       .arg(countWhere(sb, QStringLiteral("班级=%1").arg(c)))
+                       .arg(countWhere(sb, QStringLiteral("班级=%1 AND 性别='男'").arg(c))));
+    return out.join(u' ');
+}
+
+void addRules(Sandbox& sb)
+{
+    for (const QStringList& rule : {QStringList{"together", "2026001", "2026002"},
+                                    {"together", "2026010", "2026011", "2026012"},
+                                    {"apart", "2026003", "2026004", "2026005"},
+                                    {"apart", "2026020", "2026021"},
+                                    {"lock", "2026030", "2"},
+                                    {"lock", "2026031", "4"},
+                                    {"together", "2026040", "2026041"},
+                                    {"apart", "2026041", "2026050"}})
+        QCOMPARE(cli(sb, QStringList{"rule"} + rule).status, 0);
+}
+
+// Each scheme in turn on one intake, and the classes it gave before there
+// were rules (after the division before it: the custom division rewrites
+// the rows, so their order carries over). Empty scheme: the precise
+// balancing after an unadjusted custom division.
+struct Scheme {
+    const char* name;
+    QStringList args;
+    QString classes;
+};
+
+const QVector<Scheme>& schemes()
+{
+    static const QVector<Scheme> table{
+        {"custom",
+         {"custom", "--classes", "4", "--top", "8", "--conditions", "原学校,是否班干部"},
+         QStringLiteral("121433112323134423121412113423214443432341324112"
+                        "341324123213134313114122443242433223114224423244")},
+        {"custom unadjusted",
+         {"custom", "--classes", "4", "--no-adjust"},
+         QStringLiteral("123232314324142211143113142324244413343432233314"
+                        "412211223133411413313244244214131122414423222343")},
+        {"subject",
+         {"subject", "--subject", "数学", "--classes", "4"},
+         QStringLiteral("412214124323244243243142223112333331432134112321"
+                        "334111431132142343221142434141142442331144322243")},
+        {"grade",
+         {"grade", "--classes", "4"},
+         QStringLiteral("241414331223214111213333323224412334423423143423"
+                        "442413111321411322132321341412144132244312442234")},
+        {"fast and slow",
+         {"fastslow", "--students", "24", "--classes", "1", "--students", "72", "--classes", "3"},
+         QStringLiteral("223443314441231321423231132431131323134321114214"
+                        "133322434124322124214332412142413213224344244141")},
+        {"boarders",
+         {"boarders", "--boarder-classes", "2", "--day-classes", "2"},
+         QStringLiteral("344332334244444112343344312231423341241433443333"
+                        "333414423142342314313444134413343333314444434242")},
+        {"subject-balanced",
+         {"balance", "--classes", "4"},
+         QStringLiteral("414223341211114131143342423342412142223113334411"
+                        "344241311114324322343122243244213223244221343133")},
+        {"precise",
+         {},
+         QStringLiteral("211212414324441222133313112324244242133432233243"
+                        "132211211444414113313324314244134122414433232313")},
+    };
+    return table;
+}
+
+} // namespace
+
+class TestCliRules : public QObject {
+    Q_OBJECT
+private slots:
+    void schemesWithoutRules();
+    void schemesHoldRules_data();
+    void schemesHoldRules();
+    void listAndCheck();
+    void transferThatBreaksARuleAsks();
+};
+
+void TestCliRules::schemesWithoutRules()
+{
+    Sandbox sb;
+    prepare(sb);
+    for (const Scheme& s : schemes()) {
+        if (s.args.isEmpty()) {
+            QCOMPARE(cli(sb, {"divide", "custom", "--classes", "4", "--no-adjust"}).status, 0);
+            QCOMPARE(cli(sb, {"adjust", "--precise", "--seed", "3"}).status, 0);
+        } else {
+            QCOMPARE(cli(sb, QStringList{"divide"} + s.args).status, 0);
+        }
+        QVERIFY2(fingerprint(sb) == s.classes, s.name);
+    }
+}
+
+void TestCliRules::schemesHoldRules_data()
+{
+    QTest::addColumn<QStringList>("scheme");
+    for (const Scheme& s : schemes())
+        QTest::newRow(s.name) << s.args;
+}
+
+void TestCliRules::schemesHoldRules()
+{
+    QFETCH(QStringList, scheme);
+    Sandbox sb;
+    prepare(sb);
+    const QStringList start = scheme.isEmpty()
+                                  ? QStringList{"divide", "custom", "--classes", "4", "--no-adjust"}
+                                  : QStringList{"divide"} + scheme;
+    QCOMPARE(cli(sb, start).status, 0);
+    const QString before = shape(sb);
+    const QStringList ids = storedIds(sb);
+    addRules(sb);
+    if (scheme.isEmpty()) // the precise balancing keeps the rules the division made hold
+        QCOMPARE(cli(sb, start).status, 0);
+    const CliRun run = scheme.isEmpty() ? cli(sb, {"adjust", "--precise", "--seed", "3"})
+                                        : cli(sb, QStringList{"divide"} + scheme);
+    QCOMPARE(run.status, 0);
+    QCOMPARE(storedIds(sb), ids);
+    const CliRun check = cli(sb, {"rule", "check"});
+    // Fast and slow classes and boarders keep their bands: the rules that
+    // cross a band are listed by the division and by the check.
+    if (scheme.contains("fastslow") || scheme.contains("boarders")) {
+        QVERIFY(run.out.contains("以下分班规则在本次分班中无法满足"));
+        QVERIFY(!check.out.endsWith("违反0条\n"));
+        return;
+    }
+    QCOMPARE(shape(sb), before);
+    QCOMPARE(check.out, QStringLiteral("违反0条\n"));
+    if (!scheme.contains("--no-adjust") && !scheme.contains("grade"))
+        QVERIFY2(run.out.contains("分班规则8条，全部满足"), qPrintable(run.out));
+}
+
+void TestCliRules::listAndCheck()
+{
+    Sandbox sb;
+    prepare(sb);
+    QCOMPARE(cli(sb, {"rule", "together", "2026001", "2026002", "--note", "双胞胎"}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "lock", "2026003", "5"}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "together", "2026002", "2026009"}).status, 0); // merges into 1
+    QCOMPARE(cli(sb, {"rule", "list"}).out,
+             QStringLiteral("1\t同班\t2026001,2026002,2026009\t\t双胞胎\n"
+                            "2\t固定\t2026003\t5\t\n"));
+    const QString listed = cli(sb, {"rule", "list"}).out;
+    QCOMPARE(cli(sb, {"import"}).status, 0); // rules stay across imports
+    QCOMPARE(cli(sb, {"rule", "list"}).out, listed);
+    const CliRun check = cli(sb, {"rule", "check"});
+    QCOMPARE(check.status, 0);
+    QVERIFY(check.out.startsWith("1\t同班\t2026001,2026002,2026009\t"));
+    QVERIFY(check.out.endsWith("违反2条\n"));
+    QCOMPARE(cli(sb, {"rule", "remove", "7"}).status, 1);
+    QCOMPARE(cli(sb, {"rule", "remove", "x"}).status, 2);
+    QCOMPARE(cli(sb, {"rule", "clear"}).status, 1); // the question answered No
+    QCOMPARE(cli(sb, {"rule", "remove", "1"}).status, 0);
+    QCOMPARE(cli(sb, {"--yes", "rule", "clear"}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "list"}).out, QString());
+    QCOMPARE(cli(sb, {"rule", "lock", "2026003", "5"}).status, 0);
+    QCOMPARE(cli(sb, {"--yes", "create", "语文"}).status, 0); // create empties them
+    QCOMPARE(cli(sb, {"rule", "list"}).out, QString());
+}
+
+void TestCliRules::transferThatBreaksARuleAsks()
+{
+    Sandbox sb;
+    prepare(sb);
+    QCOMPARE(cli(sb, {"rule", "together", "2026001", "2026002"}).status, 0);
+    QCOMPARE(cli(sb, {"divide", "custom", "--classes", "4"}).status, 0);
+    const QString before = fingerprint(sb);
+    const int own = classesById(sb).value("2026001");
+    const QString other = QString::number(own % 4 + 1);
+    const CliRun no = cli(sb, {"transfer", "2026001", other});
+    QCOMPARE(no.status, 1);
+    QVERIFY(no.out.contains("违反分班规则"));
+    QVERIFY(no.out.contains("是否仍然调动？\n> 否"));
+    QCOMPARE(fingerprint(sb), before);
+    QCOMPARE(cli(sb, {"--yes", "transfer", "2026001", other}).status, 0);
+    QVERIFY(fingerprint(sb) != before);
+}
+
+QTEST_GUILESS_MAIN(TestCliRules)
+#include "test_cli_rules.moc"
