@@ -7,6 +7,7 @@
 #include "aboutbox.h"
 #include "artwork.h"
 #include "boarderpanel.h"
+#include "boardwindow.h"
 #include "createpanel.h"
 #include "fastslowpanel.h"
 #include "form2.h"
@@ -275,6 +276,7 @@ void Form1::connectItems()
                  {"jingque", &Form1::jingque_Click},
                  {"FlatBttn3", &Form1::FlatBttn3_Click},
                  {"FlatBttn5", &Form1::FlatBttn5_Click},
+                 {"kanban", &Form1::kanban_Click},
                  {"FlatBttn8", &Form1::FlatBttn8_Click},
                  {"FlatBttn6", &Form1::FlatBttn6_Click},
                  {"fbtweb", &Form1::fbtweb_Click},

@@ -14,6 +14,7 @@ class QToolButton;
 
 namespace quorvel {
 
+class BoardWindow;
 class BoarderPanel;
 class CreatePanel;
 class FastSlowPanel;
@@ -68,6 +69,7 @@ public:
     Ftiao* manualDialog() const { return m_ftiao.get(); }      // 手动调整
     Form7* presetDialog() const { return m_form7.get(); }      // 预设方案
     PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
+    BoardWindow* board() const { return m_board; }             // 班级看板, once opened
 
     // Makes an overlay panel of the work area movable with the mouse; the
     // mover keeps DragStartX and DragStartY.
@@ -92,6 +94,8 @@ public slots:
     void subjectBalance_Click();
     void FlatBttn3_Click();
     void FlatBttn5_Click();
+    // 班级看板: the classes side by side as columns of student cards.
+    void kanban_Click();
     void FlatBttn8_Click();
     void FlatBttn6_Click();
     void fbtweb_Click();
@@ -169,6 +173,7 @@ private:
     std::unique_ptr<Form7> m_form7;
     PreciseDialog* m_precise = nullptr;
     std::unique_ptr<Ftiao> m_ftiao;
+    BoardWindow* m_board = nullptr;
 };
 
 } // namespace quorvel

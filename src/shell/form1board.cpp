@@ -1,0 +1,29 @@
+// The class board of the main window.
+#include "form1.h"
+
+#include "boardwindow.h"
+
+#include "store/store.h"
+
+#include <QFileInfo>
+
+namespace quorvel {
+
+void Form1::kanban_Click()
+{
+    if (!QFileInfo::exists(m_ctx.file(Store::fileName()))) {
+        m_ctx.prompt.message(noDatabaseMessage(), appTitle(), PromptIcon::Exclamation);
+        return;
+    }
+    if (!m_board) {
+        m_board = new BoardWindow(m_ctx, this);
+        // The grid under the panels shows the classes the board moved.
+        connect(m_board, &BoardWindow::classesChanged, this, &Form1::refreshStudents);
+    }
+    m_board->refresh();
+    m_board->show();
+    m_board->raise();
+    m_board->activateWindow();
+}
+
+} // namespace quorvel
