@@ -29,8 +29,8 @@ ClassColumns ClassColumns::fromRows(const StudentRows& students, double toleranc
     const RowSet& rows = students.rows;
     ClassColumns board;
     board.m_tolerance = tolerance;
-    Layout at{rows.columnIndex(keyColumn()), rows.columnIndex(QStringLiteral("姓名")),
-              rows.columnIndex(sexColumn()), rows.columnIndex(classColumn()),
+    Layout at{rows.columnIndex(keyColumn()),   rows.columnIndex(QStringLiteral("姓名")),
+              rows.columnIndex(sexColumn()),   rows.columnIndex(classColumn()),
               rows.columnIndex(totalColumn()), {}};
     QStringList fields;
     for (int c = 0; c < rows.columnCount(); ++c) {
@@ -68,8 +68,16 @@ void ClassColumns::addCard(const QVariantList& row, const Layout& at)
                                      : std::optional<bool>(v.toString() == QStringLiteral("是")));
     }
     if (m_columns.isEmpty() || m_columns.last().cls != cls.toInt()) {
-        m_columns.append(ClassColumn{cls.toInt(), {}, 0, 0, {}, 0, Standing::Unknown,
-                                    QVector<int>(at.marks.size(), 0), -1, 0});
+        m_columns.append(ClassColumn{cls.toInt(),
+                                     {},
+                                     0,
+                                     0,
+                                     {},
+                                     0,
+                                     Standing::Unknown,
+                                     QVector<int>(at.marks.size(), 0),
+                                     -1,
+                                     0});
     }
     ClassColumn& column = m_columns.last();
     const int index = int(m_cards.size());
@@ -157,17 +165,14 @@ QVector<int> ClassColumns::search(const QString& text) const
 
 QStringList ClassColumns::headerLines(const ClassColumn& column) const
 {
-    QStringList lines{QStringLiteral("%1班").arg(column.cls),
-                      QStringLiteral("%1人  男%2 女%3")
-                          .arg(column.cards.size())
-                          .arg(column.boys)
-                          .arg(column.girls)};
+    QStringList lines{QStringLiteral("%1班  %2人").arg(column.cls).arg(column.cards.size()),
+                      QStringLiteral("男%1 女%2").arg(column.boys).arg(column.girls)};
     if (column.average) {
-        lines.append(QStringLiteral("总分均分 %1（%2%3，%4）")
-                         .arg(QString::number(*column.average, 'f', 2),
+        lines.append(QStringLiteral("总分均分 ") + QString::number(*column.average, 'f', 2));
+        lines.append(QStringLiteral("%1（比平均 %2%3）")
+                         .arg(standingText(column.standing),
                               column.deviation < 0 ? QString() : QStringLiteral("+"),
-                              QString::number(column.deviation, 'f', 2),
-                              standingText(column.standing)));
+                              QString::number(column.deviation, 'f', 2)));
     } else {
         lines.append(standingText(column.standing));
     }

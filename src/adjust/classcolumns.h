@@ -70,8 +70,9 @@ public:
     // with it (blanks around it removed; an empty text finds none).
     QVector<int> search(const QString& text) const;
 
-    // The lines of a column's header: the class, its size with boys and
-    // girls, the average of 总分 with its standing, the widest attribute.
+    // The lines of a column's header: the class and its size, boys and
+    // girls, the average of 总分, its standing with the deviation from the
+    // mean, the widest attribute.
     QStringList headerLines(const ClassColumn& column) const;
 
 private:
@@ -82,8 +83,8 @@ private:
 
     QVector<ClassColumn> m_columns;
     QVector<ClassCard> m_cards;
-    QVector<int> m_cardClass;           // per card
-    QHash<QString, int> m_byNumber;     // 编号 → card
+    QVector<int> m_cardClass;       // per card
+    QHash<QString, int> m_byNumber; // 编号 → card
     QStringList m_attributes;
     std::optional<double> m_mean;
     double m_tolerance = kDefaultTolerance;

@@ -64,5 +64,9 @@ int cmdAdjust(CliEnv& env, const QStringList& args);
 int cmdFind(CliEnv& env, const QStringList& args);
 int cmdTransfer(CliEnv& env, const QStringList& args);
 int cmdRoster(CliEnv& env, const QStringList& args);
+int cmdExchange(CliEnv& env, const QStringList& args);
+// chart draws with Qt's widgets: quorvel-cli starts a QApplication (offscreen)
+// for it, see main.cpp.
+int cmdChart(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

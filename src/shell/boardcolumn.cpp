@@ -79,7 +79,7 @@ QString BoardColumn::numberAt(int place) const
 
 int BoardColumn::headerHeight() const
 {
-    return 4 * fontMetrics().height() + 14;
+    return 5 * fontMetrics().height() + 14;
 }
 
 int BoardColumn::cardHeight() const
@@ -153,8 +153,8 @@ QString BoardColumn::cardText(int place) const
         if (c.marks.at(a).value_or(false))
             marks.append(m_model.attributes().at(a));
     }
-    const QString total =
-        c.total ? QStringLiteral("总分 ") + QString::number(*c.total, 'g', 6) : QStringLiteral("无总分");
+    const QString total = c.total ? QStringLiteral("总分 ") + QString::number(*c.total, 'g', 6)
+                                  : QStringLiteral("无总分");
     QStringList parts{c.name, c.number, c.boy ? QStringLiteral("男") : QStringLiteral("女"), total};
     if (!marks.isEmpty())
         parts.append(marks.join(u'·'));
@@ -213,13 +213,15 @@ void BoardColumn::paintCard(QPainter& p, int place) const
     bold.setBold(true);
     p.setFont(bold);
     p.setPen(Qt::black);
-    p.drawText(top, Qt::AlignLeft | Qt::AlignVCenter, fontMetrics().elidedText(c.name, Qt::ElideRight, top.width() / 2));
+    p.drawText(top, Qt::AlignLeft | Qt::AlignVCenter,
+               fontMetrics().elidedText(c.name, Qt::ElideRight, top.width() / 2));
     p.setFont(font());
     p.setPen(QColor(90, 90, 90));
     p.drawText(top, Qt::AlignRight | Qt::AlignVCenter, c.number);
 
     p.setPen(sexColour(c.boy));
-    p.drawText(bottom, Qt::AlignLeft | Qt::AlignVCenter, c.boy ? QStringLiteral("男") : QStringLiteral("女"));
+    p.drawText(bottom, Qt::AlignLeft | Qt::AlignVCenter,
+               c.boy ? QStringLiteral("男") : QStringLiteral("女"));
     const int sexWidth = fontMetrics().horizontalAdvance(QStringLiteral("女 "));
     p.setPen(Qt::black);
     const QString total = c.total ? QString::number(*c.total, 'g', 6) : QStringLiteral("—");
@@ -231,8 +233,9 @@ void BoardColumn::paintCard(QPainter& p, int place) const
     }
     const int markLeft = sexWidth + fontMetrics().horizontalAdvance(QStringLiteral("000.0 "));
     p.setPen(QColor(30, 120, 60));
-    p.drawText(bottom.adjusted(markLeft, 0, 0, 0), Qt::AlignRight | Qt::AlignVCenter,
-               fontMetrics().elidedText(marks.join(u'·'), Qt::ElideRight, bottom.width() - markLeft));
+    p.drawText(
+        bottom.adjusted(markLeft, 0, 0, 0), Qt::AlignRight | Qt::AlignVCenter,
+        fontMetrics().elidedText(marks.join(u'·'), Qt::ElideRight, bottom.width() - markLeft));
     if (hasFocus() && m_current == place) {
         p.setPen(QPen(Qt::black, 1, Qt::DotLine));
         p.setBrush(Qt::NoBrush);

@@ -38,9 +38,10 @@ bool BoardWindow::transfer(const QString& number, int cls)
             return;
         QStringList moves;
         for (int r = 0; r < rows.rows.rowCount(); ++r)
-            moves.append(QStringLiteral("%1 到%2班")
-                             .arg(rows.rows.row(r).value(rows.rows.columnIndex(keyColumn())).toString())
-                             .arg(rows.rows.row(r).value(rows.rows.columnIndex(classColumn())).toInt()));
+            moves.append(
+                QStringLiteral("%1 到%2班")
+                    .arg(rows.rows.row(r).value(rows.rows.columnIndex(keyColumn())).toString())
+                    .arg(rows.rows.row(r).value(rows.rows.columnIndex(classColumn())).toInt()));
         m_status->setText(QStringLiteral("已调班：") + moves.join(QStringLiteral("，")) + u'。');
     });
     return done;
@@ -74,9 +75,10 @@ void BoardWindow::activate(BoardColumn* c, int place)
             return;
         m_picked = c->numberAt(place);
         markColumns();
-        m_status->setText(QStringLiteral("已选中编号 %1。用方向键选择要调到的班（班头）或要对换的学生，"
-                                         "按回车放下，按 Esc 取消。")
-                              .arg(m_picked));
+        m_status->setText(
+            QStringLiteral("已选中编号 %1。用方向键选择要调到的班（班头）或要对换的学生，"
+                           "按回车放下，按 Esc 取消。")
+                .arg(m_picked));
         return;
     }
     if (c->numberAt(place) == m_picked) {

@@ -49,9 +49,10 @@ BoardWindow::BoardWindow(const Context& ctx, QWidget* parent)
     m_scroll->setWidget(m_strip);
     column->addWidget(m_scroll, 1);
 
-    m_status = new QLabel(QStringLiteral("拖动学生卡片到另一个班即调班（该班总分最接近的学生调回），"
-                                         "拖到另一个班的学生卡片上即两人对换。"),
-                          this);
+    m_status =
+        new QLabel(QStringLiteral("拖动学生卡片到另一个班即调班（该班总分最接近的学生调回），"
+                                  "拖到另一个班的学生卡片上即两人对换。"),
+                   this);
     m_status->setObjectName(QStringLiteral("kanbanStatus"));
     m_status->setWordWrap(true);
     column->addWidget(m_status);
@@ -81,14 +82,14 @@ void BoardWindow::refresh()
     }
     if (!m_picked.isEmpty() && m_model.cardOf(m_picked) < 0)
         m_picked.clear();
-    m_summary->setText(
-        m_model.columns().isEmpty()
-            ? QStringLiteral("还没有分班。")
-            : QStringLiteral("共 %1 个班，%2 名学生；各班总分均分的允许差 %3%4")
-                  .arg(m_model.columns().size())
-                  .arg(m_model.cards().size())
-                  .arg(m_model.tolerance())
-                  .arg(m_model.unplaced() ? QStringLiteral("；未分班 %1 人").arg(m_model.unplaced())
+    m_summary->setText(m_model.columns().isEmpty()
+                           ? QStringLiteral("还没有分班。")
+                           : QStringLiteral("共 %1 个班，%2 名学生；各班总分均分的允许差 %3%4")
+                                 .arg(m_model.columns().size())
+                                 .arg(m_model.cards().size())
+                                 .arg(m_model.tolerance())
+                                 .arg(m_model.unplaced()
+                                          ? QStringLiteral("；未分班 %1 人").arg(m_model.unplaced())
                                           : QString()));
     search(m_search->text());
 }
@@ -101,14 +102,14 @@ void BoardWindow::rebuildColumns()
     for (int i = 0; i < m_model.columns().size(); ++i) {
         auto* c = new BoardColumn(m_model, i, m_strip);
         m_row->insertWidget(i, c, 0, Qt::AlignTop);
-        connect(c, &BoardColumn::dropped, this,
-                [this, c](const QString& number, int place) {
-                    dropCard(number, c->classNumber(), place);
-                });
+        connect(c, &BoardColumn::dropped, this, [this, c](const QString& number, int place) {
+            dropCard(number, c->classNumber(), place);
+        });
         connect(c, &BoardColumn::activated, this, [this, c](int place) { activate(c, place); });
         connect(c, &BoardColumn::leave, this, [this, c](int d) { leave(c, d); });
         connect(c, &BoardColumn::cancelled, this, &BoardWindow::cancelPick);
-        connect(c, &BoardColumn::currentChanged, this, [this, c](int place) { showPlace(c, place); });
+        connect(c, &BoardColumn::currentChanged, this,
+                [this, c](int place) { showPlace(c, place); });
         setTabOrder(before, c);
         before = c;
         m_columns.append(c);

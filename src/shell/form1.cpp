@@ -8,6 +8,7 @@
 #include "artwork.h"
 #include "boarderpanel.h"
 #include "boardwindow.h"
+#include "chartpanel.h"
 #include "createpanel.h"
 #include "fastslowpanel.h"
 #include "form2.h"
@@ -219,6 +220,7 @@ QWidget* Form1::buildWorkArea()
     m_results->hide();
     m_resultsGrid = m_results->grid();
     m_results->attachStrip(new TransferStrip(m_ctx, m_resultsGrid, m_results));
+    m_results->attachCharts(new ChartPanel(m_ctx, m_results));
     connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::FlatBttn34_Click);
     connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
     m_fastSlow = new FastSlowPanel(m_ctx, FastSlowOffset, m_work);

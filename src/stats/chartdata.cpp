@@ -81,12 +81,12 @@ QString unknownChartColumnMessage(const QString& column)
 
 QStringList chartColumns(const Context& ctx)
 {
+    Store store = OpenStore(ctx); // a missing database is said first
     QStringList columns{totalColumn()};
     if (!QFileInfo::exists(ctx.file(scoreListFile())))
         return columns;
     QStringList scores;
     readScoreList(ctx, scores);
-    Store store = OpenStore(ctx);
     QStringList held;
     for (const ColumnInfo& c : store.columns(studentTable()))
         held.append(c.name);
@@ -104,9 +104,9 @@ ChartData ReadChartData(const Context& ctx, const QString& column, double tolera
     ChartData data{column, {}, std::nullopt, tolerance};
     Store store = OpenStore(ctx);
     const QString cls = quoteIdent(classColumn());
-    const RowSet rows = RowSet::openSql(
-        store, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 > 0 ORDER BY %1")
-                   .arg(cls, quoteIdent(column), quoteIdent(studentTable())));
+    const RowSet rows =
+        RowSet::openSql(store, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 > 0 ORDER BY %1")
+                                   .arg(cls, quoteIdent(column), quoteIdent(studentTable())));
     QVector<double> values;
     for (int r = 0; r < rows.rowCount(); ++r) {
         const int c = rows.row(r).at(0).toInt();

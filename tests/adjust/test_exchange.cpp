@@ -20,9 +20,11 @@ private slots:
         QTest::addColumn<QString>("classes"); // of b1 g1 b2 g2 u after it
         QTest::addColumn<QString>("message");
         QTest::newRow("two boys") << "b1"
-                                  << "b2" << true << "2 1 1 2 0" << "";
+                                  << "b2" << true << "2 1 1 2 0"
+                                  << "";
         QTest::newRow("blanks around") << " b1 "
-                                       << "b2\t" << true << "2 1 1 2 0" << "";
+                                       << "b2\t" << true << "2 1 1 2 0"
+                                       << "";
         QTest::newRow("boy and girl: done, and said")
             << "b1"
             << "g2" << true << "2 1 2 1 0" << exchangeMixedSexMessage("b1", "g2");
