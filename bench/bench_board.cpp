@@ -85,8 +85,12 @@ QUORVEL_BENCH(benchBoard)
         board = ClassColumns::read(ctx);
         update.append(elapsedMs(t));
     }
-    const QString what = QStringLiteral("%1 classes × %2 students").arg(kClasses).arg(kStudents / kClasses);
-    bench::report(QStringLiteral("benchBoard"), what + QStringLiteral(", the model read again"), update);
-    bench::report(QStringLiteral("benchBoard"), what + QStringLiteral(", a transfer and the model"), transfer);
-    bench::report(QStringLiteral("benchBoard"), what + QStringLiteral(", an exchange and the model"), exchange);
+    const QString what =
+        QStringLiteral("%1 classes × %2 students").arg(kClasses).arg(kStudents / kClasses);
+    bench::report(QStringLiteral("benchBoard"), what + QStringLiteral(", the model read again"),
+                  update);
+    bench::report(QStringLiteral("benchBoard"), what + QStringLiteral(", a transfer and the model"),
+                  transfer);
+    bench::report(QStringLiteral("benchBoard"),
+                  what + QStringLiteral(", an exchange and the model"), exchange);
 }

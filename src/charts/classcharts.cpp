@@ -2,15 +2,15 @@
 
 #include "stats/chartdata.h"
 
-#include <QCategoryAxis>
+#include <QAreaSeries>
 #include <QBarSet>
 #include <QBoxPlotSeries>
 #include <QBoxSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QDir>
 #include <QGraphicsScene>
 #include <QLineSeries>
-#include <QAreaSeries>
 #include <QPainter>
 #include <QStackedBarSeries>
 #include <QValueAxis>
@@ -91,8 +91,9 @@ QColor standingColour(Standing s)
 
 QChart* boxPlotChart(const ChartData& data)
 {
-    QChart* chart = newChart(QStringLiteral("各班%1分布（箱线图：最低、下四分位、中位数、上四分位、最高）")
-                                 .arg(data.column));
+    QChart* chart =
+        newChart(QStringLiteral("各班%1分布（箱线图：最低、下四分位、中位数、上四分位、最高）")
+                     .arg(data.column));
     auto* series = new QBoxPlotSeries;
     series->setName(data.column);
     double low = 0;
@@ -101,8 +102,8 @@ QChart* boxPlotChart(const ChartData& data)
     for (const ChartClass& c : data.classes) {
         auto* set = new QBoxSet(QStringLiteral("%1班").arg(c.cls));
         if (c.box) {
-            set->append(QList<qreal>{c.box->low, c.box->lowerQuartile, c.box->median, c.box->upperQuartile,
-                            c.box->high});
+            set->append(QList<qreal>{c.box->low, c.box->lowerQuartile, c.box->median,
+                                     c.box->upperQuartile, c.box->high});
             low = any ? std::min(low, c.box->low) : c.box->low;
             high = any ? std::max(high, c.box->high) : c.box->high;
             any = true;
@@ -131,7 +132,8 @@ QChart* averageChart(const ChartData& data)
     double high = data.bandHigh();
     for (const ChartClass& c : data.classes) {
         const double avg = c.average.value_or(0);
-        const Standing s = c.average ? standingOf(avg - *data.mean, data.tolerance) : Standing::Unknown;
+        const Standing s =
+            c.average ? standingOf(avg - *data.mean, data.tolerance) : Standing::Unknown;
         for (int k = 0; k < 3; ++k)
             sets[k]->append(kinds[k] == s ? avg : 0);
         if (c.average) {
@@ -151,7 +153,8 @@ QChart* averageChart(const ChartData& data)
     band->setColor(QColor(60, 120, 220, 60));
     band->setBorderColor(QColor(60, 120, 220));
     chart->addSeries(band);
-    auto* mean = across(data, data.mean.value_or(0), QStringLiteral("均值 %1").arg(data.mean.value_or(0), 0, 'f', 2));
+    auto* mean = across(data, data.mean.value_or(0),
+                        QStringLiteral("均值 %1").arg(data.mean.value_or(0), 0, 'f', 2));
     mean->setPen(QPen(QColor(30, 60, 160), 1.5, Qt::DashLine));
     chart->addSeries(mean);
     const double margin = std::max(data.tolerance, (high - low) * 0.15);

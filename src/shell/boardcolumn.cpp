@@ -87,16 +87,28 @@ int BoardColumn::cardHeight() const
     return 2 * fontMetrics().height() + 12;
 }
 
+// The header stays at the top of the visible part of the column, over the
+// cards scrolled under it.
+int BoardColumn::headerTop() const
+{
+    const QRect visible = visibleRegion().boundingRect();
+    if (visible.isEmpty())
+        return 0;
+    return qBound(0, visible.top(), qMax(0, height() - headerHeight()));
+}
+
 QRect BoardColumn::placeRect(int place) const
 {
     if (place < 0)
-        return QRect(0, 0, width(), headerHeight());
+        return QRect(0, headerTop(), width(), headerHeight());
     const int top = headerHeight() + Gap + place * (cardHeight() + Gap);
     return QRect(Gap, top, width() - 2 * Gap, cardHeight());
 }
 
 int BoardColumn::placeAt(const QPoint& point) const
 {
+    if (placeRect(-1).contains(point))
+        return -1;
     const int y = point.y() - headerHeight() - Gap;
     if (y < 0)
         return -1;
@@ -165,14 +177,15 @@ void BoardColumn::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    paintHeader(p);
     for (int place = 0; place < cardCount(); ++place)
         paintCard(p, place);
+    paintHeader(p); // over the cards scrolled under it
 }
 
 void BoardColumn::paintHeader(QPainter& p) const
 {
     const ClassColumn& column = m_model.columns().at(m_column);
+    p.fillRect(placeRect(-1), palette().window());
     const QRect r = placeRect(-1).adjusted(1, 1, -1, -1);
     p.setPen(m_dropPlace == -1 ? QPen(palette().highlight(), 3) : QPen(QColor(150, 150, 150)));
     p.setBrush(standingColour(column.standing));

@@ -29,7 +29,8 @@ public:
     QString numberAt(int place) const;
     // The place under a point of the column: a card, or -1.
     int placeAt(const QPoint& point) const;
-    // Where a card (or the header, -1) is painted.
+    // Where a card (or the header, -1: at the top of the visible part) is
+    // painted.
     QRect placeRect(int place) const;
 
     int current() const { return m_current; }
@@ -69,6 +70,7 @@ protected:
 
 private:
     int headerHeight() const;
+    int headerTop() const;
     int cardHeight() const;
     void paintHeader(QPainter& p) const;
     void paintCard(QPainter& p, int place) const;

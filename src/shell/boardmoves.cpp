@@ -103,8 +103,10 @@ void BoardWindow::leave(BoardColumn* c, int direction)
 
 void BoardWindow::showPlace(BoardColumn* c, int place)
 {
+    // A card clears the header that stays over the top of the view.
+    const int margin = place < 0 ? 0 : c->placeRect(-1).height() + c->placeRect(place).height();
     m_scroll->ensureVisible(c->x() + c->width() / 2, c->placeRect(place).center().y(),
-                            c->width() / 2 + 8, c->placeRect(place).height());
+                            c->width() / 2 + 8, margin);
 }
 
 void BoardWindow::cancelPick()

@@ -47,6 +47,11 @@ BoardWindow::BoardWindow(const Context& ctx, QWidget* parent)
     m_row->setSpacing(8);
     m_row->addStretch(1);
     m_scroll->setWidget(m_strip);
+    // The headers keep to the top of the view: a scroll repaints them there.
+    connect(m_scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        for (BoardColumn* c : m_columns)
+            c->update();
+    });
     column->addWidget(m_scroll, 1);
 
     m_status =

@@ -60,7 +60,8 @@ ChartPanel::ChartPanel(const Context& ctx, QWidget* parent) : QWidget(parent), m
     column->addLayout(bar);
     auto* charts = new QHBoxLayout;
     m_box = chartView(QStringLiteral("chartBox"), QStringLiteral("各班成绩箱线图"), this);
-    m_averages = chartView(QStringLiteral("chartAverages"), QStringLiteral("各班平均分与允许差带"), this);
+    m_averages =
+        chartView(QStringLiteral("chartAverages"), QStringLiteral("各班平均分与允许差带"), this);
     charts->addWidget(m_box, 1);
     charts->addWidget(m_averages, 1);
     column->addLayout(charts, 1);
@@ -98,8 +99,8 @@ void ChartPanel::draw()
 
 bool ChartPanel::exportPng()
 {
-    const QString suggested = QDir(m_ctx.folder).absoluteFilePath(
-        QStringLiteral("统计图表-%1.png").arg(m_data.column));
+    const QString suggested =
+        QDir(m_ctx.folder).absoluteFilePath(QStringLiteral("统计图表-%1.png").arg(m_data.column));
     QString path = askExportPath(this, suggested);
     if (path.isEmpty())
         return false;
@@ -109,8 +110,9 @@ bool ChartPanel::exportPng()
     reportErrors(m_ctx.prompt, [&] {
         RequireOutputPath(m_ctx, path);
         written = writeChartImage(m_data, path, devicePixelRatioF());
-        m_ctx.prompt.message(written ? QStringLiteral("图表已保存到：") + QDir::toNativeSeparators(path)
-                                     : chartNotWrittenMessage(path));
+        m_ctx.prompt.message(written
+                                 ? QStringLiteral("图表已保存到：") + QDir::toNativeSeparators(path)
+                                 : chartNotWrittenMessage(path));
     });
     return written;
 }

@@ -127,7 +127,8 @@ private slots:
                               << exchangedMessage("a", 1, "c", 2) + u'\n' << "2 1";
         QTest::newRow("same class") << QStringList{"exchange", "a", "b"} << 1
                                     << "Quorvel\t" + sameClassMessage("a", "b") + u'\n' << "1 2";
-        QTest::newRow("one number") << QStringList{"exchange", "a"} << 2 << "" << "1 2";
+        QTest::newRow("one number") << QStringList{"exchange", "a"} << 2 << ""
+                                    << "1 2";
     }
     void exchange()
     {

@@ -10,6 +10,8 @@
 
 #include <QLabel>
 #include <QMimeData>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 
 using namespace quorvel;
@@ -177,6 +179,31 @@ private slots:
         QTest::keyClick(column(1), Qt::Key_Tab);
         QVERIFY(column(2)->hasFocus());
         QVERIFY(!board()->searchBox()->accessibleName().isEmpty());
+    }
+
+    // Scrolled down to the last cards, a column's header stays at the top
+    // of the view, and a card dropped there goes to the class.
+    void headerStaysInView()
+    {
+        makeStore(sb(), {});
+        QVector<Student> students = intake(60);
+        for (int i = 0; i < students.size(); ++i)
+            students[i].fields.insert(classColumn(), i % 2 + 1);
+        addStudents(sb(), students);
+        click(form(), QStringLiteral("Command7"));
+        click(form(), QStringLiteral("kanban"));
+        QVERIFY(QTest::qWaitForWindowExposed(board()));
+        board()->resize(700, 420);
+        auto* scroll = board()->findChild<QScrollArea*>(QStringLiteral("kanbanScroll"));
+        QScrollBar* bar = scroll->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        const QRect header = column(2)->placeRect(-1);
+        QVERIFY(header.top() > 0);
+        QVERIFY(qAbs(column(2)->mapTo(scroll->viewport(), header.topLeft()).y()) <= 1);
+        QCOMPARE(column(2)->placeAt(header.center()), -1);
+        dropOn(column(2), "s000", header.center());
+        QCOMPARE(classesOf(sb(), {"s000"}), QString("2"));
     }
 
     // An operation elsewhere (an undo, a division) is shown once the board

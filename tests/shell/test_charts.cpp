@@ -61,7 +61,11 @@ private slots:
         QVERIFY(bars);
         QStringList got;
         for (QBarSet* set : bars->barSets())
-            got.append(QString("%1:%2,%3,%4").arg(set->label()).arg(set->at(0)).arg(set->at(1)).arg(set->at(2)));
+            got.append(QString("%1:%2,%3,%4")
+                           .arg(set->label())
+                           .arg(set->at(0))
+                           .arg(set->at(1))
+                           .arg(set->at(2)));
         QCOMPARE(got, QStringList({"达标:0,150,0", "接近:150.1,0,0", "超出:0,0,149.5"}));
     }
 
