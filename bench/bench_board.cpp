@@ -8,9 +8,7 @@
 #include "adjust/classcolumns.h"
 #include "adjust/exchange.h"
 #include "adjust/transfer.h"
-#include "excel/rebuild.h"
 #include "store/context.h"
-#include "store/schema.h"
 #include "store/store.h"
 #include "store/students.h"
 
@@ -28,14 +26,8 @@ constexpr int kRuns = 20;
 // The students dealt to the classes in the order of their rows.
 bool makeClasses(const Context& ctx)
 {
-    CreateOptions o;
-    o.school = o.cadre = o.custom1 = true;
-    o.custom1Name = QStringLiteral("是否住宿");
-    o.subjects[0] = o.subjects[1] = o.subjects[2] = true;
-    if (!CreateDatabase(ctx, o))
+    if (!bench::makeIntakeStore(ctx, kStudents))
         return false;
-    bench::fillStudents(ctx.folder, kStudents,
-                        {{QStringLiteral("是否班干部"), 15}, {QStringLiteral("是否住宿"), 50}});
     Store store = OpenStore(ctx);
     Transaction tr(store);
     Students students(store);

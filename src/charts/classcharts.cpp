@@ -75,6 +75,8 @@ QLineSeries* across(const ChartData& data, double y, const QString& name)
     return line;
 }
 
+} // namespace
+
 QColor standingColour(Standing s)
 {
     switch (s) {
@@ -82,12 +84,13 @@ QColor standingColour(Standing s)
         return QColor(76, 160, 90);
     case Standing::Near:
         return QColor(230, 170, 40);
-    default:
+    case Standing::Beyond:
         return QColor(205, 70, 70);
+    case Standing::Unknown:
+        break;
     }
+    return QColor(150, 150, 150);
 }
-
-} // namespace
 
 QChart* boxPlotChart(const ChartData& data)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QString>
 
@@ -8,6 +9,11 @@ class QChart;
 namespace quorvel {
 
 struct ChartData;
+enum class Standing;
+
+// The colour of a standing (达标 green, 接近 amber, 超出 red, none grey), the
+// same in the bars and on the class board.
+QColor standingColour(Standing s);
 
 // The two charts of the balance, drawn the same by the window and by the
 // command line.

@@ -1,6 +1,7 @@
 #include "boardcolumn.h"
 
 #include "adjust/classcolumns.h"
+#include "charts/classcharts.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -15,19 +16,11 @@ namespace {
 const char* kMime = "application/x-quorvel-student";
 constexpr int Gap = 4;
 
-QColor standingColour(Standing s)
+// A header's background: its standing's colour, three parts white.
+QColor paleStanding(Standing s)
 {
-    switch (s) {
-    case Standing::Within:
-        return QColor(214, 239, 214);
-    case Standing::Near:
-        return QColor(252, 236, 190);
-    case Standing::Beyond:
-        return QColor(246, 204, 204);
-    case Standing::Unknown:
-        break;
-    }
-    return QColor(226, 226, 226);
+    const QColor c = standingColour(s);
+    return QColor((c.red() + 3 * 255) / 4, (c.green() + 3 * 255) / 4, (c.blue() + 3 * 255) / 4);
 }
 
 QColor sexColour(bool boy)
@@ -188,7 +181,7 @@ void BoardColumn::paintHeader(QPainter& p) const
     p.fillRect(placeRect(-1), palette().window());
     const QRect r = placeRect(-1).adjusted(1, 1, -1, -1);
     p.setPen(m_dropPlace == -1 ? QPen(palette().highlight(), 3) : QPen(QColor(150, 150, 150)));
-    p.setBrush(standingColour(column.standing));
+    p.setBrush(paleStanding(column.standing));
     p.drawRoundedRect(r, 4, 4);
     const QStringList lines = m_model.headerLines(column);
     const int h = fontMetrics().height();
