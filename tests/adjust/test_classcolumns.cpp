@@ -119,6 +119,22 @@ private slots:
         QCOMPARE(numbers(board, board.search(text)), found);
     }
 
+    // A class whose students have no 总分 has no standing, and the mean
+    // is that of the classes with an average.
+    void classWithoutTotals()
+    {
+        Sandbox sb;
+        makeStore(sb, {});
+        QVector<Student> students = parseIntake("a/男/90/1 b/女/80/2 c/男/0/3", {classColumn()});
+        students[2].fields.insert(totalColumn(), QVariant());
+        addStudents(sb, students);
+        const ClassColumns board = ClassColumns::read(sb.ctx);
+        QCOMPARE(*board.mean(), 85.0);
+        QCOMPARE(board.columns().at(2).standing, Standing::Unknown);
+        QCOMPARE(board.headerLines(board.columns().at(2)),
+                 QStringList({"3班  1人", "男1 女0", "无总分"}));
+    }
+
     // The board reads the store again after each operation: a transfer and
     // an exchange show at once in the columns and their headers.
     void afterMoves()

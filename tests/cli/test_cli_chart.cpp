@@ -96,6 +96,16 @@ private slots:
         QCOMPARE(f.readAll(), before);
     }
 
+    // A class without any value of the subject is drawn empty, not refused.
+    void classWithoutValues()
+    {
+        Sandbox sb;
+        makeStore(sb, {"语文"});
+        addStudents(sb, parseIntake("a/男/170/1/90 b/女/160/2/-", {classColumn(), "语文"}));
+        QCOMPARE(runCliIn(sb, {"chart", "--out", "x.png", "--subject", "语文"}).status, 0);
+        QVERIFY(drawnOn(QImage(sb.ctx.file("x.png"))));
+    }
+
     void noClassesNoChart()
     {
         Sandbox sb;

@@ -6,6 +6,7 @@
 #include "shell/boardwindow.h"
 
 #include "adjust/exchange.h"
+#include "adjust/transfer.h"
 #include "store/fieldlists.h"
 
 #include <QLabel>
@@ -179,6 +180,40 @@ private slots:
         QTest::keyClick(column(1), Qt::Key_Tab);
         QVERIFY(column(2)->hasFocus());
         QVERIFY(!board()->searchBox()->accessibleName().isEmpty());
+    }
+
+    // A transfer the engine refuses says why and moves nobody.
+    void refusedTransfer()
+    {
+        makeStore(sb(), {});
+        QVector<Student> students = parseIntake("a/男/95/1 b/女/85/2", {classColumn()});
+        students[0].fields.insert(totalColumn(), QVariant());
+        addStudents(sb(), students);
+        click(form(), QStringLiteral("Command7"));
+        click(form(), QStringLiteral("kanban"));
+        dropOn(column(2), "a", column(2)->placeRect(-1).center());
+        QCOMPARE(sb().prompt.last(), studentIncompleteMessage("a"));
+        QCOMPARE(classesOf(sb(), {"a", "b"}), QString("1 2"));
+        QCOMPARE(column(1)->numberAt(0), QString("a"));
+        QVERIFY(column(1)->accessibleDescription().contains("无总分"));
+    }
+
+    void nothingPlacedYet()
+    {
+        makeStore(sb(), {});
+        addStudents(sb(), parseIntake("a/男/95 b/女/85"));
+        click(form(), QStringLiteral("Command7"));
+        click(form(), QStringLiteral("kanban"));
+        QVERIFY(board()->columns().isEmpty());
+        QCOMPARE(board()->findChild<QLabel*>("kanbanSummary")->text(), QString("还没有分班。"));
+    }
+
+    void withoutDatabase()
+    {
+        click(form(), QStringLiteral("Command7"));
+        click(form(), QStringLiteral("kanban"));
+        QVERIFY(!board());
+        QVERIFY(sb().prompt.last().endsWith(Form1::noDatabaseMessage()));
     }
 
     // Scrolled down to the last cards, a column's header stays at the top
