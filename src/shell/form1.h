@@ -142,6 +142,8 @@ private:
     bool openDocument(const QString& path);
     void showWrittenDocument(const QString& path);
     void refreshStudents();
+    // An open class board shows the classes an operation of the window left.
+    void followOnBoard();
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
     void showPrecise(const std::function<PreciseResult(const AdjustOptions&)>& run);

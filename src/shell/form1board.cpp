@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "boardwindow.h"
+#include "studentgridview.h"
 
 #include "store/store.h"
 
@@ -18,12 +19,20 @@ void Form1::kanban_Click()
     if (!m_board) {
         m_board = new BoardWindow(m_ctx, this);
         // The grid under the panels shows the classes the board moved.
-        connect(m_board, &BoardWindow::classesChanged, this, &Form1::refreshStudents);
+        connect(m_board, &BoardWindow::classesChanged, this, [this] {
+            reportErrors(m_ctx.prompt, [this] { ShowStudents(m_ctx, m_grid, countLabel()); });
+        });
     }
     m_board->refresh();
     m_board->show();
     m_board->raise();
     m_board->activateWindow();
+}
+
+void Form1::followOnBoard()
+{
+    if (m_board && m_board->isVisible())
+        m_board->refresh();
 }
 
 } // namespace quorvel

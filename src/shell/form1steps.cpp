@@ -93,6 +93,7 @@ void Form1::openexcel_Click()
 void Form1::refreshStudents()
 {
     reportErrors(m_ctx.prompt, [this] { ShowStudents(m_ctx, m_grid, countLabel()); });
+    followOnBoard();
 }
 
 // Step 3: the import question, then, whatever became of it, the scheme
@@ -129,6 +130,7 @@ void Form1::showStatistics(const StatsStepResult& step)
     m_results->showForStatistics();
     item(QStringLiteral("FlatBttn2"))->setEnabled(true);
     reportErrors(m_ctx.prompt, [&] { m_results->showStatistics(m_ctx, step.display); });
+    followOnBoard();
 }
 
 void Form1::fbttj_Click()

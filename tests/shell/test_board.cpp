@@ -216,6 +216,16 @@ private slots:
         QVERIFY(sb().prompt.last().endsWith(Form1::noDatabaseMessage()));
     }
 
+    // A statistics step of the window (as every adjustment ends) shows on
+    // an open board.
+    void followsTheWindow()
+    {
+        openBoard();
+        QVERIFY(ExchangeStudents(sb().ctx, "a2", "b2").done);
+        item(QStringLiteral("fbttj"));
+        QCOMPARE(column(1)->numberAt(1), QString("b2"));
+    }
+
     // Scrolled down to the last cards, a column's header stays at the top
     // of the view, and a card dropped there goes to the class.
     void headerStaysInView()
