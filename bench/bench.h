@@ -18,6 +18,10 @@
 //       quorvel::bench::report("benchDivide", "…", timesMs);
 //   }
 
+namespace quorvel {
+struct Context;
+}
+
 namespace quorvel::bench {
 
 using BenchFunction = void (*)();
@@ -47,6 +51,10 @@ void fillStudents(const QString& folder, int count,
 // Runs quorvel-cli in-process; prints what it said when it fails. Returns
 // its exit status.
 int runQuietly(const QStringList& args);
+// Creates the store of ctx with 原学校, 是否班干部, 是否住宿 and three subjects
+// and adds count unplaced students, 15 % of them 班干部 and half of them
+// boarders; false when the store cannot be made.
+bool makeIntakeStore(const Context& ctx, int count);
 
 // The prompt of the benchmarks: answers Yes to every question and an input
 // box with its initial text; keeps the last message and, with echo, prints

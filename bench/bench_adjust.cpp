@@ -30,19 +30,6 @@ namespace {
 
 constexpr int runs = 3;
 
-bool makeStore(const Context& ctx, int students)
-{
-    CreateOptions o;
-    o.school = o.cadre = o.custom1 = true;
-    o.custom1Name = QStringLiteral("是否住宿");
-    o.subjects[0] = o.subjects[1] = o.subjects[2] = true;
-    if (!CreateDatabase(ctx, o))
-        return false;
-    bench::fillStudents(ctx.folder, students,
-                        {{QStringLiteral("是否班干部"), 15}, {QStringLiteral("是否住宿"), 50}});
-    return true;
-}
-
 bool divide(const Context& ctx, int classes)
 {
     QStringList captions;
@@ -134,7 +121,7 @@ void road(int students, int classes)
     RunState state;
     bench::YesPrompt prompt;
     const Context ctx{dir.path(), state, prompt};
-    if (!makeStore(ctx, students)) {
+    if (!bench::makeIntakeStore(ctx, students)) {
         bench::out() << "  the store could not be made: " << prompt.last << Qt::endl;
         return;
     }

@@ -1,8 +1,11 @@
 // The intake the division and adjustment benchmarks work on.
 #include "bench.h"
 
+#include "excel/rebuild.h"
+#include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
+#include "store/schema.h"
 #include "store/store.h"
 
 #include <QRandomGenerator>
@@ -55,6 +58,19 @@ void fillStudents(const QString& folder, int count, const QVector<QPair<QString,
             out() << "student refused: " << rs.lastRefusal() << Qt::endl;
     }
     tr.commit();
+}
+
+bool makeIntakeStore(const Context& ctx, int count)
+{
+    CreateOptions o;
+    o.school = o.cadre = o.custom1 = true;
+    o.custom1Name = QStringLiteral("是否住宿");
+    o.subjects[0] = o.subjects[1] = o.subjects[2] = true;
+    if (!CreateDatabase(ctx, o))
+        return false;
+    fillStudents(ctx.folder, count,
+                 {{QStringLiteral("是否班干部"), 15}, {QStringLiteral("是否住宿"), 50}});
+    return true;
 }
 
 } // namespace quorvel::bench

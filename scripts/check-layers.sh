@@ -3,7 +3,9 @@
 # rooms is read from the quorvel_room() lines of src/CMakeLists.txt, the one
 # table the build links by: a room may include itself and the rooms before it,
 # an ALONE room only itself; the front ends (quorvel_front()) may include every
-# room of the engine but not each other. The tests of a room (tests/<room>)
+# room of the engine but not each other; a view (quorvel_view(), drawing both
+# front ends share) may include every room and is included by the front ends
+# only. The tests of a room (tests/<room>)
 # keep to the same order; tests/support serves them all.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,9 +18,9 @@ while read -r kind name rest; do
         rank[$name]=${#rooms[@]}
         [[ " $rest " == *" ALONE "* ]] && alone[$name]=1
     else
-        rank[$name]=front
+        rank[$name]=$kind
     fi
-done < <(sed -n 's/^quorvel_\(room\|front\)(\([a-z0-9_]*\)\(.*\))$/\1 \2 \3/p' src/CMakeLists.txt)
+done < <(sed -n 's/^quorvel_\(room\|front\|view\)(\([a-z0-9_]*\)\(.*\))$/\1 \2 \3/p' src/CMakeLists.txt)
 [ ${#rooms[@]} -gt 0 ] || { echo "check-layers: no rooms found in src/CMakeLists.txt" >&2; exit 1; }
 
 # may_include ROOM TARGET: whether a file of ROOM may include a header of TARGET.
@@ -26,7 +28,8 @@ may_include() {
     local room=$1 target=$2
     [ "$room" = "$target" ] && return 0
     [ "${rank[$target]}" = front ] && return 1
-    [ "${rank[$room]}" = front ] && return 0
+    [ "${rank[$target]}" = view ] && { [ "${rank[$room]}" = front ]; return; }
+    [ "${rank[$room]}" = front ] || [ "${rank[$room]}" = view ] && return 0
     [ -z "${alone[$room]:-}" ] && [ "${rank[$target]}" -lt "${rank[$room]}" ]
 }
 

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl1-mesa-dev
                 libsqlite3-dev libfreexl-dev libxlsxwriter-dev libzip-dev fonts-wqy-microhei)
 test_packages=(python3-xlrd python3-xlwt python3-openpyxl python3-odf libreoffice-calc-nogui xvfb xauth)
 # The sanitizer and fuzz builds (scripts/sanitize.sh, scripts/fuzz.sh).

@@ -59,6 +59,7 @@ const std::vector<CommandEntry>& commands()
           QStringLiteral("adjust --precise [--subjects] [--seed S] [--tolerance T]")}},
         {QStringLiteral("find"), cmdFind, {QStringLiteral("find PREFIX | find --all")}},
         {QStringLiteral("transfer"), cmdTransfer, {QStringLiteral("transfer NUMBER CLASS")}},
+        {QStringLiteral("exchange"), cmdExchange, {QStringLiteral("exchange NUMBER NUMBER")}},
         {QStringLiteral("roster"), cmdRoster, {QStringLiteral("roster [--out FILE]")}},
         {QStringLiteral("history"), cmdHistory, {QStringLiteral("history")}},
         {QStringLiteral("undo"), cmdUndo, {QStringLiteral("undo")}},
@@ -72,6 +73,7 @@ const std::vector<CommandEntry>& commands()
           QStringLiteral("rule lock N CLASS [--note T]"),
           QStringLiteral("rule list | rule check | rule remove ID | rule clear"),
           QStringLiteral("rule import FILE [--sheet S]")}},
+        {QStringLiteral("chart"), cmdChart, {QStringLiteral("chart --out FILE.png [--subject S]")}},
     };
     return table;
 }
@@ -144,6 +146,14 @@ QString optionValue(const QString& command, const QStringList& args, int& i)
     if (i + 1 >= args.size())
         throw UsageError{command + QStringLiteral(": %1 缺少取值").arg(args.at(i))};
     return args.at(++i);
+}
+
+bool drawsCharts(const QStringList& args)
+{
+    int i = 0;
+    while (i < args.size() && (args[i] == u"--dir" || args[i] == u"--yes"))
+        i += args[i] == u"--dir" ? 2 : 1;
+    return i < args.size() && args[i] == u"chart";
 }
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)

@@ -10,4 +10,7 @@ namespace quorvel {
 // status: 0 normal end, 1 stopped after a refusal or failure, 2 usage error.
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err);
 
+// Whether the command of args draws (chart): it needs a QApplication.
+bool drawsCharts(const QStringList& args);
+
 } // namespace quorvel

@@ -86,5 +86,9 @@ int cmdRedo(CliEnv& env, const QStringList& args);
 int cmdRestore(CliEnv& env, const QStringList& args);
 int cmdDiff(CliEnv& env, const QStringList& args);
 int cmdRule(CliEnv& env, const QStringList& args);
+int cmdExchange(CliEnv& env, const QStringList& args);
+// chart draws with Qt's widgets: quorvel-cli starts a QApplication (offscreen)
+// for it, see main.cpp.
+int cmdChart(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

@@ -1,17 +1,28 @@
 #include "cli.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    // The charts are drawn with Qt's widgets, offscreen unless told otherwise;
+    // every other command needs no display at all.
+    const bool drawing = quorvel::drawsCharts(args);
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app =
+        drawing ? std::make_unique<QApplication>(argc, argv)
+                : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    const int status = quorvel::runCli(app.arguments().mid(1), out, err);
+    const int status = quorvel::runCli(QCoreApplication::arguments().mid(1), out, err);
     out.flush();
     err.flush();
     return status;

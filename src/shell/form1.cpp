@@ -7,6 +7,8 @@
 #include "aboutbox.h"
 #include "artwork.h"
 #include "boarderpanel.h"
+#include "boardwindow.h"
+#include "chartpanel.h"
 #include "createpanel.h"
 #include "fastslowpanel.h"
 #include "form2.h"
@@ -220,6 +222,7 @@ QWidget* Form1::buildWorkArea()
     m_results->hide();
     m_resultsGrid = m_results->grid();
     m_results->attachStrip(new TransferStrip(m_ctx, m_resultsGrid, m_results));
+    m_results->attachCharts(new ChartPanel(m_ctx, m_results));
     connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::FlatBttn34_Click);
     connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
     m_fastSlow = new FastSlowPanel(m_ctx, FastSlowOffset, m_work);
@@ -282,6 +285,7 @@ void Form1::connectItems()
                  {"jingque", &Form1::jingque_Click},
                  {"FlatBttn3", &Form1::FlatBttn3_Click},
                  {"FlatBttn5", &Form1::FlatBttn5_Click},
+                 {"kanban", &Form1::kanban_Click},
                  {"FlatBttn8", &Form1::FlatBttn8_Click},
                  {"FlatBttn6", &Form1::FlatBttn6_Click},
                  {"fbtweb", &Form1::fbtweb_Click},

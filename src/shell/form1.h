@@ -14,6 +14,7 @@ class QToolButton;
 
 namespace quorvel {
 
+class BoardWindow;
 class BoarderPanel;
 class CreatePanel;
 class FastSlowPanel;
@@ -73,6 +74,7 @@ public:
     // 撤销, 重做 and 历史版本 (menu 编辑 and its toolbar).
     HistoryActions* historyActions() const { return m_historyActions; }
     RulesDialog* rulesDialog() const { return m_rules; }       // 分班规则
+    BoardWindow* board() const { return m_board; }             // 班级看板, once opened
 
     // Makes an overlay panel of the work area movable with the mouse; the
     // mover keeps DragStartX and DragStartY.
@@ -98,6 +100,8 @@ public slots:
     void subjectBalance_Click();
     void FlatBttn3_Click();
     void FlatBttn5_Click();
+    // 班级看板: the classes side by side as columns of student cards.
+    void kanban_Click();
     void FlatBttn8_Click();
     void FlatBttn6_Click();
     void fbtweb_Click();
@@ -160,6 +164,8 @@ private:
     bool openDocument(const QString& path);
     void showWrittenDocument(const QString& path);
     void refreshStudents();
+    // An open class board shows the classes an operation of the window left.
+    void followOnBoard();
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
     void showPrecise(const std::function<PreciseResult(const AdjustOptions&)>& run);
@@ -195,6 +201,7 @@ private:
     RulesDialog* m_rules = nullptr;
     std::unique_ptr<Ftiao> m_ftiao;
     HistoryActions* m_historyActions = nullptr;
+    BoardWindow* m_board = nullptr;
 };
 
 } // namespace quorvel

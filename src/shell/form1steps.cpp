@@ -94,6 +94,7 @@ void Form1::openexcel_Click()
 void Form1::refreshStudents()
 {
     reportErrors(m_ctx.prompt, [this] { ShowStudents(m_ctx, m_grid, countLabel()); });
+    followOnBoard();
 }
 
 // Step 3: the import question, then, whatever became of it, the scheme
@@ -133,6 +134,7 @@ void Form1::showStatistics(const StatsStepResult& step)
     // The first line of the rules' check, every rule not held under it.
     m_rulesState->setText(step.display.rules.value(0));
     m_rulesState->setToolTip(step.display.rules.join(u'\n'));
+    followOnBoard();
 }
 
 void Form1::fbttj_Click()

@@ -41,7 +41,8 @@ const QVector<GroupEntry>& groupTable()
           {QStringLiteral("sourceimport"), QStringLiteral("从表格导入"), QStringLiteral("导")},
           {QStringLiteral("sourcecreate"), QStringLiteral("从表格新建数据库"),
            QStringLiteral("新")},
-          {QStringLiteral("rules"), QStringLiteral("分班规则"), QStringLiteral("规")}}},
+          {QStringLiteral("rules"), QStringLiteral("分班规则"), QStringLiteral("规")},
+          {QStringLiteral("kanban"), QStringLiteral("班级看板"), QStringLiteral("看")}}},
         {QStringLiteral("Frame7"),
          QStringLiteral("Command13"),
          QStringLiteral("统计调整"),
@@ -127,14 +128,16 @@ QFrame* NavPanel::buildGroup(int index)
     // A long group stands its items closer together.
     items->setSpacing(group.items.size() > 5 ? 2 : 8);
     m_groupItems.append(QVector<QToolButton*>());
-    for (const ItemEntry& item : group.items)
+    for (const ItemEntry& item : group.items) {
         items->addWidget(buildItem(item.name, item.caption, item.glyph, group.colour, body), 0,
                          Qt::AlignHCenter);
-    if (index == 0) {
-        m_count = new QLabel(body);
-        m_count->setObjectName(QStringLiteral("Label11"));
-        m_count->setAlignment(Qt::AlignCenter);
-        items->addWidget(m_count);
+        // The count of the students stands under 第三步分班操作.
+        if (item.name == u"fb") {
+            m_count = new QLabel(body);
+            m_count->setObjectName(QStringLiteral("Label11"));
+            m_count->setAlignment(Qt::AlignCenter);
+            items->addWidget(m_count);
+        }
     }
     items->addStretch(1);
     column->addWidget(body, 1);

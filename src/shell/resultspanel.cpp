@@ -1,5 +1,6 @@
 #include "resultspanel.h"
 
+#include "chartpanel.h"
 #include "transferstrip.h"
 
 #include "rowsetgrid.h"
@@ -79,6 +80,23 @@ void ResultsPanel::showStatistics(const Context& ctx, const StatsDisplayResult& 
     m_grid->bindTable(ctx, resultTable());
     m_grid->rowSetModel()->showTwoDecimals();
     m_book->setEnabled(true);
+    if (m_charts) {
+        m_charts->refresh();
+        m_charts->show();
+        // Whatever the grid shows next, the charts of these statistics go.
+        connect(m_grid->rowSetModel(), &QObject::destroyed, m_charts, [this] {
+            m_charts->hide();
+            layoutPanel();
+        });
+        layoutPanel();
+    }
+}
+
+void ResultsPanel::attachCharts(ChartPanel* charts)
+{
+    m_charts = charts;
+    m_charts->hide();
+    layoutPanel();
 }
 
 void ResultsPanel::attachStrip(QFrame* strip)
@@ -105,11 +123,17 @@ void ResultsPanel::layoutPanel()
         strip->setCompact(compact);
         stripHeight = std::max(StripHeight, strip->heightFor(compact));
     }
-    const int gridHeight = qMax(0, height() - stripHeight);
+    int gridHeight = qMax(0, height() - stripHeight);
+    if (m_charts && !m_charts->isHidden()) {
+        // The statistics take a third, the charts the rest.
+        const int charts = gridHeight * 2 / 3;
+        gridHeight -= charts;
+        m_charts->setGeometry(0, gridHeight, qMax(0, width() - side), charts);
+    }
     m_grid->setGeometry(0, 0, qMax(0, width() - side), gridHeight);
     m_side->setGeometry(width() - SideWidth, 0, SideWidth, gridHeight);
     if (m_strip)
-        m_strip->setGeometry(0, gridHeight, width(), stripHeight);
+        m_strip->setGeometry(0, qMax(0, height() - stripHeight), width(), stripHeight);
 }
 
 } // namespace quorvel

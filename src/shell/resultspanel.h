@@ -9,6 +9,7 @@ namespace quorvel {
 struct Context;
 struct StatsDisplayResult;
 class RowSetGrid;
+class ChartPanel;
 
 // The results panel Frmchengji over the work area: the data grid DataGrid3
 // with the strip for the search and transfer controls under it, and the
@@ -27,6 +28,10 @@ public:
 
     // Puts the strip of the search and transfer controls under the grid.
     void attachStrip(QFrame* strip);
+    // The charts shown under the statistics, beside nothing else: the grid
+    // showing students again puts them away.
+    void attachCharts(ChartPanel* charts);
+    ChartPanel* charts() const { return m_charts; }
 
     // The statistics step makes the statistics buttons of the side column
     // visible (the column itself stays hidden) and shows the panel in front.
@@ -51,6 +56,7 @@ private:
     QPushButton* m_stats = nullptr;
     QPushButton* m_book = nullptr;
     QFrame* m_strip = nullptr;
+    ChartPanel* m_charts = nullptr;
 };
 
 } // namespace quorvel

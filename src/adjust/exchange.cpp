@@ -1,0 +1,108 @@
+#include "exchange.h"
+
+#include "transfer.h"
+
+#include "rules/ruleguard.h"
+
+#include "store/context.h"
+#include "store/fieldlists.h"
+#include "store/rowset.h"
+#include "store/students.h"
+#include "store/versions.h"
+
+#include <optional>
+
+namespace quorvel {
+
+namespace {
+
+struct Placed {
+    int cls = 0;
+    QVariant sex;
+};
+
+// The class and sex of one student; nullopt (with the message shown) when
+// the student is missing or not placed.
+std::optional<Placed> readPlaced(const Context& ctx, Store& store, const QString& number)
+{
+    if (number.isEmpty()) {
+        ctx.prompt.message(enterStudentMessage());
+        return std::nullopt;
+    }
+    const RowSet rs = RowSet::open(store, studentTable(),
+                                   quoteIdent(keyColumn()) + QStringLiteral("=?"), {number});
+    if (rs.rowCount() == 0) {
+        ctx.prompt.message(unknownStudentMessage(number));
+        return std::nullopt;
+    }
+    const QVariant cls = rs.row(0).at(rs.columnIndex(classColumn()));
+    if (cls.isNull() || cls.toLongLong() < 1) {
+        ctx.prompt.message(exchangeUnplacedMessage(number));
+        return std::nullopt;
+    }
+    return Placed{cls.toInt(), rs.row(0).at(rs.columnIndex(sexColumn()))};
+}
+
+// 男 is a boy; any other text, or none, a girl.
+bool isBoy(const QVariant& sex)
+{
+    return sex.toString().trimmed() == QStringLiteral("男");
+}
+
+} // namespace
+
+QString exchangeUnplacedMessage(const QString& number)
+{
+    return QStringLiteral("编号为“") + number + QStringLiteral("”的学生还没有分班，不能对换。");
+}
+
+QString sameClassMessage(const QString& a, const QString& b)
+{
+    return QStringLiteral("编号为“%1”和“%2”的两名学生在同一个班，没有对换。").arg(a, b);
+}
+
+QString exchangeMixedSexMessage(const QString& a, const QString& b)
+{
+    return QStringLiteral(
+               "已对换。注意：编号为“%1”和“%2”的两名学生性别不同，两个班的男女生人数已改变。")
+        .arg(a, b);
+}
+
+QString exchangedMessage(const QString& a, int classA, const QString& b, int classB)
+{
+    return QStringLiteral("已对换：%1 到%2班，%3 到%4班。").arg(a).arg(classB).arg(b).arg(classA);
+}
+
+ExchangeResult ExchangeStudents(const Context& ctx, const QString& a, const QString& b)
+{
+    const QString na = a.trimmed();
+    const QString nb = b.trimmed();
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    const std::optional<Placed> pa = readPlaced(ctx, store, na);
+    if (!pa)
+        return {};
+    const std::optional<Placed> pb = readPlaced(ctx, store, nb);
+    if (!pb)
+        return {};
+    if (pa->cls == pb->cls) {
+        ctx.prompt.message(sameClassMessage(na, nb));
+        return {};
+    }
+    const ManualMoveCheck rules(store);
+    ctx.readingDone();
+    Students students(store);
+    students.writeClass(na, pb->cls);
+    students.writeClass(nb, pa->cls);
+    if (!rules.confirm(ctx, store))
+        return {};
+    Versions(store).record(QStringLiteral("对换学生"),
+                           QStringLiteral("%1调入%2班，%3调入%4班")
+                               .arg(na, QString::number(pb->cls), nb, QString::number(pa->cls)));
+    tr.commit();
+    if (isBoy(pa->sex) != isBoy(pb->sex))
+        ctx.prompt.message(exchangeMixedSexMessage(na, nb));
+    return ExchangeResult{true, pa->cls, pb->cls};
+}
+
+} // namespace quorvel
