@@ -68,7 +68,7 @@ bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptio
     if (view)
         view(preview);
     return storeCheckedRows(ctx, preview.columns, preview.checked,
-                            QStringLiteral("导入工作簿（工作表%1）").arg(preview.sheet),
+                            workbookImportRecord(preview),
                             view ? QString() : reportListText(preview.checked));
 }
 

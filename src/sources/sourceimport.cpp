@@ -105,7 +105,7 @@ SourcePreview previewSource(const Context& ctx, const QString& path, const Sourc
 }
 
 bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
-                      const CheckedRows& rows, const QString& operation,
+                      const CheckedRows& rows, const ImportRecord& record,
                       const QString& listAbove)
 {
     const QString question =
@@ -126,7 +126,7 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
                                      .arg(rows.rowNumbers.at(r))
                                      .arg(rs.lastRefusal()));
     }
-    Versions(store).record(operation, QStringLiteral("%1人").arg(rows.values.size()));
+    Versions(store).record(record.operation, record.detail);
     tr.commit();
     try {
         WriteExchangeMarker(ctx, 0);
@@ -139,8 +139,14 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
 
 bool importPreview(const Context& ctx, const SourcePreview& preview)
 {
-    return storeCheckedRows(ctx, preview.columns, preview.checked,
-                            QStringLiteral("导入工作簿（工作表%1）").arg(preview.sheet));
+    return storeCheckedRows(ctx, preview.columns, preview.checked, workbookImportRecord(preview));
+}
+
+ImportRecord workbookImportRecord(const SourcePreview& preview)
+{
+    return {QStringLiteral("导入工作簿"), QStringLiteral("工作表%1，%2人")
+                                              .arg(preview.sheet)
+                                              .arg(preview.checked.values.size())};
 }
 
 } // namespace quorvel

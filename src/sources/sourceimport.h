@@ -56,10 +56,16 @@ SourcePreview previewSource(const Context& ctx, const QString& path, const Sourc
 // values lost it first asks keepRestQuestion, after listAbove when that is
 // given (default No), and changes nothing on No. Returns whether studscore
 // was replaced.
-// operation names the import in the history of classes.
+// The import is recorded in the history of classes as operation (detail).
+struct ImportRecord {
+    QString operation;
+    QString detail;
+};
 bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
-                      const CheckedRows& rows, const QString& operation,
+                      const CheckedRows& rows, const ImportRecord& record,
                       const QString& listAbove = {});
+// The record of a workbook's import: its sheet and how many rows it stores.
+ImportRecord workbookImportRecord(const SourcePreview& preview);
 
 // Replaces every row of studscore with the checked rows in one transaction
 // and marks excel.txt with 0, as the template import does. When rows were

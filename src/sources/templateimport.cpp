@@ -42,7 +42,7 @@ bool ImportTemplate(const Context& ctx, const ReportView& view)
     const CheckedRows checked = checkRows(rows, templateMapping(names), columns);
     if (view)
         view(checked);
-    return storeCheckedRows(ctx, columns, checked, QStringLiteral("导入模板数据"),
+    return storeCheckedRows(ctx, columns, checked, ImportRecord{QStringLiteral("导入模板数据"), {}},
                             view ? QString() : reportListText(checked));
 }
 
