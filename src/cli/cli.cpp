@@ -24,6 +24,7 @@ struct CommandEntry {
     QString name;
     Command run;
     QStringList synopsis;
+    bool paints = false; // it may write a PDF
 };
 
 const std::vector<CommandEntry>& commands()
@@ -55,6 +56,10 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("find"), cmdFind, {QStringLiteral("find PREFIX | find --all")}},
         {QStringLiteral("transfer"), cmdTransfer, {QStringLiteral("transfer NUMBER CLASS")}},
         {QStringLiteral("roster"), cmdRoster, {QStringLiteral("roster [--out FILE]")}},
+        {QStringLiteral("pdf"),
+         cmdPdf,
+         {QStringLiteral("pdf [--out FILE] [--columns C1,C2,...] [--title T]")},
+         true},
     };
     return table;
 }
@@ -127,6 +132,14 @@ QString optionValue(const QString& command, const QStringList& args, int& i)
     if (i + 1 >= args.size())
         throw UsageError{command + QStringLiteral(": %1 缺少取值").arg(args.at(i))};
     return args.at(++i);
+}
+
+bool cliPaints(const QStringList& args)
+{
+    for (const QString& a : args)
+        if (const CommandEntry* c = findCommand(a))
+            return c->paints;
+    return false;
 }
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)

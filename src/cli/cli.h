@@ -10,4 +10,8 @@ namespace quorvel {
 // status: 0 normal end, 1 stopped after a refusal or failure, 2 usage error.
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err);
 
+// Whether the command of args paints pages (a PDF), which needs fonts and so
+// a GUI application object (on the offscreen platform: never a window).
+bool cliPaints(const QStringList& args);
+
 } // namespace quorvel

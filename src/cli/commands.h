@@ -64,5 +64,9 @@ int cmdAdjust(CliEnv& env, const QStringList& args);
 int cmdFind(CliEnv& env, const QStringList& args);
 int cmdTransfer(CliEnv& env, const QStringList& args);
 int cmdRoster(CliEnv& env, const QStringList& args);
+// The file of --out at args[i] (i moves onto its value): a relative name is
+// taken in the application folder; one of the program's own files is refused.
+QString outputOption(CliEnv& env, const QString& command, const QStringList& args, int& i);
+int cmdPdf(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

@@ -3,6 +3,7 @@
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/recordtables.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
@@ -105,7 +106,7 @@ void schemeDivided(const Context& ctx)
 void DropWorkTables(Store& store)
 {
     for (const QString& table : store.tables())
-        if (table.compare(studentTable(), Qt::CaseInsensitive) != 0)
+        if (table.compare(studentTable(), Qt::CaseInsensitive) != 0 && !isRecordTable(table))
             store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
 }
 

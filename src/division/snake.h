@@ -64,7 +64,8 @@ void ClearAllClasses(Store& store);
 // earlier division goes with the classes it made.
 void schemeDivided(const Context& ctx);
 
-// Drops every table of the store but studscore: the work tables of the
+// Drops every table of the store but studscore and the record tables (the
+// head-teacher draw, the audit records): the work tables of the
 // previous division, tt and the statistics table result. Inside the
 // caller's transaction, like ClearAllClasses.
 void DropWorkTables(Store& store);
