@@ -35,8 +35,8 @@ int cmdPdf(CliEnv& env, const QStringList& args)
         if (args[i] == u"--out")
             path = outputOption(env, QStringLiteral("pdf"), args, i);
         else if (args[i] == u"--columns")
-            options.columns = optionValue(QStringLiteral("pdf"), args, i)
-                                  .split(u',', Qt::SkipEmptyParts);
+            options.columns =
+                optionValue(QStringLiteral("pdf"), args, i).split(u',', Qt::SkipEmptyParts);
         else if (args[i] == u"--title")
             options.title = optionValue(QStringLiteral("pdf"), args, i);
         else

@@ -13,7 +13,7 @@ class Store;
 // when it was made and the students it moved (编号 → class).
 struct ClassChange {
     QDateTime when;
-    QString what;        // 自动调整, 手动调整, 精确调整, 调班 …
+    QString what;         // 自动调整, 手动调整, 精确调整, 调班 …
     QStringList students; // "编号 from→to"
 };
 

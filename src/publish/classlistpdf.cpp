@@ -33,7 +33,8 @@ QVector<PrintSheet> classListSheets(const ClassLists& lists, const ListPrintOpti
     for (const ClassList& list : lists.classes) {
         QString subtitle = headCount(lists, list);
         if (!list.teacher.isEmpty())
-            subtitle = QStringLiteral("班主任：") + list.teacher + QStringLiteral("    ") + subtitle;
+            subtitle =
+                QStringLiteral("班主任：") + list.teacher + QStringLiteral("    ") + subtitle;
         sheets.append(PrintSheet{listTitleFor(options.title, list.cls), subtitle, options.columns,
                                  lists.project(list, options.columns)});
     }
@@ -45,8 +46,8 @@ std::optional<PrintSheet> statisticsSheet(const ClassLists& lists)
     if (!lists.statistics || lists.statistics->rows.isEmpty())
         return std::nullopt;
     const StatsView& view = *lists.statistics;
-    PrintSheet sheet{QStringLiteral("各班统计"), QStringLiteral("共%1个班").arg(view.rows.size()),
-                     {}, {}};
+    PrintSheet sheet{
+        QStringLiteral("各班统计"), QStringLiteral("共%1个班").arg(view.rows.size()), {}, {}};
     for (const ColumnInfo& c : view.columns)
         sheet.headers.append(c.name);
     for (const QVariantList& row : view.rows) {

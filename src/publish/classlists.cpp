@@ -73,8 +73,9 @@ void sortByKey(ClassList& list, int key)
 
 ClassLists ReadClassLists(Store& store)
 {
-    const RowSet rs = RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral(">0"),
-                                   {}, quoteIdent(classColumn()));
+    const RowSet rs =
+        RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral(">0"), {},
+                     quoteIdent(classColumn()));
     ClassLists out;
     out.columns = rs.columnNames();
     const int cls = rs.columnIndex(classColumn());
@@ -99,9 +100,9 @@ std::optional<ClassLists> ReadClassLists(const Context& ctx)
     Store store = OpenStore(ctx);
     ReadTransaction tr(store);
     const QString cls = quoteIdent(classColumn());
-    const QVariantList unplaced = store.column(
-        QStringLiteral("SELECT 1 FROM %2 WHERE %1 IS NULL OR %1<1 LIMIT 1")
-            .arg(cls, quoteIdent(studentTable())));
+    const QVariantList unplaced =
+        store.column(QStringLiteral("SELECT 1 FROM %2 WHERE %1 IS NULL OR %1<1 LIMIT 1")
+                         .arg(cls, quoteIdent(studentTable())));
     if (!unplaced.isEmpty()) {
         ctx.prompt.message(unplacedMessage());
         return std::nullopt;

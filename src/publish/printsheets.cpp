@@ -92,8 +92,7 @@ SheetLayout layoutAt(const PrintSheet& sheet, const Frame& frame, qreal points,
     const qreal half = frame.width * (1 - blockGap) / 2;
     l.rowsPerBlock = std::max(1, int(frame.bodyHeight() / l.rowHeight(frame)) - 1);
     l.blocks = sheet.rows.size() > l.rowsPerBlock && sum(natural) <= half ? 2 : 1;
-    l.widths = fitWidths(natural, l.blocks == 2 ? std::min(half, sum(natural) * 1.6)
-                                                : frame.width);
+    l.widths = fitWidths(natural, l.blocks == 2 ? std::min(half, sum(natural) * 1.6) : frame.width);
     return l;
 }
 
@@ -123,8 +122,7 @@ void paintHead(QPainter& p, const Frame& f, const PrintSheet& sheet)
     p.setFont(printFont(18, true));
     p.drawText(QRectF(0, 0, f.width, f.pt(18) * 2.2), Qt::AlignCenter, sheet.title);
     p.setFont(printFont(11));
-    p.drawText(QRectF(0, f.pt(18) * 2.2, f.width, f.pt(11) * 1.5), Qt::AlignCenter,
-               sheet.subtitle);
+    p.drawText(QRectF(0, f.pt(18) * 2.2, f.width, f.pt(11) * 1.5), Qt::AlignCenter, sheet.subtitle);
 }
 
 void paintFoot(QPainter& p, const Frame& f, const PageFoot& foot)

@@ -46,10 +46,10 @@ QString intakeText(Store& store)
 
 QString resultText(Store& store)
 {
-    const RowSet rs = RowSet::openSql(store, QStringLiteral("SELECT %1, coalesce(%2, 0) FROM %3")
-                                                 .arg(quoteIdent(keyColumn()),
-                                                      quoteIdent(classColumn()),
-                                                      quoteIdent(studentTable())));
+    const RowSet rs =
+        RowSet::openSql(store, QStringLiteral("SELECT %1, coalesce(%2, 0) FROM %3")
+                                   .arg(quoteIdent(keyColumn()), quoteIdent(classColumn()),
+                                        quoteIdent(studentTable())));
     return sortedLines(rs, [](const QVariantList& row) {
         return lineField(row.at(0).toString()) + u'\t' + QString::number(row.at(1).toLongLong());
     });

@@ -21,7 +21,7 @@ bool toolsRequired();
     do {                                                                                           \
         if (!(present)) {                                                                          \
             if (quorvel::test::toolsRequired())                                                    \
-                QFAIL(what " is required here but not installed");                                \
+                QFAIL(what " is required here but not installed");                                 \
             QSKIP(what " is not installed: skipped");                                              \
         }                                                                                          \
     } while (false)

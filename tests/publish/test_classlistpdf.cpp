@@ -23,7 +23,9 @@ QVector<Student> classesOf(int classes, int size)
     for (int c = 1; c <= classes; ++c)
         for (int k = 0; k < size; ++k)
             out.append(Student{QStringLiteral("%1-%2").arg(c).arg(k, 2, 10, QChar(u'0')),
-                               k % 2 ? "女" : "男", 100.0 + k, {{"班级", c}}});
+                               k % 2 ? "女" : "男",
+                               100.0 + k,
+                               {{"班级", c}}});
     return out;
 }
 
@@ -32,10 +34,7 @@ QVector<Student> classesOf(int classes, int size)
 class TestClassListPdf : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        QUORVEL_REQUIRE_TOOL(pdfToolsPresent(), "pdftotext (poppler-utils)");
-    }
+    void initTestCase() { QUORVEL_REQUIRE_TOOL(pdfToolsPresent(), "pdftotext (poppler-utils)"); }
 
     void onePagePerClass_data()
     {
@@ -60,8 +59,9 @@ private slots:
             QVERIFY(page.contains(QStringLiteral("%1班学生名单").arg(c)));
             QVERIFY(page.contains(QStringLiteral("第%1页 共%2页").arg(c).arg(classes + 1)));
             for (int k = 0; k < size; ++k)
-                QVERIFY2(page.contains(QStringLiteral("学生%1-%2").arg(c).arg(k, 2, 10, QChar(u'0'))),
-                         qPrintable(page));
+                QVERIFY2(
+                    page.contains(QStringLiteral("学生%1-%2").arg(c).arg(k, 2, 10, QChar(u'0'))),
+                    qPrintable(page));
             QVERIFY(!page.contains(QStringLiteral("学生%1-").arg(c % classes + 1)));
         }
         QVERIFY(pages.last().contains(QStringLiteral("各班统计")));
@@ -90,10 +90,10 @@ private slots:
         QTest::addColumn<QString>("classOfFirst");
         QTest::addColumn<QStringList>("columns");
         QTest::addColumn<QString>("message");
-        QTest::newRow("a student without a class") << "0" << defaultListColumns()
-                                                   << unplacedMessage();
-        QTest::newRow("a column not in the table") << "1" << QStringList{"姓名", "身高"}
-                                                   << unknownColumnMessage("身高");
+        QTest::newRow("a student without a class")
+            << "0" << defaultListColumns() << unplacedMessage();
+        QTest::newRow("a column not in the table")
+            << "1" << QStringList{"姓名", "身高"} << unknownColumnMessage("身高");
     }
     void refused()
     {
