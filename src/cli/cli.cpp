@@ -60,6 +60,10 @@ const std::vector<CommandEntry>& commands()
          cmdPdf,
          {QStringLiteral("pdf [--out FILE] [--columns C1,C2,...] [--title T]")},
          true},
+        {QStringLiteral("notice"),
+         cmdNotice,
+         {QStringLiteral("notice [--out FILE.pdf|FILE.html]")},
+         true},
     };
     return table;
 }

@@ -68,5 +68,6 @@ int cmdRoster(CliEnv& env, const QStringList& args);
 // taken in the application folder; one of the program's own files is refused.
 QString outputOption(CliEnv& env, const QString& command, const QStringList& args, int& i);
 int cmdPdf(CliEnv& env, const QStringList& args);
+int cmdNotice(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel
