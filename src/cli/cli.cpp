@@ -64,6 +64,9 @@ const std::vector<CommandEntry>& commands()
          cmdNotice,
          {QStringLiteral("notice [--out FILE.pdf|FILE.html]")},
          true},
+        {QStringLiteral("draw"),
+         cmdDraw,
+         {QStringLiteral("draw --teachers T1,T2,... --seed S"), QStringLiteral("draw --show")}},
     };
     return table;
 }

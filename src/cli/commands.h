@@ -69,5 +69,6 @@ int cmdRoster(CliEnv& env, const QStringList& args);
 QString outputOption(CliEnv& env, const QString& command, const QStringList& args, int& i);
 int cmdPdf(CliEnv& env, const QStringList& args);
 int cmdNotice(CliEnv& env, const QStringList& args);
+int cmdDraw(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

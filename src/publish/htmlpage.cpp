@@ -37,10 +37,11 @@ QString htmlSheet(const PrintSheet& sheet)
 
 QString htmlPage(const QString& title, const QString& body, const QString& head)
 {
-    return QStringLiteral("<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
-                          "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">\n"
-                          "<title>%1</title>\n<style>%2</style>\n%3</head>\n<body>\n%4</body>\n"
-                          "</html>\n")
+    return QStringLiteral(
+               "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
+               "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1\">\n"
+               "<title>%1</title>\n<style>%2</style>\n%3</head>\n<body>\n%4</body>\n"
+               "</html>\n")
         .arg(title.toHtmlEscaped(), QLatin1String(style), head, body);
 }
 

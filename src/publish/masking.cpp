@@ -13,7 +13,9 @@ QString keep(const QList<uint>& chars, int head, int tail)
     const int n = int(chars.size());
     QString out;
     for (int i = 0; i < n; ++i)
-        out += i < head || i >= n - tail ? QString::fromUcs4(reinterpret_cast<const char32_t*>(&chars[i]), 1) : QStringLiteral("*");
+        out += i < head || i >= n - tail
+                   ? QString::fromUcs4(reinterpret_cast<const char32_t*>(&chars[i]), 1)
+                   : QStringLiteral("*");
     return out;
 }
 

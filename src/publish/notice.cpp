@@ -40,7 +40,8 @@ QVector<PrintSheet> noticeSheets(const ClassLists& lists)
                      {serialColumn(), keyColumn(), QStringLiteral("姓名")},
                      {}};
         if (!list.teacher.isEmpty())
-            s.subtitle = QStringLiteral("班主任：") + list.teacher + QStringLiteral("    ") + s.subtitle;
+            s.subtitle =
+                QStringLiteral("班主任：") + list.teacher + QStringLiteral("    ") + s.subtitle;
         for (int r = 0; r < list.rows.size(); ++r)
             s.rows.append({QString::number(r + 1), maskNumber(list.rows.at(r).value(key)),
                            maskName(list.rows.at(r).value(name))});

@@ -28,7 +28,9 @@ QVector<Student> intake()
     const QStringList names{"李", "张明", "欧阳华", "爱新觉罗"};
     QVector<Student> out;
     for (int i = 0; i < names.size(); ++i)
-        out.append(Student{QStringLiteral("2026000%1").arg(i + 1), "男", 345.5 + i,
+        out.append(Student{QStringLiteral("2026000%1").arg(i + 1),
+                           "男",
+                           345.5 + i,
                            {{"班级", i % 2 + 1}, {"姓名", names.at(i)}}});
     return out;
 }
@@ -42,14 +44,22 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("masked");
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("one character") << "李" << "李";
-        QTest::newRow("two") << "李明" << "李*";
-        QTest::newRow("three") << "张晓明" << "张*明";
-        QTest::newRow("four") << "欧阳晓华" << "欧阳*华";
-        QTest::newRow("five") << "爱新觉罗溥" << "爱新**溥";
-        QTest::newRow("outside the BMP, counted once") << "𠮷田" << "𠮷*";
-        QTest::newRow("latin letters") << "Anna" << "An*a";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("one character") << "李"
+                                       << "李";
+        QTest::newRow("two") << "李明"
+                             << "李*";
+        QTest::newRow("three") << "张晓明"
+                               << "张*明";
+        QTest::newRow("four") << "欧阳晓华"
+                              << "欧阳*华";
+        QTest::newRow("five") << "爱新觉罗溥"
+                              << "爱新**溥";
+        QTest::newRow("outside the BMP, counted once") << "𠮷田"
+                                                       << "𠮷*";
+        QTest::newRow("latin letters") << "Anna"
+                                       << "An*a";
     }
     void names()
     {
@@ -62,13 +72,18 @@ private slots:
     {
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("masked");
-        QTest::newRow("two characters") << "17" << "17";
-        QTest::newRow("three") << "917" << "*17";
-        QTest::newRow("six") << "202617" << "****17";
-        QTest::newRow("seven") << "2026017" << "2026*17";
-        QTest::newRow("nine") << "202600017" << "2026***17";
-        QTest::newRow("eighteen, an ID number")
-            << "11010519491231002X" << "1101************2X";
+        QTest::newRow("two characters") << "17"
+                                        << "17";
+        QTest::newRow("three") << "917"
+                               << "*17";
+        QTest::newRow("six") << "202617"
+                             << "****17";
+        QTest::newRow("seven") << "2026017"
+                               << "2026*17";
+        QTest::newRow("nine") << "202600017"
+                              << "2026***17";
+        QTest::newRow("eighteen, an ID number") << "11010519491231002X"
+                                                << "1101************2X";
     }
     void numbers()
     {
