@@ -67,6 +67,9 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("draw"),
          cmdDraw,
          {QStringLiteral("draw --teachers T1,T2,... --seed S"), QStringLiteral("draw --show")}},
+        {QStringLiteral("lookup-page"),
+         cmdLookupPage,
+         {QStringLiteral("lookup-page [--out FILE.html]")}},
     };
     return table;
 }

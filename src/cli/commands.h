@@ -70,5 +70,6 @@ QString outputOption(CliEnv& env, const QString& command, const QStringList& arg
 int cmdPdf(CliEnv& env, const QStringList& args);
 int cmdNotice(CliEnv& env, const QStringList& args);
 int cmdDraw(CliEnv& env, const QStringList& args);
+int cmdLookupPage(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

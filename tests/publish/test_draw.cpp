@@ -53,8 +53,8 @@ private slots:
         QTest::addColumn<QStringList>("teachers");
         QTest::addColumn<QString>("message");
         QTest::newRow("one too few") << QStringList{"甲", "乙"} << drawCountMessage(2, 3);
-        QTest::newRow("one too many") << QStringList{"甲", "乙", "丙", "丁"}
-                                      << drawCountMessage(4, 3);
+        QTest::newRow("one too many")
+            << QStringList{"甲", "乙", "丙", "丁"} << drawCountMessage(4, 3);
         QTest::newRow("a name twice") << QStringList{"甲", "乙", "甲"} << drawNameMessage("甲");
         QTest::newRow("an empty name") << QStringList{"甲", " ", "乙"} << drawNameMessage(" ");
     }
@@ -75,7 +75,8 @@ private slots:
         Sandbox sb;
         threeClasses(sb);
         QVERIFY(!StoredDraw(sb.ctx));
-        const std::optional<DrawRecord> made = HeadTeacherDraw(sb.ctx, {"王老师", "李老师", "赵老师"}, 2718);
+        const std::optional<DrawRecord> made =
+            HeadTeacherDraw(sb.ctx, {"王老师", "李老师", "赵老师"}, 2718);
         QVERIFY(made);
         const std::optional<DrawRecord> kept = StoredDraw(sb.ctx);
         QCOMPARE(kept->seed, 2718u);
