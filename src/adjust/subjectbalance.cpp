@@ -3,6 +3,7 @@
 #include "division/classcount.h"
 #include "division/snake.h"
 
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
@@ -49,6 +50,7 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         ClearAllClasses(store);
         SnakeDivide(ctx, store);
         result.figures = PreciseBalance(ctx, store, subjectMode, &result.unitsPerPoint);
+        recordDivision(ctx, store, balanceDivisionRecord(settings.seed));
         tr.commit();
         schemeDivided(ctx);
         result.report =

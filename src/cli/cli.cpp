@@ -70,6 +70,10 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("lookup-page"),
          cmdLookupPage,
          {QStringLiteral("lookup-page [--out FILE.html]")}},
+        {QStringLiteral("audit"),
+         cmdAudit,
+         {QStringLiteral("audit [verify | --out FILE.pdf]")},
+         true},
     };
     return table;
 }

@@ -71,5 +71,6 @@ int cmdPdf(CliEnv& env, const QStringList& args);
 int cmdNotice(CliEnv& env, const QStringList& args);
 int cmdDraw(CliEnv& env, const QStringList& args);
 int cmdLookupPage(CliEnv& env, const QStringList& args);
+int cmdAudit(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

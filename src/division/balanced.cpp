@@ -2,6 +2,7 @@
 
 #include "snake.h"
 
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -299,11 +300,13 @@ void BalancedDivide(const Context& ctx, Store& store)
 void CustomDivision(const Context& ctx, Store& store)
 {
     Transaction tr(store);
+    const QString rowOrder = storedRowOrder(store); // the division reorders the rows
     DropWorkTables(store);
     ClearAllClasses(store);
     PlaceTopStudents(ctx, store);
     BalancedDivide(ctx, store);
     SnakeDivide(ctx, store);
+    recordDivision(ctx, store, customDivisionRecord(ctx.state), rowOrder);
     tr.commit();
     schemeDivided(ctx);
 }

@@ -2,6 +2,7 @@
 
 #include "snake.h"
 
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/numbertext.h"
@@ -125,6 +126,7 @@ BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesTe
     Transaction tr(store);
     ClearAllClasses(store);
     dealGroup(ctx, store, true, 1, *nb);
+    recordDivision(ctx, store, boarderDivisionRecord(*nb, 0));
     tr.commit();
     schemeDivided(ctx);
     boardersMessage(ctx, *nb);
@@ -152,6 +154,7 @@ BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderC
     if (boarders)
         dealGroup(ctx, store, true, 1, *nb);
     dealGroup(ctx, store, false, qint16(*nb + 1), qint16(*nb + *nd));
+    recordDivision(ctx, store, boarderDivisionRecord(*nb, *nd));
     tr.commit();
     schemeDivided(ctx);
     ctx.state.ClassCount = qint16(*nb + 1);

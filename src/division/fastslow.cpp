@@ -2,6 +2,7 @@
 
 #include "snake.h"
 
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/numbertext.h"
@@ -87,6 +88,7 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     const qint16 last = qint16(FastSlowOffset + classes);
     DealSnakeRange(rs, students, qint16(FastSlowOffset + 1), last, SnakeStart::Ascending,
                    progressOf(ctx, students));
+    recordDivision(ctx, store, fastSlowRecord(store, FastSlowOffset, students, classes));
     tr.commit();
     schemeDivided(ctx);
     ctx.state.ClassCount = last;

@@ -3,6 +3,7 @@
 #include "classcount.h"
 #include "snake.h"
 
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
@@ -42,6 +43,7 @@ bool divideBy(const Context& ctx, Store& store, const QString& field)
     if (!myfenban(ctx, store, field))
         return false;
     SnakeDivide(ctx, store);
+    recordDivision(ctx, store, presetDivisionRecord(field, field == gradeColumn()));
     tr.commit();
     schemeDivided(ctx);
     return true;

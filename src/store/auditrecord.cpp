@@ -3,6 +3,7 @@
 #include "context.h"
 #include "fieldlists.h"
 #include "rowset.h"
+#include "runstate.h"
 #include "studentgrid.h"
 
 #include <quorvel/version.h>
@@ -61,7 +62,86 @@ QString sha256Hex(const QString& text)
         QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
-void recordDivision(const Context& ctx, Store& store, const DivisionParameters& division)
+DivisionParameters customDivisionRecord(const RunState& state)
+{
+    return {QStringLiteral("custom"),
+            {QStringLiteral("top=%1").arg(state.TopStudentCount),
+             QStringLiteral("conditions=") +
+                 (state.UseConditions ? state.ConditionList.join(u',') : QString()),
+             QStringLiteral("use_conditions=%1").arg(state.UseConditions ? 1 : 0)}};
+}
+
+DivisionParameters presetDivisionRecord(const QString& field, bool grade)
+{
+    if (grade)
+        return {QStringLiteral("grade"), {}};
+    return {QStringLiteral("subject"), {QStringLiteral("subject=") + field}};
+}
+
+DivisionParameters boarderDivisionRecord(int boarderClasses, int dayClasses)
+{
+    return {QStringLiteral("boarders"),
+            {QStringLiteral("boarder_classes=%1").arg(boarderClasses),
+             QStringLiteral("day_classes=%1").arg(dayClasses)}};
+}
+
+DivisionParameters balanceDivisionRecord(quint32 seed)
+{
+    return {QStringLiteral("balance"), {QStringLiteral("seed=%1").arg(seed)}};
+}
+
+DivisionParameters fastSlowRecord(Store& store, int offset, int students, int classes)
+{
+    QStringList runs;
+    const std::optional<AuditRecord> last = offset > 0 ? loadLatestAudit(store) : std::nullopt;
+    if (last && last->scheme == u"fastslow")
+        runs = parameterValue(last->parameters, QStringLiteral("runs")).split(u',');
+    runs.append(QStringLiteral("%1:%2").arg(students).arg(classes));
+    return {QStringLiteral("fastslow"), {QStringLiteral("runs=") + runs.join(u',')}};
+}
+
+QString parameterValue(const QString& parameters, const QString& key)
+{
+    for (const QString& line : parameters.split(u'\n'))
+        if (line.startsWith(key + u'='))
+            return line.mid(key.size() + 1);
+    return {};
+}
+
+QString storedRowOrder(Store& store)
+{
+    QString out;
+    for (const QVariant& key :
+         store.column(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                          .arg(quoteIdent(keyColumn()), quoteIdent(studentTable()))))
+        out += key.toString() + u'\n';
+    return out;
+}
+
+void restoreRowOrder(Store& store, const QString& order)
+{
+    const QString table = quoteIdent(studentTable()), key = quoteIdent(keyColumn());
+    store.exec(QStringLiteral("CREATE TEMP TABLE quorvel_order (k TEXT PRIMARY KEY, pos INTEGER)"));
+    const QStringList keys = order.split(u'\n', Qt::SkipEmptyParts);
+    for (int i = 0; i < keys.size(); ++i)
+        store.exec(QStringLiteral("INSERT OR IGNORE INTO quorvel_order VALUES (?, ?)"),
+                   {keys.at(i), i});
+    store.exec(QStringLiteral("CREATE TEMP TABLE quorvel_rows AS SELECT s.*, o.pos AS quorvel_pos "
+                              "FROM %1 s LEFT JOIN quorvel_order o ON o.k = s.%2")
+                   .arg(table, key));
+    QStringList names;
+    for (const ColumnInfo& c : store.columns(studentTable()))
+        names.append(quoteIdent(c.name));
+    store.exec(QStringLiteral("DELETE FROM ") + table);
+    store.exec(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM quorvel_rows "
+                              "ORDER BY quorvel_pos IS NULL, quorvel_pos, rowid")
+                   .arg(table, names.join(u',')));
+    store.exec(QStringLiteral("DROP TABLE quorvel_rows"));
+    store.exec(QStringLiteral("DROP TABLE quorvel_order"));
+}
+
+void recordDivision(const Context& ctx, Store& store, const DivisionParameters& division,
+                    const QString& rowOrderBefore)
 {
     QStringList parameters = division.parameters;
     parameters.prepend(QStringLiteral("classes=%1").arg(ctx.state.ClassCount));
@@ -73,6 +153,7 @@ void recordDivision(const Context& ctx, Store& store, const DivisionParameters& 
     r.intakeDigest = sha256Hex(intakeText(store));
     r.resultText = resultText(store);
     r.resultDigest = sha256Hex(r.resultText);
+    r.rowOrder = rowOrderBefore.isEmpty() ? storedRowOrder(store) : rowOrderBefore;
     saveAudit(store, r);
 }
 

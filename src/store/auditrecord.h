@@ -8,6 +8,7 @@
 namespace quorvel {
 
 struct Context;
+struct RunState;
 class Store;
 
 // The texts the audit digests are taken over, UTF-8, one line per student in
@@ -28,10 +29,35 @@ struct DivisionParameters {
     QStringList parameters;
 };
 
+// The parameters of each scheme, as the division records them and its
+// verification reads them back.
+DivisionParameters customDivisionRecord(const RunState& state);
+// subject=FIELD for the single-subject division, grade for 品质等级.
+DivisionParameters presetDivisionRecord(const QString& field, bool grade);
+// nd 0: the boarders alone.
+DivisionParameters boarderDivisionRecord(int boarderClasses, int dayClasses);
+DivisionParameters balanceDivisionRecord(quint32 seed);
+// A run of a fast and slow series: the runs of the series so far (from the
+// latest record, unless offset is 0) and this one, as runs=S:K,S:K.
+DivisionParameters fastSlowRecord(Store& store, int offset, int students, int classes);
+
+// The value of key in parameters (key=value lines); empty when absent.
+QString parameterValue(const QString& parameters, const QString& key);
+
+// 编号 of every student in the store's row order, one a line: the order in
+// which the schemes meet students of equal scores.
+QString storedRowOrder(Store& store);
+// Puts the rows of studscore into that order (inside the caller's
+// transaction); students not named keep their order after the others.
+void restoreRowOrder(Store& store, const QString& order);
+
 // Adds the audit record of the division just made to the caller's
 // transaction: the time, the program's version, the scheme and its
 // parameters (with the class count, the conditions and the top students of
 // the run state), the digests of the intake and of the result.
-void recordDivision(const Context& ctx, Store& store, const DivisionParameters& division);
+// rowOrderBefore: the row order the division started from, for a division
+// that reorders the rows; by default the order now.
+void recordDivision(const Context& ctx, Store& store, const DivisionParameters& division,
+                    const QString& rowOrderBefore = {});
 
 } // namespace quorvel

@@ -33,10 +33,11 @@ void createDrawTable(Store& store)
 
 void createAuditTable(Store& store)
 {
-    store.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id INTEGER PRIMARY KEY, "
-                              "made_at TEXT, version TEXT, scheme TEXT, parameters TEXT, "
-                              "intake_sha256 TEXT, result_sha256 TEXT, result TEXT)")
-                   .arg(quoteIdent(auditTable())));
+    store.exec(
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (id INTEGER PRIMARY KEY, "
+                       "made_at TEXT, version TEXT, scheme TEXT, parameters TEXT, "
+                       "intake_sha256 TEXT, result_sha256 TEXT, result TEXT, row_order TEXT)")
+            .arg(quoteIdent(auditTable())));
 }
 
 } // namespace
@@ -83,10 +84,11 @@ void saveAudit(Store& store, const AuditRecord& r)
 {
     createAuditTable(store);
     store.exec(QStringLiteral("INSERT INTO %1 (made_at, version, scheme, parameters, "
-                              "intake_sha256, result_sha256, result) VALUES (?, ?, ?, ?, ?, ?, ?)")
+                              "intake_sha256, result_sha256, result, row_order) "
+                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
                    .arg(quoteIdent(auditTable())),
                {r.when.toString(timeFormat), r.version, r.scheme, r.parameters, r.intakeDigest,
-                r.resultDigest, r.resultText});
+                r.resultDigest, r.resultText, r.rowOrder});
 }
 
 std::optional<AuditRecord> loadLatestAudit(Store& store)
@@ -109,6 +111,7 @@ std::optional<AuditRecord> loadLatestAudit(Store& store)
     r.intakeDigest = text("intake_sha256");
     r.resultDigest = text("result_sha256");
     r.resultText = text("result");
+    r.rowOrder = text("row_order");
     return r;
 }
 

@@ -49,6 +49,7 @@ struct AuditRecord {
     QString intakeDigest;
     QString resultDigest;
     QString resultText; // 编号, a tab and the class, one line per student
+    QString rowOrder;   // 编号 of every student in the store's row order before the division
 };
 
 // Adds a record (inside the caller's transaction).

@@ -18,11 +18,10 @@ QString renderedDom(const QString& url)
 {
     QTemporaryDir profile; // no trace of the user's own browser
     QProcess p;
-    p.start(chromiumPath(),
-            {QStringLiteral("--headless"), QStringLiteral("--disable-gpu"),
-             QStringLiteral("--no-sandbox"), QStringLiteral("--no-first-run"),
-             QStringLiteral("--user-data-dir=") + profile.path(), QStringLiteral("--dump-dom"),
-             url});
+    p.start(chromiumPath(), {QStringLiteral("--headless"), QStringLiteral("--disable-gpu"),
+                             QStringLiteral("--no-sandbox"), QStringLiteral("--no-first-run"),
+                             QStringLiteral("--user-data-dir=") + profile.path(),
+                             QStringLiteral("--dump-dom"), url});
     if (!p.waitForFinished(60000)) {
         p.kill();
         p.waitForFinished();

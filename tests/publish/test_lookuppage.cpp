@@ -53,8 +53,8 @@ private slots:
         const QString page = readAll(path);
         QVERIFY(page.contains(lookupPageTitle()));
         QCOMPARE(page.count(QRegularExpression("\"[0-9a-f]{64}\":")), 6);
-        QVERIFY(!page.contains("学生2026"));         // no name
-        QVERIFY(!page.contains("2026"));             // not even a part of a number
+        QVERIFY(!page.contains("学生2026"));           // no name
+        QVERIFY(!page.contains("2026"));               // not even a part of a number
         QVERIFY(!page.contains("\\u5b66\\u751f2026")); // nor a name escaped
     }
 
@@ -63,9 +63,15 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("answer");
-        QTest::newRow("found") << "学生2026004" << "2026004" << "学生2026004同学分在3班，班主任：甲。";
-        QTest::newRow("wrong number") << "学生2026004" << "2026005" << "没有查到：姓名或编号不对";
-        QTest::newRow("another's name") << "学生2026005" << "2026004" << "没有查到：姓名或编号不对";
+        QTest::newRow("found") << "学生2026004"
+                               << "2026004"
+                               << "学生2026004同学分在3班，班主任：甲。";
+        QTest::newRow("wrong number") << "学生2026004"
+                                      << "2026005"
+                                      << "没有查到：姓名或编号不对";
+        QTest::newRow("another's name") << "学生2026005"
+                                        << "2026004"
+                                        << "没有查到：姓名或编号不对";
     }
     void inTheBrowser()
     {

@@ -2,6 +2,7 @@
 
 #include "excel/rebuild.h"
 #include "store/fieldlists.h"
+#include "store/recordtables.h"
 #include "store/rowset.h"
 #include "store/schema.h"
 #include "store/store.h"
@@ -155,7 +156,9 @@ QStringList storedIds(Sandbox& sb)
 QStringList storeTables(Sandbox& sb)
 {
     Store store = open(sb);
-    return store.tables();
+    QStringList tables = store.tables();
+    tables.removeIf([](const QString& t) { return isRecordTable(t); });
+    return tables;
 }
 
 } // namespace quorvel::test

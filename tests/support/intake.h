@@ -55,7 +55,8 @@ int countWhere(Sandbox& sb, const QString& where);
 // Every 编号 of studscore, sorted (a repeated one appears twice).
 QStringList storedIds(Sandbox& sb);
 
-// The tables of the store, in the order they were made.
+// The tables of the store, in the order they were made, but for the record
+// tables that outlive every division (the draw, the audit records).
 QStringList storeTables(Sandbox& sb);
 
 } // namespace quorvel::test

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+
+namespace quorvel {
+
+struct Context;
+
+// The items of 打印输出 that print and publish the division: 打印预览,
+// 分班公示, 班主任抽签, 家长查询页 and 审计记录. Connects itself to the items
+// of the window's navigation panel by their names.
+class PublishActions : public QObject {
+    Q_OBJECT
+public:
+    PublishActions(QWidget* window, const Context& ctx);
+
+    void printLists();
+    void notice();
+    void headTeacherDraw();
+    void lookupPage();
+    void audit();
+
+private:
+    // Asks where to save; empty when the user cancels.
+    QString askPath(const QString& caption, const QString& name, const QString& filter);
+    void written(const QString& path);
+
+    QWidget* m_window;
+    const Context& m_ctx;
+};
+
+} // namespace quorvel
