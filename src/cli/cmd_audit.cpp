@@ -43,7 +43,8 @@ int cmdAudit(CliEnv& env, const QStringList& args)
         return 0;
     }
     if (!args.isEmpty())
-        throw UsageError{QStringLiteral("audit: 用法：audit | audit verify | audit --out FILE.pdf")};
+        throw UsageError{
+            QStringLiteral("audit: 用法：audit | audit verify | audit --out FILE.pdf")};
     const std::optional<AuditView> view = ReadAudit(env.ctx);
     return view ? printLines(env, auditLines(*view)) : 1;
 }

@@ -129,8 +129,8 @@ std::optional<AuditCheck> copyForRerun(const Context& ctx, const QString& folder
         return std::nullopt;
     }
     AuditCheck check{*record, sha256Hex(intakeText(store)), false, {}};
-    for (const QString& name : {Store::fileName(), fieldSetFile(), conditionListFile(),
-                                scoreListFile()})
+    for (const QString& name :
+         {Store::fileName(), fieldSetFile(), conditionListFile(), scoreListFile()})
         QFile::copy(ctx.file(name), folder + u'/' + name);
     ctx.readingDone();
     return check;
@@ -219,12 +219,13 @@ QStringList auditCheckLines(const AuditCheck& check)
     if (!check.rerunDone)
         lines.append(QStringLiteral("不能重算这个方案：") + check.record.scheme);
     for (const ClassDifference& d : check.differences)
-        lines.append(QStringLiteral("%1\t记录%2班\t重算%3班").arg(d.key).arg(d.recorded).arg(d.rerun));
+        lines.append(
+            QStringLiteral("%1\t记录%2班\t重算%3班").arg(d.key).arg(d.recorded).arg(d.rerun));
     if (check.passed())
         lines.append(QStringLiteral("核对通过：按记录的方案和参数重算，分班结果与记录相同。"));
     else if (!check.differences.isEmpty())
-        lines.append(QStringLiteral("核对不通过：%1名学生的班级与记录不同。")
-                         .arg(check.differences.size()));
+        lines.append(
+            QStringLiteral("核对不通过：%1名学生的班级与记录不同。").arg(check.differences.size()));
     else
         lines.append(QStringLiteral("核对不通过：学生名单在分班之后被改动过。"));
     return lines;

@@ -40,7 +40,8 @@ struct AuditCheck {
 std::optional<AuditCheck> VerifyLatestDivision(const Context& ctx);
 
 // The latest record with the digests of the intake and of the classes as
-// they are now and the changes since, read in one read transaction; nullopt, with noAuditMessage(), when there is none.
+// they are now and the changes since, read in one read transaction; nullopt, with noAuditMessage(),
+// when there is none.
 struct AuditView {
     AuditRecord record;
     QString intakeDigestNow, resultDigestNow;

@@ -18,15 +18,15 @@
 namespace quorvel {
 
 DrawDialog::DrawDialog(const Context& ctx, QWidget* parent)
-    : QDialog(parent), m_ctx(ctx), m_teachers(new QPlainTextEdit(this)),
-      m_seed(new QLineEdit(this))
+    : QDialog(parent), m_ctx(ctx), m_teachers(new QPlainTextEdit(this)), m_seed(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("drawDialog"));
     setWindowTitle(QStringLiteral("班主任抽签"));
     m_teachers->setObjectName(QStringLiteral("drawTeachers"));
     m_teachers->setPlaceholderText(QStringLiteral("每行一位班主任，每个班一位"));
     m_seed->setObjectName(QStringLiteral("drawSeed"));
-    m_seed->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,10}")), m_seed));
+    m_seed->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{1,10}")), m_seed));
     m_seed->setPlaceholderText(QStringLiteral("当众掷骰子得到的数，或按“随机种子”"));
     auto* random = new QPushButton(QStringLiteral("随机种子"), this);
     connect(random, &QPushButton::clicked, this, [this] {
@@ -38,7 +38,8 @@ DrawDialog::DrawDialog(const Context& ctx, QWidget* parent)
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("班主任："), m_teachers);
     form->addRow(QStringLiteral("种子："), seedRow);
-    auto* note = new QLabel(QStringLiteral("名单和种子相同，抽签结果就相同，任何人都可以复核。"), this);
+    auto* note =
+        new QLabel(QStringLiteral("名单和种子相同，抽签结果就相同，任何人都可以复核。"), this);
     note->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     QPushButton* go = buttons->addButton(QStringLiteral("开始抽签"), QDialogButtonBox::AcceptRole);

@@ -33,10 +33,15 @@ PrintDialog::PrintDialog(const Context& ctx, QWidget* parent)
     form->addRow(QStringLiteral("标题："), m_title);
     form->addRow(QStringLiteral("打印的列："), m_columns);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* preview = buttons->addButton(QStringLiteral("打印预览"), QDialogButtonBox::ActionRole);
+    QPushButton* preview =
+        buttons->addButton(QStringLiteral("打印预览"), QDialogButtonBox::ActionRole);
     QPushButton* pdf = buttons->addButton(QStringLiteral("导出PDF"), QDialogButtonBox::ActionRole);
     connect(preview, &QPushButton::clicked, this, [this] { openPreview(); });
     connect(pdf, &QPushButton::clicked, this, &PrintDialog::exportPdf);
+    QPushButton* audit =
+        buttons->addButton(QStringLiteral("审计记录"), QDialogButtonBox::ActionRole);
+    audit->setObjectName(QStringLiteral("printAudit"));
+    connect(audit, &QPushButton::clicked, this, &PrintDialog::auditRequested);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* column = new QVBoxLayout(this);
     column->addLayout(form);
@@ -95,9 +100,9 @@ QPrintPreviewDialog* PrintDialog::openPreview()
 
 void PrintDialog::exportPdf()
 {
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("导出PDF"), m_ctx.file(QStringLiteral("班级名单.pdf")),
-        QStringLiteral("PDF (*.pdf)"));
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出PDF"),
+                                                      m_ctx.file(QStringLiteral("班级名单.pdf")),
+                                                      QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     QString written;

@@ -26,6 +26,10 @@ public:
     // Asks for a file and writes the PDF there.
     void exportPdf();
 
+signals:
+    // 审计记录: the record of the division and its verification.
+    void auditRequested();
+
 private:
     void fillColumns();
 

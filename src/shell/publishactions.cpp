@@ -28,8 +28,7 @@ PublishActions::PublishActions(QWidget* window, const Context& ctx)
     } items[] = {{"dayin", &PublishActions::printLists},
                  {"gongshi", &PublishActions::notice},
                  {"chouqian", &PublishActions::headTeacherDraw},
-                 {"chaxun", &PublishActions::lookupPage},
-                 {"shenji", &PublishActions::audit}};
+                 {"chaxun", &PublishActions::lookupPage}};
     for (const auto& i : items)
         if (auto* item = window->findChild<QToolButton*>(QLatin1String(i.name)))
             connect(item, &QToolButton::clicked, this, i.run);
@@ -50,6 +49,7 @@ void PublishActions::printLists()
 {
     auto* dialog = new PrintDialog(m_ctx, m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &PrintDialog::auditRequested, this, &PublishActions::audit);
     dialog->open();
 }
 
@@ -96,7 +96,8 @@ void PublishActions::audit()
     text->setReadOnly(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
     QPushButton* check = buttons->addButton(QStringLiteral("核对"), QDialogButtonBox::ActionRole);
-    QPushButton* pdf = buttons->addButton(QStringLiteral("打印审计单"), QDialogButtonBox::ActionRole);
+    QPushButton* pdf =
+        buttons->addButton(QStringLiteral("打印审计单"), QDialogButtonBox::ActionRole);
     connect(check, &QPushButton::clicked, dialog, [this, text] {
         std::optional<AuditCheck> c;
         reportErrors(m_ctx.prompt, [&] { c = VerifyLatestDivision(m_ctx); });
@@ -104,8 +105,9 @@ void PublishActions::audit()
             text->appendPlainText(u'\n' + auditCheckLines(*c).join(u'\n'));
     });
     connect(pdf, &QPushButton::clicked, dialog, [this] {
-        const QString path = askPath(QStringLiteral("保存审计单"), QStringLiteral("分班审计记录.pdf"),
-                                     QStringLiteral("PDF (*.pdf)"));
+        const QString path =
+            askPath(QStringLiteral("保存审计单"), QStringLiteral("分班审计记录.pdf"),
+                    QStringLiteral("PDF (*.pdf)"));
         QString out;
         if (!path.isEmpty())
             reportErrors(m_ctx.prompt, [&] { out = AuditSheetPdf(m_ctx, path); });

@@ -8,9 +8,10 @@ namespace quorvel {
 
 struct Context;
 
-// The items of 打印输出 that print and publish the division: 打印预览,
-// 分班公示, 班主任抽签, 家长查询页 and 审计记录. Connects itself to the items
-// of the window's navigation panel by their names.
+// The items of 打印输出 that print and publish the division: 打印班级名单
+// (whose dialog also opens the audit record), 分班公示, 班主任抽签 and
+// 家长查询页. Connects itself to the items of the window's navigation panel
+// by their names.
 class PublishActions : public QObject {
     Q_OBJECT
 public:

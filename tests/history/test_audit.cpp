@@ -27,7 +27,8 @@ QVector<Student> intake()
     QVector<Student> out;
     for (int i = 0; i < 48; ++i) {
         const double chinese = 50 + (i * 37) % 50, maths = 40 + (i * 53) % 60;
-        out.append(Student{QStringLiteral("s%1").arg(i, 2, 10, QChar(u'0')), i % 3 ? "男" : "女",
+        out.append(Student{QStringLiteral("s%1").arg(i, 2, 10, QChar(u'0')),
+                           i % 3 ? "男" : "女",
                            chinese + maths,
                            {{"原学校", i % 4 ? "一中" : "二中"},
                             {"是否住宿", i % 5 ? "否" : "是"},
@@ -100,8 +101,12 @@ private slots:
     {
         Sandbox sb;
         makeStore(sb, {"原学校", "语文"});
-        addStudents(sb, {Student{"a2", "女", 80.5, {{"姓名", "李四"}, {"原学校", {}}, {"语文", 80.5}}},
-                         Student{"a1", "男", 90, {{"姓名", "张三"}, {"原学校", "一中"}, {"语文", 90}, {"班级", 2}}}});
+        addStudents(sb,
+                    {Student{"a2", "女", 80.5, {{"姓名", "李四"}, {"原学校", {}}, {"语文", 80.5}}},
+                     Student{"a1",
+                             "男",
+                             90,
+                             {{"姓名", "张三"}, {"原学校", "一中"}, {"语文", 90}, {"班级", 2}}}});
         Store store = OpenStore(sb.ctx);
         QCOMPARE(intakeText(store), "a1\t张三\t男\t一中\t90\t90\na2\t李四\t女\t\t80.5\t80.5\n");
         QCOMPARE(resultText(store), "a1\t2\na2\t0\n");
@@ -140,10 +145,10 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("intakeSame");
         QTest::addColumn<int>("differences");
-        QTest::newRow("a score edited") << "UPDATE studscore SET 数学=数学+30 WHERE 编号='s05'"
-                                        << false << -1;
-        QTest::newRow("a student removed") << "DELETE FROM studscore WHERE 编号='s07'" << false
-                                           << -1;
+        QTest::newRow("a score edited")
+            << "UPDATE studscore SET 数学=数学+30 WHERE 编号='s05'" << false << -1;
+        QTest::newRow("a student removed")
+            << "DELETE FROM studscore WHERE 编号='s07'" << false << -1;
         QTest::newRow("the recorded classes edited")
             << "UPDATE shenji SET result=replace(result, 's10\t', 's10\t9')" << true << 1;
     }

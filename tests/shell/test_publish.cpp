@@ -1,17 +1,18 @@
 // The printing and publishing items of 打印输出: the print preview of the
 // class lists and the full-screen display of the head-teacher draw. With
 // QUORVEL_SCREENSHOTS naming a folder, both are saved there as pictures.
-#include "shellfixture.h"
+#include "history/auditverify.h"
+#include "publish/draw.h"
 #include "shell/drawdialog.h"
 #include "shell/drawdisplay.h"
 #include "shell/printdialog.h"
-#include "publish/draw.h"
+#include "shellfixture.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QScreen>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -44,8 +45,10 @@ class TestPublish : public QObject, WindowTest {
         makeStore(sb(), {"原学校"});
         QVector<Student> students;
         for (int i = 0; i < 52; ++i)
-            students.append(Student{QStringLiteral("20260%1").arg(i + 10), i % 2 ? "女" : "男",
-                                    150.0 + i, {{"班级", i % 3 + 1}, {"原学校", "一中"}}});
+            students.append(Student{QStringLiteral("20260%1").arg(i + 10),
+                                    i % 2 ? "女" : "男",
+                                    150.0 + i,
+                                    {{"班级", i % 3 + 1}, {"原学校", "一中"}}});
         addStudents(sb(), students);
         sb().prompt.messages.clear();
     }
@@ -97,6 +100,14 @@ private slots:
         QCOMPARE(StoredDraw(sb().ctx)->assigned, QStringList({"赵老师", "王老师", "李老师"}));
         QTest::keyClick(display, Qt::Key_Escape);
         QTRY_VERIFY(!topLevel<DrawDisplay>("drawDisplay"));
+    }
+
+    void auditFromThePrintDialog()
+    {
+        placed();
+        printItem("dayin");
+        click(form()->findChild<PrintDialog*>("printDialog"), "printAudit");
+        QCOMPARE(sb().prompt.last(), noAuditMessage()); // no division was recorded
     }
 
     void drawRefusedKeepsTheDialog()
