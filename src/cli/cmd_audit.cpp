@@ -3,8 +3,6 @@
 #include "history/auditverify.h"
 #include "publish/auditsheet.h"
 
-#include <QDir>
-
 namespace quorvel {
 
 namespace {
@@ -33,18 +31,12 @@ int cmdAudit(CliEnv& env, const QStringList& args)
 {
     if (args == QStringList{QStringLiteral("verify")})
         return verify(env);
-    if (args.size() == 2 && args.first() == u"--out") {
-        int i = 0;
-        const QString written =
-            AuditSheetPdf(env.ctx, outputOption(env, QStringLiteral("audit"), args, i));
-        if (written.isEmpty())
-            return 1;
-        env.out << QDir::toNativeSeparators(written) << '\n';
-        return 0;
-    }
-    if (!args.isEmpty())
-        throw UsageError{
-            QStringLiteral("audit: 用法：audit | audit verify | audit --out FILE.pdf")};
+    if (!args.isEmpty()) // only --out FILE.pdf: the sheet goes where it says
+        return writeOutFile(
+            env, QStringLiteral("audit: 用法：audit | audit verify | audit --out FILE.pdf"), args,
+            [&](const QString& path) {
+                return path.isEmpty() ? QString() : AuditSheetPdf(env.ctx, path);
+            });
     const std::optional<AuditView> view = ReadAudit(env.ctx);
     return view ? printLines(env, auditLines(*view)) : 1;
 }

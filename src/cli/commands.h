@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
 
 namespace quorvel {
 
@@ -67,6 +68,11 @@ int cmdRoster(CliEnv& env, const QStringList& args);
 // The file of --out at args[i] (i moves onto its value): a relative name is
 // taken in the application folder; one of the program's own files is refused.
 QString outputOption(CliEnv& env, const QString& command, const QStringList& args, int& i);
+// A command whose only option is --out FILE: write(path) writes the file
+// (an empty path: a name of its own) and returns where it went, empty when
+// it did not; the path is printed. Status 0 written, 1 not.
+int writeOutFile(CliEnv& env, const QString& usage, const QStringList& args,
+                 const std::function<QString(const QString&)>& write);
 int cmdPdf(CliEnv& env, const QStringList& args);
 int cmdNotice(CliEnv& env, const QStringList& args);
 int cmdDraw(CliEnv& env, const QStringList& args);

@@ -2,7 +2,6 @@
 
 #include "classlistpdf.h"
 #include "history/auditverify.h"
-#include "store/ownfiles.h"
 
 namespace quorvel {
 
@@ -21,14 +20,11 @@ PrintSheet auditSheet(const AuditView& view)
 
 QString AuditSheetPdf(const Context& ctx, QString path)
 {
-    if (path.isEmpty())
-        path = newPublishPath(ctx, QStringLiteral("分班审计记录"), QStringLiteral(".pdf"));
-    RequireOutputPath(ctx, path);
+    const QString title = QStringLiteral("分班审计记录");
+    path = publishTarget(ctx, path, title, QStringLiteral(".pdf"));
     const std::optional<AuditView> view = ReadAudit(ctx);
-    if (!view)
-        return {};
-    const bool written = writeSheetsPdf(path, {auditSheet(*view)}, QStringLiteral("分班审计记录"));
-    return reportWritten(ctx, path, written) ? path : QString();
+    return view ? reportWritten(ctx, path, writeSheetsPdf(path, {auditSheet(*view)}, title))
+                : QString();
 }
 
 } // namespace quorvel

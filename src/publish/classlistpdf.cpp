@@ -83,23 +83,29 @@ QString newPublishPath(const Context& ctx, const QString& stem, const QString& e
     return path;
 }
 
-bool reportWritten(const Context& ctx, const QString& path, bool written)
+QString publishTarget(const Context& ctx, const QString& path, const QString& stem,
+                      const QString& extension)
 {
-    if (!written)
-        ctx.prompt.message(rosterWriteFailedMessage(path), appTitle());
-    return written;
+    const QString target = path.isEmpty() ? newPublishPath(ctx, stem, extension) : path;
+    RequireOutputPath(ctx, target);
+    return target;
+}
+
+QString reportWritten(const Context& ctx, const QString& path, bool written)
+{
+    if (written)
+        return path;
+    ctx.prompt.message(rosterWriteFailedMessage(path), appTitle());
+    return {};
 }
 
 QString ClassListsPdf(const Context& ctx, const ListPrintOptions& options, QString path)
 {
-    if (path.isEmpty())
-        path = newPublishPath(ctx, QStringLiteral("班级名单"), QStringLiteral(".pdf"));
-    RequireOutputPath(ctx, path);
+    path = publishTarget(ctx, path, QStringLiteral("班级名单"), QStringLiteral(".pdf"));
     const std::optional<QVector<PrintSheet>> sheets = PrintableClassLists(ctx, options);
-    if (!sheets)
-        return {};
-    const bool written = writeSheetsPdf(path, *sheets, QStringLiteral("班级名单"));
-    return reportWritten(ctx, path, written) ? path : QString();
+    return sheets
+               ? reportWritten(ctx, path, writeSheetsPdf(path, *sheets, QStringLiteral("班级名单")))
+               : QString();
 }
 
 } // namespace quorvel

@@ -34,8 +34,14 @@ std::optional<QVector<PrintSheet>> PrintableClassLists(const Context& ctx,
 QString newPublishPath(const Context& ctx, const QString& stem, const QString& extension,
                        const QDateTime& when = QDateTime::currentDateTime());
 
-// "对不起，不能写入PATH。" under the application title, when it could not.
-bool reportWritten(const Context& ctx, const QString& path, bool written);
+// The file a publishing operation writes: path, or newPublishPath() when it
+// is empty; one of the program's own files is refused (RequireOutputPath
+// throws) before anything is read.
+QString publishTarget(const Context& ctx, const QString& path, const QString& stem,
+                      const QString& extension);
+// path when written; otherwise "对不起，不能写入PATH。" under the application
+// title, and an empty text.
+QString reportWritten(const Context& ctx, const QString& path, bool written);
 
 // The class lists and the statistics as a PDF at path (a new name of the
 // folder when empty; a path of the program's own files is refused before

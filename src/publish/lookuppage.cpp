@@ -4,7 +4,6 @@
 #include "htmlpage.h"
 #include "lookupscript.h"
 #include "store/fieldlists.h"
-#include "store/ownfiles.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -78,14 +77,11 @@ QString lookupPageHtml(const ClassLists& lists, const QString& salt)
 
 QString LookupPage(const Context& ctx, QString path)
 {
-    if (path.isEmpty())
-        path = newPublishPath(ctx, QStringLiteral("分班查询"), QStringLiteral(".html"));
-    RequireOutputPath(ctx, path);
+    path = publishTarget(ctx, path, QStringLiteral("分班查询"), QStringLiteral(".html"));
     const std::optional<ClassLists> lists = ReadClassLists(ctx);
-    if (!lists)
-        return {};
-    const bool written = writeUtf8File(path, lookupPageHtml(*lists, newLookupSalt()));
-    return reportWritten(ctx, path, written) ? path : QString();
+    return lists ? reportWritten(ctx, path,
+                                 writeUtf8File(path, lookupPageHtml(*lists, newLookupSalt())))
+                 : QString();
 }
 
 } // namespace quorvel

@@ -5,7 +5,6 @@
 #include "masking.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
-#include "store/ownfiles.h"
 
 namespace quorvel {
 
@@ -61,11 +60,9 @@ QString noticeHtml(const QVector<PrintSheet>& sheets, const QDate& date)
 
 QString PublicNotice(const Context& ctx, QString path)
 {
-    if (path.isEmpty())
-        path = newPublishPath(ctx, QStringLiteral("分班公示"), QStringLiteral(".pdf"));
-    if (!isPdf(path) && !isHtml(path))
+    if (!path.isEmpty() && !isPdf(path) && !isHtml(path))
         throw OperationError(noticeExtensionMessage(path));
-    RequireOutputPath(ctx, path);
+    path = publishTarget(ctx, path, QStringLiteral("分班公示"), QStringLiteral(".pdf"));
     const std::optional<ClassLists> lists = ReadClassLists(ctx);
     if (!lists)
         return {};
@@ -73,7 +70,7 @@ QString PublicNotice(const Context& ctx, QString path)
     const bool written = isHtml(path)
                              ? writeUtf8File(path, noticeHtml(sheets, QDate::currentDate()))
                              : writeSheetsPdf(path, sheets, publicNoticeTitle());
-    return reportWritten(ctx, path, written) ? path : QString();
+    return reportWritten(ctx, path, written);
 }
 
 } // namespace quorvel

@@ -34,15 +34,16 @@ PublishActions::PublishActions(QWidget* window, const Context& ctx)
             connect(item, &QToolButton::clicked, this, i.run);
 }
 
-QString PublishActions::askPath(const QString& caption, const QString& name, const QString& filter)
+void PublishActions::saveAs(const QString& caption, const QString& name, const QString& filter,
+                            const std::function<QString(const QString&)>& write)
 {
-    return QFileDialog::getSaveFileName(m_window, caption, m_ctx.file(name), filter);
-}
-
-void PublishActions::written(const QString& path)
-{
-    if (!path.isEmpty())
-        openWithDesktop(QUrl::fromLocalFile(path));
+    const QString path = QFileDialog::getSaveFileName(m_window, caption, m_ctx.file(name), filter);
+    if (path.isEmpty())
+        return;
+    QString written;
+    reportErrors(m_ctx.prompt, [&] { written = write(path); });
+    if (!written.isEmpty())
+        openWithDesktop(QUrl::fromLocalFile(written));
 }
 
 void PublishActions::printLists()
@@ -55,13 +56,9 @@ void PublishActions::printLists()
 
 void PublishActions::notice()
 {
-    const QString path = askPath(QStringLiteral("保存分班公示"), QStringLiteral("分班公示.pdf"),
-                                 QStringLiteral("PDF (*.pdf);;网页 (*.html)"));
-    if (path.isEmpty())
-        return;
-    QString out;
-    reportErrors(m_ctx.prompt, [&] { out = PublicNotice(m_ctx, path); });
-    written(out);
+    saveAs(QStringLiteral("保存分班公示"), QStringLiteral("分班公示.pdf"),
+           QStringLiteral("PDF (*.pdf);;网页 (*.html)"),
+           [this](const QString& path) { return PublicNotice(m_ctx, path); });
 }
 
 void PublishActions::headTeacherDraw()
@@ -73,13 +70,9 @@ void PublishActions::headTeacherDraw()
 
 void PublishActions::lookupPage()
 {
-    const QString path = askPath(QStringLiteral("保存家长查询页"), QStringLiteral("分班查询.html"),
-                                 QStringLiteral("网页 (*.html)"));
-    if (path.isEmpty())
-        return;
-    QString out;
-    reportErrors(m_ctx.prompt, [&] { out = LookupPage(m_ctx, path); });
-    written(out);
+    saveAs(QStringLiteral("保存家长查询页"), QStringLiteral("分班查询.html"),
+           QStringLiteral("网页 (*.html)"),
+           [this](const QString& path) { return LookupPage(m_ctx, path); });
 }
 
 void PublishActions::audit()
@@ -105,13 +98,9 @@ void PublishActions::audit()
             text->appendPlainText(u'\n' + auditCheckLines(*c).join(u'\n'));
     });
     connect(pdf, &QPushButton::clicked, dialog, [this] {
-        const QString path =
-            askPath(QStringLiteral("保存审计单"), QStringLiteral("分班审计记录.pdf"),
-                    QStringLiteral("PDF (*.pdf)"));
-        QString out;
-        if (!path.isEmpty())
-            reportErrors(m_ctx.prompt, [&] { out = AuditSheetPdf(m_ctx, path); });
-        written(out);
+        saveAs(QStringLiteral("保存审计单"), QStringLiteral("分班审计记录.pdf"),
+               QStringLiteral("PDF (*.pdf)"),
+               [this](const QString& path) { return AuditSheetPdf(m_ctx, path); });
     });
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     auto* column = new QVBoxLayout(dialog);

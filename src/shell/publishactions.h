@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 class QWidget;
 
@@ -24,9 +25,9 @@ public:
     void audit();
 
 private:
-    // Asks where to save; empty when the user cancels.
-    QString askPath(const QString& caption, const QString& name, const QString& filter);
-    void written(const QString& path);
+    // Asks where to save, writes there and opens what was written.
+    void saveAs(const QString& caption, const QString& name, const QString& filter,
+                const std::function<QString(const QString&)>& write);
 
     QWidget* m_window;
     const Context& m_ctx;

@@ -18,8 +18,8 @@ namespace {
 void threeClasses(Sandbox& sb)
 {
     makeStore(sb, {});
-    addStudents(sb, parseIntake("a/男/90/1 b/女/80/2 c/男/70/3 d/女/60/3 e/男/50/2 f/女/40/1",
-                                {"班级"}));
+    addStudents(
+        sb, parseIntake("a/男/90/1 b/女/80/2 c/男/70/3 d/女/60/3 e/男/50/2 f/女/40/1", {"班级"}));
 }
 
 } // namespace
@@ -78,12 +78,12 @@ private slots:
         QTest::newRow("draw, teachers too few")
             << QStringList{"draw", "--teachers", "甲,乙", "--seed", "1"}
             << "Quorvel\t班主任有2位，在用的班级有3个：每个班一位班主任。";
-        QTest::newRow("draw --show before a draw") << QStringList{"draw", "--show"}
-                                                   << "Quorvel\t还没有抽签。";
-        QTest::newRow("audit before a division") << QStringList{"audit"}
-                                                 << "Quorvel\t还没有分班记录。";
-        QTest::newRow("audit verify before a division") << QStringList{"audit", "verify"}
-                                                        << "Quorvel\t还没有分班记录。";
+        QTest::newRow("draw --show before a draw")
+            << QStringList{"draw", "--show"} << "Quorvel\t还没有抽签。";
+        QTest::newRow("audit before a division")
+            << QStringList{"audit"} << "Quorvel\t还没有分班记录。";
+        QTest::newRow("audit verify before a division")
+            << QStringList{"audit", "verify"} << "Quorvel\t还没有分班记录。";
         QTest::newRow("notice as text") << QStringList{"notice", "--out", "公示.txt"}
                                         << "Quorvel\t公示只能保存为.pdf或.html文件：";
         QTest::newRow("lookup page onto the template")
@@ -104,12 +104,12 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("file");
-        QTest::newRow("notice as HTML") << QStringList{"notice", "--out", "公示.html"}
-                                        << "公示.html";
-        QTest::newRow("lookup page") << QStringList{"lookup-page", "--out", "sub/../查询.html"}
-                                     << "查询.html";
-        QTest::newRow("lookup page, a name of its own") << QStringList{"lookup-page"}
-                                                        << "分班查询-";
+        QTest::newRow("notice as HTML")
+            << QStringList{"notice", "--out", "公示.html"} << "公示.html";
+        QTest::newRow("lookup page")
+            << QStringList{"lookup-page", "--out", "sub/../查询.html"} << "查询.html";
+        QTest::newRow("lookup page, a name of its own")
+            << QStringList{"lookup-page"} << "分班查询-";
     }
     void publishedFilesPrintTheirPath()
     {

@@ -20,8 +20,11 @@ private slots:
         makeStore(sb, {});
         Store store = OpenStore(sb.ctx);
         QVERIFY(!loadDraw(store));
-        const DrawRecord draw{QDateTime(QDate(2026, 9, 1), QTime(8, 30)), 4294967295u,
-                              {"王,一", "李二"}, {2, 5}, {"李二", "王,一"}};
+        const DrawRecord draw{QDateTime(QDate(2026, 9, 1), QTime(8, 30)),
+                              4294967295u,
+                              {"王,一", "李二"},
+                              {2, 5},
+                              {"李二", "王,一"}};
         Transaction tr(store);
         saveDraw(store, {QDateTime::currentDateTime(), 1, {"x"}, {1}, {"x"}});
         saveDraw(store, draw); // replaces the first
@@ -42,8 +45,8 @@ private slots:
         Store store = OpenStore(sb.ctx);
         Transaction tr(store);
         for (const char* scheme : {"custom", "grade"})
-            saveAudit(store, {QDateTime::currentDateTime(), "3.2", scheme, "classes=2\ntop=0",
-                              "i", "r", "a\t1\n", "a\n"});
+            saveAudit(store, {QDateTime::currentDateTime(), "3.2", scheme, "classes=2\ntop=0", "i",
+                              "r", "a\t1\n", "a\n"});
         tr.commit();
         const std::optional<AuditRecord> r = loadLatestAudit(store);
         QCOMPARE(r->scheme, "grade");
@@ -66,7 +69,8 @@ private slots:
         restoreRowOrder(store, "b\nd\nx\nc\n"); // x is no student; a is not named
         tr.commit();
         QCOMPARE(storedRowOrder(store), "b\nd\nc\na\n");
-        QCOMPARE(store.column("SELECT 总分 FROM studscore WHERE 编号='d'").value(0).toDouble(), 3.0);
+        QCOMPARE(store.column("SELECT 总分 FROM studscore WHERE 编号='d'").value(0).toDouble(),
+                 3.0);
     }
 };
 
