@@ -1,5 +1,6 @@
 #include "drawdisplay.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
@@ -64,6 +65,18 @@ void DrawDisplay::mousePressEvent(QMouseEvent*)
     next();
 }
 
+// The type of the lines, as large as pixels allows while the longest class
+// name and the longest teacher's name each fit in room.
+QFont DrawDisplay::fittingFont(qreal pixels, qreal room) const
+{
+    QFont f = displayFont(pixels, true);
+    const QFontMetricsF fm(f);
+    qreal widest = fm.horizontalAdvance(QStringLiteral("000班"));
+    for (const QString& t : m_draw.assigned)
+        widest = std::max(widest, fm.horizontalAdvance(t));
+    return widest > room ? displayFont(pixels * room / widest, true) : f;
+}
+
 void DrawDisplay::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -80,8 +93,8 @@ void DrawDisplay::paintEvent(QPaintEvent*)
     p.setFont(displayFont(head * 0.16, false));
     p.drawText(QRectF(0, head * 0.55, width(), head * 0.4), Qt::AlignCenter,
                QStringLiteral("种子：%1    共%2个班").arg(m_draw.seed).arg(n));
-    p.setFont(displayFont(line * 0.62, true));
     const qreal columnWidth = width() / qreal(columns);
+    p.setFont(fittingFont(line * 0.62, columnWidth * 0.45));
     for (int k = 0; k < n; ++k) {
         const QRectF cell(columnWidth * (k / rows), top + line * (k % rows), columnWidth, line);
         const bool shown = k < m_shown;

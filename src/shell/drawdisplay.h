@@ -27,6 +27,7 @@ protected:
 
 private:
     void next();
+    QFont fittingFont(qreal pixels, qreal room) const;
 
     DrawRecord m_draw;
     int m_shown = 0;
