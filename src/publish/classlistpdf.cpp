@@ -5,6 +5,7 @@
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"
+#include "store/store.h"
 
 #include <QFileInfo>
 
@@ -62,6 +63,13 @@ std::optional<PrintSheet> statisticsSheet(const ClassLists& lists)
 std::optional<QVector<PrintSheet>> PrintableClassLists(const Context& ctx,
                                                        const ListPrintOptions& options)
 {
+    { // a column not known is refused before the statistics build writes anything
+        Store store = OpenStore(ctx);
+        ClassLists columns;
+        for (const ColumnInfo& c : store.columns(studentTable()))
+            columns.columns.append(c.name);
+        requireListColumns(columns, options.columns);
+    }
     if (tongji(ctx) == StatsOutcome::Unplaced)
         return std::nullopt;
     const std::optional<ClassLists> lists = ReadClassLists(ctx);

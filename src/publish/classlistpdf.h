@@ -25,7 +25,8 @@ std::optional<PrintSheet> statisticsSheet(const ClassLists& lists);
 
 // The statistics build, then the class lists and the statistics as sheets
 // (the statistics last). nullopt, with the message shown, when a student has
-// no class or there is none; a column not known throws OperationError.
+// no class or there is none; a column not known throws OperationError
+// before anything is written.
 std::optional<QVector<PrintSheet>> PrintableClassLists(const Context& ctx,
                                                        const ListPrintOptions& options);
 

@@ -113,6 +113,8 @@ private slots:
         }
         QVERIFY2(sb.prompt.last().endsWith(message), qPrintable(sb.prompt.last()));
         QVERIFY(!QFile::exists(path));
+        if (classOfFirst == "1") // refused before the statistics were built
+            QVERIFY(!QFile::exists(sb.dir.filePath("tongji.xls")));
     }
 
     void ownFileRefusedBeforeAnything()
