@@ -86,7 +86,14 @@ ClassLists ReadClassLists(Store& store)
         out.classes.last().rows.append(rowText(rs, r));
     }
     out.statistics = ReadStatsView(store);
-    const std::optional<DrawRecord> draw = loadDraw(store);
+    // A draw made for other classes (before a division into more or fewer)
+    // names no teacher.
+    std::optional<DrawRecord> draw = loadDraw(store);
+    QVector<int> inUse;
+    for (const ClassList& list : std::as_const(out.classes))
+        inUse.append(list.cls);
+    if (draw && draw->classes != inUse)
+        draw.reset();
     for (ClassList& list : out.classes) {
         sortByKey(list, out.columnIndex(keyColumn()));
         if (draw)

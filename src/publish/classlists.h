@@ -33,6 +33,7 @@ QString listTitleFor(const QString& title, int cls);
 struct ClassList {
     int cls = 0;
     QString teacher; // from the head-teacher draw; empty when none was drawn
+                     // for the classes in use now
     QVector<QStringList> rows;
 };
 

@@ -87,6 +87,18 @@ private slots:
         QCOMPARE(lists->classes.at(2).cls, 4);
         QCOMPARE(lists->classes.at(2).teacher, "李老师");
     }
+
+    void drawOfOtherClassesNotShown()
+    {
+        Sandbox sb;
+        threeClasses(sb);
+        QVERIFY(HeadTeacherDraw(sb.ctx, {"王老师", "李老师", "赵老师"}, 2718));
+        OpenStore(sb.ctx).exec("UPDATE studscore SET 班级=3 WHERE 编号='d'"); // 1, 2, 3, 4 now
+        const std::optional<ClassLists> lists = ReadClassLists(sb.ctx);
+        QCOMPARE(lists->classes.size(), 4);
+        for (const ClassList& list : lists->classes)
+            QVERIFY(list.teacher.isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDraw)
