@@ -16,4 +16,5 @@ cd build-asan
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:check_initialization_order=1"
 export LSAN_OPTIONS="suppressions=$PWD/../scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export QUORVEL_REQUIRE_TOOLS=1 # the test packages are installed
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2 "$@"

@@ -5,6 +5,7 @@
 
 #include "rules/rulecheck.h"
 #include "rules/ruledivision.h"
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
@@ -55,6 +56,7 @@ PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& s
         result.figures = PreciseBalance(ctx, store, subjectMode, &result.unitsPerPoint);
         Versions(store).record(QStringLiteral("学科均衡分班"),
                                QStringLiteral("%1个班").arg(ctx.state.ClassCount));
+        recordDivision(ctx, store, balanceDivisionRecord(settings.seed));
         tr.commit();
         schemeDivided(ctx);
         result.report =

@@ -24,6 +24,7 @@ struct CommandEntry {
     QString name;
     Command run;
     QStringList synopsis;
+    bool paints = false; // it may write a PDF
 };
 
 const std::vector<CommandEntry>& commands()
@@ -73,7 +74,28 @@ const std::vector<CommandEntry>& commands()
           QStringLiteral("rule lock N CLASS [--note T]"),
           QStringLiteral("rule list | rule check | rule remove ID | rule clear"),
           QStringLiteral("rule import FILE [--sheet S]")}},
-        {QStringLiteral("chart"), cmdChart, {QStringLiteral("chart --out FILE.png [--subject S]")}},
+        {QStringLiteral("chart"),
+         cmdChart,
+         {QStringLiteral("chart --out FILE.png [--subject S]")},
+         true},
+        {QStringLiteral("pdf"),
+         cmdPdf,
+         {QStringLiteral("pdf [--out FILE] [--columns C1,C2,...] [--title T]")},
+         true},
+        {QStringLiteral("notice"),
+         cmdNotice,
+         {QStringLiteral("notice [--out FILE.pdf|FILE.html]")},
+         true},
+        {QStringLiteral("draw"),
+         cmdDraw,
+         {QStringLiteral("draw --teachers T1,T2,... --seed S"), QStringLiteral("draw --show")}},
+        {QStringLiteral("lookup-page"),
+         cmdLookupPage,
+         {QStringLiteral("lookup-page [--out FILE.html]")}},
+        {QStringLiteral("audit"),
+         cmdAudit,
+         {QStringLiteral("audit [verify | --out FILE.pdf]")},
+         true},
     };
     return table;
 }
@@ -148,12 +170,13 @@ QString optionValue(const QString& command, const QStringList& args, int& i)
     return args.at(++i);
 }
 
-bool drawsCharts(const QStringList& args)
+bool cliPaints(const QStringList& args)
 {
     int i = 0;
     while (i < args.size() && (args[i] == u"--dir" || args[i] == u"--yes"))
         i += args[i] == u"--dir" ? 2 : 1;
-    return i < args.size() && args[i] == u"chart";
+    const CommandEntry* c = i < args.size() ? findCommand(args[i]) : nullptr;
+    return c && c->paints;
 }
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)

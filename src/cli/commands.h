@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
 
 namespace quorvel {
 
@@ -90,5 +91,18 @@ int cmdExchange(CliEnv& env, const QStringList& args);
 // chart draws with Qt's widgets: quorvel-cli starts a QApplication (offscreen)
 // for it, see main.cpp.
 int cmdChart(CliEnv& env, const QStringList& args);
+// The file of --out at args[i] (i moves onto its value): a relative name is
+// taken in the application folder; one of the program's own files is refused.
+QString outputOption(CliEnv& env, const QString& command, const QStringList& args, int& i);
+// A command whose only option is --out FILE: write(path) writes the file
+// (an empty path: a name of its own) and returns where it went, empty when
+// it did not; the path is printed. Status 0 written, 1 not.
+int writeOutFile(CliEnv& env, const QString& usage, const QStringList& args,
+                 const std::function<QString(const QString&)>& write);
+int cmdPdf(CliEnv& env, const QStringList& args);
+int cmdNotice(CliEnv& env, const QStringList& args);
+int cmdDraw(CliEnv& env, const QStringList& args);
+int cmdLookupPage(CliEnv& env, const QStringList& args);
+int cmdAudit(CliEnv& env, const QStringList& args);
 
 } // namespace quorvel

@@ -9,14 +9,14 @@ int main(int argc, char** argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
-    // The charts are drawn with Qt's widgets, offscreen unless told otherwise;
-    // every other command needs no display at all.
-    const bool drawing = quorvel::drawsCharts(args);
-    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    // Charts and printed pages are drawn with Qt's widgets and fonts,
+    // offscreen unless told otherwise; every other command needs no display.
+    const bool painting = quorvel::cliPaints(args);
+    if (painting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app =
-        drawing ? std::make_unique<QApplication>(argc, argv)
-                : std::make_unique<QCoreApplication>(argc, argv);
+        painting ? std::make_unique<QApplication>(argc, argv)
+                 : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QTextStream out(stdout);
     QTextStream err(stderr);

@@ -3,7 +3,7 @@
 #include "snake.h"
 
 #include "rules/ruledivision.h"
-
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -312,6 +312,7 @@ static QString customDivisionWords(const RunState& state)
 void CustomDivision(const Context& ctx, Store& store)
 {
     Transaction tr(store);
+    const QString rowOrder = storedRowOrder(store); // the division reorders the rows
     DropWorkTables(store);
     ClearAllClasses(store);
     PlaceTopStudents(ctx, store);
@@ -319,6 +320,7 @@ void CustomDivision(const Context& ctx, Store& store)
     SnakeDivide(ctx, store);
     HoldPlacementRules(ctx, store);
     Versions(store).record(QStringLiteral("自定义分班"), customDivisionWords(ctx.state));
+    recordDivision(ctx, store, customDivisionRecord(ctx.state), rowOrder);
     tr.commit();
     schemeDivided(ctx);
 }

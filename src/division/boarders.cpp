@@ -3,6 +3,7 @@
 #include "snake.h"
 
 #include "rules/ruledivision.h"
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/numbertext.h"
@@ -129,6 +130,7 @@ BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesTe
     dealGroup(ctx, store, true, 1, *nb);
     HoldPlacementRules(ctx, store, {{{1, *nb}}, false}); // the day students come later
     Versions(store).record(QStringLiteral("住宿生分班"), QStringLiteral("%1个班").arg(*nb));
+    recordDivision(ctx, store, boarderDivisionRecord(*nb, 0));
     tr.commit();
     schemeDivided(ctx);
     boardersMessage(ctx, *nb);
@@ -159,6 +161,7 @@ BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderC
     HoldPlacementRules(ctx, store, {{{1, *nb}, {*nb + 1, *nb + *nd}}, true});
     Versions(store).record(QStringLiteral("住宿生与非住宿生分班"),
                            QStringLiteral("住宿生%1个班，非住宿生%2个班").arg(*nb).arg(*nd));
+    recordDivision(ctx, store, boarderDivisionRecord(*nb, *nd));
     tr.commit();
     schemeDivided(ctx);
     ctx.state.ClassCount = qint16(*nb + 1);

@@ -3,6 +3,7 @@
 #include "snake.h"
 
 #include "rules/ruledivision.h"
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/numbertext.h"
@@ -94,6 +95,7 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
     Versions(store).record(
         QStringLiteral("分快慢班"),
         QStringLiteral("%1人分入%2至%3班").arg(students).arg(FastSlowOffset + 1).arg(last));
+    recordDivision(ctx, store, fastSlowRecord(store, FastSlowOffset, students, classes));
     tr.commit();
     schemeDivided(ctx);
     ctx.state.ClassCount = last;

@@ -4,7 +4,7 @@
 #include "snake.h"
 
 #include "rules/ruledivision.h"
-
+#include "store/auditrecord.h"
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
@@ -49,6 +49,7 @@ bool divideBy(const Context& ctx, Store& store, const QString& field)
     Versions(store).record(field == gradeColumn() ? QStringLiteral("按等级分班")
                                                   : QStringLiteral("按单科成绩分班"),
                            QStringLiteral("%1，%2个班").arg(field).arg(ctx.state.ClassCount));
+    recordDivision(ctx, store, presetDivisionRecord(field, field == gradeColumn()));
     tr.commit();
     schemeDivided(ctx);
     return true;

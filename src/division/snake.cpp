@@ -3,6 +3,7 @@
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/recordtables.h"
 #include "store/rowset.h"
 #include "store/ruletables.h"
 #include "store/store.h"
@@ -108,7 +109,7 @@ void DropWorkTables(Store& store)
 {
     for (const QString& table : store.tables())
         if (table.compare(studentTable(), Qt::CaseInsensitive) != 0 &&
-            !Versions::isHistoryTable(table) && !isRuleTable(table))
+            !Versions::isHistoryTable(table) && !isRuleTable(table) && !isRecordTable(table))
             store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
 }
 

@@ -64,8 +64,10 @@ void ClearAllClasses(Store& store);
 // earlier division goes with the classes it made.
 void schemeDivided(const Context& ctx);
 
-// Drops every table of the store but studscore and the placement rules: the
-// work tables of the previous division, tt and the statistics table result. Inside the
+// Drops every table of the store but studscore, the placement rules, the
+// history of the classes and the record tables (the head-teacher draw, the
+// audit records): the work tables of the previous division, tt and the
+// statistics table result. Inside the
 // caller's transaction, like ClearAllClasses.
 void DropWorkTables(Store& store);
 

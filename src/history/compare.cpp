@@ -67,6 +67,16 @@ QVector<VersionChange> ChangesSince(const Context& ctx, const QDateTime& since)
     return changesFrom(versions, all, first);
 }
 
+QVector<VersionChange> ChangesAfterTime(Store& store, const QDateTime& after)
+{
+    Versions versions(store);
+    const QVector<VersionInfo> all = versions.list();
+    int first = 0;
+    while (first < all.size() && all.at(first).time <= after)
+        ++first;
+    return changesFrom(versions, all, first);
+}
+
 QVector<VersionChange> ChangesAfter(const Context& ctx, qint64 id)
 {
     Store store = OpenStore(ctx);

@@ -10,6 +10,7 @@
 namespace quorvel {
 
 struct Context;
+class Store;
 
 // What undo and redo would do now: the name of the operation each would take
 // back or do again ("个别学生调班"); nullopt when there is nothing to.
@@ -74,5 +75,8 @@ struct VersionChange {
 QVector<VersionChange> ChangesSince(const Context& ctx, const QDateTime& since);
 // The same for the versions recorded after version id (the division's own).
 QVector<VersionChange> ChangesAfter(const Context& ctx, qint64 id);
+// The versions recorded strictly after the moment after, read in the
+// transaction the caller holds on store.
+QVector<VersionChange> ChangesAfterTime(Store& store, const QDateTime& after);
 
 } // namespace quorvel

@@ -18,6 +18,7 @@
 #include "ftiao.h"
 #include "movepanel.h"
 #include "navpanel.h"
+#include "publishactions.h"
 #include "resultspanel.h"
 #include "rowsetgrid.h"
 #include "subjectpanel.h"
@@ -295,6 +296,7 @@ void Form1::connectItems()
                  {"resultexport", &Form1::resultExport_Click}};
     for (const auto& i : items)
         connect(item(QString::fromLatin1(i.name)), &QToolButton::clicked, this, i.handler);
+    new PublishActions(this, m_ctx); // the printing and publishing items
     // A tooltip only: a status tip would cover the folder in the status bar.
     item(QStringLiteral("jingque"))->setToolTip(preciseExplanation());
 }

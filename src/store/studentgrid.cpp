@@ -7,11 +7,7 @@
 
 namespace quorvel {
 
-namespace {
-
-// A stored value as the grid shows it: numbers in their shortest form,
-// singles by single precision; no value shows as an empty cell.
-QString cellText(const QVariant& v, ColumnType::Kind kind)
+QString gridCellText(const QVariant& v, ColumnType::Kind kind)
 {
     switch (v.typeId()) {
     case QMetaType::UnknownType:
@@ -26,6 +22,8 @@ QString cellText(const QVariant& v, ColumnType::Kind kind)
         return v.isNull() ? QString() : v.toString();
     }
 }
+
+namespace {
 
 void setHeaders(const Context& ctx, StudentGrid& grid)
 {
@@ -72,9 +70,9 @@ StudentGrid ReadStudentGrid(const Context& ctx)
     for (int r = 0; r < rs.rowCount(); ++r, out += columns) {
         const QVariantList& row = rs.row(r);
         if (shown > 0)
-            out[0] = u' ' + cellText(row.at(0), kinds[0]);
+            out[0] = u' ' + gridCellText(row.at(0), kinds[0]);
         for (int k = 1; k < shown; ++k)
-            out[k] = cellText(row.at(k), kinds[k]);
+            out[k] = gridCellText(row.at(k), kinds[k]);
     }
     return grid;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -36,6 +38,10 @@ constexpr int twipsToPixels(int twips)
 {
     return (twips + 7) / 15;
 }
+
+// A stored value as the grid shows it: numbers in their shortest form,
+// singles by single precision; no value shows as an empty cell.
+QString gridCellText(const QVariant& v, ColumnType::Kind kind);
 
 // Reads studscore and the field lists into a StudentGrid. Clears
 // UseConditions when ziduan2.txt holds no field. Store failures and missing

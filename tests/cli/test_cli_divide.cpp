@@ -59,6 +59,7 @@ private slots:
         QCOMPARE(countWhere(sb, "\"班级\" BETWEEN 1 AND 3"), 12);
         QCOMPARE(storedIds(sb).size(), 12);
         QCOMPARE(storeTables(sb), (QStringList{"studscore", "tmp1", "tmp2", "tt"}));
+        QVERIFY(OpenStore(sb.ctx).tableExists("shenji"));
     }
 
     void conditionsTakenInBoxOrder()
@@ -97,6 +98,7 @@ private slots:
         QCOMPARE(r.out, QStringLiteral("分班完成：12名学生分入4个班，优生0名。\n"));
         QCOMPARE(storeTables(sb), QStringList{"studscore"});
         Store store = OpenStore(sb.ctx);
+        QVERIFY(store.tableExists("shenji"));
         // Three per class: boys and girls dealt in whole cycles, then the rest.
         QCOMPARE(store.column("SELECT count(*) FROM studscore GROUP BY \"班级\""),
                  QVariantList(4, 3));

@@ -54,5 +54,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCliReadme)
+QTEST_MAIN(TestCliReadme) // pdf paints its pages
 #include "test_cli_readme.moc"

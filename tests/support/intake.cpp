@@ -2,6 +2,7 @@
 
 #include "excel/rebuild.h"
 #include "store/fieldlists.h"
+#include "store/recordtables.h"
 #include "store/rowset.h"
 #include "store/schema.h"
 #include "store/store.h"
@@ -166,6 +167,7 @@ QStringList storeTables(Sandbox& sb)
     Store store = open(sb);
     QStringList tables = store.tables();
     tables.removeIf(Versions::isHistoryTable);
+    tables.removeIf([](const QString& t) { return isRecordTable(t); });
     return tables;
 }
 

@@ -60,7 +60,8 @@ int countWhere(Sandbox& sb, const QString& where);
 QStringList storedIds(Sandbox& sb);
 
 // The tables of the store, in the order they were made; the history of the
-// classes, which every class-changing operation writes, left out.
+// classes, which every class-changing operation writes, and the record
+// tables that outlive every division (the draw, the audit records) left out.
 QStringList storeTables(Sandbox& sb);
 
 } // namespace quorvel::test

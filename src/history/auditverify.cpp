@@ -1,0 +1,234 @@
+#include "auditverify.h"
+
+#include "adjust/subjectbalance.h"
+#include "division/balanced.h"
+#include "division/boarders.h"
+#include "division/fastslow.h"
+#include "division/presets.h"
+#include "store/auditrecord.h"
+#include "store/context.h"
+#include "store/fieldlists.h"
+#include "store/store.h"
+
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+
+namespace quorvel {
+
+QString noAuditMessage()
+{
+    return QStringLiteral("还没有分班记录。");
+}
+
+namespace {
+
+// The prompt of a re-run: says nothing, answers Yes, and types the class
+// count into the input box.
+class ReplayPrompt : public Prompt {
+public:
+    QString typed;
+    void message(const QString&, const QString&, PromptIcon) override {}
+    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    {
+        return true;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override
+    {
+        return typed;
+    }
+    void progress(int, int) override {}
+};
+
+QString param(const AuditRecord& r, const char* key)
+{
+    return parameterValue(r.parameters, QLatin1String(key));
+}
+
+void rerunCustom(const Context& ctx, const AuditRecord& r)
+{
+    ctx.state.ClassCount = qint16(param(r, "classes").toInt());
+    ctx.state.TopStudentCount = qint16(param(r, "top").toInt());
+    ctx.state.UseConditions = param(r, "use_conditions") == u"1";
+    ctx.state.ConditionList = param(r, "conditions").split(u',', Qt::SkipEmptyParts);
+    Store store = OpenStore(ctx);
+    CustomDivision(ctx, store);
+}
+
+void rerunFastSlow(const Context& ctx, const AuditRecord& r)
+{
+    qint16 offset = 0;
+    for (const QString& run : param(r, "runs").split(u',')) {
+        const QStringList sk = run.split(u':');
+        FastSlowRun(ctx, offset, sk.value(0), sk.value(1), {});
+    }
+}
+
+// Runs the scheme of the record in ctx; false for a scheme not known.
+bool rerun(const Context& ctx, ReplayPrompt& prompt, const AuditRecord& r)
+{
+    prompt.typed = param(r, "classes");
+    if (r.scheme == u"custom")
+        rerunCustom(ctx, r);
+    else if (r.scheme == u"subject")
+        SingleSubjectDivide(ctx, param(r, "subject"));
+    else if (r.scheme == u"grade")
+        fennbandj(ctx);
+    else if (r.scheme == u"boarders" && param(r, "day_classes").toInt() == 0)
+        BoarderDivide(ctx, param(r, "boarder_classes"));
+    else if (r.scheme == u"boarders")
+        CompleteBoarderDivide(ctx, param(r, "boarder_classes"), param(r, "day_classes"));
+    else if (r.scheme == u"balance")
+        SubjectBalancedDivide(ctx, BalanceSettings{quint32(param(r, "seed").toUInt())});
+    else if (r.scheme == u"fastslow")
+        rerunFastSlow(ctx, r);
+    else
+        return false;
+    return true;
+}
+
+QHash<QString, int> classesOf(const QString& resultText)
+{
+    QHash<QString, int> out;
+    for (const QString& line : resultText.split(u'\n', Qt::SkipEmptyParts))
+        out.insert(line.section(u'\t', 0, 0), line.section(u'\t', 1).toInt());
+    return out;
+}
+
+QVector<ClassDifference> differences(const QString& recorded, const QString& rerun)
+{
+    const QHash<QString, int> a = classesOf(recorded), b = classesOf(rerun);
+    QStringList keys = a.keys() + b.keys();
+    keys.sort();
+    keys.removeDuplicates();
+    QVector<ClassDifference> out;
+    for (const QString& k : keys)
+        if (a.value(k) != b.value(k) || a.contains(k) != b.contains(k))
+            out.append({k, a.value(k), b.value(k)});
+    return out;
+}
+
+// The copy's students in the row order the division started from.
+void startFromRecordedOrder(const Context& ctx, const AuditRecord& r)
+{
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    restoreRowOrder(store, r.rowOrder);
+    tr.commit();
+}
+
+// The record and a copy of the folder's database and field lists, taken in
+// one read transaction.
+std::optional<AuditCheck> copyForRerun(const Context& ctx, const QString& folder)
+{
+    Store store = OpenStore(ctx);
+    ReadTransaction tr(store);
+    std::optional<AuditRecord> record = loadLatestAudit(store);
+    if (!record) {
+        ctx.prompt.message(noAuditMessage(), appTitle());
+        return std::nullopt;
+    }
+    AuditCheck check{*record, sha256Hex(intakeText(store)), false, {}};
+    for (const QString& name :
+         {Store::fileName(), fieldSetFile(), conditionListFile(), scoreListFile()})
+        QFile::copy(ctx.file(name), folder + u'/' + name);
+    ctx.readingDone();
+    return check;
+}
+
+} // namespace
+
+std::optional<AuditCheck> VerifyLatestDivision(const Context& ctx)
+{
+    QTemporaryDir dir;
+    std::optional<AuditCheck> check = copyForRerun(ctx, dir.path());
+    if (!check)
+        return std::nullopt;
+    RunState state;
+    ReplayPrompt prompt;
+    const Context copy{dir.path(), state, prompt};
+    startFromRecordedOrder(copy, check->record);
+    check->rerunDone = rerun(copy, prompt, check->record);
+    if (check->rerunDone) {
+        Store store = OpenStore(copy);
+        check->differences = differences(check->record.resultText, resultText(store));
+    }
+    return check;
+}
+
+std::optional<AuditView> ReadAudit(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    ReadTransaction tr(store);
+    const std::optional<AuditRecord> record = loadLatestAudit(store);
+    if (!record) {
+        ctx.prompt.message(noAuditMessage(), appTitle());
+        return std::nullopt;
+    }
+    return AuditView{*record, sha256Hex(intakeText(store)), sha256Hex(resultText(store)),
+                     ClassChangesSince(store, record->when)};
+}
+
+namespace {
+
+QString schemeCaption(const QString& scheme)
+{
+    static const QHash<QString, QString> captions = {
+        {QStringLiteral("custom"), QStringLiteral("自定义分班")},
+        {QStringLiteral("subject"), QStringLiteral("按单科成绩分班")},
+        {QStringLiteral("grade"), QStringLiteral("按成绩等级分班")},
+        {QStringLiteral("balance"), QStringLiteral("按总分均衡各科成绩")},
+        {QStringLiteral("fastslow"), QStringLiteral("分快慢班")},
+        {QStringLiteral("boarders"), QStringLiteral("住宿生单分")}};
+    return scheme + QStringLiteral("（") + captions.value(scheme) + QStringLiteral("）");
+}
+
+QString timeText(const QDateTime& t)
+{
+    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+} // namespace
+
+QStringList auditLines(const AuditView& view)
+{
+    const QVector<ClassChange>& changes = view.changes;
+    const AuditRecord& r = view.record;
+    QStringList lines{QStringLiteral("分班时间\t") + timeText(r.when),
+                      QStringLiteral("程序版本\t") + r.version,
+                      QStringLiteral("分班方案\t") + schemeCaption(r.scheme)};
+    for (const QString& p : r.parameters.split(u'\n', Qt::SkipEmptyParts))
+        lines.append(QStringLiteral("参数\t") + p);
+    lines << QStringLiteral("学生名单摘要\t") + r.intakeDigest
+          << QStringLiteral("分班结果摘要\t") + r.resultDigest
+          << QStringLiteral("现在的学生名单摘要\t") + view.intakeDigestNow
+          << QStringLiteral("现在的分班结果摘要\t") + view.resultDigestNow;
+    lines.append(QStringLiteral("分班后的改动\t") +
+                 (changes.isEmpty() ? QStringLiteral("无") : QString::number(changes.size())));
+    for (const ClassChange& c : changes)
+        lines.append(timeText(c.when) + u'\t' + c.what + u'\t' + c.students.join(u' '));
+    return lines;
+}
+
+QStringList auditCheckLines(const AuditCheck& check)
+{
+    QStringList lines;
+    if (!check.intakeSame())
+        lines.append(QStringLiteral("学生名单与分班时不同：摘要是%1，记录的是%2。")
+                         .arg(check.intakeDigestNow, check.record.intakeDigest));
+    if (!check.rerunDone)
+        lines.append(QStringLiteral("不能重算这个方案：") + check.record.scheme);
+    for (const ClassDifference& d : check.differences)
+        lines.append(
+            QStringLiteral("%1\t记录%2班\t重算%3班").arg(d.key).arg(d.recorded).arg(d.rerun));
+    if (check.passed())
+        lines.append(QStringLiteral("核对通过：按记录的方案和参数重算，分班结果与记录相同。"));
+    else if (!check.differences.isEmpty())
+        lines.append(
+            QStringLiteral("核对不通过：%1名学生的班级与记录不同。").arg(check.differences.size()));
+    else
+        lines.append(QStringLiteral("核对不通过：学生名单在分班之后被改动过。"));
+    return lines;
+}
+
+} // namespace quorvel

@@ -1,0 +1,126 @@
+#include "classlists.h"
+
+#include "stats/display.h"
+#include "stats/roster.h"
+#include "stats/statistics.h"
+#include "store/context.h"
+#include "store/errors.h"
+#include "store/fieldlists.h"
+#include "store/recordtables.h"
+#include "store/rowset.h"
+#include "store/studentgrid.h"
+
+#include <algorithm>
+
+namespace quorvel {
+
+QStringList defaultListColumns()
+{
+    return {serialColumn(), keyColumn(), QStringLiteral("姓名"), sexColumn()};
+}
+
+QString listTitleFor(const QString& title, int cls)
+{
+    QString out = title;
+    return out.replace(u'N', QString::number(cls));
+}
+
+QVector<QStringList> ClassLists::project(const ClassList& list, const QStringList& chosen) const
+{
+    QVector<QStringList> out;
+    out.reserve(list.rows.size());
+    for (int r = 0; r < list.rows.size(); ++r) {
+        QStringList line;
+        for (const QString& c : chosen)
+            line.append(c == serialColumn() ? QString::number(r + 1)
+                                            : list.rows.at(r).value(columnIndex(c)));
+        out.append(line);
+    }
+    return out;
+}
+
+QString unknownColumnMessage(const QString& column)
+{
+    return QStringLiteral("没有这一列：") + column;
+}
+
+void requireListColumns(const ClassLists& lists, const QStringList& chosen)
+{
+    for (const QString& c : chosen)
+        if (c != serialColumn() && lists.columnIndex(c) < 0)
+            throw OperationError(unknownColumnMessage(c));
+}
+
+namespace {
+
+QStringList rowText(const RowSet& rs, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < rs.columnCount(); ++c)
+        cells.append(gridCellText(rs.row(r).at(c), rs.column(c).type.kind));
+    return cells;
+}
+
+void sortByKey(ClassList& list, int key)
+{
+    std::stable_sort(list.rows.begin(), list.rows.end(),
+                     [key](const QStringList& a, const QStringList& b) {
+                         return a.value(key).toUtf8() < b.value(key).toUtf8();
+                     });
+}
+
+} // namespace
+
+ClassLists ReadClassLists(Store& store)
+{
+    const RowSet rs =
+        RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral(">0"), {},
+                     quoteIdent(classColumn()));
+    ClassLists out;
+    out.columns = rs.columnNames();
+    const int cls = rs.columnIndex(classColumn());
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        const int c = rs.row(r).at(cls).toInt();
+        if (out.classes.isEmpty() || out.classes.last().cls != c)
+            out.classes.append(ClassList{c, {}, {}});
+        out.classes.last().rows.append(rowText(rs, r));
+    }
+    out.statistics = ReadStatsView(store);
+    // A draw made for other classes (before a division into more or fewer)
+    // names no teacher.
+    std::optional<DrawRecord> draw = loadDraw(store);
+    QVector<int> inUse;
+    for (const ClassList& list : std::as_const(out.classes))
+        inUse.append(list.cls);
+    if (draw && draw->classes != inUse)
+        draw.reset();
+    for (ClassList& list : out.classes) {
+        sortByKey(list, out.columnIndex(keyColumn()));
+        if (draw)
+            list.teacher = draw->teacherOf(list.cls);
+    }
+    return out;
+}
+
+std::optional<ClassLists> ReadClassLists(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    ReadTransaction tr(store);
+    const QString cls = quoteIdent(classColumn());
+    const QVariantList unplaced =
+        store.column(QStringLiteral("SELECT 1 FROM %2 WHERE %1 IS NULL OR %1<1 LIMIT 1")
+                         .arg(cls, quoteIdent(studentTable())));
+    if (!unplaced.isEmpty()) {
+        ctx.prompt.message(unplacedMessage());
+        return std::nullopt;
+    }
+    ClassLists lists = ReadClassLists(store);
+    ctx.readingDone();
+    if (lists.classes.isEmpty()) {
+        ctx.prompt.message(rosterNoRecordsMessage());
+        return std::nullopt;
+    }
+    return lists;
+}
+
+} // namespace quorvel

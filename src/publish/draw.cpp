@@ -1,0 +1,110 @@
+#include "draw.h"
+
+#include "store/context.h"
+#include "store/fieldlists.h"
+#include "store/store.h"
+
+#include <QCryptographicHash>
+#include <QSet>
+
+namespace quorvel {
+
+quint64 drawNumber(quint32 seed, int k)
+{
+    const QByteArray text = QByteArray::number(seed) + '-' + QByteArray::number(k);
+    const QByteArray digest = QCryptographicHash::hash(text, QCryptographicHash::Sha256);
+    quint64 h = 0;
+    for (int i = 0; i < 8; ++i)
+        h = (h << 8) | quint8(digest.at(i));
+    return h;
+}
+
+QStringList drawTeachers(quint32 seed, const QStringList& teachers)
+{
+    QStringList left = teachers;
+    QStringList drawn;
+    for (int k = 1; !left.isEmpty(); ++k)
+        drawn.append(left.takeAt(qsizetype(drawNumber(seed, k) % quint64(left.size()))));
+    return drawn;
+}
+
+QString drawCountMessage(int teachers, int classes)
+{
+    return QStringLiteral("班主任有%1位，在用的班级有%2个：每个班一位班主任。")
+        .arg(teachers)
+        .arg(classes);
+}
+
+QString drawNameMessage(const QString& teacher)
+{
+    return QStringLiteral("班主任的名字不能为空，也不能重复：") + teacher;
+}
+
+QString noDrawMessage()
+{
+    return QStringLiteral("还没有抽签。");
+}
+
+namespace {
+
+QVector<int> classesInUse(Store& store)
+{
+    QVector<int> classes;
+    const QString cls = quoteIdent(classColumn());
+    for (const QVariant& v :
+         store.column(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1>0 ORDER BY %1")
+                          .arg(cls, quoteIdent(studentTable()))))
+        classes.append(v.toInt());
+    return classes;
+}
+
+// The message for the list, or an empty text when it can be drawn from.
+QString listProblem(const QStringList& teachers, int classes)
+{
+    QSet<QString> seen;
+    for (const QString& t : teachers) {
+        if (t.trimmed().isEmpty() || seen.contains(t))
+            return drawNameMessage(t);
+        seen.insert(t);
+    }
+    return teachers.size() == classes ? QString() : drawCountMessage(int(teachers.size()), classes);
+}
+
+} // namespace
+
+std::optional<DrawRecord> HeadTeacherDraw(const Context& ctx, const QStringList& teachers,
+                                          quint32 seed)
+{
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    DrawRecord draw{QDateTime::currentDateTime(), seed, teachers, classesInUse(store), {}};
+    ctx.readingDone();
+    const QString problem = listProblem(teachers, int(draw.classes.size()));
+    if (!problem.isEmpty()) {
+        ctx.prompt.message(problem, appTitle());
+        return std::nullopt;
+    }
+    draw.assigned = drawTeachers(seed, teachers);
+    saveDraw(store, draw);
+    tr.commit();
+    return draw;
+}
+
+std::optional<DrawRecord> StoredDraw(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    return loadDraw(store);
+}
+
+QStringList drawLines(const DrawRecord& draw)
+{
+    QStringList lines{QStringLiteral("种子\t%1").arg(draw.seed),
+                      QStringLiteral("抽签时间\t") +
+                          draw.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                      QStringLiteral("班主任名单\t") + draw.teachers.join(u',')};
+    for (int k = 0; k < draw.classes.size(); ++k)
+        lines.append(QStringLiteral("%1班\t").arg(draw.classes.at(k)) + draw.assigned.value(k));
+    return lines;
+}
+
+} // namespace quorvel

@@ -1,0 +1,105 @@
+// The head-teacher draw: the documented algorithm (vectors computed apart
+// from the program, with Python's hashlib), refusals that change nothing,
+// the draw kept by the store and shown on the class lists.
+#include "publish/classlists.h"
+#include "publish/draw.h"
+#include "support/intake.h"
+
+#include <QTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// Students of classes 1, 2 and 4 (3 is not in use).
+void threeClasses(Sandbox& sb)
+{
+    makeStore(sb, {});
+    addStudents(sb, parseIntake("a/男/90/1 b/女/80/2 c/男/70/4 d/女/60/4", {"班级"}));
+}
+
+} // namespace
+
+class TestDraw : public QObject {
+    Q_OBJECT
+private slots:
+    void documentedAlgorithm_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<QStringList>("teachers");
+        QTest::addColumn<QStringList>("drawn");
+        QTest::newRow("seed 2718") << 2718u << QStringList{"王老师", "李老师", "赵老师"}
+                                   << QStringList{"赵老师", "王老师", "李老师"};
+        QTest::newRow("seed 1, eight classes")
+            << 1u << QString("ABCDEFGH").split("", Qt::SkipEmptyParts)
+            << QString("EHFCDAGB").split("", Qt::SkipEmptyParts);
+        QTest::newRow("the largest seed")
+            << 4294967295u << QString("ABCDE").split("", Qt::SkipEmptyParts)
+            << QString("ECDAB").split("", Qt::SkipEmptyParts);
+        QTest::newRow("one teacher") << 7u << QStringList{"王"} << QStringList{"王"};
+    }
+    void documentedAlgorithm()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(QStringList, teachers);
+        QFETCH(QStringList, drawn);
+        QCOMPARE(drawTeachers(seed, teachers), drawn);
+        QCOMPARE(drawTeachers(seed, teachers), drawn); // and again
+    }
+
+    void refusedWithoutChange_data()
+    {
+        QTest::addColumn<QStringList>("teachers");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("one too few") << QStringList{"甲", "乙"} << drawCountMessage(2, 3);
+        QTest::newRow("one too many")
+            << QStringList{"甲", "乙", "丙", "丁"} << drawCountMessage(4, 3);
+        QTest::newRow("a name twice") << QStringList{"甲", "乙", "甲"} << drawNameMessage("甲");
+        QTest::newRow("an empty name") << QStringList{"甲", " ", "乙"} << drawNameMessage(" ");
+    }
+    void refusedWithoutChange()
+    {
+        QFETCH(QStringList, teachers);
+        QFETCH(QString, message);
+        Sandbox sb;
+        threeClasses(sb);
+        QVERIFY(HeadTeacherDraw(sb.ctx, {"x", "y", "z"}, 1));
+        QVERIFY(!HeadTeacherDraw(sb.ctx, teachers, 2));
+        QCOMPARE(sb.prompt.last(), message);
+        QCOMPARE(StoredDraw(sb.ctx)->teachers, QStringList({"x", "y", "z"}));
+    }
+
+    void storedAndShownOnTheLists()
+    {
+        Sandbox sb;
+        threeClasses(sb);
+        QVERIFY(!StoredDraw(sb.ctx));
+        const std::optional<DrawRecord> made =
+            HeadTeacherDraw(sb.ctx, {"王老师", "李老师", "赵老师"}, 2718);
+        QVERIFY(made);
+        const std::optional<DrawRecord> kept = StoredDraw(sb.ctx);
+        QCOMPARE(kept->seed, 2718u);
+        QCOMPARE(kept->classes, QVector<int>({1, 2, 4}));
+        QCOMPARE(kept->assigned, QStringList({"赵老师", "王老师", "李老师"}));
+        const std::optional<ClassLists> lists = ReadClassLists(sb.ctx);
+        QCOMPARE(lists->classes.size(), 3);
+        QCOMPARE(lists->classes.at(2).cls, 4);
+        QCOMPARE(lists->classes.at(2).teacher, "李老师");
+    }
+
+    void drawOfOtherClassesNotShown()
+    {
+        Sandbox sb;
+        threeClasses(sb);
+        QVERIFY(HeadTeacherDraw(sb.ctx, {"王老师", "李老师", "赵老师"}, 2718));
+        OpenStore(sb.ctx).exec("UPDATE studscore SET 班级=3 WHERE 编号='d'"); // 1, 2, 3, 4 now
+        const std::optional<ClassLists> lists = ReadClassLists(sb.ctx);
+        QCOMPARE(lists->classes.size(), 4);
+        for (const ClassList& list : lists->classes)
+            QVERIFY(list.teacher.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDraw)
+#include "test_draw.moc"
