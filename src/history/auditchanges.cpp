@@ -21,8 +21,8 @@ QVector<ClassChange> ClassChangesSince(Store& store, const QDateTime& since)
     for (const VersionChange& v : ChangesAfterTime(store, since)) {
         ClassChange change{v.version.time, v.version.description(), {}};
         for (const ClassDifference& d : v.moved)
-            change.students.append(QStringLiteral("%1（%2→%3）")
-                                       .arg(d.key, classText(d.first), classText(d.second)));
+            change.students.append(
+                QStringLiteral("%1（%2→%3）").arg(d.key, classText(d.first), classText(d.second)));
         out.append(change);
     }
     return out;

@@ -95,13 +95,13 @@ QHash<QString, int> classesOf(const QString& resultText)
     return out;
 }
 
-QVector<ClassDifference> differences(const QString& recorded, const QString& rerun)
+QVector<AuditDifference> differences(const QString& recorded, const QString& rerun)
 {
     const QHash<QString, int> a = classesOf(recorded), b = classesOf(rerun);
     QStringList keys = a.keys() + b.keys();
     keys.sort();
     keys.removeDuplicates();
-    QVector<ClassDifference> out;
+    QVector<AuditDifference> out;
     for (const QString& k : keys)
         if (a.value(k) != b.value(k) || a.contains(k) != b.contains(k))
             out.append({k, a.value(k), b.value(k)});
@@ -218,7 +218,7 @@ QStringList auditCheckLines(const AuditCheck& check)
                          .arg(check.intakeDigestNow, check.record.intakeDigest));
     if (!check.rerunDone)
         lines.append(QStringLiteral("不能重算这个方案：") + check.record.scheme);
-    for (const ClassDifference& d : check.differences)
+    for (const AuditDifference& d : check.differences)
         lines.append(
             QStringLiteral("%1\t记录%2班\t重算%3班").arg(d.key).arg(d.recorded).arg(d.rerun));
     if (check.passed())

@@ -15,7 +15,7 @@ struct Context;
 QString noAuditMessage();
 
 // One student whose class the re-run does not give as recorded.
-struct ClassDifference {
+struct AuditDifference {
     QString key;
     int recorded = 0; // 0: not in the record
     int rerun = 0;    // 0: not placed by the re-run, or no longer in the intake
@@ -25,7 +25,7 @@ struct AuditCheck {
     AuditRecord record;
     QString intakeDigestNow; // of the stored intake as it is now
     bool rerunDone = false;  // false: the scheme could not be run again
-    QVector<ClassDifference> differences;
+    QVector<AuditDifference> differences;
 
     bool intakeSame() const { return intakeDigestNow == record.intakeDigest; }
     bool passed() const { return intakeSame() && rerunDone && differences.isEmpty(); }

@@ -73,8 +73,8 @@ public:
     PreciseDialog* preciseDialog() const { return m_precise; } // 精确调整 report
     // 撤销, 重做 and 历史版本 (menu 编辑 and its toolbar).
     HistoryActions* historyActions() const { return m_historyActions; }
-    RulesDialog* rulesDialog() const { return m_rules; }       // 分班规则
-    BoardWindow* board() const { return m_board; }             // 班级看板, once opened
+    RulesDialog* rulesDialog() const { return m_rules; } // 分班规则
+    BoardWindow* board() const { return m_board; }       // 班级看板, once opened
 
     // Makes an overlay panel of the work area movable with the mouse; the
     // mover keeps DragStartX and DragStartY.

@@ -133,8 +133,12 @@ QFrame* NavPanel::buildGroup(int index)
     items->setSpacing(group.items.size() > 5 ? 2 : 8);
     m_groupItems.append(QVector<QToolButton*>());
     for (const ItemEntry& item : group.items) {
-        items->addWidget(buildItem(item.name, item.caption, item.glyph, group.colour, body), 0,
-                         Qt::AlignHCenter);
+        QToolButton* button = buildItem(item.name, item.caption, item.glyph, group.colour, body);
+        // The items of a group of more than six take smaller pictures, so
+        // that the open group fits the smallest window.
+        if (group.items.size() > 6)
+            button->setIconSize(QSize(22, 22));
+        items->addWidget(button, 0, Qt::AlignHCenter);
         // The count of the students stands under 第三步分班操作.
         if (item.name == u"fb") {
             m_count = new QLabel(body);

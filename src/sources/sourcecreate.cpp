@@ -67,8 +67,7 @@ bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptio
     const SourcePreview preview = previewSource(ctx, path, options);
     if (view)
         view(preview);
-    return storeCheckedRows(ctx, preview.columns, preview.checked,
-                            workbookImportRecord(preview),
+    return storeCheckedRows(ctx, preview.columns, preview.checked, workbookImportRecord(preview),
                             view ? QString() : reportListText(preview.checked));
 }
 

@@ -105,8 +105,7 @@ SourcePreview previewSource(const Context& ctx, const QString& path, const Sourc
 }
 
 bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
-                      const CheckedRows& rows, const ImportRecord& record,
-                      const QString& listAbove)
+                      const CheckedRows& rows, const ImportRecord& record, const QString& listAbove)
 {
     const QString question =
         (listAbove.isEmpty() ? QString() : listAbove + u'\n') + keepRestQuestion(rows);
@@ -144,9 +143,8 @@ bool importPreview(const Context& ctx, const SourcePreview& preview)
 
 ImportRecord workbookImportRecord(const SourcePreview& preview)
 {
-    return {QStringLiteral("导入工作簿"), QStringLiteral("工作表%1，%2人")
-                                              .arg(preview.sheet)
-                                              .arg(preview.checked.values.size())};
+    return {QStringLiteral("导入工作簿"),
+            QStringLiteral("工作表%1，%2人").arg(preview.sheet).arg(preview.checked.values.size())};
 }
 
 } // namespace quorvel

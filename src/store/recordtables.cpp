@@ -6,7 +6,9 @@ namespace quorvel {
 
 namespace {
 
-const QString timeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+// To the millisecond: the changes since a division are the versions of the
+// class history recorded after its record.
+const QString timeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
 
 QString joinClasses(const QVector<int>& classes)
 {
