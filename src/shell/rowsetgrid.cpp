@@ -1,9 +1,13 @@
 #include "rowsetgrid.h"
 
 #include "store/context.h"
+#include "store/fieldlists.h"
 #include "store/prompt.h"
+#include "store/store.h"
+#include "store/versions.h"
 
 #include <QHeaderView>
+#include <utility>
 
 namespace quorvel {
 
@@ -125,6 +129,11 @@ bool RowSetModel::setData(const QModelIndex& index, const QVariant& value, int r
     const int row = sourceRow(index.row());
     m_rows.moveTo(row);
     m_rows.setValue(index.column(), value.toString());
+    if (m_pending != row)
+        m_classEdited = false;
+    m_classEdited =
+        m_classEdited || (column.name == classColumn() &&
+                          m_rows.table().compare(studentTable(), Qt::CaseInsensitive) == 0);
     m_pending = row;
     emit dataChanged(index, index);
     return true;
@@ -136,10 +145,25 @@ bool RowSetModel::savePending()
         return true;
     const int row = m_pending;
     m_pending = -1;
+    const bool classEdited = std::exchange(m_classEdited, false);
     m_rows.moveTo(row);
     bool saved = false;
     try {
+        // A class typed by hand is a change of the classes like any other:
+        // saved with its version of the class history, which undo takes back.
+        Transaction tr(*m_store);
         saved = m_rows.update();
+        if (saved && classEdited) {
+            const QVariant cls = m_rows.row(row).at(m_rows.columnIndex(classColumn()));
+            Versions(*m_store).record(
+                QStringLiteral("修改班级"),
+                QStringLiteral("%1改为%2")
+                    .arg(m_rows.row(row).at(m_rows.columnIndex(keyColumn())).toString(),
+                         cls.isNull() ? QStringLiteral("未分班")
+                                      : QStringLiteral("%1班").arg(cls.toInt())));
+        }
+        if (saved)
+            tr.commit();
     } catch (...) {
         rowChanged(row);
         throw;

@@ -66,6 +66,7 @@ private:
     bool m_editable;
     QVector<bool> m_rightAligned;
     int m_pending = -1;
+    bool m_classEdited = false; // the pending row's 班级 of studscore was typed
     bool m_twoDecimals = false;
 };
 

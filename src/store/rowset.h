@@ -25,7 +25,8 @@ public:
     int columnCount() const { return int(m_columns.size()); }
     QStringList columnNames() const;
     const ColumnInfo& column(int index) const { return m_columns.at(index); }
-    int columnIndex(const QString& name) const; // -1 when absent
+    int columnIndex(const QString& name) const;      // -1 when absent
+    const QString& table() const { return m_table; } // empty for a read-only set
 
     bool eof() const { return m_pos >= rowCount(); }
     int position() const { return m_pos; }

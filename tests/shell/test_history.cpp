@@ -118,6 +118,29 @@ private slots:
         QCOMPARE(table->item(0, 2)->text(), "恢复版本（第1个版本）");
         QCOMPARE(undo()->text(), QStringLiteral("撤销 恢复版本"));
     }
+
+    // A class typed into the grid is a version of its own; other columns are not.
+    void aClassTypedInTheGridIsUndone()
+    {
+        item("FlatBttn5");
+        QAbstractItemModel* model = form()->resultsGrid()->model();
+        int row = 0;
+        while (model->index(row, 0).data().toString().trimmed() != u"h0")
+            ++row;
+        form()->resultsGrid()->setCurrentIndex(model->index(row, 3));
+        QVERIFY(model->setData(model->index(row, 3), "2"));
+        form()->resultsGrid()->setCurrentIndex(model->index(row + 1, 0));
+        QCOMPARE(classesOf(sb(), {"h0"}), "2");
+        actions()->updateState();
+        QCOMPARE(undo()->text(), QStringLiteral("撤销 修改班级"));
+        form()->resultsGrid()->setCurrentIndex(model->index(row + 1, 1));
+        QVERIFY(model->setData(model->index(row + 1, 1), "改名"));
+        form()->resultsGrid()->setCurrentIndex(model->index(row, 0));
+        actions()->updateState();
+        QCOMPARE(undo()->text(), QStringLiteral("撤销 修改班级"));
+        undo()->trigger();
+        QCOMPARE(classesOf(sb(), {"h0"}), "1");
+    }
 };
 
 QTEST_MAIN(TestHistoryWindow)
