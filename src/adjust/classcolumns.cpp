@@ -4,6 +4,7 @@
 
 #include "stats/statistics.h"
 #include "store/fieldlists.h"
+#include "store/ruletables.h"
 
 #include <cmath>
 
@@ -45,6 +46,8 @@ ClassColumns ClassColumns::fromRows(const StudentRows& students, double toleranc
     for (int r = 0; r < rows.rowCount(); ++r)
         board.addCard(rows.row(r), at);
     board.finish();
+    if (students.store)
+        board.markRules(*students.store);
     return board;
 }
 
@@ -88,6 +91,21 @@ void ClassColumns::addCard(const QVariantList& row, const Layout& at)
     m_byNumber.insert(card.number, index);
     m_cardClass.append(column.cls);
     m_cards.append(std::move(card));
+}
+
+// Each card names the rules its student is in (a student in no class has
+// no card; a rule is marked once per card).
+void ClassColumns::markRules(Store& store)
+{
+    for (const PlacementRule& rule : readRules(store)) {
+        const QString mark = rule.kind == RuleKind::Fixed ? QStringLiteral("固定%1班").arg(rule.cls)
+                                                          : ruleKindName(rule.kind);
+        for (const QString& number : rule.members) {
+            const int card = cardOf(number);
+            if (card >= 0 && !m_cards[card].rules.contains(mark))
+                m_cards[card].rules.append(mark);
+        }
+    }
 }
 
 // The averages, the mean they are judged against and each header's widest

@@ -14,6 +14,7 @@ namespace quorvel {
 
 struct Context;
 struct StudentRows;
+class Store;
 
 // One student as a card of the class board.
 struct ClassCard {
@@ -25,6 +26,8 @@ struct ClassCard {
     // Per yes/no attribute of the board: 是 (true), another value (false)
     // or no value.
     QVector<std::optional<bool>> marks;
+    // The placement rules that bind the student: 固定N班, 同班, 分开.
+    QStringList rules;
 };
 
 // One class of the board: its students from the highest 总分 down and the
@@ -79,6 +82,7 @@ private:
     struct Layout;
     void addCard(const QVariantList& row, const Layout& at);
     void finish();
+    void markRules(Store& store);
     void judge(ClassColumn& column) const;
 
     QVector<ClassColumn> m_columns;

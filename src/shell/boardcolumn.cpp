@@ -161,6 +161,8 @@ QString BoardColumn::cardText(int place) const
     const QString total = c.total ? QStringLiteral("总分 ") + QString::number(*c.total, 'g', 6)
                                   : QStringLiteral("无总分");
     QStringList parts{c.name, c.number, c.boy ? QStringLiteral("男") : QStringLiteral("女"), total};
+    if (!c.rules.isEmpty())
+        parts.append(QStringLiteral("分班规则：") + c.rules.join(u'·'));
     if (!marks.isEmpty())
         parts.append(marks.join(u'·'));
     return parts.join(u' ');
@@ -232,16 +234,27 @@ void BoardColumn::paintCard(QPainter& p, int place) const
     p.setPen(Qt::black);
     const QString total = c.total ? QString::number(*c.total, 'g', 6) : QStringLiteral("—");
     p.drawText(bottom.adjusted(sexWidth, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, total);
+    // The attributes the student holds, then the rules that bind the
+    // student, in their own colour.
     QStringList marks;
     for (int a = 0; a < c.marks.size(); ++a) {
         if (c.marks.at(a).value_or(false))
             marks.append(m_model.attributes().at(a));
     }
     const int markLeft = sexWidth + fontMetrics().horizontalAdvance(QStringLiteral("000.0 "));
+    const QString rules = c.rules.join(u'·');
+    // The rules take what the attributes leave, and at least half the room.
+    const int room = bottom.width() - markLeft;
+    const int attributesWidth = fontMetrics().horizontalAdvance(marks.join(u'·') + u' ');
+    const int rulesWidth =
+        qMin(fontMetrics().horizontalAdvance(rules + u' '), qMax(room - attributesWidth, room / 2));
+    p.setPen(QColor(170, 40, 40));
+    p.drawText(bottom.adjusted(markLeft, 0, 0, 0), Qt::AlignRight | Qt::AlignVCenter,
+               fontMetrics().elidedText(rules, Qt::ElideRight, rulesWidth));
     p.setPen(QColor(30, 120, 60));
-    p.drawText(
-        bottom.adjusted(markLeft, 0, 0, 0), Qt::AlignRight | Qt::AlignVCenter,
-        fontMetrics().elidedText(marks.join(u'·'), Qt::ElideRight, bottom.width() - markLeft));
+    p.drawText(bottom.adjusted(markLeft, 0, -rulesWidth, 0), Qt::AlignRight | Qt::AlignVCenter,
+               fontMetrics().elidedText(marks.join(u'·'), Qt::ElideRight,
+                                        bottom.width() - markLeft - rulesWidth));
     if (hasFocus() && m_current == place) {
         p.setPen(QPen(Qt::black, 1, Qt::DotLine));
         p.setBrush(Qt::NoBrush);

@@ -3,6 +3,8 @@
 #include "adjust/exchange.h"
 #include "adjust/transfer.h"
 #include "store/fieldlists.h"
+#include "store/ruletables.h"
+#include "store/store.h"
 #include "support/intake.h"
 
 #include <QTest>
@@ -54,6 +56,28 @@ private slots:
         QVERIFY(!b2.marks.at(1).has_value());
         QCOMPARE(board.classOf(board.cardOf("b2")), 2);
         QCOMPARE(board.cardOf("u1"), -1);
+    }
+
+    // A card names every rule that binds its student, once; a student in no
+    // class has no card to mark.
+    void cardsNameTheirRules()
+    {
+        Sandbox sb;
+        readBoard(sb);
+        {
+            Store store = OpenStore(sb.ctx);
+            Transaction tr(store);
+            insertRule(store, {0, RuleKind::Together, {"a1", "b1"}, 0, {}});
+            insertRule(store, {0, RuleKind::Apart, {"a1", "c1", "u1"}, 0, {}});
+            insertRule(store, {0, RuleKind::Fixed, {"b2"}, 2, {}});
+            tr.commit();
+        }
+        const ClassColumns board = ClassColumns::read(sb.ctx);
+        const auto rulesOf = [&](const char* n) { return board.cards().at(board.cardOf(n)).rules; };
+        QCOMPARE(rulesOf("a1"), QStringList({"同班", "分开"}));
+        QCOMPARE(rulesOf("b1"), QStringList({"同班"}));
+        QCOMPARE(rulesOf("b2"), QStringList({"固定2班"}));
+        QCOMPARE(rulesOf("c2"), QStringList());
     }
 
     void header_data()
