@@ -152,6 +152,9 @@ QChart* averageChart(const ChartData& data)
     auto* upper = across(data, data.bandHigh(), QString());
     auto* lower = across(data, data.bandLow(), QString());
     auto* band = new QAreaSeries(upper, lower);
+    // The area series draws between the two lines but does not own them.
+    upper->setParent(band);
+    lower->setParent(band);
     band->setName(QStringLiteral("允许差带"));
     band->setColor(QColor(60, 120, 220, 60));
     band->setBorderColor(QColor(60, 120, 220));

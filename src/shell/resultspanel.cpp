@@ -7,6 +7,7 @@
 
 #include "stats/display.h"
 
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -84,12 +85,22 @@ void ResultsPanel::showStatistics(const Context& ctx, const StatsDisplayResult& 
         m_charts->refresh();
         m_charts->show();
         // Whatever the grid shows next, the charts of these statistics go.
-        connect(m_grid->rowSetModel(), &QObject::destroyed, m_charts, [this] {
-            m_charts->hide();
-            layoutPanel();
-        });
+        connect(m_grid->rowSetModel(), &QObject::destroyed, this,
+                [this, charts = QPointer<ChartPanel>(m_charts)] {
+                    if (charts)
+                        charts->hide();
+                    layoutPanel();
+                });
         layoutPanel();
     }
+}
+
+// The grid, a child, goes after this panel: the model it lets go must not
+// call back into a panel already half taken down.
+ResultsPanel::~ResultsPanel()
+{
+    if (const QObject* model = m_grid->rowSetModel())
+        disconnect(model, nullptr, this, nullptr);
 }
 
 void ResultsPanel::attachCharts(ChartPanel* charts)

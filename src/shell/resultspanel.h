@@ -19,6 +19,7 @@ class ResultsPanel : public QFrame {
     Q_OBJECT
 public:
     explicit ResultsPanel(QWidget* parent = nullptr);
+    ~ResultsPanel() override;
 
     RowSetGrid* grid() const { return m_grid; }               // DataGrid3
     QFrame* sideColumn() const { return m_side; }             // Frame3
