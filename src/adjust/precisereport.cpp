@@ -12,7 +12,7 @@ namespace quorvel {
 
 namespace {
 
-// Averages and yes counts are read in one query grouped by class.
+// Averages, standard deviations and yes counts are read in one query grouped by class.
 struct Query {
     QStringList select;
     QVector<ReportColumn> columns;
@@ -32,6 +32,14 @@ Query reportQuery(Store& store, bool subjects)
         if (c.type.kind == ColumnType::Single && c.name != totalColumn())
             add(c.name + averageSuffix(), true, QStringLiteral("avg(%1)").arg(quoteIdent(c.name)),
                 subjects ? ReportRole::Target : ReportRole::Reference);
+    const int averages = int(q.columns.size());
+    for (int i = 0; i < averages; ++i) {
+        const QString name = q.columns.at(i).name.chopped(averageSuffix().size());
+        add(name + QStringLiteral("标准差"), true,
+            QStringLiteral("avg(%1*%1)-avg(%1)*avg(%1)").arg(quoteIdent(name)),
+            q.columns.at(i).role);
+        q.columns.last().deviation = true;
+    }
     const QString boy = QStringLiteral("trim(%1)='男'").arg(quoteIdent(sexColumn()));
     add(boysColumn(), false, QStringLiteral("sum(%1)").arg(boy), ReportRole::Fixed);
     add(girlsColumn(), false, QStringLiteral("sum(NOT coalesce(%1,0))").arg(boy),
@@ -81,7 +89,10 @@ QVector<ReportColumn> valueRangeColumns(Store& store, int classes)
 
 bool BalanceReport::met(const ReportColumn& column, double tolerance)
 {
-    return column.spread <= (column.average ? tolerance : 1.0) + 1e-9;
+    const double bound = column.deviation ? kDefaultDeviationTolerance
+                         : column.average ? tolerance
+                                          : 1.0;
+    return column.spread <= bound + 1e-9;
 }
 
 QString BalanceReport::mark(const ReportColumn& column, double tolerance)
@@ -110,8 +121,9 @@ BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects)
         report.classes.append(rs.row(r).at(0).toInt());
         for (int c = 0; c < q.columns.size(); ++c) {
             const QVariant v = rs.row(r).at(c + 1);
-            q.columns[c].values.append(v.isNull() ? std::nullopt
-                                                  : std::optional<double>(v.toDouble()));
+            const double value =
+                q.columns[c].deviation ? std::sqrt(std::max(0.0, v.toDouble())) : v.toDouble();
+            q.columns[c].values.append(v.isNull() ? std::nullopt : std::optional<double>(value));
         }
     }
     for (ReportColumn& column : q.columns) {
@@ -154,8 +166,9 @@ QStringList reportLines(const BalanceReport& report, double tolerance)
     for (const ReportColumn& c : report.columns)
         spreads.append(spreadText(c.spread) + u' ' + BalanceReport::mark(c, tolerance));
     lines.append(spreads.join(u'\t'));
-    lines.append(QStringLiteral("总分平均分最小可能差值：%1；允许差值：%2")
-                     .arg(spreadText(report.floor), QString::number(tolerance)));
+    lines.append(QStringLiteral("总分平均分最小可能差值：%1；允许差值：%2；标准差允许差值：%3")
+                     .arg(spreadText(report.floor), QString::number(tolerance),
+                          QString::number(kDefaultDeviationTolerance)));
     return lines + report.rules;
 }
 

@@ -1,5 +1,6 @@
 #include "balancer.h"
 
+#include "balancedeviations.h"
 #include "balancerepair.h"
 #include "balancesearch.h"
 #include "balancestate.h"
@@ -128,11 +129,11 @@ BalanceFigures balanceIntake(BalanceIntake& intake, const BalanceSettings& setti
         state.buildDimensions();
         SubjectDescent(state).run();
     } else {
-        TotalsDescent totals(state);
-        totals.run();
+        TotalsDescent(state).run();
         TotalsSearch(state).run(
             std::min(settings.searchBudget, qint64(2000) * intake.studentCount()));
-        totals.mix();
+        DeviationDescent(state).run(
+            std::min(settings.deviationBudget, qint64(4000) * intake.studentCount()));
     }
     f.spreadAfter = state.spread();
     f.attributeRangeAfter = state.largestRange();

@@ -36,8 +36,17 @@ namespace quorvel {
 //     reached, a seeded annealing (balancesearch.cpp) that may take an
 //     attribute value out of its band for one step, so that chains of
 //     exchanges over three classes are found; it keeps the best classes.
-//  3. Mix (total mode): exchanges that keep the spread and the squared
-//     deviations and narrow the spread of the classes' standard deviations.
+//  3. Spreads of ability (total mode): the sum of squared deviations of
+//     the classes' variances of 总分 from the intake's, lowered by the
+//     single or double exchange of a pair of classes (the class farthest
+//     from the intake's variance with those farthest on the other side
+//     first) whose net move of 总分 keeps the spread of the averages within
+//     what step 2 reached (the floor, once reached, is never given up); a
+//     double exchange is found by binary search among the pair's single
+//     exchanges sorted by the total and the square they move, between
+//     large classes among an evenly spread seeded sample; ends when every
+//     class's standard deviation is within 0.02 points of the intake's or
+//     the budget is spent (balancedeviations.cpp).
 //  3'. Subjects (subject mode, instead of 2 and 3): the weighted sum of
 //     squared deviations of the class averages of 总分 (weight totalWeight)
 //     and of every subject, lowered by the best single exchange of each
@@ -96,6 +105,10 @@ struct BalanceSettings {
     // Exchanges weighed by the annealing of the totals (at most 2,000 per
     // student); it ends earlier at the floor.
     qint64 searchBudget = 3000000;
+    // Exchanges weighed in the balancing of the standard deviations (at
+    // most 4,000 per student); it ends earlier when every class is near
+    // the intake's.
+    qint64 deviationBudget = 20000000;
 };
 
 struct BalanceFigures {

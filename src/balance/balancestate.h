@@ -14,7 +14,8 @@ namespace quorvel {
 // in every class with a histogram of the counts, so that the range after
 // an exchange is known at once; in subject mode per dimension (总分 and
 // every subject) the class sums too. The phases are classes of their own:
-// AttributeRepair, TotalsDescent, TotalsSearch and SubjectDescent.
+// AttributeRepair, TotalsDescent, TotalsSearch, SubjectDescent and
+// DeviationDescent.
 class BalanceState {
 public:
     BalanceState(BalanceIntake& intake, const BalanceSettings& settings);
@@ -57,6 +58,7 @@ private:
     friend class TotalsDescent;
     friend class TotalsSearch;
     friend class SubjectDescent;
+    friend class DeviationDescent;
 
     void buildClasses();
     void buildAttributes();

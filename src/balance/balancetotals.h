@@ -11,13 +11,11 @@ namespace quorvel {
 // Total mode: the descent of the spread of the classes' 总分 averages by
 // single exchanges between pairs of classes, double exchanges and chains
 // over three classes (balancetotals.cpp, balancepairs.cpp,
-// balancechains.cpp); and last the mix, which narrows the spread of the
-// classes' standard deviations (balancemix.cpp).
+// balancechains.cpp).
 class TotalsDescent {
 public:
     explicit TotalsDescent(BalanceState& state) : m_s(state) {}
     void run();
-    void mix();
 
 private:
     using Entry = BalanceState::Entry;
@@ -44,9 +42,6 @@ private:
     bool exchangesThrough(int a, int b, int c);
     bool chains();
     bool applyChain(int x, int y, int u, int v);
-    bool neutralPair(int a, int b);
-    double deviationSpread() const;
-    double classDeviation(int c) const;
 
     BalanceState& m_s;
     // The extremes of the classes other than the pair being weighed.

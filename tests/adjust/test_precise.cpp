@@ -10,6 +10,8 @@
 #include "support/intake.h"
 
 #include <QTest>
+#include <algorithm>
+#include <cmath>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -102,6 +104,19 @@ private slots:
         // The statistics were rebuilt from the balanced classes.
         Store store(sb.ctx.file(Store::fileName()));
         QVERIFY(store.tableExists(QStringLiteral("result")));
+        // 总分标准差 holds each class's standard deviation of the stored 总分.
+        const auto sd = std::find_if(r.report->columns.begin(), r.report->columns.end(),
+                                     [](const ReportColumn& c) { return c.name == u"总分标准差"; });
+        QVERIFY(sd != r.report->columns.end() && sd->deviation);
+        const QVariantList variances = store.column(
+            QStringLiteral("SELECT avg(%1*%1)-avg(%1)*avg(%1) FROM %2 GROUP BY %3 ORDER BY %3")
+                .arg(quoteIdent(totalColumn()), quoteIdent(studentTable()),
+                     quoteIdent(classColumn())));
+        QCOMPARE(variances.size(), 4);
+        for (int c = 0; c < 4; ++c)
+            QVERIFY(std::abs(*sd->values.at(c) - std::sqrt(variances.at(c).toDouble())) < 1e-9);
+        if (!subjects)
+            QVERIFY(BalanceReport::met(*sd, kDefaultTolerance));
     }
 
     // A 性别 other than 男 and 女 (none, M, a blank) is a group of its own:
@@ -180,6 +195,12 @@ private slots:
         QVERIFY(BalanceReport::met(average, 0.3));
         QVERIFY(!BalanceReport::met(average, 0.2));
         QVERIFY(!BalanceReport::met(count, 5)); // counts are held to 1
+        // standard deviations are held to their own tolerance, not to the averages'
+        ReportColumn deviation{QStringLiteral("总分标准差"), true, {10.0, 11.5}, 1.5};
+        deviation.deviation = true;
+        QVERIFY(!BalanceReport::met(deviation, 5));
+        deviation.spread = 0.8;
+        QVERIFY(BalanceReport::met(deviation, 0.1));
         BalanceReport report;
         report.classes = {1, 2};
         report.columns = {average, count};

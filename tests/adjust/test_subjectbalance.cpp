@@ -81,7 +81,8 @@ private slots:
         for (int size : sizes)
             QCOMPARE(size, 15);
         QVERIFY(r.report);
-        QCOMPARE(r.report->columns.size(), 1 + 5 + 2 + 1); // 总分, subjects, boys, girls, 是班干部
+        // 总分 and the subjects, their standard deviations, boys, girls, 是班干部
+        QCOMPARE(r.report->columns.size(), 2 * (1 + 5) + 2 + 1);
     }
 
     void refusedCountChangesNothing()

@@ -31,9 +31,10 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         const QString balanced =
-            QStringLiteral("班级\t总分平均分\t男生数\t女生数\n1\t75.00\t0\t2\n2\t75.00\t0\t2\n"
-                           "极差\t0.000 达标\t0.000 不变\t0.000 不变\n"
-                           "总分平均分最小可能差值：0.000；允许差值：%1\n"
+            QStringLiteral("班级\t总分平均分\t总分标准差\t男生数\t女生数\n"
+                           "1\t75.00\t15.00\t0\t2\n2\t75.00\t5.00\t0\t2\n"
+                           "极差\t0.000 达标\t10.000 未达标\t0.000 不变\t0.000 不变\n"
+                           "总分平均分最小可能差值：0.000；允许差值：%1；标准差允许差值：1\n"
                            "班级\t总分平均分\t男生数\t女生数\n1\t75\t0\t2\n2\t75\t0\t2\n");
         QTest::newRow("default") << QStringList{"--precise"} << 0 << balanced.arg("0.3");
         QTest::newRow("seed and tolerance")
