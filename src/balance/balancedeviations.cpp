@@ -29,7 +29,7 @@ constexpr int kWindow = 2;
 constexpr int kScan = 12;
 // A class whose standard deviation is this near the intake's (points) is
 // left as it is.
-constexpr double kEnough = 0.02;
+constexpr double kEnough = 0.05;
 // The net move of the totals between two classes, at most (units).
 constexpr qint64 kMaxShift = 2;
 
@@ -87,14 +87,17 @@ std::vector<qint64> DeviationDescent::shifts(int a, int b) const
 {
     Fraction hi, lo;
     bool any = false;
-    for (int c = 0; c < m_s.m_k; ++c) {
-        if (c == a || c == b || m_s.m_size[c] == 0)
-            continue;
-        const Fraction f = m_s.average(c);
-        hi = !any || hi < f ? f : hi;
-        lo = !any || f < lo ? f : lo;
-        any = true;
-    }
+    for (int c : m_highClasses)
+        if (c != a && c != b) {
+            hi = m_s.average(c);
+            any = true;
+            break;
+        }
+    for (int c : m_lowClasses)
+        if (c != a && c != b) {
+            lo = m_s.average(c);
+            break;
+        }
     const qint64 na = m_s.m_size[a], nb = m_s.m_size[b];
     const qint64 reach = std::min<qint64>(
         kMaxShift, qint64(std::ceil(m_cap.value() * double(std::max(na, nb)))) + 1);
@@ -168,29 +171,41 @@ void DeviationDescent::sample(int c, int sex, std::vector<BalanceState::Entry>& 
         out.push_back(list[std::min(list.size() - 1, size_t(start + i * step))]);
 }
 
+// The pair's single exchanges by the total they move, then by the square:
+// counted into one bucket per total, each bucket sorted (a few apiece).
 void DeviationDescent::collect(int a, int b)
 {
-    m_singles.clear();
+    m_pending.clear();
+    qint64 lowest = 0, highest = -1;
     for (int sex = 0; sex < 2; ++sex) {
         sample(a, sex, m_sampleA);
         sample(b, sex, m_sampleB);
         for (const BalanceState::Entry& x : m_sampleA)
             for (const BalanceState::Entry& y : m_sampleB)
-                if (x.total != y.total && m_s.mayExchange(x.student, y.student))
-                    m_singles.push_back({x.total - y.total, x.total * x.total - y.total * y.total,
-                                         x.student, y.student});
+                if (x.total != y.total && m_s.mayExchange(x.student, y.student)) {
+                    const qint64 d = x.total - y.total;
+                    lowest = highest < lowest ? d : std::min(lowest, d);
+                    highest = std::max(highest, d);
+                    m_pending.push_back(
+                        {d, x.total * x.total - y.total * y.total, x.student, y.student});
+                }
     }
-    std::sort(m_singles.begin(), m_singles.end());
-    m_s.m_weighed += qint64(m_singles.size());
+    m_s.m_weighed += qint64(m_pending.size());
     m_groups.clear();
-    if (m_singles.empty())
+    m_singles.resize(m_pending.size());
+    if (m_pending.empty())
         return;
-    m_lowest = m_singles.front().d;
-    m_groups.assign(size_t(m_singles.back().d - m_lowest) + 2, 0);
-    for (const Single& s : m_singles)
+    m_lowest = lowest;
+    m_groups.assign(size_t(highest - lowest) + 2, 0);
+    for (const Single& s : m_pending)
         ++m_groups[size_t(s.d - m_lowest) + 1];
     for (size_t i = 1; i < m_groups.size(); ++i)
         m_groups[i] += m_groups[i - 1];
+    std::vector<int> next(m_groups.begin(), m_groups.end() - 1);
+    for (const Single& s : m_pending)
+        m_singles[size_t(next[size_t(s.d - m_lowest)]++)] = s;
+    for (size_t g = 0; g + 1 < m_groups.size(); ++g)
+        std::sort(m_singles.begin() + m_groups[g], m_singles.begin() + m_groups[g + 1]);
 }
 
 void DeviationDescent::consider(const Pair& p, const Single& s1, const Single* s2, Move& best)
@@ -260,7 +275,8 @@ bool DeviationDescent::improvePair(int a, int b)
     Pair p{a, b, double(m_s.m_size[a]), double(m_s.m_size[b]), 0, 0};
     p.current = deviation(a) * deviation(a) + deviation(b) * deviation(b);
     Move best;
-    best.change = -1e-9 * (1 + p.current);
+    // An exchange must gain a quarter of the deviation left alone.
+    best.change = -std::max(1e-9 * (1 + p.current), m_enough * m_enough / 4);
     for (qint64 shift : shifts(a, b)) {
         p.shift = shift;
         weighShift(p, best);
@@ -274,6 +290,19 @@ bool DeviationDescent::improvePair(int a, int b)
     return true;
 }
 
+// The three classes of the highest and of the lowest average, from which
+// the extremes of the classes other than a pair are read.
+void DeviationDescent::findExtremes(std::vector<int> classes)
+{
+    const auto byAverage = [&](int x, int y) { return m_s.average(y) < m_s.average(x); };
+    const size_t n = std::min<size_t>(3, classes.size());
+    std::partial_sort(classes.begin(), classes.begin() + n, classes.end(), byAverage);
+    m_highClasses.assign(classes.begin(), classes.begin() + n);
+    std::partial_sort(classes.begin(), classes.begin() + n, classes.end(),
+                      [&](int x, int y) { return byAverage(y, x); });
+    m_lowClasses.assign(classes.begin(), classes.begin() + n);
+}
+
 // The class farthest from the intake's variance with the classes farthest
 // on the other side first; the first pair that improves is changed.
 bool DeviationDescent::round()
@@ -282,6 +311,7 @@ bool DeviationDescent::round()
     for (int c = 0; c < m_s.m_k; ++c)
         if (m_s.m_size[c] > 0)
             order.push_back(c);
+    findExtremes(order);
     std::vector<double> dev(size_t(m_s.m_k), 0);
     for (int c : order)
         dev[size_t(c)] = deviation(c);

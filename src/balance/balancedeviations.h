@@ -51,6 +51,7 @@ private:
     void consider(const Pair& p, const Single& s1, const Single* s2, Move& best);
     void weighShift(const Pair& p, Move& best);
     bool improvePair(int a, int b);
+    void findExtremes(std::vector<int> classes);
     bool round();
 
     BalanceState& m_s;
@@ -60,11 +61,12 @@ private:
     // Subject mode, per subject dimension: the spread reached, and while a
     // pair is weighed the highest and lowest average of the other classes.
     std::vector<double> m_subjectCap, m_otherHigh, m_otherLow;
-    std::vector<Single> m_singles;
+    std::vector<Single> m_singles, m_pending;
     std::vector<int> m_groups; // where the singles moving d begin: [d − m_lowest]
     qint64 m_lowest = 0;
     std::vector<BalanceState::Entry> m_sampleA, m_sampleB;
     std::vector<std::pair<quint32, quint32>> m_stuck; // [a · k + b]
+    std::vector<int> m_highClasses, m_lowClasses;     // by average, this round
     qint64 m_budget = 0;
 };
 
