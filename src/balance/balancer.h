@@ -45,7 +45,7 @@ namespace quorvel {
 //     double exchange is found by binary search among the pair's single
 //     exchanges sorted by the total and the square they move, between
 //     large classes among an evenly spread seeded sample; ends when every
-//     class's standard deviation is within 0.02 points of the intake's or
+//     class's standard deviation is within 0.05 points of the intake's or
 //     the budget is spent (balancedeviations.cpp).
 //  3'. Subjects (subject mode, instead of 2 and 3): the weighted sum of
 //     squared deviations of the class averages of 总分 (weight totalWeight)
