@@ -133,7 +133,8 @@ void PreciseDialog::fill()
         m_spreads->setColumnWidth(c, width);
     }
     m_spreads->setFixedHeight(m_spreads->rowHeight(0) + 2 * m_spreads->frameWidth());
-    QString floor = QStringLiteral("总分平均分最小可能差值：") + spreadText(r.floor);
+    QString floor = QStringLiteral("总分平均分最小可能差值：%1；标准差允许差值：%2")
+                        .arg(spreadText(r.floor), QString::number(kDefaultDeviationTolerance));
     if (!r.rules.isEmpty()) // what the check of the placement rules says
         floor += u'\n' + r.rules.join(u'\n');
     m_floor->setText(floor);
