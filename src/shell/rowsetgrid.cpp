@@ -154,13 +154,10 @@ bool RowSetModel::savePending()
         Transaction tr(*m_store);
         saved = m_rows.update();
         if (saved && classEdited) {
-            const QVariant cls = m_rows.row(row).at(m_rows.columnIndex(classColumn()));
-            Versions(*m_store).record(
-                QStringLiteral("修改班级"),
-                QStringLiteral("%1改为%2")
-                    .arg(m_rows.row(row).at(m_rows.columnIndex(keyColumn())).toString(),
-                         cls.isNull() ? QStringLiteral("未分班")
-                                      : QStringLiteral("%1班").arg(cls.toInt())));
+            const QVariantList& values = m_rows.row(row);
+            Versions(*m_store).recordTypedClass(
+                values.at(m_rows.columnIndex(keyColumn())).toString(),
+                values.at(m_rows.columnIndex(classColumn())));
         }
         if (saved)
             tr.commit();

@@ -103,6 +103,14 @@ ClassSnapshot Versions::currentClasses()
     return s;
 }
 
+qint64 Versions::recordTypedClass(const QString& key, const QVariant& cls)
+{
+    return record(QStringLiteral("修改班级"),
+                  QStringLiteral("%1改为%2")
+                      .arg(key, cls.isNull() ? QStringLiteral("未分班")
+                                             : QStringLiteral("%1班").arg(cls.toInt())));
+}
+
 qint64 Versions::record(const QString& operation, const QString& detail, Recording how)
 {
     m_store.requireTransaction();

@@ -69,6 +69,9 @@ public:
     // the classes as they are now. Returns the new version's id.
     qint64 record(const QString& operation, const QString& detail = {},
                   Recording how = Recording::NewChange);
+    // A class typed by hand for one student (编号 key; a null class: not
+    // placed), saved in the caller's transaction: recorded as "修改班级".
+    qint64 recordTypedClass(const QString& key, const QVariant& cls);
     // Records the classes as a version without moving undo's position (undo,
     // redo); the caller sets the position.
     qint64 append(const QString& operation, const QString& detail = {});
