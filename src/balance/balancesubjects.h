@@ -58,7 +58,7 @@ private:
     void weighDouble(int i, int j, const PairScore& score, ExchangeSet& best) const;
     void weighTriples(int a, int b, int k, const PairScore& score, ExchangeSet& best);
     void weighQuads(int a, int b, int r, const PairScore& score, ExchangeSet& best);
-    bool searchPair(int a, int b, bool polish);
+    bool searchPair(int a, int b, bool polish, qint64 budget);
     std::vector<std::pair<int, int>> pairsByGain(bool polish, bool wide);
     void descendTriples(qint64 budget);
     void polishSubjects(qint64 budget);

@@ -39,6 +39,7 @@ constexpr double kGain = 1e-6;     // least improvement worth an exchange
 constexpr int kGridDims = 3;       // 总分 and two subjects
 constexpr double kCellPoints = 16; // the most a grid cell is wide
 constexpr int kSample = 900;       // single exchanges searched at most
+constexpr qint64 kListed = 20000;  // single exchanges listed at most before the sample
 constexpr int kMaxDims = 32;
 constexpr size_t kAhead = 12; // slots fetched ahead of their lookups
 constexpr quint64 kCellFactor[kGridDims] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
@@ -72,17 +73,38 @@ inline quint64 cellKey(const qint64* cell)
 } // namespace
 
 // The single exchanges of the pair that mayMove allows (at most kSample of
-// them, drawn at random), with their vectors and attribute keys.
+// them, drawn at random), with their vectors and attribute keys. Between
+// large classes the sample is drawn without listing every exchange.
 void SubjectDescent::buildSingles(int a, int b)
 {
     m_singles.clear();
     m_singleVec.clear();
     m_singleCell.clear();
-    for (int sex = 0; sex < 2; ++sex)
-        for (const Entry& x : m_s.m_lists[size_t(a) * 2 + sex])
-            for (const Entry& y : m_s.m_lists[size_t(b) * 2 + sex])
-                if (m_s.mayExchange(x.student, y.student))
-                    m_singles.push_back({x.student, y.student});
+    const std::vector<Entry>* lists[2][2] = {
+        {&m_s.m_lists[size_t(a) * 2], &m_s.m_lists[size_t(b) * 2]},
+        {&m_s.m_lists[size_t(a) * 2 + 1], &m_s.m_lists[size_t(b) * 2 + 1]}};
+    const qint64 girls = qint64(lists[0][0]->size()) * qint64(lists[0][1]->size());
+    const qint64 all = girls + qint64(lists[1][0]->size()) * qint64(lists[1][1]->size());
+    std::vector<qint64> drawn;
+    if (all <= kListed) {
+        for (qint64 k = 0; k < all; ++k)
+            drawn.push_back(k);
+    } else {
+        for (int i = 0; i < 2 * kSample; ++i)
+            drawn.push_back(qint64((quint64(m_s.m_rng()) << 32 | m_s.m_rng()) % quint64(all)));
+        std::sort(drawn.begin(), drawn.end());
+        drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+    }
+    m_s.m_weighed += qint64(drawn.size());
+    for (qint64 k : drawn) {
+        const int sex = k < girls ? 0 : 1;
+        const qint64 r = sex ? k - girls : k;
+        const qint64 across = qint64(lists[sex][1]->size());
+        const int x = (*lists[sex][0])[size_t(r / across)].student;
+        const int y = (*lists[sex][1])[size_t(r % across)].student;
+        if (m_s.mayExchange(x, y))
+            m_singles.push_back({x, y});
+    }
     if (m_singles.size() > size_t(kSample)) {
         for (int i = 0; i < kSample; ++i)
             std::swap(m_singles[size_t(i)],
@@ -238,7 +260,7 @@ void SubjectDescent::weighQuads(int a, int b, int r, const PairScore& score, Exc
 
 // Every triple and quadruple is weighed once; in the polish the singles and
 // doubles are weighed too.
-bool SubjectDescent::searchPair(int a, int b, bool polish)
+bool SubjectDescent::searchPair(int a, int b, bool polish, qint64 budget)
 {
     buildSingles(a, b);
     const int n = int(m_singles.size());
@@ -260,7 +282,7 @@ bool SubjectDescent::searchPair(int a, int b, bool polish)
         }
     m_table.reset(n);
     const double width = double(qint64(1) << m_cellShift);
-    for (int r = 0; r < n; ++r) {
+    for (int r = 0; r < n && m_s.m_weighed < budget; ++r) {
         weighTriples(a, b, r, score, best);
         weighQuads(a, b, r, score, best);
         const qint64* cr = &m_singleCell[size_t(r) * kGridDims];
@@ -344,7 +366,7 @@ void SubjectDescent::descendTriples(qint64 budget)
         for (const auto& [a, b] : pairsByGain(false, false)) {
             if (m_s.m_weighed >= budget)
                 break;
-            if (freshPair(a, b, m_stuckTriples) && searchPair(a, b, false)) {
+            if (freshPair(a, b, m_stuckTriples) && searchPair(a, b, false, budget)) {
                 descend(budget, true);
                 changed = true;
                 break;
@@ -367,7 +389,7 @@ void SubjectDescent::polishSubjects(qint64 budget)
             if (m_s.m_weighed >= budget)
                 break;
             char& mark = failed[size_t(a) * m_s.m_k + b];
-            if (!mark && searchPair(a, b, true)) {
+            if (!mark && searchPair(a, b, true, budget)) {
                 changed = true;
                 break;
             }

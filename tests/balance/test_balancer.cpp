@@ -609,6 +609,44 @@ private slots:
         QCOMPARE(shape(in), shape(before));
         QVERIFY(largestSpread(in) < largestSpread(before));
     }
+
+    // Students of equal scores put their exchanges, and the doubles of
+    // those, into one cell of the search: a pair of classes still takes no
+    // more work than the budget allows (time-free: the exchanges weighed).
+    void subjectBudgetHoldsForEqualScores_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("every"); // every n-th student differs, 0: none
+        QTest::newRow("2 classes of 40, all equal") << 2 << 40 << 0;
+        QTest::newRow("2 classes of 40, every 8th differs") << 2 << 40 << 8;
+        QTest::newRow("6 classes of 30, every 5th differs") << 6 << 30 << 5;
+    }
+    void subjectBudgetHoldsForEqualScores()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, size);
+        QFETCH(int, every);
+        BalanceIntake in = randomIntake(classes, size, 6);
+        in.attributes.resize(1); // 原学校 alone: few keys
+        in.subjects.assign(2, {});
+        in.hasSubject.assign(2, std::vector<char>(in.total.size(), 1));
+        for (int s = 0; s < in.studentCount(); ++s) {
+            const qint64 odd = every > 0 && s % every == 0 ? s % 13 : 0;
+            in.subjects[0].push_back(140 + odd);
+            in.subjects[1].push_back(160 - 2 * odd);
+            in.total[s] = in.subjects[0][s] + in.subjects[1][s];
+        }
+        const BalanceIntake before = in;
+        BalanceSettings settings;
+        settings.subjects = true;
+        settings.subjectBudget = 1000000;
+        const BalanceFigures f = balanceIntake(in, settings);
+        QVERIFY2(f.weighed <= settings.subjectBudget + 200000,
+                 qPrintable(QString::number(f.weighed)));
+        QCOMPARE(shape(in), shape(before));
+        QVERIFY(largestSpread(in) <= largestSpread(before) + 1e-9);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBalancer)
