@@ -57,7 +57,8 @@ public:
         const quint32 tag = quint32(h);
         const size_t mask = m_slots.size() - 1;
         size_t at = home(h);
-        for (int step = 0; step <= kReach && m_slots[at].i != kEmpty; ++step, at = (at + 1) & mask) {
+        for (int step = 0; step <= kReach && m_slots[at].i != kEmpty;
+             ++step, at = (at + 1) & mask) {
             ++weighed;
             if (m_slots[at].tag == tag)
                 weigh(int(m_slots[at].i), int(m_slots[at].j));
