@@ -90,9 +90,9 @@ struct BalanceSettings {
     quint32 seed = 1;
     bool subjects = false;    // subject mode
     double totalWeight = 4.0; // the weight of 总分 in subject mode
-    // Exchanges weighed in subject mode (at most 100,000 per student);
-    // about 1.3 s for 600 students in 12 classes.
-    qint64 subjectBudget = 55000000;
+    // Exchanges weighed in subject mode, at most 100,000 per student; 0:
+    // as many as the size of the intake calls for (subjectBudget()).
+    qint64 subjectBudget = 0;
     // Exchanges weighed by the annealing of the totals (at most 2,000 per
     // student); it ends earlier at the floor.
     qint64 searchBudget = 3000000;
@@ -118,6 +118,13 @@ Fraction totalSpread(const BalanceIntake& intake);
 
 // The largest range (most minus fewest per class) of an attribute value.
 int largestAttributeRange(const BalanceIntake& intake);
+
+// The exchanges subject mode weighs for an intake of this many students
+// (about 100,000,000 a second): the settings' budget, or, when that is 0,
+// one that grows with the intake, from about 90,000,000 for 600 students
+// (1 s) to 400,000,000 from 16,000 on (4 s); never more than 100,000 per
+// student, which small intakes do not need.
+qint64 subjectBudget(const BalanceSettings& settings, qint64 students);
 
 // Balances the intake: changes cls, nothing else.
 BalanceFigures balanceIntake(BalanceIntake& intake, const BalanceSettings& settings);

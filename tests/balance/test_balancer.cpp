@@ -610,6 +610,35 @@ private slots:
         QVERIFY(largestSpread(in) < largestSpread(before));
     }
 
+    // Between large classes subject mode weighs a sample of each pair's
+    // exchanges, so that a small budget reaches every pair many times and
+    // brings 总分 and every subject together (weighing every exchange of a
+    // pair spent this budget on part of one sweep, leaving 0.05 and 0.8).
+    void subjectModeSamplesLargeClasses_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("students");
+        QTest::addColumn<double>("largest");
+        QTest::newRow("3000/10") << 10 << 3000 << 0.04;
+        QTest::newRow("4800/16") << 16 << 4800 << 0.1;
+    }
+    void subjectModeSamplesLargeClasses()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, students);
+        QFETCH(double, largest);
+        BalanceIntake in = realisticIntake(classes, students, 7);
+        const BalanceIntake before = in;
+        BalanceSettings settings;
+        settings.subjects = true;
+        settings.subjectBudget = 10000000;
+        const BalanceFigures f = balanceIntake(in, settings);
+        QVERIFY(f.weighed <= settings.subjectBudget + 200000);
+        QCOMPARE(shape(in), shape(before));
+        QCOMPARE(largestAttributeRange(in), 1);
+        QVERIFY2(largestSpread(in) <= largest, qPrintable(QString::number(largestSpread(in))));
+    }
+
     // Students of equal scores put their exchanges, and the doubles of
     // those, into one cell of the search: a pair of classes still takes no
     // more work than the budget allows (time-free: the exchanges weighed).
