@@ -1,12 +1,14 @@
 // Subject mode. First the best single exchange of each pair of classes,
-// round after round, over at most half the budget; then the best single or
-// double exchange of each pair until no pair improves; then triple or
-// quadruple exchanges (balancetriples.cpp), each followed by that descent, over at
-// most 60 % of the budget. A pair of classes that found nothing is not
-// weighed again until one of them changes. The objective so far is the
-// weighted sum of squared deviations of the class averages of 总分 and
-// every subject. Last, with the rest of the budget, a polish narrows the
-// largest spread over 总分 and the subjects (balancescore.cpp).
+// round after round, over at most a quarter of the budget; then the best
+// single or double exchange of each pair until no pair improves, up to
+// 40 % of it; then triple or quadruple exchanges (balancetriples.cpp),
+// each followed by that descent, up to 60 %. (Between large classes the
+// first two would spend any budget; the later searches gain more.) A pair
+// of classes that found nothing is not weighed again until one of them
+// changes. The objective so far is the weighted sum of squared deviations
+// of the class averages of 总分 and every subject. Last, with the rest of
+// the budget, a polish narrows the largest spread over 总分 and the
+// subjects (balancescore.cpp).
 //
 // The best single or double exchange between two classes: an exchange
 // moves a vector u (总分 and every subject) from class a to class b; it
@@ -29,9 +31,13 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kGain = 1e-6;      // least improvement worth an exchange
-constexpr qint64 kTripleShare = 60; // per cent of the budget before the polish
-constexpr int kComboSample = 5000;  // single exchanges paired at most
+constexpr double kGain = 1e-6; // least improvement worth an exchange
+// Per cent of the budget spent at most by the end of the single exchanges,
+// of the double ones and of the triple and quadruple ones.
+constexpr qint64 kSingleShare = 25;
+constexpr qint64 kDoubleShare = 40;
+constexpr qint64 kTripleShare = 60;
+constexpr int kComboSample = 5000; // single exchanges paired at most
 
 } // namespace
 
@@ -194,8 +200,8 @@ void SubjectDescent::descend(qint64 budget, bool doubles)
 void SubjectDescent::run()
 {
     const qint64 budget = subjectBudget(m_s.m_settings, m_s.m_people);
-    descend(budget / 2, false);
-    descend(budget, true);
+    descend(budget / 100 * kSingleShare, false);
+    descend(budget / 100 * kDoubleShare, true);
     descendTriples(budget / 100 * kTripleShare);
     polishSubjects(budget);
 }

@@ -35,11 +35,11 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kGain = 1e-6;     // least improvement worth an exchange
-constexpr int kGridDims = 3;       // 总分 and two subjects
-constexpr double kCellPoints = 16; // the most a grid cell is wide
-constexpr int kSample = 900;       // single exchanges searched at most
-constexpr qint64 kListed = 20000;  // single exchanges listed at most before the sample
+constexpr double kGain = 1e-6;    // least improvement worth an exchange
+constexpr int kGridDims = 3;      // 总分 and two subjects
+constexpr double kCellPoints = 8; // the most a grid cell is wide
+constexpr int kSample = 900;      // single exchanges searched at most
+constexpr qint64 kListed = 20000; // single exchanges listed at most before the sample
 constexpr int kMaxDims = 32;
 constexpr size_t kAhead = 12; // slots fetched ahead of their lookups
 constexpr quint64 kCellFactor[kGridDims] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
