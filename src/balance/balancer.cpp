@@ -118,7 +118,7 @@ int largestAttributeRange(const BalanceIntake& intake)
 
 qint64 subjectBudget(const BalanceSettings& settings, qint64 students)
 {
-    constexpr qint64 kPerStudent = 150000, kBase = 80000000, kGrowth = 20000, kMost = 400000000;
+    constexpr qint64 kPerStudent = 200000, kBase = 100000000, kGrowth = 20000, kMost = 400000000;
     const qint64 sized = std::min(kBase + kGrowth * students, kMost);
     return std::min(settings.subjectBudget > 0 ? settings.subjectBudget : sized,
                     kPerStudent * students);

@@ -91,7 +91,7 @@ struct BalanceSettings {
     quint32 seed = 1;
     bool subjects = false;    // subject mode
     double totalWeight = 4.0; // the weight of 总分 in subject mode
-    // Exchanges weighed in subject mode, at most 150,000 per student; 0:
+    // Exchanges weighed in subject mode, at most 200,000 per student; 0:
     // as many as the size of the intake calls for (subjectBudget()).
     qint64 subjectBudget = 0;
     // Exchanges weighed by the annealing of the totals (at most 2,000 per
@@ -122,8 +122,8 @@ int largestAttributeRange(const BalanceIntake& intake);
 
 // The exchanges subject mode weighs for an intake of this many students
 // (about 100,000,000 a second): the settings' budget, or, when that is 0,
-// one that grows with the intake, from 90,000,000 for 600 students to
-// 400,000,000 from 16,000 on (4 s); never more than 150,000 per student,
+// one that grows with the intake, from 112,000,000 for 600 students to
+// 400,000,000 from 15,000 on (4 s); never more than 200,000 per student,
 // which small intakes do not need.
 qint64 subjectBudget(const BalanceSettings& settings, qint64 students);
 
