@@ -1,12 +1,14 @@
 // Subject mode. First the best single exchange of each pair of classes,
-// round after round, over at most half the budget; then the best single or
-// double exchange of each pair until no pair improves; then triple or
-// quadruple exchanges (balancetriples.cpp), each followed by that descent, over at
-// most 60 % of the budget. A pair of classes that found nothing is not
-// weighed again until one of them changes. The objective so far is the
-// weighted sum of squared deviations of the class averages of 总分 and
-// every subject. Last, with the rest of the budget, a polish narrows the
-// largest spread over 总分 and the subjects (balancescore.cpp).
+// round after round, over at most a quarter of the budget; then the best
+// single or double exchange of each pair until no pair improves, up to
+// 40 % of it; then triple or quadruple exchanges (balancetriples.cpp),
+// each followed by that descent, up to 60 %. (Between large classes the
+// first two would spend any budget; the later searches gain more.) A pair
+// of classes that found nothing is not weighed again until one of them
+// changes. The objective so far is the weighted sum of squared deviations
+// of the class averages of 总分 and every subject. Last, with the rest of
+// the budget, a polish narrows the largest spread over 总分 and the
+// subjects (balancescore.cpp).
 //
 // The best single or double exchange between two classes: an exchange
 // moves a vector u (总分 and every subject) from class a to class b; it
@@ -16,9 +18,10 @@
 // their 总分; for a first exchange only second ones whose 总分 can still
 // beat the best found are weighed (binary search), since the other
 // dimensions can gain at most Σ l_d² / 4q_d. Between large classes the
-// double exchanges are sought among a seeded sample of kComboSample single
-// ones, and the search stops where the budget ends, so that the budget
-// bounds the time whatever the classes' sizes.
+// single and double exchanges are sought among a seeded sample of
+// kComboSample single ones (and the first phase weighs a seeded sample of
+// each pair's single exchanges), and the search stops where the budget
+// ends, so that the budget bounds the time whatever the classes' sizes.
 #include "balancesubjects.h"
 
 #include <algorithm>
@@ -28,10 +31,13 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kGain = 1e-6;               // least improvement worth an exchange
-constexpr qint64 kBudgetPerStudent = 100000; // small intakes need far less
-constexpr qint64 kTripleShare = 60;          // per cent of the budget before the polish
-constexpr int kComboSample = 5000;           // single exchanges paired at most
+constexpr double kGain = 1e-6; // least improvement worth an exchange
+// Per cent of the budget spent at most by the end of the single exchanges,
+// of the double ones and of the triple and quadruple ones.
+constexpr qint64 kSingleShare = 25;
+constexpr qint64 kDoubleShare = 40;
+constexpr qint64 kTripleShare = 60;
+constexpr int kComboSample = 5000; // single exchanges paired at most
 
 } // namespace
 
@@ -67,21 +73,6 @@ bool SubjectDescent::comboPair(int a, int b, qint64 budget)
         int x, y;
         bool operator<(const Swap& o) const { return total < o.total; }
     };
-    // The single exchanges (x, y) of both sexes, numbered in the order of
-    // the lists.
-    const std::vector<Entry>* lists[2][2] = {
-        {&m_s.m_lists[size_t(a) * 2], &m_s.m_lists[size_t(b) * 2]},
-        {&m_s.m_lists[size_t(a) * 2 + 1], &m_s.m_lists[size_t(b) * 2 + 1]}};
-    const qint64 girls = qint64(lists[0][0]->size()) * qint64(lists[0][1]->size());
-    const qint64 all = girls + qint64(lists[1][0]->size()) * qint64(lists[1][1]->size());
-    auto swapAt = [&](qint64 k) {
-        const int sex = k < girls ? 0 : 1;
-        const qint64 r = sex ? k - girls : k;
-        const qint64 across = qint64(lists[sex][1]->size());
-        const Entry& x = (*lists[sex][0])[size_t(r / across)];
-        const Entry& y = (*lists[sex][1])[size_t(r % across)];
-        return Swap{double(x.total - y.total), x.student, y.student};
-    };
     std::vector<double> u(m_s.m_dims);
     auto exchangeVector = [&](const Swap& s, double* out) {
         for (int d = 0; d < m_s.m_dims; ++d)
@@ -100,25 +91,12 @@ bool SubjectDescent::comboPair(int a, int b, qint64 budget)
     // 总分, or, when the classes are large, among a seeded sample of them,
     // so that one pair's search stays bounded.
     std::vector<Swap> pool;
-    if (all <= kComboSample) {
-        for (qint64 k = 0; k < all; ++k)
-            pool.push_back(swapAt(k));
-        std::sort(pool.begin(), pool.end());
-        for (const Swap& s : pool)
-            weighSingle(s);
-    } else {
-        for (qint64 k = 0; k < all; ++k)
-            weighSingle(swapAt(k));
-        std::vector<qint64> drawn;
-        for (int i = 0; i < kComboSample; ++i)
-            drawn.push_back(qint64((quint64(m_s.m_rng()) << 32 | m_s.m_rng()) % quint64(all)));
-        std::sort(drawn.begin(), drawn.end());
-        drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
-        for (qint64 k : drawn)
-            pool.push_back(swapAt(k));
-        std::sort(pool.begin(), pool.end());
-    }
-    m_s.m_weighed += all;
+    for (const auto& [x, y] : pairExchanges(a, b, kComboSample, kComboSample))
+        pool.push_back({double(m_s.m_in.total[x] - m_s.m_in.total[y]), x, y});
+    std::sort(pool.begin(), pool.end());
+    for (const Swap& s : pool)
+        weighSingle(s);
+    m_s.m_weighed += qint64(pool.size());
     const int n = int(pool.size());
     std::vector<double> vec(size_t(n) * m_s.m_dims);
     for (int i = 0; i < n; ++i)
@@ -156,6 +134,38 @@ bool SubjectDescent::comboPair(int a, int b, qint64 budget)
     return true;
 }
 
+// The single exchanges (x, y) of both sexes between classes a and b in the
+// order of the lists: all of them when they are at most listed, else a
+// seeded sample of up to drawn of them.
+std::vector<std::pair<int, int>> SubjectDescent::pairExchanges(int a, int b, qint64 listed,
+                                                               int drawn)
+{
+    const std::vector<Entry>* lists[2][2] = {
+        {&m_s.m_lists[size_t(a) * 2], &m_s.m_lists[size_t(b) * 2]},
+        {&m_s.m_lists[size_t(a) * 2 + 1], &m_s.m_lists[size_t(b) * 2 + 1]}};
+    const qint64 girls = qint64(lists[0][0]->size()) * qint64(lists[0][1]->size());
+    const qint64 all = girls + qint64(lists[1][0]->size()) * qint64(lists[1][1]->size());
+    std::vector<qint64> picked;
+    if (all <= listed) {
+        for (qint64 k = 0; k < all; ++k)
+            picked.push_back(k);
+    } else {
+        for (int i = 0; i < drawn; ++i)
+            picked.push_back(qint64((quint64(m_s.m_rng()) << 32 | m_s.m_rng()) % quint64(all)));
+        std::sort(picked.begin(), picked.end());
+        picked.erase(std::unique(picked.begin(), picked.end()), picked.end());
+    }
+    std::vector<std::pair<int, int>> out;
+    for (qint64 k : picked) {
+        const int sex = k < girls ? 0 : 1;
+        const qint64 r = sex ? k - girls : k;
+        const qint64 across = qint64(lists[sex][1]->size());
+        out.push_back({(*lists[sex][0])[size_t(r / across)].student,
+                       (*lists[sex][1])[size_t(r % across)].student});
+    }
+    return out;
+}
+
 // Whether the pair may have changed since comboPair last found nothing;
 // marks it as found nothing, comboPair changes the counts when it does not.
 bool SubjectDescent::freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck)
@@ -189,9 +199,9 @@ void SubjectDescent::descend(qint64 budget, bool doubles)
 
 void SubjectDescent::run()
 {
-    const qint64 budget = std::min(m_s.m_settings.subjectBudget, kBudgetPerStudent * m_s.m_people);
-    descend(budget / 2, false);
-    descend(budget, true);
+    const qint64 budget = subjectBudget(m_s.m_settings, m_s.m_people);
+    descend(budget / 100 * kSingleShare, false);
+    descend(budget / 100 * kDoubleShare, true);
     descendTriples(budget / 100 * kTripleShare);
     polishSubjects(budget);
 }

@@ -117,6 +117,14 @@ int largestAttributeRange(const BalanceIntake& intake)
     return BalanceState(copy, {}).largestRange();
 }
 
+qint64 subjectBudget(const BalanceSettings& settings, qint64 students)
+{
+    constexpr qint64 kPerStudent = 200000, kBase = 100000000, kGrowth = 20000, kMost = 400000000;
+    const qint64 sized = std::min(kBase + kGrowth * students, kMost);
+    return std::min(settings.subjectBudget > 0 ? settings.subjectBudget : sized,
+                    kPerStudent * students);
+}
+
 BalanceFigures balanceIntake(BalanceIntake& intake, const BalanceSettings& settings)
 {
     BalanceState state(intake, settings);

@@ -57,8 +57,9 @@ namespace quorvel {
 //     ideal vector less its own whose moves complete its own); last a
 //     polish that makes the exchange of one to four students which most
 //     narrows the largest spread over 总分 and the subjects, until the work
-//     budget is spent (balancecombos.cpp, balancetriples.cpp,
-//     balancescore.cpp).
+//     budget (subjectBudget) is spent (balancecombos.cpp,
+//     balancetriples.cpp, balancescore.cpp). Between large classes each
+//     search weighs a seeded sample of the pair's exchanges.
 // No exchange makes the range (most minus fewest per class) of any
 // attribute value larger than max(1, its range before the balancing).
 
@@ -99,9 +100,9 @@ struct BalanceSettings {
     quint32 seed = 1;
     bool subjects = false;    // subject mode
     double totalWeight = 4.0; // the weight of 总分 in subject mode
-    // Exchanges weighed in subject mode (at most 100,000 per student);
-    // about 1.3 s for 600 students in 12 classes.
-    qint64 subjectBudget = 55000000;
+    // Exchanges weighed in subject mode, at most 200,000 per student; 0:
+    // as many as the size of the intake calls for (subjectBudget()).
+    qint64 subjectBudget = 0;
     // Exchanges weighed by the annealing of the totals (at most 2,000 per
     // student); it ends earlier at the floor.
     qint64 searchBudget = 3000000;
@@ -131,6 +132,13 @@ Fraction totalSpread(const BalanceIntake& intake);
 
 // The largest range (most minus fewest per class) of an attribute value.
 int largestAttributeRange(const BalanceIntake& intake);
+
+// The exchanges subject mode weighs for an intake of this many students
+// (about 100,000,000 a second): the settings' budget, or, when that is 0,
+// one that grows with the intake, from 112,000,000 for 600 students to
+// 400,000,000 from 15,000 on (4 s); never more than 200,000 per student,
+// which small intakes do not need.
+qint64 subjectBudget(const BalanceSettings& settings, qint64 students);
 
 // Balances the intake: changes cls, nothing else.
 BalanceFigures balanceIntake(BalanceIntake& intake, const BalanceSettings& settings);

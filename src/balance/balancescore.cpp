@@ -46,12 +46,12 @@ double SubjectDescent::PairScore::change(const double* u) const
 // The least change for a vector in the grid cell, whose nearest point to
 // rem is that far from the ideal: in the polish the pair's two averages
 // are then apart by (1/na + 1/nb) times that distance.
-double SubjectDescent::PairScore::least(const int* cell, const qint64* rem, double width) const
+double SubjectDescent::PairScore::least(const int* cell, const qint64* rem, double width,
+                                        int grid) const
 {
-    const size_t grid = std::min<size_t>(3, target.size());
     double c = polish ? othersSquares : -base;
     double largest = othersLargest;
-    for (size_t g = 0; g < grid; ++g) {
+    for (int g = 0; g < grid; ++g) {
         const double r = double(rem[g]);
         const double gap = std::max({0.0, cell[g] * width - r, r - (cell[g] + 1) * width});
         if (!polish) {

@@ -12,8 +12,26 @@ constexpr double kTiny = 1e-9;
 // Above this many classes a subject sweep pairs each class with a few
 // others instead of with every other.
 constexpr int kAllPairsClasses = 60;
+// The single exchanges of a pair weighed at most in one sweep.
+constexpr qint64 kPairExchanges = 6000;
 
 } // namespace
+
+// The students of a class whose exchanges with a list of across students
+// are weighed: all of them, or, between large classes, a seeded sample,
+// so that a pair costs at most about kPairExchanges whatever its sizes.
+std::vector<SubjectDescent::Entry> SubjectDescent::sampledRows(const std::vector<Entry>& list,
+                                                               size_t across)
+{
+    const size_t rows = std::max<size_t>(1, size_t(kPairExchanges) / std::max<size_t>(1, across));
+    if (list.size() <= rows)
+        return list;
+    std::vector<Entry> out = list;
+    for (size_t i = 0; i < rows; ++i)
+        std::swap(out[i], out[i + m_s.m_rng() % (out.size() - i)]);
+    out.resize(rows);
+    return out;
+}
 
 // The exchange of the pair that most lowers the weighted squared
 // deviations of the averages.
@@ -31,7 +49,8 @@ bool SubjectDescent::subjectPair(int a, int b)
     double best = -kTiny;
     int bestX = -1, bestY = -1;
     for (int sex = 0; sex < 2; ++sex)
-        for (const Entry& x : m_s.m_lists[size_t(a) * 2 + sex]) {
+        for (const Entry& x : sampledRows(m_s.m_lists[size_t(a) * 2 + sex],
+                                          m_s.m_lists[size_t(b) * 2 + sex].size())) {
             const double* vx = &m_s.m_value[size_t(x.student) * m_s.m_dims];
             for (const Entry& y : m_s.m_lists[size_t(b) * 2 + sex]) {
                 const double* vy = &m_s.m_value[size_t(y.student) * m_s.m_dims];

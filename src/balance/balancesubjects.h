@@ -39,12 +39,14 @@ private:
         double othersSquares = 0, othersLargest = 0;
         double current = 0;
         double change(const double* u) const;
-        double least(const int* cell, const qint64* rem, double width) const;
+        double least(const int* cell, const qint64* rem, double width, int grid) const;
     };
 
+    std::vector<Entry> sampledRows(const std::vector<Entry>& list, size_t across);
     bool subjectPair(int a, int b);
     std::vector<std::pair<int, int>> subjectPairs();
     double comboCoefficients(int a, int b, std::vector<double>& q, std::vector<double>& l) const;
+    std::vector<std::pair<int, int>> pairExchanges(int a, int b, qint64 listed, int drawn);
     bool comboPair(int a, int b, qint64 budget);
     bool freshPair(int a, int b, std::vector<std::pair<quint32, quint32>>& stuck);
     void descend(qint64 budget, bool doubles);
@@ -58,7 +60,7 @@ private:
     void weighDouble(int i, int j, const PairScore& score, ExchangeSet& best) const;
     void weighTriples(int a, int b, int k, const PairScore& score, ExchangeSet& best);
     void weighQuads(int a, int b, int r, const PairScore& score, ExchangeSet& best);
-    bool searchPair(int a, int b, bool polish);
+    bool searchPair(int a, int b, bool polish, qint64 budget);
     std::vector<std::pair<int, int>> pairsByGain(bool polish, bool wide);
     void descendTriples(qint64 budget);
     void polishSubjects(qint64 budget);
@@ -78,6 +80,7 @@ private:
     ExchangeTable m_table;
     std::vector<std::pair<quint64, int>> m_probe; // hashes and singles, fetched ahead
     qint64 m_ideal[3] = {};                       // units
+    int m_grid = 0;                               // the grid's dimensions in use
     int m_cellShift = 0;                          // the cells are 2^shift units wide
 };
 

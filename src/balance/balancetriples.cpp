@@ -35,10 +35,11 @@ namespace quorvel {
 
 namespace {
 
-constexpr double kGain = 1e-6;     // least improvement worth an exchange
-constexpr int kGridDims = 3;       // 总分 and two subjects
-constexpr double kCellPoints = 16; // the most a grid cell is wide
-constexpr int kSample = 900;       // single exchanges searched at most
+constexpr double kGain = 1e-6;    // least improvement worth an exchange
+constexpr int kGridDims = 3;      // 总分 and two subjects
+constexpr double kCellPoints = 8; // the most a grid cell is wide
+constexpr int kSample = 900;      // single exchanges searched at most
+constexpr qint64 kListed = 20000; // single exchanges listed at most before the sample
 constexpr int kMaxDims = 32;
 constexpr size_t kAhead = 12; // slots fetched ahead of their lookups
 constexpr quint64 kCellFactor[kGridDims] = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full,
@@ -72,17 +73,18 @@ inline quint64 cellKey(const qint64* cell)
 } // namespace
 
 // The single exchanges of the pair that mayMove allows (at most kSample of
-// them, drawn at random), with their vectors and attribute keys.
+// them, drawn at random), with their vectors and attribute keys. Between
+// large classes the sample is drawn without listing every exchange.
 void SubjectDescent::buildSingles(int a, int b)
 {
     m_singles.clear();
     m_singleVec.clear();
     m_singleCell.clear();
-    for (int sex = 0; sex < 2; ++sex)
-        for (const Entry& x : m_s.m_lists[size_t(a) * 2 + sex])
-            for (const Entry& y : m_s.m_lists[size_t(b) * 2 + sex])
-                if (m_s.mayExchange(x.student, y.student))
-                    m_singles.push_back({x.student, y.student});
+    const std::vector<std::pair<int, int>> drawn = pairExchanges(a, b, kListed, 2 * kSample);
+    m_s.m_weighed += qint64(drawn.size());
+    for (const auto& [x, y] : drawn)
+        if (m_s.mayExchange(x, y))
+            m_singles.push_back({x, y});
     if (m_singles.size() > size_t(kSample)) {
         for (int i = 0; i < kSample; ++i)
             std::swap(m_singles[size_t(i)],
@@ -96,8 +98,7 @@ void SubjectDescent::buildSingles(int a, int b)
                                   m_s.m_value[size_t(y) * m_s.m_dims + d]);
         for (int g = 0; g < kGridDims; ++g)
             m_singleCell.push_back(
-                g < m_s.m_dims ? std::llround(m_singleVec[m_singleVec.size() - m_s.m_dims + g])
-                               : 0);
+                g < m_grid ? std::llround(m_singleVec[m_singleVec.size() - m_s.m_dims + g]) : 0);
     }
     buildSingleKeys(a, b);
 }
@@ -152,20 +153,24 @@ void SubjectDescent::weighTriples(int a, int b, int k, const PairScore& score, E
 {
     const double* target = score.target.data();
     const double* vk = &m_singleVec[size_t(k) * m_s.m_dims];
-    qint64 rem[kGridDims] = {0, 0, 0};
-    for (int g = 0; g < std::min(kGridDims, m_s.m_dims); ++g)
+    const int grid = m_grid;
+    qint64 rem[kGridDims] = {};
+    for (int g = 0; g < grid; ++g)
         rem[g] = std::llround(target[g] - vk[g]);
     qint64 centre[kGridDims], cell[kGridDims];
     cellOf(rem, m_cellShift, centre);
     const double width = double(qint64(1) << m_cellShift);
-    for (int probe = 0; probe < 27; ++probe) {
-        if ((m_s.m_dims <= 1 && probe % 9 >= 3) || (m_s.m_dims <= 2 && probe >= 9))
-            continue;
-        cell[0] = centre[0] + probe % 3 - 1;
-        cell[1] = centre[1] + (m_s.m_dims > 1 ? probe / 3 % 3 - 1 : 0);
-        cell[2] = centre[2] + (m_s.m_dims > 2 ? probe / 9 - 1 : 0);
-        const int at[kGridDims] = {int(cell[0]), int(cell[1]), int(cell[2])};
-        if (score.least(at, rem, width) >= best.change)
+    int probes = 1;
+    for (int g = 0; g < grid; ++g)
+        probes *= 3;
+    m_s.m_weighed += probes;
+    for (int probe = 0; probe < probes; ++probe) {
+        int at[kGridDims] = {};
+        for (int g = 0, rest = probe; g < kGridDims; ++g, rest /= 3) {
+            cell[g] = centre[g] + (g < grid ? rest % 3 - 1 : 0);
+            at[g] = int(cell[g]);
+        }
+        if (score.least(at, rem, width, grid) >= best.change)
             continue;
         m_table.find(mixed(cellKey(cell) - m_singleKey[k]), m_s.m_weighed, [&](int i, int j) {
             const double* vi = &m_singleVec[size_t(i) * m_s.m_dims];
@@ -200,14 +205,15 @@ void SubjectDescent::weighQuads(int a, int b, int r, const PairScore& score, Exc
         if (m_singles[r].first == m_singles[s].first || m_singles[r].second == m_singles[s].second)
             continue;
         const qint64* cs = &m_singleCell[size_t(s) * kGridDims];
-        const qint64 rem[kGridDims] = {ideal[0] - cr[0] - cs[0], ideal[1] - cr[1] - cs[1],
-                                       ideal[2] - cr[2] - cs[2]};
-        qint64 cell[kGridDims];
+        qint64 rem[kGridDims], cell[kGridDims];
+        for (int g = 0; g < kGridDims; ++g)
+            rem[g] = ideal[g] - cr[g] - cs[g];
         cellOf(rem, m_cellShift, cell);
         const quint64 h = mixed(cellKey(cell) - m_singleKey[r] - m_singleKey[s]);
         if (m_table.occupied(m_table.home(h)))
             m_probe.push_back({h, s});
     }
+    m_s.m_weighed += n - r;
     const size_t count = m_probe.size();
     for (size_t e = 0; e < count; ++e) {
         if (e + kAhead < count)
@@ -238,8 +244,9 @@ void SubjectDescent::weighQuads(int a, int b, int r, const PairScore& score, Exc
 
 // Every triple and quadruple is weighed once; in the polish the singles and
 // doubles are weighed too.
-bool SubjectDescent::searchPair(int a, int b, bool polish)
+bool SubjectDescent::searchPair(int a, int b, bool polish, qint64 budget)
 {
+    m_grid = std::min(kGridDims, m_s.m_dims);
     buildSingles(a, b);
     const int n = int(m_singles.size());
     if (n < 3 || m_s.m_dims > kMaxDims)
@@ -249,7 +256,7 @@ bool SubjectDescent::searchPair(int a, int b, bool polish)
     while (double(qint64(2) << m_cellShift) <= kCellPoints * m_s.m_in.unitsPerPoint)
         ++m_cellShift;
     for (int g = 0; g < kGridDims; ++g)
-        m_ideal[g] = g < m_s.m_dims ? std::llround(score.target[g]) : 0;
+        m_ideal[g] = g < m_grid ? std::llround(score.target[g]) : 0;
     ExchangeSet best{-kGain, 0, {}, {}};
     if (polish)
         for (int k = 0; k < n; ++k) {
@@ -260,7 +267,7 @@ bool SubjectDescent::searchPair(int a, int b, bool polish)
         }
     m_table.reset(n);
     const double width = double(qint64(1) << m_cellShift);
-    for (int r = 0; r < n; ++r) {
+    for (int r = 0; r < n && m_s.m_weighed < budget; ++r) {
         weighTriples(a, b, r, score, best);
         weighQuads(a, b, r, score, best);
         const qint64* cr = &m_singleCell[size_t(r) * kGridDims];
@@ -270,14 +277,17 @@ bool SubjectDescent::searchPair(int a, int b, bool polish)
                 m_singles[p].second == m_singles[r].second)
                 continue;
             const qint64* cp = &m_singleCell[size_t(p) * kGridDims];
-            const qint64 sum[kGridDims] = {cp[0] + cr[0], cp[1] + cr[1], cp[2] + cr[2]};
-            qint64 cell[kGridDims];
+            qint64 sum[kGridDims], cell[kGridDims];
+            for (int g = 0; g < kGridDims; ++g)
+                sum[g] = cp[g] + cr[g];
             cellOf(sum, m_cellShift, cell);
             const quint64 moves = m_singleKey[p] + m_singleKey[r];
             m_probe.push_back({mixed(cellKey(cell) + moves), p});
             if (polish && moves == 0) {
-                const int at[kGridDims] = {int(cell[0]), int(cell[1]), int(cell[2])};
-                if (score.least(at, m_ideal, width) < best.change)
+                int at[kGridDims];
+                for (int g = 0; g < kGridDims; ++g)
+                    at[g] = int(cell[g]);
+                if (score.least(at, m_ideal, width, m_grid) < best.change)
                     weighDouble(p, r, score, best);
             }
         }
@@ -344,7 +354,7 @@ void SubjectDescent::descendTriples(qint64 budget)
         for (const auto& [a, b] : pairsByGain(false, false)) {
             if (m_s.m_weighed >= budget)
                 break;
-            if (freshPair(a, b, m_stuckTriples) && searchPair(a, b, false)) {
+            if (freshPair(a, b, m_stuckTriples) && searchPair(a, b, false, budget)) {
                 descend(budget, true);
                 changed = true;
                 break;
@@ -367,7 +377,7 @@ void SubjectDescent::polishSubjects(qint64 budget)
             if (m_s.m_weighed >= budget)
                 break;
             char& mark = failed[size_t(a) * m_s.m_k + b];
-            if (!mark && searchPair(a, b, true)) {
+            if (!mark && searchPair(a, b, true, budget)) {
                 changed = true;
                 break;
             }

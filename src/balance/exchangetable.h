@@ -33,15 +33,21 @@ public:
 #endif
     }
 
+    // Stores the double within kReach slots of its home, or drops it: a
+    // cell crowded with doubles of one hash (students of equal scores)
+    // keeps kReach of them, so no insert or lookup walks further.
     void insert(quint64 h, int i, int j, qint64& weighed)
     {
         const size_t mask = m_slots.size() - 1;
         size_t at = home(h);
-        while (m_slots[at].i != kEmpty)
-            at = (at + 1) & mask;
+        for (int step = 0; m_slots[at].i != kEmpty; ++step, at = (at + 1) & mask)
+            if (step == kReach) {
+                weighed += kReach;
+                return;
+            }
         m_slots[at] = {quint32(h), quint16(i), quint16(j)};
         m_occupied[at >> 6] |= quint64(1) << (at & 63);
-        ++weighed;
+        weighed += 1 + qint64((at - home(h)) & mask);
     }
 
     // Calls weigh(i, j) for every double stored under the hash (and,
@@ -50,7 +56,9 @@ public:
     {
         const quint32 tag = quint32(h);
         const size_t mask = m_slots.size() - 1;
-        for (size_t at = home(h); m_slots[at].i != kEmpty; at = (at + 1) & mask) {
+        size_t at = home(h);
+        for (int step = 0; step <= kReach && m_slots[at].i != kEmpty;
+             ++step, at = (at + 1) & mask) {
             ++weighed;
             if (m_slots[at].tag == tag)
                 weigh(int(m_slots[at].i), int(m_slots[at].j));
@@ -59,6 +67,7 @@ public:
 
 private:
     static constexpr quint16 kEmpty = 0xFFFF;
+    static constexpr int kReach = 64; // the farthest a double lies from its home slot
     struct Slot {
         quint32 tag;
         quint16 i, j;

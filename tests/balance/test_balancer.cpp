@@ -609,6 +609,73 @@ private slots:
         QCOMPARE(shape(in), shape(before));
         QVERIFY(largestSpread(in) < largestSpread(before));
     }
+
+    // Between large classes subject mode weighs a sample of each pair's
+    // exchanges, so that a small budget reaches every pair many times and
+    // brings 总分 and every subject together (weighing every exchange of a
+    // pair spent this budget on part of one sweep, leaving 0.05 and 0.8).
+    void subjectModeSamplesLargeClasses_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("students");
+        QTest::addColumn<double>("largest");
+        QTest::newRow("3000/10") << 10 << 3000 << 0.04;
+        QTest::newRow("4800/16") << 16 << 4800 << 0.1;
+    }
+    void subjectModeSamplesLargeClasses()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, students);
+        QFETCH(double, largest);
+        BalanceIntake in = realisticIntake(classes, students, 7);
+        const BalanceIntake before = in;
+        BalanceSettings settings;
+        settings.subjects = true;
+        settings.subjectBudget = 10000000;
+        const BalanceFigures f = balanceIntake(in, settings);
+        QVERIFY(f.weighed <= settings.subjectBudget + 200000);
+        QCOMPARE(shape(in), shape(before));
+        QCOMPARE(largestAttributeRange(in), 1);
+        QVERIFY2(largestSpread(in) <= largest, qPrintable(QString::number(largestSpread(in))));
+    }
+
+    // Students of equal scores put their exchanges, and the doubles of
+    // those, into one cell of the search: a pair of classes still takes no
+    // more work than the budget allows (time-free: the exchanges weighed).
+    void subjectBudgetHoldsForEqualScores_data()
+    {
+        QTest::addColumn<int>("classes");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("every"); // every n-th student differs, 0: none
+        QTest::newRow("2 classes of 40, all equal") << 2 << 40 << 0;
+        QTest::newRow("2 classes of 40, every 8th differs") << 2 << 40 << 8;
+        QTest::newRow("6 classes of 30, every 5th differs") << 6 << 30 << 5;
+    }
+    void subjectBudgetHoldsForEqualScores()
+    {
+        QFETCH(int, classes);
+        QFETCH(int, size);
+        QFETCH(int, every);
+        BalanceIntake in = randomIntake(classes, size, 6);
+        in.attributes.resize(1); // 原学校 alone: few keys
+        in.subjects.assign(2, {});
+        in.hasSubject.assign(2, std::vector<char>(in.total.size(), 1));
+        for (int s = 0; s < in.studentCount(); ++s) {
+            const qint64 odd = every > 0 && s % every == 0 ? s % 13 : 0;
+            in.subjects[0].push_back(140 + odd);
+            in.subjects[1].push_back(160 - 2 * odd);
+            in.total[s] = in.subjects[0][s] + in.subjects[1][s];
+        }
+        const BalanceIntake before = in;
+        BalanceSettings settings;
+        settings.subjects = true;
+        settings.subjectBudget = 1000000;
+        const BalanceFigures f = balanceIntake(in, settings);
+        QVERIFY2(f.weighed <= settings.subjectBudget + 200000,
+                 qPrintable(QString::number(f.weighed)));
+        QCOMPARE(shape(in), shape(before));
+        QVERIFY(largestSpread(in) <= largestSpread(before) + 1e-9);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestBalancer)
