@@ -35,9 +35,11 @@ Query reportQuery(Store& store, bool subjects)
     const int averages = int(q.columns.size());
     for (int i = 0; i < averages; ++i) {
         const QString name = q.columns.at(i).name.chopped(averageSuffix().size());
+        // Both modes balance the standard deviation of 总分; neither those
+        // of the subjects.
         add(name + QStringLiteral("标准差"), true,
             QStringLiteral("avg(%1*%1)-avg(%1)*avg(%1)").arg(quoteIdent(name)),
-            q.columns.at(i).role);
+            i == 0 ? ReportRole::Target : ReportRole::Reference);
         q.columns.last().deviation = true;
     }
     const QString boy = QStringLiteral("trim(%1)='男'").arg(quoteIdent(sexColumn()));

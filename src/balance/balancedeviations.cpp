@@ -49,7 +49,7 @@ DeviationDescent::DeviationDescent(BalanceState& state) : m_s(state)
     // sd_c − sd ≈ (var_c − var) / 2 sd
     m_enough = 2 * std::sqrt(m_variance) * kEnough * m_s.m_in.unitsPerPoint;
     m_cap = m_s.spread();
-    for (int d = 1; d < m_s.m_dims; ++d) {
+    for (int d = 1; d < m_s.m_baseDims; ++d) {
         double hi = -1e300, lo = 1e300;
         for (int c = 0; c < m_s.m_k; ++c) {
             const size_t i = size_t(c) * m_s.m_dims + d;
@@ -122,7 +122,7 @@ std::vector<qint64> DeviationDescent::shifts(int a, int b) const
 void DeviationDescent::subjectBounds(int a, int b)
 {
     const int dims = m_s.m_dims;
-    for (int d = 1; d < dims; ++d) {
+    for (int d = 1; d < m_s.m_baseDims; ++d) {
         double hi = -1e300, lo = 1e300;
         for (int c = 0; c < m_s.m_k; ++c) {
             const size_t i = size_t(c) * dims + d;
@@ -139,7 +139,7 @@ void DeviationDescent::subjectBounds(int a, int b)
 bool DeviationDescent::keepsSubjects(const Move& m, int a, int b) const
 {
     const int dims = m_s.m_dims;
-    for (int d = 1; d < dims; ++d) {
+    for (int d = 1; d < m_s.m_baseDims; ++d) {
         double moved = 0;
         for (int i = 0; i < m.count; ++i)
             moved +=

@@ -49,8 +49,12 @@ namespace quorvel {
 //     the budget is spent (balancedeviations.cpp).
 //  3'. Subjects (subject mode, instead of 2 and 3): the weighted sum of
 //     squared deviations of the class averages of 总分 (weight totalWeight)
-//     and of every subject, lowered by the best single exchange of each
-//     class pair, then by the best single or double exchange, then by the
+//     and of every subject, and of the spread of 总分 (per student the
+//     squared deviation from the intake's average over twice the intake's
+//     standard deviation, whose class averages then differ as the classes'
+//     standard deviations do; weight deviationWeight times 总分's),
+//     lowered by the best single exchange of each class pair, then by the
+//     best single or double exchange, then by the
 //     best triple or quadruple exchange (met in the middle: each single or
 //     double exchange looks up, in a table of the pair's double exchanges
 //     by grid cell and by the attribute values they move, those near the
@@ -100,6 +104,9 @@ struct BalanceSettings {
     quint32 seed = 1;
     bool subjects = false;    // subject mode
     double totalWeight = 4.0; // the weight of 总分 in subject mode
+    // Subject mode: the weight of the spread of 总分 beside that of its
+    // average (0: the averages alone).
+    double deviationWeight = 0.01;
     // Exchanges weighed in subject mode, at most 200,000 per student; 0:
     // as many as the size of the intake calls for (subjectBudget()).
     qint64 subjectBudget = 0;

@@ -37,8 +37,12 @@ double SubjectDescent::PairScore::change(const double* u) const
             h = std::max(h, v), w = std::min(w, v);
         }
         const double range = std::max(0.0, h - w);
-        largest = std::max(largest, range);
-        c += range * range;
+        if (int(d) < baseDims) {
+            largest = std::max(largest, range);
+            c += range * range;
+        } else {
+            c += spreadWeight * range * range;
+        }
     }
     return c + kLargest * largest - current;
 }
@@ -110,6 +114,8 @@ SubjectDescent::PairScore SubjectDescent::polishScore(int a, int b) const
 {
     PairScore s;
     s.polish = true;
+    s.baseDims = m_s.m_baseDims;
+    s.spreadWeight = m_s.m_settings.deviationWeight;
     s.hi.assign(m_s.m_dims, -1e300);
     s.lo.assign(m_s.m_dims, 1e300);
     s.target.assign(m_s.m_dims, 0);
@@ -132,8 +138,10 @@ SubjectDescent::PairScore SubjectDescent::polishScore(int a, int b) const
     }
     for (int d = 0; d < m_s.m_dims; ++d) {
         s.others.push_back(std::max(0.0, s.hi[d] - s.lo[d]));
-        s.othersSquares += s.others[d] * s.others[d];
-        s.othersLargest = std::max(s.othersLargest, s.others[d]);
+        if (d < m_s.m_baseDims) {
+            s.othersSquares += s.others[d] * s.others[d];
+            s.othersLargest = std::max(s.othersLargest, s.others[d]);
+        }
     }
     const std::vector<double> none(m_s.m_dims, 0);
     s.current = s.change(none.data());

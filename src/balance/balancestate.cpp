@@ -316,7 +316,8 @@ void BalanceState::restore(const std::vector<int>& cls)
 
 void BalanceState::buildDimensions()
 {
-    m_dims = 1 + int(m_in.subjects.size());
+    m_baseDims = 1 + int(m_in.subjects.size());
+    m_dims = m_settings.deviationWeight > 0 ? m_baseDims + 1 : m_baseDims;
     const int n = m_in.studentCount();
     m_value.assign(size_t(n) * m_dims, 0);
     m_dimSum.assign(size_t(m_k) * m_dims, 0);
@@ -324,25 +325,64 @@ void BalanceState::buildDimensions()
     m_dimMean.assign(m_dims, 0);
     m_weight.assign(m_dims, 1.0);
     m_weight[0] = m_settings.totalWeight;
-    std::vector<double> people(m_dims, 0);
+    std::vector<double> people(m_dims, 0), squares(m_baseDims, 0);
+    const auto add = [&](int s, int c, int d, double v) {
+        m_value[size_t(s) * m_dims + d] = v;
+        m_dimSum[size_t(c) * m_dims + d] += v;
+        m_dimSize[size_t(c) * m_dims + d] += 1;
+        m_dimMean[d] += v;
+        people[d] += 1;
+    };
     for (int s = 0; s < n; ++s) {
         const int c = m_in.cls[s];
         if (c < 0 || c >= m_k)
             continue;
-        for (int d = 0; d < m_dims; ++d) {
+        for (int d = 0; d < m_baseDims; ++d) {
             const bool has = d == 0 ? m_in.hasTotal[s] : m_in.hasSubject[d - 1][s];
             if (!has)
                 continue;
             const double v = double(d == 0 ? m_in.total[s] : m_in.subjects[d - 1][s]);
-            m_value[size_t(s) * m_dims + d] = v;
-            m_dimSum[size_t(c) * m_dims + d] += v;
-            m_dimSize[size_t(c) * m_dims + d] += 1;
-            m_dimMean[d] += v;
-            people[d] += 1;
+            add(s, c, d, v);
+            squares[d] += v * v;
         }
     }
-    for (int d = 0; d < m_dims; ++d)
+    for (int d = 0; d < m_baseDims; ++d)
         m_dimMean[d] = people[d] > 0 ? m_dimMean[d] / people[d] : 0;
+    if (m_dims > m_baseDims)
+        addSpreadDimensions(people, squares);
+    for (int d = m_baseDims; d < m_dims; ++d)
+        m_dimMean[d] = people[d] > 0 ? m_dimMean[d] / people[d] : 0;
+}
+
+// After the scores the spread of 总分: a student's squared deviation from
+// the intake's average over twice the intake's standard deviation, whose
+// class average then differs from the intake's about as the class's
+// standard deviation does from the intake's (with equal averages).
+void BalanceState::addSpreadDimensions(std::vector<double>& people,
+                                       const std::vector<double>& squares)
+{
+    for (int d = 0; d < m_dims - m_baseDims; ++d) {
+        const int z = m_baseDims + d;
+        m_weight[z] = m_weight[d] * m_settings.deviationWeight;
+        const double mean = m_dimMean[d];
+        const double variance = people[d] > 0 ? squares[d] / people[d] - mean * mean : 0;
+        const double scale = variance > 0 ? 1 / (2 * std::sqrt(variance)) : 0;
+        for (int s = 0; s < m_in.studentCount(); ++s) {
+            const int c = m_in.cls[s];
+            if (c < 0 || c >= m_k || m_dimSize[size_t(c) * m_dims + d] <= 0)
+                continue;
+            const bool has = d == 0 ? m_in.hasTotal[s] : m_in.hasSubject[d - 1][s];
+            if (!has)
+                continue;
+            const double v = m_value[size_t(s) * m_dims + d] - mean;
+            const double zv = v * v * scale;
+            m_value[size_t(s) * m_dims + z] = zv;
+            m_dimSum[size_t(c) * m_dims + z] += zv;
+            m_dimSize[size_t(c) * m_dims + z] += 1;
+            m_dimMean[z] += zv;
+            people[z] += 1;
+        }
+    }
 }
 
 } // namespace quorvel

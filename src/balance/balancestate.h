@@ -62,6 +62,7 @@ private:
 
     void buildClasses();
     void buildAttributes();
+    void addSpreadDimensions(std::vector<double>& people, const std::vector<double>& squares);
     void moveCount(int cat, int from, int to);
 
     BalanceIntake& m_in;
@@ -79,8 +80,9 @@ private:
     std::vector<int> m_count;              // [cat * k + class]
     std::vector<std::vector<int>> m_hist;  // [cat][count]
     std::vector<int> m_low, m_high, m_cap; // [cat]
-    // Subject mode: per dimension (总分 first) the class sums and sizes.
-    int m_dims = 0;
+    // Subject mode: per dimension (总分 first, then the subjects, then the
+    // spread of 总分 unless its weight is 0) the class sums and sizes.
+    int m_dims = 0, m_baseDims = 0;
     std::vector<double> m_value;   // [student * dims + d], units
     std::vector<double> m_dimSum;  // [class * dims + d]
     std::vector<double> m_dimSize; // [class * dims + d]

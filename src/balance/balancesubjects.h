@@ -30,7 +30,11 @@ private:
         bool polish = false;
         std::vector<double> q, l, target; // target: the ideal vector
         double base = 0;                  // Σ q t²
-        double rest = 0;                  // the most the dimensions other than 总分 can gain
+        // Polish: the dimensions of the averages (the spreads after them
+        // count in the sum of squares only, weighed spreadWeight).
+        int baseDims = 0;
+        double spreadWeight = 0;
+        double rest = 0; // the most the dimensions other than 总分 can gain
         // Polish: per dimension the highest and lowest average deviation
         // of the other classes and their spread, the deviations of the
         // pair's sums and their inverse sizes; the score of the classes

@@ -246,7 +246,7 @@ void SubjectDescent::weighQuads(int a, int b, int r, const PairScore& score, Exc
 // doubles are weighed too.
 bool SubjectDescent::searchPair(int a, int b, bool polish, qint64 budget)
 {
-    m_grid = std::min(kGridDims, m_s.m_dims);
+    m_grid = std::min(kGridDims, m_s.m_baseDims); // the averages only
     buildSingles(a, b);
     const int n = int(m_singles.size());
     if (n < 3 || m_s.m_dims > kMaxDims)

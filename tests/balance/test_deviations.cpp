@@ -67,6 +67,33 @@ BalanceIntake normalIntake(int classes, int students, quint32 seed)
     return in;
 }
 
+// Three subjects near a third of 总分 each.
+void addSubjects(BalanceIntake& in, quint32 seed)
+{
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0, 30);
+    in.subjects.assign(3, {});
+    in.hasSubject.assign(3, std::vector<char>(in.studentCount(), 1));
+    for (int s = 0; s < in.studentCount(); ++s)
+        for (std::vector<qint64>& subject : in.subjects)
+            subject.push_back(std::max<qint64>(0, in.total[s] / 3 + std::llround(noise(rng))));
+}
+
+double largestSubjectSpread(const BalanceIntake& in)
+{
+    double largest = 0;
+    for (const std::vector<qint64>& subject : in.subjects) {
+        std::vector<double> sum(in.classCount, 0), n(in.classCount, 0);
+        for (int s = 0; s < in.studentCount(); ++s)
+            sum[in.cls[s]] += double(subject[s]) / in.unitsPerPoint, n[in.cls[s]] += 1;
+        for (int c = 0; c < in.classCount; ++c)
+            sum[c] /= n[c];
+        largest = std::max(largest, *std::max_element(sum.begin(), sum.end()) -
+                                        *std::min_element(sum.begin(), sum.end()));
+    }
+    return largest;
+}
+
 } // namespace
 
 class TestDeviations : public QObject {
@@ -159,6 +186,30 @@ private slots:
         again.mayMove = in.mayMove;
         balanceIntake(again, settings);
         QVERIFY(again.cls == in.cls);
+    }
+
+    // Subject mode: the spread of 总分 weighed beside the averages brings
+    // the classes' standard deviations together, at a small cost to the
+    // subjects' averages; without its weight, the averages alone.
+    void subjectModeNarrowsDeviations()
+    {
+        BalanceIntake in = normalIntake(12, 600, 5);
+        addSubjects(in, 5);
+        BalanceIntake alone = in;
+        BalanceSettings settings;
+        settings.subjects = true;
+        settings.subjectBudget = 20000000;
+        BalanceSettings averages = settings;
+        averages.deviationWeight = 0;
+        balanceIntake(in, settings);
+        balanceIntake(alone, averages);
+        QCOMPARE(shape(in), shape(alone));
+        QCOMPARE(largestAttributeRange(in), 1);
+        QVERIFY2(deviationSpread(in) < deviationSpread(alone) / 2,
+                 qPrintable(QStringLiteral("%1 against %2")
+                                .arg(deviationSpread(in))
+                                .arg(deviationSpread(alone))));
+        QVERIFY(largestSubjectSpread(in) <= largestSubjectSpread(alone) + 0.1);
     }
 };
 
