@@ -1,4 +1,4 @@
-// Both modes, last: the classes' standard deviations of 总分 brought to the
+// Total mode, last: the classes' standard deviations of 总分 brought to the
 // intake's by exchanges that leave the averages where they are.
 //
 // Between classes a and b, exchanges moving the totals D and their squares
@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quorvel {
 
@@ -49,19 +50,6 @@ DeviationDescent::DeviationDescent(BalanceState& state) : m_s(state)
     // sd_c − sd ≈ (var_c − var) / 2 sd
     m_enough = 2 * std::sqrt(m_variance) * kEnough * m_s.m_in.unitsPerPoint;
     m_cap = m_s.spread();
-    for (int d = 1; d < m_s.m_baseDims; ++d) {
-        double hi = -1e300, lo = 1e300;
-        for (int c = 0; c < m_s.m_k; ++c) {
-            const size_t i = size_t(c) * m_s.m_dims + d;
-            if (m_s.m_dimSize[i] > 0) {
-                hi = std::max(hi, m_s.m_dimSum[i] / m_s.m_dimSize[i]);
-                lo = std::min(lo, m_s.m_dimSum[i] / m_s.m_dimSize[i]);
-            }
-        }
-        m_subjectCap.push_back(std::max(0.0, hi - lo) + 1e-9);
-    }
-    m_otherHigh.resize(m_subjectCap.size());
-    m_otherLow.resize(m_subjectCap.size());
     m_stuck.assign(size_t(m_s.m_k) * m_s.m_k, {~0u, ~0u});
 }
 
@@ -117,44 +105,6 @@ std::vector<qint64> DeviationDescent::shifts(int a, int b) const
     return out;
 }
 
-// Subject mode: the extremes of every subject's averages over the classes
-// other than a and b.
-void DeviationDescent::subjectBounds(int a, int b)
-{
-    const int dims = m_s.m_dims;
-    for (int d = 1; d < m_s.m_baseDims; ++d) {
-        double hi = -1e300, lo = 1e300;
-        for (int c = 0; c < m_s.m_k; ++c) {
-            const size_t i = size_t(c) * dims + d;
-            if (c == a || c == b || m_s.m_dimSize[i] <= 0)
-                continue;
-            hi = std::max(hi, m_s.m_dimSum[i] / m_s.m_dimSize[i]);
-            lo = std::min(lo, m_s.m_dimSum[i] / m_s.m_dimSize[i]);
-        }
-        m_otherHigh[size_t(d - 1)] = hi;
-        m_otherLow[size_t(d - 1)] = lo;
-    }
-}
-
-bool DeviationDescent::keepsSubjects(const Move& m, int a, int b) const
-{
-    const int dims = m_s.m_dims;
-    for (int d = 1; d < m_s.m_baseDims; ++d) {
-        double moved = 0;
-        for (int i = 0; i < m.count; ++i)
-            moved +=
-                m_s.m_value[size_t(m.xs[i]) * dims + d] - m_s.m_value[size_t(m.ys[i]) * dims + d];
-        const size_t ia = size_t(a) * dims + d, ib = size_t(b) * dims + d;
-        const double va = (m_s.m_dimSum[ia] - moved) / m_s.m_dimSize[ia];
-        const double vb = (m_s.m_dimSum[ib] + moved) / m_s.m_dimSize[ib];
-        const double hi = std::max({m_otherHigh[size_t(d - 1)], va, vb});
-        const double lo = std::min({m_otherLow[size_t(d - 1)], va, vb});
-        if (hi - lo > m_subjectCap[size_t(d - 1)])
-            return false;
-    }
-    return true;
-}
-
 // The students of a class and sex, or an evenly spread sample of them from
 // a seeded start, so that the highest, the middle and the lowest all come.
 void DeviationDescent::sample(int c, int sex, std::vector<BalanceState::Entry>& out)
@@ -176,7 +126,8 @@ void DeviationDescent::sample(int c, int sex, std::vector<BalanceState::Entry>& 
 void DeviationDescent::collect(int a, int b)
 {
     m_pending.clear();
-    qint64 lowest = 0, highest = -1;
+    qint64 lowest = std::numeric_limits<qint64>::max();
+    qint64 highest = std::numeric_limits<qint64>::min();
     for (int sex = 0; sex < 2; ++sex) {
         sample(a, sex, m_sampleA);
         sample(b, sex, m_sampleB);
@@ -184,7 +135,7 @@ void DeviationDescent::collect(int a, int b)
             for (const BalanceState::Entry& y : m_sampleB)
                 if (x.total != y.total && m_s.mayExchange(x.student, y.student)) {
                     const qint64 d = x.total - y.total;
-                    lowest = highest < lowest ? d : std::min(lowest, d);
+                    lowest = std::min(lowest, d);
                     highest = std::max(highest, d);
                     m_pending.push_back(
                         {d, x.total * x.total - y.total * y.total, x.student, y.student});
@@ -217,7 +168,7 @@ void DeviationDescent::consider(const Pair& p, const Single& s1, const Single* s
     const Move m{change, s2 ? 2 : 1, {s1.x, s2 ? s2->x : 0}, {s1.y, s2 ? s2->y : 0}};
     const bool allowed =
         s2 ? m_s.togetherAllowed(p.a, p.b, m.xs, m.ys, 2) : m_s.attributesAllow(s1.x, s1.y);
-    if (allowed && (m_subjectCap.empty() || keepsSubjects(m, p.a, p.b)))
+    if (allowed)
         best = m;
 }
 
@@ -270,8 +221,6 @@ bool DeviationDescent::improvePair(int a, int b)
     if (m_stuck[key] == versions || m_s.m_size[a] < 2 || m_s.m_size[b] < 2)
         return false;
     collect(a, b);
-    if (!m_subjectCap.empty())
-        subjectBounds(a, b);
     Pair p{a, b, double(m_s.m_size[a]), double(m_s.m_size[b]), 0, 0};
     p.current = deviation(a) * deviation(a) + deviation(b) * deviation(b);
     Move best;

@@ -7,21 +7,20 @@
 
 namespace quorvel {
 
-// Both modes, last: the spreads of ability. Lowers the sum of squared
+// Total mode, last: the spreads of ability. Lowers the sum of squared
 // deviations of the classes' variances of 总分 from the intake's by single
 // and double exchanges between two classes, never widening the spread of
 // the 总分 averages beyond what the phases before reached (the floor, once
-// reached, stays), and in subject mode never widening a subject's spread
-// (balancedeviations.cpp).
+// reached, stays) (balancedeviations.cpp). Subject mode weighs the spread
+// of 总分 in its own descent instead.
 class DeviationDescent {
 public:
     explicit DeviationDescent(BalanceState& state);
     void run(qint64 budget);
-    // The intake's variance of 总分 and a class's less it, units².
-    double intakeVariance() const { return m_variance; }
-    double deviation(int c) const;
 
 private:
+    // A class's variance of 总分 less the intake's, units².
+    double deviation(int c) const;
     // An exchange of x (class a) with y (class b): the total and the
     // square of the total that go from a to b.
     struct Single {
@@ -44,8 +43,6 @@ private:
     };
 
     std::vector<qint64> shifts(int a, int b) const;
-    void subjectBounds(int a, int b);
-    bool keepsSubjects(const Move& m, int a, int b) const;
     void sample(int c, int sex, std::vector<BalanceState::Entry>& out);
     void collect(int a, int b);
     void consider(const Pair& p, const Single& s1, const Single* s2, Move& best);
@@ -58,9 +55,6 @@ private:
     double m_variance = 0; // the intake's variance of 总分, units²
     double m_enough = 0;   // a deviation of a variance left alone, units²
     Fraction m_cap;        // the spread of the 总分 averages never exceeded
-    // Subject mode, per subject dimension: the spread reached, and while a
-    // pair is weighed the highest and lowest average of the other classes.
-    std::vector<double> m_subjectCap, m_otherHigh, m_otherLow;
     std::vector<Single> m_singles, m_pending;
     std::vector<int> m_groups; // where the singles moving d begin: [d − m_lowest]
     qint64 m_lowest = 0;
