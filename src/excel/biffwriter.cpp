@@ -5,6 +5,7 @@
 #include "store/textfile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringEncoder>
 #include <QtEndian>
@@ -311,6 +312,8 @@ bool writeAll(QSaveFile& file, const QByteArray& data)
 
 bool saveFile(const QString& path, const QByteArray& data, QString* error)
 {
+    if (!QFileInfo(path).isDir() && !isReplaceableFile(path)) // a folder: its own reason
+        return fail(error, cantWrite(path, notReplaceableReason()));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, cantWrite(path, fileErrorReason(file)));

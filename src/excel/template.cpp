@@ -8,13 +8,18 @@
 #include "store/store.h"
 #include "store/textfile.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace quorvel {
 
 void WriteExchangeMarker(const Context& ctx, int digit)
 {
-    QSaveFile file(ctx.file(markerFile()));
+    const QString path = ctx.file(markerFile());
+    if (!QFileInfo(path).isDir() && !isReplaceableFile(path)) // a folder: its own reason
+        throw OperationError(
+            QStringLiteral("无法写入文件%1：%2").arg(markerFile(), notReplaceableReason()));
+    QSaveFile file(path);
     const QByteArray bytes = ' ' + QByteArray::number(digit) + " \r\n";
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw OperationError(

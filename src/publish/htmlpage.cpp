@@ -1,6 +1,7 @@
 #include "htmlpage.h"
 
 #include "printsheets.h"
+#include "store/textfile.h"
 
 #include <QSaveFile>
 
@@ -47,6 +48,8 @@ QString htmlPage(const QString& title, const QString& body, const QString& head)
 
 bool writeUtf8File(const QString& path, const QString& text)
 {
+    if (!isReplaceableFile(path))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

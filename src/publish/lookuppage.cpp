@@ -51,6 +51,24 @@ QJsonObject lookupData(const ClassLists& lists, const QString& salt)
             {QStringLiteral("digests"), map}};
 }
 
+// JSON written into a script element: the characters that could end the
+// element (</script>), open a comment or an entity, or end a line of
+// script in older engines (U+2028, U+2029) only occur inside its strings,
+// where a \u escape stands for them.
+QString scriptJson(const QByteArray& json)
+{
+    QString out;
+    const QString text = QString::fromUtf8(json);
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'<' || c == u'>' || c == u'&' || c == QChar(0x2028) || c == QChar(0x2029))
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 const char* form = R"(<h1>%1</h1>
 <form id="form" autocomplete="off">
 <p><label>姓名 <input id="name" name="name"></label></p>
@@ -66,8 +84,8 @@ const char* form = R"(<h1>%1</h1>
 QString lookupPageHtml(const ClassLists& lists, const QString& salt)
 {
     const QByteArray data = QJsonDocument(lookupData(lists, salt)).toJson(QJsonDocument::Compact);
-    const QString body = QString::fromUtf8(form).arg(lookupPageTitle()) +
-                         QStringLiteral("<script>\nconst LOOKUP = ") + QString::fromUtf8(data) +
+    const QString body = QString::fromUtf8(form).arg(lookupPageTitle().toHtmlEscaped()) +
+                         QStringLiteral("<script>\nconst LOOKUP = ") + scriptJson(data) +
                          QStringLiteral(";\n") + lookupScript() + QStringLiteral("</script>\n");
     const QString style = QStringLiteral(
         "<style>form{text-align:center}input{font-size:1.2em}#result{text-align:center;"

@@ -1,5 +1,7 @@
 #include "printsheets.h"
 
+#include "store/textfile.h"
+
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -211,6 +213,8 @@ void paintSheets(QPagedPaintDevice& device, const QVector<PrintSheet>& sheets, c
 
 bool writeSheetsPdf(const QString& path, const QVector<PrintSheet>& sheets, const QString& title)
 {
+    if (!isReplaceableFile(path))
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -6,6 +6,7 @@
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"
 #include "store/rowset.h"
+#include "store/textfile.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -13,6 +14,14 @@
 namespace quorvel {
 
 namespace {
+
+// Whether a spreadsheet program would take a text cell beginning so as a
+// formula (=, +, -, @) or strip its start (a tab, a carriage return).
+bool readsAsFormula(const QString& text)
+{
+    static const QString starts = QStringLiteral("=+-@\t\r");
+    return !text.isEmpty() && starts.contains(text.front());
+}
 
 QString csvField(const QVariant& value, const ColumnType& type)
 {
@@ -23,6 +32,8 @@ QString csvField(const QVariant& value, const ColumnType& type)
     if (type.kind == ColumnType::Integer)
         return QString::number(value.toLongLong());
     QString text = value.toString();
+    if (readsAsFormula(text)) // shown as the text it is, never run
+        text.prepend(u'\'');
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
         !text.contains(u'\r'))
         return text;
@@ -36,6 +47,8 @@ QString csvField(const QVariant& value, const ColumnType& type)
 
 void writeCsv(const QString& path, const RosterSheet& sheet)
 {
+    if (!isReplaceableFile(path))
+        throwUnwritten(path);
     QSaveFile file(path);
     const QByteArray bytes = QByteArray("\xEF\xBB\xBF") + resultCsvText(sheet).toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())

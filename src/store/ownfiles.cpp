@@ -3,6 +3,7 @@
 #include "context.h"
 #include "errors.h"
 #include "store.h"
+#include "textfile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -68,6 +69,10 @@ void RequireOutputPath(const Context& ctx, const QString& path)
 {
     if (isOwnFile(ctx, path))
         throw OperationError(ownFileRefusal(path));
+    if (!isReplaceableFile(path))
+        throw OperationError(
+            QStringLiteral("不能写入%1：%2。请换一个文件名。")
+                .arg(QDir::toNativeSeparators(QDir::cleanPath(path)), notReplaceableReason()));
 }
 
 } // namespace quorvel

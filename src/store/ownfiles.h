@@ -19,7 +19,8 @@ QString ownFileRefusal(const QString& path);
 
 // The check every file a user names for output goes through before anything
 // is written: throws OperationError with ownFileRefusal(path) when path is
-// one of the program's own files.
+// one of the program's own files, and with a refusal of its own when
+// something that is not a regular file is at path.
 void RequireOutputPath(const Context& ctx, const QString& path);
 
 } // namespace quorvel

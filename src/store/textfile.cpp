@@ -9,8 +9,25 @@
 
 namespace quorvel {
 
+bool isReplaceableFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.exists())
+        return false;
+    return !info.exists() || info.isFile();
+}
+
+QString notReplaceableReason()
+{
+    return QStringLiteral("那里已有一个不是普通文件的东西（文件夹、设备、管道或指向不存在之处的"
+                          "链接），不能用文件替换它");
+}
+
 StagedTextFile::StagedTextFile(const QString& path, const QStringList& lines) : m_file(path)
 {
+    if (!QFileInfo(path).isDir() && !isReplaceableFile(path)) // a folder: its own reason
+        throw OperationError(QStringLiteral("无法写入文件%1：%2")
+                                 .arg(QFileInfo(path).fileName(), notReplaceableReason()));
     QStringEncoder gbk("GBK");
     QByteArray bytes;
     for (const QString& line : lines) {

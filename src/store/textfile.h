@@ -26,6 +26,13 @@ private:
     QSaveFile m_file;
 };
 
+// Whether a file may be written at path, replacing what is there: nothing
+// is there, or a regular file (through links). A folder, a device, a pipe,
+// a socket or a link to nothing is never replaced, whatever the writer.
+bool isReplaceableFile(const QString& path);
+// Why such a path is refused: "那里已有一个不是普通文件的东西……".
+QString notReplaceableReason();
+
 // Why a file could not be written, in words for the user (the folder or the
 // file read-only, the disk full, …), from the error of the file device.
 QString fileErrorReason(const QFileDevice& file);

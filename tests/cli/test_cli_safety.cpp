@@ -10,7 +10,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -70,6 +72,49 @@ private slots:
                  qPrintable(r.out));
         QCOMPARE(folderState(sb), before);
         QCOMPARE(classSizes(sb), "1:2 2:2");
+    }
+
+    // No output replaces what is not a regular file at its path: a pipe, a
+    // link to a pipe elsewhere (as a link to a device would be), a link to
+    // nothing. Each stays what it was.
+    void outputsNeverReplaceSpecialFiles_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("command"); // FILE: the target
+        const QList<QPair<const char*, QStringList>> commands{
+            {"export csv", {"export", "FILE.csv"}},
+            {"export xlsx", {"export", "FILE.xlsx"}},
+            {"roster", {"roster", "--out", "FILE.xlsx"}},
+            {"pdf", {"pdf", "--out", "FILE.pdf"}},
+            {"notice", {"notice", "--out", "FILE.html"}},
+            {"lookup page", {"lookup-page", "--out", "FILE.html"}},
+            {"chart", {"chart", "--out", "FILE.png"}}};
+        for (const char* kind : {"pipe", "link to a pipe", "link to nothing"})
+            for (const auto& [name, command] : commands)
+                QTest::addRow("%s, %s", name, kind) << QString(kind) << command;
+    }
+    void outputsNeverReplaceSpecialFiles()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, command);
+        Sandbox sb;
+        makeDivided(sb);
+        QTemporaryDir elsewhere;
+        const QString target = sb.ctx.file("target." + command.last().section(u'.', 1));
+        const QString pipe = kind == "pipe" ? target : elsewhere.filePath("target");
+        if (kind != "link to nothing")
+            QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        if (kind != "pipe")
+            QVERIFY(QFile::link(pipe, target));
+        command.last() = target;
+        const CliRun r = runCliIn(sb, command);
+        QCOMPARE(r.status, 1);
+        QVERIFY2((r.out + r.err).contains("不是普通文件"), qPrintable(r.out + r.err));
+        const QFileInfo after(target);
+        QCOMPARE(after.isSymLink(), kind != "pipe");
+        struct stat st;
+        QCOMPARE(::stat(QFile::encodeName(pipe).constData(), &st) == 0 && S_ISFIFO(st.st_mode),
+                 kind != "link to nothing");
     }
 
     // Each refusal names what is missing; nothing crashes, nothing changes.

@@ -58,30 +58,59 @@ private slots:
         QVERIFY(!page.contains("\\u5b66\\u751f2026")); // nor a name escaped
     }
 
+    // Every text in the page's script can only be data: the characters that
+    // could end the script element or a line of it are \u escapes there.
+    void scriptTextsEscaped()
+    {
+        ClassLists lists;
+        lists.columns = {"编号", "姓名"};
+        lists.classes = {{1,
+                          QStringLiteral("</script><script>alert(1)</script>&amp;\u2028\u2029"),
+                          {{"1", "甲"}}}};
+        const QString page = lookupPageHtml(lists, "00");
+        const QString script = page.section("<script>", 1).section("</script>", 0, 0);
+        QVERIFY(script.contains("\\u003c/script\\u003e\\u003cscript\\u003ealert(1)"
+                                "\\u003c/script\\u003e\\u0026amp;\\u2028\\u2029"));
+        QCOMPARE(page.count("<script>"), 1);
+        QCOMPARE(page.count("</script>"), 1);
+        QVERIFY(!script.contains(QChar(0x2028)) && !script.contains(QChar(0x2029)));
+    }
+
     void inTheBrowser_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("teacher"); // of class 3
         QTest::addColumn<QString>("answer");
         QTest::newRow("found") << "学生2026004"
                                << "2026004"
+                               << "甲"
                                << "学生2026004同学分在3班，班主任：甲。";
         QTest::newRow("wrong number") << "学生2026004"
                                       << "2026005"
+                                      << "甲"
                                       << "没有查到：姓名或编号不对";
         QTest::newRow("another's name") << "学生2026005"
                                         << "2026004"
+                                        << "甲"
                                         << "没有查到：姓名或编号不对";
+        QTest::newRow("a teacher's name that ends the script")
+            << "学生2026004"
+            << "2026004"
+            << "</script><script>document.title='x'</script>甲"
+            << "学生2026004同学分在3班，班主任：&lt;/script&gt;&lt;script&gt;document.title='x'"
+               "&lt;/script&gt;甲。";
     }
     void inTheBrowser()
     {
         QFETCH(QString, name);
         QFETCH(QString, number);
+        QFETCH(QString, teacher);
         QFETCH(QString, answer);
         QUORVEL_REQUIRE_TOOL(!chromiumPath().isEmpty(), "chromium");
         Sandbox sb;
         sixStudents(sb);
-        QVERIFY(HeadTeacherDraw(sb.ctx, {"甲", "乙", "丙"}, 5));
+        QVERIFY(HeadTeacherDraw(sb.ctx, {teacher, "乙", "丙"}, 5));
         QVERIFY(sb.prompt.messages.isEmpty());
         const QString path = sb.dir.filePath("lookup.html");
         QCOMPARE(LookupPage(sb.ctx, path), path);
