@@ -212,15 +212,18 @@ QString reportListText(const CheckedRows& rows, int limit)
 
 QString keepRestQuestion(const CheckedRows& rows)
 {
+    return QStringLiteral("%1，是否导入其余%2行？").arg(lossText(rows)).arg(rows.values.size());
+}
+
+QString lossText(const CheckedRows& rows)
+{
     QString what;
     if (rows.leftOut > 0)
         what += QStringLiteral("有%1行没有导入").arg(rows.leftOut);
     if (rows.lostValues > 0)
         what += (what.isEmpty() ? QString() : QStringLiteral("，")) +
                 QStringLiteral("有%1个值没有导入").arg(rows.lostValues);
-    return QStringLiteral("表格中%1（详见上面的列表），是否导入其余%2行？")
-        .arg(what)
-        .arg(rows.values.size());
+    return QStringLiteral("表格中%1（详见上面的列表）").arg(what);
 }
 
 } // namespace quorvel

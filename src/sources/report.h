@@ -64,5 +64,7 @@ QString reportListText(const CheckedRows& rows, int limit = kListedProblems);
 
 // The question an import that loses data asks before it changes anything.
 QString keepRestQuestion(const CheckedRows& rows);
+// What it loses: "表格中有K行没有导入，有V个值没有导入（详见上面的列表）".
+QString lossText(const CheckedRows& rows);
 
 } // namespace quorvel

@@ -1,9 +1,11 @@
 #include "sourcecreate.h"
 
 #include "excel/rebuild.h"
+#include "excel/template.h"
 #include "store/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/store.h"
 
 namespace quorvel {
 
@@ -57,18 +59,45 @@ CreateOptions fieldsFromHeader(const SheetRow& header, const QList<HandMapping>&
     return o;
 }
 
+namespace {
+
+// The one question of the rebuild from a workbook: what the import would
+// lose, when it loses anything, and the rebuild's warning.
+QString createQuestion(const CheckedRows& rows, const QString& listAbove)
+{
+    if (!rows.losesData())
+        return rebuildQuestion();
+    return (listAbove.isEmpty() ? QString() : listAbove + u'\n') + lossText(rows) +
+           QStringLiteral("。确实要重建数据库并导入其余%1行吗？原有数据将全部被删除！且不可恢复！")
+               .arg(rows.values.size());
+}
+
+} // namespace
+
 bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptions& options,
                       const std::function<void(const SourcePreview&)>& view)
 {
     const SourceSheet read = readSourceSheet(path, options, knownColumns(), subjectNames());
     const CreateOptions fields = fieldsFromHeader(read.rows.at(read.header), options.byHand);
-    if (!CreateDatabase(ctx, fields))
-        return false;
-    const SourcePreview preview = previewSource(ctx, path, options);
+    const SourcePreview preview =
+        previewSheet(read, targetColumns(fields.columns(), fields.scoreFields()),
+                     fields.scoreFields(), options.byHand);
     if (view)
         view(preview);
-    return storeCheckedRows(ctx, preview.columns, preview.checked, workbookImportRecord(preview),
-                            view ? QString() : reportListText(preview.checked));
+    requireStudents(preview);
+    const QString question =
+        createQuestion(preview.checked, view ? QString() : reportListText(preview.checked));
+    const ImportRecord record = workbookImportRecord(preview);
+    if (!CreateFilledDatabase(ctx, fields, question, [&](Store& store) {
+            replaceStudents(store, preview.columns, preview.checked, record);
+        }))
+        return false;
+    try {
+        WriteExchangeMarker(ctx, 0);
+    } catch (const OperationError& e) {
+        ctx.prompt.message(e.text()); // the students are in; only the marker is out of date
+    }
+    return true;
 }
 
 } // namespace quorvel

@@ -15,15 +15,15 @@ namespace quorvel {
 // column is chosen too (COLUMN= chooses nothing).
 CreateOptions fieldsFromHeader(const SheetRow& header, const QList<HandMapping>& byHand = {});
 
-// 从表格新建数据库 and create --from: reads the workbook at path and finds
-// its header row (throwing an OperationError, nothing changed, when it
-// cannot), rebuilds the database with fieldsFromHeader (CreateDatabase: the
-// rebuild question, default No) and imports the sheet into it as
-// importPreview does (the keep-rest question when data would be lost),
-// after view, when given, has shown the preview; without a view the
-// question lists the first problems above itself. Returns whether the
-// students were imported; false when a question was answered No or the
-// rebuild was refused.
+// 从表格新建数据库 and create --from: reads the workbook at path, finds its
+// header row (throwing an OperationError, nothing changed, when it cannot)
+// and checks every row against the database fieldsFromHeader chooses; view,
+// when given, shows that preview. Then asks one question (default No): the
+// rebuild's, with what the import would lose when it loses anything (the
+// first problems listed above it without a view). On Yes the database is
+// rebuilt and the students stored in one transaction. Returns whether the
+// students were imported; false, with nothing changed, when the question
+// was answered No or the rebuild was refused.
 bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptions& options,
                       const std::function<void(const SourcePreview&)>& view = {});
 

@@ -12,8 +12,13 @@ namespace quorvel {
 
 QList<TargetColumn> studentColumns(const Context& ctx, const QStringList& scores)
 {
+    return targetColumns(OpenStore(ctx).columns(studentTable()), scores);
+}
+
+QList<TargetColumn> targetColumns(const QList<ColumnInfo>& table, const QStringList& scores)
+{
     QList<TargetColumn> out;
-    for (const ColumnInfo& c : OpenStore(ctx).columns(studentTable())) {
+    for (const ColumnInfo& c : table) {
         TargetColumn t{c.name, TargetColumn::Text, c.type.maxLength};
         if (c.name == keyColumn())
             t.kind = TargetColumn::Key;
@@ -85,23 +90,45 @@ SourcePreview previewSource(const Context& ctx, const QString& path, const Sourc
 {
     QStringList scores;
     readScoreList(ctx, scores);
-    SourcePreview preview;
-    preview.columns = studentColumns(ctx, scores);
+    const QList<TargetColumn> columns = studentColumns(ctx, scores);
     QStringList names;
-    for (const TargetColumn& c : preview.columns)
+    for (const TargetColumn& c : columns)
         names.append(c.name);
     const QStringList subjects = scores.mid(0, qMax(0, int(scores.size()) - 1));
+    return previewSheet(readSourceSheet(path, options, names, subjects), columns, scores,
+                        options.byHand);
+}
 
-    SourceSheet read = readSourceSheet(path, options, names, subjects);
+SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& columns,
+                           const QStringList& scores, const QList<HandMapping>& byHand)
+{
+    SourcePreview preview;
+    preview.columns = columns;
+    QStringList names;
+    for (const TargetColumn& c : columns)
+        names.append(c.name);
+    const QStringList subjects = scores.mid(0, qMax(0, int(scores.size()) - 1));
     preview.sheetNames = read.sheetNames;
     preview.sheet = read.sheet;
     preview.rows = read.rows;
     const QList<SheetRow>& rows = preview.rows;
     const int header = read.header;
     preview.headerRow = rows.at(header).number;
-    preview.mapping = mapColumns(rows.at(header), names, subjects, options.byHand);
+    preview.mapping = mapColumns(rows.at(header), names, subjects, byHand);
     preview.checked = checkRows(rows.mid(header + 1), preview.mapping, preview.columns);
     return preview;
+}
+
+void requireStudents(const SourcePreview& preview)
+{
+    if (!preview.mapping.isMapped(keyColumn()))
+        throw OperationError(
+            QStringLiteral("表格中没有找到“编号”列（或学号、考号等），无法导入：每个学生都要有"
+                           "编号。数据库没有改动。"));
+    if (preview.checked.values.isEmpty())
+        throw OperationError(
+            QStringLiteral("表格中没有一行可以导入（详见上面的列表），导入会清空数据库，"
+                           "所以没有导入。数据库没有改动。"));
 }
 
 bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
@@ -114,6 +141,20 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
         return false;
     Store store = OpenStore(ctx);
     Transaction tr(store);
+    replaceStudents(store, columns, rows, record);
+    tr.commit();
+    try {
+        WriteExchangeMarker(ctx, 0);
+    } catch (const OperationError& e) {
+        // The students are in; only the marker is out of date.
+        ctx.prompt.message(e.text());
+    }
+    return true;
+}
+
+void replaceStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
+                     const ImportRecord& record)
+{
     store.exec(QStringLiteral("DELETE FROM ") + quoteIdent(studentTable()));
     RowSet rs = RowSet::open(store, studentTable());
     for (int r = 0; r < rows.values.size(); ++r) {
@@ -126,18 +167,11 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
                                      .arg(rs.lastRefusal()));
     }
     Versions(store).record(record.operation, record.detail);
-    tr.commit();
-    try {
-        WriteExchangeMarker(ctx, 0);
-    } catch (const OperationError& e) {
-        // The students are in; only the marker is out of date.
-        ctx.prompt.message(e.text());
-    }
-    return true;
 }
 
 bool importPreview(const Context& ctx, const SourcePreview& preview)
 {
+    requireStudents(preview);
     return storeCheckedRows(ctx, preview.columns, preview.checked, workbookImportRecord(preview));
 }
 

@@ -4,11 +4,15 @@
 
 namespace quorvel {
 
+struct ColumnInfo;
 struct Context;
+class Store;
 
 // The columns of studscore as an import fills them. scores is the score
 // list, 总分 last.
 QList<TargetColumn> studentColumns(const Context& ctx, const QStringList& scores);
+// The same for a table of these columns.
+QList<TargetColumn> targetColumns(const QList<ColumnInfo>& table, const QStringList& scores);
 
 // The choices of an import from a user's workbook.
 struct SourceOptions {
@@ -50,6 +54,15 @@ struct SourcePreview {
 // when the database or the workbook cannot be read, the sheet is missing,
 // no header row is found or a hand mapping is wrong.
 SourcePreview previewSource(const Context& ctx, const QString& path, const SourceOptions& options);
+// The preview of a sheet already read (its header found) against columns;
+// scores is the score list, 总分 last. Throws when a hand mapping is wrong.
+SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& columns,
+                           const QStringList& scores, const QList<HandMapping>& byHand);
+
+// Throws the OperationError of an import that would store no student at
+// all (no column gives 编号, or every row is left out): it would empty the
+// database.
+void requireStudents(const SourcePreview& preview);
 
 // Replaces every row of studscore with rows, checked against columns, in
 // one transaction and marks excel.txt with 0. When rows were left out or
@@ -64,6 +77,10 @@ struct ImportRecord {
 bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
                       const CheckedRows& rows, const ImportRecord& record,
                       const QString& listAbove = {});
+// The rows put into studscore in place of every row there, and the import
+// recorded, inside the transaction the caller holds on store.
+void replaceStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
+                     const ImportRecord& record);
 // The record of a workbook's import: its sheet and how many rows it stores.
 ImportRecord workbookImportRecord(const SourcePreview& preview);
 

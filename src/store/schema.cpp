@@ -62,6 +62,19 @@ int CreateOptions::fieldSetCode() const
     return code;
 }
 
+QList<ColumnInfo> CreateOptions::columns() const
+{
+    QList<ColumnInfo> out{{keyColumn(), ColumnType{ColumnType::Text, 15}},
+                          {QStringLiteral("姓名"), ColumnType{ColumnType::Text, 30}},
+                          {sexColumn(), ColumnType{ColumnType::Text, 2}},
+                          {classColumn(), ColumnType{ColumnType::Integer, 0}}};
+    for (const QString& name : conditionFields())
+        out.append({name, ColumnType{ColumnType::Text, name == u"原学校" ? 10 : 2}});
+    for (const QString& name : scoreFields())
+        out.append({name, ColumnType{ColumnType::Single, 0}});
+    return out;
+}
+
 bool CreateOptions::chooseNamed(const QString& field)
 {
     if (field == u"原学校")
@@ -103,11 +116,9 @@ void buildTable(Store& store, const CreateOptions& o)
         store.exec(
             QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(table, quoteIdent(name), type));
     };
-    const QStringList conditions = o.conditionFields();
-    for (const QString& name : conditions)
-        addColumn(name, name == u"原学校" ? QStringLiteral("TEXT(10)") : QStringLiteral("TEXT(2)"));
-    for (const QString& name : o.scoreFields())
-        addColumn(name, QStringLiteral("SINGLE"));
+    const QList<ColumnInfo> columns = o.columns();
+    for (qsizetype c = 4; c < columns.size(); ++c)
+        addColumn(columns.at(c).name, columns.at(c).type.declared());
 }
 
 // Drops every table and view of the store, whatever made them.
@@ -177,7 +188,8 @@ bool CheckCreateOptions(const Context& ctx, const CreateOptions& options)
     return !refuseCustomNames(ctx, options);
 }
 
-void RebuildStore(const Context& ctx, const CreateOptions& options)
+void RebuildStore(const Context& ctx, const CreateOptions& options,
+                  const std::function<void(Store&)>& fill)
 {
     // The field lists are written aside first, so that a list that cannot
     // be written stops the rebuild before anything has changed.
@@ -191,6 +203,8 @@ void RebuildStore(const Context& ctx, const CreateOptions& options)
         Transaction tr(store); // waits for the write lock, then holds it
         dropEverything(store);
         buildTable(store, options);
+        if (fill)
+            fill(store);
         tr.commit();
     } catch (...) {
         if (!existed)

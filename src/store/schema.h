@@ -3,11 +3,14 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 
 namespace quorvel {
 
 struct Context;
+struct ColumnInfo;
 class Prompt;
+class Store;
 
 // The thirteen subjects a store can record, in table order.
 const QStringList& subjectNames();
@@ -27,6 +30,9 @@ struct CreateOptions {
     // The optional columns chosen, in table order.
     QStringList conditionFields() const;
     QStringList scoreFields() const; // subjects, then 总分
+    // Every column of the studscore these choices build, in table order,
+    // with its declared type.
+    QList<ColumnInfo> columns() const;
     // The field-set code written to ziduan.txt.
     int fieldSetCode() const;
     // Chooses the optional field of that name (原学校, 品质等级, 是否农民工子女,
@@ -50,8 +56,11 @@ bool CheckCreateOptions(const Context& ctx, const CreateOptions& options);
 // transaction; then writes the field lists and clears GradeDivisionFlag.
 // The file is never replaced, so another connection never loses it. On a
 // failure (StoreError, OperationError) the database and the field lists are
-// as they were. The whole operation with its question and the template is
+// as they were. fill, when given, runs in the same transaction after the
+// table is built (the students of a workbook go in with the rebuild, or
+// not at all). The whole operation with its question and the template is
 // CreateDatabase (excel/rebuild.h).
-void RebuildStore(const Context& ctx, const CreateOptions& options);
+void RebuildStore(const Context& ctx, const CreateOptions& options,
+                  const std::function<void(Store&)>& fill = {});
 
 } // namespace quorvel

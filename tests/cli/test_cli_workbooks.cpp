@@ -2,6 +2,7 @@
 // template import.
 #include "excel/biffwriter.h"
 #include "support/clirun.h"
+#include "support/intake.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -62,6 +63,32 @@ private slots:
         const CliRun r = runCapturedCli(at({"create", "--from", writeCsv(kCsv)}));
         QCOMPARE(r.status, 1);
         QVERIFY(runCapturedCli(at({"list"})).out.startsWith("学号\t姓名\t性别\t班级\t数学\t总分"));
+    }
+
+    // A list that would store nobody is refused even with --yes: without
+    // a column for 编号, or with every row left out, it would empty the
+    // database.
+    void listsOfNobodyChangeNothing_data()
+    {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QByteArray>("csv");
+        const QByteArray noKey = "学生姓名,性别,语文成绩\n甲,男,80\n";
+        const QByteArray noRow = "准考证号,学生姓名,性别\n,甲,男\n,乙,女\n";
+        QTest::newRow("import, no 编号") << QStringList{"import"} << noKey;
+        QTest::newRow("import, every row left out") << QStringList{"import"} << noRow;
+        QTest::newRow("create --from, no 编号") << QStringList{"create", "--from"} << noKey;
+    }
+    void listsOfNobodyChangeNothing()
+    {
+        QFETCH(QStringList, command);
+        QFETCH(QByteArray, csv);
+        QCOMPARE(runCapturedCli(at({"--yes", "create", "--from", writeCsv(kCsv)})).status, 0);
+        const QString path = writeCsv(csv);
+        const QMap<QString, QByteArray> before = test::folderFiles(dir.path());
+        const CliRun r = runCapturedCli(at(QStringList{"--yes"} + command + QStringList{path}));
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.contains("数据库没有改动。\n"), qPrintable(r.out));
+        QCOMPARE(test::folderFiles(dir.path()), before);
     }
 
     void createFromUnreadable()

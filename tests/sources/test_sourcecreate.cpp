@@ -24,6 +24,8 @@ QString storeAndCsv(Sandbox& sb, const QByteArray& csv)
 {
     makeStore(sb, {"数学"});
     addStudents(sb, parseIntake("old/男/150"));
+    sb.prompt.messages.clear();
+    sb.prompt.questionDefaults.clear();
     const QString path = sb.dir.filePath("intake.csv");
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(csv) != csv.size())
@@ -74,19 +76,14 @@ private slots:
         QCOMPARE(o.scoreFields(), scores);
     }
 
-    // Rebuilt and imported in one go; nothing changes before the rebuild
-    // question is answered Yes, and a workbook without a header row is
-    // refused before it.
+    // Rebuilt and imported in one go after one question, which says what
+    // the import would lose; nothing changes before it is answered Yes.
     void createsAndImports()
     {
         Sandbox sb;
         const QString csv = storeAndCsv(
             sb, "名单\n考号,姓名,性别,毕业学校,语文\n1,甲,男,一中,80\n2,乙,女,二中,八十\n");
-        sb.prompt.answers = {false};
-        QVERIFY(!CreateFromSource(sb.ctx, csv, {}));
-        QCOMPARE(storedIds(sb), QStringList{"old"});
-
-        sb.prompt.answers = {true, true}; // the rebuild, then the rest of the rows
+        sb.prompt.answers = {true};
         int previewed = 0;
         QVERIFY(CreateFromSource(sb.ctx, csv, {}, [&](const SourcePreview& p) {
             previewed = int(p.checked.values.size());
@@ -94,7 +91,52 @@ private slots:
         }));
         QCOMPARE(previewed, 2);
         QCOMPARE(storedIds(sb), (QStringList{"1", "2"}));
-        QVERIFY(sb.prompt.last().endsWith("是否导入其余2行？"));
+        QCOMPARE(sb.prompt.questionDefaults.size(), 1);
+        QVERIFY(sb.prompt.messages.last().contains("有1个值没有导入"));
+        QVERIFY(sb.prompt.messages.last().contains("导入其余2行"));
+    }
+
+    // Every way a rebuild from a workbook stops leaves every file of the
+    // folder as it was: the old students, classes, history and draw.
+    void refusalsChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("throws");
+        QTest::addColumn<int>("questions");
+        const QByteArray lossy = "考号,姓名,性别,语文\n1,甲,男,80\n2,乙,女,八十\n";
+        QTest::newRow("No to the one question, data lost") << lossy << false << false << 1;
+        QTest::newRow("No to the one question, nothing lost")
+            << QByteArray("考号,姓名,性别\n1,甲,男\n") << false << false << 1;
+        QTest::newRow("no column gives 编号")
+            << QByteArray("姓名,性别,语文\n甲,男,80\n") << true << true << 0;
+        QTest::newRow("every row left out")
+            << QByteArray("考号,姓名,性别\n,甲,男\n,乙,女\n") << true << true << 0;
+        QTest::newRow("a custom field the lists cannot hold")
+            << QByteArray("考号,姓名,\"是否,住宿\"\n1,甲,是\n") << true << false << 0;
+    }
+    void refusalsChangeNothing()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(bool, answer);
+        QFETCH(bool, throws);
+        QFETCH(int, questions);
+        Sandbox sb;
+        const QString path = storeAndCsv(sb, csv);
+        recordVersion(sb, "导入模板数据");
+        const QMap<QString, QByteArray> before = folderFiles(sb.dir.path());
+        sb.prompt.defaultAnswer = answer;
+        bool created = true;
+        try {
+            created = CreateFromSource(sb.ctx, path, {});
+            QVERIFY(!throws);
+        } catch (const OperationError&) {
+            QVERIFY(throws);
+            created = false;
+        }
+        QVERIFY(!created);
+        QCOMPARE(sb.prompt.questionDefaults.size(), questions);
+        QCOMPARE(folderFiles(sb.dir.path()), before);
     }
 
     void noHeaderChangesNothing()

@@ -8,6 +8,9 @@
 #include "store/store.h"
 #include "store/versions.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <algorithm>
 
@@ -159,6 +162,17 @@ QStringList storedIds(Sandbox& sb)
     for (const QVariant& v : store.column(QStringLiteral("SELECT \"编号\" FROM studscore")))
         out.append(v.toString());
     std::sort(out.begin(), out.end());
+    return out;
+}
+
+QMap<QString, QByteArray> folderFiles(const QString& folder)
+{
+    QMap<QString, QByteArray> out;
+    const QDir dir(folder);
+    for (const QFileInfo& f : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile file(f.filePath());
+        out.insert(f.fileName(), file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("?"));
+    }
     return out;
 }
 

@@ -59,6 +59,10 @@ int countWhere(Sandbox& sb, const QString& where);
 // Every 编号 of studscore, sorted (a repeated one appears twice).
 QStringList storedIds(Sandbox& sb);
 
+// Every file of a folder (not its subfolders) by name, with its bytes: what
+// a refusal must leave exactly as it was.
+QMap<QString, QByteArray> folderFiles(const QString& folder);
+
 // The tables of the store, in the order they were made; the history of the
 // classes, which every class-changing operation writes, and the record
 // tables that outlive every division (the draw, the audit records) left out.
