@@ -27,13 +27,22 @@ QString classText(const std::optional<int>& cls)
 
 } // namespace
 
-// history: one line per version kept, oldest first.
+// history: one line per version kept, oldest first; then one line for the
+// classes changed by another program since the newest, when there are any.
 int cmdHistory(CliEnv& env, const QStringList& args)
 {
     takeNoArguments(QStringLiteral("history"), args);
     for (const VersionInfo& v : VersionList(env.ctx))
         env.out << v.id << '\t' << v.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << '\t'
                 << v.description() << '\t' << v.moved << '\t' << spreadText(v.spread) << '\n';
+    const QVector<ClassDifference> outside = ChangesOutsideProgram(env.ctx);
+    if (!outside.isEmpty()) {
+        QStringList students;
+        for (const ClassDifference& d : outside)
+            students.append(classChangeText(d));
+        env.out << QStringLiteral("-\t时间不明\t不是本程序做的改动：") << students.join(u' ')
+                << '\t' << outside.size() << QStringLiteral("\t-\n");
+    }
     return 0;
 }
 

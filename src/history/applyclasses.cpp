@@ -25,7 +25,9 @@ RestoreReport applyClasses(Store& store, const ClassSnapshot& snapshot)
     for (const QString& key : snapshot.keys)
         if (!present.contains(key))
             report.missing.append(key);
-    Students(store).writeClasses(writes);
+    Students students(store);
+    students.writeClasses(writes);
+    students.zeroMissingClasses(); // the students new since the version among them
     report.restored = true;
     return report;
 }

@@ -128,7 +128,8 @@ std::optional<AuditCheck> copyForRerun(const Context& ctx, const QString& folder
         ctx.prompt.message(noAuditMessage(), appTitle());
         return std::nullopt;
     }
-    AuditCheck check{*record, sha256Hex(intakeText(store)), false, {}};
+    AuditCheck check{*record, sha256Hex(intakeText(store)), false, {},
+                     {},      ChangesOutsideProgram(store)};
     for (const QString& name :
          {Store::fileName(), fieldSetFile(), conditionListFile(), scoreListFile()})
         QFile::copy(ctx.file(name), folder + u'/' + name);
@@ -151,7 +152,9 @@ std::optional<AuditCheck> VerifyLatestDivision(const Context& ctx)
     check->rerunDone = rerun(copy, prompt, check->record);
     if (check->rerunDone) {
         Store store = OpenStore(copy);
-        check->differences = differences(check->record.resultText, resultText(store));
+        const QString classes = resultText(store);
+        check->differences = differences(check->record.resultText, classes);
+        check->resultDigestRerun = sha256Hex(classes);
     }
     return check;
 }
@@ -166,7 +169,7 @@ std::optional<AuditView> ReadAudit(const Context& ctx)
         return std::nullopt;
     }
     return AuditView{*record, sha256Hex(intakeText(store)), sha256Hex(resultText(store)),
-                     ClassChangesSince(store, record->when)};
+                     ClassChangesSince(store, record->when), ChangesOutsideProgram(store)};
 }
 
 namespace {
@@ -188,6 +191,37 @@ QString timeText(const QDateTime& t)
     return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+QString outsideText(const QVector<ClassDifference>& outside)
+{
+    QStringList students;
+    for (const ClassDifference& d : outside)
+        students.append(classChangeText(d));
+    return students.join(u' ');
+}
+
+// "不是本程序做的改动"
+QString outsideCaption()
+{
+    return QStringLiteral("不是本程序做的改动");
+}
+
+QString verdict(const AuditCheck& check)
+{
+    if (check.passed())
+        return QStringLiteral("核对通过：按记录的方案和参数重算，分班结果与记录相同。");
+    if (!check.rerunDone)
+        return QStringLiteral("核对不通过：记录中的分班方案“%1”本程序不认识，无法重算。")
+            .arg(check.record.scheme);
+    if (!check.differences.isEmpty())
+        return QStringLiteral("核对不通过：%1名学生的班级与记录不同。")
+            .arg(check.differences.size());
+    if (!check.intakeSame())
+        return QStringLiteral("核对不通过：学生名单在分班之后被改动过。");
+    if (!check.resultSame())
+        return QStringLiteral("核对不通过：记录的分班结果摘要与重算的结果不符，记录被改动过。");
+    return QStringLiteral("核对不通过：%1名学生的班级不是本程序改动的。").arg(check.outside.size());
+}
+
 } // namespace
 
 QStringList auditLines(const AuditView& view)
@@ -200,13 +234,21 @@ QStringList auditLines(const AuditView& view)
     for (const QString& p : r.parameters.split(u'\n', Qt::SkipEmptyParts))
         lines.append(QStringLiteral("参数\t") + p);
     lines << QStringLiteral("学生名单摘要\t") + r.intakeDigest
-          << QStringLiteral("分班结果摘要\t") + r.resultDigest
-          << QStringLiteral("现在的学生名单摘要\t") + view.intakeDigestNow
+          << QStringLiteral("分班结果摘要\t") + r.resultDigest;
+    if (sha256Hex(r.resultText) != r.resultDigest)
+        lines << QStringLiteral("记录核对\t记录的分班结果摘要不是记录中分班结果的摘要（%1），"
+                                "记录被改动过")
+                     .arg(sha256Hex(r.resultText));
+    lines << QStringLiteral("现在的学生名单摘要\t") + view.intakeDigestNow
           << QStringLiteral("现在的分班结果摘要\t") + view.resultDigestNow;
+    const qsizetype count = changes.size() + (view.outside.isEmpty() ? 0 : 1);
     lines.append(QStringLiteral("分班后的改动\t") +
-                 (changes.isEmpty() ? QStringLiteral("无") : QString::number(changes.size())));
+                 (count == 0 ? QStringLiteral("无") : QString::number(count)));
     for (const ClassChange& c : changes)
         lines.append(timeText(c.when) + u'\t' + c.what + u'\t' + c.students.join(u' '));
+    if (!view.outside.isEmpty())
+        lines.append(QStringLiteral("时间不明\t") + outsideCaption() + u'\t' +
+                     outsideText(view.outside));
     return lines;
 }
 
@@ -221,13 +263,12 @@ QStringList auditCheckLines(const AuditCheck& check)
     for (const AuditDifference& d : check.differences)
         lines.append(
             QStringLiteral("%1\t记录%2班\t重算%3班").arg(d.key).arg(d.recorded).arg(d.rerun));
-    if (check.passed())
-        lines.append(QStringLiteral("核对通过：按记录的方案和参数重算，分班结果与记录相同。"));
-    else if (!check.differences.isEmpty())
-        lines.append(
-            QStringLiteral("核对不通过：%1名学生的班级与记录不同。").arg(check.differences.size()));
-    else
-        lines.append(QStringLiteral("核对不通过：学生名单在分班之后被改动过。"));
+    if (check.rerunDone && !check.resultSame())
+        lines.append(QStringLiteral("分班结果摘要与重算的不同：重算的是%1，记录的是%2。")
+                         .arg(check.resultDigestRerun, check.record.resultDigest));
+    if (!check.outside.isEmpty())
+        lines.append(outsideCaption() + QStringLiteral("：") + outsideText(check.outside));
+    lines.append(verdict(check));
     return lines;
 }
 

@@ -77,6 +77,30 @@ QVector<VersionChange> ChangesAfterTime(Store& store, const QDateTime& after)
     return changesFrom(versions, all, first);
 }
 
+QVector<ClassDifference> ChangesOutsideProgram(Store& store)
+{
+    Versions versions(store);
+    const QVector<VersionInfo> all = versions.list();
+    if (all.isEmpty())
+        return {};
+    return movedBy(versions.snapshot(all.constLast().id).value(), versions.currentClasses());
+}
+
+QVector<ClassDifference> ChangesOutsideProgram(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    ReadTransaction read(store);
+    return ChangesOutsideProgram(store);
+}
+
+QString classChangeText(const ClassDifference& d)
+{
+    const auto text = [](const std::optional<int>& cls) {
+        return cls.value_or(0) > 0 ? QStringLiteral("%1班").arg(*cls) : QStringLiteral("未分班");
+    };
+    return QStringLiteral("%1（%2→%3）").arg(d.key, text(d.first), text(d.second));
+}
+
 QVector<VersionChange> ChangesAfter(const Context& ctx, qint64 id)
 {
     Store store = OpenStore(ctx);

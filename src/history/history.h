@@ -79,4 +79,15 @@ QVector<VersionChange> ChangesAfter(const Context& ctx, qint64 id);
 // transaction the caller holds on store.
 QVector<VersionChange> ChangesAfterTime(Store& store, const QDateTime& after);
 
+// The students whose stored class differs from the newest version of the
+// history (0 and no value alike): every change the program makes records a
+// version, so these were changed by another program. None when no version
+// is kept. Read in the transaction the caller holds on store; the other
+// reads it in a read transaction of its own.
+QVector<ClassDifference> ChangesOutsideProgram(Store& store);
+QVector<ClassDifference> ChangesOutsideProgram(const Context& ctx);
+
+// One such student as "编号（3班→5班）" (未分班 for 0).
+QString classChangeText(const ClassDifference& d);
+
 } // namespace quorvel

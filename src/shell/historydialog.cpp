@@ -65,8 +65,14 @@ HistoryDialog::HistoryDialog(const Context& ctx, QWidget* parent) : QDialog(pare
     buttons->addStretch();
     for (QPushButton* b : {m_compare, m_restore, close})
         buttons->addWidget(b);
+    m_outside = new QLabel(this);
+    m_outside->setObjectName(QStringLiteral("outsideChanges"));
+    m_outside->setWordWrap(true);
+    m_outside->setStyleSheet(QStringLiteral("color:#a00"));
+    m_outside->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_table);
+    layout->addWidget(m_outside);
     layout->addLayout(buttons);
     resize(760, 480);
 }
@@ -79,11 +85,19 @@ void HistoryDialog::showDialog()
     activateWindow();
 }
 
+// The versions again, the same versions chosen as before (by id: the rows
+// move when a version is added above them).
 void HistoryDialog::reload()
 {
+    const QVector<qint64> chosen = chosenIds();
     QVector<VersionInfo> versions;
-    reportErrors(m_ctx.prompt, [&] { versions = VersionList(m_ctx); });
+    QVector<ClassDifference> outside;
+    reportErrors(m_ctx.prompt, [&] {
+        versions = VersionList(m_ctx);
+        outside = ChangesOutsideProgram(m_ctx);
+    });
     std::reverse(versions.begin(), versions.end());
+    m_table->clearSelection();
     m_table->setRowCount(int(versions.size()));
     for (int r = 0; r < versions.size(); ++r) {
         const VersionInfo& v = versions.at(r);
@@ -91,8 +105,25 @@ void HistoryDialog::reload()
                {QString::number(v.id), v.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                 v.description(), QString::number(v.moved),
                 v.spread ? QString::number(*v.spread, 'f', 2) : QString()});
+        if (chosen.contains(v.id)) {
+            m_table->selectionModel()->select(m_table->model()->index(r, 0),
+                                              QItemSelectionModel::Select |
+                                                  QItemSelectionModel::Rows);
+            m_table->setCurrentCell(r, 0, QItemSelectionModel::NoUpdate);
+        }
     }
     m_table->resizeColumnsToContents();
+    showOutside(outside);
+}
+
+void HistoryDialog::showOutside(const QVector<ClassDifference>& outside)
+{
+    QStringList students;
+    for (const ClassDifference& d : outside)
+        students.append(classChangeText(d));
+    m_outside->setText(QStringLiteral("不是本程序做的改动（%1人）：").arg(outside.size()) +
+                       students.join(QStringLiteral("、")));
+    m_outside->setVisible(!outside.isEmpty());
 }
 
 // The ids of the chosen rows, oldest first.

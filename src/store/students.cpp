@@ -108,4 +108,10 @@ void Students::clearClasses()
     m_store.exec(QStringLiteral("UPDATE %1 SET %2=0").arg(table(), classCol()));
 }
 
+void Students::zeroMissingClasses()
+{
+    m_store.requireTransaction();
+    m_store.exec(QStringLiteral("UPDATE %1 SET %2=0 WHERE %2 IS NULL").arg(table(), classCol()));
+}
+
 } // namespace quorvel

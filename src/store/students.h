@@ -41,6 +41,8 @@ public:
     int writeClass(const QString& key, int cls);
     // Every student back to 班级 0.
     void clearClasses();
+    // Gives class 0 to every student whose 班级 has no value.
+    void zeroMissingClasses();
 
 private:
     Store& m_store;

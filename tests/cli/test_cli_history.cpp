@@ -1,6 +1,7 @@
 // history, undo, redo, restore and diff of quorvel-cli, and every command
 // that changes classes undone to exactly the classes before it and redone
 // to exactly the classes after it.
+#include "store/store.h"
 #include "support/clirun.h"
 #include "support/intake.h"
 
@@ -112,6 +113,8 @@ private slots:
         cli(sb, command.split(u' '));
         const QMap<QString, int> after = classes(sb);
         QCOMPARE(versions(sb), kept + steps);
+        // Every change of the program is its own: none looks like another's.
+        QVERIFY(!cli(sb, {"history"}).out.contains("不是本程序做的改动"));
         for (int s = 1; s < steps; ++s)
             QCOMPARE(cli(sb, {"undo"}).status, 0); // the adjustment after the division
         const CliRun undo = cli(sb, {"undo"});
@@ -128,6 +131,28 @@ private slots:
         for (int s = 0; s < steps; ++s)
             QCOMPARE(cli(sb, {"redo"}).status, 0);
         QCOMPARE(classes(sb), after);
+        QVERIFY(!cli(sb, {"history"}).out.contains("不是本程序做的改动"));
+    }
+
+    // A class changed with another program is named by history, audit and
+    // audit verify, which fails.
+    void outsideChangesAreNamed()
+    {
+        Sandbox sb;
+        divided(sb);
+        const int cls = classes(sb).value("2026001");
+        OpenStore(sb.ctx).exec(
+            QStringLiteral("UPDATE studscore SET 班级=%1 WHERE 编号='2026001'").arg(cls % 4 + 1));
+        const QString change = QStringLiteral("2026001（%1班→%2班）").arg(cls).arg(cls % 4 + 1);
+        QVERIFY(cli(sb, {"history"})
+                    .out.endsWith("-\t时间不明\t不是本程序做的改动：" + change + "\t1\t-\n"));
+        QVERIFY(
+            cli(sb, {"audit"})
+                .out.endsWith("分班后的改动\t1\n时间不明\t不是本程序做的改动\t" + change + "\n"));
+        const CliRun verify = cli(sb, {"audit", "verify"});
+        QCOMPARE(verify.status, 1);
+        QVERIFY(verify.out.contains("不是本程序做的改动：" + change + "\n"));
+        QVERIFY(verify.out.endsWith("核对不通过：1名学生的班级不是本程序改动的。\n"));
     }
 
     void historyLines()

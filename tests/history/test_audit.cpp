@@ -145,18 +145,31 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("intakeSame");
         QTest::addColumn<int>("differences");
+        QTest::addColumn<QString>("says"); // in the lines of the check
         QTest::newRow("a score edited")
-            << "UPDATE studscore SET 数学=数学+30 WHERE 编号='s05'" << false << -1;
+            << "UPDATE studscore SET 数学=数学+30 WHERE 编号='s05'" << false << -1 << "学生名单";
         QTest::newRow("a student removed")
-            << "DELETE FROM studscore WHERE 编号='s07'" << false << -1;
+            << "DELETE FROM studscore WHERE 编号='s07'" << false << -1 << "学生名单";
         QTest::newRow("the recorded classes edited")
-            << "UPDATE shenji SET result=replace(result, 's10\t', 's10\t9')" << true << 1;
+            << "UPDATE shenji SET result=replace(result, 's10\t', 's10\t9')" << true << 1
+            << "1名学生的班级与记录不同";
+        QTest::newRow("the recorded result digest forged")
+            << "UPDATE shenji SET result_sha256='" + QString(64, u'a') + "'" << true << 0
+            << "分班结果摘要与重算的不同：重算的是";
+        QTest::newRow("a class changed by another program")
+            << "UPDATE studscore SET 班级=班级%4+1 WHERE 编号='s03'" << true << 0
+            << "不是本程序做的改动：s03（";
+        QTest::newRow("a student placed by another program")
+            << "UPDATE studscore SET 班级=0 WHERE 编号='s04'" << true << 0 << "→未分班）";
+        QTest::newRow("a scheme this program does not know")
+            << "UPDATE shenji SET scheme='lottery'" << true << 0 << "“lottery”本程序不认识";
     }
     void failsAfterChangesBehindTheProgram()
     {
         QFETCH(QString, sql);
         QFETCH(bool, intakeSame);
         QFETCH(int, differences);
+        QFETCH(QString, says);
         Sandbox sb;
         divided(sb, custom);
         OpenStore(sb.ctx).exec(sql);
@@ -167,6 +180,31 @@ private slots:
             QCOMPARE(check->differences.size(), differences);
         if (differences == 1)
             QCOMPARE(check->differences.first().key, "s10");
+        const QString lines = auditCheckLines(*check).join(u'\n');
+        QVERIFY2(lines.contains(says), qPrintable(lines));
+        QVERIFY(lines.endsWith(u'。') && lines.section(u'\n', -1).startsWith("核对不通过"));
+    }
+
+    // audit shows what verify finds without re-running: a digest that is
+    // not that of the recorded classes, and classes another program changed,
+    // beside the program's own changes.
+    void auditShowsForgeries()
+    {
+        Sandbox sb;
+        divided(sb, custom);
+        {
+            Store store = OpenStore(sb.ctx);
+            store.exec("UPDATE shenji SET result_sha256='" + QString(64, u'b') + "'");
+            store.exec("UPDATE studscore SET 班级=班级%4+1 WHERE 编号 IN ('s01','s02')");
+        }
+        const std::optional<AuditView> view = ReadAudit(sb.ctx);
+        QVERIFY2(view, qPrintable(sb.prompt.messages.join(u'\n')));
+        const QString lines = auditLines(*view).join(u'\n');
+        QVERIFY2(lines.contains("\n记录核对\t记录的分班结果摘要不是记录中分班结果的摘要"),
+                 qPrintable(lines));
+        QVERIFY2(lines.contains("\n分班后的改动\t1\n时间不明\t不是本程序做的改动\t"),
+                 qPrintable(lines));
+        QVERIFY(lines.contains("s01（") && lines.contains("s02（"));
     }
 
     void noRecordSaysSo()

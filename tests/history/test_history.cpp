@@ -127,6 +127,32 @@ private slots:
         QCOMPARE(classesOf(sb, {"b", "c", "d", "e", "f"}), "3 2 1 1 2");
     }
 
+    // A student added without a class since the version gets class 0, not
+    // an empty one.
+    void restoreGivesAddedStudentsClassZero()
+    {
+        Sandbox sb;
+        twoVersions(sb);
+        addStudents(sb, {Student{"g", "女", 40, {{"班级", QVariant()}}}});
+        sb.prompt.answers = {true};
+        QVERIFY(RestoreVersion(sb.ctx, 1).restored);
+        QCOMPARE(classesById(sb).value("g"), 0);
+    }
+
+    // The program's own changes, undo included, always leave the classes
+    // of the newest version; another program's do not.
+    void changesOutsideTheProgram()
+    {
+        Sandbox sb;
+        twoVersions(sb);
+        UndoChange(sb.ctx);
+        QVERIFY(ChangesOutsideProgram(sb.ctx).isEmpty());
+        Store(sb.ctx.file(Store::fileName())).exec("UPDATE studscore SET 班级=5 WHERE 编号='b'");
+        const QVector<ClassDifference> outside = ChangesOutsideProgram(sb.ctx);
+        QCOMPARE(outside.size(), 1);
+        QCOMPARE(classChangeText(outside.first()), "b（2班→5班）");
+    }
+
     void restoreAskedNoChangesNothing()
     {
         Sandbox sb;

@@ -117,6 +117,22 @@ private slots:
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(table->item(0, 2)->text(), "恢复版本（第1个版本）");
         QCOMPARE(undo()->text(), QStringLiteral("撤销 恢复版本"));
+        // The version restored stays the one chosen, though its row moved
+        // down: a second 恢复 restores the same version again.
+        QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(table->item(table->selectionModel()->selectedRows().first().row(), 0)->text(),
+                 "1");
+        QVERIFY(!control<QLabel>(dialog, "outsideChanges")->isVisible());
+    }
+
+    // Classes changed by another program are named below the versions.
+    void historyNamesChangesOutsideTheProgram()
+    {
+        OpenStore(sb().ctx).exec("UPDATE studscore SET 班级=2 WHERE 编号='h3'");
+        actions()->historyAction()->trigger();
+        auto* outside = control<QLabel>(actions()->historyDialog(), "outsideChanges");
+        QVERIFY(outside->isVisible());
+        QCOMPARE(outside->text(), "不是本程序做的改动（1人）：h3（1班→2班）");
     }
 
     // A class typed into the grid is a version of its own; other columns are not.
