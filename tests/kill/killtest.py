@@ -6,6 +6,7 @@ After each kill gsls.dll must pass PRAGMA integrity_check and hold exactly
 the students and classes of before the operation, or a complete state after
 one of the operation's transactions:
   import        the rows of the template being imported (every class 0);
+  create --from the rows of the workbook the database is rebuilt from;
   divide        every student placed in 1..N with the class and sex sizes of
                 the division the same command gives when it is not killed
                 (the adjustment's exchanges keep these sizes);
@@ -195,6 +196,37 @@ class Import(Operation):
         return after in self.expected
 
 
+class CreateFrom(Operation):
+    """The database rebuilt from a workbook (the import's two intakes,
+    exported): the rebuild and the import are one transaction, so a kill
+    leaves the old database or the new one, never an empty one."""
+
+    name = "create --from"
+
+    def __init__(self, cli, imports):
+        self.books = []
+        self.expected = []
+        for k, data in enumerate(imports.templates):
+            imports._put(cli, data)
+            cli.run("import")
+            book = os.path.join(cli.folder, "intake-%d.csv" % k)
+            cli.run("export", book)
+            self.books.append(book)
+            self.expected.append(read_state(cli.folder)[1])
+        self.current = 1
+
+    def prepare(self, cli, rng):
+        self.current = 1 - self.current
+        if read_state(cli.folder)[1] == self.expected[self.current]:
+            self.current = 1 - self.current
+
+    def command(self):
+        return ["create", "--from", self.books[self.current]]
+
+    def complete(self, before, after):
+        return after in self.expected
+
+
 class Division(Operation):
     """A division whose un-killed result from the same state gives the class
     and sex sizes every complete state keeps (the adjustment's exchanges keep
@@ -320,6 +352,7 @@ def fast_slow_stages(n):
 
 def operations(cli, students):
     ops = [Import(cli, students)]
+    ops.append(CreateFrom(cli, ops[0]))
     custom = ["divide", "custom", "--classes", "8", "--top", "16",
               "--conditions", "原学校,是否班干部,是否住宿"]
     ops.append(Division(cli, "divide custom", custom))
