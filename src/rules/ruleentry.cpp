@@ -18,142 +18,6 @@ QString notAdded()
     return QStringLiteral("，没有添加规则。");
 }
 
-// The rules of the store seen from their students: the 同班 rule of each
-// student and the class each student is bound to (its own 固定 class or
-// one of its 同班 group).
-struct RuleMap {
-    const RuleIntake& in;
-    QHash<QString, qint64> together;
-    QHash<QString, int> bound;
-    QHash<QString, qint64> boundBy;
-
-    explicit RuleMap(const RuleIntake& intake) : in(intake)
-    {
-        for (const PlacementRule& r : in.rules)
-            if (r.kind == RuleKind::Together)
-                for (const QString& k : r.members)
-                    together.insert(k, r.id);
-        for (const PlacementRule& r : in.rules)
-            if (r.kind == RuleKind::Fixed)
-                bind(r.members.first(), r.cls, r.id);
-    }
-    const PlacementRule* rule(qint64 id) const
-    {
-        for (const PlacementRule& r : in.rules)
-            if (r.id == id)
-                return &r;
-        return nullptr;
-    }
-    void bind(const QString& key, int cls, qint64 id)
-    {
-        const PlacementRule* group = together.contains(key) ? rule(together.value(key)) : nullptr;
-        for (const QString& k : group ? group->members : QStringList{key}) {
-            bound.insert(k, cls);
-            boundBy.insert(k, id);
-        }
-    }
-    // The members and those of the 同班 rules they share.
-    QStringList merged(const QStringList& members, QVector<qint64>& rules) const
-    {
-        QStringList all = members;
-        for (const QString& k : members)
-            if (together.contains(k) && !rules.contains(together.value(k)))
-                rules.append(together.value(k));
-        std::sort(rules.begin(), rules.end());
-        for (const qint64 id : rules)
-            for (const QString& k : rule(id)->members)
-                if (!all.contains(k))
-                    all.append(k);
-        return all;
-    }
-};
-
-QString refuseUnknown(const RuleIntake& in, const QStringList& members)
-{
-    QStringList unknown;
-    for (const QString& k : members)
-        if (!in.byKey.contains(k))
-            unknown.append(k);
-    if (unknown.isEmpty())
-        return {};
-    return QStringLiteral("没有编号为%1的学生").arg(unknown.join(QStringLiteral("、")));
-}
-
-QString refuseTogether(const RuleMap& map, const QStringList& group)
-{
-    for (const PlacementRule& r : map.in.rules) {
-        if (r.kind != RuleKind::Apart)
-            continue;
-        QStringList both;
-        for (const QString& k : r.members)
-            if (group.contains(k))
-                both.append(k);
-        if (both.size() >= 2)
-            return QStringLiteral("%1已有分开规则（规则%2），不能同班")
-                .arg(map.in.whoList(both.mid(0, 2)))
-                .arg(r.id);
-    }
-    for (const QString& a : group)
-        for (const QString& b : group)
-            if (map.bound.contains(a) && map.bound.contains(b) &&
-                map.bound.value(a) < map.bound.value(b))
-                return QStringLiteral("%1固定在%2班，%3固定在%4班，不能同班")
-                    .arg(map.in.who(a))
-                    .arg(map.bound.value(a))
-                    .arg(map.in.who(b))
-                    .arg(map.bound.value(b));
-    return {};
-}
-
-QString refuseApart(const RuleMap& map, const QStringList& members)
-{
-    for (int i = 0; i < members.size(); ++i)
-        for (int j = 0; j < i; ++j) {
-            const QString &a = members.at(j), &b = members.at(i);
-            if (map.together.contains(a) && map.together.value(a) == map.together.value(b, -1))
-                return QStringLiteral("%1已有同班规则（规则%2），不能分开")
-                    .arg(map.in.whoList({a, b}))
-                    .arg(map.together.value(a));
-            if (map.bound.contains(a) && map.bound.value(a) == map.bound.value(b, -1))
-                return QStringLiteral("%1都固定在%2班，不能分开")
-                    .arg(map.in.whoList({a, b}))
-                    .arg(map.bound.value(a));
-        }
-    return {};
-}
-
-QString refuseFixed(const RuleMap& map, const QString& key, int cls)
-{
-    for (const PlacementRule& r : map.in.rules)
-        if (r.kind == RuleKind::Fixed && r.members.first() == key)
-            return QStringLiteral("%1已固定在%2班（规则%3）")
-                .arg(map.in.who(key))
-                .arg(r.cls)
-                .arg(r.id);
-    if (map.bound.contains(key) && map.bound.value(key) != cls)
-        return QStringLiteral("%1与同班规则（规则%2）的学生一起固定在%3班")
-            .arg(map.in.who(key))
-            .arg(map.together.value(key))
-            .arg(map.bound.value(key));
-    QStringList group{key};
-    if (const PlacementRule* g =
-            map.together.contains(key) ? map.rule(map.together.value(key)) : nullptr)
-        group = g->members;
-    for (const PlacementRule& r : map.in.rules) {
-        if (r.kind != RuleKind::Apart)
-            continue;
-        for (const QString& a : group)
-            for (const QString& b : r.members)
-                if (r.members.contains(a) && a != b && map.bound.value(b, -1) == cls)
-                    return QStringLiteral("%1固定在%2班，与%3有分开规则（规则%4）")
-                        .arg(map.in.who(b))
-                        .arg(cls)
-                        .arg(map.in.who(a))
-                        .arg(r.id);
-    }
-    return {};
-}
-
 std::optional<int> classFromText(const QString& text)
 {
     bool ok = false;
@@ -166,86 +30,310 @@ std::optional<int> classFromText(const QString& text)
 QStringList distinct(const QStringList& members)
 {
     QStringList out;
+    QSet<QString> seen;
     for (const QString& m : members)
-        if (!out.contains(m.trimmed()))
-            out.append(m.trimmed());
+        if (const QString k = m.trimmed(); !seen.contains(k)) {
+            seen.insert(k);
+            out.append(k);
+        }
     return out;
 }
 
-// Why the request cannot be added; empty when it can.
-QString refusal(const RuleMap& map, const RuleRequest& req, const QStringList& members, int cls)
+// The ids of a list, ascending, each once.
+QVector<qint64> ascending(QVector<qint64> ids)
 {
-    if (req.kind != RuleKind::Fixed && members.size() < 2)
-        return QStringLiteral("%1规则至少要有两名学生").arg(ruleKindName(req.kind));
-    if (req.kind == RuleKind::Fixed && members.size() != 1)
-        return QStringLiteral("固定规则只能有一名学生");
-    if (QString u = refuseUnknown(map.in, members); !u.isEmpty())
-        return u;
-    if (req.kind == RuleKind::Fixed && cls == 0)
-        return QStringLiteral("班级“%1”不是1到32767之间的整数").arg(req.classText);
-    QVector<qint64> rules;
-    switch (req.kind) {
-    case RuleKind::Together:
-        return refuseTogether(map, map.merged(members, rules));
-    case RuleKind::Apart:
-        return refuseApart(map, members);
-    case RuleKind::Fixed:
-        return refuseFixed(map, members.first(), cls);
-    }
-    return {};
-}
-
-qint64 store(Store& store, const RuleMap& map, const RuleRequest& req, const QStringList& members,
-             int cls)
-{
-    QVector<qint64> rules;
-    if (req.kind == RuleKind::Together)
-        map.merged(members, rules);
-    if (rules.isEmpty())
-        return insertRule(store, {0, req.kind, members, cls, req.note.trimmed()});
-    QStringList notes;
-    QStringList all;
-    for (const qint64 id : rules) {
-        const PlacementRule* r = map.rule(id);
-        all += r->members;
-        if (!r->note.isEmpty())
-            notes.append(r->note);
-        if (id != rules.first())
-            deleteRule(store, id);
-    }
-    if (!req.note.trimmed().isEmpty() && !notes.contains(req.note.trimmed()))
-        notes.append(req.note.trimmed());
-    extendRule(store, rules.first(), all + members, notes.join(QStringLiteral("；")));
-    return rules.first();
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
 }
 
 } // namespace
 
-std::optional<qint64> AddRule(const Context& ctx, Store& db, const RuleRequest& request)
-{
-    const RuleIntake in = LoadRuleIntake(db);
-    const RuleMap map(in);
-    const QStringList members = distinct(request.members);
-    const int cls =
-        request.kind == RuleKind::Fixed ? classFromText(request.classText).value_or(0) : 0;
-    if (const QString why = refusal(map, request, members, cls); !why.isEmpty()) {
-        ctx.prompt.message(why + notAdded(), noticeTitle());
-        return std::nullopt;
+// The rules of the store seen from their students: the 同班 rule of each
+// student, the 分开 rules of each (ascending ids), its 固定 rule and the
+// class it is bound to (its own 固定 class or one of its 同班 group). Kept
+// in step with every rule added, so that a transaction adding many reads
+// the store once.
+struct RuleAdder::Book {
+    RuleIntake in;
+    QHash<qint64, PlacementRule> rules;
+    QHash<QString, qint64> together;
+    QHash<QString, QVector<qint64>> apart;
+    QHash<QString, qint64> fixed;
+    QHash<QString, int> bound;
+
+    explicit Book(Store& store) : in(LoadRuleIntake(store))
+    {
+        for (const PlacementRule& r : in.rules)
+            enter(r);
+        for (const PlacementRule& r : in.rules)
+            if (r.kind == RuleKind::Fixed)
+                bind(r.members.first(), r.cls);
     }
-    ctx.readingDone();
-    const qint64 id = store(db, map, request, members, cls);
-    return id;
+
+    // Files a rule under its students; the classes it binds are bound by
+    // bind() and bindGroup().
+    void enter(const PlacementRule& r)
+    {
+        rules.insert(r.id, r);
+        for (const QString& k : r.members) {
+            if (r.kind == RuleKind::Together)
+                together.insert(k, r.id);
+            else if (r.kind == RuleKind::Apart)
+                apart[k].append(r.id);
+            else if (!fixed.contains(k))
+                fixed.insert(k, r.id);
+        }
+    }
+    // The student's 同班 group, or the student alone.
+    QStringList groupOf(const QString& key) const
+    {
+        const auto it = together.constFind(key);
+        return it == together.constEnd() ? QStringList{key} : rules.value(*it).members;
+    }
+    void bind(const QString& key, int cls)
+    {
+        for (const QString& k : groupOf(key))
+            bound.insert(k, cls);
+    }
+    // A 同班 group holding a bound student binds all its students.
+    void bindGroup(const QStringList& group)
+    {
+        for (const QString& k : group)
+            if (bound.contains(k)) {
+                bind(k, bound.value(k));
+                return;
+            }
+    }
+    // The 分开 rules naming any of the students, ascending.
+    QVector<qint64> apartRules(const QStringList& keys) const
+    {
+        QVector<qint64> ids;
+        for (const QString& k : keys)
+            ids += apart.value(k);
+        return ascending(ids);
+    }
+    // The members and those of the 同班 rules they share.
+    QStringList merged(const QStringList& members, QVector<qint64>& ids) const
+    {
+        for (const QString& k : members)
+            if (together.contains(k))
+                ids.append(together.value(k));
+        ids = ascending(ids);
+        QStringList all = members;
+        QSet<QString> seen(members.cbegin(), members.cend());
+        for (const qint64 id : ids)
+            for (const QString& k : rules.value(id).members)
+                if (!seen.contains(k)) {
+                    seen.insert(k);
+                    all.append(k);
+                }
+        return all;
+    }
+
+    QString refuseUnknown(const QStringList& members) const;
+    QString refuseTogether(const QStringList& group) const;
+    QString refuseApart(const QStringList& members) const;
+    QString refuseFixed(const QString& key, int cls) const;
+};
+
+QString RuleAdder::Book::refuseUnknown(const QStringList& members) const
+{
+    QStringList unknown;
+    for (const QString& k : members)
+        if (!in.byKey.contains(k))
+            unknown.append(k);
+    if (unknown.isEmpty())
+        return {};
+    return QStringLiteral("没有编号为%1的学生").arg(unknown.join(QStringLiteral("、")));
+}
+
+QString RuleAdder::Book::refuseTogether(const QStringList& group) const
+{
+    const QSet<QString> members(group.cbegin(), group.cend());
+    for (const qint64 id : apartRules(group)) {
+        QStringList both;
+        for (const QString& k : rules.value(id).members)
+            if (members.contains(k))
+                both.append(k);
+        if (both.size() >= 2)
+            return QStringLiteral("%1已有分开规则（规则%2），不能同班")
+                .arg(in.whoList(both.mid(0, 2)))
+                .arg(id);
+    }
+    // Students bound to different classes: the first bound below the
+    // highest class, with the first bound above it.
+    int highest = 0;
+    for (const QString& k : group)
+        highest = qMax(highest, bound.value(k, 0));
+    for (const QString& a : group) {
+        const int ca = bound.value(a, 0);
+        if (ca == 0 || ca >= highest)
+            continue;
+        for (const QString& b : group)
+            if (bound.value(b, 0) > ca)
+                return QStringLiteral("%1固定在%2班，%3固定在%4班，不能同班")
+                    .arg(in.who(a))
+                    .arg(ca)
+                    .arg(in.who(b))
+                    .arg(bound.value(b));
+    }
+    return {};
+}
+
+QString RuleAdder::Book::refuseApart(const QStringList& members) const
+{
+    // For each student, the first before it with its 同班 rule or its bound
+    // class; the earlier of the two is named, the 同班 rule first.
+    QHash<qint64, int> firstOfGroup;
+    QHash<int, int> firstOfClass;
+    for (int i = 0; i < members.size(); ++i) {
+        const QString& b = members.at(i);
+        const qint64 group = together.value(b, -1);
+        const int cls = bound.value(b, -1);
+        const int j1 = group < 0 ? -1 : firstOfGroup.value(group, -1);
+        const int j2 = cls < 0 ? -1 : firstOfClass.value(cls, -1);
+        if (j1 >= 0 && (j2 < 0 || j1 <= j2))
+            return QStringLiteral("%1已有同班规则（规则%2），不能分开")
+                .arg(in.whoList({members.at(j1), b}))
+                .arg(group);
+        if (j2 >= 0)
+            return QStringLiteral("%1都固定在%2班，不能分开")
+                .arg(in.whoList({members.at(j2), b}))
+                .arg(cls);
+        if (group >= 0 && !firstOfGroup.contains(group))
+            firstOfGroup.insert(group, i);
+        if (cls >= 0 && !firstOfClass.contains(cls))
+            firstOfClass.insert(cls, i);
+    }
+    return {};
+}
+
+QString RuleAdder::Book::refuseFixed(const QString& key, int cls) const
+{
+    if (fixed.contains(key)) {
+        const PlacementRule& r = rules.value(fixed.value(key));
+        return QStringLiteral("%1已固定在%2班（规则%3）").arg(in.who(key)).arg(r.cls).arg(r.id);
+    }
+    if (bound.contains(key) && bound.value(key) != cls)
+        return QStringLiteral("%1与同班规则（规则%2）的学生一起固定在%3班")
+            .arg(in.who(key))
+            .arg(together.value(key))
+            .arg(bound.value(key));
+    const QStringList group = groupOf(key);
+    for (const qint64 id : apartRules(group)) {
+        const QStringList& members = rules.value(id).members;
+        for (const QString& a : group) {
+            if (!members.contains(a))
+                continue;
+            for (const QString& b : members)
+                if (a != b && bound.value(b, -1) == cls)
+                    return QStringLiteral("%1固定在%2班，与%3有分开规则（规则%4）")
+                        .arg(in.who(b))
+                        .arg(cls)
+                        .arg(in.who(a))
+                        .arg(id);
+        }
+    }
+    return {};
+}
+
+RuleAdder::RuleAdder(Store& store) : m_store(store), m_book(std::make_unique<Book>(store)) {}
+
+RuleAdder::~RuleAdder() = default;
+
+QString RuleAdder::refusal(const RuleRequest& req) const
+{
+    const QStringList members = distinct(req.members);
+    const int cls = req.kind == RuleKind::Fixed ? classFromText(req.classText).value_or(0) : 0;
+    const QString why = [&]() -> QString {
+        if (req.kind != RuleKind::Fixed && members.size() < 2)
+            return QStringLiteral("%1规则至少要有两名学生").arg(ruleKindName(req.kind));
+        if (req.kind == RuleKind::Fixed && members.size() != 1)
+            return QStringLiteral("固定规则只能有一名学生");
+        if (QString u = m_book->refuseUnknown(members); !u.isEmpty())
+            return u;
+        if (req.kind == RuleKind::Fixed && cls == 0)
+            return QStringLiteral("班级“%1”不是1到32767之间的整数").arg(req.classText);
+        QVector<qint64> ids;
+        switch (req.kind) {
+        case RuleKind::Together:
+            return m_book->refuseTogether(m_book->merged(members, ids));
+        case RuleKind::Apart:
+            return m_book->refuseApart(members);
+        case RuleKind::Fixed:
+            return m_book->refuseFixed(members.first(), cls);
+        }
+        return {};
+    }();
+    return why.isEmpty() ? why : why + notAdded();
+}
+
+qint64 RuleAdder::add(const RuleRequest& req)
+{
+    Book& book = *m_book;
+    const QStringList members = distinct(req.members);
+    const int cls = req.kind == RuleKind::Fixed ? classFromText(req.classText).value_or(0) : 0;
+    const QString note = req.note.trimmed();
+    QVector<qint64> ids;
+    if (req.kind == RuleKind::Together)
+        book.merged(members, ids);
+    if (ids.isEmpty()) {
+        PlacementRule rule{0, req.kind, members, cls, note};
+        rule.id = insertRule(m_store, rule);
+        book.enter(rule);
+        if (req.kind == RuleKind::Fixed)
+            book.bind(members.first(), cls);
+        else if (req.kind == RuleKind::Together)
+            book.bindGroup(members);
+        return rule.id;
+    }
+    // Merged into the earliest: the students of the rules by id, then the
+    // new ones.
+    QStringList notes, joined;
+    for (const qint64 id : ids) {
+        const PlacementRule& r = book.rules.value(id);
+        joined += r.members;
+        if (!r.note.isEmpty())
+            notes.append(r.note);
+    }
+    for (const qint64 id : ids.mid(1)) {
+        deleteRule(m_store, id);
+        book.rules.remove(id);
+    }
+    if (!note.isEmpty() && !notes.contains(note))
+        notes.append(note);
+    joined += members;
+    extendRule(m_store, ids.first(), joined, notes.join(QStringLiteral("；")));
+    PlacementRule& first = book.rules[ids.first()];
+    QStringList grown;
+    QSet<QString> seen;
+    for (const QString& k : joined)
+        if (!seen.contains(k)) {
+            seen.insert(k);
+            grown.append(k);
+        }
+    first.members = grown;
+    first.note = notes.join(QStringLiteral("；"));
+    for (const QString& k : grown)
+        book.together.insert(k, first.id);
+    book.bindGroup(grown);
+    return first.id;
 }
 
 std::optional<qint64> AddRule(const Context& ctx, const RuleRequest& request)
 {
     Store store = OpenStore(ctx);
     Transaction tr(store);
-    const std::optional<qint64> id = AddRule(ctx, store, request);
-    if (!id)
-        return id;
+    RuleAdder adder(store);
+    if (const QString why = adder.refusal(request); !why.isEmpty()) {
+        ctx.prompt.message(why, noticeTitle());
+        return std::nullopt;
+    }
+    ctx.readingDone();
+    const qint64 id = adder.add(request);
     tr.commit();
-    ctx.prompt.message(QStringLiteral("分班规则%1已保存。").arg(*id), noticeTitle());
+    ctx.prompt.message(QStringLiteral("分班规则%1已保存。").arg(id), noticeTitle());
     return id;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <memory>
 #include <optional>
 
 namespace quorvel {
@@ -30,8 +31,29 @@ struct RuleRequest {
 // them. A refusal names the students and changes nothing (nullopt); else
 // the id of the rule that now holds the request, and its message.
 std::optional<qint64> AddRule(const Context& ctx, const RuleRequest& request);
-// The same inside the caller's transaction, for the import of rules.
-std::optional<qint64> AddRule(const Context& ctx, Store& store, const RuleRequest& request);
+
+// The entry of many rules inside the caller's transaction (the import): the
+// students and rules are read once, when it is made, and every rule it adds
+// is checked against them and those added before it, as AddRule checks.
+class RuleAdder {
+public:
+    explicit RuleAdder(Store& store);
+    ~RuleAdder();
+    RuleAdder(const RuleAdder&) = delete;
+    RuleAdder& operator=(const RuleAdder&) = delete;
+
+    // Why the request cannot be added, in AddRule's words ("…，没有添加规则。");
+    // empty when it can.
+    QString refusal(const RuleRequest& request) const;
+    // Adds a request that refusal() let through, merging as AddRule does;
+    // the id of the rule that now holds it.
+    qint64 add(const RuleRequest& request);
+
+private:
+    struct Book;
+    Store& m_store;
+    std::unique_ptr<Book> m_book;
+};
 
 // Removes one rule; false (with its message) when there is none.
 bool RemoveRule(const Context& ctx, qint64 id);

@@ -108,14 +108,18 @@ std::optional<int> ImportRules(const Context& ctx, const QString& path, const QS
     const QVector<SourcedRequest> requests = readWorkbook(path, sheet);
     Store store = OpenStore(ctx);
     Transaction tr(store);
+    RuleAdder adder(store);
+    ctx.readingDone();
     for (const SourcedRequest& r : requests) {
-        if (!AddRule(ctx, store, r.request)) {
+        if (const QString why = adder.refusal(r.request); !why.isEmpty()) {
+            ctx.prompt.message(why, noticeTitle());
             ctx.prompt.message(QStringLiteral("第%1行（%2）的规则不能导入，没有导入任何分班规则。")
                                    .arg(r.row)
                                    .arg(r.label),
                                noticeTitle());
             return std::nullopt;
         }
+        adder.add(r.request);
     }
     tr.commit();
     ctx.prompt.message(QStringLiteral("已导入%1条分班规则。").arg(requests.size()), noticeTitle());

@@ -3,6 +3,8 @@
 #include "rowset.h"
 #include "store.h"
 
+#include <QHash>
+
 namespace quorvel {
 
 namespace {
@@ -64,6 +66,7 @@ QVector<PlacementRule> readRules(Store& store)
     const RowSet rs =
         RowSet::openSql(store, QStringLiteral("SELECT id, kind, class, note FROM %1 ORDER BY id")
                                    .arg(quoteIdent(ruleTable())));
+    QHash<qint64, int> index;
     for (int r = 0; r < rs.rowCount(); ++r) {
         const QVariantList& row = rs.row(r);
         PlacementRule rule;
@@ -71,12 +74,18 @@ QVector<PlacementRule> readRules(Store& store)
         rule.kind = ruleKindFromName(row.at(1).toString()).value_or(RuleKind::Together);
         rule.cls = row.at(2).toInt();
         rule.note = row.at(3).toString();
-        for (const QVariant& key :
-             store.column(QStringLiteral("SELECT \"编号\" FROM %1 WHERE rule=? ORDER BY seq")
-                              .arg(quoteIdent(ruleMemberTable())),
-                          {rule.id}))
-            rule.members.append(key.toString());
+        index.insert(rule.id, int(rules.size()));
         rules.append(rule);
+    }
+    // The members of every rule in one query, each rule's in the order entered.
+    const RowSet members =
+        RowSet::openSql(store, QStringLiteral("SELECT rule, \"编号\" FROM %1 ORDER BY rule, seq")
+                                   .arg(quoteIdent(ruleMemberTable())));
+    for (int r = 0; r < members.rowCount(); ++r) {
+        const QVariantList& row = members.row(r);
+        const auto it = index.constFind(row.at(0).toLongLong());
+        if (it != index.constEnd())
+            rules[*it].members.append(row.at(1).toString());
     }
     return rules;
 }
