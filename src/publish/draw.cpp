@@ -3,6 +3,7 @@
 #include "store/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
+#include "store/studentgrid.h"
 
 #include <QCryptographicHash>
 #include <QSet>
@@ -40,6 +41,11 @@ QString drawNameMessage(const QString& teacher)
     return QStringLiteral("班主任的名字不能为空，也不能重复：") + teacher;
 }
 
+QString drawControlMessage(const QString& teacher)
+{
+    return QStringLiteral("班主任的名字不能含有控制字符：") + lineField(teacher);
+}
+
 QString noDrawMessage()
 {
     return QStringLiteral("还没有抽签。");
@@ -58,30 +64,59 @@ QVector<int> classesInUse(Store& store)
     return classes;
 }
 
-// The message for the list, or an empty text when it can be drawn from.
-QString listProblem(const QStringList& teachers, int classes)
+bool isBlank(QChar c)
+{
+    return c.category() == QChar::Separator_Space; // U+0020, U+3000, U+00A0, …
+}
+
+// A name without the blanks around it.
+QString withoutBlanks(const QString& name)
+{
+    qsizetype first = 0, end = name.size();
+    while (first < end && isBlank(name.at(first)))
+        ++first;
+    while (end > first && isBlank(name.at(end - 1)))
+        --end;
+    return name.mid(first, end - first);
+}
+
+// The message for the names, or an empty text when they can be drawn from.
+QString namesProblem(const QStringList& entered, const QStringList& names)
 {
     QSet<QString> seen;
-    for (const QString& t : teachers) {
-        if (t.trimmed().isEmpty() || seen.contains(t))
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString& t = names.at(i);
+        if (t.isEmpty())
+            return drawNameMessage(entered.at(i));
+        for (const QChar c : t)
+            if (c.category() == QChar::Other_Control)
+                return drawControlMessage(t);
+        if (seen.contains(t))
             return drawNameMessage(t);
         seen.insert(t);
     }
-    return teachers.size() == classes ? QString() : drawCountMessage(int(teachers.size()), classes);
+    return {};
 }
 
 } // namespace
 
-std::optional<DrawRecord> HeadTeacherDraw(const Context& ctx, const QStringList& teachers,
+std::optional<DrawRecord> HeadTeacherDraw(const Context& ctx, const QStringList& entered,
                                           quint32 seed)
 {
+    QStringList teachers;
+    for (const QString& t : entered)
+        teachers.append(withoutBlanks(t));
+    if (const QString problem = namesProblem(entered, teachers); !problem.isEmpty()) {
+        ctx.prompt.message(problem, appTitle());
+        return std::nullopt;
+    }
     Store store = OpenStore(ctx);
     Transaction tr(store);
     DrawRecord draw{QDateTime::currentDateTime(), seed, teachers, classesInUse(store), {}};
     ctx.readingDone();
-    const QString problem = listProblem(teachers, int(draw.classes.size()));
-    if (!problem.isEmpty()) {
-        ctx.prompt.message(problem, appTitle());
+    if (teachers.size() != draw.classes.size()) {
+        ctx.prompt.message(drawCountMessage(int(teachers.size()), int(draw.classes.size())),
+                           appTitle());
         return std::nullopt;
     }
     draw.assigned = drawTeachers(seed, teachers);

@@ -26,13 +26,17 @@ quint64 drawNumber(quint32 seed, int k);
 QString drawCountMessage(int teachers, int classes);
 // "班主任的名字不能为空，也不能重复：T"
 QString drawNameMessage(const QString& teacher);
+// "班主任的名字不能含有控制字符：T", T's control characters written out
+QString drawControlMessage(const QString& teacher);
 // "还没有抽签。"
 QString noDrawMessage();
 
 // Draws the head teachers of the classes in use and stores the draw, in one
-// transaction that reads the classes it assigns. nullopt, with the message
-// shown and nothing changed, when the count of teachers is not that of the
-// classes in use or a name is empty or repeated.
+// transaction that reads the classes it assigns. The blanks around each
+// name (ASCII, full-width, any other space) are dropped first, which leaves
+// the draw of names without them as it was. nullopt, with the message shown
+// and nothing changed, when a name is empty, repeated or holds a control
+// character, or the count of teachers is not that of the classes in use.
 std::optional<DrawRecord> HeadTeacherDraw(const Context& ctx, const QStringList& teachers,
                                           quint32 seed);
 // The stored draw; nullopt (nothing shown) when there is none.

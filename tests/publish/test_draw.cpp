@@ -57,6 +57,18 @@ private slots:
             << QStringList{"甲", "乙", "丙", "丁"} << drawCountMessage(4, 3);
         QTest::newRow("a name twice") << QStringList{"甲", "乙", "甲"} << drawNameMessage("甲");
         QTest::newRow("an empty name") << QStringList{"甲", " ", "乙"} << drawNameMessage(" ");
+        QTest::newRow("a name twice, once after a blank")
+            << QStringList{"王芳", "李强", " 王芳"} << drawNameMessage("王芳");
+        QTest::newRow("a name twice, once before a full-width blank")
+            << QStringList{"王芳\u3000", "李强", "王芳"} << drawNameMessage("王芳");
+        QTest::newRow("full-width blanks only")
+            << QStringList{"甲", "\u3000\u3000", "乙"} << drawNameMessage("\u3000\u3000");
+        QTest::newRow("a line break in a name")
+            << QStringList{"甲", "乙\n丙", "丁"}
+            << QStringLiteral("班主任的名字不能含有控制字符：乙\\n丙");
+        QTest::newRow("a tab after a name")
+            << QStringList{"甲", "乙", "丙\t"}
+            << QStringLiteral("班主任的名字不能含有控制字符：丙\\t");
     }
     void refusedWithoutChange()
     {
@@ -86,6 +98,19 @@ private slots:
         QCOMPARE(lists->classes.size(), 3);
         QCOMPARE(lists->classes.at(2).cls, 4);
         QCOMPARE(lists->classes.at(2).teacher, "李老师");
+    }
+
+    // The blanks around the names go before the draw: the classes get the
+    // teachers they get without them, and the names are kept without them.
+    void blanksAroundNamesDropped()
+    {
+        Sandbox sb;
+        threeClasses(sb);
+        const std::optional<DrawRecord> made =
+            HeadTeacherDraw(sb.ctx, {" 王老师", "李老师\u3000", "\u3000赵老师  "}, 2718);
+        QVERIFY(made);
+        QCOMPARE(made->assigned, QStringList({"赵老师", "王老师", "李老师"}));
+        QCOMPARE(StoredDraw(sb.ctx)->teachers, QStringList({"王老师", "李老师", "赵老师"}));
     }
 
     void drawOfOtherClassesNotShown()
