@@ -3,6 +3,7 @@
 #include "rules/rulecheck.h"
 #include "rules/ruleentry.h"
 #include "rules/ruleimport.h"
+#include "store/studentgrid.h"
 
 namespace quorvel {
 
@@ -36,13 +37,15 @@ RuleRequest readRequest(RuleKind kind, const QStringList& args)
     return req;
 }
 
+// One rule a line: the text of a field with its control characters written
+// out, as list writes the students' cells.
 int listRules(CliEnv& env)
 {
     for (const RuleListing& l : ListRules(env.ctx)) {
         const PlacementRule& r = l.rule;
-        env.out << r.id << '\t' << ruleKindName(r.kind) << '\t' << r.members.join(u',') << '\t'
-                << (r.kind == RuleKind::Fixed ? QString::number(r.cls) : QString()) << '\t'
-                << r.note << '\n';
+        env.out << r.id << '\t' << ruleKindName(r.kind) << '\t' << lineField(r.members.join(u','))
+                << '\t' << (r.kind == RuleKind::Fixed ? QString::number(r.cls) : QString()) << '\t'
+                << lineField(r.note) << '\n';
     }
     return 0;
 }
@@ -52,7 +55,7 @@ int checkRules(CliEnv& env)
     const RuleCheck check = CheckRules(env.ctx);
     for (const RuleBreach& b : check.breaches)
         env.out << b.rule.id << '\t' << ruleKindName(b.rule.kind) << '\t'
-                << b.rule.members.join(u',') << '\t' << b.why << '\n';
+                << lineField(b.rule.members.join(u',')) << '\t' << lineField(b.why) << '\n';
     env.out << QStringLiteral("违反%1条").arg(check.breaches.size()) << '\n';
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "rules/rulecheck.h"
 #include "rules/ruleentry.h"
 #include "rules/ruleimport.h"
+#include "store/studentgrid.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -136,7 +137,8 @@ void RulesDialog::refresh()
         const PlacementRule& rule = rules.at(r).rule;
         const QStringList cells{
             QString::number(rule.id), ruleKindName(rule.kind), membersText(rules.at(r)),
-            rule.kind == RuleKind::Fixed ? QString::number(rule.cls) : QString(), rule.note};
+            rule.kind == RuleKind::Fixed ? QString::number(rule.cls) : QString(),
+            lineField(rule.note)}; // a line break would show as a second line
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells.at(c));
             item->setData(Qt::UserRole, rule.id);

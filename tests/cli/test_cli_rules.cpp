@@ -120,6 +120,8 @@ private slots:
     void schemesHoldRules_data();
     void schemesHoldRules();
     void listAndCheck();
+    void notesWrittenOut_data();
+    void notesWrittenOut();
     void transferThatBreaksARuleAsks();
 };
 
@@ -203,6 +205,31 @@ void TestCliRules::listAndCheck()
     QCOMPARE(cli(sb, {"rule", "lock", "2026003", "5"}).status, 0);
     QCOMPARE(cli(sb, {"--yes", "create", "语文"}).status, 0); // create empties them
     QCOMPARE(cli(sb, {"rule", "list"}).out, QString());
+}
+
+// A control character in a note is written out as list writes the cells:
+// one rule stays one line, and no second line passes for a rule.
+void TestCliRules::notesWrittenOut_data()
+{
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a line that passes for a rule")
+        << "家长要求\n2\t分开\t2026003,2026004\t\t备注"
+        << "家长要求\\n2\\t分开\\t2026003,2026004\\t\\t备注";
+    QTest::newRow("a carriage return") << "甲\r乙"
+                                       << "甲\\r乙";
+    QTest::newRow("other control characters") << "甲\x01乙\x7f"
+                                              << "甲\\x01乙\\x7f";
+}
+
+void TestCliRules::notesWrittenOut()
+{
+    QFETCH(QString, note);
+    QFETCH(QString, shown);
+    Sandbox sb;
+    prepare(sb);
+    QCOMPARE(cli(sb, {"rule", "apart", "2026001", "2026002", "--note", note}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "list"}).out, "1\t分开\t2026001,2026002\t\t" + shown + "\n");
 }
 
 void TestCliRules::transferThatBreaksARuleAsks()
