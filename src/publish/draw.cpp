@@ -88,8 +88,11 @@ QString namesProblem(const QStringList& entered, const QStringList& names)
         const QString& t = names.at(i);
         if (t.isEmpty())
             return drawNameMessage(entered.at(i));
+        // Invisible characters (a zero-width space, a byte-order mark, a
+        // line separator) would make one teacher two names.
         for (const QChar c : t)
-            if (c.category() == QChar::Other_Control)
+            if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+                c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
                 return drawControlMessage(t);
         if (seen.contains(t))
             return drawNameMessage(t);

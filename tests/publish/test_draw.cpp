@@ -69,6 +69,9 @@ private slots:
         QTest::newRow("a tab after a name")
             << QStringList{"甲", "乙", "丙\t"}
             << QStringLiteral("班主任的名字不能含有控制字符：丙\\t");
+        QTest::newRow("a zero-width space after a name")
+            << QStringList{"王芳", "李强", "王芳\u200b"}
+            << QStringLiteral("班主任的名字不能含有控制字符：王芳\u200b");
     }
     void refusedWithoutChange()
     {
