@@ -281,6 +281,19 @@ class Runs(Operation):
         return after in self.states
 
 
+class Undo(Runs):
+    """Undo of a division made just before it: a rebuild from a workbook
+    (create --from) leaves a history with nothing to undo."""
+
+    def __init__(self, divide):
+        super().__init__("undo", lambda n: [["undo"]])
+        self._divide = divide
+
+    def prepare(self, cli, rng):
+        cli.run(*self._divide)
+        super().prepare(cli, rng)
+
+
 class Transfer(Operation):
     """One student into another class and his partner back, in one
     transaction: the only complete state is the one the same transfer gives
@@ -366,7 +379,7 @@ def operations(cli, students):
     if "roster" in cli.usage():
         ops.append(Roster(custom + ["--no-adjust"]))
     if "undo" in cli.usage():
-        ops.append(Runs("undo", lambda n: [["undo"]]))
+        ops.append(Undo(custom + ["--no-adjust"]))
     return ops
 
 
