@@ -1,14 +1,44 @@
 #include "xlsreader.h"
 
+#include "biffrecords.h"
 #include "compoundfile.h"
 #include "compoundreader.h"
 #include "sharedstrings.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
+#include <QtEndian>
 #include <freexl.h>
 
 namespace quorvel {
+
+namespace {
+
+// What FreeXL's table takes for a cell and its list for a text (besides
+// the characters).
+constexpr qint64 kCellBytes = 16;
+constexpr qint64 kStringBytes = 40;
+
+// The count of distinct texts the shared string table of the workbook
+// globals states; 0 when there is none (Excel 5.0/95).
+quint32 sharedStringCount(const QByteArray& stream)
+{
+    for (qsizetype p = 0; p + 4 <= stream.size();) {
+        const quint16 type = qFromLittleEndian<quint16>(stream.constData() + p);
+        const quint16 size = qFromLittleEndian<quint16>(stream.constData() + p + 2);
+        if (type == biff::kSst)
+            return size >= 8 && p + 12 <= stream.size()
+                       ? qFromLittleEndian<quint32>(stream.constData() + p + 8)
+                       : 0;
+        if (type == biff::kEof)
+            break;
+        p += 4 + size;
+    }
+    return 0;
+}
+
+} // namespace
 
 XlsWorkbook::XlsWorkbook(const QString& path)
 {
@@ -30,13 +60,19 @@ XlsStatus XlsWorkbook::open(const QString& path)
     QFile file(path);
     if (!file.exists())
         return XlsStatus::Missing;
+    // A folder, a device or a pipe (whose opening waits for a writer).
+    if (!QFileInfo(path).isFile())
+        return XlsStatus::CannotOpen;
     if (file.size() > kMaxFileSize)
         return XlsStatus::TooLarge;
     if (!file.open(QIODevice::ReadOnly))
         return XlsStatus::CannotOpen;
-    const QByteArray bytes = file.readAll();
+    // No more than the size it had, to find out that it has grown since.
+    QByteArray bytes = file.read(file.size() + 1);
     if (file.error() != QFileDevice::NoError)
         return XlsStatus::CannotOpen;
+    if (bytes.size() > kMaxFileSize)
+        return XlsStatus::TooLarge;
     file.close();
 
     // BIFF8 keeps its records in the stream "Workbook", BIFF5 in "Book".
@@ -51,6 +87,7 @@ XlsStatus XlsWorkbook::open(const QString& path)
     case CompoundStatus::Corrupt:
         return XlsStatus::Corrupt;
     }
+    bytes = QByteArray(); // the stream is all that is read from here on
     m_scan = scanBiffStream(stream);
     switch (m_scan.status) {
     case BiffScan::Ok:
@@ -64,11 +101,14 @@ XlsStatus XlsWorkbook::open(const QString& path)
     case BiffScan::LongText:
         return XlsStatus::LongText;
     }
+    const quint32 strings = sharedStringCount(stream);
     if (m_scan.largestRows > kMaxRows || m_scan.largestColumns > kMaxColumns ||
-        m_scan.cellsAllocated > quint64(kMaxRows) * kMaxColumns)
+        m_scan.cellsAllocated > kMaxCells || strings > kMaxStrings)
         return XlsStatus::TooLarge;
+    m_held =
+        qint64(m_scan.cellsAllocated) * kCellBytes + qint64(strings) * kStringBytes + stream.size();
 
-    const XlsStatus opened = openReader(path, stream);
+    const XlsStatus opened = openReader(path, std::move(stream));
     if (opened != XlsStatus::Ok)
         return opened;
     unsigned int info = 0;
@@ -91,7 +131,7 @@ XlsStatus XlsWorkbook::open(const QString& path)
 // Hands the file to FreeXL, or a copy of it whose shared string table has
 // no empty string (which FreeXL cannot take). FreeXL reads every cell when
 // it opens a file, so the copy is gone once it has.
-XlsStatus XlsWorkbook::openReader(const QString& path, const QByteArray& stream)
+XlsStatus XlsWorkbook::openReader(const QString& path, QByteArray stream)
 {
     // FreeXL may report success yet give no workbook.
     auto open = [this](const QString& file) {
@@ -99,7 +139,8 @@ XlsStatus XlsWorkbook::openReader(const QString& path, const QByteArray& stream)
                    ? XlsStatus::Ok
                    : XlsStatus::Corrupt;
     };
-    const SharedStringRewrite rewrite = replaceEmptySharedStrings(stream);
+    SharedStringRewrite rewrite = replaceEmptySharedStrings(stream);
+    stream = QByteArray(); // each copy goes as soon as the next is made
     switch (rewrite.status) {
     case SharedStringRewrite::Unchanged:
         return open(path);
@@ -108,12 +149,14 @@ XlsStatus XlsWorkbook::openReader(const QString& path, const QByteArray& stream)
     case SharedStringRewrite::Rewritten:
         break;
     }
-    const QByteArray file = buildCompoundFile(QStringLiteral("Workbook"), rewrite.stream);
+    QByteArray file = buildCompoundFile(QStringLiteral("Workbook"), rewrite.stream);
+    rewrite.stream = QByteArray();
     QTemporaryFile copy;
     if (file.isEmpty())
         return XlsStatus::TooLarge;
     if (!copy.open() || copy.write(file) != file.size() || !copy.flush())
         return XlsStatus::CannotOpen;
+    file = QByteArray();
     m_emptyText = rewrite.placeholder;
     return open(copy.fileName());
 }

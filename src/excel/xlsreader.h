@@ -31,7 +31,13 @@ public:
     // The limits a sheet must stay within: those of Excel 97-2003.
     static constexpr quint32 kMaxRows = 65536;
     static constexpr quint32 kMaxColumns = 256;
-    static constexpr qint64 kMaxFileSize = 64LL * 1024 * 1024;
+    // A school's intake (some 33,000 rows of 60 columns, a few hundred
+    // thousand distinct texts) takes some 30 MB, half the cells and fewer
+    // texts. FreeXL keeps a table of every cell of each sheet's extent
+    // (every sheet's together) and every distinct text.
+    static constexpr qint64 kMaxFileSize = 32LL * 1024 * 1024;
+    static constexpr quint64 kMaxCells = 4000000;
+    static constexpr quint32 kMaxStrings = 500000;
 
     explicit XlsWorkbook(const QString& path);
     ~XlsWorkbook();
@@ -40,6 +46,9 @@ public:
 
     XlsStatus status() const { return m_status; }
     int biffVersion() const { return m_scan.version; }
+    // About what FreeXL keeps in memory of the open workbook: its cell
+    // tables and texts.
+    qint64 heldBytes() const { return m_held; }
     const QStringList& sheetNames() const { return m_sheetNames; }
     // The first sheet called name in any letter case; -1 when there is none.
     int findSheet(const QString& name) const;
@@ -57,7 +66,7 @@ public:
 
 private:
     XlsStatus open(const QString& path);
-    XlsStatus openReader(const QString& path, const QByteArray& stream);
+    XlsStatus openReader(const QString& path, QByteArray stream);
 
     const void* m_handle = nullptr;
     XlsStatus m_status = XlsStatus::Ok;
@@ -66,6 +75,7 @@ private:
     int m_sheet = -1;
     int m_rows = 0;
     int m_columns = 0;
+    qint64 m_held = 0;
     // What an empty shared string reads as in the copy FreeXL was given.
     QString m_emptyText;
 };

@@ -26,11 +26,23 @@ bool isEmpty(const QVariant& value)
 } // namespace
 
 OdsSource::OdsSource(const QByteArray& bytes, const QString& name)
-    : m_zip(bytes, name), m_name(name)
+    : SheetSource(name), m_zip(bytes, name)
+{
+    readNames();
+}
+
+OdsSource::OdsSource(const FileOnDisk& file, const QString& name)
+    : SheetSource(name), m_zip(file, name)
+{
+    readNames();
+}
+
+void OdsSource::readNames()
 {
     if (!m_zip.isOpen() || !m_zip.contains(kContent))
         throw OperationError(
-            QStringLiteral("%1不是OpenDocument电子表格（.ods），或者已损坏，无法读取。").arg(name));
+            QStringLiteral("%1不是OpenDocument电子表格（.ods），或者已损坏，无法读取。")
+                .arg(m_name));
     const auto in = m_zip.open(kContent);
     while (in->next())
         if (in->isStart(QLatin1StringView("table")))
@@ -46,6 +58,7 @@ void OdsSource::readRows(int sheet, const std::function<bool(const SheetRow&)>& 
     while (in->next())
         if (in->isStart(QLatin1StringView("table")) && ++index == sheet) {
             readTable(*in, visit);
+            in->finish();
             return;
         }
     throwDamaged(m_name);
@@ -59,7 +72,7 @@ bool OdsSource::readTable(XmlStream& in, const std::function<bool(const SheetRow
             continue;
         const int repeat = repeatCount(in, QLatin1StringView("number-rows-repeated"));
         SheetRow row;
-        readRow(in, row);
+        readRow(in, row, number + 1);
         if (row.cells.isEmpty()) {
             number = int(qMin<qint64>(qint64(number) + repeat, kMaxRows));
             continue;
@@ -75,9 +88,10 @@ bool OdsSource::readTable(XmlStream& in, const std::function<bool(const SheetRow
     return true;
 }
 
-void OdsSource::readRow(XmlStream& in, SheetRow& row)
+void OdsSource::readRow(XmlStream& in, SheetRow& row, int number)
 {
     qint64 pendingEmpty = 0;
+    qint64 rowText = 0;
     while (in.next() && !in.isEnd(QLatin1StringView("table-row"))) {
         if (!in.isStart(QLatin1StringView("table-cell")) &&
             !in.isStart(QLatin1StringView("covered-table-cell")))
@@ -90,6 +104,10 @@ void OdsSource::readRow(XmlStream& in, SheetRow& row)
         }
         if (row.cells.size() + pendingEmpty + repeat > kMaxColumns)
             in.fail();
+        // A repeated cell holds its text once.
+        if (value.typeId() == QMetaType::QString &&
+            (rowText += value.toString().size()) > kMaxRowText)
+            throwLongRow(m_name, number);
         row.cells.resize(row.cells.size() + pendingEmpty);
         pendingEmpty = 0;
         for (int i = 0; i < repeat; ++i)
@@ -108,7 +126,8 @@ QString inlineText(XmlStream& in, int& paragraphs)
     if (name == u"s") {
         bool ok = false;
         const int count = in.attribute(QLatin1StringView("c")).toInt(&ok);
-        return QString(ok ? qBound(0, count, SheetSource::kMaxText) : 1, u' ');
+        // One more than the longest text: the cell is refused, never cut.
+        return QString(ok ? qBound(0, count, SheetSource::kMaxText + 1) : 1, u' ');
     }
     if (name == u"tab")
         return QStringLiteral("\t");
@@ -126,21 +145,22 @@ QVariant OdsSource::readCell(XmlStream& in)
     const QString date = in.attribute(QLatin1StringView("date-value"));
     const QString boolean = in.attribute(QLatin1StringView("boolean-value"));
     int paragraphs = 0;
-    const QString text = in.elementText({QStringLiteral("annotation")},
-                                        [&](XmlStream& at) { return inlineText(at, paragraphs); });
+    const auto text = in.elementText({QStringLiteral("annotation")},
+                                     [&](XmlStream& at) { return inlineText(at, paragraphs); });
     if (type == QLatin1String("float") || type == QLatin1String("percentage") ||
         type == QLatin1String("currency")) {
         bool ok = false;
         const double number = value.toDouble(&ok);
         if (ok && std::isfinite(number))
             return number;
-        return text;
-    }
-    if (type == QLatin1String("date"))
+    } else if (type == QLatin1String("date")) {
         return date.left(10);
-    if (type == QLatin1String("boolean"))
+    } else if (type == QLatin1String("boolean")) {
         return boolean == QLatin1String("true");
-    return text.isEmpty() ? QVariant() : QVariant(text);
+    }
+    if (!text)
+        return QVariant::fromValue(UnreadableCell());
+    return text->isEmpty() ? QVariant() : QVariant(*text);
 }
 
 } // namespace quorvel

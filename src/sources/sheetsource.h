@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -20,16 +21,44 @@ struct SheetRow {
     QVariantList cells;
 };
 
+// A cell whose value the file does not hold itself: its text refers to an
+// entity, which a reader never fetches. It is kept as a value of its own so
+// that the import lists it instead of taking the cell for empty.
+struct UnreadableCell {
+    bool operator==(const UnreadableCell&) const = default;
+};
+
+bool isUnreadableCell(const QVariant& cell);
+
+// A workbook on disk, which a reader reads as it needs it, never whole.
+struct FileOnDisk {
+    QString path;
+};
+
 // A workbook a user brings, read as rows of cells of its sheets. Readers
 // stream their sheet; a damaged file throws an OperationError whose text
 // says in Chinese why it cannot be read.
 class SheetSource {
 public:
-    // The limits of a sheet: those of current spreadsheet programs.
+    // The limits of a sheet: those of current spreadsheet programs. A longer
+    // text is never cut: the file is refused.
     static constexpr int kMaxRows = 1048576;
     static constexpr int kMaxColumns = 16384;
     static constexpr int kMaxText = 32767;
+    // The most characters the texts of one row hold together.
+    static constexpr qint64 kMaxRowText = 1024 * 1024;
+    // The largest .xlsx, .ods or .csv file read; a school's intake (some
+    // 33,000 rows of 60 columns) takes a few MB.
+    static constexpr qint64 kMaxFileSize = 64LL * 1024 * 1024;
+    // What the rows readSheet gives and what a reader keeps (an .xlsx
+    // file's shared strings, FreeXL's tables of an .xls file) may take in
+    // memory, as readSheet and hold() reckon it: the intake above, every
+    // cell filled, takes about half of it; some two million cells each with
+    // a short text of its own go beyond it. A refused file then stays well
+    // below 200 MB.
+    static constexpr qint64 kMaxHeld = 144LL * 1024 * 1024;
 
+    explicit SheetSource(const QString& name) : m_name(name) {}
     virtual ~SheetSource() = default;
     virtual QStringList sheetNames() const = 0;
     // Calls visit with every row of the sheet holding a value, top to
@@ -40,7 +69,23 @@ public:
     QList<SheetRow> readSheet(int sheet, int maxRows = -1);
     // The first sheet called name in any letter case; -1 when there is none.
     int findSheet(const QString& name) const;
+    // The file name the messages give.
+    const QString& fileName() const { return m_name; }
+
+protected:
+    // Counts bytes more against kMaxHeld for the strings the reader keeps;
+    // throws once they go beyond it.
+    void hold(qint64 bytes);
+
+    QString m_name;
+
+private:
+    qint64 m_held = 0;
 };
+
+// What a text of its own (one no other value shares) takes in memory beside
+// its cell: the block of its characters.
+qint64 textBytes(const QString& text);
 
 enum class SourceFormat { Xls, Xlsx, Ods, Csv };
 
@@ -48,7 +93,8 @@ enum class SourceFormat { Xls, Xlsx, Ods, Csv };
 std::optional<SourceFormat> sourceFormatOf(const QString& path);
 
 // Opens the workbook at path by its extension; throws an OperationError when
-// it is missing, unreadable, of another format or damaged.
+// it is missing, not a regular file (a folder, a device, a pipe), larger
+// than kMaxFileSize, unreadable, of another format or damaged.
 std::unique_ptr<SheetSource> openSheetSource(const QString& path);
 
 // Reads a workbook held in memory; name is the file name its messages give.
@@ -63,4 +109,17 @@ std::unique_ptr<SheetSource> sheetSourceFromBytes(const QByteArray& bytes, Sourc
 // empty).
 [[noreturn]] void throwDamaged(const QString& name, const QString& detail = {});
 
+// Throws the message for a workbook with a text longer than kMaxText.
+[[noreturn]] void throwLongText(const QString& name);
+
+// Throws the message for a workbook with a row whose texts hold more than
+// kMaxRowText characters.
+[[noreturn]] void throwLongRow(const QString& name, int row);
+
+// Throws the message for a workbook whose rows would take more than
+// kMaxHeld.
+[[noreturn]] void throwTooMuch(const QString& name);
+
 } // namespace quorvel
+
+Q_DECLARE_METATYPE(quorvel::UnreadableCell)

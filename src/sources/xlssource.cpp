@@ -22,10 +22,13 @@ namespace {
             QStringLiteral("%1设有密码保护，无法读取。请在Excel中取消密码后再试。").arg(name));
     case XlsStatus::TooLarge:
         throw OperationError(
-            QStringLiteral("%1太大，无法读取：工作表不能超过%2行、%3列，文件不能超过%4MB。")
+            QStringLiteral("%1太大，无法读取：工作表不能超过%2行、%3列，各工作表合计不能超过%4万个"
+                           "单元格、%5万种不同的文字，文件不能超过%6MB。")
                 .arg(name)
                 .arg(XlsWorkbook::kMaxRows)
                 .arg(XlsWorkbook::kMaxColumns)
+                .arg(XlsWorkbook::kMaxCells / 10000)
+                .arg(XlsWorkbook::kMaxStrings / 10000)
                 .arg(XlsWorkbook::kMaxFileSize / (1024 * 1024)));
     case XlsStatus::LongText:
         throw OperationError(
@@ -39,10 +42,11 @@ namespace {
 
 } // namespace
 
-XlsSource::XlsSource(const QString& path, const QString& name) : m_book(path), m_name(name)
+XlsSource::XlsSource(const QString& path, const QString& name) : SheetSource(name), m_book(path)
 {
     if (m_book.status() != XlsStatus::Ok)
         throwUnreadable(m_book.status(), name);
+    hold(m_book.heldBytes());
 }
 
 // FreeXL reads every cell when it opens a file, so the copy on disk may go

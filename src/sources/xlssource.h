@@ -17,7 +17,6 @@ public:
 
 private:
     XlsWorkbook m_book;
-    QString m_name;
 };
 
 } // namespace quorvel

@@ -113,12 +113,24 @@ QString serialDateText(double serial, bool base1904)
 }
 
 XlsxSource::XlsxSource(const QByteArray& bytes, const QString& name)
-    : m_zip(bytes, name), m_name(name), m_workbook(workbookMember(m_zip))
+    : SheetSource(name), m_zip(bytes, name)
 {
+    readParts();
+}
+
+XlsxSource::XlsxSource(const FileOnDisk& file, const QString& name)
+    : SheetSource(name), m_zip(file, name)
+{
+    readParts();
+}
+
+void XlsxSource::readParts()
+{
+    m_workbook = workbookMember(m_zip);
     if (!m_zip.isOpen() || !m_zip.contains(m_workbook))
         throw OperationError(
             QStringLiteral("%1不是Excel 2007及以后版本（.xlsx）的工作簿，或者已损坏，无法读取。")
-                .arg(name));
+                .arg(m_name));
     readWorkbook();
     readSharedStrings();
     readStyles();
@@ -159,9 +171,13 @@ void XlsxSource::readSharedStrings()
     if (member.isEmpty() || !m_zip.contains(member))
         return;
     const auto in = m_zip.open(member);
-    while (in->next())
-        if (in->isStart(QLatin1StringView("si")))
-            m_shared.append(in->elementText({QStringLiteral("rPh")}));
+    while (in->next()) {
+        if (!in->isStart(QLatin1StringView("si")))
+            continue;
+        const auto text = in->elementText({QStringLiteral("rPh")});
+        hold(qint64(sizeof(QVariant)) + (text ? textBytes(*text) : 0));
+        m_shared.append(text ? QVariant(*text) : QVariant::fromValue(UnreadableCell()));
+    }
 }
 
 void XlsxSource::readStyles()
@@ -194,6 +210,7 @@ void XlsxSource::readRows(int sheet, const std::function<bool(const SheetRow&)>&
     const auto in = m_zip.open(m_members.at(sheet));
     SheetRow row;
     int column = 0;
+    qint64 rowText = 0;
     while (in->next()) {
         if (in->isStart(QLatin1StringView("row"))) {
             const QString r = in->attribute(QLatin1StringView("r"));
@@ -202,13 +219,20 @@ void XlsxSource::readRows(int sheet, const std::function<bool(const SheetRow&)>&
                 in->fail();
             row = SheetRow{number, {}};
             column = 0;
+            rowText = 0;
         } else if (in->isStart(QLatin1StringView("c")) && row.number > 0) {
             readCell(*in, row, column);
+            const QVariant& cell = row.cells.constLast();
+            if (cell.typeId() == QMetaType::QString &&
+                (rowText += cell.toString().size()) > kMaxRowText)
+                throwLongRow(m_name, row.number);
         } else if (in->isEnd(QLatin1StringView("row"))) {
             while (!row.cells.isEmpty() && row.cells.constLast().isNull())
                 row.cells.removeLast();
-            if (!row.cells.isEmpty() && !visit(row))
+            if (!row.cells.isEmpty() && !visit(row)) {
+                in->finish();
                 return;
+            }
         }
     }
 }
@@ -223,16 +247,22 @@ void XlsxSource::readCell(XmlStream& in, SheetRow& row, int& column)
     const int style = in.attribute(QLatin1StringView("s")).toInt();
     QString value;
     bool hasValue = false;
+    bool unreadable = false;
     while (in.next() && !in.isEnd(QLatin1StringView("c"))) {
         if (in.isStart(QLatin1StringView("v")) || in.isStart(QLatin1StringView("is"))) {
-            value = in.elementText({QStringLiteral("rPh")});
+            const auto text = in.elementText({QStringLiteral("rPh")});
+            unreadable = unreadable || !text;
+            value = text.value_or(QString());
             hasValue = true;
         } else if (in.xml().isStartElement()) {
-            in.elementText();
+            in.elementText(); // a formula, whose stored result is the value
         }
     }
     row.cells.resize(at);
-    row.cells.append(hasValue ? cellValue(type, style, value, in) : QVariant());
+    if (unreadable)
+        row.cells.append(QVariant::fromValue(UnreadableCell()));
+    else
+        row.cells.append(hasValue ? cellValue(type, style, value, in) : QVariant());
     column = at + 1;
 }
 

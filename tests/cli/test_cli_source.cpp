@@ -1,8 +1,10 @@
 // quorvel-cli preview FILE and import FILE: a .csv the school received,
 // with a title row, its own headers, an unknown column and problems.
+#include "sources/fixtures.h"
 #include "support/clirun.h"
 
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -100,6 +102,43 @@ private slots:
         QTest::newRow("empty header row") << QStringList{"preview", "@", "--header-row", "9"} << 1;
         QTest::newRow("bad map") << QStringList{"preview", "@", "--map", "电话=家长电话"} << 1;
         QTest::newRow("missing file") << QStringList{"import", "none.xlsx"} << 1;
+    }
+
+    // Workbooks the readers refuse: --yes import changes not a byte of the
+    // database.
+    void refusedWorkbookLeavesDatabase_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray sheet = "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>编号</t></is>"
+                                 "</c><c r=\"B1\" t=\"inlineStr\"><is><t>数学</t></is></c></row>"
+                                 "<row r=\"2\"><c r=\"A2\"><v>2026009</v></c><c r=\"B2\">"
+                                 "<v>60</v></c></row>";
+        QTest::newRow("xlsx: checksum")
+            << "crc.xlsx" << test::changed(test::storedXlsx(sheet), "<v>60</v>", "<v>90</v>");
+        QTest::newRow("csv: UTF-16 with a stray byte")
+            << "odd.csv"
+            << QByteArray(QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)
+                              .encode(QStringLiteral("编号,数学\n2026009,60\n"))) +
+                   "2";
+    }
+    void refusedWorkbookLeavesDatabase()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        QFile db(dir.filePath("gsls.dll"));
+        QVERIFY(db.open(QIODevice::ReadOnly));
+        const QByteArray before = db.readAll();
+        db.close();
+        const CliRun r = runCapturedCli(at({"--yes", "import", path}));
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.contains(QStringLiteral("无法读取")), qPrintable(r.out + r.err));
+        QVERIFY(db.open(QIODevice::ReadOnly));
+        QCOMPARE(db.readAll(), before);
     }
 
     void refusals()

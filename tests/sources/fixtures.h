@@ -4,9 +4,11 @@
 // -odf into a folder, and the texts every reader must give for them.
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariant>
 
 namespace quorvel::test {
@@ -119,6 +121,96 @@ inline QString cellText(const QVariant& v)
     if (v.typeId() == QMetaType::Bool)
         return v.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
     return v.toString();
+}
+
+using Members = QList<QPair<QString, QByteArray>>;
+
+// The members zipped in order by the system's interpreter, stored as they
+// are (not compressed), so a test may change their bytes in the archive;
+// empty on failure.
+inline QByteArray zipped(const Members& members)
+{
+    QTemporaryDir dir;
+    QStringList names;
+    for (const auto& [name, bytes] : members) {
+        const QString path = dir.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            return {};
+        names.append(name);
+    }
+    const QString out = dir.filePath("book.zip");
+    const int status = QProcess::execute(
+        "/usr/bin/python3",
+        QStringList{"-c",
+                    "import sys, zipfile, os\n"
+                    "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                    "    for n in sys.argv[3:]: z.write(os.path.join(sys.argv[2], n), n)\n",
+                    out, dir.path()} +
+            names);
+    QFile f(out);
+    return status == 0 && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline const char* const kRel =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+inline QByteArray relations(const QList<QStringList>& idTypeTarget)
+{
+    QByteArray xml = "<?xml version=\"1.0\"?><Relationships xmlns=\"http://schemas."
+                     "openxmlformats.org/package/2006/relationships\">";
+    for (const QStringList& r : idTypeTarget)
+        xml += QStringLiteral("<Relationship Id=\"%1\" Type=\"%2%3\" Target=\"%4\"/>")
+                   .arg(r[0], kRel, r[1], r[2])
+                   .toUtf8();
+    return xml + "</Relationships>";
+}
+
+// An .xlsx workbook of one sheet 表1 whose sheetData holds rows and whose
+// shared strings are shared (<si> items); prolog comes before the root
+// element of both parts.
+inline QByteArray storedXlsx(const QByteArray& rows, const QByteArray& shared = {},
+                             const QByteArray& prolog = {})
+{
+    const QByteArray ns = " xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\""
+                          " xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+                          "relationships\"";
+    return zipped(
+        {{"_rels/.rels", relations({{"rId1", "officeDocument", "xl/workbook.xml"}})},
+         {"xl/workbook.xml", "<workbook" + ns +
+                                 "><sheets><sheet name=\"表1\" sheetId=\"1\" r:id=\"r1\"/>"
+                                 "</sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          relations({{"r1", "worksheet", "sheet1.xml"}, {"r2", "sharedStrings", "strings.xml"}})},
+         {"xl/sheet1.xml",
+          prolog + "<worksheet" + ns + "><sheetData>" + rows + "</sheetData></worksheet>"},
+         {"xl/strings.xml", prolog + "<sst" + ns + ">" + shared + "</sst>"}});
+}
+
+// An .ods workbook of one table 表1 holding rows (table:table-row
+// elements); prolog comes before the root element of its content.
+inline QByteArray storedOds(const QByteArray& rows, const QByteArray& prolog = {})
+{
+    return zipped(
+        {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+         {"content.xml",
+          prolog +
+              "<office:document-content "
+              "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+              "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+              "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"><office:body>"
+              "<office:spreadsheet><table:table table:name=\"表1\">" +
+              rows +
+              "</table:table></office:spreadsheet></office:body></office:document-content>"}});
+}
+
+// The bytes with the first from changed to to (of the same length), as
+// damage inside a stored member of an archive leaves them.
+inline QByteArray changed(QByteArray bytes, const QByteArray& from, const QByteArray& to)
+{
+    const qsizetype at = bytes.indexOf(from);
+    return at < 0 ? QByteArray() : bytes.replace(at, from.size(), to);
 }
 
 // Runs a python3 script with arguments; the error output when it fails.

@@ -12,6 +12,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -24,7 +25,7 @@ QStringList rowTexts(SheetSource& source, int sheet)
     for (const SheetRow& row : source.readSheet(sheet)) {
         QStringList cells{QString::number(row.number)};
         for (const QVariant& v : row.cells)
-            cells.append(cellText(v));
+            cells.append(isUnreadableCell(v) ? QStringLiteral("<实体>") : cellText(v));
         texts.append(cells.join(QLatin1Char('|')));
     }
     return texts;
@@ -63,6 +64,13 @@ private slots:
     void csvRecords();
     void refused_data();
     void refused();
+    void checksumBelowTheRowsRead();
+    void entityNeverRead_data();
+    void entityNeverRead();
+    void csvAcrossChunks();
+    void notRegularFile_data();
+    void notRegularFile();
+    void rowsHeldInBounds();
     void truncatedNeverCrashes_data();
     void truncatedNeverCrashes();
     void dateFormats_data();
@@ -163,24 +171,180 @@ void TestReaders::refused_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("why"); // a part of the message
     const auto xlsx = int(SourceFormat::Xlsx), ods = int(SourceFormat::Ods);
-    QTest::newRow("xlsx: not a zip") << QByteArray("PK\x03\x04garbage") << xlsx;
-    QTest::newRow("xlsx: empty") << QByteArray() << xlsx;
-    QTest::newRow("ods: text") << QByteArray("编号,姓名") << ods;
-    QTest::newRow("xls: text") << QByteArray("编号,姓名") << int(SourceFormat::Xls);
-    QTest::newRow("xls: empty") << QByteArray() << int(SourceFormat::Xls);
-    QTest::newRow("csv: quote never closed")
-        << QByteArray("a,\"b\nc,d\n") << int(SourceFormat::Csv);
-    QTest::newRow("csv: binary") << QByteArray("a,b\0c", 5) << int(SourceFormat::Csv);
+    const auto csv = int(SourceFormat::Csv);
+    QTest::newRow("xlsx: not a zip") << QByteArray("PK\x03\x04garbage") << xlsx << QString();
+    QTest::newRow("xlsx: empty") << QByteArray() << xlsx << QString();
+    QTest::newRow("ods: text") << QByteArray("编号,姓名") << ods << QString();
+    QTest::newRow("xls: text") << QByteArray("编号,姓名") << int(SourceFormat::Xls) << QString();
+    QTest::newRow("xls: empty") << QByteArray() << int(SourceFormat::Xls) << QString();
+    QTest::newRow("csv: quote never closed") << QByteArray("a,\"b\nc,d\n") << csv << QString();
+    QTest::newRow("csv: binary") << QByteArray("a,b\0c", 5) << csv << QString();
+
+    // A score changed in the stored part: its checksum no longer matches.
+    const QString crc = QStringLiteral("校验码");
+    QTest::newRow("xlsx: a stored score changed")
+        << changed(storedXlsx("<row r=\"1\"><c r=\"A1\"><v>60</v></c></row>"), "<v>60</v>",
+                   "<v>90</v>")
+        << xlsx << crc;
+    QTest::newRow("ods: a stored score changed")
+        << changed(storedOds("<table:table-row><table:table-cell office:value-type=\"float\" "
+                             "office:value=\"60\"/></table:table-row>"),
+                   "\"60\"", "\"90\"")
+        << ods << crc;
+
+    // A text beyond the longest a cell holds is never cut.
+    const QString longText = QStringLiteral("超过32767个字");
+    const QByteArray x40k(40000, 'x');
+    QTest::newRow("ods: blanks beyond the bound")
+        << storedOds(
+               "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>"
+               "学<text:s text:c=\"100000\"/>生</text:p></table:table-cell></table:table-row>")
+        << ods << longText;
+    QTest::newRow("xlsx: a shared string beyond the bound")
+        << storedXlsx("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>",
+                      "<si><t>" + x40k + "</t></si>")
+        << xlsx << longText;
+    QTest::newRow("xlsx: a text of 5 MB")
+        << storedXlsx("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>" +
+                      QByteArray(5 << 20, 'x') + "</t></is></c></row>")
+        << xlsx << QStringLiteral("内容不完整");
+    QTest::newRow("csv: a field beyond the bound") << "a," + x40k + "\n" << csv << longText;
+    QTest::newRow("csv: a row's texts beyond the bound")
+        << (QByteArray(30000, 'x') + ",").repeated(40) << csv << QStringLiteral("第1行的文字太多");
+
+    // Bytes that are not text in the encoding.
+    const QString notText = QStringLiteral("不是文本文件");
+    const QByteArray le = QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)
+                              .encode(QStringLiteral("编号,姓名\n1,张\n"));
+    QTest::newRow("csv: UTF-16 with a stray last byte") << le + "2" << csv << notText;
+    QTest::newRow("csv: UTF-16 with a lone high surrogate") << le + QByteArray("2\0,\0\x00\xD8"
+                                                                               "a\0",
+                                                                               8)
+                                                            << csv << notText;
+    QTest::newRow("csv: cut inside its last character")
+        << QByteArray("编号,姓名\n1,\xE5") << csv << notText;
 }
 
 void TestReaders::refused()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, format);
+    QFETCH(QString, why);
     const QString text = refusal(bytes, SourceFormat(format));
-    QVERIFY2(text.contains(QStringLiteral("名单")) && text.contains(QStringLiteral("无法读取")),
+    QVERIFY2(text.contains(QStringLiteral("名单")) && text.contains(QStringLiteral("无法读取")) &&
+                 text.contains(why),
              qPrintable(text));
+}
+
+// A reader that stops early still reads the rest of the part for its
+// checksum.
+void TestReaders::checksumBelowTheRowsRead()
+{
+    const QByteArray book = changed(storedXlsx("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"
+                                               "<row r=\"2\"><c r=\"A2\"><v>60</v></c></row>"),
+                                    "<v>60</v>", "<v>90</v>");
+    XlsxSource source(book, QStringLiteral("名单"));
+    QVERIFY_THROWS_EXCEPTION(OperationError, source.readSheet(0, 1));
+}
+
+// An entity a part declares is never fetched (nor one it defines itself
+// expanded): the cell referring to it is unreadable, the rest of its row
+// read.
+void TestReaders::entityNeverRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QStringList>("rows");
+    const QByteArray dtd = "<?xml version=\"1.0\"?><!DOCTYPE x [<!-- ]> --><!ENTITY e SYSTEM "
+                           "\"file:///etc/passwd\"><!ENTITY i \"内部\">]>\n";
+    const QByteArray score = "<c r=\"B1\"><v>7</v></c></row>";
+    const auto xlsx = int(SourceFormat::Xlsx), ods = int(SourceFormat::Ods);
+    QTest::newRow("xlsx: inline string")
+        << storedXlsx("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a&e;b</t></is></c>" + score,
+                      {}, dtd)
+        << xlsx << QStringList{"1|<实体>|7"};
+    QTest::newRow("xlsx: shared string, defined inside")
+        << storedXlsx("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c>" + score,
+                      "<si><t>&i;</t></si>", dtd)
+        << xlsx << QStringList{"1|<实体>|7"};
+    const QByteArray cell = "<table:table-row><table:table-cell office:value-type=\"string\">"
+                            "<text:p>学&e;</text:p></table:table-cell>";
+    QTest::newRow("ods: text")
+        << storedOds(cell + "<table:table-cell office:value-type=\"float\" office:value=\"7\"/>"
+                            "</table:table-row>",
+                     dtd)
+        << ods << QStringList{"1|<实体>|7"};
+}
+
+void TestReaders::entityNeverRead()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, format);
+    QFETCH(QStringList, rows);
+    try {
+        auto source = sheetSourceFromBytes(bytes, SourceFormat(format), QStringLiteral("名单"));
+        QCOMPARE(rowTexts(*source, 0), rows);
+    } catch (const OperationError& e) {
+        QFAIL(qPrintable(e.text()));
+    }
+}
+
+// The text is decoded 64 KB at a time: characters across the chunks'
+// borders (GB18030's, a UTF-16 pair whose high half ends the first) read
+// whole.
+void TestReaders::csvAcrossChunks()
+{
+    QString text = QStringLiteral("编号,姓名\n");
+    for (int i = 0; i < 8000; ++i)
+        text += QStringLiteral("%1,张三丰\n").arg(2026000 + i);
+    CsvSource gb(QStringEncoder("GB18030").encode(text), QStringLiteral("t.csv"));
+    QCOMPARE(rowTexts(gb, 0).constLast(), QStringLiteral("8001|2033999|张三丰"));
+    const QString pair = QString(32767 - 8, u'a') + QStringLiteral("𠀀");
+    CsvSource utf16(QStringEncoder(QStringConverter::Utf16LE, QStringEncoder::Flag::WriteBom)
+                        .encode(QStringLiteral("编号,姓名\n1,") + pair),
+                    QStringLiteral("t.csv"));
+    QCOMPARE(rowTexts(utf16, 0).constLast(), QStringLiteral("2|1|") + pair);
+}
+
+// Files the readers never open: each refused at once.
+void TestReaders::notRegularFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("folder") << "folder.csv";
+    QTest::newRow("pipe") << "pipe.csv";
+    QTest::newRow("link to a device with no end") << "zero.csv";
+}
+
+void TestReaders::notRegularFile()
+{
+    QFETCH(QString, file);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("folder.csv"));
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("pipe.csv")).constData(), 0600) == 0);
+    QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.csv")));
+    try {
+        openSheetSource(dir.filePath(file))->readSheet(0);
+        QFAIL("read");
+    } catch (const OperationError& e) {
+        QVERIFY2(e.text().contains(file + QStringLiteral("不是普通的文件")), qPrintable(e.text()));
+    }
+}
+
+// Rows of one number across the columns of a sheet: what they take in
+// memory stops the reading long before the file's end.
+void TestReaders::rowsHeldInBounds()
+{
+    const QByteArray row = QByteArray(SheetSource::kMaxColumns - 1, ',').replace(",", "1,") + "1\n";
+    CsvSource source(row.repeated(400), QStringLiteral("名单"));
+    QCOMPARE(source.readSheet(0, 20).size(), 20);
+    try {
+        source.readSheet(0);
+        QFAIL("read");
+    } catch (const OperationError& e) {
+        QVERIFY2(e.text().contains(QStringLiteral("单元格和文字太多")), qPrintable(e.text()));
+    }
 }
 
 // Every cut of a real workbook is read or refused; none crashes or hangs
