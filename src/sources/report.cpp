@@ -9,6 +9,11 @@ namespace {
 
 constexpr int kMaxClassNumber = 32767;
 
+// The column whose empty cell is worth a word: a student without a name.
+const QString kNameColumn = QStringLiteral("姓名");
+
+const QString kUnreadable = QStringLiteral("单元格中有无法读取的实体引用");
+
 std::optional<double> numberOf(const QVariant& cell)
 {
     if (cell.typeId() == QMetaType::Double)
@@ -38,7 +43,7 @@ private:
         m_out.problems.append({row.number, column, text, false});
         m_rowLost += lost;
     }
-    bool keyTaken(const SheetRow& row, const TargetColumn& column, const QString& key);
+    bool keyTaken(const SheetRow& row, const TargetColumn& column, const QVariant& cell);
     QVariant value(const SheetRow& row, const TargetColumn& column, double& subjects);
     QVariant scoreValue(const SheetRow& row, const QString& column, const QString& text,
                         const QVariant& cell);
@@ -57,10 +62,13 @@ bool hasControlCharacter(const QString& text)
                        [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
-bool RowChecker::keyTaken(const SheetRow& row, const TargetColumn& column, const QString& key)
+bool RowChecker::keyTaken(const SheetRow& row, const TargetColumn& column, const QVariant& cell)
 {
+    const QString key = sourceCellText(cell);
     QString why;
-    if (key.isEmpty())
+    if (isUnreadableCell(cell))
+        why = kUnreadable + QStringLiteral("，这一行没有导入");
+    else if (key.isEmpty())
         why = QStringLiteral("编号是空的，这一行没有导入");
     else if (hasControlCharacter(key))
         why = QStringLiteral("编号中有换行符、制表符等控制字符，这一行没有导入");
@@ -98,8 +106,10 @@ void RowChecker::checkTotal(const SheetRow& row, const QString& column, double s
 {
     const QVariant cell = cellOf(row, column);
     const auto given = numberOf(cell);
-    if (!cell.isNull() && !sourceCellText(cell).isEmpty() &&
-        (!given || std::abs(*given - sum) > 0.01))
+    if (isUnreadableCell(cell))
+        note(row, column, kUnreadable + QStringLiteral("，按各科之和导入"), false);
+    else if (!cell.isNull() && !sourceCellText(cell).isEmpty() &&
+             (!given || std::abs(*given - sum) > 0.01))
         note(row, column,
              QStringLiteral("表中的总分“%1”与各科之和%2不符，按各科之和导入")
                  .arg(sourceCellText(cell))
@@ -120,9 +130,16 @@ QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, doub
         subjects += cell.toDouble();
         return cell;
     }
-    const QString text = sourceCellText(cell);
-    if (cell.isNull() || text.isEmpty())
+    if (isUnreadableCell(cell)) {
+        note(row, column.name, kUnreadable + QStringLiteral("，没有导入"), true);
         return {};
+    }
+    const QString text = sourceCellText(cell);
+    if (cell.isNull() || text.isEmpty()) {
+        if (column.name == kNameColumn && m_mapping.isMapped(column.name))
+            note(row, column.name, QStringLiteral("姓名是空的"), false);
+        return {};
+    }
     switch (column.kind) {
     case TargetColumn::Score: {
         const QVariant v = scoreValue(row, column.name, text, cell);
@@ -161,8 +178,7 @@ QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, doub
 void RowChecker::check(const SheetRow& row)
 {
     for (const TargetColumn& column : m_columns)
-        if (column.kind == TargetColumn::Key &&
-            !keyTaken(row, column, sourceCellText(cellOf(row, column.name))))
+        if (column.kind == TargetColumn::Key && !keyTaken(row, column, cellOf(row, column.name)))
             return;
     m_rowLost = 0;
     double subjects = 0;

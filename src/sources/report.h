@@ -41,9 +41,10 @@ constexpr double kReportMaxScore = 1000;
 // Checks the data rows (those below the header) against the target columns:
 // a row without 编号, or with one an earlier row has, is left out; a value a
 // column cannot take (a score that is not a number in 0–1000, a text too
-// long or holding a control character, a class that is not 0–32767) is not
-// stored; a 性别 other than 男/女 is listed and kept; 总分 is the sum of the
-// subjects, and a sheet's 总分 more than 0.01 away from it is listed.
+// long or holding a control character, a class that is not 0–32767, a cell
+// the reader could not read) is not stored; a 性别 other than 男/女 and an
+// empty 姓名 (in a mapped column) are listed and kept; 总分 is the sum of
+// the subjects, and a sheet's 总分 more than 0.01 away from it is listed.
 CheckedRows checkRows(const QList<SheetRow>& data, const ColumnMapping& mapping,
                       const QList<TargetColumn>& columns);
 

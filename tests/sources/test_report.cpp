@@ -1,6 +1,7 @@
 // The import report: every row left out and every value not taken, with
 // the worksheet's row number and the database column.
 #include "sources/report.h"
+#include "sources/sheetsource.h"
 
 #include <QtTest>
 
@@ -37,6 +38,7 @@ QStringList lines(const CheckedRows& checked)
 }
 
 const QVariant kNone;
+const QVariant kUnreadable = QVariant::fromValue(UnreadableCell());
 
 } // namespace
 
@@ -63,7 +65,23 @@ void TestReport::problems_data()
         << QStringList{"第3行“编号”：编号是空的，这一行没有导入"} << 1 << true;
     QTest::newRow("编号 repeated names the first row")
         << QList<QVariantList>{good, {"x"}, {" 2026001 ", "王五"}}
-        << QStringList{"第5行“编号”：编号2026001与第3行重复，这一行没有导入"} << 2 << true;
+        << QStringList{"第4行“姓名”：姓名是空的",
+                       "第5行“编号”：编号2026001与第3行重复，这一行没有导入"}
+        << 2 << true;
+    QTest::newRow("姓名 empty or blank is kept")
+        << QList<QVariantList>{{"a", kNone, "男"}, {"b", "  ", "女"}}
+        << QStringList{"第3行“姓名”：姓名是空的", "第4行“姓名”：姓名是空的"} << 2 << false;
+    QTest::newRow("an unreadable cell is not taken")
+        << QList<QVariantList>{{"a", kUnreadable, "男", kNone, kUnreadable, 80.0}}
+        << QStringList{"第3行“姓名”：单元格中有无法读取的实体引用，没有导入",
+                       "第3行“语文”：单元格中有无法读取的实体引用，没有导入"}
+        << 1 << true;
+    QTest::newRow("an unreadable 编号 leaves the row out")
+        << QList<QVariantList>{{kUnreadable, "张"}, good}
+        << QStringList{"第3行“编号”：单元格中有无法读取的实体引用，这一行没有导入"} << 1 << true;
+    QTest::newRow("an unreadable 总分 is the sum")
+        << QList<QVariantList>{{"a", "张", "男", kNone, 90.0, 80.0, kUnreadable}}
+        << QStringList{"第3行“总分”：单元格中有无法读取的实体引用，按各科之和导入"} << 1 << false;
     QTest::newRow("score not a number")
         << QList<QVariantList>{{"a", "张", "男", kNone, "八十", 80.0}}
         << QStringList{"第3行“语文”：“八十”不是数字，没有导入"} << 1 << true;
