@@ -4,6 +4,8 @@
 # again only to renew them). Needs a built quorvel-cli (build/), LibreOffice
 # (soffice) and python3-xlwt. The seeds match the columns the fuzz target's
 # store has: 编号 姓名 性别 班级 原学校 是否班干部 语文 数学 总分.
+# Then derives, from the readers' own seeds in fuzz/seeds, the damage the
+# readers must find there (see the end).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=tests/excel/fixtures/import-corpus
@@ -73,3 +75,40 @@ PY
 # Not a workbook at all.
 : > "$out/empty.xls"
 ls -l "$out"
+
+# The readers' seeds of damage, made from the stored intakes in fuzz/seeds:
+# a member whose checksum no longer matches (a score changed in place), an
+# external entity referred to in a cell, a text beyond the longest a cell
+# holds, and UTF-16 with a stray last byte or a lone surrogate.
+/usr/bin/python3 - fuzz/seeds <<'PY'
+import os, sys, zipfile
+seeds = sys.argv[1]
+def path(*parts):
+    return os.path.join(seeds, *parts)
+def write(name, data):
+    with open(path(name), "wb") as f:
+        f.write(data)
+def changed(src, dst, old, new):
+    data = open(path(src), "rb").read()
+    assert len(old) == len(new) and data.count(old) == 1
+    write(dst, data.replace(old, new))
+def rezipped(src, dst, member, edit):
+    with zipfile.ZipFile(path(src)) as z, zipfile.ZipFile(path(dst), "w") as out:
+        for info in z.infolist():
+            data = z.read(info)
+            out.writestr(info, edit(data) if info.filename == member else data)
+dtd = b'<!DOCTYPE x [<!ENTITY e SYSTEM "file:///etc/passwd">]>'
+changed("xlsx/intake-stored.xlsx", "xlsx/checksum.xlsx", b"<v>90.5</v>", b"<v>60.5</v>")
+changed("ods/intake-stored.ods", "ods/checksum.ods", b'office:value="90.5"', b'office:value="60.5"')
+rezipped("xlsx/intake-stored.xlsx", "xlsx/entity.xlsx", "xl/worksheets/sheet2.xml",
+         lambda d: dtd + d.replace(b"&#24352;&#19977;", b"&#24352;&e;", 1))
+ods_dtd = lambda d: d.replace(b"?>", b"?>" + dtd, 1)
+rezipped("ods/intake-stored.ods", "ods/entity.ods", "content.xml",
+         lambda d: ods_dtd(d).replace("张三".encode(), "张&e;".encode(), 1))
+rezipped("ods/intake-stored.ods", "ods/long-text.ods", "content.xml",
+         lambda d: d.replace("张三".encode(), '张<text:s text:c="100000"/>三'.encode(), 1))
+utf16 = open(path("csv/utf16.csv"), "rb").read()
+write("csv/utf16-stray-byte.csv", utf16 + b"2")
+write("csv/utf16-lone-surrogate.csv", utf16[:-2] + b"\x00\xd8" + utf16[-2:])
+PY
+ls -l fuzz/seeds/*
