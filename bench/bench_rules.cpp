@@ -39,19 +39,35 @@ struct Run {
     int rules = 0, brokenAfterDivision = 0, brokenAfterPrecise = 0;
 };
 
+// The 编号 of every student in row order, their indexes in an order
+// shuffled by seed, and the generator that shuffled them, for further draws.
+struct ShuffledKeys {
+    QVariantList keys;
+    QList<int> order;
+    QRandomGenerator rng;
+};
+ShuffledKeys shuffledKeys(const Context& ctx, quint32 seed)
+{
+    Store store = OpenStore(ctx);
+    ShuffledKeys out;
+    out.keys = store.column(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                                .arg(quoteIdent(keyColumn()), quoteIdent(studentTable())));
+    for (int i = 0; i < out.keys.size(); ++i)
+        out.order.append(i);
+    out.rng.seed(seed);
+    std::shuffle(out.order.begin(), out.order.end(), out.rng);
+    return out;
+}
+
 // 5 % of the students in 同班 pairs, 5 % in 分开 pairs, 2 % 固定, all
 // different students.
 int addRules(const Context& ctx, int students, int classes)
 {
+    ShuffledKeys shuffled = shuffledKeys(ctx, 24);
+    const QVariantList& keys = shuffled.keys;
+    const QList<int>& order = shuffled.order;
+    QRandomGenerator& rng = shuffled.rng;
     Store store = OpenStore(ctx);
-    const QVariantList keys =
-        store.column(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-                         .arg(quoteIdent(keyColumn()), quoteIdent(studentTable())));
-    QList<int> order;
-    for (int i = 0; i < keys.size(); ++i)
-        order.append(i);
-    QRandomGenerator rng(24);
-    std::shuffle(order.begin(), order.end(), rng);
     int next = 0, count = 0;
     const auto key = [&] { return keys.at(order.at(next++)).toString(); };
     Transaction tr(store);
@@ -136,15 +152,9 @@ void compare(int students, int classes)
 // ctx, one row per student named.
 bool writeRulesWorkbook(const Context& ctx, const QString& path, int rules)
 {
-    Store store = OpenStore(ctx);
-    const QVariantList keys =
-        store.column(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-                         .arg(quoteIdent(keyColumn()), quoteIdent(studentTable())));
-    QList<int> order;
-    for (int i = 0; i < keys.size(); ++i)
-        order.append(i);
-    QRandomGenerator rng(31);
-    std::shuffle(order.begin(), order.end(), rng);
+    ShuffledKeys shuffled = shuffledKeys(ctx, 31);
+    const QVariantList& keys = shuffled.keys;
+    const QList<int>& order = shuffled.order;
     const int pairs = rules * 2 / 5, fixed = rules - 2 * pairs;
     if (3 * pairs > keys.size())
         return false;
