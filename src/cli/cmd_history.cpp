@@ -37,10 +37,7 @@ int cmdHistory(CliEnv& env, const QStringList& args)
                 << v.description() << '\t' << v.moved << '\t' << spreadText(v.spread) << '\n';
     const QVector<ClassDifference> outside = ChangesOutsideProgram(env.ctx);
     if (!outside.isEmpty()) {
-        QStringList students;
-        for (const ClassDifference& d : outside)
-            students.append(classChangeText(d));
-        env.out << QStringLiteral("-\t时间不明\t不是本程序做的改动：") << students.join(u' ')
+        env.out << QStringLiteral("-\t时间不明\t不是本程序做的改动：") << classChangesText(outside)
                 << '\t' << outside.size() << QStringLiteral("\t-\n");
     }
     return 0;

@@ -191,14 +191,6 @@ QString timeText(const QDateTime& t)
     return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QString outsideText(const QVector<ClassDifference>& outside)
-{
-    QStringList students;
-    for (const ClassDifference& d : outside)
-        students.append(classChangeText(d));
-    return students.join(u' ');
-}
-
 // "不是本程序做的改动"
 QString outsideCaption()
 {
@@ -248,7 +240,7 @@ QStringList auditLines(const AuditView& view)
         lines.append(timeText(c.when) + u'\t' + c.what + u'\t' + c.students.join(u' '));
     if (!view.outside.isEmpty())
         lines.append(QStringLiteral("时间不明\t") + outsideCaption() + u'\t' +
-                     outsideText(view.outside));
+                     classChangesText(view.outside));
     return lines;
 }
 
@@ -267,7 +259,7 @@ QStringList auditCheckLines(const AuditCheck& check)
         lines.append(QStringLiteral("分班结果摘要与重算的不同：重算的是%1，记录的是%2。")
                          .arg(check.resultDigestRerun, check.record.resultDigest));
     if (!check.outside.isEmpty())
-        lines.append(outsideCaption() + QStringLiteral("：") + outsideText(check.outside));
+        lines.append(outsideCaption() + QStringLiteral("：") + classChangesText(check.outside));
     lines.append(verdict(check));
     return lines;
 }

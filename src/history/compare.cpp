@@ -101,6 +101,14 @@ QString classChangeText(const ClassDifference& d)
     return QStringLiteral("%1（%2→%3）").arg(d.key, text(d.first), text(d.second));
 }
 
+QString classChangesText(const QVector<ClassDifference>& students, const QString& separator)
+{
+    QStringList texts;
+    for (const ClassDifference& d : students)
+        texts.append(classChangeText(d));
+    return texts.join(separator);
+}
+
 QVector<VersionChange> ChangesAfter(const Context& ctx, qint64 id)
 {
     Store store = OpenStore(ctx);

@@ -89,5 +89,8 @@ QVector<ClassDifference> ChangesOutsideProgram(const Context& ctx);
 
 // One such student as "编号（3班→5班）" (未分班 for 0).
 QString classChangeText(const ClassDifference& d);
+// Every student of students so, joined by separator.
+QString classChangesText(const QVector<ClassDifference>& students,
+                         const QString& separator = QStringLiteral(" "));
 
 } // namespace quorvel

@@ -118,11 +118,8 @@ void HistoryDialog::reload()
 
 void HistoryDialog::showOutside(const QVector<ClassDifference>& outside)
 {
-    QStringList students;
-    for (const ClassDifference& d : outside)
-        students.append(classChangeText(d));
     m_outside->setText(QStringLiteral("不是本程序做的改动（%1人）：").arg(outside.size()) +
-                       students.join(QStringLiteral("、")));
+                       classChangesText(outside, QStringLiteral("、")));
     m_outside->setVisible(!outside.isEmpty());
 }
 
