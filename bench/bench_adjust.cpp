@@ -11,7 +11,7 @@
 #include "division/wizard.h"
 #include "excel/rebuild.h"
 #include "stats/statistics.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/schema.h"

@@ -8,7 +8,7 @@
 #include "adjust/classcolumns.h"
 #include "adjust/exchange.h"
 #include "adjust/transfer.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/store.h"
 #include "store/students.h"
 

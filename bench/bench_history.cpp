@@ -5,8 +5,8 @@
 
 #include "cli/cli.h"
 #include "history/history.h"
-#include "store/context.h"
-#include "store/runstate.h"
+#include "core/context.h"
+#include "core/runstate.h"
 #include "store/store.h"
 #include "store/versions.h"
 

@@ -7,7 +7,7 @@
 #include "excel/import.h"
 #include "excel/sample.h"
 #include "sources/templateimport.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/studentgrid.h"
 

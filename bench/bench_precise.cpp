@@ -24,7 +24,7 @@
 #include "division/wizard.h"
 #include "excel/rebuild.h"
 #include "excel/sample.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/schema.h"

@@ -18,7 +18,7 @@
 #include "sources/templateimport.h"
 #include "stats/display.h"
 #include "stats/roster.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"

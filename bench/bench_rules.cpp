@@ -19,7 +19,7 @@
 #include "excel/rebuild.h"
 #include "rules/rulecheck.h"
 #include "rules/ruleimport.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/ruletables.h"
 #include "store/schema.h"

@@ -9,7 +9,7 @@
 #include "excel/sample.h"
 #include "sources/sourceimport.h"
 #include "sources/templateimport.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 
 #include <QElapsedTimer>

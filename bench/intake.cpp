@@ -2,7 +2,7 @@
 #include "bench.h"
 
 #include "excel/rebuild.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/schema.h"

@@ -1,6 +1,6 @@
 #include "autoadjust.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"

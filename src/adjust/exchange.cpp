@@ -4,7 +4,7 @@
 
 #include "rules/ruleguard.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/students.h"

@@ -1,7 +1,7 @@
 #include "manualadjust.h"
 
-#include "store/context.h"
-#include "store/numbertext.h"
+#include "core/context.h"
+#include "core/numbertext.h"
 #include "store/store.h"
 #include "store/versions.h"
 

@@ -6,7 +6,7 @@
 #include "rules/rulecheck.h"
 #include "rules/ruledivision.h"
 #include "store/auditrecord.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 #include "store/versions.h"

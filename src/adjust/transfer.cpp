@@ -2,7 +2,7 @@
 
 #include "manualadjust.h"
 #include "rules/ruleguard.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/students.h"

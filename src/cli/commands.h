@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cliprompt.h"
-#include "store/context.h"
+#include "core/context.h"
 
 #include <QStringList>
 #include <QTextStream>

@@ -2,7 +2,7 @@
 #include "statsoutput.h"
 
 #include "adjust/autoadjust.h"
-#include "store/numbertext.h"
+#include "core/numbertext.h"
 
 namespace quorvel {
 

@@ -1,7 +1,7 @@
 #include "classcount.h"
 
-#include "store/context.h"
-#include "store/numbertext.h"
+#include "core/context.h"
+#include "core/numbertext.h"
 
 namespace quorvel {
 

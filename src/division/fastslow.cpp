@@ -4,9 +4,9 @@
 
 #include "rules/ruledivision.h"
 #include "store/auditrecord.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
-#include "store/numbertext.h"
+#include "core/numbertext.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"

@@ -5,7 +5,7 @@
 
 #include "rules/ruledivision.h"
 #include "store/auditrecord.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"

@@ -2,9 +2,9 @@
 
 #include "balanced.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
-#include "store/numbertext.h"
+#include "core/numbertext.h"
 #include "store/store.h"
 #include "store/students.h"
 

@@ -2,7 +2,7 @@
 
 #include "biffrecords.h"
 #include "compoundfile.h"
-#include "store/textfile.h"
+#include "core/textfile.h"
 
 #include <QDir>
 #include <QFileInfo>

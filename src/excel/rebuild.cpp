@@ -2,10 +2,10 @@
 
 #include "template.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/schema.h"
-#include "store/textfile.h"
+#include "core/textfile.h"
 
 #include <QFileInfo>
 

@@ -6,7 +6,7 @@
 #include "division/fastslow.h"
 #include "division/presets.h"
 #include "store/auditrecord.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 

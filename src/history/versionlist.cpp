@@ -1,7 +1,7 @@
 #include "applyclasses.h"
 #include "history.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/store.h"
 
 namespace quorvel {

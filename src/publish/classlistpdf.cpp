@@ -2,7 +2,7 @@
 
 #include "stats/roster.h"
 #include "stats/statistics.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"
 #include "store/store.h"

@@ -3,7 +3,7 @@
 #include "stats/display.h"
 #include "stats/roster.h"
 #include "stats/statistics.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/recordtables.h"

@@ -1,6 +1,6 @@
 #include "draw.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 #include "store/studentgrid.h"

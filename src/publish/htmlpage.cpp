@@ -1,7 +1,7 @@
 #include "htmlpage.h"
 
 #include "printsheets.h"
-#include "store/textfile.h"
+#include "core/textfile.h"
 
 #include <QSaveFile>
 

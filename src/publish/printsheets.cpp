@@ -1,6 +1,6 @@
 #include "printsheets.h"
 
-#include "store/textfile.h"
+#include "core/textfile.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>

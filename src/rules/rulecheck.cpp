@@ -1,6 +1,6 @@
 #include "rulecheck.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/store.h"
 
 namespace quorvel {

@@ -2,7 +2,7 @@
 
 #include "ruleintake.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/store.h"
 
 #include <QSet>

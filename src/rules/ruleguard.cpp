@@ -3,7 +3,7 @@
 #include "rulecheck.h"
 #include "ruleintake.h"
 
-#include "store/context.h"
+#include "core/context.h"
 
 namespace quorvel {
 

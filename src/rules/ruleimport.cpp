@@ -4,7 +4,7 @@
 
 #include "sources/mapping.h"
 #include "sources/sheetsource.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"

@@ -6,7 +6,7 @@
 
 #include "adjust/exchange.h"
 #include "adjust/transfer.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 
 #include <QLabel>

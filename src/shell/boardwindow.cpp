@@ -4,7 +4,7 @@
 
 #include "adjust/exchange.h"
 #include "adjust/transfer.h"
-#include "store/context.h"
+#include "core/context.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

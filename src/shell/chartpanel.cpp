@@ -3,7 +3,7 @@
 #include "charts/classcharts.h"
 
 #include "adjust/precisereport.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"
 

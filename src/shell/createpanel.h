@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/schema.h"
 
 #include <QFrame>

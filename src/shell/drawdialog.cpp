@@ -2,7 +2,7 @@
 
 #include "drawdisplay.h"
 #include "publish/draw.h"
-#include "store/context.h"
+#include "core/context.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

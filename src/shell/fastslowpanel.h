@@ -2,7 +2,7 @@
 
 #include "schemepanel.h"
 
-#include "store/context.h"
+#include "core/context.h"
 
 namespace quorvel {
 

@@ -1,8 +1,8 @@
 #include "form1.h"
 #include "qtprompt.h"
 
-#include "store/context.h"
-#include "store/runstate.h"
+#include "core/context.h"
+#include "core/runstate.h"
 
 #include <quorvel/version.h>
 

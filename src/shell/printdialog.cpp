@@ -2,7 +2,7 @@
 
 #include "desktopopen.h"
 #include "publish/printsheets.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 

@@ -7,7 +7,7 @@
 #include "publish/auditsheet.h"
 #include "publish/lookuppage.h"
 #include "publish/notice.h"
-#include "store/context.h"
+#include "core/context.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

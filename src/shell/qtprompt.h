@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/prompt.h"
+#include "core/prompt.h"
 
 #include <QPointer>
 #include <memory>

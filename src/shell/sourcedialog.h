@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sources/sourceimport.h"
-#include "store/context.h"
+#include "core/context.h"
 
 #include <QDialog>
 #include <QHash>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "division/presets.h"
-#include "store/context.h"
+#include "core/context.h"
 
 #include <QFrame>
 #include <array>

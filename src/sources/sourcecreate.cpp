@@ -2,7 +2,7 @@
 
 #include "excel/rebuild.h"
 #include "excel/template.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"

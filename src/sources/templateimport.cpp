@@ -2,7 +2,7 @@
 
 #include "excel/import.h"
 #include "sourceimport.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 

@@ -1,7 +1,7 @@
 #include "display.h"
 
 #include "rules/rulecheck.h"
-#include "store/context.h"
+#include "core/context.h"
 #include "store/rowset.h"
 
 #include <QDir>

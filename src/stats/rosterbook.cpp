@@ -1,7 +1,7 @@
 // The roster as an .xlsx workbook, written with libxlsxwriter.
 #include "roster.h"
 
-#include "store/context.h"
+#include "core/context.h"
 #include "store/ownfiles.h"
 
 #include <QDir>

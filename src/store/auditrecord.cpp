@@ -1,9 +1,9 @@
 #include "auditrecord.h"
 
-#include "context.h"
+#include "core/context.h"
 #include "fieldlists.h"
 #include "rowset.h"
-#include "runstate.h"
+#include "core/runstate.h"
 #include "studentgrid.h"
 
 #include <quorvel/version.h>

@@ -1,23 +1,10 @@
 #pragma once
 
+#include "core/errors.h"
+
 #include <QString>
-#include <stdexcept>
 
 namespace quorvel {
-
-// An operation that cannot go on throws this; the front end shows text() in a
-// message box (see reportErrors) after every change has been rolled back.
-class OperationError : public std::runtime_error {
-public:
-    explicit OperationError(QString text)
-        : std::runtime_error(text.toStdString()), m_text(std::move(text))
-    {
-    }
-    const QString& text() const { return m_text; }
-
-private:
-    QString m_text;
-};
 
 // The description a user reads for a failure of the database engine with
 // this result code: in Chinese, saying what to do, for the failures a user

@@ -1,10 +1,10 @@
 #include "fieldlists.h"
 
-#include "context.h"
+#include "core/context.h"
 #include "errors.h"
 #include "rowset.h"
 #include "store.h"
-#include "textfile.h"
+#include "core/textfile.h"
 
 namespace quorvel {
 

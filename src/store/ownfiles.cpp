@@ -1,9 +1,9 @@
 #include "ownfiles.h"
 
-#include "context.h"
+#include "core/context.h"
 #include "errors.h"
 #include "store.h"
-#include "textfile.h"
+#include "core/textfile.h"
 
 #include <QDir>
 #include <QFileInfo>

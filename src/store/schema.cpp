@@ -1,11 +1,11 @@
 #include "schema.h"
 
-#include "context.h"
+#include "core/context.h"
 #include "errors.h"
 #include "fieldlists.h"
-#include "prompt.h"
+#include "core/prompt.h"
 #include "store.h"
-#include "textfile.h"
+#include "core/textfile.h"
 
 #include <QFile>
 #include <QFileInfo>

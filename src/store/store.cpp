@@ -1,6 +1,6 @@
 #include "store.h"
 
-#include "context.h"
+#include "core/context.h"
 #include "errors.h"
 #include "studenttable.h"
 

@@ -1,6 +1,6 @@
 #include "studentgrid.h"
 
-#include "context.h"
+#include "core/context.h"
 #include "fieldlists.h"
 #include "rowset.h"
 #include "store.h"

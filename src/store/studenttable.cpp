@@ -1,10 +1,10 @@
 #include "studenttable.h"
 
-#include "context.h"
+#include "core/context.h"
 #include "errors.h"
 #include "fieldlists.h"
 #include "store.h"
-#include "textfile.h"
+#include "core/textfile.h"
 
 #include <QSet>
 

@@ -3,7 +3,7 @@
 #include "stats/statsfixture.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
-#include "store/textfile.h"
+#include "core/textfile.h"
 #include "support/intake.h"
 
 #include <QTest>

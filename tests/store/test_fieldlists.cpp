@@ -2,7 +2,7 @@
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
-#include "store/textfile.h"
+#include "core/textfile.h"
 #include "support/fakeprompt.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "store/context.h"
-#include "store/prompt.h"
-#include "store/runstate.h"
+#include "core/context.h"
+#include "core/prompt.h"
+#include "core/runstate.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

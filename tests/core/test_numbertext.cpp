@@ -1,5 +1,5 @@
 // Reading typed numbers: wholly numeric texts, leading numbers, rounding.
-#include "store/numbertext.h"
+#include "core/numbertext.h"
 
 #include <QTest>
 #include <cmath>
