@@ -8,10 +8,10 @@
 #include "bench.h"
 
 #include "adjust/autoadjust.h"
+#include "core/context.h"
 #include "division/wizard.h"
 #include "excel/rebuild.h"
 #include "stats/statistics.h"
-#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/schema.h"

@@ -4,9 +4,9 @@
 #include "bench.h"
 
 #include "cli/cli.h"
-#include "history/history.h"
 #include "core/context.h"
 #include "core/runstate.h"
+#include "history/history.h"
 #include "store/store.h"
 #include "store/versions.h"
 

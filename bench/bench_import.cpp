@@ -4,10 +4,10 @@
 #include "bench.h"
 
 #include "cli/cli.h"
+#include "core/context.h"
 #include "excel/import.h"
 #include "excel/sample.h"
 #include "sources/templateimport.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/studentgrid.h"
 

@@ -20,11 +20,11 @@
 
 #include "adjust/autoadjust.h"
 #include "adjust/precise.h"
+#include "core/context.h"
 #include "division/snake.h"
 #include "division/wizard.h"
 #include "excel/rebuild.h"
 #include "excel/sample.h"
-#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/schema.h"

@@ -11,6 +11,7 @@
 
 #include "adjust/autoadjust.h"
 #include "cli/cli.h"
+#include "core/context.h"
 #include "division/wizard.h"
 #include "excel/import.h"
 #include "excel/sample.h"
@@ -18,7 +19,6 @@
 #include "sources/templateimport.h"
 #include "stats/display.h"
 #include "stats/roster.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"

@@ -15,11 +15,11 @@
 
 #include "adjust/autoadjust.h"
 #include "adjust/precise.h"
+#include "core/context.h"
 #include "division/wizard.h"
 #include "excel/rebuild.h"
 #include "rules/rulecheck.h"
 #include "rules/ruleimport.h"
-#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/ruletables.h"
 #include "store/schema.h"

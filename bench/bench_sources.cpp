@@ -5,11 +5,11 @@
 #include "bench.h"
 
 #include "cli/cli.h"
+#include "core/context.h"
 #include "excel/import.h"
 #include "excel/sample.h"
 #include "sources/sourceimport.h"
 #include "sources/templateimport.h"
-#include "core/context.h"
 #include "store/errors.h"
 
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // The intake the division and adjustment benchmarks work on.
 #include "bench.h"
 
-#include "excel/rebuild.h"
 #include "core/context.h"
+#include "excel/rebuild.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/schema.h"

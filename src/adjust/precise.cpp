@@ -1,8 +1,8 @@
 #include "precise.h"
 
+#include "core/context.h"
 #include "rules/rulecheck.h"
 #include "rules/ruleguard.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"

@@ -3,10 +3,10 @@
 #include "division/classcount.h"
 #include "division/snake.h"
 
+#include "core/context.h"
 #include "rules/rulecheck.h"
 #include "rules/ruledivision.h"
 #include "store/auditrecord.h"
-#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 #include "store/versions.h"

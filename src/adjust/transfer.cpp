@@ -1,8 +1,8 @@
 #include "transfer.h"
 
+#include "core/context.h"
 #include "manualadjust.h"
 #include "rules/ruleguard.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/students.h"

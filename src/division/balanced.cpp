@@ -2,9 +2,9 @@
 
 #include "snake.h"
 
+#include "core/context.h"
 #include "rules/ruledivision.h"
 #include "store/auditrecord.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"

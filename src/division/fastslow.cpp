@@ -2,11 +2,11 @@
 
 #include "snake.h"
 
+#include "core/context.h"
+#include "core/numbertext.h"
 #include "rules/ruledivision.h"
 #include "store/auditrecord.h"
-#include "core/context.h"
 #include "store/fieldlists.h"
-#include "core/numbertext.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"

@@ -3,9 +3,9 @@
 #include "classcount.h"
 #include "snake.h"
 
+#include "core/context.h"
 #include "rules/ruledivision.h"
 #include "store/auditrecord.h"
-#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"

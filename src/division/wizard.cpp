@@ -3,8 +3,8 @@
 #include "balanced.h"
 
 #include "core/context.h"
-#include "store/fieldlists.h"
 #include "core/numbertext.h"
+#include "store/fieldlists.h"
 #include "store/store.h"
 #include "store/students.h"
 

@@ -3,9 +3,9 @@
 #include "template.h"
 
 #include "core/context.h"
+#include "core/textfile.h"
 #include "store/errors.h"
 #include "store/schema.h"
-#include "core/textfile.h"
 
 #include <QFileInfo>
 

@@ -2,11 +2,11 @@
 
 #include "biffwriter.h"
 #include "core/context.h"
+#include "core/textfile.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
-#include "core/textfile.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,12 +1,12 @@
 #include "auditverify.h"
 
 #include "adjust/subjectbalance.h"
+#include "core/context.h"
 #include "division/balanced.h"
 #include "division/boarders.h"
 #include "division/fastslow.h"
 #include "division/presets.h"
 #include "store/auditrecord.h"
-#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 

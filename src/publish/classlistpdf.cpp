@@ -1,8 +1,8 @@
 #include "classlistpdf.h"
 
+#include "core/context.h"
 #include "stats/roster.h"
 #include "stats/statistics.h"
-#include "core/context.h"
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"
 #include "store/store.h"

@@ -1,9 +1,9 @@
 #include "classlists.h"
 
+#include "core/context.h"
 #include "stats/display.h"
 #include "stats/roster.h"
 #include "stats/statistics.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/recordtables.h"

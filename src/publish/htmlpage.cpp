@@ -1,7 +1,7 @@
 #include "htmlpage.h"
 
-#include "printsheets.h"
 #include "core/textfile.h"
+#include "printsheets.h"
 
 #include <QSaveFile>
 

@@ -2,9 +2,9 @@
 
 #include "ruleentry.h"
 
+#include "core/context.h"
 #include "sources/mapping.h"
 #include "sources/sheetsource.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"

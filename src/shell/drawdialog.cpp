@@ -1,8 +1,8 @@
 #include "drawdialog.h"
 
+#include "core/context.h"
 #include "drawdisplay.h"
 #include "publish/draw.h"
-#include "core/context.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

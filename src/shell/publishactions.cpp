@@ -1,5 +1,6 @@
 #include "publishactions.h"
 
+#include "core/context.h"
 #include "desktopopen.h"
 #include "drawdialog.h"
 #include "history/auditverify.h"
@@ -7,7 +8,6 @@
 #include "publish/auditsheet.h"
 #include "publish/lookuppage.h"
 #include "publish/notice.h"
-#include "core/context.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

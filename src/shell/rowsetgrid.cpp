@@ -1,8 +1,8 @@
 #include "rowsetgrid.h"
 
 #include "core/context.h"
-#include "store/fieldlists.h"
 #include "core/prompt.h"
+#include "store/fieldlists.h"
 #include "store/store.h"
 #include "store/versions.h"
 

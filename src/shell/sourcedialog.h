@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sources/sourceimport.h"
 #include "core/context.h"
+#include "sources/sourceimport.h"
 
 #include <QDialog>
 #include <QHash>

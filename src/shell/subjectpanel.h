@@ -1,7 +1,7 @@
 #pragma once
 
-#include "division/presets.h"
 #include "core/context.h"
+#include "division/presets.h"
 
 #include <QFrame>
 #include <array>

@@ -1,8 +1,8 @@
 #include "sourcecreate.h"
 
+#include "core/context.h"
 #include "excel/rebuild.h"
 #include "excel/template.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"

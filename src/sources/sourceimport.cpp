@@ -1,7 +1,7 @@
 #include "sourceimport.h"
 
-#include "excel/template.h"
 #include "core/context.h"
+#include "excel/template.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"

@@ -1,8 +1,8 @@
 #include "templateimport.h"
 
+#include "core/context.h"
 #include "excel/import.h"
 #include "sourceimport.h"
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 

@@ -1,7 +1,7 @@
 #include "display.h"
 
-#include "rules/rulecheck.h"
 #include "core/context.h"
+#include "rules/rulecheck.h"
 #include "store/rowset.h"
 
 #include <QDir>

@@ -1,12 +1,12 @@
 #include "resultexport.h"
 
-#include "roster.h"
 #include "core/context.h"
+#include "core/textfile.h"
+#include "roster.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"
 #include "store/rowset.h"
-#include "core/textfile.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
 #include "roster.h"
 
-#include "statistics.h"
 #include "core/context.h"
+#include "statistics.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 

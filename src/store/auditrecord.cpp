@@ -1,9 +1,9 @@
 #include "auditrecord.h"
 
 #include "core/context.h"
+#include "core/runstate.h"
 #include "fieldlists.h"
 #include "rowset.h"
-#include "core/runstate.h"
 #include "studentgrid.h"
 
 #include <quorvel/version.h>

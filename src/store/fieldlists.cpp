@@ -1,10 +1,10 @@
 #include "fieldlists.h"
 
 #include "core/context.h"
+#include "core/textfile.h"
 #include "errors.h"
 #include "rowset.h"
 #include "store.h"
-#include "core/textfile.h"
 
 namespace quorvel {
 

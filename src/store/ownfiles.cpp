@@ -1,9 +1,9 @@
 #include "ownfiles.h"
 
 #include "core/context.h"
+#include "core/textfile.h"
 #include "errors.h"
 #include "store.h"
-#include "core/textfile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #include "schema.h"
 
 #include "core/context.h"
+#include "core/prompt.h"
+#include "core/textfile.h"
 #include "errors.h"
 #include "fieldlists.h"
-#include "core/prompt.h"
 #include "store.h"
-#include "core/textfile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #include "studenttable.h"
 
 #include "core/context.h"
+#include "core/textfile.h"
 #include "errors.h"
 #include "fieldlists.h"
 #include "store.h"
-#include "core/textfile.h"
 
 #include <QSet>
 

@@ -1,9 +1,9 @@
 // The statistics build: the layout of result, its values, the refusals.
+#include "core/textfile.h"
 #include "stats/statistics.h"
 #include "stats/statsfixture.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
-#include "core/textfile.h"
 #include "support/intake.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
 // Field lists in GBK and the yes/no check.
+#include "core/textfile.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
-#include "core/textfile.h"
 #include "support/fakeprompt.h"
 
 #include <QFile>

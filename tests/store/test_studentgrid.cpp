@@ -1,7 +1,7 @@
 // The content of the main window's student grid.
+#include "core/textfile.h"
 #include "store/errors.h"
 #include "store/studentgrid.h"
-#include "core/textfile.h"
 #include "support/intake.h"
 
 #include <QFile>
