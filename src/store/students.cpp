@@ -114,4 +114,10 @@ void Students::zeroMissingClasses()
     m_store.exec(QStringLiteral("UPDATE %1 SET %2=0 WHERE %2 IS NULL").arg(table(), classCol()));
 }
 
+void Students::removeAll()
+{
+    m_store.requireTransaction();
+    m_store.exec(QStringLiteral("DELETE FROM ") + table());
+}
+
 } // namespace quorvel

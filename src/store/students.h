@@ -43,6 +43,8 @@ public:
     void clearClasses();
     // Gives class 0 to every student whose 班级 has no value.
     void zeroMissingClasses();
+    // Removes every student (an import replaces them all).
+    void removeAll();
 
 private:
     Store& m_store;

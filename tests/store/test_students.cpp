@@ -56,6 +56,7 @@ private slots:
         QTest::newRow("by row") << 0;
         QTest::newRow("by key") << 1;
         QTest::newRow("clear") << 2;
+        QTest::newRow("remove all") << 3;
     }
     void writesNeedATransaction()
     {
@@ -68,8 +69,10 @@ private slots:
                 students.writeClasses({{1, 5}});
             else if (kind == 1)
                 students.writeClass(QStringLiteral("a"), 5);
-            else
+            else if (kind == 2)
                 students.clearClasses();
+            else
+                students.removeAll();
         };
         QVERIFY_THROWS_EXCEPTION(std::logic_error, write());
         QCOMPARE(students.classesByRow(), before);
