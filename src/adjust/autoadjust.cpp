@@ -1,10 +1,12 @@
 #include "autoadjust.h"
 
 #include "core/context.h"
+#include "store/classfigures.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/tables.h"
 #include "store/versions.h"
 
 #include <optional>
@@ -23,11 +25,7 @@ QString adjustFinishedMessage(double spread)
 double averageSpread(const Context& ctx)
 {
     Store store = OpenStore(ctx);
-    const QString sql =
-        QStringLiteral("SELECT max(a) - min(a) FROM (SELECT avg(%1) AS a FROM %2 "
-                       "WHERE %3 <> 0 GROUP BY %3 HAVING a IS NOT NULL)")
-            .arg(quoteIdent(totalColumn()), quoteIdent(studentTable()), quoteIdent(classColumn()));
-    return store.column(sql).value(0).toDouble();
+    return classAverageSpread(store, totalColumn());
 }
 
 StatsStepResult runStatisticsStep(const Context& ctx, bool askGrade)
@@ -58,9 +56,7 @@ QVector<qint16> classOrder(Store& store)
     QVector<qint16> order;
     if (!store.tableExists(resultTable()))
         return order;
-    const RowSet rs =
-        RowSet::open(store, resultTable(), {}, {},
-                     quoteIdent(totalColumn() + averageSuffix()) + QStringLiteral(" DESC"));
+    const RowSet rs = rowsHighestFirst(store, resultTable(), totalColumn() + averageSuffix());
     for (int r = 0; r < rs.rowCount(); ++r)
         order.append(qint16(rs.row(r).at(0).toInt()));
     return order;

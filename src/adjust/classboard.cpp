@@ -1,8 +1,8 @@
 #include "classboard.h"
 
 #include "store/fieldlists.h"
-#include "store/rowset.h"
 #include "store/store.h"
+#include "store/studentrows.h"
 #include "store/students.h"
 
 #include <algorithm>
@@ -24,25 +24,15 @@ std::optional<PairEnd> pairEnd(std::optional<double> high, std::optional<double>
 
 ClassBoard ClassBoard::load(Store& store, const QVector<qint16>& classes)
 {
-    const QString cls = quoteIdent(classColumn());
     const QStringList conditions = ConditionSpread::columnsOf(store.columns(studentTable()));
-    QString sql = QStringLiteral("SELECT rowid, %1, %2, %3")
-                      .arg(cls, quoteIdent(totalColumn()), quoteIdent(sexColumn()));
-    for (const QString& c : conditions)
-        sql += QStringLiteral(", ") + quoteIdent(c);
-    QStringList wanted;
-    for (const qint16 c : classes)
-        wanted.append(QString::number(c));
-    sql += QStringLiteral(" FROM ") + quoteIdent(studentTable());
-    sql += classes.isEmpty() ? QStringLiteral(" WHERE %1 IS NOT NULL").arg(cls)
-                             : QStringLiteral(" WHERE %1 IN (%2)").arg(cls, wanted.join(u','));
-    const RowSet rs = RowSet::openSql(store, sql + QStringLiteral(" ORDER BY rowid"));
+    const QVector<QVariantList> rows = studentRowsInClasses(
+        store, QStringList{classColumn(), totalColumn(), sexColumn()} + conditions, classes);
     ClassBoard board;
     board.m_spread = ConditionSpread(conditions);
     board.m_rules = RuleGuard::load(store);
-    board.m_students.reserve(rs.rowCount());
-    for (int r = 0; r < rs.rowCount(); ++r)
-        board.add(rs.row(r));
+    board.m_students.reserve(rows.size());
+    for (const QVariantList& row : rows)
+        board.add(row);
     return board;
 }
 

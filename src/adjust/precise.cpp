@@ -5,8 +5,8 @@
 #include "rules/ruleguard.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
-#include "store/rowset.h"
 #include "store/store.h"
+#include "store/studentrows.h"
 #include "store/students.h"
 #include "store/versions.h"
 
@@ -55,14 +55,11 @@ Layout layoutOf(Store& store)
     return l;
 }
 
-QString selectText(const Layout& l)
+// The columns read of every student, after its rowid: 班级, 性别, 总分, the
+// subjects, the attributes.
+QStringList readColumns(const Layout& l)
 {
-    QStringList columns{QStringLiteral("rowid"), quoteIdent(classColumn()), quoteIdent(sexColumn()),
-                        quoteIdent(totalColumn())};
-    for (const QString& s : l.subjects + l.attributes)
-        columns.append(quoteIdent(s));
-    return QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
-        .arg(columns.join(u','), quoteIdent(studentTable()));
+    return QStringList{classColumn(), sexColumn(), totalColumn()} + l.subjects + l.attributes;
 }
 
 // The score at position p of a row, in units; nullopt without a value.
@@ -124,14 +121,12 @@ QVector<int> classesInUse(const QVector<QVariantList>& rows)
 LoadedIntake LoadIntake(Store& store, bool withSubjects)
 {
     Layout layout = layoutOf(store);
-    const RowSet rs = RowSet::openSql(store, selectText(layout));
-    QVector<QVariantList> rows;
+    const QVector<QVariantList> rows = studentRows(store, readColumns(layout));
     QVector<double> scores;
-    for (int r = 0; r < rs.rowCount(); ++r) {
-        rows.append(rs.row(r));
+    for (const QVariantList& row : rows) {
         for (int p = 3; p < 4 + layout.subjects.size(); ++p)
-            if (!rs.row(r).at(p).isNull())
-                scores.append(rs.row(r).at(p).toDouble());
+            if (!row.at(p).isNull())
+                scores.append(row.at(p).toDouble());
     }
     LoadedIntake out;
     out.subjects = layout.subjects;

@@ -1,8 +1,8 @@
 #include "precisereport.h"
 
 #include "stats/statistics.h"
+#include "store/classfigures.h"
 #include "store/fieldlists.h"
-#include "store/rowset.h"
 #include "store/store.h"
 
 #include <QMap>
@@ -12,64 +12,46 @@ namespace quorvel {
 
 namespace {
 
-// Averages, standard deviations and yes counts are read in one query grouped by class.
+// Averages, standard deviations and yes counts are read class by class in one query.
 struct Query {
-    QStringList select;
+    QVector<ReportFigure> figures;
     QVector<ReportColumn> columns;
 };
 
 Query reportQuery(Store& store, bool subjects)
 {
     Query q;
-    const auto add = [&](const QString& name, bool average, const QString& expr, ReportRole role) {
+    const auto add = [&](const QString& name, bool average, const ReportFigure& figure,
+                         ReportRole role) {
         q.columns.append({name, average, {}, 0, role});
-        q.select.append(expr);
+        q.figures.append(figure);
     };
-    add(totalColumn() + averageSuffix(), true,
-        QStringLiteral("avg(%1)").arg(quoteIdent(totalColumn())), ReportRole::Target);
+    add(totalColumn() + averageSuffix(), true, {ReportFigure::Average, totalColumn()},
+        ReportRole::Target);
     const QVector<ColumnInfo> columns = store.columns(studentTable());
     for (const ColumnInfo& c : columns)
         if (c.type.kind == ColumnType::Single && c.name != totalColumn())
-            add(c.name + averageSuffix(), true, QStringLiteral("avg(%1)").arg(quoteIdent(c.name)),
+            add(c.name + averageSuffix(), true, {ReportFigure::Average, c.name},
                 subjects ? ReportRole::Target : ReportRole::Reference);
     const int averages = int(q.columns.size());
     for (int i = 0; i < averages; ++i) {
         const QString name = q.columns.at(i).name.chopped(averageSuffix().size());
         // Both modes balance the standard deviation of 总分; neither those
         // of the subjects.
-        add(name + QStringLiteral("标准差"), true,
-            QStringLiteral("avg(%1*%1)-avg(%1)*avg(%1)").arg(quoteIdent(name)),
+        add(name + QStringLiteral("标准差"), true, {ReportFigure::Variance, name},
             i == 0 ? ReportRole::Target : ReportRole::Reference);
         q.columns.last().deviation = true;
     }
-    const QString boy = QStringLiteral("trim(%1)='男'").arg(quoteIdent(sexColumn()));
-    add(boysColumn(), false, QStringLiteral("sum(%1)").arg(boy), ReportRole::Fixed);
-    add(girlsColumn(), false, QStringLiteral("sum(NOT coalesce(%1,0))").arg(boy),
-        ReportRole::Fixed);
+    add(boysColumn(), false, {ReportFigure::Boys, sexColumn()}, ReportRole::Fixed);
+    add(girlsColumn(), false, {ReportFigure::NotBoys, sexColumn()}, ReportRole::Fixed);
     QStringList conditions; // the text columns after 性别
     const QStringList fixed{keyColumn(), QStringLiteral("姓名"), sexColumn()};
     for (const ColumnInfo& c : columns)
         if (c.type.kind == ColumnType::Text && !fixed.contains(c.name))
             conditions.append(c.name);
     for (const YesNoColumns& y : yesNoColumns(conditions))
-        add(y.yes, false, QStringLiteral("sum(coalesce(%1='是',0))").arg(quoteIdent(y.field)),
-            ReportRole::Target);
+        add(y.yes, false, {ReportFigure::Yes, y.field}, ReportRole::Target);
     return q;
-}
-
-// The largest range of one value of a column over the classes: most minus
-// fewest students holding it per class.
-double largestValueRange(Store& store, const QString& column)
-{
-    const QString sql =
-        QStringLiteral("SELECT max(r) FROM (SELECT max(n) - min(n) AS r FROM (SELECT v.x AS x, "
-                       "(SELECT count(*) FROM %2 s WHERE s.%3 = k.c AND s.%1 = v.x) AS n "
-                       "FROM (SELECT DISTINCT %1 AS x FROM %2 WHERE %1 IS NOT NULL) v "
-                       "CROSS JOIN (SELECT DISTINCT %3 AS c FROM %2 WHERE %3 > 0) k) GROUP BY x)");
-    return store
-        .column(sql.arg(quoteIdent(column), quoteIdent(studentTable()), quoteIdent(classColumn())))
-        .value(0)
-        .toDouble();
 }
 
 // 原学校 and 品质等级, when the table has them, by their largest range.
@@ -113,19 +95,15 @@ QString BalanceReport::mark(const ReportColumn& column, double tolerance)
 BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects)
 {
     Query q = reportQuery(store, subjects);
-    const RowSet rs = RowSet::openSql(
-        store,
-        QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1>0 GROUP BY %1 ORDER BY %1")
-            .arg(quoteIdent(classColumn()), q.select.join(u','), quoteIdent(studentTable())));
     BalanceReport report;
     report.floor = floor;
-    for (int r = 0; r < rs.rowCount(); ++r) {
-        report.classes.append(rs.row(r).at(0).toInt());
+    for (const ClassReportRow& row : classReportRows(store, q.figures)) {
+        report.classes.append(row.cls);
         for (int c = 0; c < q.columns.size(); ++c) {
-            const QVariant v = rs.row(r).at(c + 1);
-            const double value =
-                q.columns[c].deviation ? std::sqrt(std::max(0.0, v.toDouble())) : v.toDouble();
-            q.columns[c].values.append(v.isNull() ? std::nullopt : std::optional<double>(value));
+            const std::optional<double>& v = row.values.at(c);
+            q.columns[c].values.append(v && q.columns[c].deviation
+                                           ? std::optional<double>(std::sqrt(std::max(0.0, *v)))
+                                           : v);
         }
     }
     for (ReportColumn& column : q.columns) {

@@ -4,11 +4,13 @@
 #include "stats/display.h"
 #include "stats/roster.h"
 #include "stats/statistics.h"
+#include "store/classnumbers.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/recordtables.h"
 #include "store/rowset.h"
 #include "store/studentgrid.h"
+#include "store/studentrows.h"
 
 #include <algorithm>
 
@@ -73,9 +75,7 @@ void sortByKey(ClassList& list, int key)
 
 ClassLists ReadClassLists(Store& store)
 {
-    const RowSet rs =
-        RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral(">0"), {},
-                     quoteIdent(classColumn()));
+    const RowSet rs = placedStudentsByClass(store);
     ClassLists out;
     out.columns = rs.columnNames();
     const int cls = rs.columnIndex(classColumn());
@@ -106,11 +106,7 @@ std::optional<ClassLists> ReadClassLists(const Context& ctx)
 {
     Store store = OpenStore(ctx);
     ReadTransaction tr(store);
-    const QString cls = quoteIdent(classColumn());
-    const QVariantList unplaced =
-        store.column(QStringLiteral("SELECT 1 FROM %2 WHERE %1 IS NULL OR %1<1 LIMIT 1")
-                         .arg(cls, quoteIdent(studentTable())));
-    if (!unplaced.isEmpty()) {
+    if (hasUnplacedStudent(store)) {
         ctx.prompt.message(unplacedMessage());
         return std::nullopt;
     }

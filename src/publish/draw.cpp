@@ -1,7 +1,7 @@
 #include "draw.h"
 
 #include "core/context.h"
-#include "store/fieldlists.h"
+#include "store/classnumbers.h"
 #include "store/store.h"
 #include "store/studentgrid.h"
 
@@ -52,17 +52,6 @@ QString noDrawMessage()
 }
 
 namespace {
-
-QVector<int> classesInUse(Store& store)
-{
-    QVector<int> classes;
-    const QString cls = quoteIdent(classColumn());
-    for (const QVariant& v :
-         store.column(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1>0 ORDER BY %1")
-                          .arg(cls, quoteIdent(studentTable()))))
-        classes.append(v.toInt());
-    return classes;
-}
 
 bool isBlank(QChar c)
 {
@@ -115,7 +104,7 @@ std::optional<DrawRecord> HeadTeacherDraw(const Context& ctx, const QStringList&
     }
     Store store = OpenStore(ctx);
     Transaction tr(store);
-    DrawRecord draw{QDateTime::currentDateTime(), seed, teachers, classesInUse(store), {}};
+    DrawRecord draw{QDateTime::currentDateTime(), seed, teachers, placedClassNumbers(store), {}};
     ctx.readingDone();
     if (teachers.size() != draw.classes.size()) {
         ctx.prompt.message(drawCountMessage(int(teachers.size()), int(draw.classes.size())),

@@ -1,8 +1,8 @@
 #include "ruleintake.h"
 
 #include "store/fieldlists.h"
-#include "store/rowset.h"
 #include "store/store.h"
+#include "store/studentrows.h"
 
 #include <algorithm>
 
@@ -18,14 +18,11 @@ char sexOf(const QVariant& v)
 
 void readStudents(Store& store, RuleIntake& in)
 {
-    const RowSet rs = RowSet::openSql(
-        store, QStringLiteral("SELECT rowid, %1, %2, %3, %4, %5 FROM %6 ORDER BY rowid")
-                   .arg(quoteIdent(keyColumn()), quoteIdent(QStringLiteral("姓名")),
-                        quoteIdent(sexColumn()), quoteIdent(classColumn()),
-                        quoteIdent(totalColumn()), quoteIdent(studentTable())));
-    QVector<int> classes(rs.rowCount());
-    for (int r = 0; r < rs.rowCount(); ++r) {
-        const QVariantList& row = rs.row(r);
+    const QVector<QVariantList> rows = studentRows(
+        store, {keyColumn(), QStringLiteral("姓名"), sexColumn(), classColumn(), totalColumn()});
+    QVector<int> classes(rows.size());
+    for (int r = 0; r < rows.size(); ++r) {
+        const QVariantList& row = rows.at(r);
         in.rowids.append(row.at(0).toLongLong());
         in.keys.append(row.at(1).toString());
         in.names.append(row.at(2).toString());

@@ -6,6 +6,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/students.h"
 #include "store/versions.h"
 
 namespace quorvel {
@@ -155,7 +156,7 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
 void replaceStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
                      const ImportRecord& record)
 {
-    store.exec(QStringLiteral("DELETE FROM ") + quoteIdent(studentTable()));
+    Students(store).removeAll();
     RowSet rs = RowSet::open(store, studentTable());
     for (int r = 0; r < rows.values.size(); ++r) {
         rs.addNew();

@@ -5,8 +5,8 @@
 #include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
-#include "store/rowset.h"
 #include "store/store.h"
+#include "store/studentrows.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -103,21 +103,17 @@ ChartData ReadChartData(const Context& ctx, const QString& column, double tolera
         throw OperationError(unknownChartColumnMessage(column));
     ChartData data{column, {}, std::nullopt, tolerance};
     Store store = OpenStore(ctx);
-    const QString cls = quoteIdent(classColumn());
-    const RowSet rows =
-        RowSet::openSql(store, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 > 0 ORDER BY %1")
-                                   .arg(cls, quoteIdent(column), quoteIdent(studentTable())));
     QVector<double> values;
-    for (int r = 0; r < rows.rowCount(); ++r) {
-        const int c = rows.row(r).at(0).toInt();
+    for (const PlacedValue& student : placedValues(store, column)) {
+        const int c = student.cls;
         if (data.classes.isEmpty() || data.classes.last().cls != c) {
             if (!data.classes.isEmpty())
                 finishClass(data.classes.last(), values);
             data.classes.append(ChartClass{c, 0, std::nullopt, std::nullopt});
             values.clear();
         }
-        if (const QVariant v = rows.row(r).at(1); !v.isNull())
-            values.append(v.toDouble());
+        if (student.value)
+            values.append(*student.value);
     }
     if (!data.classes.isEmpty())
         finishClass(data.classes.last(), values);

@@ -2,8 +2,10 @@
 
 #include "core/context.h"
 #include "statistics.h"
+#include "store/classnumbers.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
+#include "store/studentrows.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,9 +64,7 @@ QHash<int, QVector<QVariantList>> studentsByClass(const RowSet& rs, const QVecto
 
 QVector<RosterSheet> ReadRosterSheets(Store& store, const QVector<int>& classes)
 {
-    const RowSet rs = RowSet::open(store, studentTable(), {}, {},
-                                   quoteIdent(classColumn()) + QStringLiteral(" ASC, ") +
-                                       quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    const RowSet rs = studentsByClassThenTotal(store);
     QHash<int, QVector<QVariantList>> byClass = studentsByClass(rs, classes);
     QVector<ColumnInfo> columns;
     for (int c = 0; c < rs.columnCount(); ++c)
@@ -85,18 +85,11 @@ namespace {
 // message shown) when a student has no class.
 std::optional<QVector<int>> placedClasses(const Context& ctx, Store& store)
 {
-    const QString cls = quoteIdent(classColumn());
-    const QString table = quoteIdent(studentTable());
-    const QVariantList unplaced = store.column(
-        QStringLiteral("SELECT 1 FROM %2 WHERE %1 IS NULL OR %1<1 LIMIT 1").arg(cls, table));
-    if (!unplaced.isEmpty()) {
+    if (hasUnplacedStudent(store)) {
         ctx.prompt.message(unplacedMessage());
         return std::nullopt;
     }
-    const QVariant highest =
-        store.column(QStringLiteral("SELECT max(%1) FROM %2").arg(cls, table)).value(0);
-    const int last =
-        int(std::min<qint64>(highest.toLongLong(), std::numeric_limits<qint16>::max()));
+    const int last = int(std::min<qint64>(highestClass(store), std::numeric_limits<qint16>::max()));
     QVector<int> classes;
     for (int c = 1; c <= last; ++c)
         classes.append(c);

@@ -1,10 +1,13 @@
 #include "statistics.h"
 
 #include "core/context.h"
+#include "store/classfigures.h"
+#include "store/classnumbers.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/tables.h"
 
 #include <QSet>
 #include <charconv>
@@ -55,32 +58,6 @@ double roundAverage(double v)
 
 namespace {
 
-const QString& table()
-{
-    static const QString t = quoteIdent(studentTable());
-    return t;
-}
-const QString& classCol()
-{
-    static const QString c = quoteIdent(classColumn());
-    return c;
-}
-
-// The rows of a grouped query "班级, a, b, …" for the classes 1 … classCount,
-// by class: rows[c − 1] is empty for a class the query does not list.
-QVector<QVariantList> perClass(Store& store, const QString& columns, int classCount)
-{
-    const QString sql = QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 BETWEEN 1 AND ? GROUP BY %1")
-                            .arg(classCol(), columns, table());
-    const RowSet rs = RowSet::openSql(store, sql, {classCount});
-    QVector<QVariantList> out(classCount);
-    for (int r = 0; r < rs.rowCount(); ++r) {
-        const QVariantList& row = rs.row(r);
-        out[row.at(0).toInt() - 1] = row.mid(1);
-    }
-    return out;
-}
-
 // The working tables of one build.
 struct Build {
     int classes = 0;
@@ -93,31 +70,23 @@ struct Build {
 
 void readAverages(Store& store, Build& b)
 {
-    QStringList columns;
-    for (const QString& s : std::as_const(b.scores))
-        columns.append(QStringLiteral("avg(%1)").arg(quoteIdent(s)));
-    b.averages = perClass(store, columns.join(QStringLiteral(", ")), b.classes);
-    for (QVariantList& row : b.averages) {
-        row.resize(b.scores.size());
-        for (QVariant& v : row)
-            if (!v.isNull())
-                v = roundAverage(v.toDouble());
+    b.averages.clear();
+    for (const auto& averages : classAverages(store, b.scores, b.classes)) {
+        QVariantList row(b.scores.size());
+        for (int i = 0; i < averages.size(); ++i)
+            if (averages.at(i))
+                row[i] = roundAverage(*averages.at(i));
+        b.averages.append(row);
     }
 }
 
 void countSexes(Store& store, Build& b)
 {
-    const QString sex = quoteIdent(sexColumn());
-    const auto rows = perClass(
-        store, QStringLiteral("count(CASE WHEN trim(%1)='男' THEN 1 END), count(*)").arg(sex),
-        b.classes);
-    b.boys.fill(0, b.classes);
-    b.girls.fill(0, b.classes);
-    for (int c = 0; c < b.classes; ++c) {
-        if (rows.at(c).isEmpty())
-            continue;
-        b.boys[c] = rows.at(c).at(0).toInt();
-        b.girls[c] = rows.at(c).at(1).toInt() - b.boys[c];
+    b.boys.clear();
+    b.girls.clear();
+    for (const ClassSexes& c : classSexes(store, b.classes)) {
+        b.boys.append(c.boys);
+        b.girls.append(c.students - c.boys);
     }
 }
 
@@ -130,23 +99,18 @@ int columnWidth(const QVector<int>& counts)
     return width;
 }
 
-QString createStatement(const Build& b)
+QVector<ColumnDefinition> resultColumns(const Build& b)
 {
-    QStringList defs{QStringLiteral("%1 INTEGER CONSTRAINT %1 PRIMARY KEY").arg(classCol())};
+    QVector<ColumnDefinition> columns{{classColumn(), {ColumnType::Integer}, true}};
     for (const QString& s : b.scores)
-        defs.append(quoteIdent(s + averageSuffix()) + QStringLiteral(" SINGLE"));
-    defs.append(quoteIdent(boysColumn()) + QStringLiteral(" INTEGER"));
-    defs.append(quoteIdent(girlsColumn()) + QStringLiteral(" INTEGER"));
+        columns.append({s + averageSuffix(), {ColumnType::Single}});
+    columns.append({boysColumn(), {ColumnType::Integer}});
+    columns.append({girlsColumn(), {ColumnType::Integer}});
     for (int f = 0; f < b.yesNo.size(); ++f) {
-        defs.append(QStringLiteral("%1 TEXT(%2)")
-                        .arg(quoteIdent(b.yesNo.at(f).yes))
-                        .arg(columnWidth(b.counts.yes.at(f))));
-        defs.append(QStringLiteral("%1 TEXT(%2)")
-                        .arg(quoteIdent(b.yesNo.at(f).no))
-                        .arg(columnWidth(b.counts.no.at(f))));
+        columns.append({b.yesNo.at(f).yes, {ColumnType::Text, columnWidth(b.counts.yes.at(f))}});
+        columns.append({b.yesNo.at(f).no, {ColumnType::Text, columnWidth(b.counts.no.at(f))}});
     }
-    return QStringLiteral("CREATE TABLE %1 (%2)")
-        .arg(quoteIdent(resultTable()), defs.join(QStringLiteral(", ")));
+    return columns;
 }
 
 // One row of result for class c, in table order.
@@ -163,8 +127,7 @@ QVariantList resultRow(const Build& b, int c)
 
 void writeResult(Store& store, const Build& b)
 {
-    store.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdent(resultTable())));
-    store.exec(createStatement(b));
+    replaceTable(store, resultTable(), resultColumns(b));
     RowSet rs = RowSet::open(store, resultTable());
     for (int c = 1; c <= b.classes; ++c) {
         const QVariantList row = resultRow(b, c);
@@ -180,19 +143,18 @@ void writeResult(Store& store, const Build& b)
 // to stop (the outcome in *stop).
 bool checkPlacement(const Context& ctx, Store& store, StatsOutcome* stop)
 {
-    const QVariantList classes = store.column(
-        QStringLiteral("SELECT DISTINCT %1 FROM %2 ORDER BY %1 DESC").arg(classCol(), table()));
+    const QVector<std::optional<qint64>> classes = classValuesHighestFirst(store);
     if (classes.isEmpty()) {
         ctx.state.ClassCount = 0;
         *stop = StatsOutcome::NoStudents;
         return false;
     }
     // Class numbers are 16-bit throughout the program.
-    const qint64 highest = classes.first().isNull() ? 0 : classes.first().toLongLong();
+    const qint64 highest = classes.first().value_or(0);
     ctx.state.ClassCount = qint16(std::clamp<qint64>(highest, std::numeric_limits<qint16>::min(),
                                                      std::numeric_limits<qint16>::max()));
-    for (const QVariant& v : classes) {
-        if (v.isNull() || v.toLongLong() == 0) {
+    for (const std::optional<qint64>& v : classes) {
+        if (!v || *v == 0) {
             ctx.prompt.message(unplacedMessage());
             ctx.state.StatsUnplacedFlag = true;
             *stop = StatsOutcome::Unplaced;
@@ -208,19 +170,10 @@ YesNoCounts CountYesNoFields(Store& store, const QVector<YesNoColumns>& fields, 
 {
     YesNoCounts counts;
     for (const YesNoColumns& f : fields) {
-        const QString y = quoteIdent(f.field);
-        const auto rows = perClass(
-            store,
-            QStringLiteral(
-                "count(CASE WHEN %1='是' THEN 1 END), count(CASE WHEN %1<>'是' THEN 1 END)")
-                .arg(y),
-            classCount);
-        QVector<int> yes(classCount, 0), no(classCount, 0);
-        for (int c = 0; c < classCount; ++c) {
-            if (rows.at(c).isEmpty())
-                continue;
-            yes[c] = rows.at(c).at(0).toInt();
-            no[c] = rows.at(c).at(1).toInt();
+        QVector<int> yes, no;
+        for (const ClassYesNo& c : classYesNo(store, f.field, classCount)) {
+            yes.append(c.yes);
+            no.append(c.no);
         }
         counts.yes.append(yes);
         counts.no.append(no);
