@@ -66,3 +66,6 @@ if [ "$failures" -gt 0 ]; then
     exit 1
 fi
 echo "check-layers: the includes of ${#rooms[@]} rooms keep to their order (${rooms[*]})"
+
+# SQL is written in the store only.
+scripts/check-sql.sh
