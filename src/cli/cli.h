@@ -10,9 +10,9 @@ namespace quorvel {
 // status: 0 normal end, 1 stopped after a refusal or failure, 2 usage error.
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err);
 
-// Whether the command of args paints (a PDF, a chart): it needs fonts and
-// Qt's widgets, hence a QApplication (on the offscreen platform unless told
-// otherwise: never a window).
+// Whether the command of args paints (a PDF, a chart): it needs fonts, hence
+// a QGuiApplication (on the offscreen platform unless told otherwise: never
+// a window).
 bool cliPaints(const QStringList& args);
 
 } // namespace quorvel

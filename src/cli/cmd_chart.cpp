@@ -1,14 +1,14 @@
 #include "commands.h"
 
-#include "charts/classcharts.h"
+#include "publish/chartpicture.h"
 
 #include "adjust/precisereport.h"
 #include "stats/chartdata.h"
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"
 
-#include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 
 namespace quorvel {
 
@@ -49,7 +49,7 @@ int cmdChart(CliEnv& env, const QStringList& args)
         env.ctx.prompt.message(QStringLiteral("还没有分班，没有图表可画。"));
         return 1;
     }
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) ||
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()) ||
         !writeChartImage(data, path)) {
         env.ctx.prompt.message(chartNotWrittenMessage(path));
         return 1;

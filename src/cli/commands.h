@@ -88,7 +88,7 @@ int cmdRestore(CliEnv& env, const QStringList& args);
 int cmdDiff(CliEnv& env, const QStringList& args);
 int cmdRule(CliEnv& env, const QStringList& args);
 int cmdExchange(CliEnv& env, const QStringList& args);
-// chart draws with Qt's widgets: quorvel-cli starts a QApplication (offscreen)
+// chart paints with Qt Gui: quorvel-cli starts a QGuiApplication (offscreen)
 // for it, see main.cpp.
 int cmdChart(CliEnv& env, const QStringList& args);
 // The file of --out at args[i] (i moves onto its value): a relative name is

@@ -1,6 +1,6 @@
 #include "cli.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <cstdio>
 #include <memory>
 
@@ -9,13 +9,13 @@ int main(int argc, char** argv)
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
-    // Charts and printed pages are drawn with Qt's widgets and fonts,
+    // Charts and printed pages are painted with Qt Gui and its fonts,
     // offscreen unless told otherwise; every other command needs no display.
     const bool painting = quorvel::cliPaints(args);
     if (painting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app =
-        painting ? std::make_unique<QApplication>(argc, argv)
+        painting ? std::make_unique<QGuiApplication>(argc, argv)
                  : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QTextStream out(stdout);

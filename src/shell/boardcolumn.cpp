@@ -1,7 +1,7 @@
 #include "boardcolumn.h"
 
 #include "adjust/classcolumns.h"
-#include "charts/classcharts.h"
+#include "publish/chartpicture.h"
 
 #include <QApplication>
 #include <QDrag>

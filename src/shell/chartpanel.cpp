@@ -1,9 +1,10 @@
 #include "chartpanel.h"
 
-#include "charts/classcharts.h"
+#include "classcharts.h"
 
 #include "adjust/precisereport.h"
 #include "core/context.h"
+#include "publish/chartpicture.h"
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"
 

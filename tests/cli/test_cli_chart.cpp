@@ -1,7 +1,7 @@
 // quorvel-cli chart and exchange.
 #include "adjust/exchange.h"
-#include "charts/classcharts.h"
 #include "cli/cli.h"
+#include "publish/chartpicture.h"
 #include "stats/chartdata.h"
 #include "store/fieldlists.h"
 #include "store/ownfiles.h"

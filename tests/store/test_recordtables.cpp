@@ -4,7 +4,7 @@
 #include "store/auditrecord.h"
 #include "store/recordtables.h"
 #include "store/store.h"
-#include "support/intake.h"
+#include "support/storeintake.h"
 
 #include <QTest>
 
@@ -17,7 +17,7 @@ private slots:
     void drawReadBack()
     {
         Sandbox sb;
-        makeStore(sb, {});
+        buildStore(sb, {});
         Store store = OpenStore(sb.ctx);
         QVERIFY(!loadDraw(store));
         const DrawRecord draw{QDateTime(QDate(2026, 9, 1), QTime(8, 30)),
@@ -41,7 +41,7 @@ private slots:
     void latestAuditRecord()
     {
         Sandbox sb;
-        makeStore(sb, {});
+        buildStore(sb, {});
         Store store = OpenStore(sb.ctx);
         Transaction tr(store);
         for (const char* scheme : {"custom", "grade"})
@@ -60,7 +60,7 @@ private slots:
     void rowOrderPutBack()
     {
         Sandbox sb;
-        makeStore(sb, {"语文"});
+        buildStore(sb, {"语文"});
         addStudents(sb, parseIntake("c/男/1 a/女/2 d/男/3 b/女/4"));
         Store store = OpenStore(sb.ctx);
         const QString before = storedRowOrder(store);

@@ -2,7 +2,7 @@
 // missing tables read as no rules.
 #include "store/ruletables.h"
 #include "store/store.h"
-#include "support/intake.h"
+#include "support/storeintake.h"
 
 #include <QTest>
 
@@ -21,7 +21,7 @@ private slots:
 void TestRuleTables::noTablesNoRules()
 {
     Sandbox sb;
-    makeStore(sb, {});
+    buildStore(sb, {});
     Store store = OpenStore(sb.ctx);
     QVERIFY(readRules(store).isEmpty());
     Transaction tr(store);
@@ -33,7 +33,7 @@ void TestRuleTables::noTablesNoRules()
 void TestRuleTables::writtenRulesReadBack()
 {
     Sandbox sb;
-    makeStore(sb, {});
+    buildStore(sb, {});
     Store store = OpenStore(sb.ctx);
     Transaction tr(store);
     const qint64 a = insertRule(store, {0, RuleKind::Together, {"b2", "a1"}, 0, "双胞胎"});

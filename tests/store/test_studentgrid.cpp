@@ -2,7 +2,7 @@
 #include "core/textfile.h"
 #include "store/errors.h"
 #include "store/studentgrid.h"
-#include "support/intake.h"
+#include "support/storeintake.h"
 
 #include <QFile>
 #include <QTest>
@@ -47,7 +47,7 @@ private slots:
         QFETCH(QVector<int>, widths);
         QFETCH(bool, useConditions);
         Sandbox sb;
-        test::makeStore(sb, fields);
+        test::buildStore(sb, fields);
         const StudentGrid grid = ReadStudentGrid(sb.ctx);
         QCOMPARE(grid.headers, headers);
         QCOMPARE(grid.columnWidths, widths);
@@ -58,7 +58,7 @@ private slots:
     void emptyTable()
     {
         Sandbox sb;
-        test::makeStore(sb, {"语文"});
+        test::buildStore(sb, {"语文"});
         const StudentGrid grid = ReadStudentGrid(sb.ctx);
         QCOMPARE(grid.label, QStringLiteral("共有0人"));
         QCOMPARE(grid.studentCount, 0);
@@ -71,7 +71,7 @@ private slots:
     void cells()
     {
         Sandbox sb;
-        test::makeStore(sb, {"原学校", "语文", "数学"});
+        test::buildStore(sb, {"原学校", "语文", "数学"});
         // Stored in this order, which is not the order of 编号.
         QVector<Student> students =
             test::parseIntake("2026003/男/175.5 2026001/女/85.1 2026002/男/0");
@@ -112,7 +112,7 @@ private slots:
         // ziduan2.txt emptied behind the program's back: the condition
         // columns leave the grid, the scores move up.
         Sandbox sb;
-        test::makeStore(sb, {"原学校", "语文"});
+        test::buildStore(sb, {"原学校", "语文"});
         test::addStudents(sb, test::parseIntake("1/男/80/实验小学/80", {"原学校", "语文"}));
         QCOMPARE(ReadStudentGrid(sb.ctx).columnCount(), 7);
         writeGbkLines(sb.ctx.file(QStringLiteral("ziduan2.txt")), {});
@@ -126,7 +126,7 @@ private slots:
     {
         Sandbox sb;
         QVERIFY_THROWS_EXCEPTION(OperationError, ReadStudentGrid(sb.ctx)); // no store
-        test::makeStore(sb, {});
+        test::buildStore(sb, {});
         QFile::remove(sb.ctx.file(QStringLiteral("ziduan3.txt")));
         QVERIFY_THROWS_EXCEPTION(OperationError, ReadStudentGrid(sb.ctx));
     }
