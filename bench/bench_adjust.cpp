@@ -118,7 +118,7 @@ void print(const QString& what, const Measures& m, const QStringList& further)
 void road(int students, int classes)
 {
     QTemporaryDir dir;
-    RunState state;
+    Session state;
     bench::YesPrompt prompt;
     const Context ctx{dir.path(), state, prompt};
     if (!bench::makeIntakeStore(ctx, students)) {

@@ -49,7 +49,7 @@ double elapsedMs(const QElapsedTimer& t)
 QUORVEL_BENCH(benchBoard)
 {
     QTemporaryDir dir;
-    RunState state;
+    Session state;
     bench::YesPrompt prompt;
     const Context ctx{dir.path(), state, prompt};
     if (!makeClasses(ctx)) {

@@ -5,7 +5,7 @@
 
 #include "cli/cli.h"
 #include "core/context.h"
-#include "core/runstate.h"
+#include "core/session.h"
 #include "history/history.h"
 #include "store/store.h"
 #include "store/versions.h"
@@ -52,7 +52,7 @@ QUORVEL_BENCH(benchHistory)
         return;
     bench::fillStudents(dir.path(), studentCount, {{QStringLiteral("是否住宿"), 50}});
     bench::YesPrompt prompt(true);
-    RunState state;
+    Session state;
     const Context ctx{dir.path(), state, prompt};
     // Every division deals into another number of classes than the one
     // before, so that undo moves nearly everyone.

@@ -41,7 +41,7 @@ QUORVEL_BENCH(benchImport)
         bench::out() << "create failed: " << text << Qt::endl;
         return;
     }
-    RunState state;
+    Session state;
     bench::YesPrompt prompt(true);
     const Context ctx{dir.path(), state, prompt};
     try {

@@ -69,7 +69,7 @@ void divide(const Context& ctx, int classes)
         ctx.state.ClassCount = qint16(classes);
         Store store = OpenStore(ctx);
         Transaction tr(store);
-        SnakeDivide(ctx, store);
+        SnakeDivide(store, ctx.state.ClassCount);
         tr.commit();
         return;
     }
@@ -134,7 +134,7 @@ Figures balanced(const QString& divided, bool subjects, quint32 seed, double& me
     QTemporaryDir dir;
     QFile::copy(divided + u'/' + Store::fileName(), dir.path() + u'/' + Store::fileName());
     bench::YesPrompt prompt;
-    RunState state;
+    Session state;
     const Context ctx{dir.path(), state, prompt};
     BalanceSettings settings;
     settings.seed = seed;
@@ -191,7 +191,7 @@ void intake(int students, int classes, quint32 seed)
 {
     QTemporaryDir dir;
     bench::YesPrompt prompt;
-    RunState state;
+    Session state;
     const Context ctx{dir.path(), state, prompt};
     makeIntake(ctx, students, seed);
     divide(ctx, classes);

@@ -158,7 +158,7 @@ bool runRoad(const Context& ctx, int classes, RoadTimes& t)
 void road(int students, int classes, int runs)
 {
     QTemporaryDir dir;
-    RunState state;
+    Session state;
     bench::YesPrompt prompt;
     const Context ctx{dir.path(), state, prompt};
     const QString what = QStringLiteral("%1 students, %2 classes").arg(students).arg(classes);

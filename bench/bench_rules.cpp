@@ -85,7 +85,7 @@ Run road(int students, int classes, bool withRules)
 {
     QTemporaryDir dir;
     bench::YesPrompt prompt;
-    RunState state;
+    Session state;
     const Context ctx{dir.path(), state, prompt};
     CreateOptions o;
     o.school = o.cadre = o.custom1 = true;
@@ -183,7 +183,7 @@ void importRules(int students, int rules)
 {
     QTemporaryDir dir;
     bench::YesPrompt prompt;
-    RunState state;
+    Session state;
     const Context ctx{dir.path(), state, prompt};
     if (!bench::makeIntakeStore(ctx, students) ||
         !writeRulesWorkbook(ctx, dir.filePath(QStringLiteral("rules.csv")), rules)) {

@@ -64,7 +64,7 @@ bool prepare(const QString& folder, const Context& ctx)
 QUORVEL_BENCH(benchSources)
 {
     QTemporaryDir dir;
-    RunState state;
+    Session state;
     bench::YesPrompt prompt(true);
     const Context ctx{dir.path(), state, prompt};
     try {

@@ -21,9 +21,7 @@ const QStringList& balancedSubjectNames()
     return names;
 }
 
-namespace {
-
-bool subjectsFit(const Context& ctx)
+bool SubjectFieldsFit(const Context& ctx)
 {
     QStringList scores;
     readScoreList(ctx, scores);
@@ -35,34 +33,82 @@ bool subjectsFit(const Context& ctx)
     return true;
 }
 
+namespace {
+
+// The scheme, its dealing and its report going to result when given.
+Scheme makeSubjectBalanceScheme(PreciseResult* result)
+{
+    Scheme s;
+    s.name = QStringLiteral("balance");
+    s.caption = QStringLiteral("按总分均衡各科成绩");
+    s.preset = PresetScheme::SubjectBalanced;
+    s.presetOption = QStringLiteral("zongfengeke");
+    s.presetCaption = QStringLiteral("按总分均衡各科成绩");
+    s.options = {SchemeOption::Classes, SchemeOption::Seed};
+    s.deal = [](Dealing& d) { SnakeDivide(d.store, d.request.classes); };
+    s.afterRules = [result](Dealing& d) {
+        BalanceSettings subjectMode = d.request.balance;
+        subjectMode.subjects = true;
+        int unitsPerPoint = 2;
+        // The division has said when its reading was done.
+        const Context balancing{d.ctx.folder, d.ctx.state, d.ctx.prompt};
+        const BalanceFigures figures =
+            PreciseBalance(balancing, d.store, subjectMode, &unitsPerPoint);
+        if (!result)
+            return;
+        result->figures = figures;
+        result->unitsPerPoint = unitsPerPoint;
+        result->report = ReadBalanceReport(d.store, figures.floor.value() / unitsPerPoint, true);
+        result->report->rules = ruleReportLines(CheckRules(d.store));
+    };
+    s.version = [](const DivisionRequest& r) {
+        return qMakePair(QStringLiteral("学科均衡分班"), QStringLiteral("%1个班").arg(r.classes));
+    };
+    s.record = [](Store&, const DivisionRequest& r) {
+        return balanceDivisionRecord(r.balance.seed);
+    };
+    s.replay = [](const QString& p) {
+        DivisionRequest r;
+        r.scheme = QStringLiteral("balance");
+        r.classes = qint16(parameterValue(p, QStringLiteral("classes")).toInt());
+        r.balance.seed = quint32(parameterValue(p, QStringLiteral("seed")).toUInt());
+        return QVector<DivisionRequest>{r};
+    };
+    return s;
+}
+
 } // namespace
+
+const Scheme& subjectBalanceScheme()
+{
+    static const Scheme scheme = makeSubjectBalanceScheme(nullptr);
+    return scheme;
+}
 
 PreciseResult SubjectBalancedDivide(const Context& ctx, const BalanceSettings& settings,
                                     const AdjustOptions& options)
 {
     PreciseResult result;
     result.outcome = AdjustOutcome::NoClasses;
-    if (!subjectsFit(ctx) || !AskClassCount(ctx))
+    if (!SubjectFieldsFit(ctx))
         return result;
-    BalanceSettings subjectMode = settings;
-    subjectMode.subjects = true;
+    const std::optional<qint16> k = AskClassCount(ctx);
+    if (!k)
+        return result;
+    DivisionRequest request;
+    request.scheme = subjectBalanceScheme().name;
+    request.classes = *k;
+    request.balance = settings;
+    return SubjectBalancedDivision(ctx, request, options);
+}
+
+PreciseResult SubjectBalancedDivision(const Context& ctx, const DivisionRequest& request,
+                                      const AdjustOptions& options)
+{
+    PreciseResult result;
+    result.outcome = AdjustOutcome::NoClasses;
     ctx.prompt.progress(2, 100);
-    {
-        Store store = OpenStore(ctx);
-        Transaction tr(store);
-        ClearAllClasses(store);
-        SnakeDivide(ctx, store);
-        HoldPlacementRules(ctx, store);
-        result.figures = PreciseBalance(ctx, store, subjectMode, &result.unitsPerPoint);
-        Versions(store).record(QStringLiteral("学科均衡分班"),
-                               QStringLiteral("%1个班").arg(ctx.state.ClassCount));
-        recordDivision(ctx, store, balanceDivisionRecord(settings.seed));
-        tr.commit();
-        schemeDivided(ctx);
-        result.report =
-            ReadBalanceReport(store, result.figures.floor.value() / result.unitsPerPoint, true);
-        result.report->rules = ruleReportLines(CheckRules(store));
-    }
+    Divide(ctx, makeSubjectBalanceScheme(&result), request);
     ctx.prompt.progress(100, 100);
     result.outcome =
         statisticsStep(ctx, options) ? AdjustOutcome::Finished : AdjustOutcome::Declined;

@@ -210,7 +210,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return 2;
     }
     QDir::setCurrent(folder);
-    RunState state;
+    Session state;
     CliPrompt prompt(out, yes);
     Context ctx{folder, state, prompt};
     CliEnv env{ctx, out, err, prompt};

@@ -30,9 +30,7 @@ std::optional<QString> CliPrompt::input(const QString& text, const QString& titl
 {
     line(title, text);
     std::optional<QString> answer;
-    if (!m_inputs.isEmpty())
-        answer = m_inputs.takeFirst();
-    else if (m_yes)
+    if (m_yes)
         answer = initial;
     m_out << "> " << answer.value_or(QString()) << '\n';
     m_out.flush();

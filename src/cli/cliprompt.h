@@ -9,9 +9,9 @@ namespace quorvel {
 
 // The prompt of the command line: every box is one line "title<TAB>text";
 // a question is followed by "> 是" or "> 否", the answer given by --yes; an
-// input box by "> " and its answer: the next one a command queued from its
-// arguments, else the box's initial text under --yes, else none (the box
-// is cancelled).
+// input box by "> " and its answer: the box's initial text under --yes,
+// else none (the box is cancelled). Values a command needs come from its
+// arguments, never through a box.
 class CliPrompt : public Prompt {
 public:
     CliPrompt(QTextStream& out, bool yes) : m_out(out), m_yes(yes) {}
@@ -23,14 +23,10 @@ public:
                                  const QString& initial) override;
     void progress(int value, int maximum) override;
 
-    // The answer to the next input box, as if typed.
-    void queueInput(const QString& answer) { m_inputs.append(answer); }
-
 private:
     void line(const QString& title, const QString& text);
     QTextStream& m_out;
     bool m_yes;
-    QStringList m_inputs;
 };
 
 } // namespace quorvel

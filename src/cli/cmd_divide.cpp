@@ -1,6 +1,13 @@
 #include "commands.h"
 #include "statsoutput.h"
 
+#include "adjust/schemeregistry.h"
+#include "adjust/subjectbalance.h"
+#include "division/balanced.h"
+#include "division/boarders.h"
+#include "division/classcount.h"
+#include "division/fastslow.h"
+#include "division/presets.h"
 #include "division/wizard.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -56,7 +63,7 @@ DivideOptions parseOptions(const QStringList& args)
 // that nothing changes before the names have been checked.
 QStringList conditionBoxes(const Context& ctx)
 {
-    RunState scratch;
+    Session scratch;
     const Context aside{ctx.folder, scratch, ctx.prompt};
     QStringList boxes;
     readConditionList(aside, boxes);
@@ -78,16 +85,14 @@ QStringList tickedInBoxOrder(const QStringList& names, const QStringList& boxes)
 
 using SchemeCommand = int (*)(CliEnv&, const QStringList&);
 
-// The schemes of divide by name; each takes the arguments after its name.
-const std::map<QString, SchemeCommand>& schemes()
+// How the command line reads the options of each registered scheme; each
+// takes the arguments after the scheme's name.
+const std::map<QString, SchemeCommand>& schemeCommands()
 {
     static const std::map<QString, SchemeCommand> table = {
-        {QStringLiteral("custom"), cmdDivideCustom},
-        {QStringLiteral("subject"), cmdDivideSubject},
-        {QStringLiteral("grade"), cmdDivideGrade},
-        {QStringLiteral("balance"), cmdDivideBalance},
-        {QStringLiteral("fastslow"), cmdDivideFastSlow},
-        {QStringLiteral("boarders"), cmdDivideBoarders},
+        {customScheme().name, cmdDivideCustom},     {subjectScheme().name, cmdDivideSubject},
+        {gradeScheme().name, cmdDivideGrade},       {subjectBalanceScheme().name, cmdDivideBalance},
+        {fastSlowScheme().name, cmdDivideFastSlow}, {boarderScheme().name, cmdDivideBoarders},
     };
     return table;
 }
@@ -120,16 +125,24 @@ int afterDivision(CliEnv& env, bool withTopStudents, bool adjust)
     return 3;
 }
 
+std::optional<qint16> classesOption(CliEnv& env, const QString& typed)
+{
+    env.out << appTitle() << '\t' << classCountQuestion() << '\n' << "> " << typed << '\n';
+    env.out.flush();
+    const std::optional<qint16> k = classCountAnswer(typed);
+    if (!k)
+        env.prompt.message(classCountRefusedMessage(), noticeTitle(), PromptIcon::None);
+    return k;
+}
+
 int cmdDivide(CliEnv& env, const QStringList& args)
 {
-    const auto scheme = schemes().find(args.value(0));
-    if (scheme == schemes().end()) {
-        QStringList names;
-        for (const auto& entry : schemes())
-            names.append(entry.first);
-        throw UsageError{QStringLiteral("divide: 未知的分班方案（%1）").arg(names.join(u'、'))};
-    }
-    return scheme->second(env, args.mid(1));
+    const Scheme* scheme = findScheme(args.value(0));
+    const auto command = scheme ? schemeCommands().find(scheme->name) : schemeCommands().end();
+    if (command == schemeCommands().end())
+        throw UsageError{
+            QStringLiteral("divide: 未知的分班方案（%1）").arg(schemeNames().join(u'、'))};
+    return command->second(env, args.mid(1));
 }
 
 int cmdDivideCustom(CliEnv& env, const QStringList& args)

@@ -45,6 +45,16 @@ PresetOptions parsePresetOptions(const QString& scheme, const QStringList& args,
     return o;
 }
 
+// The division of request with the number of classes of --classes.
+bool divideWith(CliEnv& env, const Scheme& scheme, DivisionRequest& request, const QString& classes)
+{
+    const std::optional<qint16> k = classesOption(env, classes);
+    if (!k)
+        return false;
+    request.classes = *k;
+    return Divide(env.ctx, scheme, request).divided;
+}
+
 } // namespace
 
 int cmdDivideSubject(CliEnv& env, const QStringList& args)
@@ -55,8 +65,10 @@ int cmdDivideSubject(CliEnv& env, const QStringList& args)
         throw UsageError{QStringLiteral("divide subject: 没有可选的科目：") + o.subject};
     if (!PresetNext(env.ctx))
         return 1;
-    env.prompt.queueInput(o.classes);
-    if (!SingleSubjectDivide(env.ctx, o.subject))
+    DivisionRequest request;
+    request.scheme = subjectScheme().name;
+    request.subject = o.subject;
+    if (!divideWith(env, subjectScheme(), request, o.classes))
         return 1;
     return afterDivision(env, false, !o.noAdjust);
 }
@@ -66,8 +78,14 @@ int cmdDivideGrade(CliEnv& env, const QStringList& args)
     const PresetOptions o = parsePresetOptions(QStringLiteral("grade"), args, false);
     if (!PresetNext(env.ctx))
         return 1;
-    env.prompt.queueInput(o.classes);
-    if (!fennbandj(env.ctx))
+    if (!hasGradeColumn(env.ctx)) {
+        env.prompt.message(noGradeColumnMessage(), appTitle(), PromptIcon::None);
+        return 1;
+    }
+    DivisionRequest request;
+    request.scheme = gradeScheme().name;
+    request.subject = gradeColumn();
+    if (!divideWith(env, gradeScheme(), request, o.classes))
         return 1;
     return afterDivision(env, false, false);
 }

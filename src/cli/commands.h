@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
+#include <optional>
 
 namespace quorvel {
 
@@ -56,6 +57,10 @@ void printDivisionSummary(CliEnv& env, bool withTopStudents = false);
 // adjustment failed (its message printed, then divisionKeptMessage() on
 // standard error): the new division is kept all the same.
 int afterDivision(CliEnv& env, bool withTopStudents, bool adjust);
+// The number of classes of --classes, read as the schemes' input box
+// 请输入班数 reads its answer: the box and the answer are printed as the
+// box prints them, a refused number with its message under 提示.
+std::optional<qint16> classesOption(CliEnv& env, const QString& typed);
 inline QString divisionKeptMessage()
 {
     return QStringLiteral("新的分班已经保存，但之后的步骤没有完成。");

@@ -1,18 +1,18 @@
 #pragma once
 
 #include "prompt.h"
-#include "runstate.h"
+#include "session.h"
 
 #include <QString>
 #include <functional>
 
 namespace quorvel {
 
-// What every operation works with: the application folder, the run state and
+// What every operation works with: the application folder, the session and
 // the prompt of the front end that started it.
 struct Context {
     QString folder;
-    RunState& state;
+    Session& state;
     Prompt& prompt;
     // Called by an operation once it has read what it decides on, before it
     // writes (or prints) its outcome: the moment a concurrent operation of

@@ -3,14 +3,13 @@
 #include "snake.h"
 
 #include "core/context.h"
-#include "rules/ruledivision.h"
+#include "core/session.h"
 #include "store/auditrecord.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
-#include "store/versions.h"
 
 namespace quorvel {
 
@@ -123,14 +122,14 @@ void checkColumns(Store& store, const QStringList& names)
             throw OperationError(QStringLiteral("学生表中没有分班条件字段：") + name);
 }
 
-Conditions readConditions(const Context& ctx, Store& store)
+Conditions readConditions(Store& store, const QStringList& conditions, StrataFlags& flags)
 {
-    checkColumns(store, ctx.state.ConditionList);
+    checkColumns(store, conditions);
     Conditions c;
-    for (const QString& entry : std::as_const(ctx.state.ConditionList)) {
+    for (const QString& entry : conditions) {
         if (entry == schoolColumn()) {
             if (anySchoolRow(store))
-                ctx.state.SchoolCondition = true;
+                flags.schoolCondition = true;
         } else if (entry == gradeColumn()) {
             c.grades = distinctGrades(store);
         } else {
@@ -139,7 +138,7 @@ Conditions readConditions(const Context& ctx, Store& store)
     }
     // The field list puts the yes/no fields after 原学校 and 品质等级, so
     // this is also what the last entry says.
-    ctx.state.NoYesNoCondition = c.yesNo.isEmpty();
+    flags.noYesNoCondition = c.yesNo.isEmpty();
     return c;
 }
 
@@ -177,43 +176,64 @@ QStringList buildWorkTables(Store& store, const QStringList& yesNo)
     return tables;
 }
 
-// Deals the strata of one table: one per grade, or the whole table.
-void dealTable(const Context& ctx, Store& store, const QString& table, const QStringList& grades)
-{
-    if (grades.isEmpty()) {
-        ctx.state.StratumHasNoWhere = true;
-        DealStratum(ctx, store, {table, {}, {}});
-        return;
+// The dealing of the strata of one division: its class count, whether it
+// uses conditions, and the flags it sets on its way.
+struct StrataDealer {
+    Store& store;
+    qint16 classes;
+    bool useConditions;
+    StrataFlags flags;
+
+    // The unplaced students of one sex in a stratum, in dealing order.
+    RowSet openSex(const Stratum& stratum, const QString& sex)
+    {
+        const QString sexTerm = quoteIdent(sexColumn()) + QStringLiteral("=? AND ") + unplaced();
+        const QString byTotal = quoteIdent(totalColumn()) + QStringLiteral(" DESC");
+        if (!useConditions)
+            return RowSet::open(store, studentTable(), sexTerm, {sex}, byTotal);
+        // Whether the stratum brings a condition of its own decides how the
+        // sex and class terms join it; stratumHasNoWhere records the case.
+        const QString table = stratum.table.isEmpty() ? studentTable() : stratum.table;
+        const QString where =
+            stratum.where.isEmpty() ? sexTerm : stratum.where + QStringLiteral(" AND ") + sexTerm;
+        const QString order =
+            flags.schoolCondition ? quoteIdent(schoolColumn()) + u',' + byTotal : byTotal;
+        return RowSet::open(store, table, where, stratum.binds + QVariantList{sex}, order);
     }
-    for (const QString& g : grades)
-        DealStratum(ctx, store, {table, quoteIdent(gradeColumn()) + QStringLiteral("=?"), {g}});
-}
 
-// The unplaced students of one sex in a stratum, in dealing order.
-RowSet openSex(const Context& ctx, Store& store, const Stratum& stratum, const QString& sex)
-{
-    const QString sexTerm = quoteIdent(sexColumn()) + QStringLiteral("=? AND ") + unplaced();
-    const QString byTotal = quoteIdent(totalColumn()) + QStringLiteral(" DESC");
-    if (!ctx.state.UseConditions)
-        return RowSet::open(store, studentTable(), sexTerm, {sex}, byTotal);
-    // Whether the stratum brings a condition of its own decides how the sex
-    // and class terms join it; StratumHasNoWhere records the case.
-    const QString table = stratum.table.isEmpty() ? studentTable() : stratum.table;
-    const QString where =
-        stratum.where.isEmpty() ? sexTerm : stratum.where + QStringLiteral(" AND ") + sexTerm;
-    const QString order =
-        ctx.state.SchoolCondition ? quoteIdent(schoolColumn()) + u',' + byTotal : byTotal;
-    return RowSet::open(store, table, where, stratum.binds + QVariantList{sex}, order);
-}
+    void dealWholeCycles(RowSet& rs, SnakeStart start)
+    {
+        const int n = rs.rowCount();
+        if (n <= classes)
+            return;
+        DealSnake(rs, n - n % classes, classes, start);
+    }
 
-void dealWholeCycles(const Context& ctx, RowSet& rs, SnakeStart start)
-{
-    const int n = rs.rowCount();
-    const int classes = ctx.state.ClassCount;
-    if (n <= classes)
-        return;
-    DealSnake(ctx, rs, n - n % classes, start);
-}
+    // Deals the boys and then the girls of one stratum, writing 班级 into
+    // the stratum's table. A sex with n ≤ N students in the stratum is not
+    // dealt; otherwise n − (n mod N) of them are.
+    void dealStratum(const Stratum& stratum)
+    {
+        if (classes < 1)
+            return;
+        RowSet boys = openSex(stratum, QStringLiteral("男"));
+        dealWholeCycles(boys, SnakeStart::Ascending);
+        RowSet girls = openSex(stratum, QStringLiteral("女"));
+        dealWholeCycles(girls, SnakeStart::Descending);
+    }
+
+    // Deals the strata of one table: one per grade, or the whole table.
+    void dealTable(const QString& table, const QStringList& grades)
+    {
+        if (grades.isEmpty()) {
+            flags.stratumHasNoWhere = true;
+            dealStratum({table, {}, {}});
+            return;
+        }
+        for (const QString& g : grades)
+            dealStratum({table, quoteIdent(gradeColumn()) + QStringLiteral("=?"), {g}});
+    }
+};
 
 // Takes the students about to be copied back out of studscore: the placed
 // ones (saved in tt) and those of the work tables.
@@ -231,15 +251,15 @@ void removeCopiedStudents(Store& store, const QStringList& tables)
 // A tt left from an earlier run is dropped and stops the write-back; the
 // outcome of the drop is shown as its error number and description, which
 // for a successful drop is the number 0 alone.
-bool clearEarlierMerge(const Context& ctx, Store& store)
+bool clearEarlierMerge(Store& store, QVector<Notice>& notices)
 {
     if (!store.tableExists(mergeTable()))
         return true;
     try {
         dropTable(store, mergeTable());
-        ctx.prompt.message(QStringLiteral("0"));
+        notices.append({QStringLiteral("0"), appTitle()});
     } catch (const StoreError& e) {
-        ctx.prompt.message(e.text());
+        notices.append({e.text(), appTitle()});
     }
     return false;
 }
@@ -251,25 +271,15 @@ qint64 studentCount(Store& store)
 
 } // namespace
 
-void DealStratum(const Context& ctx, Store& store, const Stratum& stratum)
+void MergeStrata(Store& store, const QStringList& tables, QVector<Notice>& notices)
 {
-    if (ctx.state.ClassCount < 1)
-        return;
-    RowSet boys = openSex(ctx, store, stratum, QStringLiteral("男"));
-    dealWholeCycles(ctx, boys, SnakeStart::Ascending);
-    RowSet girls = openSex(ctx, store, stratum, QStringLiteral("女"));
-    dealWholeCycles(ctx, girls, SnakeStart::Descending);
-}
-
-void MergeStrata(const Context& ctx, Store& store, const QStringList& tables)
-{
-    if (!clearEarlierMerge(ctx, store))
+    if (!clearEarlierMerge(store, notices))
         return;
     const qint64 before = studentCount(store);
     selectInto(store, mergeTable(), studentTable(),
                quoteIdent(classColumn()) + QStringLiteral(">0"));
     removeCopiedStudents(store, tables);
-    ctx.prompt.message(QStringLiteral("分班完成，下面进行调整。请稍候……"));
+    notices.append({QStringLiteral("分班完成，下面进行调整。请稍候……"), appTitle()});
     for (const QString& t : tables)
         copyRows(store, t, studentTable());
     copyRows(store, mergeTable(), studentTable());
@@ -277,52 +287,116 @@ void MergeStrata(const Context& ctx, Store& store, const QStringList& tables)
         throw OperationError(QStringLiteral("写回分班结果时学生人数不符，分班已撤销。"));
 }
 
-void BalancedDivide(const Context& ctx, Store& store)
+StrataFlags BalancedDivide(Store& store, const DivisionRequest& request, QVector<Notice>& notices)
 {
-    ctx.state.SchoolCondition = false;
-    ctx.state.StratumHasNoWhere = false;
-    if (ctx.state.ClassCount < 1)
-        return;
-    if (!ctx.state.UseConditions) {
-        DealStratum(ctx, store, {});
-        return;
+    StrataDealer dealer{store, request.classes, request.useConditions, {}};
+    if (request.classes < 1)
+        return dealer.flags;
+    if (!request.useConditions) {
+        dealer.dealStratum({});
+        return dealer.flags;
     }
-    const Conditions c = readConditions(ctx, store);
-    if (ctx.state.NoYesNoCondition) {
-        dealTable(ctx, store, studentTable(), c.grades);
+    const Conditions c = readConditions(store, request.conditions, dealer.flags);
+    if (dealer.flags.noYesNoCondition) {
+        dealer.dealTable(studentTable(), c.grades);
     } else {
         const QStringList tables = buildWorkTables(store, c.yesNo);
         for (const QString& t : tables)
-            dealTable(ctx, store, t, c.grades);
-        MergeStrata(ctx, store, tables);
+            dealer.dealTable(t, c.grades);
+        MergeStrata(store, tables, notices);
     }
-    SnakeDivide(ctx, store);
+    SnakeDivide(store, request.classes);
+    return dealer.flags;
 }
 
+namespace {
+
 // The division's parameters in words, for its version in the history.
-static QString customDivisionWords(const RunState& state)
+QString customDivisionWords(const DivisionRequest& r)
 {
-    QString words =
-        QStringLiteral("%1个班，优生%2人").arg(state.ClassCount).arg(state.TopStudentCount);
-    if (state.UseConditions && !state.ConditionList.isEmpty())
-        words += QStringLiteral("，条件：") + state.ConditionList.join(QStringLiteral("、"));
+    QString words = QStringLiteral("%1个班，优生%2人").arg(r.classes).arg(r.topStudents);
+    if (r.useConditions && !r.conditions.isEmpty())
+        words += QStringLiteral("，条件：") + r.conditions.join(QStringLiteral("、"));
     return words;
 }
 
-void CustomDivision(const Context& ctx, Store& store)
+QString param(const QString& parameters, const char* key)
 {
-    Transaction tr(store);
-    const QString rowOrder = storedRowOrder(store); // the division reorders the rows
-    DropWorkTables(store);
-    ClearAllClasses(store);
-    PlaceTopStudents(ctx, store);
-    BalancedDivide(ctx, store);
-    SnakeDivide(ctx, store);
-    HoldPlacementRules(ctx, store);
-    Versions(store).record(QStringLiteral("自定义分班"), customDivisionWords(ctx.state));
-    recordDivision(ctx, store, customDivisionRecord(ctx.state), rowOrder);
-    tr.commit();
-    schemeDivided(ctx);
+    return parameterValue(parameters, QLatin1String(key));
+}
+
+// The count the division decides on is read inside its transaction.
+std::optional<Notice> checkTopStudents(Store& store, const DivisionRequest& request)
+{
+    const qint64 total = studentCount(store);
+    if (request.topStudents == 0 || request.topStudents < total)
+        return std::nullopt;
+    return Notice{tooManyTopStudentsMessage(QString::number(request.topStudents), total),
+                  noticeTitle()};
+}
+
+Scheme makeCustomScheme()
+{
+    Scheme s;
+    s.name = QStringLiteral("custom");
+    s.caption = QStringLiteral("自定义分班");
+    s.options = {SchemeOption::Classes, SchemeOption::TopStudents, SchemeOption::Conditions};
+    s.check = checkTopStudents;
+    s.dropsWorkTables = true;
+    s.deal = [](Dealing& d) {
+        PlaceTopStudents(d.store, d.request.topStudents, d.request.classes);
+        const StrataFlags flags = BalancedDivide(d.store, d.request, d.outcome.notices);
+        if (d.request.useConditions && d.request.classes >= 1)
+            d.outcome.noYesNoCondition = flags.noYesNoCondition;
+        SnakeDivide(d.store, d.request.classes);
+    };
+    s.version = [](const DivisionRequest& r) {
+        return qMakePair(QStringLiteral("自定义分班"), customDivisionWords(r));
+    };
+    s.record = [](Store&, const DivisionRequest& r) {
+        return customDivisionRecord(r.topStudents, r.useConditions, r.conditions);
+    };
+    s.replay = [](const QString& p) {
+        DivisionRequest r;
+        r.scheme = QStringLiteral("custom");
+        r.classes = qint16(param(p, "classes").toInt());
+        r.topStudents = qint16(param(p, "top").toInt());
+        r.useConditions = param(p, "use_conditions") == u"1";
+        r.conditions = param(p, "conditions").split(u',', Qt::SkipEmptyParts);
+        return QVector<DivisionRequest>{r};
+    };
+    s.finish = [](const DivisionRequest& r, DivisionOutcome& o) { o.topStudents = r.topStudents; };
+    return s;
+}
+
+} // namespace
+
+QString tooManyTopStudentsMessage(const QString& typed, qint64 total)
+{
+    return QStringLiteral("优生数必须少于总人数，您输入的优生数为：") + typed +
+           QStringLiteral("，总人数：") + QString::number(total);
+}
+
+const Scheme& customScheme()
+{
+    static const Scheme scheme = makeCustomScheme();
+    return scheme;
+}
+
+DivisionRequest customRequest(const Session& session)
+{
+    DivisionRequest r;
+    r.scheme = customScheme().name;
+    r.classes = session.ClassCount;
+    r.topStudents = session.TopStudentCount;
+    r.useConditions = session.UseConditions;
+    r.conditions = session.ConditionList;
+    return r;
+}
+
+DivisionOutcome CustomDivision(const Context& ctx, const DivisionRequest& request)
+{
+    return Divide(ctx, customScheme(), request);
 }
 
 } // namespace quorvel

@@ -4,13 +4,11 @@
 
 #include "core/context.h"
 #include "core/numbertext.h"
-#include "rules/ruledivision.h"
 #include "store/auditrecord.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
-#include "store/versions.h"
 
 #include <QFileInfo>
 
@@ -80,9 +78,89 @@ void dealGroup(const Context& ctx, Store& store, bool boarders, qint16 first, qi
     ctx.prompt.progress(100, 100);
 }
 
-void boardersMessage(const Context& ctx, qint16 nb)
+Notice boardersNotice(qint16 nb)
 {
-    ctx.prompt.message(QStringLiteral("1 至%1班为住宿生。").arg(nb), noticeTitle());
+    return {QStringLiteral("1 至%1班为住宿生。").arg(nb), noticeTitle()};
+}
+
+qint16 lastDayClass(const DivisionRequest& r)
+{
+    return qint16(r.classes + r.dayClasses);
+}
+
+void dealGroups(Dealing& d)
+{
+    const DivisionRequest& r = d.request;
+    if (r.dealBoarders)
+        dealGroup(d.ctx, d.store, true, 1, r.classes);
+    if (r.dayClasses > 0)
+        dealGroup(d.ctx, d.store, false, qint16(r.classes + 1), lastDayClass(r));
+}
+
+// The boarders alone (no day classes: the day students come later), or
+// both groups, each a band of its own.
+RuleScope boarderBands(const DivisionRequest& r)
+{
+    if (r.dayClasses == 0)
+        return {{{1, r.classes}}, false};
+    return {{{1, r.classes}, {r.classes + 1, lastDayClass(r)}}, true};
+}
+
+QPair<QString, QString> boarderVersion(const DivisionRequest& r)
+{
+    if (r.dayClasses == 0)
+        return {QStringLiteral("住宿生分班"), QStringLiteral("%1个班").arg(r.classes)};
+    return {QStringLiteral("住宿生与非住宿生分班"),
+            QStringLiteral("住宿生%1个班，非住宿生%2个班").arg(r.classes).arg(r.dayClasses)};
+}
+
+void finishBoarders(const DivisionRequest& r, DivisionOutcome& o)
+{
+    if (r.dayClasses == 0) {
+        o.notices.append(boardersNotice(r.classes));
+        return;
+    }
+    o.classCount = qint16(r.classes + 1);
+    if (r.dealBoarders)
+        o.notices.append(boardersNotice(r.classes));
+    o.notices.append(
+        {QStringLiteral("%1 至%2班为非住宿生。").arg(r.classes + 1).arg(lastDayClass(r)),
+         noticeTitle()});
+}
+
+QVector<DivisionRequest> replayBoarders(const QString& p)
+{
+    DivisionRequest r;
+    r.scheme = QStringLiteral("boarders");
+    r.classes = qint16(parameterValue(p, QStringLiteral("boarder_classes")).toInt());
+    r.dayClasses = qint16(parameterValue(p, QStringLiteral("day_classes")).toInt());
+    return {r};
+}
+
+Scheme makeBoarderScheme()
+{
+    Scheme s;
+    s.name = QStringLiteral("boarders");
+    s.caption = QStringLiteral("住宿生单分");
+    s.preset = PresetScheme::Boarders;
+    s.presetOption = QStringLiteral("Option2");
+    s.presetCaption = QStringLiteral("住宿生单分");
+    s.options = {SchemeOption::Classes, SchemeOption::DayClasses};
+    s.deal = dealGroups;
+    s.rules = boarderBands;
+    s.version = boarderVersion;
+    s.record = [](Store&, const DivisionRequest& r) {
+        return boarderDivisionRecord(r.classes, r.dayClasses);
+    };
+    s.replay = replayBoarders;
+    s.finish = finishBoarders;
+    return s;
+}
+
+bool boardingColumnThere(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    return hasBoardingColumn(store);
 }
 
 } // namespace
@@ -113,36 +191,34 @@ QString boardingCountsText(const BoardingCounts& counts)
     return QStringLiteral("住宿生%1人，非住宿生%2人").arg(counts.boarders).arg(counts.day);
 }
 
+const Scheme& boarderScheme()
+{
+    static const Scheme scheme = makeBoarderScheme();
+    return scheme;
+}
+
 BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesText)
 {
     if (ctx.state.StatsUnplacedFlag)
         return BoarderOutcome::Skipped;
     ctx.prompt.progress(0, 100);
-    Store store = OpenStore(ctx);
-    if (!hasBoardingColumn(store))
+    if (!boardingColumnThere(ctx))
         return refuseColumn(ctx);
     const auto nb = classCount(ctx, boarderClassesText);
     if (!nb)
         return BoarderOutcome::Refused;
-    ctx.state.ClassCount = *nb;
-    Transaction tr(store);
-    ClearAllClasses(store);
-    dealGroup(ctx, store, true, 1, *nb);
-    HoldPlacementRules(ctx, store, {{{1, *nb}}, false}); // the day students come later
-    Versions(store).record(QStringLiteral("住宿生分班"), QStringLiteral("%1个班").arg(*nb));
-    recordDivision(ctx, store, boarderDivisionRecord(*nb, 0));
-    tr.commit();
-    schemeDivided(ctx);
-    boardersMessage(ctx, *nb);
-    return BoarderOutcome::Divided;
+    DivisionRequest r;
+    r.scheme = boarderScheme().name;
+    r.classes = *nb;
+    return Divide(ctx, boarderScheme(), r).divided ? BoarderOutcome::Divided
+                                                   : BoarderOutcome::Refused;
 }
 
 BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderClassesText,
                                      const QString& dayClassesText)
 {
     ctx.prompt.progress(0, 100);
-    Store store = OpenStore(ctx);
-    if (!hasBoardingColumn(store))
+    if (!boardingColumnThere(ctx))
         return refuseColumn(ctx);
     const auto nb = classCount(ctx, boarderClassesText);
     const auto nd = nb ? classCount(ctx, dayClassesText) : std::nullopt;
@@ -152,24 +228,14 @@ BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderC
         ctx.prompt.message(classRangeMessage(), noticeTitle());
         return BoarderOutcome::Refused;
     }
-    const bool boarders = !ctx.state.StatsUnplacedFlag;
-    Transaction tr(store);
-    ClearAllClasses(store);
-    if (boarders)
-        dealGroup(ctx, store, true, 1, *nb);
-    dealGroup(ctx, store, false, qint16(*nb + 1), qint16(*nb + *nd));
-    HoldPlacementRules(ctx, store, {{{1, *nb}, {*nb + 1, *nb + *nd}}, true});
-    Versions(store).record(QStringLiteral("住宿生与非住宿生分班"),
-                           QStringLiteral("住宿生%1个班，非住宿生%2个班").arg(*nb).arg(*nd));
-    recordDivision(ctx, store, boarderDivisionRecord(*nb, *nd));
-    tr.commit();
-    schemeDivided(ctx);
-    ctx.state.ClassCount = qint16(*nb + 1);
-    if (boarders)
-        boardersMessage(ctx, *nb);
-    ctx.prompt.message(QStringLiteral("%1 至%2班为非住宿生。").arg(*nb + 1).arg(*nb + *nd),
-                       noticeTitle());
-    return BoarderOutcome::Divided;
+    DivisionRequest r;
+    r.scheme = boarderScheme().name;
+    r.classes = *nb;
+    r.dayClasses = *nd;
+    r.dealBoarders = !ctx.state.StatsUnplacedFlag;
+    r.recordedClasses = ctx.state.ClassCount;
+    return Divide(ctx, boarderScheme(), r).divided ? BoarderOutcome::Divided
+                                                   : BoarderOutcome::Refused;
 }
 
 } // namespace quorvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scheme.h"
+
 #include <optional>
 
 #include <QString>
@@ -37,8 +39,13 @@ enum class BoarderOutcome {
 // The boarder division (确定 of step ①, FlatBttn27): returns Skipped at once
 // when StatsUnplacedFlag is set. Otherwise, in one transaction, every
 // student goes back to 班级 0 and the boarders are dealt to 1 … Nb; then
-// "1 至" + Nb + "班为住宿生。" (title 提示). ClassCount becomes Nb.
+// "1 至" + Nb + "班为住宿生。" (title 提示). ClassCount becomes Nb with the
+// commit.
 BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesText);
+
+// Both steps as one scheme: the boarders to 1 … classes and, with
+// dayClasses, the others to classes + 1 … classes + dayClasses.
+const Scheme& boarderScheme();
 
 // How many students the two steps concern: boarders (是否住宿 = 是) and
 // the others. nullopt without a database or without the column.
@@ -56,7 +63,8 @@ QString boardingCountsText(const BoardingCounts& counts);
 // without a class and their message is not shown) and the day students are
 // dealt to Nb + 1 … Nb + Nd. The messages follow: the boarders', then
 // (Nb + 1) + " 至" + (Nb + Nd) + "班为非住宿生。" (title 提示). ClassCount
-// becomes Nb + 1. The statistics step that ends the click is the front
+// becomes Nb + 1 with the commit; the audit record names the count the
+// session held before. The statistics step that ends the click is the front
 // end's next step.
 BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderClassesText,
                                      const QString& dayClassesText);

@@ -25,7 +25,6 @@ std::optional<qint16> AskClassCount(const Context& ctx)
         ctx.prompt.message(classCountRefusedMessage(), noticeTitle());
         return std::nullopt;
     }
-    ctx.state.ClassCount = *k;
     return k;
 }
 

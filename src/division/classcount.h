@@ -24,9 +24,10 @@ inline QString classCountRefusedMessage()
 // non-numeric answer and for one that does not round to 1 or more.
 std::optional<qint16> classCountAnswer(const std::optional<QString>& answer);
 
-// Asks classCountQuestion() under the application title. A usable answer
-// becomes ClassCount and is returned; otherwise classCountRefusedMessage()
-// is shown under "提示", ClassCount is left as it was and nullopt returned:
+// Asks classCountQuestion() under the application title, before the
+// scheme's transaction opens. A usable answer is returned (the session's
+// ClassCount follows once the division is committed); otherwise
+// classCountRefusedMessage() is shown under "提示" and nullopt returned:
 // the scheme stops before dealing anybody.
 std::optional<qint16> AskClassCount(const Context& ctx);
 

@@ -4,13 +4,11 @@
 
 #include "core/context.h"
 #include "core/numbertext.h"
-#include "rules/ruledivision.h"
 #include "store/auditrecord.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
-#include "store/versions.h"
 
 #include <QFileInfo>
 
@@ -67,48 +65,129 @@ DealObserver progressOf(const Context& ctx, int students)
 
 } // namespace
 
-FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& studentsText,
-                           const QString& classesText, const FastSlowOptions& options)
+namespace {
+
+std::optional<Notice> checkUnplaced(Store& store, const DivisionRequest& r)
+{
+    // A new series deals from every student: its run clears the classes.
+    const int unplaced =
+        r.offset == 0 ? Students(store).count()
+                      : store
+                            .column(QStringLiteral("SELECT count(*) FROM %1 WHERE %2=0")
+                                        .arg(quoteIdent(studentTable()), quoteIdent(classColumn())))
+                            .value(0)
+                            .toInt();
+    if (unplaced - r.students >= 0)
+        return std::nullopt;
+    return Notice{QStringLiteral("对不起，您输入的数字大于末分班的学生数。"), appTitle()};
+}
+
+qint16 lastClass(const DivisionRequest& r)
+{
+    return qint16(r.offset + r.classes);
+}
+
+void dealRun(Dealing& d)
+{
+    const DivisionRequest& r = d.request;
+    RowSet rs =
+        RowSet::open(d.store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
+                     quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    d.outcome.remaining = rs.rowCount() - r.students;
+    DealSnakeRange(rs, r.students, qint16(r.offset + 1), lastClass(r), SnakeStart::Ascending,
+                   progressOf(d.ctx, r.students));
+}
+
+QVector<DivisionRequest> replayRuns(const QString& parameters)
+{
+    QVector<DivisionRequest> runs;
+    qint16 offset = 0;
+    for (const QString& run : parameterValue(parameters, QStringLiteral("runs")).split(u',')) {
+        const QStringList sk = run.split(u':');
+        DivisionRequest r;
+        r.scheme = QStringLiteral("fastslow");
+        r.students = sk.value(0).toInt();
+        r.classes = qint16(sk.value(1).toInt());
+        r.offset = offset;
+        offset = lastClass(r);
+        runs.append(r);
+    }
+    return runs;
+}
+
+Scheme makeFastSlowScheme()
+{
+    Scheme s;
+    s.name = QStringLiteral("fastslow");
+    s.caption = QStringLiteral("分快慢班");
+    s.preset = PresetScheme::FastSlow;
+    s.presetOption = QStringLiteral("Option1");
+    s.presetCaption = QStringLiteral("多次分班、分快慢班");
+    s.options = {SchemeOption::Runs};
+    s.check = checkUnplaced;
+    s.clears = [](const DivisionRequest& r) { return r.offset == 0; };
+    s.deal = dealRun;
+    // Each run is a band of its own: the rules hold within the run's classes.
+    s.rules = [](const DivisionRequest& r) {
+        return RuleScope{{{r.offset + 1, lastClass(r)}}, false};
+    };
+    s.version = [](const DivisionRequest& r) {
+        return qMakePair(
+            QStringLiteral("分快慢班"),
+            QStringLiteral("%1人分入%2至%3班").arg(r.students).arg(r.offset + 1).arg(lastClass(r)));
+    };
+    s.record = [](Store& store, const DivisionRequest& r) {
+        return fastSlowRecord(store, r.offset, r.students, r.classes);
+    };
+    s.replay = replayRuns;
+    s.finish = [](const DivisionRequest& r, DivisionOutcome& o) { o.classCount = lastClass(r); };
+    return s;
+}
+
+} // namespace
+
+const Scheme& fastSlowScheme()
+{
+    static const Scheme scheme = makeFastSlowScheme();
+    return scheme;
+}
+
+std::optional<DivisionRequest> fastSlowRequest(const Context& ctx, qint16 FastSlowOffset,
+                                               const QString& studentsText,
+                                               const QString& classesText)
 {
     int students = 0;
     qint16 classes = 0;
     if (!readBoxes(ctx, FastSlowOffset, studentsText, classesText, students, classes))
+        return std::nullopt;
+    DivisionRequest r;
+    r.scheme = fastSlowScheme().name;
+    r.students = students;
+    r.classes = classes;
+    r.offset = FastSlowOffset;
+    return r;
+}
+
+FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& studentsText,
+                           const QString& classesText, const FastSlowOptions& options)
+{
+    const std::optional<DivisionRequest> request =
+        fastSlowRequest(ctx, FastSlowOffset, studentsText, classesText);
+    if (!request)
         return {};
-    ctx.state.ClassCount = classes;
-    Store store = OpenStore(ctx);
-    Transaction tr(store);
-    if (FastSlowOffset == 0)
-        ClearAllClasses(store);
-    RowSet rs =
-        RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
-                     quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
-    const int unplaced = rs.rowCount();
-    if (unplaced - students < 0) {
-        refuse(ctx, QStringLiteral("对不起，您输入的数字大于末分班的学生数。"));
+    const DivisionOutcome outcome = Divide(ctx, fastSlowScheme(), *request);
+    if (!outcome.divided)
         return {};
-    }
-    const qint16 last = qint16(FastSlowOffset + classes);
-    DealSnakeRange(rs, students, qint16(FastSlowOffset + 1), last, SnakeStart::Ascending,
-                   progressOf(ctx, students));
-    // Each run is a band of its own: the rules hold within the run's classes.
-    HoldPlacementRules(ctx, store, {{{FastSlowOffset + 1, last}}, false});
-    Versions(store).record(
-        QStringLiteral("分快慢班"),
-        QStringLiteral("%1人分入%2至%3班").arg(students).arg(FastSlowOffset + 1).arg(last));
-    recordDivision(ctx, store, fastSlowRecord(store, FastSlowOffset, students, classes));
-    tr.commit();
-    schemeDivided(ctx);
-    ctx.state.ClassCount = last;
-    FastSlowOffset = last;
-    const int remaining = unplaced - students;
+    FastSlowOffset = outcome.classCount;
     if (options.onDealt)
-        options.onDealt(remaining);
+        options.onDealt(outcome.remaining);
     ctx.prompt.progress(100, 100);
-    if (remaining > 0)
-        ctx.prompt.message(QStringLiteral("还有%1人没有分班。").arg(remaining), noticeTitle());
+    if (outcome.remaining > 0)
+        ctx.prompt.message(QStringLiteral("还有%1人没有分班。").arg(outcome.remaining),
+                           noticeTitle());
     else
         ctx.prompt.message(fastSlowFinishedMessage(), noticeTitle());
-    return {true, remaining};
+    return {true, outcome.remaining};
 }
 
 int StudentsToDivide(const Context& ctx, qint16 FastSlowOffset)

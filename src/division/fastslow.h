@@ -1,8 +1,11 @@
 #pragma once
 
+#include "scheme.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <functional>
+#include <optional>
 
 namespace quorvel {
 
@@ -40,14 +43,24 @@ struct FastSlowResult {
 // k), each read as the number it begins with ("30人" is 30) and rounded to
 // a whole number, halves to even. Refuses, with a message under the application title and nothing
 // changed: an empty text; S or k below 1; k reaching past class 32767; S
-// above the number of unplaced students. Otherwise deals the S best
-// unplaced students to the classes FastSlowOffset + 1 … FastSlowOffset + k,
-// all in one transaction (with the clearing of a new series), sets
-// ClassCount and FastSlowOffset to the run's last class and ends with "还有"
+// above the number of unplaced students (read inside the run's transaction,
+// refused after its rollback). Otherwise deals the S best unplaced students
+// to the classes FastSlowOffset + 1 … FastSlowOffset + k, all in one
+// transaction (with the clearing of a new series); once it is committed
+// ClassCount and FastSlowOffset become the run's last class and it ends with "还有"
 // + R + "人没有分班。" or, when nobody is left, "分班完成" (title 提示).
 // Progress goes from 0 to 100.
 FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& studentsText,
                            const QString& classesText, const FastSlowOptions& options = {});
+
+// The run of the two boxes as a request, or nullopt after the refusal of a
+// box (the checks that need no store).
+std::optional<DivisionRequest> fastSlowRequest(const Context& ctx, qint16 FastSlowOffset,
+                                               const QString& studentsText,
+                                               const QString& classesText);
+// One run: the S best unplaced students (students) to the classes
+// offset + 1 … offset + classes of the request.
+const Scheme& fastSlowScheme();
 
 // How many students the next run may divide: every student when a new
 // series starts (FastSlowOffset 0), else the unplaced ones; 0 without a

@@ -4,29 +4,26 @@
 #include "snake.h"
 
 #include "core/context.h"
-#include "rules/ruledivision.h"
 #include "store/auditrecord.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
-#include "store/versions.h"
 
 namespace quorvel {
 
 namespace {
 
-// Whole cycles of ClassCount students of one sex, best first by field.
-void dealSex(const Context& ctx, Store& store, const QString& field, bool boys)
+// Whole cycles of k students of one sex, best first by field.
+void dealSex(Store& store, const QString& field, qint16 k, bool boys)
 {
     const QString where =
         quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
     RowSet rs = RowSet::open(store, studentTable(), where, {QStringLiteral("男")},
                              quoteIdent(field) + QStringLiteral(" DESC"));
     const int n = rs.rowCount();
-    const int k = ctx.state.ClassCount;
     if (n > k)
-        DealSnake(ctx, rs, n - n % k);
+        DealSnake(rs, n - n % k, k);
 }
 
 bool hasColumn(Store& store, const QString& name)
@@ -37,22 +34,54 @@ bool hasColumn(Store& store, const QString& name)
     return false;
 }
 
-// Clears, deals by field and ends with the snake, all in one transaction.
-bool divideBy(const Context& ctx, Store& store, const QString& field)
+// The two schemes that deal by one field and end with the snake.
+Scheme fieldScheme(bool grade)
 {
-    Transaction tr(store);
-    ClearAllClasses(store);
-    if (!myfenban(ctx, store, field))
+    Scheme s;
+    s.name = grade ? QStringLiteral("grade") : QStringLiteral("subject");
+    s.caption = grade ? QStringLiteral("按成绩等级分班") : QStringLiteral("按单科成绩分班");
+    s.preset = grade ? PresetScheme::GradeLevel : PresetScheme::SingleSubject;
+    s.presetOption = grade ? QStringLiteral("dengji") : QStringLiteral("danke");
+    s.presetCaption = s.caption;
+    s.options = grade ? QVector<SchemeOption>{SchemeOption::Classes}
+                      : QVector<SchemeOption>{SchemeOption::Classes, SchemeOption::Subject};
+    s.deal = [](Dealing& d) {
+        DealByField(d.store, d.request.subject, d.request.classes);
+        SnakeDivide(d.store, d.request.classes);
+    };
+    s.version = [grade](const DivisionRequest& r) {
+        return qMakePair(grade ? QStringLiteral("按等级分班") : QStringLiteral("按单科成绩分班"),
+                         QStringLiteral("%1，%2个班").arg(r.subject).arg(r.classes));
+    };
+    s.record = [grade](Store&, const DivisionRequest& r) {
+        return presetDivisionRecord(r.subject, grade);
+    };
+    s.replay = [grade](const QString& p) {
+        DivisionRequest r;
+        r.scheme = grade ? QStringLiteral("grade") : QStringLiteral("subject");
+        r.classes = qint16(parameterValue(p, QStringLiteral("classes")).toInt());
+        r.subject = grade ? gradeColumn() : parameterValue(p, QStringLiteral("subject"));
+        return QVector<DivisionRequest>{r};
+    };
+    if (grade)
+        s.finish = [](const DivisionRequest&, DivisionOutcome& o) {
+            o.gradeDivision = true;
+            o.notices.append({gradeFinishedMessage(), appTitle()});
+        };
+    return s;
+}
+
+// Asks the number of classes and divides by field.
+bool divideBy(const Context& ctx, const Scheme& scheme, const QString& field)
+{
+    const std::optional<qint16> k = AskClassCount(ctx);
+    if (!k)
         return false;
-    SnakeDivide(ctx, store);
-    HoldPlacementRules(ctx, store);
-    Versions(store).record(field == gradeColumn() ? QStringLiteral("按等级分班")
-                                                  : QStringLiteral("按单科成绩分班"),
-                           QStringLiteral("%1，%2个班").arg(field).arg(ctx.state.ClassCount));
-    recordDivision(ctx, store, presetDivisionRecord(field, field == gradeColumn()));
-    tr.commit();
-    schemeDivided(ctx);
-    return true;
+    DivisionRequest r;
+    r.scheme = scheme.name;
+    r.classes = *k;
+    r.subject = field;
+    return Divide(ctx, scheme, r).divided;
 }
 
 } // namespace
@@ -76,13 +105,22 @@ QStringList SubjectButtons(const Context& ctx)
     return scores.mid(0, SubjectButtonCount);
 }
 
-bool myfenban(const Context& ctx, Store& store, const QString& field)
+void DealByField(Store& store, const QString& field, qint16 classes)
 {
-    if (!AskClassCount(ctx))
-        return false;
-    dealSex(ctx, store, field, true);
-    dealSex(ctx, store, field, false);
-    return true;
+    dealSex(store, field, classes, true);
+    dealSex(store, field, classes, false);
+}
+
+const Scheme& subjectScheme()
+{
+    static const Scheme scheme = fieldScheme(false);
+    return scheme;
+}
+
+const Scheme& gradeScheme()
+{
+    static const Scheme scheme = fieldScheme(true);
+    return scheme;
 }
 
 bool SingleSubjectDivide(const Context& ctx, const QString& subject)
@@ -91,22 +129,22 @@ bool SingleSubjectDivide(const Context& ctx, const QString& subject)
         ctx.prompt.message(chooseSubjectMessage(), noticeTitle());
         return false;
     }
+    return divideBy(ctx, subjectScheme(), subject);
+}
+
+bool hasGradeColumn(const Context& ctx)
+{
     Store store = OpenStore(ctx);
-    return divideBy(ctx, store, subject);
+    return hasColumn(store, gradeColumn());
 }
 
 bool fennbandj(const Context& ctx)
 {
-    Store store = OpenStore(ctx);
-    if (!hasColumn(store, gradeColumn())) {
+    if (!hasGradeColumn(ctx)) {
         ctx.prompt.message(noGradeColumnMessage(), appTitle());
         return false;
     }
-    if (!divideBy(ctx, store, gradeColumn()))
-        return false;
-    ctx.state.GradeDivisionFlag = true;
-    ctx.prompt.message(gradeFinishedMessage(), appTitle());
-    return true;
+    return divideBy(ctx, gradeScheme(), gradeColumn());
 }
 
 } // namespace quorvel

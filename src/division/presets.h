@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scheme.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,17 +18,9 @@ class Store;
 //   SingleSubjectDivide  "确定" of the single-subject panel Frame1
 //   fennbandj            the grade-level division
 //
-// Each scheme that divides clears every class at its start and deals in one
-// transaction: a scheme that stops or fails leaves every class as it was.
-
-// The schemes of the dialog, in the order its "下一步" tests them.
-enum class PresetScheme {
-    FastSlow,        // Option1 "多次分班、分快慢班": the panel Frame13
-    Boarders,        // Option2 "住宿生单分": the panel frm15
-    SubjectBalanced, // zongfengeke "按总分均衡各科成绩"
-    SingleSubject,   // danke "按单科成绩分班": the panel Frame1
-    GradeLevel,      // dengji "按成绩等级分班": fennbandj
-};
+// Each scheme that divides asks its number of classes first and then runs
+// in the one skeleton (RunDivision): a scheme that stops or fails leaves
+// every class as it was.
 
 inline QString noRecordsMessage()
 {
@@ -65,23 +59,30 @@ QStringList SubjectButtons(const Context& ctx);
 // Deals the boys and then the girls, each sorted by field descending (ties
 // in the store's order), to the classes in whole snake cycles starting at
 // class 1; the n mod k lowest of each sex, and a sex of k or fewer
-// students, are left for SnakeDivide. k is the answer to the input box of
-// AskClassCount (classcount.h), which becomes ClassCount; a refused answer
-// places nobody, leaves ClassCount and returns false. Works in the caller's
-// transaction.
-bool myfenban(const Context& ctx, Store& store, const QString& field);
+// students, are left for SnakeDivide. Works in the caller's transaction.
+// (myfenban of the original dialog.)
+void DealByField(Store& store, const QString& field, qint16 classes);
 
-// The single-subject division, in one transaction: every class cleared,
-// myfenban(subject), SnakeDivide. An empty subject asks for one
-// (chooseSubjectMessage() under "提示"). Returns false when it stopped:
-// nothing has changed. The automatic adjustment is the caller's next step.
+// The single-subject division (subject) and the grade-level division
+// (grade): every class cleared, DealByField, SnakeDivide.
+const Scheme& subjectScheme();
+const Scheme& gradeScheme();
+
+// The single-subject division for a subject of the panel: an empty subject
+// asks for one (chooseSubjectMessage() under "提示"), then the number of
+// classes is asked (AskClassCount, before anything is written). Returns
+// false when it stopped: nothing has changed. The automatic adjustment is
+// the caller's next step.
 bool SingleSubjectDivide(const Context& ctx, const QString& subject);
 
-// The grade-level division, in one transaction: every class cleared,
-// myfenban("品质等级"), SnakeDivide; then GradeDivisionFlag is set and
-// gradeFinishedMessage() shown under the application title. Without the
-// column 品质等级 it shows noGradeColumnMessage() and stops. Returns false
-// when it stopped: nothing has changed. The caller refreshes its grid.
+// The grade-level division: without the column 品质等级 it shows
+// noGradeColumnMessage() and stops; then it asks the number of classes and
+// divides; then GradeDivisionFlag is set and gradeFinishedMessage() shown
+// under the application title. Returns false when it stopped: nothing has
+// changed. The caller refreshes its grid.
 bool fennbandj(const Context& ctx);
+// Whether the store has the column 品质等级 (the grade-level division's
+// first check; its refusal is noGradeColumnMessage()).
+bool hasGradeColumn(const Context& ctx);
 
 } // namespace quorvel

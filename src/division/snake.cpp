@@ -1,6 +1,5 @@
 #include "snake.h"
 
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/recordtables.h"
@@ -50,12 +49,11 @@ bool dealRun(RowSet& rs, qint16 from, qint16 to, qint16 lastRow, qint16& k,
 
 } // namespace
 
-void DealSnake(const Context& ctx, RowSet& rs, int count, SnakeStart start)
+void DealSnake(RowSet& rs, int count, qint16 classes, SnakeStart start)
 {
-    const qint16 n = ctx.state.ClassCount;
-    if (n < 1)
+    if (classes < 1)
         return;
-    DealSnakeRange(rs, count, 1, n, start);
+    DealSnakeRange(rs, count, 1, classes, start);
 }
 
 void DealSnakeRange(RowSet& rs, int count, qint16 first, qint16 last, SnakeStart start,
@@ -76,33 +74,28 @@ void DealSnakeRange(RowSet& rs, int count, qint16 first, qint16 last, SnakeStart
     }
 }
 
-void SnakeDivide(const Context& ctx, Store& store)
+void SnakeDivide(Store& store, qint16 classes)
 {
-    if (ctx.state.ClassCount < 1)
+    if (classes < 1)
         return;
     RowSet rs = RowSet::open(
         store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
         quoteIdent(sexColumn()) + u',' + quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
-    DealSnake(ctx, rs, rs.rowCount());
+    DealSnake(rs, rs.rowCount(), classes);
 }
 
-void PlaceTopStudents(const Context& ctx, Store& store)
+void PlaceTopStudents(Store& store, qint16 top, qint16 classes)
 {
-    if (ctx.state.TopStudentCount <= 0 || ctx.state.ClassCount < 1)
+    if (top <= 0 || classes < 1)
         return;
     RowSet rs = RowSet::open(store, studentTable(), {}, {},
                              quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
-    DealSnake(ctx, rs, ctx.state.TopStudentCount);
+    DealSnake(rs, top, classes);
 }
 
 void ClearAllClasses(Store& store)
 {
     Students(store).clearClasses();
-}
-
-void schemeDivided(const Context& ctx)
-{
-    ctx.state.GradeDivisionFlag = false;
 }
 
 void DropWorkTables(Store& store)

@@ -6,14 +6,13 @@
 
 namespace quorvel {
 
-struct Context;
 class RowSet;
 class Store;
 
 // The snake distribution: rows in a fixed order are dealt to the classes
 // 1, 2, …, N, then N, N−1, …, 1, then 1, 2, … again, so the turn at either
-// end gives the end class two students in a row. N is the run state's
-// ClassCount; below 1 nothing is dealt.
+// end gives the end class two students in a row. N is the division's number
+// of classes; below 1 nothing is dealt.
 //
 // Every routine works on the store it is given, inside whatever transaction
 // the caller holds, and writes 班级 (class number) through an updatable row
@@ -33,7 +32,7 @@ enum class SnakeStart { Ascending, Descending };
 // begins at class N. count is capped at the rows the set holds. Sets of
 // more than 32 767 rows are refused (OperationError): class numbers and
 // counters are 16-bit.
-void DealSnake(const Context& ctx, RowSet& rs, int count, SnakeStart start = SnakeStart::Ascending);
+void DealSnake(RowSet& rs, int count, qint16 classes, SnakeStart start = SnakeStart::Ascending);
 
 // Called after each dealt row; descending tells the direction of the run
 // that dealt it.
@@ -49,20 +48,17 @@ void DealSnakeRange(RowSet& rs, int count, qint16 first, qint16 last,
 // Deals every student whose 班级 is 0, ordered by 性别 (the store's text
 // order, so 女 before 男) and then 总分 descending, ties in the store's row
 // order; one continuous sequence across the change of sex.
-void SnakeDivide(const Context& ctx, Store& store);
+void SnakeDivide(Store& store, qint16 classes);
 
-// Deals the TopStudentCount best students of the whole table (总分
-// descending, whatever class they had) before anything else. Nothing when
-// TopStudentCount is 0 or less.
-void PlaceTopStudents(const Context& ctx, Store& store);
+// Deals the top best students of the whole table (总分 descending,
+// whatever class they had) before anything else. Nothing when top is 0 or
+// less.
+void PlaceTopStudents(Store& store, qint16 top, qint16 classes);
 
 // Every division starts from an empty assignment: sets 班级 of every
 // student to 0. Called first inside the division's own transaction, so that
 // a division that fails or is killed leaves the classes of before.
 void ClearAllClasses(Store& store);
-// Called once a scheme's division is saved: the grade-level mark of an
-// earlier division goes with the classes it made.
-void schemeDivided(const Context& ctx);
 
 // Drops every table of the store but studscore, the placement rules, the
 // history of the classes and the record tables (the head-teacher draw, the

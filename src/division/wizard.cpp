@@ -30,25 +30,32 @@ qint16 wholeCycles(qint16 top, qint16 classes)
     return qint16(qMax(cycles * classes, double(std::numeric_limits<qint16>::min())));
 }
 
-// The checks of the class-number box; on success ClassCount is set.
-std::optional<Box> checkClasses(const Context& ctx, const QString& classesText)
+// The class-number box read as the number of classes; nullopt after its
+// refusal.
+std::optional<qint16> checkClasses(const Context& ctx, const QString& classesText)
 {
     const auto v = wholeNumber(classesText);
     if (!v) {
         ctx.prompt.message(QStringLiteral("请输入数值。"), noticeTitle());
-        return Box::Classes;
+        return std::nullopt;
     }
     if (!(*v > 0) || !(*v < 51)) {
         ctx.prompt.message(QStringLiteral("请输入1~50数值。"), noticeTitle());
-        return Box::Classes;
+        return std::nullopt;
     }
     const qint16 classes = *roundToInt16(*v);
     if (classes < 1) {
         ctx.prompt.message(QStringLiteral("班数取整后为0，请输入1~50数值。"), noticeTitle());
-        return Box::Classes;
+        return std::nullopt;
     }
-    ctx.state.ClassCount = classes;
-    return std::nullopt;
+    return classes;
+}
+
+qint64 studentCount(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    ReadTransaction tr(store);
+    return Students(store).count();
 }
 
 } // namespace
@@ -99,16 +106,12 @@ std::optional<QString> TopStudentHint(const QString& topStudentsText, const QStr
 TopStudentsResult TopStudentsNext(const Context& ctx, const QString& topStudentsText,
                                   const QString& classesText)
 {
-    Store store = OpenStore(ctx);
+    const qint64 total = studentCount(ctx); // read again by the division, in its transaction
     const auto top = wholeNumber(topStudentsText);
     if (!top)
         return refuse(ctx, QStringLiteral("请输入数值。"), Box::TopStudents);
-    const qint64 total = Students(store).count();
     if (!(*top < double(total)))
-        return refuse(ctx,
-                      QStringLiteral("优生数必须少于总人数，您输入的优生数为：") + topStudentsText +
-                          QStringLiteral("，总人数：") + QString::number(total),
-                      Box::None);
+        return refuse(ctx, tooManyTopStudentsMessage(topStudentsText, total), Box::None);
     const auto topCount = roundToInt16(*top);
     if (!topCount)
         return refuse(ctx, QStringLiteral("优生数超出范围，请输入-32768~32767之间的数值。"),
@@ -117,12 +120,14 @@ TopStudentsResult TopStudentsNext(const Context& ctx, const QString& topStudents
     // as such: there is no sense in it.
     if (*topCount < 0)
         return refuse(ctx, QStringLiteral("优生数不能是负数，请输入0或正整数。"), Box::TopStudents);
-    ctx.state.TopStudentCount = *topCount;
-    if (const auto box = checkClasses(ctx, classesText))
-        return {false, *box};
-    ctx.state.TopStudentCount = wholeCycles(ctx.state.TopStudentCount, ctx.state.ClassCount);
-    CustomDivision(ctx, store);
-    return {true, Box::None};
+    ctx.state.TopStudentCount = *topCount; // what the box held, kept on a refused class count
+    const auto classes = checkClasses(ctx, classesText);
+    if (!classes)
+        return {false, Box::Classes};
+    DivisionRequest request = customRequest(ctx.state);
+    request.classes = *classes;
+    request.topStudents = wholeCycles(*topCount, *classes);
+    return {CustomDivision(ctx, request).divided, Box::None};
 }
 
 } // namespace quorvel

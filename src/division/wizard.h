@@ -57,8 +57,9 @@ struct TopStudentsResult {
 // (topStudentsText, the number of top students) and txtbanshu (classesText,
 // the number of classes). Checks both entries with the
 // dialog's messages; on a refusal nothing in the store has changed (the
-// earlier classes stay) and the dialog stays open. Otherwise sets TopStudentCount (whole cycles)
-// and ClassCount and runs CustomDivision. Both texts may be typed with full-width digits.
+// earlier classes stay) and the dialog stays open. Otherwise runs CustomDivision with the
+// session's conditions, the top students in whole cycles and the class count. Both texts may be
+// typed with full-width digits.
 //
 // After a division the front end refreshes its student grid (ShowStudents)
 // and runs the automatic adjustment, runAutomaticAdjustment of adjust/autoadjust.h,

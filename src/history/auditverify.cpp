@@ -1,11 +1,7 @@
 #include "auditverify.h"
 
-#include "adjust/subjectbalance.h"
+#include "adjust/schemeregistry.h"
 #include "core/context.h"
-#include "division/balanced.h"
-#include "division/boarders.h"
-#include "division/fastslow.h"
-#include "division/presets.h"
 #include "store/auditrecord.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
@@ -23,11 +19,10 @@ QString noAuditMessage()
 
 namespace {
 
-// The prompt of a re-run: says nothing, answers Yes, and types the class
-// count into the input box.
-class ReplayPrompt : public Prompt {
+// The prompt of a re-run: it says nothing. The divisions ask nothing: their
+// requests come from the record.
+class QuietPrompt : public Prompt {
 public:
-    QString typed;
     void message(const QString&, const QString&, PromptIcon) override {}
     bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
     {
@@ -35,55 +30,20 @@ public:
     }
     std::optional<QString> input(const QString&, const QString&, const QString&) override
     {
-        return typed;
+        return std::nullopt;
     }
     void progress(int, int) override {}
 };
 
-QString param(const AuditRecord& r, const char* key)
+// Runs the scheme of the record in ctx with the requests it recorded; false
+// for a scheme not registered.
+bool rerun(const Context& ctx, const AuditRecord& r)
 {
-    return parameterValue(r.parameters, QLatin1String(key));
-}
-
-void rerunCustom(const Context& ctx, const AuditRecord& r)
-{
-    ctx.state.ClassCount = qint16(param(r, "classes").toInt());
-    ctx.state.TopStudentCount = qint16(param(r, "top").toInt());
-    ctx.state.UseConditions = param(r, "use_conditions") == u"1";
-    ctx.state.ConditionList = param(r, "conditions").split(u',', Qt::SkipEmptyParts);
-    Store store = OpenStore(ctx);
-    CustomDivision(ctx, store);
-}
-
-void rerunFastSlow(const Context& ctx, const AuditRecord& r)
-{
-    qint16 offset = 0;
-    for (const QString& run : param(r, "runs").split(u',')) {
-        const QStringList sk = run.split(u':');
-        FastSlowRun(ctx, offset, sk.value(0), sk.value(1), {});
-    }
-}
-
-// Runs the scheme of the record in ctx; false for a scheme not known.
-bool rerun(const Context& ctx, ReplayPrompt& prompt, const AuditRecord& r)
-{
-    prompt.typed = param(r, "classes");
-    if (r.scheme == u"custom")
-        rerunCustom(ctx, r);
-    else if (r.scheme == u"subject")
-        SingleSubjectDivide(ctx, param(r, "subject"));
-    else if (r.scheme == u"grade")
-        fennbandj(ctx);
-    else if (r.scheme == u"boarders" && param(r, "day_classes").toInt() == 0)
-        BoarderDivide(ctx, param(r, "boarder_classes"));
-    else if (r.scheme == u"boarders")
-        CompleteBoarderDivide(ctx, param(r, "boarder_classes"), param(r, "day_classes"));
-    else if (r.scheme == u"balance")
-        SubjectBalancedDivide(ctx, BalanceSettings{quint32(param(r, "seed").toUInt())});
-    else if (r.scheme == u"fastslow")
-        rerunFastSlow(ctx, r);
-    else
+    const Scheme* scheme = findScheme(r.scheme);
+    if (!scheme)
         return false;
+    for (const DivisionRequest& request : scheme->replay(r.parameters))
+        RunDivision(ctx, *scheme, request);
     return true;
 }
 
@@ -145,11 +105,11 @@ std::optional<AuditCheck> VerifyLatestDivision(const Context& ctx)
     std::optional<AuditCheck> check = copyForRerun(ctx, dir.path());
     if (!check)
         return std::nullopt;
-    RunState state;
-    ReplayPrompt prompt;
-    const Context copy{dir.path(), state, prompt};
+    Session session;
+    QuietPrompt prompt;
+    const Context copy{dir.path(), session, prompt};
     startFromRecordedOrder(copy, check->record);
-    check->rerunDone = rerun(copy, prompt, check->record);
+    check->rerunDone = rerun(copy, check->record);
     if (check->rerunDone) {
         Store store = OpenStore(copy);
         const QString classes = resultText(store);
@@ -174,16 +134,11 @@ std::optional<AuditView> ReadAudit(const Context& ctx)
 
 namespace {
 
-QString schemeCaption(const QString& scheme)
+QString schemeCaption(const QString& name)
 {
-    static const QHash<QString, QString> captions = {
-        {QStringLiteral("custom"), QStringLiteral("自定义分班")},
-        {QStringLiteral("subject"), QStringLiteral("按单科成绩分班")},
-        {QStringLiteral("grade"), QStringLiteral("按成绩等级分班")},
-        {QStringLiteral("balance"), QStringLiteral("按总分均衡各科成绩")},
-        {QStringLiteral("fastslow"), QStringLiteral("分快慢班")},
-        {QStringLiteral("boarders"), QStringLiteral("住宿生单分")}};
-    return scheme + QStringLiteral("（") + captions.value(scheme) + QStringLiteral("）");
+    const Scheme* scheme = findScheme(name);
+    return name + QStringLiteral("（") + (scheme ? scheme->caption : QString()) +
+           QStringLiteral("）");
 }
 
 QString timeText(const QDateTime& t)

@@ -3,7 +3,6 @@
 #include "rulecheck.h"
 #include "ruleintake.h"
 
-#include "core/context.h"
 #include "store/errors.h"
 #include "store/students.h"
 
@@ -104,10 +103,10 @@ void writeMoves(Store& store, const RuleIntake& in, const std::vector<int>& befo
     Students(store).writeClasses(moved);
 }
 
-void reportUnheld(const Context& ctx, const RuleIntake& in, const std::vector<int>& broken)
+QString unheldReport(const RuleIntake& in, const std::vector<int>& broken)
 {
     if (broken.empty())
-        return;
+        return {};
     QVector<qint64> ids;
     for (int entry : broken)
         ids.append(in.rules.at(in.ruleOfSetEntry.at(entry)).id);
@@ -115,15 +114,15 @@ void reportUnheld(const Context& ctx, const RuleIntake& in, const std::vector<in
     for (const RuleBreach& b : FindRuleBreaches(in))
         if (ids.contains(b.rule.id))
             lines.append(describeRule(in, b.rule) + QStringLiteral("：") + b.why);
-    ctx.prompt.message(lines.join(u'\n'), noticeTitle());
+    return lines.join(u'\n');
 }
 
 } // namespace
 
-void HoldPlacementRules(const Context& ctx, Store& store, const RuleScope& scope)
+QString HoldPlacementRules(Store& store, const RuleScope& scope)
 {
     if (readRules(store).isEmpty())
-        return; // without rules every scheme deals exactly as it always has
+        return {}; // without rules every scheme deals exactly as it always has
     RuleIntake in = LoadRuleIntake(store);
     if (scope.startChecks)
         startChecks(in);
@@ -131,7 +130,7 @@ void HoldPlacementRules(const Context& ctx, Store& store, const RuleScope& scope
     const std::vector<int> before = in.placement.cls;
     const std::vector<int> broken = repairPlacement(in.placement, in.set);
     writeMoves(store, in, before);
-    reportUnheld(ctx, in, broken);
+    return unheldReport(in, broken);
 }
 
 } // namespace quorvel

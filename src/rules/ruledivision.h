@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QPair>
+#include <QString>
 #include <QVector>
 
 namespace quorvel {
 
-struct Context;
 class Store;
 
 // Where a division lets the repair of the rules exchange students: bands
@@ -26,8 +26,9 @@ struct RuleScope {
 // 同班 groups) than it holds, refuse the division (OperationError naming
 // the rule; the caller's rollback leaves everything as before). Then the
 // repair makes the rules hold by exchanges (see repairPlacement) and writes
-// the classes that changed; the rules it could not hold within the scheme
-// are shown in one message, each with why.
-void HoldPlacementRules(const Context& ctx, Store& store, const RuleScope& scope = {});
+// the classes that changed. Returns the rules it could not hold within the
+// scheme as the text of one message (shown under "提示" once the division
+// is over), each with why; empty when every rule holds.
+QString HoldPlacementRules(Store& store, const RuleScope& scope = {});
 
 } // namespace quorvel

@@ -2,6 +2,8 @@
 
 #include "qtprompt.h"
 
+#include "adjust/schemeregistry.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPushButton>
@@ -11,20 +13,15 @@ namespace quorvel {
 
 namespace {
 
-struct SchemeOption {
-    PresetScheme scheme;
-    const char* name;
-    const char* caption;
-};
-
-// The options from top to bottom.
-const SchemeOption schemeOptions[] = {
-    {PresetScheme::SubjectBalanced, "zongfengeke", "按总分均衡各科成绩"},
-    {PresetScheme::GradeLevel, "dengji", "按成绩等级分班"},
-    {PresetScheme::SingleSubject, "danke", "按单科成绩分班"},
-    {PresetScheme::Boarders, "Option2", "住宿生单分"},
-    {PresetScheme::FastSlow, "Option1", "多次分班、分快慢班"},
-};
+// The options from top to bottom: the registered schemes the dialog offers.
+QVector<const Scheme*> presetSchemes()
+{
+    QVector<const Scheme*> out;
+    for (const Scheme* s : schemeRegistry())
+        if (s->preset)
+            out.append(s);
+    return out;
+}
 
 } // namespace
 
@@ -48,11 +45,11 @@ QGroupBox* Form7::buildOptions()
     QGridLayout* grid = nullptr;
     QGroupBox* frame = controlFrame(QStringLiteral("Frame1"), grid);
     int row = 0;
-    for (const SchemeOption& entry : schemeOptions) {
-        auto* button = new QRadioButton(QString::fromUtf8(entry.caption), frame);
-        button->setObjectName(QString::fromLatin1(entry.name));
+    for (const Scheme* scheme : presetSchemes()) {
+        auto* button = new QRadioButton(scheme->presetCaption, frame);
+        button->setObjectName(scheme->presetOption);
         grid->addWidget(button, row++, 0);
-        m_options.at(std::size_t(entry.scheme)) = button;
+        m_options.at(std::size_t(*scheme->preset)) = button;
     }
     return frame;
 }
@@ -64,15 +61,16 @@ QRadioButton* Form7::option(PresetScheme scheme) const
 
 PresetScheme Form7::chosenScheme() const
 {
-    for (const SchemeOption& entry : schemeOptions)
-        if (option(entry.scheme)->isChecked())
-            return entry.scheme;
-    return schemeOptions[0].scheme;
+    const QVector<const Scheme*> schemes = presetSchemes();
+    for (const Scheme* scheme : schemes)
+        if (option(*scheme->preset)->isChecked())
+            return *scheme->preset;
+    return *schemes.first()->preset;
 }
 
 void Form7::load()
 {
-    option(schemeOptions[0].scheme)->setChecked(true);
+    option(*presetSchemes().first()->preset)->setChecked(true);
 }
 
 QWidget* Form7::firstControl() const

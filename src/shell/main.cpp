@@ -2,7 +2,7 @@
 #include "qtprompt.h"
 
 #include "core/context.h"
-#include "core/runstate.h"
+#include "core/session.h"
 
 #include <quorvel/version.h>
 
@@ -68,7 +68,7 @@ int main(int argc, char* argv[])
     // Two exports address their workbooks by bare name.
     QDir::setCurrent(folder);
 
-    RunState state;
+    Session state;
     const Context ctx{folder, state, prompt};
     Form1 window(ctx);
     prompt.attach(&window, window.progressBar());

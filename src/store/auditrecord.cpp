@@ -1,7 +1,5 @@
 #include "auditrecord.h"
 
-#include "core/context.h"
-#include "core/runstate.h"
 #include "fieldlists.h"
 #include "rowset.h"
 #include "studentgrid.h"
@@ -62,13 +60,13 @@ QString sha256Hex(const QString& text)
         QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
-DivisionParameters customDivisionRecord(const RunState& state)
+DivisionParameters customDivisionRecord(int topStudents, bool useConditions,
+                                        const QStringList& conditions)
 {
     return {QStringLiteral("custom"),
-            {QStringLiteral("top=%1").arg(state.TopStudentCount),
-             QStringLiteral("conditions=") +
-                 (state.UseConditions ? state.ConditionList.join(u',') : QString()),
-             QStringLiteral("use_conditions=%1").arg(state.UseConditions ? 1 : 0)}};
+            {QStringLiteral("top=%1").arg(topStudents),
+             QStringLiteral("conditions=") + (useConditions ? conditions.join(u',') : QString()),
+             QStringLiteral("use_conditions=%1").arg(useConditions ? 1 : 0)}};
 }
 
 DivisionParameters presetDivisionRecord(const QString& field, bool grade)
@@ -140,11 +138,11 @@ void restoreRowOrder(Store& store, const QString& order)
     store.exec(QStringLiteral("DROP TABLE quorvel_order"));
 }
 
-void recordDivision(const Context& ctx, Store& store, const DivisionParameters& division,
+void recordDivision(Store& store, const DivisionParameters& division, int classes,
                     const QString& rowOrderBefore)
 {
     QStringList parameters = division.parameters;
-    parameters.prepend(QStringLiteral("classes=%1").arg(ctx.state.ClassCount));
+    parameters.prepend(QStringLiteral("classes=%1").arg(classes));
     AuditRecord r;
     r.when = QDateTime::currentDateTime();
     r.version = QString::fromLatin1(ProgramVersion);

@@ -7,8 +7,6 @@
 
 namespace quorvel {
 
-struct Context;
-struct RunState;
 class Store;
 
 // The texts the audit digests are taken over, UTF-8, one line per student in
@@ -31,7 +29,9 @@ struct DivisionParameters {
 
 // The parameters of each scheme, as the division records them and its
 // verification reads them back.
-DivisionParameters customDivisionRecord(const RunState& state);
+// The custom division: its top students and, when it uses them, its conditions.
+DivisionParameters customDivisionRecord(int topStudents, bool useConditions,
+                                        const QStringList& conditions);
 // subject=FIELD for the single-subject division, grade for 品质等级.
 DivisionParameters presetDivisionRecord(const QString& field, bool grade);
 // nd 0: the boarders alone.
@@ -53,11 +53,10 @@ void restoreRowOrder(Store& store, const QString& order);
 
 // Adds the audit record of the division just made to the caller's
 // transaction: the time, the program's version, the scheme and its
-// parameters (with the class count, the conditions and the top students of
-// the run state), the digests of the intake and of the result.
+// parameters (classes first), the digests of the intake and of the result.
 // rowOrderBefore: the row order the division started from, for a division
 // that reorders the rows; by default the order now.
-void recordDivision(const Context& ctx, Store& store, const DivisionParameters& division,
+void recordDivision(Store& store, const DivisionParameters& division, int classes,
                     const QString& rowOrderBefore = {});
 
 } // namespace quorvel

@@ -51,7 +51,7 @@ void dividedIntake(Sandbox& sb, int n, int classes, quint32 seed = 5, bool condi
     addStudents(sb, students);
     sb.state.ClassCount = qint16(classes);
     Store store(sb.ctx.file(Store::fileName()));
-    SnakeDivide(sb.ctx, store);
+    SnakeDivide(store, sb.state.ClassCount);
 }
 
 // Per class: students and boys, as text.

@@ -35,7 +35,7 @@ void fourClasses(Sandbox& sb)
     sb.state.ClassCount = 4;
     Store store(sb.ctx.file(Store::fileName()));
     Transaction tr(store);
-    SnakeDivide(sb.ctx, store);
+    SnakeDivide(store, sb.state.ClassCount);
     tr.commit();
 }
 
@@ -77,7 +77,7 @@ private:
     }
     void divide()
     {
-        RunState state;
+        Session state;
         FakePrompt prompt;
         prompt.inputs = {QStringLiteral("6")};
         const Context ctx{m_folder, state, prompt};

@@ -37,13 +37,15 @@ private slots:
         QCOMPARE(k.has_value() ? int(*k) : 0, classes);
     }
 
-    void askSetsClassCount()
+    void askLeavesTheSessionToTheDivision()
     {
+        // The answer goes into the division's request; the session's count
+        // changes only with a committed division.
         Sandbox sb;
         sb.state.ClassCount = 7;
         sb.prompt.inputs = {QStringLiteral("5")};
         QCOMPARE(AskClassCount(sb.ctx), std::optional<qint16>(5));
-        QCOMPARE(sb.state.ClassCount, qint16(5));
+        QCOMPARE(sb.state.ClassCount, qint16(7));
         QCOMPARE(sb.prompt.messages, QStringList{QStringLiteral("Quorvel\t请输入班数")});
     }
 

@@ -215,7 +215,7 @@ private slots:
         sb.state.TopStudentCount = qint16(top);
         QVERIFY(CheckYesNoFields(sb.ctx));
         Store store = OpenStore(sb.ctx);
-        CustomDivision(sb.ctx, store);
+        CustomDivision(sb.ctx, customRequest(sb.state));
         QCOMPARE(storedIds(sb), sortedIds(intake));
         QCOMPARE(classesById(sb), model(intake, n, top, conditions));
     }
@@ -271,7 +271,7 @@ private slots:
         sb.state.ClassCount = 4;
         sb.state.TopStudentCount = 8;
         Store store = OpenStore(sb.ctx);
-        QVERIFY_THROWS_EXCEPTION(OperationError, CustomDivision(sb.ctx, store));
+        QVERIFY_THROWS_EXCEPTION(OperationError, CustomDivision(sb.ctx, customRequest(sb.state)));
         QCOMPARE(sb.prompt.saw("分班完成，下面进行调整。请稍候……"), merged);
         QCOMPARE(storedIds(sb), sortedIds(intake));
         QCOMPARE(classesById(sb), before);
@@ -294,7 +294,7 @@ private slots:
         sb.state.ConditionList = {"是否班干部"};
         sb.state.ClassCount = 4;
         Store store = OpenStore(sb.ctx);
-        CustomDivision(sb.ctx, store);
+        CustomDivision(sb.ctx, customRequest(sb.state));
         QCOMPARE(store.column(
                      "SELECT count(*) FROM studscore WHERE \"是否班干部\"='是' GROUP BY \"班级\""),
                  QVariantList(4, 5));

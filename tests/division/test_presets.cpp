@@ -1,4 +1,4 @@
-// The preset schemes: the dispatch's checks, the subject buttons, myfenban,
+// The preset schemes: the dispatch's checks, the subject buttons, DealByField,
 // the single-subject and the grade-level division.
 #include "division/classcount.h"
 #include "division/presets.h"
@@ -61,15 +61,18 @@ void prepare(Sandbox& sb, int boys, int girls, const QVariant& cls = 0,
     addStudents(sb, students);
 }
 
-// myfenban alone, in a transaction of its own.
+// DealByField (myfenban) alone, in a transaction of its own, with the
+// number of classes the answer gives.
 bool dealOnly(Sandbox& sb, const QString& field, const QString& answer)
 {
-    sb.prompt.inputs = {answer};
+    const std::optional<qint16> classes = classCountAnswer(answer);
+    if (!classes)
+        return false;
     Store store = OpenStore(sb.ctx);
     Transaction tr(store);
-    const bool dealt = myfenban(sb.ctx, store, field);
+    DealByField(store, field, *classes);
     tr.commit();
-    return dealt;
+    return true;
 }
 
 } // namespace

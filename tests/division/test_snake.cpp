@@ -69,7 +69,7 @@ private slots:
         Sandbox sb;
         prepare(sb, intake, qint16(classes));
         Store store = OpenStore(sb.ctx);
-        SnakeDivide(sb.ctx, store);
+        SnakeDivide(store, sb.state.ClassCount);
         QCOMPARE(classesOf(sb, idsOf(parseIntake(intake))), expected);
     }
 
@@ -78,7 +78,7 @@ private slots:
         Sandbox sb;
         prepare(sb, "a/男/90/7 b/男/80/0 c/男/70/0 d/男/60/2", 3, {"班级"});
         Store store = OpenStore(sb.ctx);
-        SnakeDivide(sb.ctx, store);
+        SnakeDivide(store, sb.state.ClassCount);
         QCOMPARE(classesOf(sb, {"a", "b", "c", "d"}), QStringLiteral("7 1 2 2"));
     }
 
@@ -87,9 +87,9 @@ private slots:
         Sandbox sb;
         prepare(sb, "a/男/90 b/女/80 c/男/70 d/女/60 e/男/50", 2);
         Store store = OpenStore(sb.ctx);
-        SnakeDivide(sb.ctx, store);
+        SnakeDivide(store, sb.state.ClassCount);
         const QMap<QString, int> first = classesById(sb);
-        SnakeDivide(sb.ctx, store);
+        SnakeDivide(store, sb.state.ClassCount);
         QCOMPARE(classesById(sb), first);
     }
 
@@ -106,8 +106,8 @@ private slots:
         prepare(sb, "a/男/90 b/女/80 c/男/70", qint16(classes));
         sb.state.TopStudentCount = 2;
         Store store = OpenStore(sb.ctx);
-        SnakeDivide(sb.ctx, store);
-        PlaceTopStudents(sb.ctx, store);
+        SnakeDivide(store, sb.state.ClassCount);
+        PlaceTopStudents(store, sb.state.TopStudentCount, sb.state.ClassCount);
         QCOMPARE(classesOf(sb, {"a", "b", "c"}), QStringLiteral("0 0 0"));
     }
 
@@ -125,7 +125,7 @@ private slots:
         prepare(sb, intake, 4, {"班级"});
         sb.state.TopStudentCount = 8;
         Store store = OpenStore(sb.ctx);
-        PlaceTopStudents(sb.ctx, store);
+        PlaceTopStudents(store, sb.state.TopStudentCount, sb.state.ClassCount);
         QCOMPARE(classesOf(sb, {"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7", "s8", "s9", "s10",
                                 "s11"}),
                  QStringLiteral("1 2 3 4 4 3 2 1 9 9 9 9"));
@@ -144,7 +144,7 @@ private slots:
         prepare(sb, "a/男/90/5 b/女/80/0", 2, {"班级"});
         sb.state.TopStudentCount = qint16(top);
         Store store = OpenStore(sb.ctx);
-        PlaceTopStudents(sb.ctx, store);
+        PlaceTopStudents(store, sb.state.TopStudentCount, sb.state.ClassCount);
         QCOMPARE(classesOf(sb, {"a", "b"}), QStringLiteral("5 0"));
     }
 
@@ -154,7 +154,7 @@ private slots:
         prepare(sb, "a/男/90 b/女/80 c/男/70", 2);
         sb.state.TopStudentCount = 6;
         Store store = OpenStore(sb.ctx);
-        PlaceTopStudents(sb.ctx, store);
+        PlaceTopStudents(store, sb.state.TopStudentCount, sb.state.ClassCount);
         QCOMPARE(classesOf(sb, {"a", "b", "c"}), QStringLiteral("1 2 2"));
     }
 
@@ -165,7 +165,7 @@ private slots:
         prepare(sb, "a/男/7 b/男/6 c/男/5 d/男/4 e/男/3 f/男/2 g/男/1", 3);
         Store store = OpenStore(sb.ctx);
         RowSet rs = RowSet::open(store, studentTable(), {}, {}, QStringLiteral("\"总分\" DESC"));
-        DealSnake(sb.ctx, rs, 6, SnakeStart::Descending);
+        DealSnake(rs, 6, sb.state.ClassCount, SnakeStart::Descending);
         QCOMPARE(classesOf(sb, {"a", "b", "c", "d", "e", "f", "g"}),
                  QStringLiteral("3 2 1 1 2 3 0"));
     }
@@ -175,7 +175,7 @@ private slots:
         Sandbox sb;
         prepare(sb, "a/男/7 b/男/6", 2);
         Store store = OpenStore(sb.ctx);
-        SnakeDivide(sb.ctx, store);
+        SnakeDivide(store, sb.state.ClassCount);
         QCOMPARE(store.column("SELECT typeof(\"班级\") FROM studscore GROUP BY 1"),
                  QVariantList{"integer"});
     }

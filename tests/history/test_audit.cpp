@@ -47,7 +47,7 @@ void custom(Sandbox& sb)
     sb.state.TopStudentCount = 8;
     sb.state.ConditionList = {"原学校", "是否住宿"};
     Store store = OpenStore(sb.ctx);
-    CustomDivision(sb.ctx, store);
+    CustomDivision(sb.ctx, customRequest(sb.state));
 }
 
 void subject(Sandbox& sb)

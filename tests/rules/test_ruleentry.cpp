@@ -165,7 +165,7 @@ void TestRuleEntry::divisionStartRefusals()
     Store store = OpenStore(sb.ctx);
     try {
         Transaction tr(store);
-        HoldPlacementRules(sb.ctx, store);
+        HoldPlacementRules(store);
         QFAIL("the division went on");
     } catch (const OperationError& e) {
         QVERIFY2(e.text().contains(says), qPrintable(e.text()));

@@ -57,7 +57,7 @@ private slots:
         sb().state.ClassCount = 4;
         {
             Store store = OpenStore(sb().ctx);
-            CustomDivision(sb().ctx, store);
+            CustomDivision(sb().ctx, customRequest(sb().state));
         }
         click(d, QStringLiteral("ruleCheckButton"));
         QCOMPARE(d->checkLabel()->text(), QStringLiteral("分班规则2条，全部满足"));

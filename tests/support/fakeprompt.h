@@ -2,7 +2,7 @@
 
 #include "core/context.h"
 #include "core/prompt.h"
-#include "core/runstate.h"
+#include "core/session.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -38,7 +38,7 @@ public:
 // A fresh application folder with its own run state and fake prompt.
 struct Sandbox {
     QTemporaryDir dir;
-    RunState state;
+    Session state;
     FakePrompt prompt;
     Context ctx{dir.path(), state, prompt};
 };
