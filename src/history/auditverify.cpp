@@ -28,16 +28,18 @@ namespace {
 class ReplayPrompt : public Prompt {
 public:
     QString typed;
-    void message(const QString&, const QString&, PromptIcon) override {}
-    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    void progress(int, int) override {}
+
+protected:
+    void showMessage(const QString&, const QString&, PromptIcon) override {}
+    bool askQuestion(const QString&, const QString&, PromptIcon, DefaultAnswer) override
     {
         return true;
     }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override
+    std::optional<QString> askInput(const QString&, const QString&, const QString&) override
     {
         return typed;
     }
-    void progress(int, int) override {}
 };
 
 QString param(const AuditRecord& r, const char* key)

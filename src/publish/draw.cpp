@@ -118,6 +118,7 @@ std::optional<DrawRecord> HeadTeacherDraw(const Context& ctx, const QStringList&
     DrawRecord draw{QDateTime::currentDateTime(), seed, teachers, classesInUse(store), {}};
     ctx.readingDone();
     if (teachers.size() != draw.classes.size()) {
+        tr.rollback();
         ctx.prompt.message(drawCountMessage(int(teachers.size()), int(draw.classes.size())),
                            appTitle());
         return std::nullopt;

@@ -177,7 +177,7 @@ void writeResult(Store& store, const Build& b)
 }
 
 // Steps through the classes in use, highest first; false when the build is
-// to stop (the outcome in *stop).
+// to stop (the outcome in *stop; the caller says why after the rollback).
 bool checkPlacement(const Context& ctx, Store& store, StatsOutcome* stop)
 {
     const QVariantList classes = store.column(
@@ -193,7 +193,6 @@ bool checkPlacement(const Context& ctx, Store& store, StatsOutcome* stop)
                                                      std::numeric_limits<qint16>::max()));
     for (const QVariant& v : classes) {
         if (v.isNull() || v.toLongLong() == 0) {
-            ctx.prompt.message(unplacedMessage());
             ctx.state.StatsUnplacedFlag = true;
             *stop = StatsOutcome::Unplaced;
             return false;
@@ -237,8 +236,12 @@ StatsOutcome tongji(const Context& ctx)
 
     Transaction tr(store);
     StatsOutcome stop = StatsOutcome::Built;
-    if (!checkPlacement(ctx, store, &stop))
+    if (!checkPlacement(ctx, store, &stop)) {
+        tr.rollback();
+        if (stop == StatsOutcome::Unplaced)
+            ctx.prompt.message(unplacedMessage());
         return stop;
+    }
 
     Build b;
     b.classes = std::max<int>(ctx.state.ClassCount, 0);
