@@ -87,7 +87,7 @@ void setPromptGuard(PromptGuard guard)
 void refuseBoxesInTransactions()
 {
     setPromptGuard(qEnvironmentVariableIsEmpty("QUORVEL_PROMPT_GUARD") ? PromptGuard::Refuse
-                                                                        : fromEnvironment());
+                                                                       : fromEnvironment());
 }
 
 PromptGuardFailure setPromptGuardFailure(PromptGuardFailure failure)

@@ -65,7 +65,8 @@ private:
             store.exec(QStringLiteral("BEGIN IMMEDIATE"));
             // The same number again: a change of the file that the
             // program never reads, committed.
-            const qint64 v = store.column(QStringLiteral("PRAGMA user_version")).value(0).toLongLong();
+            const qint64 v =
+                store.column(QStringLiteral("PRAGMA user_version")).value(0).toLongLong();
             store.exec(QStringLiteral("PRAGMA user_version=%1").arg(v));
             store.exec(QStringLiteral("COMMIT"));
         } catch (const StoreError& e) {
@@ -94,8 +95,11 @@ void prepare(Sandbox& sb)
     makeStore(sb, {QStringLiteral("数学")});
     QVector<Student> students;
     for (int i = 0; i < 20; ++i)
-        students.append({id(i), i % 2 ? "男" : "女", double(200 - i),
-                         {{QStringLiteral("数学"), double(i)}, {QStringLiteral("班级"), i / 10 + 1}}});
+        students.append(
+            {id(i),
+             i % 2 ? "男" : "女",
+             double(200 - i),
+             {{QStringLiteral("数学"), double(i)}, {QStringLiteral("班级"), i / 10 + 1}}});
     addStudents(sb, students);
     QVERIFY(AddRule(sb.ctx, {RuleKind::Together, {id(0), id(1)}, {}, {}}));
     recordVersion(sb, QStringLiteral("导入模板数据"));

@@ -40,18 +40,18 @@ QVector<Student> intake()
 {
     QVector<Student> students;
     for (int i = 0; i < 40; ++i)
-        students.append({id(i),
-                         i % 2 ? "男" : "女",
-                         double(300 - 3 * i),
-                         {{QStringLiteral("数学"), double(i * 7 % 61)},
-                          {QStringLiteral("班级"), i / 10 + 1}}});
+        students.append(
+            {id(i),
+             i % 2 ? "男" : "女",
+             double(300 - 3 * i),
+             {{QStringLiteral("数学"), double(i * 7 % 61)}, {QStringLiteral("班级"), i / 10 + 1}}});
     return students;
 }
 
 void moveClassesOn(Store& store)
 {
-    store.exec(QStringLiteral("UPDATE studscore SET 班级 = 班级 % %1 + 1 WHERE 班级 > 0")
-                   .arg(kClasses));
+    store.exec(
+        QStringLiteral("UPDATE studscore SET 班级 = 班级 % %1 + 1 WHERE 班级 > 0").arg(kClasses));
 }
 
 // The intake again, as rows of the template or of a workbook: the classes
@@ -124,12 +124,13 @@ Road road(const QString& operation)
                 },
                 [](Sandbox& sb) { return ImportTemplate(sb.ctx); }};
     if (operation == u"workbook import")
-        return {[](Sandbox& sb) { writeCsv(sb.ctx.file(QStringLiteral("学生.csv")), intakeRows()); },
-                [](Sandbox& sb) {
-                    const SourcePreview preview =
-                        previewSource(sb.ctx, sb.ctx.file(QStringLiteral("学生.csv")), {});
-                    return importPreview(sb.ctx, preview);
-                }};
+        return {
+            [](Sandbox& sb) { writeCsv(sb.ctx.file(QStringLiteral("学生.csv")), intakeRows()); },
+            [](Sandbox& sb) {
+                const SourcePreview preview =
+                    previewSource(sb.ctx, sb.ctx.file(QStringLiteral("学生.csv")), {});
+                return importPreview(sb.ctx, preview);
+            }};
     qFatal("no road %s", qPrintable(operation));
 }
 

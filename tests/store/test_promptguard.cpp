@@ -89,8 +89,9 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::addColumn<bool>("refused");
         const QList<QPair<const char*, bool>> states = {
-            {"none", false},        {"read", false},      {"open", true},
-            {"committed", false},   {"rolled back", false}, {"left", false},
+            {"none", false},         {"read", false},
+            {"open", true},          {"committed", false},
+            {"rolled back", false},  {"left", false},
             {"other thread", false}, {"two, one committed", true}};
         for (const char* kind : {"message", "question", "input"})
             for (const auto& [state, refused] : states)
