@@ -63,21 +63,23 @@ class YesPrompt : public Prompt {
 public:
     explicit YesPrompt(bool echo = false) : m_echo(echo) {}
     QString last;
-    void message(const QString& text, const QString&, PromptIcon) override
+    void progress(int, int) override {}
+
+protected:
+    void showMessage(const QString& text, const QString&, PromptIcon) override
     {
         last = text;
         if (m_echo)
             out() << "message: " << text << Qt::endl;
     }
-    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    bool askQuestion(const QString&, const QString&, PromptIcon, DefaultAnswer) override
     {
         return true;
     }
-    std::optional<QString> input(const QString&, const QString&, const QString& initial) override
+    std::optional<QString> askInput(const QString&, const QString&, const QString& initial) override
     {
         return initial;
     }
-    void progress(int, int) override {}
 
 private:
     bool m_echo;

@@ -97,11 +97,13 @@ AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
         const QVector<qint16> order = classOrder(store);
         const int n = int(order.size());
         if (n <= 0) {
+            tr.rollback();
             ctx.prompt.message(noClassesToAdjustMessage(), noticeTitle());
             return AdjustOutcome::NoClasses;
         }
         ctx.prompt.progress(2, 100);
         ClassBoard board = ClassBoard::load(store);
+        ctx.readingDone();
         const int half = n / 2;
         for (int i = 0; i <= half; ++i) {
             const qint16 high = order.at(i);

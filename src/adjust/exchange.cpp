@@ -21,23 +21,23 @@ struct Placed {
     QVariant sex;
 };
 
-// The class and sex of one student; nullopt (with the message shown) when
+// The class and sex of one student; nullopt (with the refusal in why) when
 // the student is missing or not placed.
-std::optional<Placed> readPlaced(const Context& ctx, Store& store, const QString& number)
+std::optional<Placed> readPlaced(Store& store, const QString& number, QString& why)
 {
     if (number.isEmpty()) {
-        ctx.prompt.message(enterStudentMessage());
+        why = enterStudentMessage();
         return std::nullopt;
     }
     const RowSet rs = RowSet::open(store, studentTable(),
                                    quoteIdent(keyColumn()) + QStringLiteral("=?"), {number});
     if (rs.rowCount() == 0) {
-        ctx.prompt.message(unknownStudentMessage(number));
+        why = unknownStudentMessage(number);
         return std::nullopt;
     }
     const QVariant cls = rs.row(0).at(rs.columnIndex(classColumn()));
     if (cls.isNull() || cls.toLongLong() < 1) {
-        ctx.prompt.message(exchangeUnplacedMessage(number));
+        why = exchangeUnplacedMessage(number);
         return std::nullopt;
     }
     return Placed{cls.toInt(), rs.row(0).at(rs.columnIndex(sexColumn()))};
@@ -78,31 +78,34 @@ ExchangeResult ExchangeStudents(const Context& ctx, const QString& a, const QStr
     const QString na = a.trimmed();
     const QString nb = b.trimmed();
     Store store = OpenStore(ctx);
-    Transaction tr(store);
-    const std::optional<Placed> pa = readPlaced(ctx, store, na);
-    if (!pa)
-        return {};
-    const std::optional<Placed> pb = readPlaced(ctx, store, nb);
-    if (!pb)
-        return {};
-    if (pa->cls == pb->cls) {
-        ctx.prompt.message(sameClassMessage(na, nb));
-        return {};
-    }
-    const ManualMoveCheck rules(store);
-    ctx.readingDone();
-    Students students(store);
-    students.writeClass(na, pb->cls);
-    students.writeClass(nb, pa->cls);
-    if (!rules.confirm(ctx, store))
-        return {};
-    Versions(store).record(QStringLiteral("对换学生"),
+    Placed pa, pb;
+    const bool done = runManualMove(ctx, store, [&](Store& s) -> MoveTry {
+        QString why;
+        const std::optional<Placed> ra = readPlaced(s, na, why);
+        if (!ra)
+            return {why, {}};
+        const std::optional<Placed> rb = readPlaced(s, nb, why);
+        if (!rb)
+            return {why, {}};
+        if (ra->cls == rb->cls)
+            return {sameClassMessage(na, nb), {}};
+        pa = *ra;
+        pb = *rb;
+        const ManualMoveCheck rules(s);
+        ctx.readingDone();
+        Students students(s);
+        students.writeClass(na, pb.cls);
+        students.writeClass(nb, pa.cls);
+        Versions(s).record(QStringLiteral("对换学生"),
                            QStringLiteral("%1调入%2班，%3调入%4班")
-                               .arg(na, QString::number(pb->cls), nb, QString::number(pa->cls)));
-    tr.commit();
-    if (isBoy(pa->sex) != isBoy(pb->sex))
+                               .arg(na, QString::number(pb.cls), nb, QString::number(pa.cls)));
+        return {{}, rules.question(s)};
+    });
+    if (!done)
+        return {};
+    if (isBoy(pa.sex) != isBoy(pb.sex))
         ctx.prompt.message(exchangeMixedSexMessage(na, nb));
-    return ExchangeResult{true, pa->cls, pb->cls};
+    return ExchangeResult{true, pa.cls, pb.cls};
 }
 
 } // namespace quorvel

@@ -70,28 +70,22 @@ QVariant sexOf(Store& store, const QString& number)
         .value(0);
 }
 
-// A's class and total; false (with the message shown) when A cannot move.
-bool readStudent(const Context& ctx, Store& store, const QString& a, QVariant& cls, float& x)
+// A's class and total; the refusal when A cannot move.
+QString readStudent(Store& store, const QString& a, QVariant& cls, float& x)
 {
-    if (a.isEmpty()) {
-        ctx.prompt.message(enterStudentMessage());
-        return false;
-    }
+    if (a.isEmpty())
+        return enterStudentMessage();
     const RowSet rs =
         RowSet::open(store, studentTable(), quoteIdent(keyColumn()) + QStringLiteral("=?"), {a});
-    if (rs.rowCount() == 0) {
-        ctx.prompt.message(unknownStudentMessage(a));
-        return false;
-    }
+    if (rs.rowCount() == 0)
+        return unknownStudentMessage(a);
     cls = rs.row(0).at(rs.columnIndex(classColumn()));
     const QVariant total = rs.row(0).at(rs.columnIndex(totalColumn()));
     // Class 0 (or below) holds the students not placed yet.
-    if (cls.isNull() || cls.toLongLong() < 1 || total.isNull()) {
-        ctx.prompt.message(studentIncompleteMessage(a));
-        return false;
-    }
+    if (cls.isNull() || cls.toLongLong() < 1 || total.isNull())
+        return studentIncompleteMessage(a);
     x = float(total.toDouble());
-    return true;
+    return {};
 }
 
 } // namespace
@@ -151,41 +145,40 @@ StudentRows TransferStudent(const Context& ctx, const QString& number, const QSt
     const QString a = number.trimmed();
     const std::optional<qint16> t = typedClassNumber(target);
     auto store = std::make_unique<Store>(OpenStore(ctx));
+    RowSet rows;
+    QString b;
+    bool mixed = false;
     // The classes are read and written in one transaction: a division
     // committed by another program comes wholly before or wholly after.
-    Transaction tr(*store);
-    QVariant c;
-    float x = 0;
-    if (!readStudent(ctx, *store, a, c, x))
+    const bool moved = runManualMove(ctx, *store, [&](Store& s) -> MoveTry {
+        QVariant c;
+        float x = 0;
+        if (QString why = readStudent(s, a, c, x); !why.isEmpty())
+            return {why, {}};
+        if (!t || *t < 1)
+            return {t ? targetUnplacedMessage() : targetNotWholeMessage(), {}};
+        const std::optional<Student> partnerB = partner(s, *t, x);
+        if (!partnerB)
+            return {emptyTargetMessage(*t), {}};
+        b = partnerB->number;
+        const ManualMoveCheck rules(s);
+        ctx.readingDone();
+        // B is written before A; the two are saved together.
+        mixed = sexOf(s, a) != sexOf(s, b);
+        Students students(s);
+        students.writeClass(b, c.toInt());
+        students.writeClass(a, *t);
+        const QString key = quoteIdent(keyColumn());
+        rows = RowSet::open(s, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key), {a, b});
+        Versions(s).record(QStringLiteral("个别学生调班"),
+                           QStringLiteral("%1调入%2班，%3调入%4班")
+                               .arg(a, QString::number(*t), b, QString::number(c.toInt())));
+        return {{}, rules.question(s)};
+    });
+    if (!moved)
         return {};
-    if (!t || *t < 1) {
-        ctx.prompt.message(t ? targetUnplacedMessage() : targetNotWholeMessage());
-        return {};
-    }
-    const std::optional<Student> b = partner(*store, *t, x);
-    if (!b) {
-        ctx.prompt.message(emptyTargetMessage(*t));
-        return {};
-    }
-    const ManualMoveCheck rules(*store);
-    ctx.readingDone();
-    // B is written before A; the two are saved together.
-    const bool mixed = sexOf(*store, a) != sexOf(*store, b->number);
-    Students students(*store);
-    students.writeClass(b->number, c.toInt());
-    students.writeClass(a, *t);
-    if (!rules.confirm(ctx, *store))
-        return {};
-    const QString key = quoteIdent(keyColumn());
-    RowSet rows = RowSet::open(*store, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key),
-                               {a, b->number});
-    Versions(*store).record(
-        QStringLiteral("个别学生调班"),
-        QStringLiteral("%1调入%2班，%3调入%4班")
-            .arg(a, QString::number(*t), b->number, QString::number(c.toInt())));
-    tr.commit();
     if (mixed)
-        ctx.prompt.message(mixedSexMessage(a, b->number));
+        ctx.prompt.message(mixedSexMessage(a, b));
     return StudentRows{std::move(store), std::move(rows)};
 }
 

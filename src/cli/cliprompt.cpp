@@ -12,12 +12,12 @@ void CliPrompt::line(const QString& title, const QString& text)
     m_out.flush();
 }
 
-void CliPrompt::message(const QString& text, const QString& title, PromptIcon)
+void CliPrompt::showMessage(const QString& text, const QString& title, PromptIcon)
 {
     line(title, text);
 }
 
-bool CliPrompt::question(const QString& text, const QString& title, PromptIcon, DefaultAnswer)
+bool CliPrompt::askQuestion(const QString& text, const QString& title, PromptIcon, DefaultAnswer)
 {
     line(title, text);
     m_out << (m_yes ? QStringLiteral("> 是") : QStringLiteral("> 否")) << '\n';
@@ -25,8 +25,8 @@ bool CliPrompt::question(const QString& text, const QString& title, PromptIcon, 
     return m_yes;
 }
 
-std::optional<QString> CliPrompt::input(const QString& text, const QString& title,
-                                        const QString& initial)
+std::optional<QString> CliPrompt::askInput(const QString& text, const QString& title,
+                                           const QString& initial)
 {
     line(title, text);
     std::optional<QString> answer;

@@ -16,12 +16,14 @@ class CliPrompt : public Prompt {
 public:
     CliPrompt(QTextStream& out, bool yes) : m_out(out), m_yes(yes) {}
 
-    void message(const QString& text, const QString& title, PromptIcon icon) override;
-    bool question(const QString& text, const QString& title, PromptIcon icon,
-                  DefaultAnswer defaultAnswer) override;
-    std::optional<QString> input(const QString& text, const QString& title,
-                                 const QString& initial) override;
     void progress(int value, int maximum) override;
+
+protected:
+    void showMessage(const QString& text, const QString& title, PromptIcon icon) override;
+    bool askQuestion(const QString& text, const QString& title, PromptIcon icon,
+                     DefaultAnswer defaultAnswer) override;
+    std::optional<QString> askInput(const QString& text, const QString& title,
+                                    const QString& initial) override;
 
 private:
     void line(const QString& title, const QString& text);

@@ -28,22 +28,35 @@ enum class DefaultAnswer { Yes, No };
 // Everything an operation says to the user or asks of the user goes through
 // this interface: the GUI shows Qt dialogs, the command line prints lines,
 // the tests record every message and play queued answers.
+//
+// No box waits for the clerk while the thread holds a write transaction
+// open (txguard.h): the entry points check it and then call the front end's
+// implementation. Progress is allowed there; it waits for nobody.
 class Prompt {
 public:
     virtual ~Prompt() = default;
 
     // A message box with one OK button.
-    virtual void message(const QString& text, const QString& title = appTitle(),
-                         PromptIcon icon = PromptIcon::None) = 0;
+    void message(const QString& text, const QString& title = appTitle(),
+                 PromptIcon icon = PromptIcon::None);
     // A question with Yes and No; true for Yes.
-    virtual bool question(const QString& text, const QString& title = appTitle(),
-                          PromptIcon icon = PromptIcon::None,
-                          DefaultAnswer defaultAnswer = DefaultAnswer::Yes) = 0;
+    bool question(const QString& text, const QString& title = appTitle(),
+                  PromptIcon icon = PromptIcon::None,
+                  DefaultAnswer defaultAnswer = DefaultAnswer::Yes);
     // The one-line input box; nullopt when the user cancels.
-    virtual std::optional<QString> input(const QString& text, const QString& title = appTitle(),
-                                         const QString& initial = {}) = 0;
+    std::optional<QString> input(const QString& text, const QString& title = appTitle(),
+                                 const QString& initial = {});
     // Progress of a long operation: value in 0..maximum; maximum 0 hides it.
     virtual void progress(int value, int maximum) = 0;
+
+protected:
+    // The boxes as the front end shows them. A box the guard refuses is not
+    // shown: a question is answered No, an input box cancelled.
+    virtual void showMessage(const QString& text, const QString& title, PromptIcon icon) = 0;
+    virtual bool askQuestion(const QString& text, const QString& title, PromptIcon icon,
+                             DefaultAnswer defaultAnswer) = 0;
+    virtual std::optional<QString> askInput(const QString& text, const QString& title,
+                                            const QString& initial) = 0;
 };
 
 } // namespace quorvel

@@ -23,16 +23,18 @@ namespace {
 // requests come from the record.
 class QuietPrompt : public Prompt {
 public:
-    void message(const QString&, const QString&, PromptIcon) override {}
-    bool question(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    void progress(int, int) override {}
+
+protected:
+    void showMessage(const QString&, const QString&, PromptIcon) override {}
+    bool askQuestion(const QString&, const QString&, PromptIcon, DefaultAnswer) override
     {
         return true;
     }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override
+    std::optional<QString> askInput(const QString&, const QString&, const QString&) override
     {
         return std::nullopt;
     }
-    void progress(int, int) override {}
 };
 
 // Runs the scheme of the record in ctx with the requests it recorded; false

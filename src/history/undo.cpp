@@ -71,6 +71,7 @@ std::optional<VersionInfo> walk(const Context& ctx, bool back)
     VersionPosition at = versions.position();
     const qint64 target = back ? undoTarget(versions, at) : redoTarget(versions, at);
     if (target == 0) {
+        tr.rollback();
         ctx.prompt.message(back ? nothingToUndoMessage() : nothingToRedoMessage(), noticeTitle());
         return std::nullopt;
     }

@@ -72,6 +72,7 @@ RestoreReport RestoreVersion(const Context& ctx, qint64 id, bool confirmed)
     Versions versions(store);
     const std::optional<ClassSnapshot> classes = versions.snapshot(id);
     if (!classes) {
+        tr.rollback();
         ctx.prompt.message(unknownVersionMessage(id), noticeTitle());
         return {};
     }

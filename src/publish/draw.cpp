@@ -107,6 +107,7 @@ std::optional<DrawRecord> HeadTeacherDraw(const Context& ctx, const QStringList&
     DrawRecord draw{QDateTime::currentDateTime(), seed, teachers, placedClassNumbers(store), {}};
     ctx.readingDone();
     if (teachers.size() != draw.classes.size()) {
+        tr.rollback();
         ctx.prompt.message(drawCountMessage(int(teachers.size()), int(draw.classes.size())),
                            appTitle());
         return std::nullopt;

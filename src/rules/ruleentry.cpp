@@ -327,6 +327,7 @@ std::optional<qint64> AddRule(const Context& ctx, const RuleRequest& request)
     Transaction tr(store);
     RuleAdder adder(store);
     if (const QString why = adder.refusal(request); !why.isEmpty()) {
+        tr.rollback();
         ctx.prompt.message(why, noticeTitle());
         return std::nullopt;
     }
@@ -341,30 +342,55 @@ bool RemoveRule(const Context& ctx, qint64 id)
 {
     Store store = OpenStore(ctx);
     Transaction tr(store);
-    if (!deleteRule(store, id)) {
-        ctx.prompt.message(QStringLiteral("没有编号为%1的分班规则。").arg(id), noticeTitle());
-        return false;
-    }
-    tr.commit();
-    ctx.prompt.message(QStringLiteral("分班规则%1已删除。").arg(id), noticeTitle());
-    return true;
+    const bool removed = deleteRule(store, id);
+    if (removed)
+        tr.commit();
+    else
+        tr.rollback();
+    ctx.prompt.message(removed ? QStringLiteral("分班规则%1已删除。").arg(id)
+                               : QStringLiteral("没有编号为%1的分班规则。").arg(id),
+                       noticeTitle());
+    return removed;
 }
 
+namespace {
+
+int ruleCount(Store& store)
+{
+    return int(readRules(store).size());
+}
+
+} // namespace
+
+// The question names the number of rules read before it; the transaction
+// removes them only when it finds the same number, else the clerk is asked
+// again about the rules there are now.
 std::optional<int> ClearRules(const Context& ctx)
 {
     Store store = OpenStore(ctx);
-    Transaction tr(store);
-    const int count = int(readRules(store).size());
-    if (count == 0) {
-        ctx.prompt.message(QStringLiteral("没有分班规则。"), noticeTitle());
-        return 0;
+    int asked = 0;
+    for (;;) {
+        if (asked == 0) {
+            ReadTransaction read(store);
+            asked = ruleCount(store);
+        }
+        if (asked == 0) {
+            ctx.prompt.message(QStringLiteral("没有分班规则。"), noticeTitle());
+            return 0;
+        }
+        if (!ctx.prompt.question(QStringLiteral("是否删除全部%1条分班规则？").arg(asked),
+                                 appTitle(), PromptIcon::Exclamation, DefaultAnswer::No))
+            return std::nullopt;
+        Transaction tr(store);
+        const int count = ruleCount(store);
+        if (count == asked) {
+            ctx.readingDone();
+            deleteAllRules(store);
+            tr.commit();
+            return count;
+        }
+        asked = count;
     }
-    if (!ctx.prompt.question(QStringLiteral("是否删除全部%1条分班规则？").arg(count), appTitle(),
-                             PromptIcon::Exclamation, DefaultAnswer::No))
-        return std::nullopt;
-    deleteAllRules(store);
-    tr.commit();
-    return count;
 }
 
 QVector<RuleListing> ListRules(const Context& ctx)

@@ -4,6 +4,7 @@
 #include "ruleintake.h"
 
 #include "core/context.h"
+#include "store/store.h"
 
 namespace quorvel {
 
@@ -66,20 +67,40 @@ ManualMoveCheck::ManualMoveCheck(Store& store)
             m_held.insert(r.id);
 }
 
-bool ManualMoveCheck::confirm(const Context& ctx, Store& store) const
+QString ManualMoveCheck::question(Store& store) const
 {
     if (m_held.isEmpty())
-        return true;
+        return {};
     const RuleIntake in = LoadRuleIntake(store);
     QStringList lines;
     for (const RuleBreach& b : FindRuleBreaches(in))
         if (m_held.contains(b.rule.id))
             lines.append(describeRule(in, b.rule) + QStringLiteral("：") + b.why);
     if (lines.isEmpty())
-        return true;
-    return ctx.prompt.question(
-        QStringLiteral("调动后将违反分班规则：\n%1\n是否仍然调动？").arg(lines.join(u'\n')),
-        appTitle(), PromptIcon::Exclamation, DefaultAnswer::No);
+        return {};
+    return QStringLiteral("调动后将违反分班规则：\n%1\n是否仍然调动？").arg(lines.join(u'\n'));
+}
+
+bool runManualMove(const Context& ctx, Store& store, const std::function<MoveTry(Store&)>& attempt)
+{
+    QString agreed;
+    for (;;) {
+        Transaction tr(store);
+        const MoveTry t = attempt(store);
+        if (t.refusal.isEmpty() && (t.question.isEmpty() || t.question == agreed)) {
+            tr.commit();
+            return true;
+        }
+        tr.rollback();
+        if (!t.refusal.isEmpty()) {
+            ctx.prompt.message(t.refusal);
+            return false;
+        }
+        if (!ctx.prompt.question(t.question, appTitle(), PromptIcon::Exclamation,
+                                 DefaultAnswer::No))
+            return false;
+        agreed = t.question;
+    }
 }
 
 } // namespace quorvel

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <QString>
 #include <QVector>
 #include <functional>
 #include <memory>
@@ -38,16 +39,32 @@ private:
 std::function<bool(int, int)> balancingRules(Store& store, const std::vector<int>& cls);
 
 // A manual move under the rules: made before the move, it notes which rules
-// hold; confirm(), after the move in the same transaction, asks
-// "……违反分班规则……是否仍然调动？" (default 否) when one of them no longer
-// holds. false: declined, the caller leaves without committing.
+// hold; question(), after the move in the same transaction, is the question
+// "……违反分班规则……是否仍然调动？" when one of them no longer holds.
 class ManualMoveCheck {
 public:
     explicit ManualMoveCheck(Store& store);
-    bool confirm(const Context& ctx, Store& store) const;
+    // Empty when every rule that held still holds.
+    QString question(Store& store) const;
 
 private:
     QSet<qint64> m_held;
 };
+
+// One try of a manual move inside its write transaction: it has read what
+// the move decides on and made the move, and says why it cannot go on: a
+// refusal, or the question of its ManualMoveCheck; neither when it may be
+// committed.
+struct MoveTry {
+    QString refusal;
+    QString question;
+};
+
+// Runs a manual move (a transfer, an exchange, a class typed in the grid)
+// in tries of one write transaction each, none open while a box waits: a
+// refusal is shown after the rollback and ends it; a question is asked
+// (default 否) after the rollback, and on Yes the next try commits when it
+// comes to the same question (else that one is asked). true: committed.
+bool runManualMove(const Context& ctx, Store& store, const std::function<MoveTry(Store&)>& attempt);
 
 } // namespace quorvel

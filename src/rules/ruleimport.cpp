@@ -112,6 +112,7 @@ std::optional<int> ImportRules(const Context& ctx, const QString& path, const QS
     ctx.readingDone();
     for (const SourcedRequest& r : requests) {
         if (const QString why = adder.refusal(r.request); !why.isEmpty()) {
+            tr.rollback();
             ctx.prompt.message(why, noticeTitle());
             ctx.prompt.message(QStringLiteral("第%1行（%2）的规则不能导入，没有导入任何分班规则。")
                                    .arg(r.row)

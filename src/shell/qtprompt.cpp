@@ -119,7 +119,7 @@ void QtPrompt::prepare(QMessageBox& box, const QString& text, const QString& tit
     keepAbove(box);
 }
 
-void QtPrompt::message(const QString& text, const QString& title, PromptIcon icon)
+void QtPrompt::showMessage(const QString& text, const QString& title, PromptIcon icon)
 {
     QMessageBox box(owner());
     prepare(box, text, title, icon);
@@ -129,8 +129,8 @@ void QtPrompt::message(const QString& text, const QString& title, PromptIcon ico
     box.exec();
 }
 
-bool QtPrompt::question(const QString& text, const QString& title, PromptIcon icon,
-                        DefaultAnswer defaultAnswer)
+bool QtPrompt::askQuestion(const QString& text, const QString& title, PromptIcon icon,
+                           DefaultAnswer defaultAnswer)
 {
     QMessageBox box(owner());
     prepare(box, text, title, icon);
@@ -143,8 +143,8 @@ bool QtPrompt::question(const QString& text, const QString& title, PromptIcon ic
     return box.exec() == QMessageBox::Yes;
 }
 
-std::optional<QString> QtPrompt::input(const QString& text, const QString& title,
-                                       const QString& initial)
+std::optional<QString> QtPrompt::askInput(const QString& text, const QString& title,
+                                          const QString& initial)
 {
     QInputDialog dialog(owner());
     keepAbove(dialog);

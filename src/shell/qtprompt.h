@@ -22,14 +22,16 @@ public:
     // may be set once the main window exists.
     void attach(QWidget* window, QProgressBar* bar);
 
-    void message(const QString& text, const QString& title, PromptIcon icon) override;
-    bool question(const QString& text, const QString& title, PromptIcon icon,
-                  DefaultAnswer defaultAnswer = DefaultAnswer::Yes) override;
-    std::optional<QString> input(const QString& text, const QString& title,
-                                 const QString& initial) override;
     void progress(int value, int maximum) override;
     // How long a full bar stays when nothing follows it.
     static constexpr int kFullBarMs = 1500;
+
+protected:
+    void showMessage(const QString& text, const QString& title, PromptIcon icon) override;
+    bool askQuestion(const QString& text, const QString& title, PromptIcon icon,
+                     DefaultAnswer defaultAnswer) override;
+    std::optional<QString> askInput(const QString& text, const QString& title,
+                                    const QString& initial) override;
 
 private:
     QWidget* owner() const;

@@ -1,10 +1,10 @@
 #include "rowsetgrid.h"
 
+#include "adjust/typedclass.h"
 #include "core/context.h"
 #include "core/prompt.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
-#include "store/versions.h"
 
 #include <QHeaderView>
 #include <utility>
@@ -45,6 +45,8 @@ RowSetModel::RowSetModel(std::unique_ptr<Store> store, RowSet rows, bool editabl
 {
     for (int c = 0; c < m_rows.columnCount(); ++c)
         m_rightAligned.append(isNumberColumn(m_rows, c));
+    if (m_rows.table().compare(studentTable(), Qt::CaseInsensitive) == 0)
+        m_classColumn = m_rows.columnIndex(classColumn());
     resetOrder(m_rows.rowCount());
 }
 
@@ -131,15 +133,13 @@ bool RowSetModel::setData(const QModelIndex& index, const QVariant& value, int r
     m_rows.setValue(index.column(), value.toString());
     if (m_pending != row)
         m_classEdited = false;
-    m_classEdited =
-        m_classEdited || (column.name == classColumn() &&
-                          m_rows.table().compare(studentTable(), Qt::CaseInsensitive) == 0);
+    m_classEdited = m_classEdited || index.column() == m_classColumn;
     m_pending = row;
     emit dataChanged(index, index);
     return true;
 }
 
-bool RowSetModel::savePending()
+bool RowSetModel::savePending(const Context& ctx)
 {
     if (m_pending < 0)
         return true;
@@ -149,18 +149,25 @@ bool RowSetModel::savePending()
     m_rows.moveTo(row);
     bool saved = false;
     try {
-        // A class typed by hand is a change of the classes like any other:
-        // saved with its version of the class history, which undo takes back.
-        Transaction tr(*m_store);
-        saved = m_rows.update();
-        if (saved && classEdited) {
-            const QVariantList& values = m_rows.row(row);
-            Versions(*m_store).recordTypedClass(
-                values.at(m_rows.columnIndex(keyColumn())).toString(),
-                values.at(m_rows.columnIndex(classColumn())));
+        // A class typed by hand is a change of the classes like any other,
+        // made by the engine after the other columns of the row.
+        std::optional<QVariant> typed;
+        if (classEdited) {
+            typed = m_rows.column(m_classColumn).type.coerce(m_rows.row(row).at(m_classColumn));
+            m_rows.setStored(m_classColumn, *typed);
         }
-        if (saved)
-            tr.commit();
+        {
+            Transaction tr(*m_store);
+            saved = m_rows.update();
+            if (saved)
+                tr.commit();
+        }
+        if (saved && typed) {
+            const QString key = m_rows.row(row).at(m_rows.columnIndex(keyColumn())).toString();
+            const TypedClassOutcome outcome = SaveTypedClass(ctx, {key, *typed});
+            m_rows.moveTo(row);
+            m_rows.setStored(m_classColumn, outcome.cls.value_or(*typed));
+        }
     } catch (...) {
         rowChanged(row);
         throw;
@@ -231,6 +238,8 @@ void RowSetGrid::bindRows(const Context& ctx, std::unique_ptr<Store> store, RowS
 {
     detach();
     m_prompt = &ctx.prompt;
+    m_ctx.reset();
+    m_ctx.emplace(ctx);
     m_model = new RowSetModel(std::move(store), std::move(rows), true, this);
     connect(m_model, &RowSetModel::valueRefused, this,
             [this](const QString& column, const QString& text) {
@@ -277,7 +286,7 @@ void RowSetGrid::savePending()
     if (!m_model || m_model->pendingRow() < 0 || !m_prompt)
         return;
     bool saved = true;
-    if (reportErrors(*m_prompt, [&] { saved = m_model->savePending(); }) && !saved)
+    if (reportErrors(*m_prompt, [&] { saved = m_model->savePending(*m_ctx); }) && !saved)
         m_prompt->message(refusalMessage(), appTitle(), PromptIcon::Exclamation);
 }
 

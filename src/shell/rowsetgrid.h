@@ -2,14 +2,15 @@
 
 #include "gridsort.h"
 
+#include "core/context.h"
 #include "store/rowset.h"
 
 #include <QTableView>
 #include <memory>
+#include <optional>
 
 namespace quorvel {
 
-struct Context;
 class Prompt;
 
 // A row set of the store as a table model: one row per row of the set, the
@@ -42,8 +43,11 @@ public:
     // The row edited since the last save, or -1.
     int pendingRow() const { return m_pending; }
     // Saves the edited row; false when the store refused it, the row then
-    // showing again what the store holds. Store failures throw.
-    bool savePending();
+    // showing again what the store holds. A class typed into 班级 of
+    // studscore is saved by the engine's SaveTypedClass, which reads the
+    // student by 编号 and may ask about the placement rules. Store failures
+    // throw.
+    bool savePending(const Context& ctx);
 
     // A value as the grid shows it.
     static QString cellText(const QVariant& v, const ColumnType& type);
@@ -67,6 +71,7 @@ private:
     QVector<bool> m_rightAligned;
     int m_pending = -1;
     bool m_classEdited = false; // the pending row's 班级 of studscore was typed
+    int m_classColumn = -1;     // 班级 of studscore; -1 in another table
     bool m_twoDecimals = false;
 };
 
@@ -107,6 +112,7 @@ private:
 
     RowSetModel* m_model = nullptr;
     Prompt* m_prompt = nullptr;
+    std::optional<Context> m_ctx; // of the rows shown
 };
 
 } // namespace quorvel

@@ -142,6 +142,7 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
         return false;
     Store store = OpenStore(ctx);
     Transaction tr(store);
+    ctx.readingDone();
     replaceStudents(store, columns, rows, record);
     tr.commit();
     try {

@@ -140,7 +140,7 @@ void writeResult(Store& store, const Build& b)
 }
 
 // Steps through the classes in use, highest first; false when the build is
-// to stop (the outcome in *stop).
+// to stop (the outcome in *stop; the caller says why after the rollback).
 bool checkPlacement(const Context& ctx, Store& store, StatsOutcome* stop)
 {
     const QVector<std::optional<qint64>> classes = classValuesHighestFirst(store);
@@ -155,7 +155,6 @@ bool checkPlacement(const Context& ctx, Store& store, StatsOutcome* stop)
                                                      std::numeric_limits<qint16>::max()));
     for (const std::optional<qint64>& v : classes) {
         if (!v || *v == 0) {
-            ctx.prompt.message(unplacedMessage());
             ctx.state.StatsUnplacedFlag = true;
             *stop = StatsOutcome::Unplaced;
             return false;
@@ -190,8 +189,12 @@ StatsOutcome tongji(const Context& ctx)
 
     Transaction tr(store);
     StatsOutcome stop = StatsOutcome::Built;
-    if (!checkPlacement(ctx, store, &stop))
+    if (!checkPlacement(ctx, store, &stop)) {
+        tr.rollback();
+        if (stop == StatsOutcome::Unplaced)
+            ctx.prompt.message(unplacedMessage());
         return stop;
+    }
 
     Build b;
     b.classes = std::max<int>(ctx.state.ClassCount, 0);

@@ -145,6 +145,13 @@ void RowSet::setValue(int column, const QVariant& v)
     dirty[column] = true;
 }
 
+void RowSet::setStored(int column, const QVariant& v)
+{
+    setValue(column, v);
+    if (!m_adding)
+        m_dirty[m_pos][column] = false;
+}
+
 void RowSet::setValue(const QString& name, const QVariant& v)
 {
     const int c = columnIndex(name);

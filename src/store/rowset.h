@@ -47,6 +47,9 @@ public:
     const QVariantList& row(int index) const { return m_rows.at(index); }
     void setValue(int column, const QVariant& v);
     void setValue(const QString& name, const QVariant& v);
+    // Gives the current row's column the value the store holds, written
+    // there some other way: no longer a change for update() to save.
+    void setStored(int column, const QVariant& v);
 
     // Starts a new row; setValue fills it and update() adds it to the store.
     void addNew();

@@ -1,6 +1,7 @@
 #include "store.h"
 
 #include "core/context.h"
+#include "core/txguard.h"
 #include "errors.h"
 #include "studenttable.h"
 
@@ -348,18 +349,32 @@ void Store::requireTransaction() const
 Transaction::Transaction(Store& store) : m_store(store)
 {
     m_store.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    writeTransactionOpened();
 }
 
 void Transaction::commit()
 {
     m_store.exec(QStringLiteral("COMMIT"));
+    close();
+}
+
+void Transaction::rollback()
+{
+    if (!m_open)
+        return;
+    sqlite3_exec(m_store.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    close();
+}
+
+void Transaction::close()
+{
     m_open = false;
+    writeTransactionClosed();
 }
 
 Transaction::~Transaction()
 {
-    if (m_open)
-        sqlite3_exec(m_store.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    rollback();
 }
 
 ReadTransaction::ReadTransaction(Store& store) : m_store(store)

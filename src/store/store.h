@@ -91,15 +91,21 @@ private:
 };
 
 // One transaction: everything between its start and commit() is written as a
-// whole or, when the scope is left without commit(), not at all.
+// whole or, when the scope is left without commit(), not at all. While it is
+// open, no box may wait for the clerk (core/txguard.h): an operation shows
+// its notices after commit() or rollback().
 class Transaction {
 public:
     explicit Transaction(Store& store);
     ~Transaction();
     void commit();
+    // Lets everything written go now, before the scope ends; nothing once
+    // committed or rolled back.
+    void rollback();
     Transaction(const Transaction&) = delete;
 
 private:
+    void close();
     Store& m_store;
     bool m_open = true;
 };

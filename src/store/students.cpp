@@ -102,6 +102,24 @@ int Students::writeClass(const QString& key, int cls)
                         {cls, key});
 }
 
+std::optional<QVariant> Students::classOf(const QString& key)
+{
+    const QVariantList cls = m_store.column(QStringLiteral("SELECT %1 FROM %2 WHERE %3=?")
+                                                .arg(classCol(), table(), quoteIdent(keyColumn())),
+                                            {key});
+    if (cls.isEmpty())
+        return std::nullopt;
+    return cls.first();
+}
+
+int Students::writeClass(const QString& key, const QVariant& cls)
+{
+    m_store.requireTransaction();
+    return m_store.exec(QStringLiteral("UPDATE %1 SET %2=? WHERE %3=?")
+                            .arg(table(), classCol(), quoteIdent(keyColumn())),
+                        {cls, key});
+}
+
 void Students::clearClasses()
 {
     m_store.requireTransaction();

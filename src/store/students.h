@@ -2,7 +2,9 @@
 
 #include <QHash>
 #include <QString>
+#include <QVariant>
 #include <QVector>
+#include <optional>
 
 namespace quorvel {
 
@@ -39,6 +41,11 @@ public:
     // Sets the class of the student whose 编号 is key; returns how many rows
     // changed (0 when there is no such student).
     int writeClass(const QString& key, int cls);
+    // The class of the student whose 编号 is key as the store holds it (a
+    // null value for none); nullopt when there is no such student.
+    std::optional<QVariant> classOf(const QString& key);
+    // Sets it to a value as typed into the grid: a whole number, or null.
+    int writeClass(const QString& key, const QVariant& cls);
     // Every student back to 班级 0.
     void clearClasses();
     // Gives class 0 to every student whose 班级 has no value.

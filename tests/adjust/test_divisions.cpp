@@ -70,22 +70,23 @@ public:
     explicit SecondConnectionPrompt(QString folder) : m_folder(std::move(folder)) {}
     QStringList lockedBoxes; // the boxes shown while the store was locked
 
-    void message(const QString& text, const QString& title, PromptIcon icon) override
+protected:
+    void showMessage(const QString& text, const QString& title, PromptIcon icon) override
     {
         probe(text);
-        FakePrompt::message(text, title, icon);
+        FakePrompt::showMessage(text, title, icon);
     }
-    bool question(const QString& text, const QString& title, PromptIcon icon,
-                  DefaultAnswer defaultButton) override
+    bool askQuestion(const QString& text, const QString& title, PromptIcon icon,
+                     DefaultAnswer defaultButton) override
     {
         probe(text);
-        return FakePrompt::question(text, title, icon, defaultButton);
+        return FakePrompt::askQuestion(text, title, icon, defaultButton);
     }
-    std::optional<QString> input(const QString& text, const QString& title,
-                                 const QString& initial) override
+    std::optional<QString> askInput(const QString& text, const QString& title,
+                                    const QString& initial) override
     {
         probe(text);
-        return FakePrompt::input(text, title, initial);
+        return FakePrompt::askInput(text, title, initial);
     }
 
 private:

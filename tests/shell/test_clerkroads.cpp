@@ -91,10 +91,10 @@ class RangeProbe : public FakePrompt {
 public:
     QString folder;
     QMap<QString, int> atDivision;
-    void message(const QString& text, const QString& title, PromptIcon icon) override
+    void showMessage(const QString& text, const QString& title, PromptIcon icon) override
     {
         m_divided = m_divided || text.startsWith(QStringLiteral("分班完成"));
-        FakePrompt::message(text, title, icon);
+        FakePrompt::showMessage(text, title, icon);
     }
     void progress(int value, int maximum) override
     {

@@ -49,11 +49,11 @@ struct FileRequests {
 class CursorPrompt : public FakePrompt {
 public:
     QList<Qt::CursorShape> shapes;
-    void message(const QString& text, const QString& title, PromptIcon icon) override
+    void showMessage(const QString& text, const QString& title, PromptIcon icon) override
     {
         const QCursor* c = QApplication::overrideCursor();
         shapes.append(c ? c->shape() : Qt::ArrowCursor);
-        FakePrompt::message(text, title, icon);
+        FakePrompt::showMessage(text, title, icon);
     }
 };
 

@@ -1,14 +1,21 @@
 #include "fakeprompt.h"
 
+#include "core/txguard.h"
+
 namespace quorvel::test {
 
-void FakePrompt::message(const QString& text, const QString& title, PromptIcon)
+FakePrompt::FakePrompt()
+{
+    refuseBoxesInTransactions();
+}
+
+void FakePrompt::showMessage(const QString& text, const QString& title, PromptIcon)
 {
     messages.append(title + u'\t' + text);
 }
 
-bool FakePrompt::question(const QString& text, const QString& title, PromptIcon,
-                          DefaultAnswer defaultButton)
+bool FakePrompt::askQuestion(const QString& text, const QString& title, PromptIcon,
+                             DefaultAnswer defaultButton)
 {
     messages.append(title + u'\t' + text);
     questionDefaults.append(defaultButton);
@@ -17,7 +24,8 @@ bool FakePrompt::question(const QString& text, const QString& title, PromptIcon,
     return answers.takeFirst();
 }
 
-std::optional<QString> FakePrompt::input(const QString& text, const QString& title, const QString&)
+std::optional<QString> FakePrompt::askInput(const QString& text, const QString& title,
+                                            const QString&)
 {
     messages.append(title + u'\t' + text);
     if (inputs.isEmpty())

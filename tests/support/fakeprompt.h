@@ -13,13 +13,12 @@ namespace quorvel::test {
 
 // A prompt that records every box as "title<TAB>text" and answers questions
 // and input boxes from queues (then from the defaults).
+//
+// Made, it turns the prompt guard on (txguard.h): a box asked for while a
+// write transaction is open stops the test with the text of the box.
 class FakePrompt : public Prompt {
 public:
-    void message(const QString& text, const QString& title, PromptIcon icon) override;
-    bool question(const QString& text, const QString& title, PromptIcon icon,
-                  DefaultAnswer defaultButton) override;
-    std::optional<QString> input(const QString& text, const QString& title,
-                                 const QString& initial) override;
+    FakePrompt();
     void progress(int value, int maximum) override;
 
     QStringList messages;                    // every box, questions included, in order
@@ -33,6 +32,13 @@ public:
     QString last() const;
     // Whether some box held exactly this text.
     bool saw(const QString& text) const;
+
+protected:
+    void showMessage(const QString& text, const QString& title, PromptIcon icon) override;
+    bool askQuestion(const QString& text, const QString& title, PromptIcon icon,
+                     DefaultAnswer defaultButton) override;
+    std::optional<QString> askInput(const QString& text, const QString& title,
+                                    const QString& initial) override;
 };
 
 // A fresh application folder with its own run state and fake prompt.
