@@ -54,8 +54,9 @@ struct ClassReportRow {
 // The figures of every class above 0, ascending.
 QVector<ClassReportRow> classReportRows(Store& store, const QVector<ReportFigure>& figures);
 
-// The highest less the lowest class average of column over the classes but
-// 0 that have one; 0 when none has.
+// The highest less the lowest class average of column over the classes
+// other than 0 that have one (students without a class left out); 0 when
+// none has.
 double classAverageSpread(Store& store, const QString& column);
 
 // For each value of column: the most less the fewest students holding it in
