@@ -4,11 +4,11 @@
 // window over a sandbox, widgets found by control name inside one window,
 // clicks and typing as a user makes them, and intakes for the store.
 
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/form3.h"
-#include "shell/form4.h"
-#include "shell/rowsetgrid.h"
+#include "shell/results/rowsetgrid.h"
+#include "shell/window/form1.h"
+#include "shell/wizard/form2.h"
+#include "shell/wizard/form3.h"
+#include "shell/wizard/form4.h"
 #include "support/intake.h"
 
 #include "store/rowset.h"

@@ -1,8 +1,8 @@
 // The charts under the statistics of the results panel.
 #include "shellfixture.h"
 
-#include "shell/chartpanel.h"
-#include "shell/resultspanel.h"
+#include "shell/results/chartpanel.h"
+#include "shell/results/resultspanel.h"
 
 #include "store/fieldlists.h"
 

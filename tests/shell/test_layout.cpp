@@ -1,10 +1,10 @@
 // The layout of the main window: every caption fits, nothing overlaps, the
 // create panel fits the work area, at the usual and at the smallest size.
 // With QUORVEL_SHOTS set to a folder, pictures of the window are saved there.
-#include "shell/createpanel.h"
-#include "shell/form1.h"
-#include "shell/navpanel.h"
-#include "shell/qtprompt.h"
+#include "shell/common/qtprompt.h"
+#include "shell/intake/createpanel.h"
+#include "shell/window/form1.h"
+#include "shell/window/navpanel.h"
 #include "support/fakeprompt.h"
 
 #include <QCheckBox>

@@ -3,9 +3,9 @@
 #include "adjust/autoadjust.h"
 #include "shellfixture.h"
 
-#include "shell/navpanel.h"
-#include "shell/resultspanel.h"
-#include "shell/rowsetgrid.h"
+#include "shell/results/resultspanel.h"
+#include "shell/results/rowsetgrid.h"
+#include "shell/window/navpanel.h"
 
 #include "excel/template.h"
 #include "stats/display.h"

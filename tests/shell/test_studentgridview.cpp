@@ -1,5 +1,5 @@
 // The student grid of the main window filled from the store.
-#include "shell/studentgridview.h"
+#include "shell/window/studentgridview.h"
 #include "support/intake.h"
 
 #include <QHeaderView>

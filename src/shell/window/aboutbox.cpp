@@ -1,7 +1,7 @@
 #include "aboutbox.h"
 
-#include "artwork.h"
 #include "form1.h"
+#include "shell/common/artwork.h"
 
 #include <quorvel/version.h>
 

@@ -3,8 +3,8 @@
 // and 导出分班结果.
 #include "form1.h"
 
-#include "rowsetgrid.h"
-#include "sourcedialog.h"
+#include "shell/intake/sourcedialog.h"
+#include "shell/results/rowsetgrid.h"
 
 #include "sources/sourcecreate.h"
 #include "stats/resultexport.h"

@@ -1,7 +1,7 @@
 #include "form1.h"
 
-#include "historyactions.h"
-#include "rowsetgrid.h"
+#include "shell/history/historyactions.h"
+#include "shell/results/rowsetgrid.h"
 
 #include <QTableView>
 

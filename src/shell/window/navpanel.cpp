@@ -1,6 +1,6 @@
 #include "navpanel.h"
 
-#include "artwork.h"
+#include "shell/common/artwork.h"
 
 #include <QLabel>
 #include <QMouseEvent>

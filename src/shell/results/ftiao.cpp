@@ -1,8 +1,8 @@
 #include "ftiao.h"
 
-#include "namedcontrols.h"
+#include "shell/common/namedcontrols.h"
 
-#include "qtprompt.h"
+#include "shell/common/qtprompt.h"
 
 #include "adjust/manualadjust.h"
 

@@ -1,6 +1,6 @@
 #include "boarderpanel.h"
 
-#include "qtprompt.h"
+#include "shell/common/qtprompt.h"
 
 #include "division/boarders.h"
 

@@ -1,10 +1,10 @@
 #include "transferstrip.h"
 
-#include "namedcontrols.h"
+#include "shell/common/namedcontrols.h"
 
-#include "artwork.h"
-#include "qtprompt.h"
 #include "rowsetgrid.h"
+#include "shell/common/artwork.h"
+#include "shell/common/qtprompt.h"
 
 #include "adjust/transfer.h"
 

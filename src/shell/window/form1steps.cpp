@@ -2,17 +2,17 @@
 // template, the division wizard, the statistics and the adjustment.
 #include "form1.h"
 
-#include "desktopopen.h"
+#include "shell/common/desktopopen.h"
 
-#include "form2.h"
-#include "form3.h"
-#include "form4.h"
-#include "form7.h"
-#include "ftiao.h"
 #include "navpanel.h"
-#include "qtprompt.h"
-#include "resultspanel.h"
-#include "rowsetgrid.h"
+#include "shell/common/qtprompt.h"
+#include "shell/results/ftiao.h"
+#include "shell/results/resultspanel.h"
+#include "shell/results/rowsetgrid.h"
+#include "shell/wizard/form2.h"
+#include "shell/wizard/form3.h"
+#include "shell/wizard/form4.h"
+#include "shell/wizard/form7.h"
 #include "studentgridview.h"
 
 #include "adjust/autoadjust.h"

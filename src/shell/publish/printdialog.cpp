@@ -1,8 +1,8 @@
 #include "printdialog.h"
 
 #include "core/context.h"
-#include "desktopopen.h"
 #include "publish/printsheets.h"
+#include "shell/common/desktopopen.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 

@@ -1,6 +1,6 @@
 #include "form7.h"
 
-#include "qtprompt.h"
+#include "shell/common/qtprompt.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

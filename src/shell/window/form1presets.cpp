@@ -2,10 +2,10 @@
 // its schemes ask for.
 #include "form1.h"
 
-#include "boarderpanel.h"
-#include "fastslowpanel.h"
-#include "form7.h"
-#include "subjectpanel.h"
+#include "shell/wizard/boarderpanel.h"
+#include "shell/wizard/fastslowpanel.h"
+#include "shell/wizard/form7.h"
+#include "shell/wizard/subjectpanel.h"
 
 #include <QFrame>
 #include <QLineEdit>

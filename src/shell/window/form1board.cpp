@@ -1,8 +1,8 @@
 // The class board of the main window.
 #include "form1.h"
 
-#include "boardwindow.h"
-#include "historyactions.h"
+#include "shell/board/boardwindow.h"
+#include "shell/history/historyactions.h"
 #include "studentgridview.h"
 
 #include "store/store.h"

@@ -1,6 +1,6 @@
 #include "subjectpanel.h"
 
-#include "qtprompt.h"
+#include "shell/common/qtprompt.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

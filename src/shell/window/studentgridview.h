@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gridsort.h"
+#include "shell/common/gridsort.h"
 
 #include "store/studentgrid.h"
 

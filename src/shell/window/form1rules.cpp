@@ -1,6 +1,6 @@
 // The item 分班规则 of the main window.
 #include "form1.h"
-#include "rulesdialog.h"
+#include "shell/intake/rulesdialog.h"
 
 namespace quorvel {
 

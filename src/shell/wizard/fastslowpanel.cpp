@@ -1,6 +1,6 @@
 #include "fastslowpanel.h"
 
-#include "qtprompt.h"
+#include "shell/common/qtprompt.h"
 
 #include "division/fastslow.h"
 

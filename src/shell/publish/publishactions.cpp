@@ -1,13 +1,13 @@
 #include "publishactions.h"
 
 #include "core/context.h"
-#include "desktopopen.h"
 #include "drawdialog.h"
 #include "history/auditverify.h"
 #include "printdialog.h"
 #include "publish/auditsheet.h"
 #include "publish/lookuppage.h"
 #include "publish/notice.h"
+#include "shell/common/desktopopen.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>

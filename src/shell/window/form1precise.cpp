@@ -2,8 +2,8 @@
 // subject-balancing preset, both ending on the statistics and the report.
 #include "form1.h"
 
-#include "precisedialog.h"
-#include "qtprompt.h"
+#include "shell/common/qtprompt.h"
+#include "shell/results/precisedialog.h"
 
 #include "adjust/precise.h"
 #include "adjust/subjectbalance.h"
