@@ -40,6 +40,15 @@ QVariant StudentGridModel::headerData(int section, Qt::Orientation orientation, 
     return m_grid.headers.at(section);
 }
 
+QVector<int> studentGridWidths(const StudentGrid& grid)
+{
+    QVector<int> widths{twipsToPixels(1500), twipsToPixels(900), twipsToPixels(500), -1};
+    widths.resize(grid.columnCount(), -1);
+    for (int c = 0; c < grid.conditionCount; ++c)
+        widths[4 + c] = twipsToPixels(1300);
+    return widths;
+}
+
 void ShowStudents(const Context& ctx, QTableView* Mgd1, QLabel* Label11)
 {
     StudentGrid grid = ReadStudentGrid(ctx);
@@ -49,7 +58,7 @@ void ShowStudents(const Context& ctx, QTableView* Mgd1, QLabel* Label11)
         Mgd1->setModel(model);
     }
     const QString label = grid.label;
-    const QVector<int> widths = grid.columnWidths;
+    const QVector<int> widths = studentGridWidths(grid);
     model->setGrid(std::move(grid));
     const int fallback = Mgd1->horizontalHeader()->defaultSectionSize();
     for (int c = 0; c < widths.size(); ++c)

@@ -40,6 +40,18 @@ private:
     StudentGrid m_grid;
 };
 
+// A width given in twips as pixels at 96 dpi (15 twips a pixel), rounded to
+// the nearest pixel: 1500 → 100, 900 → 60, 500 → 33, 1300 → 87.
+constexpr int twipsToPixels(int twips)
+{
+    return (twips + 7) / 15;
+}
+
+// The width of each column of the grid in pixels: 学号 1500 twips, 姓名 900,
+// 性别 500, each condition 1300; -1 leaves a column (班级, the scores) at the
+// grid's default width.
+QVector<int> studentGridWidths(const StudentGrid& grid);
+
 // Refills the main window's grid Mgd1 with every student and sets the count
 // in Label11. The grid gets a StudentGridModel of its own the first time;
 // the rows come in the store's order until the user clicks a header.
