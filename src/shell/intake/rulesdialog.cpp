@@ -3,10 +3,10 @@
 #include "rules/rulecheck.h"
 #include "rules/ruleentry.h"
 #include "rules/ruleimport.h"
+#include "shell/common/filechooser.h"
 #include "store/studentgrid.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -209,8 +209,8 @@ void RulesDialog::checkRules()
 void RulesDialog::importRules()
 {
     const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("导入分班规则"), m_ctx.folder,
-                                     QStringLiteral("工作簿 (*.xlsx *.xls *.ods *.csv)"));
+        fileChooser().openFile(this, QStringLiteral("导入分班规则"), m_ctx.folder,
+                               QStringLiteral("工作簿 (*.xlsx *.xls *.ods *.csv)"));
     if (path.isEmpty())
         return;
     reportErrors(m_ctx.prompt, [&] { ImportRules(m_ctx, path); });

@@ -1,10 +1,11 @@
 #include "sourcedialog.h"
 
+#include "shell/common/filechooser.h"
 #include "store/errors.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -109,9 +110,9 @@ QWidget* SourceDialog::buildMapping()
 
 void SourceDialog::browse()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("选择表格"), QFileInfo(m_path).absolutePath(),
-        QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv);;所有文件 (*)"));
+    const QString path =
+        fileChooser().openFile(this, QStringLiteral("选择表格"), QFileInfo(m_path).absolutePath(),
+                               QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv);;所有文件 (*)"));
     if (!path.isEmpty())
         openFile(path);
 }

@@ -3,11 +3,11 @@
 #include "core/context.h"
 #include "publish/printsheets.h"
 #include "shell/common/desktopopen.h"
+#include "shell/common/filechooser.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -36,6 +36,7 @@ PrintDialog::PrintDialog(const Context& ctx, QWidget* parent)
     QPushButton* preview =
         buttons->addButton(QStringLiteral("打印预览"), QDialogButtonBox::ActionRole);
     QPushButton* pdf = buttons->addButton(QStringLiteral("导出PDF"), QDialogButtonBox::ActionRole);
+    pdf->setObjectName(QStringLiteral("printPdf"));
     connect(preview, &QPushButton::clicked, this, [this] { openPreview(); });
     connect(pdf, &QPushButton::clicked, this, &PrintDialog::exportPdf);
     QPushButton* audit =
@@ -100,9 +101,9 @@ QPrintPreviewDialog* PrintDialog::openPreview()
 
 void PrintDialog::exportPdf()
 {
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("导出PDF"),
-                                                      m_ctx.file(QStringLiteral("班级名单.pdf")),
-                                                      QStringLiteral("PDF (*.pdf)"));
+    const QString path = fileChooser().saveFile(this, QStringLiteral("导出PDF"),
+                                                m_ctx.file(QStringLiteral("班级名单.pdf")),
+                                                QStringLiteral("PDF (*.pdf)"));
     if (path.isEmpty())
         return;
     QString written;

@@ -8,9 +8,9 @@
 #include "publish/lookuppage.h"
 #include "publish/notice.h"
 #include "shell/common/desktopopen.h"
+#include "shell/common/filechooser.h"
 
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -37,7 +37,7 @@ PublishActions::PublishActions(QWidget* window, const Context& ctx)
 void PublishActions::saveAs(const QString& caption, const QString& name, const QString& filter,
                             const std::function<QString(const QString&)>& write)
 {
-    const QString path = QFileDialog::getSaveFileName(m_window, caption, m_ctx.file(name), filter);
+    const QString path = fileChooser().saveFile(m_window, caption, m_ctx.file(name), filter);
     if (path.isEmpty())
         return;
     QString written;

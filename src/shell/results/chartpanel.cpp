@@ -1,5 +1,7 @@
 #include "chartpanel.h"
 
+#include "shell/common/filechooser.h"
+
 #include "charts/classcharts.h"
 
 #include "adjust/precisereport.h"
@@ -11,7 +13,6 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -19,12 +20,6 @@
 #include <QVBoxLayout>
 
 namespace quorvel {
-
-std::function<QString(QWidget*, const QString&)> ChartPanel::askExportPath =
-    [](QWidget* parent, const QString& suggested) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("导出图表"), suggested,
-                                            QStringLiteral("PNG 图片 (*.png)"));
-    };
 
 namespace {
 
@@ -101,7 +96,8 @@ bool ChartPanel::exportPng()
 {
     const QString suggested =
         QDir(m_ctx.folder).absoluteFilePath(QStringLiteral("统计图表-%1.png").arg(m_data.column));
-    QString path = askExportPath(this, suggested);
+    QString path = fileChooser().saveFile(this, QStringLiteral("导出图表"), suggested,
+                                          QStringLiteral("PNG 图片 (*.png)"));
     if (path.isEmpty())
         return false;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))

@@ -3,7 +3,6 @@
 #include "stats/chartdata.h"
 
 #include <QWidget>
-#include <functional>
 
 class QChartView;
 class QComboBox;
@@ -20,10 +19,6 @@ class ChartPanel : public QWidget {
     Q_OBJECT
 public:
     explicit ChartPanel(const Context& ctx, QWidget* parent = nullptr);
-
-    // Where the export writes: asked of the user by a save dialog; tests
-    // put their own answer here (an empty text cancels).
-    static std::function<QString(QWidget* parent, const QString& suggested)> askExportPath;
 
     QComboBox* columnBox() const { return m_columns; }
     QPushButton* exportButton() const { return m_export; }

@@ -3,6 +3,7 @@
 // and 导出分班结果.
 #include "form1.h"
 
+#include "shell/common/filechooser.h"
 #include "shell/intake/sourcedialog.h"
 #include "shell/results/rowsetgrid.h"
 
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
@@ -55,16 +55,16 @@ void Form1::openSource(const QString& path)
 
 void Form1::sourceImport_Click()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("从表格导入"),
-                                                      QDir::homePath(), workbookFilter());
+    const QString path = fileChooser().openFile(this, QStringLiteral("从表格导入"),
+                                                QDir::homePath(), workbookFilter());
     if (!path.isEmpty())
         openSource(path);
 }
 
 void Form1::sourceCreate_Click()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("从表格新建数据库"),
-                                                      QDir::homePath(), workbookFilter());
+    const QString path = fileChooser().openFile(this, QStringLiteral("从表格新建数据库"),
+                                                QDir::homePath(), workbookFilter());
     if (path.isEmpty())
         return;
     m_resultsGrid->detach(); // the rebuild replaces the file it reads
@@ -75,9 +75,9 @@ void Form1::sourceCreate_Click()
 void Form1::resultExport_Click()
 {
     const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("导出分班结果"),
-                                     QDir::home().filePath(QStringLiteral("分班结果.xlsx")),
-                                     QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+        fileChooser().saveFile(this, QStringLiteral("导出分班结果"),
+                               QDir::home().filePath(QStringLiteral("分班结果.xlsx")),
+                               QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
     int count = 0;
