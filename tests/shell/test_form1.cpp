@@ -273,7 +273,7 @@ private slots:
     void printItemsWithoutDatabase()
     {
         click("Command14");
-        form->create_Click(); // a panel open while the group is
+        form->showCreatePanel(); // a panel open while the group is
         for (const char* name : {"FlatBttn8", "FlatBttn6"}) {
             sb->prompt.messages.clear();
             click(QString::fromLatin1(name));

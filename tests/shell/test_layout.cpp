@@ -126,7 +126,7 @@ private slots:
     {
         QFETCH(QString, size);
         showAt(sizeFor(size));
-        form->create_Click();
+        form->showCreatePanel();
         QCoreApplication::processEvents();
         CreatePanel* panel = form->createPanel();
         QVERIFY(form->workArea()->rect().contains(panel->geometry()));
@@ -146,7 +146,7 @@ private slots:
     {
         QFETCH(QString, size);
         showAt(sizeFor(size));
-        form->FlatBttn5_Click();
+        form->listAllStudents();
         QCoreApplication::processEvents();
         QWidget* strip = form->findChild<QWidget*>("Frame2");
         QVERIFY(strip->isVisible());
@@ -186,7 +186,7 @@ private slots:
         showAt(sizeFor(QStringLiteral("usual")));
         QtPrompt prompt(form.get());
         prompt.attach(form.get(), form->progressBar());
-        form->create_Click();
+        form->showCreatePanel();
         form->findChild<QCheckBox*>("Check10")->setChecked(true);
         form->findChild<QCheckBox*>("Check4")->setChecked(true);
         form->findChild<QLineEdit*>("txtzdy1")->setText(QStringLiteral("是否住宿"));

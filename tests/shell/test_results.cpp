@@ -332,12 +332,12 @@ private slots:
         Store(ctx.file(Store::fileName())).exec("UPDATE studscore SET \"班级\"=rowid % 2 + 1");
         Form1 window(ctx);
         window.show();
-        window.FlatBttn7_Click();
+        window.adjustAutomatically();
         QVERIFY(prompt.last().startsWith(adjusted));
         QCOMPARE(prompt.shapes.last(), Qt::WaitCursor);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QVERIFY(QFile::remove(ctx.file(Store::fileName())));
-        window.FlatBttn7_Click();
+        window.adjustAutomatically();
         QVERIFY(prompt.last().contains("gsls.dll"));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QVERIFY(window.progressBar()->isHidden());

@@ -164,8 +164,8 @@ QWidget* CreatePanel::buildButtons()
         button->setMinimumWidth(96);
         row->addWidget(button);
     }
-    connect(create, &QPushButton::clicked, this, &CreatePanel::FlatBttn1_Click);
-    connect(cancel, &QPushButton::clicked, this, &CreatePanel::FlatBttn4_Click);
+    connect(create, &QPushButton::clicked, this, &CreatePanel::createDatabase);
+    connect(cancel, &QPushButton::clicked, this, &CreatePanel::cancel);
     return strip;
 }
 
@@ -195,7 +195,7 @@ CreateOptions CreatePanel::options() const
     return o;
 }
 
-void CreatePanel::FlatBttn1_Click()
+void CreatePanel::createDatabase()
 {
     const CreateOptions chosen = options();
     bool created = false;
@@ -206,7 +206,7 @@ void CreatePanel::FlatBttn1_Click()
     emit databaseCreated();
 }
 
-void CreatePanel::FlatBttn4_Click()
+void CreatePanel::cancel()
 {
     hide();
 }

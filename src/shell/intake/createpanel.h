@@ -26,10 +26,11 @@ public:
     CreateOptions options() const;
 
 public slots:
-    // "创建数据库": asks, rebuilds the database and hides the panel.
-    void FlatBttn1_Click();
-    // "取消": hides the panel and does nothing else.
-    void FlatBttn4_Click();
+    // "创建数据库" (FlatBttn1_Click): asks, rebuilds the database and hides
+    // the panel.
+    void createDatabase();
+    // "取消" (FlatBttn4_Click): hides the panel and does nothing else.
+    void cancel();
 
 signals:
     // The database was rebuilt from the panel's choices.

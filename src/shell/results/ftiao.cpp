@@ -50,8 +50,8 @@ Ftiao::Ftiao(const Context& ctx)
     column->setContentsMargins(16, 14, 16, 14);
     column->addWidget(buildFrame());
     setFixedSize(qMax(380, sizeHint().width()), sizeHint().height());
-    connect(m_adjust, &QPushButton::clicked, this, &Ftiao::Command1_Click);
-    connect(m_return, &QPushButton::clicked, this, &Ftiao::Command2_Click);
+    connect(m_adjust, &QPushButton::clicked, this, &Ftiao::adjustPair);
+    connect(m_return, &QPushButton::clicked, this, &Ftiao::goBack);
 }
 
 QWidget* Ftiao::buildFrame()
@@ -95,7 +95,7 @@ void Ftiao::showDialog()
     activateWindow();
 }
 
-void Ftiao::Command1_Click()
+void Ftiao::adjustPair()
 {
     emit adjusting();
     ManualResult result;
@@ -107,7 +107,7 @@ void Ftiao::Command1_Click()
     emit adjusted(result.statistics ? &*result.statistics : nullptr);
 }
 
-void Ftiao::Command2_Click()
+void Ftiao::goBack()
 {
     close();
 }

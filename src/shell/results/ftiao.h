@@ -30,10 +30,10 @@ public:
     void showDialog();
 
 public slots:
-    // "调   整"
-    void Command1_Click();
-    // "返   回"
-    void Command2_Click();
+    // "调   整" (Command1_Click): adjusts the two classes typed.
+    void adjustPair();
+    // "返   回" (Command2_Click): closes the dialog.
+    void goBack();
 
 signals:
     // The adjustment is about to change the store: the main window saves

@@ -40,12 +40,12 @@ TransferStrip::TransferStrip(const Context& ctx, RowSetGrid* grid, QWidget* pare
                m_class, button(QStringLiteral("调班"), QStringLiteral("Command3")), help});
     setCompact(false);
     connect(findChild<QPushButton*>(QStringLiteral("Command1")), &QPushButton::clicked, this,
-            &TransferStrip::Command1_Click);
+            &TransferStrip::search);
     connect(findChild<QPushButton*>(QStringLiteral("Command2")), &QPushButton::clicked, this,
-            &TransferStrip::Command2_Click);
+            &TransferStrip::showAll);
     connect(findChild<QPushButton*>(QStringLiteral("Command3")), &QPushButton::clicked, this,
-            &TransferStrip::Command3_Click);
-    connect(help, &LinkLabel::clicked, this, &TransferStrip::Label27_Click);
+            &TransferStrip::transfer);
+    connect(help, &LinkLabel::clicked, this, &TransferStrip::explain);
 }
 
 // Controls side by side, left-aligned.
@@ -107,7 +107,7 @@ QPushButton* TransferStrip::button(const QString& text, const QString& name)
 
 // A pending edit of the grid is saved before the store is read; the grid
 // shows the new rows before the search's message.
-void TransferStrip::Command1_Click()
+void TransferStrip::search()
 {
     m_grid->commitEdits();
     reportErrors(m_ctx.prompt, [this] {
@@ -117,7 +117,7 @@ void TransferStrip::Command1_Click()
     });
 }
 
-void TransferStrip::Command2_Click()
+void TransferStrip::showAll()
 {
     m_grid->commitEdits();
     reportErrors(m_ctx.prompt, [this] {
@@ -127,7 +127,7 @@ void TransferStrip::Command2_Click()
 }
 
 // A refused transfer leaves the grid as it was.
-void TransferStrip::Command3_Click()
+void TransferStrip::transfer()
 {
     m_grid->commitEdits();
     const BusyCursor busy;
@@ -138,7 +138,7 @@ void TransferStrip::Command3_Click()
     });
 }
 
-void TransferStrip::Label27_Click()
+void TransferStrip::explain()
 {
     m_ctx.prompt.message(transferHelpText());
 }

@@ -32,10 +32,10 @@ public:
     int heightFor(bool compact) const;
 
 public slots:
-    void Command1_Click(); // 查找
-    void Command2_Click(); // 显示全部
-    void Command3_Click(); // 调班
-    void Label27_Click();  // 说明
+    void search();   // 查找 (Command1_Click)
+    void showAll();  // 显示全部 (Command2_Click)
+    void transfer(); // 调班 (Command3_Click)
+    void explain();  // 说明 (Label27_Click)
 
 private:
     QWidget* group(const QList<QWidget*>& controls);

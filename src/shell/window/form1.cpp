@@ -1,16 +1,11 @@
 #include "form1.h"
 
-#include "shell/common/desktopopen.h"
-
-#include "adjust/precise.h"
-
 #include "aboutbox.h"
 #include "movepanel.h"
 #include "navpanel.h"
 #include "shell/board/boardwindow.h"
 #include "shell/common/artwork.h"
 #include "shell/intake/createpanel.h"
-#include "shell/publish/publishactions.h"
 #include "shell/results/chartpanel.h"
 #include "shell/results/ftiao.h"
 #include "shell/results/resultspanel.h"
@@ -24,8 +19,6 @@
 #include "shell/wizard/form7.h"
 #include "shell/wizard/subjectpanel.h"
 
-#include "stats/display.h"
-
 #include <QCloseEvent>
 #include <QDir>
 #include <QGridLayout>
@@ -38,11 +31,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
-#include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
-
-#include <quorvel/version.h>
 
 namespace quorvel {
 
@@ -77,22 +66,6 @@ QPalette workPalette(QPalette pal)
 }
 
 } // namespace
-
-QString Form1::caption()
-{
-    return QStringLiteral("Quorvel（%1）").arg(QString::fromLatin1(ProgramVersion));
-}
-
-QString Form1::webAddress()
-{
-    return QStringLiteral("https://www.quorvel.example/");
-}
-
-QString Form1::creditsText()
-{
-    return QStringLiteral("Quorvel %1 分班软件  制作：Quorvel开发组  联系：support@quorvel.example")
-        .arg(QString::fromLatin1(ProgramVersion));
-}
 
 Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx)
 {
@@ -135,6 +108,8 @@ Form1::Form1(const Context& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(c
     resize(startSize());
 }
 
+Form1::~Form1() = default;
+
 // 1100×760 and the menu bar, or less where the screen's free area is smaller
 // (a high scale factor on a small screen), never below the minimum.
 QSize Form1::startSize() const
@@ -170,7 +145,7 @@ QWidget* Form1::buildBanner()
     m_web->setObjectName(QStringLiteral("lblweb"));
     m_web->setStyleSheet(QStringLiteral("color: rgb(200, 236, 255); background: transparent;"));
     row->addWidget(m_web, 0, Qt::AlignRight | Qt::AlignBottom);
-    connect(m_web, &LinkLabel::clicked, this, &Form1::lblweb_Click);
+    connect(m_web, &LinkLabel::clicked, this, &Form1::openWebSite);
     return m_banner;
 }
 
@@ -186,16 +161,6 @@ QWidget* Form1::buildProgressBar()
     m_bar->setFixedHeight(18);
     m_bar->hide();
     return m_bar;
-}
-
-QFrame* Form1::buildOverlay(const QString& name)
-{
-    auto* frame = new QFrame(m_work);
-    frame->setObjectName(name);
-    frame->setFrameShape(QFrame::StyledPanel);
-    frame->setGeometry(PanelMargin, PanelMargin, 480, 360);
-    frame->hide();
-    return frame;
 }
 
 void Form1::MovePanel(QWidget* panel)
@@ -224,13 +189,13 @@ QWidget* Form1::buildWorkArea()
     m_resultsGrid = m_results->grid();
     m_results->attachStrip(new TransferStrip(m_ctx, m_resultsGrid, m_results));
     m_results->attachCharts(new ChartPanel(m_ctx, m_results));
-    connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::FlatBttn34_Click);
-    connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::FlatBttn35_Click);
+    connect(m_results, &ResultsPanel::statisticsClicked, this, &Form1::showStatisticsTable);
+    connect(m_results, &ResultsPanel::workbookClicked, this, &Form1::openStatisticsWorkbook);
     m_fastSlow = new FastSlowPanel(m_ctx, FastSlowOffset, m_work);
     connect(m_fastSlow, &FastSlowPanel::finished, this, &Form1::refreshStudents);
     m_boarder = new BoarderPanel(m_ctx, m_work);
     connect(m_boarder, &BoarderPanel::divided, this, &Form1::refreshStudents);
-    connect(m_boarder, &BoarderPanel::statisticsWanted, this, &Form1::fbttj_Click);
+    connect(m_boarder, &BoarderPanel::statisticsWanted, this, &Form1::runStatistics);
     // These two panels take the height their controls need.
     for (SchemePanel* panel : std::initializer_list<SchemePanel*>{m_fastSlow, m_boarder})
         panel->setGeometry(PanelMargin, PanelMargin, 480, panel->sizeHint().height());
@@ -270,55 +235,6 @@ void Form1::buildStatusBar()
     statusBar()->setSizeGripEnabled(true);
 }
 
-void Form1::connectItems()
-{
-    using Handler = void (Form1::*)();
-    const struct {
-        const char* name;
-        Handler handler;
-    } items[] = {{"create", &Form1::create_Click},
-                 {"openexcel", &Form1::openexcel_Click},
-                 {"fb", &Form1::fb_Click},
-                 {"rules", &Form1::rules_Click},
-                 {"fbttj", &Form1::fbttj_Click},
-                 {"FlatBttn2", &Form1::FlatBttn2_Click},
-                 {"FlatBttn7", &Form1::FlatBttn7_Click},
-                 {"jingque", &Form1::jingque_Click},
-                 {"FlatBttn3", &Form1::FlatBttn3_Click},
-                 {"FlatBttn5", &Form1::FlatBttn5_Click},
-                 {"kanban", &Form1::kanban_Click},
-                 {"FlatBttn8", &Form1::FlatBttn8_Click},
-                 {"FlatBttn6", &Form1::FlatBttn6_Click},
-                 {"fbtweb", &Form1::fbtweb_Click},
-                 {"fbthelp", &Form1::fbthelp_Click},
-                 {"sourceimport", &Form1::sourceImport_Click},
-                 {"sourcecreate", &Form1::sourceCreate_Click},
-                 {"resultexport", &Form1::resultExport_Click}};
-    for (const auto& i : items)
-        connect(item(QString::fromLatin1(i.name)), &QToolButton::clicked, this, i.handler);
-    new PublishActions(this, m_ctx); // the printing and publishing items
-    // A tooltip only: a status tip would cover the folder in the status bar.
-    item(QStringLiteral("jingque"))->setToolTip(preciseExplanation());
-}
-
-void Form1::connectHeaders()
-{
-    connect(m_nav->header(0), &QAbstractButton::clicked, this, &Form1::Command7_Click);
-    connect(m_nav->header(1), &QAbstractButton::clicked, this, &Form1::Command13_Click);
-    connect(m_nav->header(2), &QAbstractButton::clicked, this, &Form1::Command14_Click);
-    connect(m_nav->header(3), &QAbstractButton::clicked, this, &Form1::Command15_Click);
-}
-
-QToolButton* Form1::item(const QString& name) const
-{
-    return m_nav->item(name);
-}
-
-QLabel* Form1::countLabel() const
-{
-    return m_nav->countLabel();
-}
-
 // The grids fill the work area; the results panel lays out its grid and the
 // strip under it itself. The movable panels keep the place the user gave
 // them.
@@ -346,58 +262,6 @@ void Form1::closeEvent(QCloseEvent* event)
     // Everything is in the store already: nothing to save, nothing to ask.
     event->accept();
     emit closed();
-}
-
-// Every header click, whatever it does to the groups, closes the results,
-// the create panel and the student grid.
-void Form1::headerClicked(int group)
-{
-    m_nav->headerClicked(group);
-    m_results->hide();
-    m_create->hide();
-    m_grid->hide();
-}
-
-void Form1::Command7_Click()
-{
-    headerClicked(0);
-}
-
-void Form1::Command13_Click()
-{
-    headerClicked(1);
-}
-
-void Form1::Command14_Click()
-{
-    headerClicked(2);
-}
-
-void Form1::Command15_Click()
-{
-    headerClicked(3);
-}
-
-void Form1::create_Click()
-{
-    m_create->raise();
-    m_create->show();
-}
-
-void Form1::fbtweb_Click()
-{
-    if (!openWithDesktop(QUrl(webAddress())))
-        m_ctx.prompt.message(openWorkbookFailedMessage(webAddress()), appTitle());
-}
-
-void Form1::lblweb_Click()
-{
-    fbtweb_Click();
-}
-
-void Form1::fbthelp_Click()
-{
-    m_ctx.prompt.message(creditsText(), appTitle(), PromptIcon::Information);
 }
 
 } // namespace quorvel

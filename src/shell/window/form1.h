@@ -86,45 +86,65 @@ public:
     static QString noDatabaseMessage();
 
 public slots:
-    // The items of the navigation panel, one handler each.
-    void create_Click();
-    void openexcel_Click();
-    void fb_Click();
-    void rules_Click(); // 分班规则
-    void fbttj_Click();
-    void FlatBttn2_Click();
-    void FlatBttn7_Click();
-    // 精确调整: the precise balancing, its report and the statistics.
-    void jingque_Click();
-    // 按总分均衡各科成绩 of the preset dialog.
-    void subjectBalance_Click();
-    void FlatBttn3_Click();
-    void FlatBttn5_Click();
-    // 班级看板: the classes side by side as columns of student cards.
-    void kanban_Click();
-    void FlatBttn8_Click();
-    void FlatBttn6_Click();
-    void fbtweb_Click();
-    void fbthelp_Click();
-    // 从表格导入, 从表格新建数据库 and 导出分班结果: workbooks the school
-    // receives and sends back.
-    void sourceImport_Click();
-    void sourceCreate_Click();
-    void resultExport_Click();
+    // The items of the navigation panel, one handler each; the item's
+    // name and the handler it had in the original form are in the comment.
+    // 第一步创建数据库 (create, create_Click): the create panel.
+    void showCreatePanel();
+    // 第二步数据输入 (openexcel, openexcel_Click): the template in the
+    // spreadsheet program.
+    void openTemplate();
+    // 第三步分班操作 (fb, fb_Click): the import question, then the scheme
+    // dialog over the student grid.
+    void startDivision();
+    // 分班规则 (rules, rules_Click).
+    void showRules();
+    // 信息统计 (fbttj, fbttj_Click): the statistics step.
+    void runStatistics();
+    // 输出统计信息 (FlatBttn2, FlatBttn2_Click) and 导出到Excel表
+    // (FlatBttn8, FlatBttn8_Click): the statistics step, then its workbook
+    // opened.
+    void exportStatistics();
+    // 自动调整 (FlatBttn7, FlatBttn7_Click): the automatic adjustment.
+    void adjustAutomatically();
+    // 精确调整 (jingque, jingque_Click): the precise balancing, its report
+    // and the statistics.
+    void adjustPrecisely();
+    // 按总分均衡各科成绩 of the preset dialog (subjectBalance_Click).
+    void balanceSubjects();
+    // 手动调整 (FlatBttn3, FlatBttn3_Click): the statistics step, then the
+    // dialog of the manual adjustment.
+    void openManualAdjustment();
+    // 个别学生调班 (FlatBttn5, FlatBttn5_Click): the results panel with
+    // every student.
+    void listAllStudents();
+    // 班级看板 (kanban, kanban_Click): the classes side by side as columns
+    // of student cards.
+    void showBoard();
+    // 按班生成Excel报表 (FlatBttn6, FlatBttn6_Click): the roster workbook.
+    void writeRosters();
+    // 公司网站 (fbtweb, fbtweb_Click) and the banner's link (lblweb,
+    // lblweb_Click).
+    void openWebSite();
+    // 关于本软件 (fbthelp, fbthelp_Click): the credits.
+    void showCredits();
+    // 从表格导入 (sourceimport, sourceImport_Click), 从表格新建数据库
+    // (sourcecreate, sourceCreate_Click) and 导出分班结果 (resultexport,
+    // resultExport_Click): workbooks the school receives and sends back.
+    void importWorkbook();
+    void createFromWorkbook();
+    void exportResultsWorkbook();
     // Opens the dialog of 从表格导入 on the workbook at path (a file
     // dropped on the window).
     void openSource(const QString& path);
-    void lblweb_Click();
-    // The statistics display and the opening of its workbook (FlatBttn34
-    // and FlatBttn35 of the results panel's side column).
-    void FlatBttn34_Click();
-    void FlatBttn35_Click();
-    // The group headers: open a group and close the results, the create
+    // The statistics display (FlatBttn34, FlatBttn34_Click) and the opening
+    // of its workbook (FlatBttn35, FlatBttn35_Click) of the results panel's
+    // side column.
+    void showStatisticsTable();
+    void openStatisticsWorkbook();
+    // A group header (Command7, Command13, Command14 and Command15, their
+    // Click handlers): opens the group and closes the results, the create
     // panel and the student grid.
-    void Command7_Click();
-    void Command13_Click();
-    void Command14_Click();
-    void Command15_Click();
+    void openGroup(int group);
     // The panels the preset schemes ask for: fast and slow classes
     // (Frame13), boarders (frm15), one subject (Frame1, its buttons
     // captioned with the subjects given).
@@ -159,7 +179,6 @@ private:
     void buildWizard();
     void buildManualAdjustment();
     void layoutWorkArea();
-    void headerClicked(int group);
     QSize startSize() const;
     bool openDocument(const QString& path);
     void showWrittenDocument(const QString& path);

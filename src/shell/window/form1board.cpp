@@ -11,7 +11,7 @@
 
 namespace quorvel {
 
-void Form1::kanban_Click()
+void Form1::showBoard()
 {
     if (!QFileInfo::exists(m_ctx.file(Store::fileName()))) {
         m_ctx.prompt.message(noDatabaseMessage(), appTitle(), PromptIcon::Exclamation);

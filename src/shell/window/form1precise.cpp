@@ -37,12 +37,12 @@ void Form1::showPrecise(const std::function<PreciseResult(const AdjustOptions&)>
     m_precise->raise();
 }
 
-void Form1::jingque_Click()
+void Form1::adjustPrecisely()
 {
     showPrecise([this](const AdjustOptions& options) { return PreciseAdjust(m_ctx, {}, options); });
 }
 
-void Form1::subjectBalance_Click()
+void Form1::balanceSubjects()
 {
     showPrecise(
         [this](const AdjustOptions& options) { return SubjectBalancedDivide(m_ctx, {}, options); });

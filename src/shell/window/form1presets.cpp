@@ -18,7 +18,7 @@ void Form1::buildPresets()
     connect(m_form7.get(), &Form7::boarderPanelWanted, this, &Form1::showBoarderPanel);
     connect(m_form7.get(), &Form7::subjectPanelWanted, this, &Form1::showSubjectPanel);
     connect(m_form7.get(), &Form7::divided, this, &Form1::refreshStudents);
-    connect(m_form7.get(), &Form7::subjectBalanceWanted, this, &Form1::subjectBalance_Click);
+    connect(m_form7.get(), &Form7::subjectBalanceWanted, this, &Form1::balanceSubjects);
     connect(m_subject, &SubjectPanel::divided, this, &Form1::subjectDivided);
 }
 
@@ -46,7 +46,7 @@ void Form1::showSubjectPanel(const QStringList& subjects)
 void Form1::subjectDivided()
 {
     refreshStudents();
-    FlatBttn7_Click();
+    adjustAutomatically();
     m_subject->hide();
 }
 

@@ -4,7 +4,7 @@
 
 namespace quorvel {
 
-void Form1::rules_Click()
+void Form1::showRules()
 {
     if (!m_rules) {
         m_rules = new RulesDialog(m_ctx, this);

@@ -53,7 +53,7 @@ void Form1::openSource(const QString& path)
     dialog->open();
 }
 
-void Form1::sourceImport_Click()
+void Form1::importWorkbook()
 {
     const QString path = fileChooser().openFile(this, QStringLiteral("从表格导入"),
                                                 QDir::homePath(), workbookFilter());
@@ -61,7 +61,7 @@ void Form1::sourceImport_Click()
         openSource(path);
 }
 
-void Form1::sourceCreate_Click()
+void Form1::createFromWorkbook()
 {
     const QString path = fileChooser().openFile(this, QStringLiteral("从表格新建数据库"),
                                                 QDir::homePath(), workbookFilter());
@@ -72,7 +72,7 @@ void Form1::sourceCreate_Click()
     refreshStudents();
 }
 
-void Form1::resultExport_Click()
+void Form1::exportResultsWorkbook()
 {
     const QString path =
         fileChooser().saveFile(this, QStringLiteral("导出分班结果"),

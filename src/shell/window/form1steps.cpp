@@ -1,40 +1,30 @@
-// The items of the main window that start the work of the engine: the
-// template, the division wizard, the statistics and the adjustment.
+// The three steps of the main window: the template opened for editing, the
+// import question and the division wizard, which ends on the automatic
+// adjustment.
 #include "form1.h"
 
-#include "shell/common/desktopopen.h"
+#include "studentgridview.h"
 
-#include "navpanel.h"
+#include "shell/common/desktopopen.h"
 #include "shell/common/qtprompt.h"
-#include "shell/results/ftiao.h"
-#include "shell/results/resultspanel.h"
-#include "shell/results/rowsetgrid.h"
 #include "shell/wizard/form2.h"
 #include "shell/wizard/form3.h"
 #include "shell/wizard/form4.h"
 #include "shell/wizard/form7.h"
-#include "studentgridview.h"
 
-#include "adjust/autoadjust.h"
-#include "adjust/manualadjust.h"
-#include "adjust/transfer.h"
 #include "excel/import.h"
 #include "excel/template.h"
 #include "sources/templateimport.h"
 #include "stats/display.h"
-#include "stats/roster.h"
 #include "store/store.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTableView>
-#include <QToolButton>
 #include <QUrl>
 
 namespace quorvel {
-
-Form1::~Form1() = default;
 
 // The dialogs are windows of their own, not children of the main window:
 // each has controls named like controls of the main window.
@@ -79,7 +69,7 @@ void Form1::showWrittenDocument(const QString& path)
 }
 
 // Step 2: the user edits the template in the spreadsheet program.
-void Form1::openexcel_Click()
+void Form1::openTemplate()
 {
     const QString path = m_ctx.file(templateFile());
     if (!QFileInfo::exists(path)) {
@@ -100,7 +90,7 @@ void Form1::refreshStudents()
 // Step 3: the import question, then, whatever became of it, the scheme
 // dialog and the student grid. Without a database there is nothing to
 // divide: the user is sent to step 1.
-void Form1::fb_Click()
+void Form1::startDivision()
 {
     if (!QFileInfo::exists(m_ctx.file(Store::fileName()))) {
         m_ctx.prompt.message(noDatabaseMessage(), appTitle(), PromptIcon::Exclamation);
@@ -116,134 +106,12 @@ void Form1::fb_Click()
     refreshStudents();
 }
 
-// What every statistics step does first: the data grid lets its rows go and
-// the student grid makes room.
-void Form1::beginStatistics()
-{
-    m_resultsGrid->detach();
-    m_grid->hide();
-}
-
-void Form1::showStatistics(const StatsStepResult& step)
-{
-    if (step.declined)
-        return;
-    m_results->showForStatistics();
-    item(QStringLiteral("FlatBttn2"))->setEnabled(true);
-    reportErrors(m_ctx.prompt, [&] { m_results->showStatistics(m_ctx, step.display); });
-    // The first line of the rules' check, every rule not held under it.
-    m_rulesState->setText(step.display.rules.value(0));
-    m_rulesState->setToolTip(step.display.rules.join(u'\n'));
-    followOnBoard();
-}
-
-void Form1::fbttj_Click()
-{
-    const BusyCursor busy;
-    beginStatistics();
-    reportErrors(m_ctx.prompt, [this] { showStatistics(quorvel::runStatisticsStep(m_ctx)); });
-}
-
-void Form1::FlatBttn2_Click()
-{
-    fbttj_Click();
-    FlatBttn35_Click();
-}
-
-// The adjustment shows the statistics after each of its steps; the bar
-// goes when it ends, however it ends.
-void Form1::FlatBttn7_Click()
-{
-    const BusyCursor busy;
-    beginStatistics();
-    AdjustOptions options;
-    options.onStatistics = [this](const StatsStepResult& step) { showStatistics(step); };
-    reportErrors(m_ctx.prompt, [&] { quorvel::runAutomaticAdjustment(m_ctx, options); });
-    m_ctx.prompt.progress(0, 0);
-}
-
-void Form1::FlatBttn34_Click()
-{
-    const BusyCursor busy;
-    m_resultsGrid->detach();
-    reportErrors(m_ctx.prompt, [this] { m_results->showStatistics(m_ctx, StatsDisplay(m_ctx)); });
-}
-
-void Form1::FlatBttn35_Click()
-{
-    showWrittenDocument(statsWorkbookPath(m_ctx));
-}
-
-void Form1::buildManualAdjustment()
-{
-    m_ftiao = std::make_unique<Ftiao>(m_ctx);
-    // The data grid lets its rows go before the exchanges; afterwards it
-    // shows the statistics, or what it showed before when nothing changed.
-    connect(m_ftiao.get(), &Ftiao::adjusting, this, [this] { m_resultsGrid->commitEdits(); });
-    connect(m_ftiao.get(), &Ftiao::adjusted, this, [this](const StatsStepResult* step) {
-        if (step) {
-            beginStatistics();
-            showStatistics(*step);
-        }
-    });
-}
-
-// The statistics step; the dialog opens only when every student is placed.
-void Form1::FlatBttn3_Click()
-{
-    bool open = false;
-    {
-        const BusyCursor busy;
-        beginStatistics();
-        reportErrors(m_ctx.prompt, [&] {
-            StatsStepResult step;
-            open = ManualAdjustStart(m_ctx, step);
-            showStatistics(step);
-        });
-    }
-    if (open)
-        m_ftiao->showDialog();
-}
-
-// The results panel with every student, by class and total.
-void Form1::FlatBttn5_Click()
-{
-    m_grid->hide();
-    m_results->raise();
-    m_results->show();
-    m_resultsGrid->commitEdits();
-    reportErrors(m_ctx.prompt, [this] {
-        StudentRows all = ListAllStudents(m_ctx);
-        m_resultsGrid->bindRows(m_ctx, std::move(all.store), std::move(all.rows));
-    });
-}
-
-// 导出到Excel表: the statistics workbook, as 输出统计信息 gives it.
-void Form1::FlatBttn8_Click()
-{
-    FlatBttn2_Click();
-}
-
-// 按班生成Excel报表: the statistics build, then the roster of every class,
-// opened in the spreadsheet program; the user is told where it is.
-void Form1::FlatBttn6_Click()
-{
-    RosterResult roster;
-    {
-        const BusyCursor busy;
-        reportErrors(m_ctx.prompt, [&] { roster = RosterByClass(m_ctx); });
-        m_ctx.prompt.progress(0, 0);
-    }
-    if (roster.outcome == RosterOutcome::Written)
-        showWrittenDocument(roster.path);
-}
-
 // The last dialog has placed the students: the grid shows their classes,
 // then the automatic adjustment runs and ends on the statistics.
 void Form1::divisionFinished()
 {
     refreshStudents();
-    FlatBttn7_Click();
+    adjustAutomatically();
 }
 
 } // namespace quorvel

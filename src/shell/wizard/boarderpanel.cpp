@@ -21,9 +21,9 @@ BoarderPanel::BoarderPanel(const Context& ctx, QWidget* parent)
     auto* second = addButton(QStringLiteral("Fbtn24"), QStringLiteral("确定"), 1, 2);
     m_counts = addLabel(QStringLiteral("labcounts"), QString(), 2, 0, 2);
     auto* back = addButton(QStringLiteral("Command9"), QStringLiteral("返回"), 2, 2);
-    connect(first, &QPushButton::clicked, this, &BoarderPanel::FlatBttn27_Click);
-    connect(second, &QPushButton::clicked, this, &BoarderPanel::Fbtn24_Click);
-    connect(back, &QPushButton::clicked, this, &BoarderPanel::Command9_Click);
+    connect(first, &QPushButton::clicked, this, &BoarderPanel::divideBoarders);
+    connect(second, &QPushButton::clicked, this, &BoarderPanel::divideBoth);
+    connect(back, &QPushButton::clicked, this, &BoarderPanel::goBack);
 }
 
 void BoarderPanel::open()
@@ -35,7 +35,7 @@ void BoarderPanel::open()
     m_boarders->setFocus();
 }
 
-void BoarderPanel::FlatBttn27_Click()
+void BoarderPanel::divideBoarders()
 {
     auto outcome = BoarderOutcome::Refused;
     {
@@ -46,7 +46,7 @@ void BoarderPanel::FlatBttn27_Click()
         emit divided();
 }
 
-void BoarderPanel::Fbtn24_Click()
+void BoarderPanel::divideBoth()
 {
     auto outcome = BoarderOutcome::Refused;
     {
@@ -62,7 +62,7 @@ void BoarderPanel::Fbtn24_Click()
     hide();
 }
 
-void BoarderPanel::Command9_Click()
+void BoarderPanel::goBack()
 {
     hide();
 }

@@ -22,12 +22,13 @@ public:
     void open();
 
 public slots:
-    // "确定" of step ①: the boarder division.
-    void FlatBttn27_Click();
-    // "确定" of step ②: the complete division, then the statistics step.
-    void Fbtn24_Click();
-    // "返回": hides the panel.
-    void Command9_Click();
+    // "确定" of step ① (FlatBttn27_Click): the boarder division.
+    void divideBoarders();
+    // "确定" of step ② (Fbtn24_Click): the complete division, then the
+    // statistics step.
+    void divideBoth();
+    // "返回" (Command9_Click): hides the panel.
+    void goBack();
 
 signals:
     // Students were placed: the grid is to be refilled.

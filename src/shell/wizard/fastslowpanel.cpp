@@ -32,8 +32,8 @@ FastSlowPanel::FastSlowPanel(const Context& ctx, qint16& FastSlowOffset, QWidget
     auto* back = addButton(QStringLiteral("FlatBttn11"), QStringLiteral("返回"), 3, 1);
     addNote(QStringLiteral("Label7"),
             QStringLiteral("说明：先分的为快班，后分的为慢班，可多次分班。"));
-    connect(m_divide, &QPushButton::clicked, this, &FastSlowPanel::FlatBttn17_Click);
-    connect(back, &QPushButton::clicked, this, &FastSlowPanel::FlatBttn11_Click);
+    connect(m_divide, &QPushButton::clicked, this, &FastSlowPanel::divideOneRun);
+    connect(back, &QPushButton::clicked, this, &FastSlowPanel::goBack);
 }
 
 QString FastSlowPanel::newSeriesQuestion(qint16 lastClass)
@@ -65,7 +65,7 @@ void FastSlowPanel::showRemaining(int remaining)
         m_divide->setEnabled(false);
 }
 
-void FastSlowPanel::FlatBttn17_Click()
+void FastSlowPanel::divideOneRun()
 {
     FastSlowResult result;
     {
@@ -80,7 +80,7 @@ void FastSlowPanel::FlatBttn17_Click()
         emit finished();
 }
 
-void FastSlowPanel::FlatBttn11_Click()
+void FastSlowPanel::goBack()
 {
     hide();
 }

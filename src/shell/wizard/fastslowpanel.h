@@ -27,10 +27,10 @@ public slots:
     // out classes it asks whether to start again at class 1; Yes begins a
     // new series (its first run clears every class) and enables "分班".
     void open();
-    // "分班": one run.
-    void FlatBttn17_Click();
-    // "返回": hides the panel.
-    void FlatBttn11_Click();
+    // "分班" (FlatBttn17_Click): one run.
+    void divideOneRun();
+    // "返回" (FlatBttn11_Click): hides the panel.
+    void goBack();
 
 signals:
     // A run has placed the last students: the grid is to be refilled.

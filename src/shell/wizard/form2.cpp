@@ -30,8 +30,8 @@ Form2::Form2(const Context& ctx, Form4* topStudents, QWidget* owner)
 {
     build(buildBoxes(), QStringLiteral("系统默认分班条件为：总分、性别，如需增加条件请选择。"),
           QStringLiteral("Command3"), QStringLiteral("Command4"));
-    connect(nextButton(), &QPushButton::clicked, this, &Form2::Command3_Click);
-    connect(cancelButton(), &QPushButton::clicked, this, &Form2::Command4_Click);
+    connect(nextButton(), &QPushButton::clicked, this, &Form2::takeConditions);
+    connect(cancelButton(), &QPushButton::clicked, this, &Form2::cancel);
     load();
 }
 
@@ -102,7 +102,7 @@ QStringList Form2::tickedCaptions() const
 
 // The classes are cleared and the conditions taken; a store failure ends
 // the step with the dialog open.
-void Form2::Command3_Click()
+void Form2::takeConditions()
 {
     const QStringList ticked = tickedCaptions();
     if (!reportErrors(m_ctx.prompt, [&] { ConditionsNext(m_ctx, ticked); }))
@@ -111,7 +111,7 @@ void Form2::Command3_Click()
     m_topStudents->showDialog();
 }
 
-void Form2::Command4_Click()
+void Form2::cancel()
 {
     emit cancelled();
     close();

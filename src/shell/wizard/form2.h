@@ -30,10 +30,12 @@ public:
     QStringList tickedCaptions() const;
 
 public slots:
-    // "下一步"
-    void Command3_Click();
-    // "取消": hides the student grid of the main window and closes.
-    void Command4_Click();
+    // "下一步" (Command3_Click): clears the classes, takes the ticked
+    // conditions and opens 优生先分.
+    void takeConditions();
+    // "取消" (Command4_Click): hides the student grid of the main window and
+    // closes.
+    void cancel();
 
 signals:
     // Cancel: the main window hides its student grid.

@@ -18,8 +18,8 @@ Form3::Form3(const Context& ctx, Form2* conditions, Form7* presets, QWidget* own
 {
     build(buildSchemes(), QStringLiteral("自定义分班可以均衡总分、性别、原学校、户口性质、住宿等"),
           QStringLiteral("Command1"), QStringLiteral("Command2"));
-    connect(nextButton(), &QPushButton::clicked, this, &Form3::Command1_Click);
-    connect(cancelButton(), &QPushButton::clicked, this, &Form3::Command2_Click);
+    connect(nextButton(), &QPushButton::clicked, this, &Form3::chooseScheme);
+    connect(cancelButton(), &QPushButton::clicked, this, &Form3::cancel);
 }
 
 QGroupBox* Form3::buildSchemes()
@@ -56,7 +56,7 @@ QWidget* Form3::firstControl() const
     return m_custom->isChecked() ? m_custom : m_preset;
 }
 
-void Form3::Command1_Click()
+void Form3::chooseScheme()
 {
     if (m_preset->isChecked()) {
         close();
@@ -84,7 +84,7 @@ void Form3::customScheme()
     close();
 }
 
-void Form3::Command2_Click()
+void Form3::cancel()
 {
     close();
 }

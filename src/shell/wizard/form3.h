@@ -21,10 +21,10 @@ public:
     QRadioButton* presetOption() const { return m_preset; } // otpspe
 
 public slots:
-    // "下一步"
-    void Command1_Click();
-    // "取消": closes the dialog.
-    void Command2_Click();
+    // "下一步" (Command1_Click): the dialog of the chosen kind of scheme.
+    void chooseScheme();
+    // "取消" (Command2_Click): closes the dialog.
+    void cancel();
 
 protected:
     void load() override;

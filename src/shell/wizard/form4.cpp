@@ -26,8 +26,8 @@ Form4::Form4(const Context& ctx, QWidget* owner)
     build(buildBoxes(),
           QStringLiteral("请输入优生数和要分的班级数，以便优等生在各班分布的更均匀。"),
           QStringLiteral("Command1"), QStringLiteral("Command2"));
-    connect(nextButton(), &QPushButton::clicked, this, &Form4::Command1_Click);
-    connect(cancelButton(), &QPushButton::clicked, this, &Form4::Command2_Click);
+    connect(nextButton(), &QPushButton::clicked, this, &Form4::divide);
+    connect(cancelButton(), &QPushButton::clicked, this, &Form4::cancel);
     // Only the class number updates the hint.
     connect(m_classes, &QLineEdit::textChanged, this, &Form4::txtbanshu_Change);
 }
@@ -70,7 +70,7 @@ void Form4::txtbanshu_Change()
 // On a refusal the box it names is emptied and takes the focus; the dialog
 // stays open for the correction. After the division the dialog closes
 // before the main window goes on.
-void Form4::Command1_Click()
+void Form4::divide()
 {
     TopStudentsResult result;
     {
@@ -96,7 +96,7 @@ void Form4::Command1_Click()
     }
 }
 
-void Form4::Command2_Click()
+void Form4::cancel()
 {
     close();
     emit cancelled();

@@ -21,10 +21,11 @@ public:
     QLabel* hintLabel() const { return m_hint; }        // lbltish
 
 public slots:
-    // "下一步"
-    void Command1_Click();
-    // "取消": closes and hides the student grid of the main window.
-    void Command2_Click();
+    // "下一步" (Command1_Click): the division with the numbers typed.
+    void divide();
+    // "取消" (Command2_Click): closes and hides the student grid of the main
+    // window.
+    void cancel();
 
 signals:
     // The students are placed; the dialog has closed.

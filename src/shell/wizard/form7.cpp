@@ -33,8 +33,8 @@ Form7::Form7(const Context& ctx, QWidget* owner)
 {
     build(buildOptions(), QStringLiteral("根据您的需要选择分班方案，然后单击： 下一步"),
           QStringLiteral("Command1"), QStringLiteral("Command2"));
-    connect(nextButton(), &QPushButton::clicked, this, &Form7::Command1_Click);
-    connect(cancelButton(), &QPushButton::clicked, this, &Form7::Command2_Click);
+    connect(nextButton(), &QPushButton::clicked, this, &Form7::runChosenScheme);
+    connect(cancelButton(), &QPushButton::clicked, this, &Form7::cancel);
     load();
 }
 
@@ -81,7 +81,7 @@ QWidget* Form7::firstControl() const
 }
 
 // The students are counted first; without any the dialog stays open.
-void Form7::Command1_Click()
+void Form7::runChosenScheme()
 {
     bool students = false;
     {
@@ -141,7 +141,7 @@ void Form7::gradeLevel()
         emit divided();
 }
 
-void Form7::Command2_Click()
+void Form7::cancel()
 {
     close();
 }

@@ -14,7 +14,7 @@ namespace quorvel {
 // 预设方案, the dialog of the preset schemes that the scheme dialog opens.
 // Its "下一步" checks that there are students, then either runs the chosen
 // scheme at once or asks the main window for the panel of a scheme that
-// needs more input, and closes. Each scheme is one branch of Command1_Click.
+// needs more input, and closes. Each scheme is one branch of runScheme().
 class Form7 : public WizardDialog {
     Q_OBJECT
 public:
@@ -29,10 +29,10 @@ public:
     static QString notAvailableMessage();
 
 public slots:
-    // "下一步"
-    void Command1_Click();
-    // "取消": closes the dialog; nothing changes.
-    void Command2_Click();
+    // "下一步" (Command1_Click): the chosen scheme, when there are students.
+    void runChosenScheme();
+    // "取消" (Command2_Click): closes the dialog; nothing changes.
+    void cancel();
 
 signals:
     // The panels of the main window: Frame13 (fast and slow classes), frm15

@@ -56,8 +56,8 @@ SubjectPanel::SubjectPanel(const Context& ctx, QWidget* parent) : QFrame(parent)
         row->addWidget(button);
     }
     column->addLayout(row);
-    connect(ok, &QPushButton::clicked, this, &SubjectPanel::FlatBttn32_Click);
-    connect(back, &QPushButton::clicked, this, &SubjectPanel::FlatBttn33_Click);
+    connect(ok, &QPushButton::clicked, this, &SubjectPanel::divideBySubject);
+    connect(back, &QPushButton::clicked, this, &SubjectPanel::goBack);
 }
 
 QWidget* SubjectPanel::buildButtons()
@@ -113,7 +113,7 @@ QString SubjectPanel::chosenSubject() const
 }
 
 // A refused class count or a missing choice leaves the panel open.
-void SubjectPanel::FlatBttn32_Click()
+void SubjectPanel::divideBySubject()
 {
     const QString subject = chosenSubject();
     bool done = false;
@@ -125,7 +125,7 @@ void SubjectPanel::FlatBttn32_Click()
         emit divided();
 }
 
-void SubjectPanel::FlatBttn33_Click()
+void SubjectPanel::goBack()
 {
     hide();
 }

@@ -30,11 +30,11 @@ public:
     QString chosenSubject() const;
 
 public slots:
-    // "确定": the single-subject division by the chosen subject. When the
-    // students are placed, divided() follows.
-    void FlatBttn32_Click();
-    // "返回": hides the panel; nothing changes.
-    void FlatBttn33_Click();
+    // "确定" (FlatBttn32_Click): the single-subject division by the chosen
+    // subject. When the students are placed, divided() follows.
+    void divideBySubject();
+    // "返回" (FlatBttn33_Click): hides the panel; nothing changes.
+    void goBack();
 
 signals:
     // The students are placed: the main window refreshes its grid, adjusts
