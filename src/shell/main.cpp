@@ -1,5 +1,5 @@
-#include "form1.h"
-#include "qtprompt.h"
+#include "shell/common/qtprompt.h"
+#include "shell/window/form1.h"
 
 #include "core/context.h"
 #include "core/session.h"

@@ -36,15 +36,9 @@ void setHeaders(const Context& ctx, StudentGrid& grid)
     }
     grid.headers = {QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("性别"),
                     QStringLiteral("班级")};
-    grid.columnWidths = {twipsToPixels(1500), twipsToPixels(900), twipsToPixels(500), -1};
-    for (const QString& name : std::as_const(conditions)) {
-        grid.headers.append(name);
-        grid.columnWidths.append(twipsToPixels(1300));
-    }
-    for (const QString& name : std::as_const(scores)) {
-        grid.headers.append(name);
-        grid.columnWidths.append(-1);
-    }
+    grid.headers += conditions;
+    grid.conditionCount = int(conditions.size());
+    grid.headers += scores;
 }
 
 } // namespace

@@ -15,7 +15,7 @@ struct Context;
 // cell is the text the grid displays.
 struct StudentGrid {
     QStringList headers; // 学号, 姓名, 性别, 班级, the conditions, the scores (总分 last)
-    QVector<int> columnWidths; // in pixels; -1 leaves the grid's default width
+    int conditionCount = 0; // the condition columns after the first four
     int studentCount = 0;
     QVector<QString> cells; // studentCount rows of columnCount() cells, row after row
     QString label;          // "共有" + N + "人"
@@ -31,13 +31,6 @@ struct StudentGrid {
         return cells.at(qsizetype(student) * columnCount() + column);
     }
 };
-
-// A width given in twips as pixels at 96 dpi (15 twips a pixel), rounded to
-// the nearest pixel: 1500 → 100, 900 → 60, 500 → 33, 1300 → 87.
-constexpr int twipsToPixels(int twips)
-{
-    return (twips + 7) / 15;
-}
 
 // A stored value as the grid shows it: numbers in their shortest form,
 // singles by single precision; no value shows as an empty cell.

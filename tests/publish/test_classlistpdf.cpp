@@ -1,11 +1,11 @@
 // The printed class lists as a PDF: read back with pdftotext, one page per
 // class holding exactly its students, the chosen columns and title, the
 // font embedded, and the cases where nothing may be written.
-#include "pdftext.h"
 #include "publish/classlistpdf.h"
 #include "stats/statistics.h"
 #include "store/errors.h"
 #include "support/intake.h"
+#include "support/pdftext.h"
 
 #include <QFile>
 #include <QGuiApplication>

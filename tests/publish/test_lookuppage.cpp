@@ -2,10 +2,10 @@
 // or number in clear, and the page itself in headless chromium finding a
 // class and refusing a wrong number or name without saying which was wrong.
 #include "browser.h"
-#include "pdftext.h"
 #include "publish/draw.h"
 #include "publish/lookuppage.h"
 #include "support/intake.h"
+#include "support/pdftext.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -1,10 +1,10 @@
 // The public notice: the masking of names and numbers, and that the notice
 // holds nothing of a student but the masked 编号 and 姓名.
-#include "pdftext.h"
 #include "publish/masking.h"
 #include "publish/notice.h"
 #include "store/errors.h"
 #include "support/intake.h"
+#include "support/pdftext.h"
 
 #include <QFile>
 #include <QGuiApplication>

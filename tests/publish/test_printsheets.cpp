@@ -2,8 +2,8 @@
 // two blocks when the table is narrow), a long one going on to the next
 // pages under its title and column names, and a table too wide squeezed
 // into the page.
-#include "pdftext.h"
 #include "publish/printsheets.h"
+#include "support/pdftext.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -4,11 +4,13 @@
 // window over a sandbox, widgets found by control name inside one window,
 // clicks and typing as a user makes them, and intakes for the store.
 
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/form3.h"
-#include "shell/form4.h"
-#include "shell/rowsetgrid.h"
+#include "fakefilechooser.h"
+
+#include "shell/results/rowsetgrid.h"
+#include "shell/window/form1.h"
+#include "shell/wizard/form2.h"
+#include "shell/wizard/form3.h"
+#include "shell/wizard/form4.h"
 #include "support/intake.h"
 
 #include "store/rowset.h"
@@ -106,9 +108,11 @@ inline QStringList tableRows(Sandbox& sb, const QString& table)
     return rows;
 }
 
-// A shown main window over a fresh sandbox.
+// A shown main window over a fresh sandbox; its file dialogs answer from
+// files.paths.
 struct WindowFixture {
     std::unique_ptr<Sandbox> sb = std::make_unique<Sandbox>();
+    FakeFileChooser files;
     std::unique_ptr<Form1> form;
 
     WindowFixture()
@@ -142,6 +146,7 @@ struct WindowTest {
 
     Sandbox& sb() const { return *fx->sb; }
     Form1* form() const { return fx->form.get(); }
+    FakeFileChooser& files() const { return fx->files; }
     RowSetGrid* grid() const { return form()->resultsGrid(); }
     QAbstractItemModel* model() const { return grid()->model(); }
     // An item of the statistics-and-adjustment group.

@@ -1,7 +1,7 @@
 // The help menu of the main window and its About box, which shows the
 // program's version.
-#include "shell/aboutbox.h"
-#include "shell/form1.h"
+#include "shell/window/aboutbox.h"
+#include "shell/window/form1.h"
 #include "support/fakeprompt.h"
 
 #include <quorvel/version.h>

@@ -2,8 +2,8 @@
 // on a card, picked and dropped from the keyboard, found by a search.
 #include "shellfixture.h"
 
-#include "shell/boardcolumn.h"
-#include "shell/boardwindow.h"
+#include "shell/board/boardcolumn.h"
+#include "shell/board/boardwindow.h"
 
 #include "adjust/exchange.h"
 #include "adjust/transfer.h"

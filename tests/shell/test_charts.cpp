@@ -1,8 +1,8 @@
 // The charts under the statistics of the results panel.
 #include "shellfixture.h"
 
-#include "shell/chartpanel.h"
-#include "shell/resultspanel.h"
+#include "shell/results/chartpanel.h"
+#include "shell/results/resultspanel.h"
 
 #include "store/fieldlists.h"
 
@@ -32,11 +32,7 @@ class TestCharts : public QObject, WindowTest {
 
 private slots:
     void init() { fx = std::make_unique<WindowFixture>(); }
-    void cleanup()
-    {
-        fx.reset();
-        ChartPanel::askExportPath = nullptr;
-    }
+    void cleanup() { fx.reset(); }
 
     void shownWithTheStatistics()
     {
@@ -81,8 +77,10 @@ private slots:
     {
         statistics();
         const QString path = sb().ctx.file("charts");
-        ChartPanel::askExportPath = [&](QWidget*, const QString&) { return path; };
+        files().paths = {path};
         click(form(), "chartExport");
+        QCOMPARE(files().requests.size(), 1);
+        QCOMPARE(files().requests[0].start, sb().ctx.file("统计图表-总分.png"));
         QVERIFY(!QImage(path + ".png").isNull());
         QVERIFY(sb().prompt.last().contains("图表已保存到"));
     }

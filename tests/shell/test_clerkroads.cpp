@@ -7,8 +7,8 @@
 #include "adjust/autoadjust.h"
 #include "division/presets.h"
 #include "excel/import.h"
-#include "shell/ftiao.h"
-#include "shell/qtprompt.h"
+#include "shell/common/qtprompt.h"
+#include "shell/results/ftiao.h"
 #include "store/fieldlists.h"
 
 #include <QMessageBox>

@@ -1,8 +1,8 @@
 // The create-database panel driven like a user: boxes ticked by mouse, names
 // typed, answers to the warning played by the fake prompt.
 #include "excel/template.h"
-#include "shell/createpanel.h"
-#include "shell/form1.h"
+#include "shell/intake/createpanel.h"
+#include "shell/window/form1.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/schema.h"

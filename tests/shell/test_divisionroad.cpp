@@ -5,9 +5,9 @@
 #include "adjust/autoadjust.h"
 #include "shellfixture.h"
 
-#include "shell/createpanel.h"
-#include "shell/resultspanel.h"
-#include "shell/rowsetgrid.h"
+#include "shell/intake/createpanel.h"
+#include "shell/results/resultspanel.h"
+#include "shell/results/rowsetgrid.h"
 
 #include "excel/sample.h"
 #include "store/fieldlists.h"

@@ -1,10 +1,10 @@
 // The main window: its state at start, the items and headers of the
 // navigation panel, the small operations it owns, closing.
-#include "shell/createpanel.h"
-#include "shell/form1.h"
-#include "shell/navpanel.h"
-#include "shell/resultspanel.h"
-#include "shell/rowsetgrid.h"
+#include "shell/intake/createpanel.h"
+#include "shell/results/resultspanel.h"
+#include "shell/results/rowsetgrid.h"
+#include "shell/window/form1.h"
+#include "shell/window/navpanel.h"
 #include "support/fakeprompt.h"
 
 #include <QDesktopServices>
@@ -273,7 +273,7 @@ private slots:
     void printItemsWithoutDatabase()
     {
         click("Command14");
-        form->create_Click(); // a panel open while the group is
+        form->showCreatePanel(); // a panel open while the group is
         for (const char* name : {"FlatBttn8", "FlatBttn6"}) {
             sb->prompt.messages.clear();
             click(QString::fromLatin1(name));

@@ -3,9 +3,9 @@
 // versions, a comparison and a restore.
 #include "shellfixture.h"
 
-#include "shell/historyactions.h"
-#include "shell/historydialog.h"
-#include "shell/resultspanel.h"
+#include "shell/history/historyactions.h"
+#include "shell/history/historydialog.h"
+#include "shell/results/resultspanel.h"
 
 #include <QAction>
 #include <QLabel>

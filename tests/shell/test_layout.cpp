@@ -1,10 +1,10 @@
 // The layout of the main window: every caption fits, nothing overlaps, the
 // create panel fits the work area, at the usual and at the smallest size.
 // With QUORVEL_SHOTS set to a folder, pictures of the window are saved there.
-#include "shell/createpanel.h"
-#include "shell/form1.h"
-#include "shell/navpanel.h"
-#include "shell/qtprompt.h"
+#include "shell/common/qtprompt.h"
+#include "shell/intake/createpanel.h"
+#include "shell/window/form1.h"
+#include "shell/window/navpanel.h"
 #include "support/fakeprompt.h"
 
 #include <QCheckBox>
@@ -126,7 +126,7 @@ private slots:
     {
         QFETCH(QString, size);
         showAt(sizeFor(size));
-        form->create_Click();
+        form->showCreatePanel();
         QCoreApplication::processEvents();
         CreatePanel* panel = form->createPanel();
         QVERIFY(form->workArea()->rect().contains(panel->geometry()));
@@ -146,7 +146,7 @@ private slots:
     {
         QFETCH(QString, size);
         showAt(sizeFor(size));
-        form->FlatBttn5_Click();
+        form->listAllStudents();
         QCoreApplication::processEvents();
         QWidget* strip = form->findChild<QWidget*>("Frame2");
         QVERIFY(strip->isVisible());
@@ -186,7 +186,7 @@ private slots:
         showAt(sizeFor(QStringLiteral("usual")));
         QtPrompt prompt(form.get());
         prompt.attach(form.get(), form->progressBar());
-        form->create_Click();
+        form->showCreatePanel();
         form->findChild<QCheckBox*>("Check10")->setChecked(true);
         form->findChild<QCheckBox*>("Check4")->setChecked(true);
         form->findChild<QLineEdit*>("txtzdy1")->setText(QStringLiteral("是否住宿"));

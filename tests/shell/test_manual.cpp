@@ -2,11 +2,11 @@
 // strip, and the order and figures of the grids, driven as a user would.
 #include "shellfixture.h"
 
-#include "shell/artwork.h"
-#include "shell/ftiao.h"
-#include "shell/resultspanel.h"
-#include "shell/rowsetgrid.h"
-#include "shell/transferstrip.h"
+#include "shell/common/artwork.h"
+#include "shell/results/ftiao.h"
+#include "shell/results/resultspanel.h"
+#include "shell/results/rowsetgrid.h"
+#include "shell/results/transferstrip.h"
 
 #include "adjust/manualadjust.h"
 #include "adjust/transfer.h"

@@ -3,9 +3,9 @@
 // the mouse moves.
 #include "shellfixture.h"
 
-#include "shell/createpanel.h"
-#include "shell/movepanel.h"
-#include "shell/navpanel.h"
+#include "shell/intake/createpanel.h"
+#include "shell/window/movepanel.h"
+#include "shell/window/navpanel.h"
 
 #include <QMouseEvent>
 #include <QPushButton>

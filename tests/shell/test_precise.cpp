@@ -4,10 +4,10 @@
 
 #include "adjust/precise.h"
 #include "division/classcount.h"
-#include "shell/form7.h"
-#include "shell/navpanel.h"
-#include "shell/precisedialog.h"
-#include "shell/resultspanel.h"
+#include "shell/results/precisedialog.h"
+#include "shell/results/resultspanel.h"
+#include "shell/window/navpanel.h"
+#include "shell/wizard/form7.h"
 
 #include <QDoubleSpinBox>
 #include <QRadioButton>

@@ -3,11 +3,11 @@
 // With QUORVEL_SHOTS set to a folder, pictures of both panels are saved there.
 #include "shellfixture.h"
 
-#include "shell/boarderpanel.h"
-#include "shell/fastslowpanel.h"
-#include "shell/form7.h"
-#include "shell/resultspanel.h"
-#include "shell/rowsetgrid.h"
+#include "shell/results/resultspanel.h"
+#include "shell/results/rowsetgrid.h"
+#include "shell/wizard/boarderpanel.h"
+#include "shell/wizard/fastslowpanel.h"
+#include "shell/wizard/form7.h"
 
 #include <QLabel>
 #include <QPushButton>

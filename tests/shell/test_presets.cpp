@@ -5,9 +5,9 @@
 #include "adjust/autoadjust.h"
 #include "division/classcount.h"
 #include "division/presets.h"
-#include "shell/form7.h"
-#include "shell/resultspanel.h"
-#include "shell/subjectpanel.h"
+#include "shell/results/resultspanel.h"
+#include "shell/wizard/form7.h"
+#include "shell/wizard/subjectpanel.h"
 #include "store/schema.h"
 
 #include <QLabel>

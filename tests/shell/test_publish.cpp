@@ -3,9 +3,9 @@
 // QUORVEL_SCREENSHOTS naming a folder, both are saved there as pictures.
 #include "history/auditverify.h"
 #include "publish/draw.h"
-#include "shell/drawdialog.h"
-#include "shell/drawdisplay.h"
-#include "shell/printdialog.h"
+#include "shell/publish/drawdialog.h"
+#include "shell/publish/drawdisplay.h"
+#include "shell/publish/printdialog.h"
 #include "shellfixture.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The prompt of the windows: the boxes it shows (answered here by a timer
 // that plays the user) and the progress bar of the main window.
-#include "shell/qtprompt.h"
+#include "shell/common/qtprompt.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,9 +3,9 @@
 #include "adjust/autoadjust.h"
 #include "shellfixture.h"
 
-#include "shell/navpanel.h"
-#include "shell/resultspanel.h"
-#include "shell/rowsetgrid.h"
+#include "shell/results/resultspanel.h"
+#include "shell/results/rowsetgrid.h"
+#include "shell/window/navpanel.h"
 
 #include "excel/template.h"
 #include "stats/display.h"
@@ -332,12 +332,12 @@ private slots:
         Store(ctx.file(Store::fileName())).exec("UPDATE studscore SET \"班级\"=rowid % 2 + 1");
         Form1 window(ctx);
         window.show();
-        window.FlatBttn7_Click();
+        window.adjustAutomatically();
         QVERIFY(prompt.last().startsWith(adjusted));
         QCOMPARE(prompt.shapes.last(), Qt::WaitCursor);
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QVERIFY(QFile::remove(ctx.file(Store::fileName())));
-        window.FlatBttn7_Click();
+        window.adjustAutomatically();
         QVERIFY(prompt.last().contains("gsls.dll"));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QVERIFY(window.progressBar()->isHidden());

@@ -3,8 +3,8 @@
 #include "shellfixture.h"
 
 #include "division/balanced.h"
-#include "shell/navpanel.h"
-#include "shell/rulesdialog.h"
+#include "shell/intake/rulesdialog.h"
+#include "shell/window/navpanel.h"
 
 #include <QComboBox>
 #include <QLabel>

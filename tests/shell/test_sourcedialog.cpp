@@ -2,7 +2,7 @@
 // dialog, one column is mapped by hand and the students are imported.
 #include "shellfixture.h"
 
-#include "shell/sourcedialog.h"
+#include "shell/intake/sourcedialog.h"
 #include "stats/roster.h"
 
 #include <QComboBox>

@@ -1,6 +1,8 @@
 // The student grid of the main window filled from the store.
-#include "shell/studentgridview.h"
+#include "shell/window/studentgridview.h"
 #include "support/intake.h"
+
+#include "core/textfile.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +15,46 @@ using quorvel::test::Sandbox;
 class TestStudentGridView : public QObject {
     Q_OBJECT
 private slots:
+    void twips()
+    {
+        QCOMPARE(twipsToPixels(1500), 100);
+        QCOMPARE(twipsToPixels(900), 60);
+        QCOMPARE(twipsToPixels(500), 33);
+        QCOMPARE(twipsToPixels(1300), 87);
+    }
+
+    // The conditions are 87 pixels wide, 班级 and the scores keep the
+    // grid's default (-1), whatever order the fields were chosen in.
+    void widths_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QVector<int>>("widths");
+        QTest::newRow("no optional field") << QStringList{} << QVector<int>{100, 60, 33, -1, -1};
+        QTest::newRow("school and two subjects") << QStringList{"数学", "原学校", "语文"}
+                                                 << QVector<int>{100, 60, 33, -1, 87, -1, -1, -1};
+        QTest::newRow("conditions only")
+            << QStringList{"品质等级", "是否住宿"} << QVector<int>{100, 60, 33, -1, 87, 87, -1};
+    }
+    void widths()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QVector<int>, widths);
+        Sandbox sb;
+        test::makeStore(sb, fields);
+        QCOMPARE(studentGridWidths(ReadStudentGrid(sb.ctx)), widths);
+    }
+
+    // ziduan2.txt emptied behind the program's back: the table still has
+    // its condition column, but the grid shows none and sizes none.
+    void noConditionWidthWithoutTheFieldList()
+    {
+        Sandbox sb;
+        test::makeStore(sb, {"原学校", "语文"});
+        writeGbkLines(sb.ctx.file(QStringLiteral("ziduan2.txt")), {});
+        QCOMPARE(studentGridWidths(ReadStudentGrid(sb.ctx)),
+                 (QVector<int>{100, 60, 33, -1, -1, -1}));
+    }
+
     void fillsGridAndLabel()
     {
         Sandbox sb;

@@ -4,8 +4,8 @@
 #include "adjust/autoadjust.h"
 #include "shellfixture.h"
 
-#include "shell/resultspanel.h"
-#include "shell/rowsetgrid.h"
+#include "shell/results/resultspanel.h"
+#include "shell/results/rowsetgrid.h"
 
 #include <QLabel>
 #include <QTableView>

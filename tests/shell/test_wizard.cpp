@@ -4,7 +4,7 @@
 #include "shellfixture.h"
 
 #include "excel/import.h"
-#include "shell/form7.h"
+#include "shell/wizard/form7.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 

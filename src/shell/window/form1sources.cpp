@@ -1,0 +1,105 @@
+// The main window's items for the workbooks a school receives and sends
+// back: 从表格导入 (also a file dropped on the window), 从表格新建数据库
+// and 导出分班结果.
+#include "form1.h"
+
+#include "shell/common/filechooser.h"
+#include "shell/intake/sourcedialog.h"
+#include "shell/results/rowsetgrid.h"
+
+#include "sources/sourcecreate.h"
+#include "stats/resultexport.h"
+#include "store/store.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+
+namespace quorvel {
+
+namespace {
+
+QString workbookFilter()
+{
+    return QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv);;所有文件 (*)");
+}
+
+// The workbook a drag brings: one local file of a format the readers know.
+QString droppedWorkbook(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return {};
+    const QString path = data->urls().first().toLocalFile();
+    return sourceFormatOf(path) ? path : QString();
+}
+
+} // namespace
+
+void Form1::openSource(const QString& path)
+{
+    if (!QFileInfo::exists(m_ctx.file(Store::fileName()))) {
+        m_ctx.prompt.message(QStringLiteral("还没有数据库，请先单击“第一步创建数据库”，"
+                                            "或者“从表格新建数据库”。"),
+                             appTitle(), PromptIcon::Exclamation);
+        return;
+    }
+    auto* dialog = new SourceDialog(m_ctx, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, &Form1::refreshStudents);
+    dialog->openFile(path);
+    dialog->open();
+}
+
+void Form1::importWorkbook()
+{
+    const QString path = fileChooser().openFile(this, QStringLiteral("从表格导入"),
+                                                QDir::homePath(), workbookFilter());
+    if (!path.isEmpty())
+        openSource(path);
+}
+
+void Form1::createFromWorkbook()
+{
+    const QString path = fileChooser().openFile(this, QStringLiteral("从表格新建数据库"),
+                                                QDir::homePath(), workbookFilter());
+    if (path.isEmpty())
+        return;
+    m_resultsGrid->detach(); // the rebuild replaces the file it reads
+    reportErrors(m_ctx.prompt, [&] { CreateFromSource(m_ctx, path, {}); });
+    refreshStudents();
+}
+
+void Form1::exportResultsWorkbook()
+{
+    const QString path =
+        fileChooser().saveFile(this, QStringLiteral("导出分班结果"),
+                               QDir::home().filePath(QStringLiteral("分班结果.xlsx")),
+                               QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    if (path.isEmpty())
+        return;
+    int count = 0;
+    if (reportErrors(m_ctx.prompt, [&] { count = ExportResults(m_ctx, path); })) {
+        m_saved->setText(QStringLiteral("已保存：") + QDir::toNativeSeparators(path));
+        m_ctx.prompt.message(QStringLiteral("已导出%1人。").arg(count), appTitle());
+    }
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedWorkbook(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedWorkbook(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openSource(path);
+}
+
+} // namespace quorvel

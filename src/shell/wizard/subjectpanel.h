@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/context.h"
+#include "division/presets.h"
+
+#include <QFrame>
+#include <array>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace quorvel {
+
+// The single-subject panel Frame1 over the work area: one option button
+// per subject (Option6_0 … Option6_15, empty and disabled until the preset
+// dialog fills them), the note Label18, "确定" (FlatBttn32) to divide by
+// the chosen subject and "返回" (FlatBttn33) to hide the panel.
+class SubjectPanel : public QFrame {
+    Q_OBJECT
+public:
+    SubjectPanel(const Context& ctx, QWidget* parent = nullptr);
+
+    QRadioButton* subjectButton(int index) const { return m_buttons.at(index); } // Option6
+    // Buttons 0 … n−1 get the subjects as captions and are enabled; the
+    // others are emptied and disabled, so no subject of an earlier database
+    // stays on offer. A chosen button that stays enabled stays chosen.
+    void setSubjects(const QStringList& subjects);
+    // The caption of the chosen button among all sixteen; empty when none.
+    QString chosenSubject() const;
+
+public slots:
+    // "确定" (FlatBttn32_Click): the single-subject division by the chosen
+    // subject. When the students are placed, divided() follows.
+    void divideBySubject();
+    // "返回" (FlatBttn33_Click): hides the panel; nothing changes.
+    void goBack();
+
+signals:
+    // The students are placed: the main window refreshes its grid, adjusts
+    // the classes and hides the panel.
+    void divided();
+
+private:
+    QWidget* buildButtons();
+    void resetButton(QRadioButton* button);
+
+    Context m_ctx;
+    std::array<QRadioButton*, SubjectButtonCount> m_buttons{};
+    QLabel* m_note = nullptr;
+};
+
+} // namespace quorvel
