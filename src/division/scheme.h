@@ -29,9 +29,9 @@ struct DivisionRequest {
     QStringList conditions; // custom: the chosen condition fields, in field-list order
     QString subject;        // single subject: the score field
     BalanceSettings balance;
-    int students = 0;       // fast and slow: S, the best unplaced students of the run
-    qint16 offset = 0;      // fast and slow: the series' last class before the run (0: new)
-    qint16 dayClasses = 0;  // boarders: the day students' classes; 0 for the boarders alone
+    int students = 0;         // fast and slow: S, the best unplaced students of the run
+    qint16 offset = 0;        // fast and slow: the series' last class before the run (0: new)
+    qint16 dayClasses = 0;    // boarders: the day students' classes; 0 for the boarders alone
     bool dealBoarders = true; // boarders with day classes: false leaves the boarders unplaced
     // The class count its audit record names when it is not classes (the
     // complete boarder division records the count the session held).
@@ -50,11 +50,11 @@ struct Notice {
 struct DivisionOutcome {
     bool divided = false;
     QVector<Notice> notices;
-    qint16 classCount = 0;          // the session's ClassCount after the division
+    qint16 classCount = 0; // the session's ClassCount after the division
     std::optional<qint16> topStudents;
-    bool gradeDivision = false;     // GradeDivisionFlag after the division
+    bool gradeDivision = false; // GradeDivisionFlag after the division
     std::optional<bool> noYesNoCondition;
-    int remaining = 0;              // students still without a class
+    int remaining = 0; // students still without a class
 };
 
 // What a scheme's dealing works with inside the division's transaction.

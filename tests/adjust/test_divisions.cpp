@@ -29,9 +29,9 @@ namespace {
 // their bands) and reports it.
 void prepare(Sandbox& sb)
 {
-    makeStore(sb, {QStringLiteral("品质等级"), QStringLiteral("是否班干部"),
-                   QStringLiteral("是否住宿"), QStringLiteral("语文"), QStringLiteral("数学"),
-                   QStringLiteral("英语")});
+    makeStore(sb,
+              {QStringLiteral("品质等级"), QStringLiteral("是否班干部"), QStringLiteral("是否住宿"),
+               QStringLiteral("语文"), QStringLiteral("数学"), QStringLiteral("英语")});
     QVector<Student> students;
     for (int i = 0; i < 40; ++i)
         students.append({QStringLiteral("s%1").arg(i, 2, 10, QChar(u'0')),
@@ -46,7 +46,8 @@ void prepare(Sandbox& sb)
     addStudents(sb, students);
     Store store(sb.ctx.file(Store::fileName()));
     Transaction tr(store);
-    insertRule(store, {0, RuleKind::Together, {QStringLiteral("s00"), QStringLiteral("s39")}, 0, {}});
+    insertRule(store,
+               {0, RuleKind::Together, {QStringLiteral("s00"), QStringLiteral("s39")}, 0, {}});
     tr.commit();
 }
 
@@ -148,15 +149,22 @@ void addRows()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("notice"); // a box the division shows after its transaction
-    QTest::newRow("custom") << "custom" << "分班完成，下面进行调整。请稍候……";
-    QTest::newRow("subject") << "subject" << "请输入班数";
-    QTest::newRow("grade") << "grade" << "分班完成，按等级分班不能进行统计。";
-    QTest::newRow("balance") << "balance" << "请输入班数";
-    QTest::newRow("fastslow") << "fastslow" << "还有20人没有分班。";
+    QTest::newRow("custom") << "custom"
+                            << "分班完成，下面进行调整。请稍候……";
+    QTest::newRow("subject") << "subject"
+                             << "请输入班数";
+    QTest::newRow("grade") << "grade"
+                           << "分班完成，按等级分班不能进行统计。";
+    QTest::newRow("balance") << "balance"
+                             << "请输入班数";
+    QTest::newRow("fastslow") << "fastslow"
+                              << "还有20人没有分班。";
     QTest::newRow("fastslow refused") << "fastslow refused"
                                       << "对不起，您输入的数字大于末分班的学生数。";
-    QTest::newRow("boarders") << "boarders" << "1 至2班为住宿生。";
-    QTest::newRow("boarders and day students") << "complete" << "3 至5班为非住宿生。";
+    QTest::newRow("boarders") << "boarders"
+                              << "1 至2班为住宿生。";
+    QTest::newRow("boarders and day students") << "complete"
+                                               << "3 至5班为非住宿生。";
 }
 
 // Runs the single-subject division (数学, 6 classes) through a connection

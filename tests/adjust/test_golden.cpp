@@ -54,7 +54,8 @@ private slots:
         for (const QString& scheme : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
             const QDir schemeDir(root.filePath(scheme));
             for (const QString& name : schemeDir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-                QTest::newRow(qPrintable(scheme + u'/' + name)) << scheme << schemeDir.filePath(name);
+                QTest::newRow(qPrintable(scheme + u'/' + name))
+                    << scheme << schemeDir.filePath(name);
                 ++cases;
             }
         }

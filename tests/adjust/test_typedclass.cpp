@@ -47,17 +47,16 @@ private slots:
         QTest::addColumn<QString>("classes"); // of a1 a2 b1 c1 afterwards
         QTest::addColumn<int>("questions");
         QTest::addColumn<QString>("message"); // the one box that is not a question
-        QTest::newRow("no rule in the way") << "b1" << QVariant(3) << false << true << "1 1 3 0"
-                                            << 0 << "";
-        QTest::newRow("not placed any more") << "b1" << QVariant() << false << true << "1 1 -1 0"
-                                             << 0 << "";
-        QTest::newRow("a rule broken, declined") << "a1" << QVariant(2) << false << false
-                                                 << "1 1 2 0" << 1 << "";
-        QTest::newRow("a rule broken, taken") << "a1" << QVariant(2) << true << true << "2 1 2 0"
-                                              << 1 << "";
-        QTest::newRow("no such student")
-            << "x9" << QVariant(2) << true << false << "1 1 2 0" << 0
-            << QStringLiteral("找不到编号为“x9”的学生，没有调班。");
+        QTest::newRow("no rule in the way")
+            << "b1" << QVariant(3) << false << true << "1 1 3 0" << 0 << "";
+        QTest::newRow("not placed any more")
+            << "b1" << QVariant() << false << true << "1 1 -1 0" << 0 << "";
+        QTest::newRow("a rule broken, declined")
+            << "a1" << QVariant(2) << false << false << "1 1 2 0" << 1 << "";
+        QTest::newRow("a rule broken, taken")
+            << "a1" << QVariant(2) << true << true << "2 1 2 0" << 1 << "";
+        QTest::newRow("no such student") << "x9" << QVariant(2) << true << false << "1 1 2 0" << 0
+                                         << QStringLiteral("找不到编号为“x9”的学生，没有调班。");
     }
     void typedClass()
     {
@@ -84,7 +83,8 @@ private slots:
         if (!message.isEmpty())
             QCOMPARE(sb.prompt.last(), message);
         if (saved)
-            QVERIFY(newestVersion(sb).startsWith(QStringLiteral("修改班级（") + number + QStringLiteral("改为")));
+            QVERIFY(newestVersion(sb).startsWith(QStringLiteral("修改班级（") + number +
+                                                 QStringLiteral("改为")));
         else
             QCOMPARE(newestVersion(sb), before);
         if (number != u"x9")
