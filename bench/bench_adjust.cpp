@@ -9,6 +9,7 @@
 
 #include "adjust/autoadjust.h"
 #include "core/context.h"
+#include "division/balanced.h"
 #include "division/wizard.h"
 #include "excel/rebuild.h"
 #include "stats/statistics.h"
@@ -36,7 +37,9 @@ bool divide(const Context& ctx, int classes)
     if (!SchemeNext(ctx, captions))
         return false;
     ConditionsNext(ctx, captions);
-    return TopStudentsNext(ctx, QStringLiteral("0"), QString::number(classes)).divided;
+    const TopStudentsEntry entry =
+        topStudentsRequest(ctx, QStringLiteral("0"), QString::number(classes));
+    return entry.request && CustomDivision(ctx, *entry.request).divided;
 }
 
 // Highest minus lowest 总分平均分 of result; the averages have two

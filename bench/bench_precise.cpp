@@ -21,6 +21,7 @@
 #include "adjust/autoadjust.h"
 #include "adjust/precise.h"
 #include "core/context.h"
+#include "division/balanced.h"
 #include "division/snake.h"
 #include "division/wizard.h"
 #include "excel/rebuild.h"
@@ -76,7 +77,10 @@ void divide(const Context& ctx, int classes)
     QStringList captions;
     SchemeNext(ctx, captions);
     ConditionsNext(ctx, captions);
-    TopStudentsNext(ctx, QStringLiteral("0"), QString::number(classes));
+    const TopStudentsEntry entry =
+        topStudentsRequest(ctx, QStringLiteral("0"), QString::number(classes));
+    if (entry.request)
+        CustomDivision(ctx, *entry.request);
 }
 
 struct Figures {

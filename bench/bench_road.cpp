@@ -12,6 +12,7 @@
 #include "adjust/autoadjust.h"
 #include "cli/cli.h"
 #include "core/context.h"
+#include "division/balanced.h"
 #include "division/wizard.h"
 #include "excel/import.h"
 #include "excel/sample.h"
@@ -138,7 +139,9 @@ bool runRoad(const Context& ctx, int classes, RoadTimes& t)
     if (!SchemeNext(ctx, captions))
         return false;
     ConditionsNext(ctx, {QStringLiteral("原学校"), QStringLiteral("是否班干部")});
-    if (!TopStudentsNext(ctx, QStringLiteral("30"), QString::number(classes)).divided)
+    const TopStudentsEntry entry =
+        topStudentsRequest(ctx, QStringLiteral("30"), QString::number(classes));
+    if (!entry.request || !CustomDivision(ctx, *entry.request).divided)
         return false;
     lap(t.divide);
     if (runAutomaticAdjustment(ctx) != AdjustOutcome::Finished)

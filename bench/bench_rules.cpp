@@ -14,8 +14,10 @@
 #include "bench.h"
 
 #include "adjust/autoadjust.h"
+#include "adjust/divisionroad.h"
 #include "adjust/precise.h"
 #include "core/context.h"
+#include "division/balanced.h"
 #include "division/wizard.h"
 #include "excel/rebuild.h"
 #include "rules/rulecheck.h"
@@ -102,8 +104,10 @@ Run road(int students, int classes, bool withRules)
     QStringList captions;
     SchemeNext(ctx, captions);
     ConditionsNext(ctx, captions);
-    TopStudentsNext(ctx, QStringLiteral("0"), QString::number(classes));
-    runAutomaticAdjustment(ctx);
+    const TopStudentsEntry entry =
+        topStudentsRequest(ctx, QStringLiteral("0"), QString::number(classes));
+    if (entry.request)
+        DivideAndAdjust(ctx, customScheme(), *entry.request);
     run.divideMs = t.nsecsElapsed() / 1e6;
     run.brokenAfterDivision = int(CheckRules(ctx).breaches.size());
     t.restart();

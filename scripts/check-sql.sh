@@ -13,8 +13,6 @@ pending=(
     src/adjust/exchange.cpp
     src/adjust/transfer.cpp
     src/division/balanced.cpp
-    src/division/boarders.cpp
-    src/division/fastslow.cpp
     src/division/presets.cpp
     src/division/snake.cpp
 )

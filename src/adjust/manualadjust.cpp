@@ -25,40 +25,31 @@ bool ManualAdjustStart(const Context& ctx, StatsStepResult& step)
 
 namespace {
 
-// Reads both boxes; the outcome when they cannot be used (its message shown).
-std::optional<ManualOutcome> readClasses(const Context& ctx, const QString& highText,
-                                         const QString& lowText, qint16& high, qint16& low)
+ManualEntry refuse(const Context& ctx, const QString& text, ManualOutcome outcome)
 {
-    if (highText.isEmpty() || lowText.isEmpty()) {
-        ctx.prompt.message(enterClassesMessage());
-        return ManualOutcome::Empty;
-    }
-    const std::optional<qint16> h = typedClassNumber(highText);
-    const std::optional<qint16> l = typedClassNumber(lowText);
-    if (!h || !l) {
-        ctx.prompt.message(classNotWholeMessage());
-        return ManualOutcome::NotWhole;
-    }
-    if (*h < 1 || *l < 1) {
-        ctx.prompt.message(classUnplacedMessage());
-        return ManualOutcome::Unplaced;
-    }
-    high = *h;
-    low = *l;
-    return std::nullopt;
+    ctx.prompt.message(text);
+    return {std::nullopt, outcome};
 }
 
 } // namespace
 
-ManualResult ManualAdjust(const Context& ctx, const QString& highText, const QString& lowText)
+ManualEntry manualRequest(const Context& ctx, const QString& highText, const QString& lowText)
+{
+    if (highText.isEmpty() || lowText.isEmpty())
+        return refuse(ctx, enterClassesMessage(), ManualOutcome::Empty);
+    const std::optional<qint16> h = typedClassNumber(highText);
+    const std::optional<qint16> l = typedClassNumber(lowText);
+    if (!h || !l)
+        return refuse(ctx, classNotWholeMessage(), ManualOutcome::NotWhole);
+    if (*h < 1 || *l < 1)
+        return refuse(ctx, classUnplacedMessage(), ManualOutcome::Unplaced);
+    return {ManualRequest{*h, *l}, ManualOutcome::Empty};
+}
+
+ManualResult ManualAdjust(const Context& ctx, const ManualRequest& request)
 {
     ManualResult result;
-    qint16 high = 0, low = 0;
-    if (const std::optional<ManualOutcome> refused =
-            readClasses(ctx, highText, lowText, high, low)) {
-        result.outcome = *refused;
-        return result;
-    }
+    const qint16 high = request.high, low = request.low;
     PairRun run;
     {
         Store store = OpenStore(ctx);

@@ -50,6 +50,21 @@ enum class ManualOutcome {
     Unplaced, // a class box held 0 or less (the students not placed): classUnplacedMessage()
 };
 
+// The pair of classes one manual adjustment exchanges students between.
+struct ManualRequest {
+    qint16 high = 0; // the class with the higher average, first
+    qint16 low = 0;
+};
+
+// What the two boxes of the dialog (Text14, Text15) ask for: the request,
+// or the outcome of their refusal (Empty, NotWhole or Unplaced, its message
+// shown with no title). Reads no store.
+struct ManualEntry {
+    std::optional<ManualRequest> request;
+    ManualOutcome refused = ManualOutcome::Empty;
+};
+ManualEntry manualRequest(const Context& ctx, const QString& highText, const QString& lowText);
+
 struct ManualResult {
     ManualOutcome outcome = ManualOutcome::Empty;
     int exchanges = 0;
@@ -57,12 +72,12 @@ struct ManualResult {
     std::optional<StatsStepResult> statistics;
 };
 
-// The manual adjustment (调   整 of the dialog 手动调整) for the texts of the
-// high and the low class box: the exchange loop of the automatic adjustment
-// on this pair, down to kManualDifference, in one transaction. When the
-// high class is not above the low one before any exchange it shows
-// highClassFirstMessage() under "提示" and changes nothing; otherwise it
-// shows manualFinishedMessage() and runs the statistics step.
-ManualResult ManualAdjust(const Context& ctx, const QString& highText, const QString& lowText);
+// The manual adjustment (调   整 of the dialog 手动调整) of a pair: the
+// exchange loop of the automatic adjustment on this pair, down to
+// kManualDifference, in one transaction. When the high class is not above
+// the low one before any exchange it shows highClassFirstMessage() under
+// "提示" after the commit and nothing has changed; otherwise it shows
+// manualFinishedMessage() and runs the statistics step.
+ManualResult ManualAdjust(const Context& ctx, const ManualRequest& request);
 
 } // namespace quorvel

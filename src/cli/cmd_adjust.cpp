@@ -1,27 +1,22 @@
 #include "commands.h"
 #include "statsoutput.h"
 
-#include "adjust/autoadjust.h"
-
-#include <optional>
+#include "adjust/divisionroad.h"
 
 namespace quorvel {
 
-int runAdjustment(CliEnv& env)
+int printAdjustment(CliEnv& env, const AdjustmentRun& run)
 {
-    std::optional<StatsStepResult> first, last;
-    AdjustOptions options;
-    options.onStatistics = [&](const StatsStepResult& step) {
-        if (!first)
-            first = step;
-        last = step;
-    };
-    const AdjustOutcome outcome = runAutomaticAdjustment(env.ctx, options);
-    if (last)
-        printStatistics(env, last->display);
-    if (outcome != AdjustOutcome::Finished || !first || statsStatus(*first) != 0)
+    if (run.last)
+        printStatistics(env, run.last->display);
+    if (run.outcome != AdjustOutcome::Finished || !run.first || statsStatus(*run.first) != 0)
         return 1;
     return 0;
+}
+
+int runAdjustment(CliEnv& env)
+{
+    return printAdjustment(env, AdjustAutomatically(env.ctx, {}));
 }
 
 int cmdAdjust(CliEnv& env, const QStringList& args)

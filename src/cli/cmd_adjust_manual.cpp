@@ -33,7 +33,12 @@ int runManualAdjustment(CliEnv& env, const QStringList& args)
         printStatistics(env, start.display);
         return 1;
     }
-    const ManualResult r = ManualAdjust(env.ctx, high, low);
+    const ManualEntry entry = manualRequest(env.ctx, high, low);
+    if (!entry.request) {
+        printStatistics(env, start.display);
+        return 1;
+    }
+    const ManualResult r = ManualAdjust(env.ctx, *entry.request);
     printStatistics(env, r.statistics ? r.statistics->display : start.display);
     return r.outcome == ManualOutcome::Finished ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "commands.h"
 #include "statsoutput.h"
 
+#include "adjust/divisionroad.h"
 #include "adjust/schemeregistry.h"
 #include "adjust/subjectbalance.h"
 #include "division/balanced.h"
@@ -110,15 +111,28 @@ void printDivisionSummary(CliEnv& env, bool withTopStudents)
     env.out << line << QStringLiteral("。") << '\n';
 }
 
-int afterDivision(CliEnv& env, bool withTopStudents, bool adjust)
+int divideThenAdjust(CliEnv& env, const Scheme& scheme, const DivisionRequest& request,
+                     bool withTopStudents, bool adjust)
 {
-    // The division is committed: nothing that follows can take it back, so
-    // a failure from here on must not read as "nothing changed" (status 1).
-    try {
+    // Once the division is committed nothing that follows can take it
+    // back, so a failure from there on must not read as "nothing changed"
+    // (status 1).
+    bool committed = false;
+    DivisionRoad road;
+    road.adjust = adjust;
+    road.onDivided = [&](const DivisionOutcome&) {
+        committed = true;
         printDivisionSummary(env, withTopStudents);
-        if (!adjust || runAdjustment(env) == 0)
+    };
+    try {
+        const RoadOutcome outcome = DivideAndAdjust(env.ctx, scheme, request, road);
+        if (!outcome.division.divided)
+            return 1;
+        if (!outcome.adjustment || printAdjustment(env, *outcome.adjustment) == 0)
             return 0;
     } catch (const OperationError& e) {
+        if (!committed)
+            throw;
         env.prompt.message(e.text(), appTitle(), PromptIcon::None);
     }
     env.err << divisionKeptMessage() << '\n';
@@ -160,11 +174,12 @@ int cmdDivideCustom(CliEnv& env, const QStringList& args)
         if (captions.contains(name))
             shown.append(name);
     ConditionsNext(env.ctx, shown);
-    if (!TopStudentsNext(env.ctx, o.top, o.classes).divided)
+    const TopStudentsEntry entry = topStudentsRequest(env.ctx, o.top, o.classes);
+    if (!entry.request)
         return 1;
     // As the wizard does after the division: the automatic adjustment,
     // unless --no-adjust.
-    return afterDivision(env, true, !o.noAdjust);
+    return divideThenAdjust(env, customScheme(), *entry.request, true, !o.noAdjust);
 }
 
 } // namespace quorvel

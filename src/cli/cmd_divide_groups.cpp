@@ -67,9 +67,15 @@ int cmdDivideFastSlow(CliEnv& env, const QStringList& args)
     if (!PresetNext(env.ctx))
         return 1;
     qint16 FastSlowOffset = 0;
-    for (const auto& [students, classes] : runs)
-        if (!FastSlowRun(env.ctx, FastSlowOffset, students, classes).divided)
+    for (const auto& [students, classes] : runs) {
+        const auto request = fastSlowRequest(env.ctx, FastSlowOffset, students, classes);
+        if (!request)
             return 1;
+        const FastSlowResult run = FastSlowRun(env.ctx, *request);
+        if (!run.divided)
+            return 1;
+        FastSlowOffset = run.lastClass;
+    }
     return 0;
 }
 
@@ -78,11 +84,10 @@ int cmdDivideBoarders(CliEnv& env, const QStringList& args)
     const BoarderOptions o = parseBoarderOptions(args);
     if (!PresetNext(env.ctx))
         return 1;
-    if (!o.day)
-        return BoarderDivide(env.ctx, o.boarders) == BoarderOutcome::Divided ? 0 : 1;
-    if (CompleteBoarderDivide(env.ctx, o.boarders, *o.day) != BoarderOutcome::Divided)
+    const auto request = boarderRequest(env.ctx, o.boarders, o.day);
+    if (!request || !BoarderDivide(env.ctx, *request).divided)
         return 1;
-    return runStatistics(env);
+    return o.day ? runStatistics(env) : 0;
 }
 
 } // namespace quorvel

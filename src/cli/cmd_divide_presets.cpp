@@ -45,14 +45,16 @@ PresetOptions parsePresetOptions(const QString& scheme, const QStringList& args,
     return o;
 }
 
-// The division of request with the number of classes of --classes.
-bool divideWith(CliEnv& env, const Scheme& scheme, DivisionRequest& request, const QString& classes)
+// The division of request with the number of classes of --classes, then
+// the summary and (adjust) the automatic adjustment.
+int divideWith(CliEnv& env, const Scheme& scheme, DivisionRequest& request, const QString& classes,
+               bool adjust)
 {
     const std::optional<qint16> k = classesOption(env, classes);
     if (!k)
-        return false;
+        return 1;
     request.classes = *k;
-    return Divide(env.ctx, scheme, request).divided;
+    return divideThenAdjust(env, scheme, request, false, adjust);
 }
 
 } // namespace
@@ -68,9 +70,7 @@ int cmdDivideSubject(CliEnv& env, const QStringList& args)
     DivisionRequest request;
     request.scheme = subjectScheme().name;
     request.subject = o.subject;
-    if (!divideWith(env, subjectScheme(), request, o.classes))
-        return 1;
-    return afterDivision(env, false, !o.noAdjust);
+    return divideWith(env, subjectScheme(), request, o.classes, !o.noAdjust);
 }
 
 int cmdDivideGrade(CliEnv& env, const QStringList& args)
@@ -85,9 +85,7 @@ int cmdDivideGrade(CliEnv& env, const QStringList& args)
     DivisionRequest request;
     request.scheme = gradeScheme().name;
     request.subject = gradeColumn();
-    if (!divideWith(env, gradeScheme(), request, o.classes))
-        return 1;
-    return afterDivision(env, false, false);
+    return divideWith(env, gradeScheme(), request, o.classes, false);
 }
 
 } // namespace quorvel

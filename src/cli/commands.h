@@ -11,6 +11,8 @@
 namespace quorvel {
 
 struct CheckedRows;
+struct DivisionRequest;
+struct Scheme;
 struct SourceOptions;
 
 // What a command of quorvel-cli works with.
@@ -52,11 +54,14 @@ int cmdDivideBoarders(CliEnv& env, const QStringList& args);
 // The line every division ends on: how many students went into how many
 // classes (and, for the custom scheme, how many top students were dealt).
 void printDivisionSummary(CliEnv& env, bool withTopStudents = false);
-// What follows a committed division: the summary line, then (adjust) the
-// automatic adjustment. Status 0 when it all ran; 3 when the summary or the
-// adjustment failed (its message printed, then divisionKeptMessage() on
-// standard error): the new division is kept all the same.
-int afterDivision(CliEnv& env, bool withTopStudents, bool adjust);
+// The division of request, then the summary line, then (adjust) the
+// automatic adjustment, as DivideAndAdjust runs them. Status 1 when the
+// division refused; 0 when it all ran; 3 when the summary or the adjustment
+// failed (its message printed, then divisionKeptMessage() on standard
+// error): the new division is kept all the same. A failure of the division
+// itself is thrown.
+int divideThenAdjust(CliEnv& env, const Scheme& scheme, const DivisionRequest& request,
+                     bool withTopStudents, bool adjust);
 // The number of classes of --classes, read as the schemes' input box
 // 请输入班数 reads its answer: the box and the answer are printed as the
 // box prints them, a refused number with its message under 提示.

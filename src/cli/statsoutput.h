@@ -4,6 +4,7 @@
 
 namespace quorvel {
 
+struct AdjustmentRun;
 struct StatsDisplayResult;
 struct StatsStepResult;
 struct StudentRows;
@@ -33,6 +34,9 @@ int runStatistics(CliEnv& env);
 // statistics build refused, there was no class or the grade question was
 // answered No.
 int runAdjustment(CliEnv& env);
+// The same status for an adjustment that has run: prints the statistics of
+// its last statistics step.
+int printAdjustment(CliEnv& env, const AdjustmentRun& run);
 
 // adjust --high H --low L: the statistics step of 手动调整 (status 1 when a
 // student has no class), then the manual adjustment of the two classes as

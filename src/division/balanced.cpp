@@ -340,6 +340,8 @@ Scheme makeCustomScheme()
     Scheme s;
     s.name = QStringLiteral("custom");
     s.caption = QStringLiteral("自定义分班");
+    s.wizardOption = QStringLiteral("optzdy");
+    s.wizardCaption = QStringLiteral("自定义方案（按总分均衡各种条件）");
     s.options = {SchemeOption::Classes, SchemeOption::TopStudents, SchemeOption::Conditions};
     s.check = checkTopStudents;
     s.dropsWorkTables = true;

@@ -6,7 +6,7 @@
 #include "core/numbertext.h"
 #include "store/auditrecord.h"
 #include "store/fieldlists.h"
-#include "store/rowset.h"
+#include "store/grouprows.h"
 #include "store/store.h"
 #include "store/students.h"
 
@@ -31,10 +31,10 @@ bool hasBoardingColumn(Store& store)
     return false;
 }
 
-BoarderOutcome refuseColumn(const Context& ctx)
+std::nullopt_t refuseColumn(const Context& ctx)
 {
     ctx.prompt.message(QStringLiteral("对不起，找不到‘是否住宿’字段！"));
-    return BoarderOutcome::Refused;
+    return std::nullopt;
 }
 
 // A class count typed into Text10 or Text9; nullopt after its refusal.
@@ -68,10 +68,7 @@ DealObserver progressOf(const Context& ctx, int n)
 // Deals the boarders, or the others, best 总分 first, to first … last.
 void dealGroup(const Context& ctx, Store& store, bool boarders, qint16 first, qint16 last)
 {
-    const QString where = quoteIdent(boardingColumn()) +
-                          (boarders ? QStringLiteral("=?") : QStringLiteral(" IS NOT ?"));
-    RowSet rs = RowSet::open(store, studentTable(), where, {QStringLiteral("是")},
-                             quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    RowSet rs = groupByTotal(store, boardingColumn(), QStringLiteral("是"), boarders);
     ctx.prompt.progress(0, 100);
     DealSnakeRange(rs, rs.rowCount(), first, last, SnakeStart::Ascending,
                    progressOf(ctx, rs.rowCount()));
@@ -160,6 +157,7 @@ Scheme makeBoarderScheme()
 bool boardingColumnThere(const Context& ctx)
 {
     Store store = OpenStore(ctx);
+    ReadTransaction tr(store);
     return hasBoardingColumn(store);
 }
 
@@ -176,12 +174,10 @@ std::optional<BoardingCounts> CountBoarding(const Context& ctx)
     if (std::none_of(columns.cbegin(), columns.cend(),
                      [](const ColumnInfo& c) { return c.name == boardingColumn(); }))
         return std::nullopt;
-    const QVariantList n =
-        store.column(QStringLiteral("SELECT count(*) FILTER (WHERE %1 = '是') FROM %2")
-                         .arg(quoteIdent(boardingColumn()), quoteIdent(studentTable())));
+    const int boarders = countHolding(store, boardingColumn(), QStringLiteral("是"));
     const int all = Students(store).count();
     BoardingCounts counts;
-    counts.boarders = n.value(0).toInt();
+    counts.boarders = boarders;
     counts.day = all - counts.boarders;
     return counts;
 }
@@ -197,45 +193,38 @@ const Scheme& boarderScheme()
     return scheme;
 }
 
-BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesText)
+std::optional<DivisionRequest> boarderRequest(const Context& ctx, const QString& boarderClassesText,
+                                              const std::optional<QString>& dayClassesText)
 {
-    if (ctx.state.StatsUnplacedFlag)
-        return BoarderOutcome::Skipped;
-    ctx.prompt.progress(0, 100);
+    if (!dayClassesText && ctx.state.StatsUnplacedFlag)
+        return std::nullopt;
     if (!boardingColumnThere(ctx))
         return refuseColumn(ctx);
     const auto nb = classCount(ctx, boarderClassesText);
     if (!nb)
-        return BoarderOutcome::Refused;
+        return std::nullopt;
     DivisionRequest r;
     r.scheme = boarderScheme().name;
     r.classes = *nb;
-    return Divide(ctx, boarderScheme(), r).divided ? BoarderOutcome::Divided
-                                                   : BoarderOutcome::Refused;
-}
-
-BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderClassesText,
-                                     const QString& dayClassesText)
-{
-    ctx.prompt.progress(0, 100);
-    if (!boardingColumnThere(ctx))
-        return refuseColumn(ctx);
-    const auto nb = classCount(ctx, boarderClassesText);
-    const auto nd = nb ? classCount(ctx, dayClassesText) : std::nullopt;
+    if (!dayClassesText)
+        return r;
+    const auto nd = classCount(ctx, *dayClassesText);
     if (!nd)
-        return BoarderOutcome::Refused;
+        return std::nullopt;
     if (*nb + *nd > maxClass) {
         ctx.prompt.message(classRangeMessage(), noticeTitle());
-        return BoarderOutcome::Refused;
+        return std::nullopt;
     }
-    DivisionRequest r;
-    r.scheme = boarderScheme().name;
-    r.classes = *nb;
     r.dayClasses = *nd;
     r.dealBoarders = !ctx.state.StatsUnplacedFlag;
     r.recordedClasses = ctx.state.ClassCount;
-    return Divide(ctx, boarderScheme(), r).divided ? BoarderOutcome::Divided
-                                                   : BoarderOutcome::Refused;
+    return r;
+}
+
+DivisionOutcome BoarderDivide(const Context& ctx, const DivisionRequest& request)
+{
+    ctx.prompt.progress(0, 100);
+    return Divide(ctx, boarderScheme(), request);
 }
 
 } // namespace quorvel

@@ -24,24 +24,37 @@ struct Context;
 // changes. Without the column 是否住宿 both operations show
 // "对不起，找不到‘是否住宿’字段！" under the application title and change
 // nothing. Progress shows each group's dealing from 0 to 100.
+//
+// The front ends read the boxes with boarderRequest and divide with
+// BoarderDivide.
 
 inline QString boardingColumn()
 {
     return QStringLiteral("是否住宿");
 }
 
-enum class BoarderOutcome {
-    Divided, // the students are dealt and the messages shown
-    Skipped, // StatsUnplacedFlag was set: nothing done, nothing shown
-    Refused, // a count or the column was refused: its message, nothing changed
-};
+// The boxes of the panel as a request: step ① (确定 of FlatBttn27) with
+// boarderClassesText alone, step ② (确定 of Fbtn24) with dayClassesText
+// too. nullopt when there is nothing to divide: step ① is skipped, silently,
+// when StatsUnplacedFlag is set; otherwise a refusal has been shown. The
+// column is looked for first (a read outside any write transaction: its
+// refusal comes before those of the boxes), then the boarders' count, the
+// day students' count and their sum are checked. Step ② keeps the boarders
+// unplaced when StatsUnplacedFlag is set and records the count the session
+// holds.
+std::optional<DivisionRequest> boarderRequest(const Context& ctx, const QString& boarderClassesText,
+                                              const std::optional<QString>& dayClassesText = {});
 
-// The boarder division (确定 of step ①, FlatBttn27): returns Skipped at once
-// when StatsUnplacedFlag is set. Otherwise, in one transaction, every
-// student goes back to 班级 0 and the boarders are dealt to 1 … Nb; then
-// "1 至" + Nb + "班为住宿生。" (title 提示). ClassCount becomes Nb with the
-// commit.
-BoarderOutcome BoarderDivide(const Context& ctx, const QString& boarderClassesText);
+// The boarder division of a request of boarderRequest, in one transaction:
+// every student goes back to 班级 0 and the boarders are dealt to 1 … Nb;
+// without day classes (step ①) then "1 至" + Nb + "班为住宿生。" (title 提示)
+// and ClassCount becomes Nb with the commit. With day classes (step ②) the
+// day students are dealt to Nb + 1 … Nb + Nd (the boarders only when the
+// request deals them) and the messages follow: the boarders', then
+// (Nb + 1) + " 至" + (Nb + Nd) + "班为非住宿生。" (title 提示); ClassCount
+// becomes Nb + 1 with the commit. The statistics step that ends step ② is
+// the front end's next step.
+DivisionOutcome BoarderDivide(const Context& ctx, const DivisionRequest& request);
 
 // Both steps as one scheme: the boarders to 1 … classes and, with
 // dayClasses, the others to classes + 1 … classes + dayClasses.
@@ -56,17 +69,5 @@ struct BoardingCounts {
 std::optional<BoardingCounts> CountBoarding(const Context& ctx);
 // "住宿生N人，非住宿生M人" for the panel.
 QString boardingCountsText(const BoardingCounts& counts);
-
-// The complete division (确定 of step ②, Fbtn24): both counts are checked
-// first; then, in one transaction, every student goes back to 班级 0, the
-// boarders are dealt (unless StatsUnplacedFlag is set: then they stay
-// without a class and their message is not shown) and the day students are
-// dealt to Nb + 1 … Nb + Nd. The messages follow: the boarders', then
-// (Nb + 1) + " 至" + (Nb + Nd) + "班为非住宿生。" (title 提示). ClassCount
-// becomes Nb + 1 with the commit; the audit record names the count the
-// session held before. The statistics step that ends the click is the front
-// end's next step.
-BoarderOutcome CompleteBoarderDivide(const Context& ctx, const QString& boarderClassesText,
-                                     const QString& dayClassesText);
 
 } // namespace quorvel

@@ -6,7 +6,7 @@
 #include "core/numbertext.h"
 #include "store/auditrecord.h"
 #include "store/fieldlists.h"
-#include "store/rowset.h"
+#include "store/grouprows.h"
 #include "store/store.h"
 #include "store/students.h"
 
@@ -70,13 +70,7 @@ namespace {
 std::optional<Notice> checkUnplaced(Store& store, const DivisionRequest& r)
 {
     // A new series deals from every student: its run clears the classes.
-    const int unplaced =
-        r.offset == 0 ? Students(store).count()
-                      : store
-                            .column(QStringLiteral("SELECT count(*) FROM %1 WHERE %2=0")
-                                        .arg(quoteIdent(studentTable()), quoteIdent(classColumn())))
-                            .value(0)
-                            .toInt();
+    const int unplaced = r.offset == 0 ? Students(store).count() : classZeroCount(store);
     if (unplaced - r.students >= 0)
         return std::nullopt;
     return Notice{QStringLiteral("对不起，您输入的数字大于末分班的学生数。"), appTitle()};
@@ -90,9 +84,7 @@ qint16 lastClass(const DivisionRequest& r)
 void dealRun(Dealing& d)
 {
     const DivisionRequest& r = d.request;
-    RowSet rs =
-        RowSet::open(d.store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
-                     quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    RowSet rs = classZeroByTotal(d.store);
     d.outcome.remaining = rs.rowCount() - r.students;
     DealSnakeRange(rs, r.students, qint16(r.offset + 1), lastClass(r), SnakeStart::Ascending,
                    progressOf(d.ctx, r.students));
@@ -168,17 +160,12 @@ std::optional<DivisionRequest> fastSlowRequest(const Context& ctx, qint16 FastSl
     return r;
 }
 
-FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QString& studentsText,
-                           const QString& classesText, const FastSlowOptions& options)
+FastSlowResult FastSlowRun(const Context& ctx, const DivisionRequest& request,
+                           const FastSlowOptions& options)
 {
-    const std::optional<DivisionRequest> request =
-        fastSlowRequest(ctx, FastSlowOffset, studentsText, classesText);
-    if (!request)
-        return {};
-    const DivisionOutcome outcome = Divide(ctx, fastSlowScheme(), *request);
+    const DivisionOutcome outcome = Divide(ctx, fastSlowScheme(), request);
     if (!outcome.divided)
         return {};
-    FastSlowOffset = outcome.classCount;
     if (options.onDealt)
         options.onDealt(outcome.remaining);
     ctx.prompt.progress(100, 100);
@@ -187,7 +174,7 @@ FastSlowResult FastSlowRun(const Context& ctx, qint16& FastSlowOffset, const QSt
                            noticeTitle());
     else
         ctx.prompt.message(fastSlowFinishedMessage(), noticeTitle());
-    return {true, outcome.remaining};
+    return {true, outcome.remaining, outcome.classCount};
 }
 
 int StudentsToDivide(const Context& ctx, qint16 FastSlowOffset)

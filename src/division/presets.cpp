@@ -71,17 +71,24 @@ Scheme fieldScheme(bool grade)
     return s;
 }
 
-// Asks the number of classes and divides by field.
-bool divideBy(const Context& ctx, const Scheme& scheme, const QString& field)
+// Asks the number of classes: the request of a division by field.
+std::optional<DivisionRequest> requestBy(const Context& ctx, const Scheme& scheme,
+                                         const QString& field)
 {
     const std::optional<qint16> k = AskClassCount(ctx);
     if (!k)
-        return false;
+        return std::nullopt;
     DivisionRequest r;
     r.scheme = scheme.name;
     r.classes = *k;
     r.subject = field;
-    return Divide(ctx, scheme, r).divided;
+    return r;
+}
+
+bool divideBy(const Context& ctx, const Scheme& scheme, const QString& field)
+{
+    const std::optional<DivisionRequest> r = requestBy(ctx, scheme, field);
+    return r && Divide(ctx, scheme, *r).divided;
 }
 
 } // namespace
@@ -123,13 +130,19 @@ const Scheme& gradeScheme()
     return scheme;
 }
 
-bool SingleSubjectDivide(const Context& ctx, const QString& subject)
+std::optional<DivisionRequest> singleSubjectRequest(const Context& ctx, const QString& subject)
 {
     if (subject.isEmpty()) {
         ctx.prompt.message(chooseSubjectMessage(), noticeTitle());
-        return false;
+        return std::nullopt;
     }
-    return divideBy(ctx, subjectScheme(), subject);
+    return requestBy(ctx, subjectScheme(), subject);
+}
+
+bool SingleSubjectDivide(const Context& ctx, const QString& subject)
+{
+    const std::optional<DivisionRequest> r = singleSubjectRequest(ctx, subject);
+    return r && Divide(ctx, subjectScheme(), *r).divided;
 }
 
 bool hasGradeColumn(const Context& ctx)

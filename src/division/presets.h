@@ -74,6 +74,10 @@ const Scheme& gradeScheme();
 // false when it stopped: nothing has changed. The automatic adjustment is
 // the caller's next step.
 bool SingleSubjectDivide(const Context& ctx, const QString& subject);
+// Its request: the subject's check and the number of classes asked;
+// nullopt when it stopped there. The window divides with it and adjusts
+// (DivideAndAdjust of adjust/divisionroad.h).
+std::optional<DivisionRequest> singleSubjectRequest(const Context& ctx, const QString& subject);
 
 // The grade-level division: without the column 品质等级 it shows
 // noGradeColumnMessage() and stops; then it asks the number of classes and

@@ -88,6 +88,11 @@ struct Scheme {
     std::optional<PresetScheme> preset;
     QString presetOption;
     QString presetCaption;
+    // The scheme's own option in the wizard's first dialog (选择方案): its
+    // object name and caption; empty for a scheme only the preset dialog
+    // offers (the wizard's option 预设方案 leads to those).
+    QString wizardOption;
+    QString wizardCaption;
     // Reads what the request is decided on, inside the transaction before
     // anything is written; a notice refuses the division (rolled back).
     std::function<std::optional<Notice>(Store&, const DivisionRequest&)> check;

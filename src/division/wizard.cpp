@@ -15,12 +15,12 @@ namespace quorvel {
 
 namespace {
 
-using Box = TopStudentsResult::Box;
+using Box = TopStudentsEntry::Box;
 
-TopStudentsResult refuse(const Context& ctx, const QString& text, Box box)
+TopStudentsEntry refuse(const Context& ctx, const QString& text, Box box)
 {
     ctx.prompt.message(text, noticeTitle());
-    return {false, box};
+    return {std::nullopt, box};
 }
 
 // TopStudentCount cut down to whole cycles of ClassCount.
@@ -103,8 +103,8 @@ std::optional<QString> TopStudentHint(const QString& topStudentsText, const QStr
     return hint;
 }
 
-TopStudentsResult TopStudentsNext(const Context& ctx, const QString& topStudentsText,
-                                  const QString& classesText)
+TopStudentsEntry topStudentsRequest(const Context& ctx, const QString& topStudentsText,
+                                    const QString& classesText)
 {
     const qint64 total = studentCount(ctx); // read again by the division, in its transaction
     const auto top = wholeNumber(topStudentsText);
@@ -123,11 +123,11 @@ TopStudentsResult TopStudentsNext(const Context& ctx, const QString& topStudents
     ctx.state.TopStudentCount = *topCount; // what the box held, kept on a refused class count
     const auto classes = checkClasses(ctx, classesText);
     if (!classes)
-        return {false, Box::Classes};
+        return {std::nullopt, Box::Classes};
     DivisionRequest request = customRequest(ctx.state);
     request.classes = *classes;
     request.topStudents = wholeCycles(*topCount, *classes);
-    return {CustomDivision(ctx, request).divided, Box::None};
+    return {request, Box::None};
 }
 
 } // namespace quorvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scheme.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -15,7 +17,7 @@ struct Context;
 //   SchemeNext      "下一步" of 选择方案 with the custom scheme chosen
 //   ConditionsNext  "下一步" of 选择条件
 //   TopStudentHint  every change of the class-number box of 优生先分
-//   TopStudentsNext "下一步" of 优生先分
+//   topStudentsRequest "下一步" of 优生先分: the request of the division
 //
 // Messages go through ctx.prompt with the title "提示" unless said
 // otherwise; store failures are thrown and leave the store as it was.
@@ -46,25 +48,29 @@ void ConditionsNext(const Context& ctx, const QStringList& tickedCaptions);
 // stay as it is: either box empty, or the class number's value 0.
 std::optional<QString> TopStudentHint(const QString& topStudentsText, const QString& classesText);
 
-// What the top-students dialog does after Next.
-struct TopStudentsResult {
+// What the top-students dialog makes of its boxes on Next.
+struct TopStudentsEntry {
     enum class Box { None, TopStudents, Classes };
-    bool divided = false;    // the division ran: close, refresh the grid, adjust
-    Box refused = Box::None; // on refusal: the box to empty and give the focus
+    std::optional<DivisionRequest> request; // the division to run; none on a refusal
+    Box refused = Box::None;                // on refusal: the box to empty and give the focus
 };
 
 // Next of the top-students dialog with the texts of its boxes txtyou
 // (topStudentsText, the number of top students) and txtbanshu (classesText,
-// the number of classes). Checks both entries with the
-// dialog's messages; on a refusal nothing in the store has changed (the
-// earlier classes stay) and the dialog stays open. Otherwise runs CustomDivision with the
-// session's conditions, the top students in whole cycles and the class count. Both texts may be
-// typed with full-width digits.
+// the number of classes), as the request of the custom division: the
+// session's conditions, the top students in whole cycles and the class
+// count. Checks both entries with the dialog's messages; the number of
+// students the top students must stay below is read outside any write
+// transaction (the refusal names the entry as typed, before the class
+// count is checked) and read again by the division inside its own. Writes
+// nothing in the store; TopStudentCount keeps what the box held once it is
+// a usable count, also when the class count is then refused. Both texts may
+// be typed with full-width digits.
 //
-// After a division the front end refreshes its student grid (ShowStudents)
-// and runs the automatic adjustment, runAutomaticAdjustment of adjust/autoadjust.h,
-// which starts from the statistics build; neither is part of this operation.
-TopStudentsResult TopStudentsNext(const Context& ctx, const QString& topStudentsText,
-                                  const QString& classesText);
+// The front end divides with the request (DivideAndAdjust of
+// adjust/divisionroad.h: the division, the refreshed student grid, the
+// automatic adjustment starting from the statistics build).
+TopStudentsEntry topStudentsRequest(const Context& ctx, const QString& topStudentsText,
+                                    const QString& classesText);
 
 } // namespace quorvel

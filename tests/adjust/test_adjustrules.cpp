@@ -79,7 +79,7 @@ void TestAdjustRules::exchangesKeepRules()
         if (!rule.isEmpty())
             addRule(sb, rule);
         if (manual) {
-            QCOMPARE(ManualAdjust(sb.ctx, "1", "2").outcome, ManualOutcome::Finished);
+            QCOMPARE(ManualAdjust(sb.ctx, ManualRequest{1, 2}).outcome, ManualOutcome::Finished);
         } else {
             AdjustPair(sb.ctx, 1, 2);
         }

@@ -4,6 +4,7 @@
 // commits at the moment this one has read what it decides on waits until
 // this one has committed.
 #include "adjust/subjectbalance.h"
+#include "division/balanced.h"
 #include "division/boarders.h"
 #include "division/fastslow.h"
 #include "division/presets.h"
@@ -108,7 +109,9 @@ Division division(const QString& name, FakePrompt& prompt)
         return [](const Context& ctx) {
             ctx.state.ConditionList = {QStringLiteral("是否班干部")};
             ctx.state.UseConditions = true;
-            return TopStudentsNext(ctx, QStringLiteral("4"), QStringLiteral("4")).divided;
+            const TopStudentsEntry entry =
+                topStudentsRequest(ctx, QStringLiteral("4"), QStringLiteral("4"));
+            return entry.request && CustomDivision(ctx, *entry.request).divided;
         };
     if (name == u"subject") {
         prompt.inputs = {QStringLiteral("4")};
@@ -127,21 +130,22 @@ Division division(const QString& name, FakePrompt& prompt)
     }
     if (name == u"fastslow")
         return [](const Context& ctx) {
-            qint16 offset = 0;
-            return FastSlowRun(ctx, offset, QStringLiteral("20"), QStringLiteral("2")).divided;
+            const auto r = fastSlowRequest(ctx, 0, QStringLiteral("20"), QStringLiteral("2"));
+            return r && FastSlowRun(ctx, *r).divided;
         };
     if (name == u"fastslow refused")
         return [](const Context& ctx) {
-            qint16 offset = 0;
-            return !FastSlowRun(ctx, offset, QStringLiteral("41"), QStringLiteral("2")).divided;
+            const auto r = fastSlowRequest(ctx, 0, QStringLiteral("41"), QStringLiteral("2"));
+            return r && !FastSlowRun(ctx, *r).divided;
         };
     if (name == u"boarders")
         return [](const Context& ctx) {
-            return BoarderDivide(ctx, QStringLiteral("2")) == BoarderOutcome::Divided;
+            const auto r = boarderRequest(ctx, QStringLiteral("2"));
+            return r && BoarderDivide(ctx, *r).divided;
         };
     return [](const Context& ctx) {
-        return CompleteBoarderDivide(ctx, QStringLiteral("2"), QStringLiteral("3")) ==
-               BoarderOutcome::Divided;
+        const auto r = boarderRequest(ctx, QStringLiteral("2"), QStringLiteral("3"));
+        return r && BoarderDivide(ctx, *r).divided;
     };
 }
 

@@ -4,8 +4,10 @@
 #include "stats/statsfixture.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/store.h"
 #include "support/intake.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace quorvel;
@@ -14,6 +16,16 @@ using namespace quorvel::test;
 Q_DECLARE_METATYPE(quorvel::ManualOutcome)
 
 namespace {
+
+// 调   整 as the dialog and the command line take it: the boxes read into
+// the request, then the adjustment of the pair.
+ManualResult manualAdjust(const Context& ctx, const QString& high, const QString& low)
+{
+    const ManualEntry entry = manualRequest(ctx, high, low);
+    if (!entry.request)
+        return {entry.refused, 0, std::nullopt};
+    return ManualAdjust(ctx, *entry.request);
+}
 
 // Girls prefix0, prefix1, … of one class with these totals.
 QVector<Student> girls(const QString& prefix, int cls, const QVector<double>& totals)
@@ -105,7 +117,7 @@ private slots:
         makeStore(sb, {});
         addStudents(sb, students);
         const QMap<QString, int> before = classesById(sb);
-        const ManualResult r = ManualAdjust(sb.ctx, high, low);
+        const ManualResult r = manualAdjust(sb.ctx, high, low);
         QCOMPARE(r.outcome, outcome);
         QCOMPARE(r.exchanges, exchanges);
         QCOMPARE(sb.prompt.messages.value(0), message);
@@ -116,13 +128,57 @@ private slots:
             QCOMPARE(classesById(sb), before);
     }
 
+    // The boxes are read without the store (there is none here).
+    void request_data()
+    {
+        QTest::addColumn<QString>("high");
+        QTest::addColumn<QString>("low");
+        QTest::addColumn<ManualOutcome>("refused"); // Finished: accepted
+        QTest::addColumn<int>("h");
+        QTest::addColumn<int>("l");
+        QTest::newRow("plain") << "3"
+                               << "5" << ManualOutcome::Finished << 3 << 5;
+        QTest::newRow("full-width, blanks") << " ４ "
+                                            << "１" << ManualOutcome::Finished << 4 << 1;
+        QTest::newRow("low first is the operation's to refuse")
+            << "1"
+            << "2" << ManualOutcome::Finished << 1 << 2;
+        QTest::newRow("empty low") << "1"
+                                   << "" << ManualOutcome::Empty << 0 << 0;
+        QTest::newRow("2.5") << "2.5"
+                             << "1" << ManualOutcome::NotWhole << 0 << 0;
+        QTest::newRow("beyond 16 bits") << "1"
+                                        << "40000" << ManualOutcome::NotWhole << 0 << 0;
+        QTest::newRow("class 0") << "0"
+                                 << "2" << ManualOutcome::Unplaced << 0 << 0;
+    }
+    void request()
+    {
+        QFETCH(QString, high);
+        QFETCH(QString, low);
+        QFETCH(ManualOutcome, refused);
+        QFETCH(int, h);
+        QFETCH(int, l);
+        Sandbox sb;
+        const ManualEntry entry = manualRequest(sb.ctx, high, low);
+        QVERIFY(!QFile::exists(sb.ctx.file(Store::fileName())));
+        QCOMPARE(entry.request.has_value(), refused == ManualOutcome::Finished);
+        QCOMPARE(sb.prompt.messages.size(), entry.request ? 0 : 1);
+        if (!entry.request) {
+            QCOMPARE(entry.refused, refused);
+            return;
+        }
+        QCOMPARE(int(entry.request->high), h);
+        QCOMPARE(int(entry.request->low), l);
+    }
+
     void tighterThanAutomatic()
     {
         Sandbox sb;
         makeStore(sb, {});
         addStudents(sb, quarterApartIntake());
         QCOMPARE(AdjustPair(sb.ctx, 1, 2), 0);
-        QCOMPARE(ManualAdjust(sb.ctx, "1", "2").exchanges, 1);
+        QCOMPARE(manualAdjust(sb.ctx, "1", "2").exchanges, 1);
         QCOMPARE(classesOf(sb, {"h0", "h1", "l0", "l1"}), QStringLiteral("1 2 2 1"));
         QCOMPARE(resultLines(sb), (QStringList{"1\t84.95\t0\t20", "2\t84.8\t0\t20"}));
     }
@@ -147,8 +203,8 @@ private slots:
                 .value(0)
                 .toInt();
         };
-        QCOMPARE(ManualAdjust(sb.ctx, "3", "5").exchanges, 5);
-        QCOMPARE(ManualAdjust(sb.ctx, "3", "5").exchanges, 5);
+        QCOMPARE(manualAdjust(sb.ctx, "3", "5").exchanges, 5);
+        QCOMPARE(manualAdjust(sb.ctx, "3", "5").exchanges, 5);
         QCOMPARE(count(3, "男") + count(3, "女"), 14);
         QCOMPARE(count(3, "男"), 7);
         QCOMPARE(count(5, "男"), 5);
@@ -193,7 +249,7 @@ private slots:
         openStore(sb).exec("CREATE TRIGGER stop BEFORE UPDATE OF \"班级\" ON studscore "
                            "WHEN NEW.\"编号\"='h3' BEGIN SELECT RAISE(ABORT, 'locked'); END");
         const QMap<QString, int> before = classesById(sb);
-        QVERIFY_THROWS_EXCEPTION(OperationError, ManualAdjust(sb.ctx, "1", "2"));
+        QVERIFY_THROWS_EXCEPTION(OperationError, manualAdjust(sb.ctx, "1", "2"));
         QCOMPARE(classesById(sb), before);
     }
 };

@@ -10,6 +10,15 @@ using namespace quorvel::test;
 
 namespace {
 
+// A step of the panel as the panel and the command line take it: the boxes
+// read into the request, then the division.
+bool boarderStep(const Context& ctx, const QString& boarders,
+                 const std::optional<QString>& day = std::nullopt)
+{
+    const std::optional<DivisionRequest> request = boarderRequest(ctx, boarders, day);
+    return request && BoarderDivide(ctx, *request).divided;
+}
+
 struct Intake {
     QStringList boarders; // best first
     QStringList day;      // best first
@@ -60,7 +69,7 @@ private slots:
     {
         Sandbox sb;
         const Intake ids = prepare(sb, 10, 4, 7);
-        QCOMPARE(BoarderDivide(sb.ctx, "2"), BoarderOutcome::Divided);
+        QVERIFY(boarderStep(sb.ctx, "2"));
         QCOMPARE(classesOf(sb, ids.boarders), QStringLiteral("1 2 2 1 1 2 2 1 1 2"));
         QCOMPARE(classesOf(sb, ids.day), QStringLiteral("0 0 0 0"));
         QCOMPARE(sb.prompt.messages, QStringList{"提示\t1 至2班为住宿生。"});
@@ -72,7 +81,7 @@ private slots:
     {
         Sandbox sb;
         const Intake ids = prepare(sb, 10, 30, 9);
-        QCOMPARE(CompleteBoarderDivide(sb.ctx, "2", " 3 "), BoarderOutcome::Divided);
+        QVERIFY(boarderStep(sb.ctx, "2", " 3 "));
         QCOMPARE(classesOf(sb, ids.boarders), QStringLiteral("1 2 2 1 1 2 2 1 1 2"));
         QCOMPARE(classesOf(sb, ids.day.mid(0, 9)), QStringLiteral("3 4 5 5 4 3 3 4 5"));
         QCOMPARE(sb.prompt.messages,
@@ -98,7 +107,7 @@ private slots:
         QFETCH(QString, expected);
         Sandbox sb;
         const Intake ids = prepare(sb, boarders, day);
-        QCOMPARE(CompleteBoarderDivide(sb.ctx, "2", "2"), BoarderOutcome::Divided);
+        QVERIFY(boarderStep(sb.ctx, "2", "2"));
         QStringList parts{classesOf(sb, ids.boarders), "|", classesOf(sb, ids.day)};
         parts.removeAll(QString());
         QCOMPARE(parts.join(u' '), expected);
@@ -110,7 +119,7 @@ private slots:
     {
         Sandbox sb;
         const Intake ids = prepare(sb, 2, 10, 0, true);
-        QCOMPARE(CompleteBoarderDivide(sb.ctx, "1", "2"), BoarderOutcome::Divided);
+        QVERIFY(boarderStep(sb.ctx, "1", "2"));
         QCOMPARE(classesOf(sb, ids.day), QStringLiteral("2 3 3 2 2 3 3 2 2 3"));
     }
 
@@ -139,9 +148,65 @@ private slots:
         QFETCH(QString, message);
         Sandbox sb;
         const Intake ids = prepare(sb, 2, 2, 7);
-        QCOMPARE(CompleteBoarderDivide(sb.ctx, nb, nd), BoarderOutcome::Refused);
+        QVERIFY(!boarderStep(sb.ctx, nb, nd));
         QCOMPARE(sb.prompt.messages, QStringList{"提示\t" + message});
         QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("7 7 7 7"));
+    }
+
+    // The boxes as a request, before anything is written: the counts, whether
+    // the boarders are dealt and the class count the record names.
+    void request_data()
+    {
+        QTest::addColumn<QString>("nb");
+        QTest::addColumn<QString>("nd"); // "-": step ① alone
+        QTest::addColumn<bool>("unplacedFlag");
+        QTest::addColumn<QString>("message"); // empty: accepted (or skipped)
+        QTest::addColumn<int>("day");         // -1: no request
+        QTest::addColumn<bool>("dealBoarders");
+        QTest::newRow("step 1") << "2"
+                                << "-" << false << "" << 0 << true;
+        QTest::newRow("step 1 skipped after unplaced statistics")
+            << "abc"
+            << "-" << true << "" << -1 << true;
+        QTest::newRow("step 2") << "2"
+                                << " 3 " << false << "" << 3 << true;
+        QTest::newRow("step 2 keeps the boarders unplaced") << "2"
+                                                            << "3" << true << "" << 3 << false;
+        QTest::newRow("step 2, Nb refused first")
+            << "x"
+            << "y" << false << "提示\t对不起只能输入数字。" << -1 << true;
+        QTest::newRow("step 2, Nd 0")
+            << "2"
+            << "0" << false << "提示\t对不起，班数必须是大于0的整数。" << -1 << true;
+        QTest::newRow("step 2, the sum past 32767")
+            << "32767"
+            << "1" << false << "提示\t对不起，班数太大，最大的班号不能超过32767。" << -1 << true;
+    }
+    void request()
+    {
+        QFETCH(QString, nb);
+        QFETCH(QString, nd);
+        QFETCH(bool, unplacedFlag);
+        QFETCH(QString, message);
+        QFETCH(int, day);
+        QFETCH(bool, dealBoarders);
+        Sandbox sb;
+        const Intake ids = prepare(sb, 2, 2, 6);
+        sb.state.StatsUnplacedFlag = unplacedFlag;
+        sb.state.ClassCount = 9;
+        const auto r =
+            boarderRequest(sb.ctx, nb, nd == u"-" ? std::nullopt : std::optional<QString>(nd));
+        QCOMPARE(sb.prompt.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("6 6 6 6"));
+        QCOMPARE(r.has_value(), day >= 0);
+        if (!r)
+            return;
+        QCOMPARE(int(r->classes), 2);
+        QCOMPARE(int(r->dayClasses), day);
+        QCOMPARE(r->dealBoarders, dealBoarders);
+        QCOMPARE(r->recordedClasses.has_value(), day > 0);
+        if (day > 0)
+            QCOMPARE(int(*r->recordedClasses), 9);
     }
 
     void withoutTheColumn()
@@ -150,8 +215,8 @@ private slots:
         makeStore(sb, {QStringLiteral("语文")});
         addStudents(sb, parseIntake("a/男/90 b/女/80", {}));
         const QString missing = QStringLiteral("Quorvel\t对不起，找不到‘是否住宿’字段！");
-        QCOMPARE(BoarderDivide(sb.ctx, "2"), BoarderOutcome::Refused);
-        QCOMPARE(CompleteBoarderDivide(sb.ctx, "2", "3"), BoarderOutcome::Refused);
+        QVERIFY(!boarderStep(sb.ctx, "2"));
+        QVERIFY(!boarderStep(sb.ctx, "2", "3"));
         QCOMPARE(sb.prompt.messages, (QStringList{missing, missing}));
         QCOMPARE(classesOf(sb, {"a", "b"}), QStringLiteral("0 0"));
     }
@@ -164,10 +229,10 @@ private slots:
         Sandbox sb;
         const Intake ids = prepare(sb, 3, 3, 5);
         sb.state.StatsUnplacedFlag = true;
-        QCOMPARE(BoarderDivide(sb.ctx, "2"), BoarderOutcome::Skipped);
+        QVERIFY(!boarderRequest(sb.ctx, "2"));
         QVERIFY(sb.prompt.messages.isEmpty());
         QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("5 5 5 5 5 5"));
-        QCOMPARE(CompleteBoarderDivide(sb.ctx, "2", "2"), BoarderOutcome::Divided);
+        QVERIFY(boarderStep(sb.ctx, "2", "2"));
         QCOMPARE(sb.prompt.messages, QStringList{"提示\t3 至4班为非住宿生。"});
         QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("0 0 0 3 4 4"));
     }
@@ -179,7 +244,7 @@ private slots:
         Store(sb.ctx.file(Store::fileName()))
             .exec("CREATE TRIGGER stop BEFORE UPDATE ON studscore WHEN NEW.\"编号\"='d03' "
                   "AND NEW.\"班级\"<>0 BEGIN SELECT RAISE(ABORT, 'stop'); END");
-        QVERIFY_THROWS_EXCEPTION(std::exception, CompleteBoarderDivide(sb.ctx, "2", "2"));
+        QVERIFY_THROWS_EXCEPTION(std::exception, boarderStep(sb.ctx, "2", "2"));
         QCOMPARE(classesOf(sb, ids.boarders + ids.day), QStringLiteral("7 7 7 7 7 7 7 7"));
         QVERIFY(sb.prompt.messages.isEmpty());
     }

@@ -4,12 +4,27 @@
 #include "store/store.h"
 #include "support/intake.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace quorvel;
 using namespace quorvel::test;
 
 namespace {
+
+// One run as the panel and the command line make it: the boxes read into
+// the request, then the run; the series' offset follows the run.
+FastSlowResult fastSlowRun(const Context& ctx, qint16& offset, const QString& students,
+                           const QString& classes, const FastSlowOptions& options = {})
+{
+    const std::optional<DivisionRequest> request = fastSlowRequest(ctx, offset, students, classes);
+    if (!request)
+        return {};
+    const FastSlowResult r = FastSlowRun(ctx, *request, options);
+    if (r.divided)
+        offset = r.lastClass;
+    return r;
+}
 
 // n students, best first (ids f000, f001, …), boys and girls alternating,
 // all in class cls.
@@ -41,7 +56,7 @@ private slots:
             reported = remaining;
             QVERIFY(sb.prompt.messages.isEmpty()); // before the closing message
         }};
-        FastSlowResult r = FastSlowRun(sb.ctx, offset, "40", "2", options);
+        FastSlowResult r = fastSlowRun(sb.ctx, offset, "40", "2", options);
         QVERIFY(r.divided);
         QCOMPARE(r.remaining, 60);
         QCOMPARE(reported, 60);
@@ -52,7 +67,7 @@ private slots:
         QCOMPARE(classSizes(sb), QStringLiteral("0:60 1:20 2:20"));
 
         sb.prompt.messages.clear();
-        r = FastSlowRun(sb.ctx, offset, "60", "3");
+        r = fastSlowRun(sb.ctx, offset, "60", "3");
         QCOMPARE(r.remaining, 0);
         QCOMPARE(int(offset), 5);
         QCOMPARE(int(sb.state.ClassCount), 5);
@@ -100,7 +115,7 @@ private slots:
         Sandbox sb;
         prepare(sb, 10);
         qint16 offset = 0;
-        QVERIFY(FastSlowRun(sb.ctx, offset, students, classes).divided);
+        QVERIFY(fastSlowRun(sb.ctx, offset, students, classes).divided);
         QCOMPARE(classSizes(sb), expected);
     }
 
@@ -147,10 +162,62 @@ private slots:
         Sandbox sb;
         prepare(sb, 10, 7);
         qint16 offset = 0;
-        QVERIFY(!FastSlowRun(sb.ctx, offset, students, classes).divided);
+        QVERIFY(!fastSlowRun(sb.ctx, offset, students, classes).divided);
         QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t" + message});
         QCOMPARE(classSizes(sb), QStringLiteral("7:10"));
         QCOMPARE(int(offset), 0);
+    }
+
+    // The boxes are read without the store (there is none here): each
+    // refusal of a box is its message, each accepted pair a request.
+    void request_data()
+    {
+        QTest::addColumn<QString>("students");
+        QTest::addColumn<QString>("classes");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("message"); // empty: accepted
+        QTest::addColumn<int>("s");
+        QTest::addColumn<int>("k");
+        QTest::newRow("new series") << "30"
+                                    << "3" << 0 << "" << 30 << 3;
+        QTest::newRow("after class 4") << "30人"
+                                       << "2班" << 4 << "" << 30 << 2;
+        QTest::newRow("S beyond 16 bits, left to the run") << "99999"
+                                                           << "3" << 0 << "" << 32768 << 3;
+        QTest::newRow("halves to even") << "4.5"
+                                        << "2.5" << 0 << "" << 4 << 2;
+        QTest::newRow("the last class 32767") << "5"
+                                              << "7" << 32760 << "" << 5 << 7;
+        QTest::newRow("past class 32767")
+            << "5"
+            << "8" << 32760 << "对不起，班数太大，最大的班号不能超过32767。" << 0 << 0;
+        QTest::newRow("no S") << ""
+                              << "3" << 0 << "请输入人数，人数不能为空。" << 0 << 0;
+        QTest::newRow("S 0.4") << "0.4"
+                               << "3" << 0 << "对不起，人数必须大于0。" << 0 << 0;
+        QTest::newRow("k negative") << "5"
+                                    << "-1" << 2 << "对不起，班数必须大于0。" << 0 << 0;
+    }
+    void request()
+    {
+        QFETCH(QString, students);
+        QFETCH(QString, classes);
+        QFETCH(int, offset);
+        QFETCH(QString, message);
+        QFETCH(int, s);
+        QFETCH(int, k);
+        Sandbox sb;
+        const auto r = fastSlowRequest(sb.ctx, qint16(offset), students, classes);
+        QCOMPARE(r.has_value(), message.isEmpty());
+        QCOMPARE(sb.prompt.messages,
+                 message.isEmpty() ? QStringList() : QStringList{"Quorvel\t" + message});
+        QVERIFY(!QFile::exists(sb.ctx.file(Store::fileName())));
+        if (!r)
+            return;
+        QCOMPARE(r->scheme, fastSlowScheme().name);
+        QCOMPARE(r->students, s);
+        QCOMPARE(int(r->classes), k);
+        QCOMPARE(int(r->offset), offset);
     }
 
     // A later run of the series keeps what the earlier ones dealt and
@@ -162,7 +229,7 @@ private slots:
         Store(sb.ctx.file(Store::fileName()))
             .exec("UPDATE studscore SET \"班级\"=0 WHERE \"编号\">'f003'");
         qint16 offset = 3;
-        QVERIFY(FastSlowRun(sb.ctx, offset, "2", "2").divided);
+        QVERIFY(fastSlowRun(sb.ctx, offset, "2", "2").divided);
         QCOMPARE(classesOf(sb, ids), QStringLiteral("7 7 7 7 4 5"));
         QCOMPARE(int(offset), 5);
     }
@@ -177,7 +244,7 @@ private slots:
             .exec("CREATE TRIGGER stop BEFORE UPDATE ON studscore WHEN NEW.\"编号\"='f012' "
                   "AND NEW.\"班级\"<>0 BEGIN SELECT RAISE(ABORT, 'stop'); END");
         qint16 offset = 0;
-        QVERIFY_THROWS_EXCEPTION(OperationError, FastSlowRun(sb.ctx, offset, "20", "4"));
+        QVERIFY_THROWS_EXCEPTION(OperationError, fastSlowRun(sb.ctx, offset, "20", "4"));
         QCOMPARE(classSizes(sb), QStringLiteral("7:20"));
         QCOMPARE(int(offset), 0);
         QCOMPARE(storedIds(sb).size(), 20);

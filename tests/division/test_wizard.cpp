@@ -1,4 +1,5 @@
 // The wizard's operations: scheme, conditions, top students and the hint.
+#include "division/balanced.h"
 #include "division/wizard.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -9,13 +10,21 @@
 
 using namespace quorvel;
 using namespace quorvel::test;
-using Box = TopStudentsResult::Box;
+using Box = TopStudentsEntry::Box;
 
 Q_DECLARE_METATYPE(Box)
 
 namespace {
 
 const QStringList schoolAndCadre{"原学校", "是否班干部"};
+
+// Next of 优生先分 as the dialog and the command line take it: the boxes
+// read into the request, then the custom division.
+bool topStudentsNext(const Context& ctx, const QString& top, const QString& classes)
+{
+    const TopStudentsEntry entry = topStudentsRequest(ctx, top, classes);
+    return entry.request && CustomDivision(ctx, *entry.request).divided;
+}
 
 // n students with the given class, alternating boys and girls.
 QVector<Student> students(int n, int cls, const QString& cadre = QStringLiteral("否"))
@@ -255,9 +264,18 @@ private slots:
         makeStore(sb, schoolAndCadre);
         addStudents(sb, students(10, 0));
         sb.state.ConditionList = {"是否班干部"};
-        const TopStudentsResult r = TopStudentsNext(sb.ctx, top, classes);
-        QCOMPARE(r.divided, message.isEmpty());
+        const TopStudentsEntry r = topStudentsRequest(sb.ctx, top, classes);
+        QCOMPARE(r.request.has_value(), message.isEmpty());
         QCOMPARE(r.refused, box);
+        // Reading the boxes writes nothing in the store.
+        QCOMPARE(countWhere(sb, "\"班级\"=0"), 10);
+        if (r.request) {
+            QCOMPARE(r.request->scheme, customScheme().name);
+            QCOMPARE(int(r.request->classes), classCount);
+            QCOMPARE(int(r.request->topStudents), topCount);
+            QCOMPARE(r.request->conditions, QStringList{"是否班干部"});
+            QVERIFY(CustomDivision(sb.ctx, *r.request).divided);
+        }
         QCOMPARE(int(sb.state.ClassCount), classCount);
         QCOMPARE(int(sb.state.TopStudentCount), topCount);
         if (message.isEmpty()) {
@@ -277,7 +295,7 @@ private slots:
         sb.state.UseConditions = false;
         QCOMPARE(TopStudentHint("30", "8").value(),
                  QStringLiteral("每班3名优生（其余6名随其他学生分班）"));
-        QVERIFY(TopStudentsNext(sb.ctx, "30", "8").divided);
+        QVERIFY(topStudentsNext(sb.ctx, "30", "8"));
         QCOMPARE(int(sb.state.TopStudentCount), 24);
         // The 24 best (s000 … s023) are three to a class.
         Store store = OpenStore(sb.ctx);
@@ -310,7 +328,7 @@ private slots:
         QStringList captions;
         QVERIFY(SchemeNext(sb.ctx, captions));
         ConditionsNext(sb.ctx, {"是否班干部"});
-        QVERIFY(!TopStudentsNext(sb.ctx, top, classes).divided);
+        QVERIFY(!topStudentsNext(sb.ctx, top, classes));
         QCOMPARE(countWhere(sb, "\"班级\"=7"), 20);
         QCOMPARE(storeTables(sb), (QStringList{"studscore", "result"}));
     }
@@ -318,7 +336,7 @@ private slots:
     void missingStoreIsReported()
     {
         Sandbox sb;
-        QVERIFY_THROWS_EXCEPTION(StoreError, TopStudentsNext(sb.ctx, "abc", "4"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, topStudentsRequest(sb.ctx, "abc", "4"));
     }
 
     void wholeRoad()
@@ -330,7 +348,7 @@ private slots:
         QStringList captions;
         QVERIFY(SchemeNext(sb.ctx, captions));
         ConditionsNext(sb.ctx, {"是否班干部"});
-        QVERIFY(TopStudentsNext(sb.ctx, "4", "4").divided);
+        QVERIFY(topStudentsNext(sb.ctx, "4", "4"));
         QCOMPARE(countWhere(sb, "\"班级\" BETWEEN 1 AND 4"), 20);
         QCOMPARE(storeTables(sb), (QStringList{"studscore", "tmp1", "tmp2", "tt"}));
         QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t分班完成，下面进行调整。请稍候……"});

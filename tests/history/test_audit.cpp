@@ -64,14 +64,20 @@ void grade(Sandbox& sb)
 
 void boarders(Sandbox& sb)
 {
-    QCOMPARE(CompleteBoarderDivide(sb.ctx, "1", "3"), BoarderOutcome::Divided);
+    const auto request = boarderRequest(sb.ctx, "1", QStringLiteral("3"));
+    QVERIFY(request);
+    QVERIFY(BoarderDivide(sb.ctx, *request).divided);
 }
 
 void fastSlow(Sandbox& sb)
 {
-    qint16 offset = 0;
-    QVERIFY(FastSlowRun(sb.ctx, offset, "12", "1", {}).divided);
-    QVERIFY(FastSlowRun(sb.ctx, offset, "36", "3", {}).divided);
+    const auto first = fastSlowRequest(sb.ctx, 0, "12", "1");
+    QVERIFY(first);
+    const FastSlowResult run = FastSlowRun(sb.ctx, *first);
+    QVERIFY(run.divided);
+    const auto second = fastSlowRequest(sb.ctx, run.lastClass, "36", "3");
+    QVERIFY(second);
+    QVERIFY(FastSlowRun(sb.ctx, *second).divided);
 }
 
 void balance(Sandbox& sb)

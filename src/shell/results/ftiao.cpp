@@ -101,8 +101,11 @@ void Ftiao::adjustPair()
     ManualResult result;
     {
         const BusyCursor busy;
-        reportErrors(m_ctx.prompt,
-                     [&] { result = ManualAdjust(m_ctx, m_high->text(), m_low->text()); });
+        reportErrors(m_ctx.prompt, [&] {
+            const ManualEntry entry = manualRequest(m_ctx, m_high->text(), m_low->text());
+            if (entry.request)
+                result = ManualAdjust(m_ctx, *entry.request);
+        });
     }
     emit adjusted(result.statistics ? &*result.statistics : nullptr);
 }

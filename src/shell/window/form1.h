@@ -35,6 +35,8 @@ class SubjectPanel;
 struct StatsStepResult;
 struct PreciseResult;
 struct AdjustOptions;
+struct DivisionRequest;
+struct Scheme;
 
 // The main window: the banner across the top, the navigation panel on the
 // left, the work area with its overlay panels and the student grid on the
@@ -188,9 +190,15 @@ private:
     void beginStatistics();
     void showStatistics(const StatsStepResult& step);
     void showPrecise(const std::function<PreciseResult(const AdjustOptions&)>& run);
-    void divisionFinished();
+    // The division of request, then what the window shows of it: onDivided
+    // (the dialog or panel that asked goes), the refreshed student grid and
+    // the automatic adjustment ending on the statistics. True when the
+    // students were placed, whatever became of the adjustment.
+    bool divideAndAdjust(const Scheme& scheme, const DivisionRequest& request,
+                         const std::function<void()>& onDivided);
+    void divideWithTopStudents(const DivisionRequest& request);
     void buildPresets();
-    void subjectDivided();
+    void divideBySubject(const DivisionRequest& request);
     void buildHistory();
 
     Context m_ctx;

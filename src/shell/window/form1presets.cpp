@@ -7,6 +7,8 @@
 #include "shell/wizard/form7.h"
 #include "shell/wizard/subjectpanel.h"
 
+#include "division/presets.h"
+
 #include <QFrame>
 #include <QLineEdit>
 
@@ -19,7 +21,7 @@ void Form1::buildPresets()
     connect(m_form7.get(), &Form7::subjectPanelWanted, this, &Form1::showSubjectPanel);
     connect(m_form7.get(), &Form7::divided, this, &Form1::refreshStudents);
     connect(m_form7.get(), &Form7::subjectBalanceWanted, this, &Form1::balanceSubjects);
-    connect(m_subject, &SubjectPanel::divided, this, &Form1::subjectDivided);
+    connect(m_subject, &SubjectPanel::divisionWanted, this, &Form1::divideBySubject);
 }
 
 // Fast and slow classes (Frame13).
@@ -41,13 +43,12 @@ void Form1::showSubjectPanel(const QStringList& subjects)
     m_subject->show();
 }
 
-// The students are placed by one subject: the grid shows their classes,
-// the automatic adjustment evens out the totals, and the panel goes.
-void Form1::subjectDivided()
+// The students placed by one subject: the grid shows their classes, the
+// automatic adjustment evens out the totals, and the panel goes.
+void Form1::divideBySubject(const DivisionRequest& request)
 {
-    refreshStudents();
-    adjustAutomatically();
-    m_subject->hide();
+    if (divideAndAdjust(subjectScheme(), request, [] {}))
+        m_subject->hide();
 }
 
 } // namespace quorvel

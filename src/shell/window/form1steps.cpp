@@ -12,6 +12,8 @@
 #include "shell/wizard/form4.h"
 #include "shell/wizard/form7.h"
 
+#include "adjust/divisionroad.h"
+#include "division/balanced.h"
 #include "excel/import.h"
 #include "excel/template.h"
 #include "sources/templateimport.h"
@@ -36,7 +38,7 @@ void Form1::buildWizard()
     m_form3 = std::make_unique<Form3>(m_ctx, m_form2.get(), m_form7.get(), this);
     connect(m_form2.get(), &Form2::cancelled, m_grid, &QWidget::hide);
     connect(m_form4.get(), &Form4::cancelled, m_grid, &QWidget::hide);
-    connect(m_form4.get(), &Form4::divided, this, &Form1::divisionFinished);
+    connect(m_form4.get(), &Form4::divisionWanted, this, &Form1::divideWithTopStudents);
     buildPresets();
 }
 
@@ -106,12 +108,32 @@ void Form1::startDivision()
     refreshStudents();
 }
 
-// The last dialog has placed the students: the grid shows their classes,
-// then the automatic adjustment runs and ends on the statistics.
-void Form1::divisionFinished()
+bool Form1::divideAndAdjust(const Scheme& scheme, const DivisionRequest& request,
+                            const std::function<void()>& onDivided)
 {
-    refreshStudents();
-    adjustAutomatically();
+    bool divided = false;
+    {
+        const BusyCursor busy;
+        DivisionRoad road;
+        road.onDivided = [&](const DivisionOutcome&) {
+            divided = true;
+            onDivided();
+            refreshStudents();
+            beginStatistics();
+        };
+        road.onStatistics = [this](const StatsStepResult& step) { showStatistics(step); };
+        reportErrors(m_ctx.prompt, [&] { DivideAndAdjust(m_ctx, scheme, request, road); });
+    }
+    m_ctx.prompt.progress(0, 0);
+    return divided;
+}
+
+// The last dialog's division: the dialog closes once the students are
+// placed, the grid shows their classes, then the automatic adjustment runs
+// and ends on the statistics.
+void Form1::divideWithTopStudents(const DivisionRequest& request)
+{
+    divideAndAdjust(customScheme(), request, [this] { m_form4->close(); });
 }
 
 } // namespace quorvel

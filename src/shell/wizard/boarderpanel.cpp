@@ -35,27 +35,26 @@ void BoarderPanel::open()
     m_boarders->setFocus();
 }
 
+bool BoarderPanel::divide(const std::optional<QString>& dayClasses)
+{
+    bool divided = false;
+    const BusyCursor busy;
+    reportErrors(m_ctx.prompt, [&] {
+        const auto request = boarderRequest(m_ctx, m_boarders->text(), dayClasses);
+        divided = request && BoarderDivide(m_ctx, *request).divided;
+    });
+    return divided;
+}
+
 void BoarderPanel::divideBoarders()
 {
-    auto outcome = BoarderOutcome::Refused;
-    {
-        const BusyCursor busy;
-        reportErrors(m_ctx.prompt, [&] { outcome = BoarderDivide(m_ctx, m_boarders->text()); });
-    }
-    if (outcome == BoarderOutcome::Divided)
+    if (divide(std::nullopt))
         emit divided();
 }
 
 void BoarderPanel::divideBoth()
 {
-    auto outcome = BoarderOutcome::Refused;
-    {
-        const BusyCursor busy;
-        reportErrors(m_ctx.prompt, [&] {
-            outcome = CompleteBoarderDivide(m_ctx, m_boarders->text(), m_day->text());
-        });
-    }
-    if (outcome != BoarderOutcome::Divided)
+    if (!divide(m_day->text()))
         return;
     emit divided();
     emit statisticsWanted();

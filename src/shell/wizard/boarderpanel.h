@@ -4,6 +4,8 @@
 
 #include "core/context.h"
 
+#include <optional>
+
 namespace quorvel {
 
 // frm15, the panel of the boarders and day students: step ① the number of
@@ -37,6 +39,10 @@ signals:
     void statisticsWanted();
 
 private:
+    // The boxes read into a request and divided: step ① without the day
+    // students' count, step ② with it. True when the students were dealt.
+    bool divide(const std::optional<QString>& dayClasses);
+
     Context m_ctx;
     QLineEdit* m_boarders = nullptr;
     QLineEdit* m_day = nullptr;

@@ -73,8 +73,13 @@ void FastSlowPanel::divideOneRun()
         FastSlowOptions options;
         options.onDealt = [this](int remaining) { showRemaining(remaining); };
         reportErrors(m_ctx.prompt, [&] {
-            result = FastSlowRun(m_ctx, m_offset, m_students->text(), m_classes->text(), options);
+            const auto request =
+                fastSlowRequest(m_ctx, m_offset, m_students->text(), m_classes->text());
+            if (request)
+                result = FastSlowRun(m_ctx, *request, options);
         });
+        if (result.divided)
+            m_offset = result.lastClass;
     }
     if (result.divided && result.remaining == 0)
         emit finished();

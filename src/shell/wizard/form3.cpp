@@ -3,6 +3,8 @@
 #include "form2.h"
 #include "form7.h"
 
+#include "adjust/schemeregistry.h"
+#include "division/balanced.h"
 #include "division/wizard.h"
 
 #include <QGroupBox>
@@ -29,13 +31,25 @@ QGroupBox* Form3::buildSchemes()
     auto* column = new QVBoxLayout(frame);
     column->setContentsMargins(16, 14, 16, 14);
     column->setSpacing(12);
-    m_custom = new QRadioButton(QStringLiteral("自定义方案（按总分均衡各种条件）"), frame);
-    m_custom->setObjectName(QStringLiteral("optzdy"));
-    m_preset =
-        new QRadioButton(QStringLiteral("预设方案（均衡各科成绩，分快慢班等特殊方式）"), frame);
-    m_preset->setObjectName(QStringLiteral("otpspe"));
-    column->addWidget(m_custom);
-    column->addWidget(m_preset);
+    // The schemes the wizard offers itself, in the registry's order, then
+    // one option for all those of the preset dialog.
+    bool presets = false;
+    for (const Scheme* scheme : schemeRegistry()) {
+        presets = presets || scheme->preset.has_value();
+        if (scheme->wizardOption.isEmpty())
+            continue;
+        auto* button = new QRadioButton(scheme->wizardCaption, frame);
+        button->setObjectName(scheme->wizardOption);
+        column->addWidget(button);
+        if (scheme == &customScheme())
+            m_custom = button;
+    }
+    if (presets) {
+        m_preset =
+            new QRadioButton(QStringLiteral("预设方案（均衡各科成绩，分快慢班等特殊方式）"), frame);
+        m_preset->setObjectName(QStringLiteral("otpspe"));
+        column->addWidget(m_preset);
+    }
     return frame;
 }
 
@@ -63,13 +77,13 @@ void Form3::chooseScheme()
         m_presets->showDialog();
         return;
     }
-    customScheme();
+    openConditions();
 }
 
 // The conditions dialog opens with a box for every condition field before
 // this one closes. A failed yes/no check has shown its message and ends the
 // wizard; a store failure ends only this step.
-void Form3::customScheme()
+void Form3::openConditions()
 {
     QStringList captions;
     bool clean = true;

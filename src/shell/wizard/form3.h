@@ -32,7 +32,7 @@ protected:
 
 private:
     QGroupBox* buildSchemes();
-    void customScheme();
+    void openConditions();
 
     Form2* m_conditions;
     Form7* m_presets;

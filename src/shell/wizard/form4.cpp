@@ -68,25 +68,23 @@ void Form4::txtbanshu_Change()
 }
 
 // On a refusal the box it names is emptied and takes the focus; the dialog
-// stays open for the correction. After the division the dialog closes
-// before the main window goes on.
+// stays open for the correction.
 void Form4::divide()
 {
-    TopStudentsResult result;
+    TopStudentsEntry result;
     {
         const BusyCursor busy;
         const bool ran = reportErrors(m_ctx.prompt, [&] {
-            result = TopStudentsNext(m_ctx, m_top->text(), m_classes->text());
+            result = topStudentsRequest(m_ctx, m_top->text(), m_classes->text());
         });
         if (!ran)
             return;
     }
-    if (result.divided) {
-        close();
-        emit divided();
+    if (result.request) {
+        emit divisionWanted(*result.request);
         return;
     }
-    using Box = TopStudentsResult::Box;
+    using Box = TopStudentsEntry::Box;
     QLineEdit* box = result.refused == Box::TopStudents ? m_top
                      : result.refused == Box::Classes   ? m_classes
                                                         : nullptr;

@@ -2,6 +2,8 @@
 
 #include "wizarddialog.h"
 
+#include "division/scheme.h"
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -9,8 +11,9 @@ class QLineEdit;
 namespace quorvel {
 
 // 优生先分, the last dialog of the division wizard: the number of top
-// students and the number of classes. Its Next runs the division; the main
-// window then refreshes its student grid and adjusts the classes.
+// students and the number of classes. Its Next reads them into the
+// division's request; the main window divides, closes the dialog, refreshes
+// its student grid and adjusts the classes.
 class Form4 : public WizardDialog {
     Q_OBJECT
 public:
@@ -28,8 +31,9 @@ public slots:
     void cancel();
 
 signals:
-    // The students are placed; the dialog has closed.
-    void divided();
+    // The boxes hold a division: the main window divides (and closes the
+    // dialog once the students are placed), then adjusts the classes.
+    void divisionWanted(const quorvel::DivisionRequest& request);
     // Cancel: the main window hides its student grid.
     void cancelled();
 

@@ -116,13 +116,10 @@ QString SubjectPanel::chosenSubject() const
 void SubjectPanel::divideBySubject()
 {
     const QString subject = chosenSubject();
-    bool done = false;
-    {
-        const BusyCursor busy;
-        reportErrors(m_ctx.prompt, [&] { done = SingleSubjectDivide(m_ctx, subject); });
-    }
-    if (done)
-        emit divided();
+    std::optional<DivisionRequest> request;
+    reportErrors(m_ctx.prompt, [&] { request = singleSubjectRequest(m_ctx, subject); });
+    if (request)
+        emit divisionWanted(*request);
 }
 
 void SubjectPanel::goBack()

@@ -31,15 +31,17 @@ public:
 
 public slots:
     // "确定" (FlatBttn32_Click): the single-subject division by the chosen
-    // subject. When the students are placed, divided() follows.
+    // subject: the subject's check and the number of classes asked, then
+    // divisionWanted() with its request.
     void divideBySubject();
     // "返回" (FlatBttn33_Click): hides the panel; nothing changes.
     void goBack();
 
 signals:
-    // The students are placed: the main window refreshes its grid, adjusts
-    // the classes and hides the panel.
-    void divided();
+    // The division the panel asks for: the main window divides, refreshes
+    // its grid, adjusts the classes and, once the students are placed,
+    // hides the panel.
+    void divisionWanted(const quorvel::DivisionRequest& request);
 
 private:
     QWidget* buildButtons();
