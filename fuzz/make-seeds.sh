@@ -112,3 +112,60 @@ write("csv/utf16-stray-byte.csv", utf16 + b"2")
 write("csv/utf16-lone-surrogate.csv", utf16[:-2] + b"\x00\xd8" + utf16[-2:])
 PY
 ls -l fuzz/seeds/*
+
+# The seeds of the web-page and Excel 2.x–4.0 readers: pages in GBK and
+# UTF-8 with entities, merged and nested cells; worksheets of each BIFF
+# version with labels in GBK, numbers, RKs, booleans, errors and formula
+# results, and an Excel 4.0 workbook of two sheets.
+/usr/bin/python3 - fuzz/seeds <<'PY'
+import os, struct, sys
+seeds = sys.argv[1]
+def write(name, data):
+    os.makedirs(os.path.dirname(os.path.join(seeds, name)), exist_ok=True)
+    with open(os.path.join(seeds, name), "wb") as f:
+        f.write(data)
+write("html/gbk.xls", ('<html><head><meta http-equiv=Content-Type content="text/html; charset=gb2312">'
+      '</head><body><table border=1><tr><td colspan=3>2026级新生名单</td></tr>'
+      '<tr><th>编号</th><th>姓名</th><th>语文</th><tr><td>2026001<td rowspan=2>张三<td>90.5'
+      '<tr><td>2026002<td>88</table></body></html>').encode("gbk"))
+write("html/utf8.html", ('<!DOCTYPE html><meta charset="utf-8"><table><tr><td>说明</td></tr></table>'
+      '<table><tr><th>编号</th><th>姓&nbsp;名</th></tr><tr><td>1</td><td>张&amp;三&#x674E;<br>四</td>'
+      '<td><table><tr><td>内</td><td>表</td></tr></table></td></tr></table>').encode())
+def rec(t, d):
+    return struct.pack("<HH", t, len(d)) + d
+def biff(version, cells, kind=0x10, codepage=936):
+    bof = {2: 0x0009, 3: 0x0209, 4: 0x0409}[version]
+    out = rec(bof, struct.pack("<HH", 0, kind) + (b"" if version == 2 else b"\0\0"))
+    out += rec(0x0042, struct.pack("<H", codepage))
+    for t, row, col, value in cells:
+        head = struct.pack("<HH", row, col) + (b"\0\0\0" if version == 2 else b"\x0f\0")
+        out += rec(t if version == 2 or t in (0x27e, 0x406) else t | 0x200, head + value)
+    return out + rec(0x000a, b"")
+def label(version, text):
+    b = text.encode("gbk")
+    return (struct.pack("<B", len(b)) if version == 2 else struct.pack("<H", len(b))) + b
+for v in (2, 3, 4):
+    cells = [(4, 0, 0, label(v, "编号")), (4, 0, 1, label(v, "姓名")), (4, 0, 2, label(v, "语文")),
+             (3, 1, 0, struct.pack("<d", 2026001)), (4, 1, 1, label(v, "张三")),
+             (5, 1, 3, b"\x01\x00"), (5, 1, 4, b"\x07\x01"), (1, 2, 5, b"")]
+    formula = 0x406 if v == 4 else 6
+    tail = b"\0\0" if v == 2 else b"\0\0\0\0"
+    cells.append((formula, 1, 2, struct.pack("<d", 90.5) + tail))
+    cells.append((formula, 2, 1, b"\0\0\0\0\0\0\xff\xff" + tail))
+    if v == 2:
+        cells.append((2, 2, 0, struct.pack("<H", 7)))
+    else:
+        cells.append((0x27e, 2, 0, struct.pack("<I", 7 << 2 | 2)))
+    data = biff(v, cells)
+    # The STRING record with the text result of the formula before it.
+    string = rec(0x0007 if v == 2 else 0x0207, label(v, "李四"))
+    at = data.index(b"\xff\xff" + tail) + 2 + len(tail)
+    write("biff2/biff%d.xls" % v, data[:at] + string + data[at:])
+book = biff(4, [], kind=0x100)
+for name in ("一班", "二班"):
+    n = name.encode("gbk")
+    book += rec(0x008f, struct.pack("<IB", 0, len(n)) + n)
+    book += biff(4, [(4, 0, 0, label(4, "编号")), (3, 1, 0, struct.pack("<d", 1))])
+write("biff2/workbook4.xls", book)
+PY
+ls -l fuzz/seeds/html fuzz/seeds/biff2

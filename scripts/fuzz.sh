@@ -2,8 +2,9 @@
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) in build-fuzz and runs them one after the
 # other from their seeds, sharing SECONDS (default 120) among them: the
-# template import, and the readers of .xls, .xlsx, .ods and .csv files
-# (seeds in fuzz/seeds/<format>). A finding stops the run and is written to
+# template import, the readers of .xls, .xlsx, .ods and .csv files, of web
+# pages (html) and of Excel 2.x–4.0 worksheets (biff2), seeds in
+# fuzz/seeds/<format>, and the reading by content (any) from all of them. A finding stops the run and is written to
 # build-fuzz/crash-…; once fixed, copy an import finding into
 # tests/excel/fixtures/import-corpus, where the tests replay it.
 #
@@ -18,7 +19,7 @@ if command -v ccache > /dev/null; then
 fi
 CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUORVEL_SANITIZE=address,undefined -DQUORVEL_FUZZ=ON "${launcher[@]}" > /dev/null
-formats=(xls xlsx ods csv)
+formats=(xls xlsx ods csv html biff2 any)
 targets=(fuzz_import "${formats[@]/#/fuzz_source_}")
 cmake --build build-fuzz --target "${targets[@]}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -36,6 +37,7 @@ run() { # TARGET SEED_DIR...
 }
 run fuzz_import tests/excel/fixtures/import-corpus
 run fuzz_source_xls fuzz/seeds/xls tests/excel/fixtures/import-corpus
-for format in xlsx ods csv; do
+for format in xlsx ods csv html biff2; do
     run "fuzz_source_$format" "fuzz/seeds/$format"
 done
+run fuzz_source_any fuzz/seeds/*

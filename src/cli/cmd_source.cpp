@@ -56,6 +56,8 @@ void printPreview(CliEnv& env, const SourcePreview& preview)
 
 void printReport(CliEnv& env, const CheckedRows& rows)
 {
+    if (!rows.contentNote.isEmpty())
+        env.out << rows.contentNote << '\n';
     for (const ReportLine& line : rows.problems)
         env.out << reportLineText(line) << '\n';
     env.out << QStringLiteral("导入行数\t") << rows.values.size() << '\n'

@@ -219,6 +219,8 @@ QString reportLineText(const ReportLine& line)
 QString reportListText(const CheckedRows& rows, int limit)
 {
     QStringList lines;
+    if (!rows.contentNote.isEmpty())
+        lines.append(rows.contentNote);
     for (int i = 0; i < rows.problems.size() && i < limit; ++i)
         lines.append(reportLineText(rows.problems.at(i)));
     if (rows.problems.size() > limit)

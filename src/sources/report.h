@@ -30,6 +30,9 @@ struct CheckedRows {
     QList<ReportLine> problems;
     int leftOut = 0;
     int lostValues = 0;
+    // Said once above the problems: that the file's content is of another
+    // format than its name says (SheetSource::contentNote()).
+    QString contentNote;
 
     // Whether storing these rows loses anything the sheet holds.
     bool losesData() const { return leftOut > 0 || lostValues > 0; }

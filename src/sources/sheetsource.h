@@ -67,10 +67,15 @@ public:
 
     // The first maxRows rows holding a value (all of them when negative).
     QList<SheetRow> readSheet(int sheet, int maxRows = -1);
-    // The first sheet called name in any letter case; -1 when there is none.
+    // The first sheet called name in any letter case, or else the one a
+    // number N counts (1 for the first); -1 when there is none.
     int findSheet(const QString& name) const;
     // The file name the messages give.
     const QString& fileName() const { return m_name; }
+    // What the import report says once about the file: that its content is
+    // of another format than its name says; empty when they agree.
+    const QString& contentNote() const { return m_contentNote; }
+    void setContentNote(const QString& note) { m_contentNote = note; }
 
 protected:
     // Counts bytes more against kMaxHeld for the strings the reader keeps;
@@ -81,25 +86,40 @@ protected:
 
 private:
     qint64 m_held = 0;
+    QString m_contentNote;
 };
 
 // What a text of its own (one no other value shares) takes in memory beside
 // its cell: the block of its characters.
 qint64 textBytes(const QString& text);
 
-enum class SourceFormat { Xls, Xlsx, Ods, Csv };
+// Xls: Excel 5.0/95 and 97-2003 (a compound file, or its bare record
+// stream); Biff2: Excel 2.x–4.0; Html: the tables of a web page.
+enum class SourceFormat { Xls, Xlsx, Ods, Csv, Html, Biff2 };
 
 // The format a file name's extension names; nullopt for any other.
 std::optional<SourceFormat> sourceFormatOf(const QString& path);
 
-// Opens the workbook at path by its extension; throws an OperationError when
-// it is missing, not a regular file (a folder, a device, a pipe), larger
-// than kMaxFileSize, unreadable, of another format or damaged.
+// The format the content of a file shows, from its first bytes (head, a few
+// KB) and, for a zip archive, whether it holds a workbook part (xlsx) or
+// content.xml (ods); nullopt when it shows none (plain text among them).
+std::optional<SourceFormat> contentFormatOf(const QByteArray& head,
+                                            const std::function<bool(const QString&)>& zipHas);
+
+// Opens the workbook at path by its content, whatever its name: a zip
+// holding a workbook part is .xlsx, one holding content.xml .ods, a
+// compound file .xls, a BIFF2–4 stream an Excel 2.x–4.0 worksheet, a web
+// page its tables, plain text .csv; when the content and the extension
+// disagree, contentNote() says so. Throws an OperationError when the file
+// is missing, not a regular file (a folder, a device, a pipe), larger than
+// kMaxFileSize, unreadable, of no format read or damaged.
 std::unique_ptr<SheetSource> openSheetSource(const QString& path);
 
 // Reads a workbook held in memory; name is the file name its messages give.
 std::unique_ptr<SheetSource> sheetSourceFromBytes(const QByteArray& bytes, SourceFormat format,
                                                   const QString& name);
+// The same by the bytes' content, as openSheetSource reads a file.
+std::unique_ptr<SheetSource> sheetSourceFromBytes(const QByteArray& bytes, const QString& name);
 
 // Throws the message for a file that is missing (missing) or cannot be
 // opened.

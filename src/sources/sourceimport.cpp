@@ -41,7 +41,8 @@ namespace {
 int chooseSheet(const SheetSource& source, const QString& wanted)
 {
     if (source.sheetNames().isEmpty())
-        throw OperationError(QStringLiteral("表格中没有工作表。"));
+        throw OperationError(
+            QStringLiteral("表格中没有数据：%1中没有工作表。").arg(source.fileName()));
     if (wanted.isEmpty())
         return 0;
     const int sheet = source.findSheet(wanted);
@@ -83,6 +84,14 @@ SourceSheet readSourceSheet(const QString& path, const SourceOptions& options,
     read.sheetNames = source->sheetNames();
     read.sheet = read.sheetNames.at(sheet);
     read.rows = source->readSheet(sheet);
+    read.contentNote = source->contentNote();
+    // A workbook none of whose sheets holds a value.
+    bool empty = read.rows.isEmpty();
+    for (int i = 0; empty && i < read.sheetNames.size(); ++i)
+        empty = i == sheet || source->readSheet(i, 1).isEmpty();
+    if (empty)
+        throw OperationError(
+            QStringLiteral("表格中没有数据：%1的工作表都是空的。").arg(source->fileName()));
     read.header = headerIndex(read.rows, options, columns, subjects);
     return read;
 }
@@ -117,6 +126,7 @@ SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& c
     preview.headerRow = rows.at(header).number;
     preview.mapping = mapColumns(rows.at(header), names, subjects, byHand);
     preview.checked = checkRows(rows.mid(header + 1), preview.mapping, preview.columns);
+    preview.checked.contentNote = read.contentNote;
     return preview;
 }
 

@@ -29,6 +29,7 @@ struct SourceSheet {
     QString sheet;
     QList<SheetRow> rows;
     int header = -1;
+    QString contentNote; // SheetSource::contentNote()
 };
 
 // Reads the sheet; throws an OperationError when the workbook cannot be

@@ -259,6 +259,8 @@ void SourceDialog::showProblems()
 {
     const CheckedRows& rows = m_preview.checked;
     m_problems->clear();
+    if (!rows.contentNote.isEmpty())
+        new QListWidgetItem(rows.contentNote, m_problems);
     for (const ReportLine& line : rows.problems) {
         auto* item = new QListWidgetItem(reportLineText(line), m_problems);
         item->setData(Qt::UserRole, line.row);
