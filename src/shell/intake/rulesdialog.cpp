@@ -210,7 +210,7 @@ void RulesDialog::importRules()
 {
     const QString path =
         fileChooser().openFile(this, QStringLiteral("导入分班规则"), m_ctx.folder,
-                               QStringLiteral("工作簿 (*.xlsx *.xls *.ods *.csv)"));
+                               QStringLiteral("工作簿 (*.xlsx *.xls *.ods *.csv *.htm *.html)"));
     if (path.isEmpty())
         return;
     reportErrors(m_ctx.prompt, [&] { ImportRules(m_ctx, path); });

@@ -112,7 +112,7 @@ void SourceDialog::browse()
 {
     const QString path =
         fileChooser().openFile(this, QStringLiteral("选择表格"), QFileInfo(m_path).absolutePath(),
-                               QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv);;所有文件 (*)"));
+                               QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv *.htm *.html);;所有文件 (*)"));
     if (!path.isEmpty())
         openFile(path);
 }

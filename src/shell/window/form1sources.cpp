@@ -24,7 +24,7 @@ namespace {
 
 QString workbookFilter()
 {
-    return QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv);;所有文件 (*)");
+    return QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv *.htm *.html);;所有文件 (*)");
 }
 
 // The workbook a drag brings: one local file of a format the readers know.
