@@ -75,9 +75,6 @@ private slots:
         QTest::newRow("a class list without 编号")
             << QStringList{} << names << QStringList{"--yes", "import", "@"} << 1 << refused
             << noQuestion << QStringList{};
-        QTest::newRow("a 成绩表 with 序号")
-            << QStringList{"语文"} << QByteArray("序号,班级,姓名,语文\n1,1,张三,80\n2,1,李四,70\n")
-            << QStringList{"--yes", "import", "@"} << 1 << refused << noQuestion << QStringList{};
         QTest::newRow("create --from a list without 编号")
             << QStringList{} << names << QStringList{"--yes", "create", "--from", "@"} << 1
             << refused << noQuestion << QStringList{};
@@ -89,10 +86,6 @@ private slots:
             << QStringList{} << names << QStringList{"--yes", "create", "--from", "@", "--number"}
             << 0 << QStringList{"自动编号 1–3"} << QStringList{"编号是空的", "第二步数据输入"}
             << QStringList{"1|张三|男||0", "2|李四|女||0", "3|王五|男||0"};
-        QTest::newRow("numbers skip the 编号 given")
-            << QStringList{} << QByteArray("编号,姓名,性别\n,甲,男\n2,乙,女\n,丙,男\n")
-            << QStringList{"import", "@", "--number"} << 0 << QStringList{"自动编号 1–3"}
-            << QStringList{} << QStringList{"1|甲|男||0", "2|乙|女||0", "3|丙|男||0"};
         QTest::newRow("names feed 编号 and stay names")
             << QStringList{} << names << QStringList{"import", "@", "--map", "编号=姓名"} << 0
             << QStringList{"编号\t姓名", "姓名\t姓名"} << QStringList{"未对应："}
@@ -234,8 +227,6 @@ private slots:
         QTest::newRow("import") << QStringList{"import", "--help"} << "import [FILE";
         QTest::newRow("import FILE") << QStringList{"import", "a.xlsx", "--help"} << "--keep-total";
         QTest::newRow("create") << QStringList{"create", "--help"} << "create --from FILE";
-        QTest::newRow("preview") << QStringList{"preview", "--help"} << "--number";
-        QTest::newRow("stats") << QStringList{"stats", "--help"} << "stats";
         QTest::newRow("divide") << QStringList{"divide", "--help"} << "divide boarders";
     }
     void helpOfACommand()

@@ -1,6 +1,4 @@
-// Rows as schools write them, checked for the import: class names read as
-// the class number, numbers given to rows without 编号 from a start number,
-// and a total kept where no subject has a column.
+// Rows without 编号 numbered for the import from a start number.
 #include "sources/report.h"
 #include "sources/sheetsource.h"
 
@@ -35,35 +33,6 @@ class TestFieldRows : public QObject {
     Q_OBJECT
 
 private slots:
-    void classNames_data()
-    {
-        QTest::addColumn<QString>("cell");
-        QTest::addColumn<QVariant>("stored"); // null: not taken, listed
-        QTest::newRow("1班") << "1班" << QVariant(1.0);
-        QTest::newRow("01班") << "01班" << QVariant(1.0);
-        QTest::newRow("一班") << "一班" << QVariant(1.0);
-        QTest::newRow("(1)班") << "(1)班" << QVariant(1.0);
-        QTest::newRow("（1）班") << "（1）班" << QVariant(1.0);
-        QTest::newRow("１２班") << "１２班" << QVariant(12.0);
-        QTest::newRow("二十三班") << "二十三班" << QVariant(23.0);
-        QTest::newRow("十班") << "十班" << QVariant(10.0);
-        QTest::newRow("a number as text") << " 7 " << QVariant(7.0);
-        QTest::newRow("A班") << "A班" << QVariant();
-        QTest::newRow("-1班") << "-1班" << QVariant();
-        QTest::newRow("班") << "班" << QVariant();
-        QTest::newRow("()班") << "()班" << QVariant();
-        QTest::newRow("1.5班") << "1.5班" << QVariant();
-    }
-    void classNames()
-    {
-        QFETCH(QString, cell);
-        QFETCH(QVariant, stored);
-        const CheckedRows rows = check({"编号", "班级"}, {{"1", cell}});
-        QCOMPARE(rows.values.size(), 1);
-        QCOMPARE(rows.values.at(0).at(3), stored);
-        QCOMPARE(rows.lostValues, stored.isNull() ? 1 : 0);
-    }
-
     // Numbers go to the rows without 编号 in row order from the start
     // number, past those the sheet gives; the rest of a row is checked as
     // ever.
@@ -102,41 +71,6 @@ private slots:
         QCOMPARE(got, stored);
         QCOMPARE(checked.notes.contains(note), !note.isEmpty());
         QCOMPARE(checked.leftOut, int(keys.size() - stored.size()));
-    }
-
-    // Without a column for 编号 nothing is checked unless rows are
-    // numbered: each row would only be listed as left out.
-    void noKeyColumnChecksNothing()
-    {
-        const CheckedRows rows = check({"姓名", "性别"}, {{"甲", "男"}, {"乙", "女"}});
-        QVERIFY(rows.problems.isEmpty());
-        QVERIFY(rows.values.isEmpty());
-        CheckOptions options;
-        options.firstNumber = 1;
-        QCOMPARE(check({"姓名", "性别"}, {{"甲", "男"}}, options).values.size(), 1);
-    }
-
-    // 总分 without a subject column: the sheet's, a word listed and lost.
-    void totalWithoutSubjects_data()
-    {
-        QTest::addColumn<QVariant>("cell");
-        QTest::addColumn<double>("stored");
-        QTest::addColumn<int>("lost");
-        QTest::newRow("a number") << QVariant(615.5) << 615.5 << 0;
-        QTest::newRow("a number as text") << QVariant("580") << 580.0 << 0;
-        QTest::newRow("empty") << QVariant() << 0.0 << 0;
-        QTest::newRow("absent") << QVariant("缺考") << 0.0 << 0;
-        QTest::newRow("a word") << QVariant("优") << 0.0 << 1;
-        QTest::newRow("negative") << QVariant(-5) << 0.0 << 1;
-    }
-    void totalWithoutSubjects()
-    {
-        QFETCH(QVariant, cell);
-        QFETCH(double, stored);
-        QFETCH(int, lost);
-        const CheckedRows rows = check({"编号", "总分"}, {{"1", cell}});
-        QCOMPARE(rows.values.at(0).at(5).toDouble(), stored);
-        QCOMPARE(rows.lostValues, lost);
     }
 };
 
