@@ -33,8 +33,8 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("create"),
          cmdCreate,
          {QStringLiteral("create [FIELD ...]"),
-          QStringLiteral(
-              "create --from FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...")}},
+          QStringLiteral("create --from FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... "
+                         "[--number] [--keep-total]")}},
         {QStringLiteral("divide"),
          cmdDivide,
          {QStringLiteral(
@@ -46,12 +46,14 @@ const std::vector<CommandEntry>& commands()
           QStringLiteral("divide boarders --boarder-classes NB [--day-classes ND]")}},
         {QStringLiteral("import"),
          cmdImport,
-         {QStringLiteral("import [FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...]")}},
+         {QStringLiteral("import [FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... "
+                         "[--number] [--keep-total]]")}},
         {QStringLiteral("export"), cmdExport, {QStringLiteral("export FILE")}},
         {QStringLiteral("list"), cmdList, {QStringLiteral("list")}},
         {QStringLiteral("preview"),
          cmdPreview,
-         {QStringLiteral("preview FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...")}},
+         {QStringLiteral("preview FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... "
+                         "[--number] [--keep-total]")}},
         {QStringLiteral("sample"), cmdSample, {QStringLiteral("sample --students N [--seed S]")}},
         {QStringLiteral("stats"), cmdStats, {QStringLiteral("stats")}},
         {QStringLiteral("adjust"),
@@ -124,8 +126,25 @@ QString usage()
     return text;
 }
 
-int runCommand(CliEnv& env, const Command& command, const QStringList& args)
+// The usage of one command: its lines of the usage text behind "用法: ".
+QString commandUsage(const CommandEntry& command)
 {
+    QString text;
+    QString lead = QStringLiteral("用法: quorvel-cli [--dir DIR] [--yes] ");
+    for (const QString& line : command.synopsis) {
+        text += lead + line + u'\n';
+        lead = QString(lead.size(), u' ');
+    }
+    return text;
+}
+
+int runCommand(CliEnv& env, const CommandEntry& entry, const QStringList& args)
+{
+    if (args.contains(QStringLiteral("--help"))) {
+        env.out << commandUsage(entry);
+        return 0;
+    }
+    const Command& command = entry.run;
     try {
         return command(env, args);
     } catch (const UsageError& e) {
@@ -214,7 +233,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     CliPrompt prompt(out, yes);
     Context ctx{folder, state, prompt};
     CliEnv env{ctx, out, err, prompt};
-    const int status = runCommand(env, command->run, args.mid(i + 1));
+    const int status = runCommand(env, *command, args.mid(i + 1));
     return checkOutput(out, err) ? status : 1;
 }
 

@@ -39,8 +39,14 @@ int cmdCreate(CliEnv& env, const QStringList& args)
             return 1;
     bool created = false;
     const bool ran =
-        reportErrors(env.ctx.prompt, [&] { created = CreateDatabase(env.ctx, options); });
-    return ran && created ? 0 : 1;
+        reportErrors(env.ctx.prompt, [&] { created = CreateDatabase(env.ctx, options, false); });
+    if (!ran || !created)
+        return 1;
+    // The window's step 2 has no button here: the command that follows.
+    env.out << QStringLiteral("已写入模板myexcel.xls：填写并保存后运行 import；"
+                              "学校的表格用 import FILE 导入。")
+            << '\n';
+    return 0;
 }
 
 } // namespace quorvel

@@ -2,10 +2,29 @@
 
 #include "sources/sourcecreate.h"
 #include "sources/sourceimport.h"
+#include "store/errors.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace quorvel {
 
-// FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]...
+namespace {
+
+// A relative FILE is looked for in the application folder, the working
+// folder of quorvel-cli: a missing one names that folder.
+void requireFile(const QString& file)
+{
+    const QFileInfo info(file);
+    if (info.isRelative() && !info.exists())
+        throw OperationError(QStringLiteral("找不到表格文件“%1”：在文件夹%2中没有这个文件。"
+                                            "请给出文件的完整路径，或用 --dir 指定它所在的文件夹。")
+                                 .arg(file, QDir::toNativeSeparators(QDir::currentPath())));
+}
+
+} // namespace
+
+// FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... [--number] [--keep-total]
 SourceOptions sourceOptions(const QString& command, const QStringList& args, QString& file)
 {
     SourceOptions options;
@@ -26,6 +45,10 @@ SourceOptions sourceOptions(const QString& command, const QStringList& args, QSt
                 throw UsageError{command + QStringLiteral(": --header-row 必须是正整数")};
         } else if (a == QLatin1String("--map")) {
             options.byHand.append(parseHandMapping(valueAt(i++)));
+        } else if (a == QLatin1String("--number")) {
+            options.number = true;
+        } else if (a == QLatin1String("--keep-total")) {
+            options.keepTotal = true;
         } else if (file.isEmpty() && !a.startsWith(QLatin1String("--"))) {
             file = a;
         } else {
@@ -34,6 +57,7 @@ SourceOptions sourceOptions(const QString& command, const QStringList& args, QSt
     }
     if (file.isEmpty())
         throw UsageError{command + QStringLiteral(": 缺少表格文件")};
+    requireFile(file);
     return options;
 }
 
@@ -60,6 +84,8 @@ void printReport(CliEnv& env, const CheckedRows& rows)
         env.out << rows.contentNote << '\n';
     for (const ReportLine& line : rows.problems)
         env.out << reportLineText(line) << '\n';
+    for (const QString& note : rows.notes)
+        env.out << note << '\n';
     env.out << QStringLiteral("导入行数\t") << rows.values.size() << '\n'
             << QStringLiteral("未导入行数\t") << rows.leftOut << '\n'
             << QStringLiteral("未导入值数\t") << rows.lostValues << '\n';
@@ -70,7 +96,13 @@ int cmdPreview(CliEnv& env, const QStringList& args)
 {
     QString file;
     const SourceOptions options = sourceOptions(QStringLiteral("preview"), args, file);
-    printPreview(env, previewSource(env.ctx, file, options));
+    const SourcePreview preview = previewSource(env.ctx, file, options);
+    printPreview(env, preview);
+    try {
+        requireStudents(preview);
+    } catch (const OperationError& e) {
+        env.out << e.text() << '\n'; // what import FILE would refuse with
+    }
     return 0;
 }
 

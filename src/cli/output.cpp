@@ -12,6 +12,8 @@ void printStatistics(CliEnv& env, const StatsDisplayResult& display)
     if (!display.view)
         return;
     const StatsView& view = *display.view;
+    if (!display.heading.isEmpty())
+        env.out << display.heading << '\n';
     QStringList header;
     for (const ColumnInfo& c : view.columns)
         header.append(c.name);

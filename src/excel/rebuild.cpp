@@ -77,13 +77,14 @@ QString rebuildQuestion()
     return QStringLiteral("确实要重建数据库吗？原有数据将全部被删除！且不可恢复！");
 }
 
-bool CreateDatabase(const Context& ctx, const CreateOptions& options)
+bool CreateDatabase(const Context& ctx, const CreateOptions& options, bool nextStep)
 {
     if (!askRebuild(ctx, rebuildQuestion()) || !checkChoices(ctx, options) ||
         !rebuildAndWriteTemplate(ctx, options, {}))
         return false;
-    ctx.prompt.message(
-        QStringLiteral("单击“第二步数据输入”按钮，将你的数据粘贴到Excel表中，保存。"));
+    if (nextStep)
+        ctx.prompt.message(
+            QStringLiteral("单击“第二步数据输入”按钮，将你的数据粘贴到Excel表中，保存。"));
     return true;
 }
 

@@ -16,7 +16,8 @@ class Store;
 // when everything was done. A refusal or a failure is reported through the
 // prompt and returns false; before the rebuild nothing has changed then, and
 // a template that cannot be written after it is reported the same way.
-bool CreateDatabase(const Context& ctx, const CreateOptions& options);
+// Then, with nextStep, the window's instruction of step 2 is shown.
+bool CreateDatabase(const Context& ctx, const CreateOptions& options, bool nextStep = true);
 
 // The rebuild of 从表格新建数据库 and create --from, whose students come in
 // with it: the choices and the template are checked first, then question

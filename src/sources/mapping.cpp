@@ -47,12 +47,20 @@ QString columnNamed(const QString& header, const QStringList& columns, const QSt
 }
 
 int findHeaderRow(const QList<SheetRow>& rows, const QStringList& columns,
-                  const QStringList& subjects)
+                  const QStringList& subjects, const QStringList& known)
 {
+    QStringList knownHeaders;
+    for (const QString& header : known)
+        knownHeaders.append(normalizedHeader(header));
+    auto names = [&](const QVariant& cell) {
+        const QString text = cell.toString();
+        return !columnNamed(text, columns, subjects).isEmpty() ||
+               (!text.isEmpty() && knownHeaders.contains(normalizedHeader(text)));
+    };
     for (int i = 0; i < rows.size() && i < kHeaderSearchRows; ++i) {
         int named = 0;
         for (const QVariant& cell : rows.at(i).cells)
-            named += !columnNamed(cell.toString(), columns, subjects).isEmpty();
+            named += names(cell);
         if (named >= 2)
             return i;
     }
@@ -70,18 +78,6 @@ int cellHeaded(const SheetRow& header, const QString& text)
     return -1;
 }
 
-void unmapCell(ColumnMapping& mapping, int cell)
-{
-    for (auto it = mapping.cellOf.begin(); it != mapping.cellOf.end();) {
-        if (it.value() == cell) {
-            mapping.headerOf.remove(it.key());
-            it = mapping.cellOf.erase(it);
-        } else {
-            ++it;
-        }
-    }
-}
-
 void applyHandMapping(ColumnMapping& mapping, const SheetRow& header, const QStringList& columns,
                       const HandMapping& hand)
 {
@@ -96,7 +92,6 @@ void applyHandMapping(ColumnMapping& mapping, const SheetRow& header, const QStr
         throw OperationError(QStringLiteral("表头行（第%1行）中没有“%2”这一列。")
                                  .arg(header.number)
                                  .arg(hand.second));
-    unmapCell(mapping, cell);
     mapping.cellOf.insert(hand.first, cell);
     mapping.headerOf.insert(hand.first, header.cells.at(cell).toString());
 }
@@ -115,8 +110,12 @@ ColumnMapping mapColumns(const SheetRow& header, const QStringList& columns,
             mapping.headerOf.insert(column, text);
         }
     }
+    const QList<QString> found = mapping.cellOf.keys();
     for (const HandMapping& hand : byHand)
         applyHandMapping(mapping, header, columns, hand);
+    for (const QString& column : columns)
+        if (found.contains(column) && !mapping.isMapped(column))
+            mapping.dropped.append(column);
     return mapping;
 }
 
@@ -127,6 +126,15 @@ HandMapping parseHandMapping(const QString& text)
         throw OperationError(
             QStringLiteral("“%1”不是“数据库列=表头”的写法，例如 编号=准考证号。").arg(text));
     return {text.left(eq).trimmed(), text.mid(eq + 1).trimmed()};
+}
+
+QStringList handHeaders(const QList<HandMapping>& byHand)
+{
+    QStringList headers;
+    for (const HandMapping& hand : byHand)
+        if (!hand.second.isEmpty())
+            headers.append(hand.second);
+    return headers;
 }
 
 } // namespace quorvel

@@ -25,15 +25,19 @@ QString columnNamed(const QString& header, const QStringList& columns, const QSt
 constexpr int kHeaderSearchRows = 20;
 
 // The index in rows of the header row: the first of the first 20 rows in
-// which at least two cells name a database column; -1 when none does.
+// which at least two cells name a database column or are one of known (the
+// headers the user maps by hand); -1 when none does.
 int findHeaderRow(const QList<SheetRow>& rows, const QStringList& columns,
-                  const QStringList& subjects);
+                  const QStringList& subjects, const QStringList& known = {});
 
 // The cell (index in SheetRow::cells) each database column is read from,
 // with the header text of that cell.
 struct ColumnMapping {
     QHash<QString, int> cellOf;
     QHash<QString, QString> headerOf;
+    // The columns the header row names that the hand mappings left without
+    // a cell, in the order of the columns.
+    QStringList dropped;
 
     bool isMapped(const QString& column) const { return cellOf.contains(column); }
 };
@@ -43,13 +47,17 @@ struct ColumnMapping {
 using HandMapping = QPair<QString, QString>;
 
 // Maps every database column to the first cell of header naming it, then
-// applies the hand mappings (a header taken by hand leaves the column that
-// had it). Throws an OperationError for a hand mapping naming an unknown
+// applies the hand mappings. One header may feed several columns: a header
+// taken by hand stays with the column that had it, unless that column is
+// mapped by hand too. Throws an OperationError for a hand mapping naming an unknown
 // column or a header the row does not have.
 ColumnMapping mapColumns(const SheetRow& header, const QStringList& columns,
                          const QStringList& subjects, const QList<HandMapping>& byHand = {});
 
 // Parses COLUMN=HEADER; throws an OperationError when there is no '='.
 HandMapping parseHandMapping(const QString& text);
+
+// The headers the hand mappings name (COLUMN= names none).
+QStringList handHeaders(const QList<HandMapping>& byHand);
 
 } // namespace quorvel

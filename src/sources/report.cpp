@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include <QHash>
+#include <QSet>
 #include <cmath>
 
 namespace quorvel {
@@ -23,14 +24,67 @@ std::optional<double> numberOf(const QVariant& cell)
     return ok && std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
 }
 
+// A subject's cell saying the student did not sit it: no score, not a fault.
+bool isAbsentMark(const QString& text)
+{
+    static const QStringList marks = {
+        QStringLiteral("-"),  QStringLiteral("--"),   QStringLiteral("/"), QStringLiteral("—"),
+        QStringLiteral("——"), QStringLiteral("缺考"), QStringLiteral("缺")};
+    return marks.contains(normalizedHeader(text));
+}
+
+// A number written in Chinese numerals (一, 十二, 二十三, 一百零五); nullopt
+// for anything else.
+std::optional<int> chineseNumber(const QString& text)
+{
+    static const QString digits = QStringLiteral("零一二三四五六七八九");
+    int total = 0, current = 0;
+    for (QChar c : text) {
+        qsizetype d = c == u'〇' ? 0 : c == u'两' ? 2 : digits.indexOf(c);
+        if (d >= 0) {
+            if (current > 0) // two digits in a row: not a number as it is said
+                return std::nullopt;
+            current = int(d);
+        } else if (c == u'十' || c == u'百') {
+            total += (current == 0 ? 1 : current) * (c == u'十' ? 10 : 100);
+            current = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return text.isEmpty() ? std::nullopt : std::optional<int>(total + current);
+}
+
+// The class a cell names: a number, or a class name such as 1班, 01班,
+// 一班, (1)班 and （1）班.
+std::optional<double> classNumberOf(const QVariant& cell)
+{
+    if (const auto n = numberOf(cell))
+        return n;
+    QString text = normalizedHeader(cell.toString());
+    if (text.endsWith(u'班'))
+        text.chop(1);
+    if (text.size() > 2 && text.startsWith(u'(') && text.endsWith(u')'))
+        text = text.mid(1, text.size() - 2);
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (ok && !text.startsWith(u'-') && !text.startsWith(u'+'))
+        return n;
+    if (const auto c = chineseNumber(text))
+        return *c;
+    return std::nullopt;
+}
+
 class RowChecker {
 public:
-    RowChecker(const ColumnMapping& mapping, const QList<TargetColumn>& columns, CheckedRows& out)
-        : m_mapping(mapping), m_columns(columns), m_out(out)
-    {
-    }
+    RowChecker(const ColumnMapping& mapping, const QList<TargetColumn>& columns,
+               const CheckOptions& options, CheckedRows& out);
 
+    // The 编号 the rows carry, which numbering skips.
+    void takeGivenKeys(const QList<SheetRow>& data);
     void check(const SheetRow& row);
+    // The notes about the whole sheet, once every row is checked.
+    void addNotes();
 
 private:
     QVariant cellOf(const SheetRow& row, const QString& column) const
@@ -43,18 +97,63 @@ private:
         m_out.problems.append({row.number, column, text, false});
         m_rowLost += lost;
     }
-    bool keyTaken(const SheetRow& row, const TargetColumn& column, const QVariant& cell);
+    bool keyTaken(const SheetRow& row, const TargetColumn& column, QVariant& cell);
     QVariant value(const SheetRow& row, const TargetColumn& column, double& subjects);
     QVariant scoreValue(const SheetRow& row, const QString& column, const QString& text,
                         const QVariant& cell);
-    void checkTotal(const SheetRow& row, const QString& column, double sum);
+    QVariant totalValue(const SheetRow& row, const QString& column, double sum);
+    QVariant sheetTotal(const SheetRow& row, const QString& column, double sum);
+    QString nextNumber();
 
     const ColumnMapping& m_mapping;
     const QList<TargetColumn>& m_columns;
+    const CheckOptions m_options;
     CheckedRows& m_out;
     QHash<QString, int> m_keyRows;
+    QSet<QString> m_givenKeys;
+    int m_next = 0;
     int m_rowLost = 0;
+    // The subjects without a cell while others have one; whether any has.
+    QStringList m_missingSubjects;
+    bool m_subjectMapped = false;
+    int m_totalsDiffer = 0;
+    QHash<QString, int> m_absent;
 };
+
+RowChecker::RowChecker(const ColumnMapping& mapping, const QList<TargetColumn>& columns,
+                       const CheckOptions& options, CheckedRows& out)
+    : m_mapping(mapping), m_columns(columns), m_options(options), m_out(out),
+      m_next(options.firstNumber)
+{
+    for (const TargetColumn& c : columns) {
+        if (c.kind != TargetColumn::Score)
+            continue;
+        if (mapping.isMapped(c.name))
+            m_subjectMapped = true;
+        else
+            m_missingSubjects.append(c.name);
+    }
+    if (!m_subjectMapped)
+        m_missingSubjects.clear();
+}
+
+void RowChecker::takeGivenKeys(const QList<SheetRow>& data)
+{
+    for (const TargetColumn& column : m_columns)
+        if (column.kind == TargetColumn::Key)
+            for (const SheetRow& row : data)
+                m_givenKeys.insert(sourceCellText(cellOf(row, column.name)));
+}
+
+QString RowChecker::nextNumber()
+{
+    while (m_givenKeys.contains(QString::number(m_next)))
+        ++m_next;
+    if (m_out.numbered++ == 0)
+        m_out.firstNumbered = m_next;
+    m_out.lastNumbered = m_next;
+    return QString::number(m_next++);
+}
 
 bool hasControlCharacter(const QString& text)
 {
@@ -62,8 +161,10 @@ bool hasControlCharacter(const QString& text)
                        [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
-bool RowChecker::keyTaken(const SheetRow& row, const TargetColumn& column, const QVariant& cell)
+bool RowChecker::keyTaken(const SheetRow& row, const TargetColumn& column, QVariant& cell)
 {
+    if (m_options.firstNumber > 0 && !isUnreadableCell(cell) && sourceCellText(cell).isEmpty())
+        cell = nextNumber();
     const QString key = sourceCellText(cell);
     QString why;
     if (isUnreadableCell(cell))
@@ -102,28 +203,57 @@ QVariant RowChecker::scoreValue(const SheetRow& row, const QString& column, cons
     return {};
 }
 
-void RowChecker::checkTotal(const SheetRow& row, const QString& column, double sum)
+QVariant RowChecker::totalValue(const SheetRow& row, const QString& column, double sum)
 {
     const QVariant cell = cellOf(row, column);
+    if (m_mapping.isMapped(column) && (!m_subjectMapped || m_options.keepTotal))
+        return sheetTotal(row, column, sum);
     const auto given = numberOf(cell);
-    if (isUnreadableCell(cell))
+    if (isUnreadableCell(cell)) {
         note(row, column, kUnreadable + QStringLiteral("，按各科之和导入"), false);
-    else if (!cell.isNull() && !sourceCellText(cell).isEmpty() &&
-             (!given || std::abs(*given - sum) > 0.01))
-        note(row, column,
-             QStringLiteral("表中的总分“%1”与各科之和%2不符，按各科之和导入")
-                 .arg(sourceCellText(cell))
-                 .arg(sum),
-             false);
+    } else if (!cell.isNull() && !sourceCellText(cell).isEmpty() &&
+               (!given || std::abs(*given - sum) > 0.01)) {
+        if (!m_missingSubjects.isEmpty())
+            ++m_totalsDiffer; // the sheet's 总分 holds subjects it has no column of
+        else
+            note(row, column,
+                 QStringLiteral("表中的总分“%1”与各科之和%2不符，按各科之和导入")
+                     .arg(sourceCellText(cell))
+                     .arg(sum),
+                 false);
+    }
+    return sum;
+}
+
+// The sheet's own 总分, where it is taken as it is: an empty or absent one
+// is the sum of the subjects.
+QVariant RowChecker::sheetTotal(const SheetRow& row, const QString& column, double sum)
+{
+    const QVariant cell = cellOf(row, column);
+    if (isUnreadableCell(cell)) {
+        note(row, column, kUnreadable + QStringLiteral("，没有导入"), true);
+        return sum;
+    }
+    const QString text = sourceCellText(cell);
+    if (cell.isNull() || text.isEmpty() || isAbsentMark(text))
+        return sum;
+    const auto given = numberOf(cell);
+    if (!given) {
+        note(row, column, QStringLiteral("“%1”不是数字，没有导入").arg(text), true);
+        return sum;
+    }
+    if (*given < 0) {
+        note(row, column, QStringLiteral("总分%1小于0，没有导入").arg(text), true);
+        return sum;
+    }
+    return *given;
 }
 
 QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, double& subjects)
 {
     const QVariant cell = cellOf(row, column.name);
-    if (column.kind == TargetColumn::Total) {
-        checkTotal(row, column.name, subjects);
-        return subjects;
-    }
+    if (column.kind == TargetColumn::Total)
+        return totalValue(row, column.name, subjects);
     // Most scores are numbers in range: no text to make for them.
     if (column.kind == TargetColumn::Score && cell.typeId() == QMetaType::Double &&
         cell.toDouble() >= 0 && cell.toDouble() <= kReportMaxScore) {
@@ -142,12 +272,16 @@ QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, doub
     }
     switch (column.kind) {
     case TargetColumn::Score: {
+        if (isAbsentMark(text)) {
+            ++m_absent[column.name];
+            return {};
+        }
         const QVariant v = scoreValue(row, column.name, text, cell);
         subjects += v.toDouble();
         return v;
     }
     case TargetColumn::Class: {
-        const auto n = numberOf(cell);
+        const auto n = classNumberOf(cell);
         if (n && *n >= 0 && *n <= kMaxClassNumber && *n == std::floor(*n))
             return *n;
         note(row, column.name,
@@ -177,28 +311,72 @@ QVariant RowChecker::value(const SheetRow& row, const TargetColumn& column, doub
 
 void RowChecker::check(const SheetRow& row)
 {
-    for (const TargetColumn& column : m_columns)
-        if (column.kind == TargetColumn::Key && !keyTaken(row, column, cellOf(row, column.name)))
+    QVariant key;
+    for (const TargetColumn& column : m_columns) {
+        if (column.kind != TargetColumn::Key)
+            continue;
+        key = cellOf(row, column.name);
+        if (!keyTaken(row, column, key))
             return;
+    }
     m_rowLost = 0;
     double subjects = 0;
     QVariantList values;
     for (const TargetColumn& column : m_columns)
-        values.append(value(row, column, subjects));
+        values.append(column.kind == TargetColumn::Key ? QVariant(sourceCellText(key))
+                                                       : value(row, column, subjects));
     m_out.lostValues += m_rowLost;
     m_out.values.append(values);
     m_out.rowNumbers.append(row.number);
 }
 
+void RowChecker::addNotes()
+{
+    for (const QString& column : m_mapping.dropped)
+        m_out.notes.append(QStringLiteral("%1 未对应：所有学生的%1将是空的").arg(column));
+    for (const TargetColumn& c : m_columns)
+        if (c.kind == TargetColumn::Sex && !m_mapping.isMapped(c.name))
+            m_out.notes.append(QStringLiteral("表格中没有性别列：所有学生将按女生统计"));
+    for (const TargetColumn& c : m_columns)
+        if (const int n = m_absent.value(c.name); n > 0)
+            m_out.notes.append(
+                QStringLiteral("“%1”有%2个单元格是缺考、--或/，按没有成绩导入").arg(c.name).arg(n));
+    if (m_totalsDiffer > 0)
+        m_out.notes.append(
+            QStringLiteral("有%1行表中的总分与各科之和不符（表格中没有%2），按各科之和导入；"
+                           "要保留表中的总分，请选“保留表中的总分”（命令行：--keep-total）")
+                .arg(m_totalsDiffer)
+                .arg(m_missingSubjects.join(QStringLiteral("、"))));
+    if (m_out.numbered > 0)
+        m_out.notes.append(
+            QStringLiteral("自动编号 %1–%2").arg(m_out.firstNumbered).arg(m_out.lastNumbered));
+}
+
+// Whether the rows have a 编号 to be stored under: a column for it, or
+// numbers given.
+bool keyed(const ColumnMapping& mapping, const QList<TargetColumn>& columns,
+           const CheckOptions& options)
+{
+    for (const TargetColumn& c : columns)
+        if (c.kind == TargetColumn::Key && !mapping.isMapped(c.name))
+            return options.firstNumber > 0;
+    return true;
+}
+
 } // namespace
 
 CheckedRows checkRows(const QList<SheetRow>& data, const ColumnMapping& mapping,
-                      const QList<TargetColumn>& columns)
+                      const QList<TargetColumn>& columns, const CheckOptions& options)
 {
     CheckedRows out;
-    RowChecker checker(mapping, columns, out);
+    if (!keyed(mapping, columns, options))
+        return out;
+    RowChecker checker(mapping, columns, options, out);
+    if (options.firstNumber > 0)
+        checker.takeGivenKeys(data);
     for (const SheetRow& row : data)
         checker.check(row);
+    checker.addNotes();
     return out;
 }
 
@@ -225,6 +403,7 @@ QString reportListText(const CheckedRows& rows, int limit)
         lines.append(reportLineText(rows.problems.at(i)));
     if (rows.problems.size() > limit)
         lines.append(QStringLiteral("……另有%1处问题").arg(rows.problems.size() - limit));
+    lines += rows.notes;
     return lines.join(u'\n');
 }
 

@@ -79,9 +79,8 @@ bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptio
 {
     const SourceSheet read = readSourceSheet(path, options, knownColumns(), subjectNames());
     const CreateOptions fields = fieldsFromHeader(read.rows.at(read.header), options.byHand);
-    const SourcePreview preview =
-        previewSheet(read, targetColumns(fields.columns(), fields.scoreFields()),
-                     fields.scoreFields(), options.byHand);
+    const SourcePreview preview = previewSheet(
+        read, targetColumns(fields.columns(), fields.scoreFields()), fields.scoreFields(), options);
     if (view)
         view(preview);
     requireStudents(preview);

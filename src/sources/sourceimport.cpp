@@ -55,7 +55,8 @@ int chooseSheet(const SheetSource& source, const QString& wanted)
 // The index in rows of the header row the options give or findHeaderRow
 // finds.
 int headerIndex(const QList<SheetRow>& rows, const SourceOptions& options,
-                const QStringList& columns, const QStringList& subjects)
+                const QStringList& columns, const QStringList& subjects,
+                const QStringList& sheetNames, const QString& sheet)
 {
     if (options.headerRow > 0) {
         for (int i = 0; i < rows.size(); ++i)
@@ -64,13 +65,17 @@ int headerIndex(const QList<SheetRow>& rows, const SourceOptions& options,
         throw OperationError(
             QStringLiteral("第%1行是空的，不能作为表头行。").arg(options.headerRow));
     }
-    const int found = findHeaderRow(rows, columns, subjects);
-    if (found < 0)
-        throw OperationError(
-            QStringLiteral("在表格的前%1行中没有找到表头行（至少有两个单元格是数据库的列名，"
-                           "例如“编号”“姓名”）。请用表头行选项指定。")
-                .arg(kHeaderSearchRows));
-    return found;
+    const int found = findHeaderRow(rows, columns, subjects, handHeaders(options.byHand));
+    if (found >= 0)
+        return found;
+    QString text = QStringLiteral("在表格的前%1行中没有找到表头行（至少有两个单元格是数据库的列名，"
+                                  "例如“编号”“姓名”）。请用表头行选项指定。")
+                       .arg(kHeaderSearchRows);
+    if (sheetNames.size() > 1)
+        text += QStringLiteral("这里读的是工作表“%1”，表格中的工作表有：%2；学生名单在别的工作表中"
+                               "时请选择那个工作表（命令行：--sheet 工作表名）。")
+                    .arg(sheet, sheetNames.join(QStringLiteral("、")));
+    throw OperationError(text);
 }
 
 } // namespace
@@ -92,7 +97,7 @@ SourceSheet readSourceSheet(const QString& path, const SourceOptions& options,
     if (empty)
         throw OperationError(
             QStringLiteral("表格中没有数据：%1的工作表都是空的。").arg(source->fileName()));
-    read.header = headerIndex(read.rows, options, columns, subjects);
+    read.header = headerIndex(read.rows, options, columns, subjects, read.sheetNames, read.sheet);
     return read;
 }
 
@@ -105,12 +110,19 @@ SourcePreview previewSource(const Context& ctx, const QString& path, const Sourc
     for (const TargetColumn& c : columns)
         names.append(c.name);
     const QStringList subjects = scores.mid(0, qMax(0, int(scores.size()) - 1));
-    return previewSheet(readSourceSheet(path, options, names, subjects), columns, scores,
-                        options.byHand);
+    return previewSheet(readSourceSheet(path, options, names, subjects), columns, scores, options);
+}
+
+CheckOptions checkOptions(const SourceOptions& options, int firstNumber)
+{
+    CheckOptions check;
+    check.firstNumber = options.number ? firstNumber : 0;
+    check.keepTotal = options.keepTotal;
+    return check;
 }
 
 SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& columns,
-                           const QStringList& scores, const QList<HandMapping>& byHand)
+                           const QStringList& scores, const SourceOptions& options)
 {
     SourcePreview preview;
     preview.columns = columns;
@@ -124,19 +136,33 @@ SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& c
     const QList<SheetRow>& rows = preview.rows;
     const int header = read.header;
     preview.headerRow = rows.at(header).number;
-    preview.mapping = mapColumns(rows.at(header), names, subjects, byHand);
-    preview.checked = checkRows(rows.mid(header + 1), preview.mapping, preview.columns);
+    preview.mapping = mapColumns(rows.at(header), names, subjects, options.byHand);
+    preview.checked =
+        checkRows(rows.mid(header + 1), preview.mapping, preview.columns, checkOptions(options));
     preview.checked.contentNote = read.contentNote;
     return preview;
 }
 
 void requireStudents(const SourcePreview& preview)
 {
-    if (!preview.mapping.isMapped(keyColumn()))
+    if (!preview.mapping.isMapped(keyColumn()) && preview.checked.numbered == 0) {
+        QStringList names;
+        for (const QString& name : usualNames(keyColumn(), {}))
+            names.append(QStringLiteral("“%1”").arg(name));
         throw OperationError(
-            QStringLiteral("表格中没有找到“编号”列（或学号、考号等），无法导入：每个学生都要有"
-                           "编号。数据库没有改动。"));
-    if (preview.checked.values.isEmpty())
+            QStringLiteral("表格中没有编号列，无法导入：表头行（第%1行）中没有%2中的任何一个，"
+                           "而每个学生都要有编号。请指定编号所在的列（命令行：--map 编号=表头；"
+                           "窗口中：在“从表格导入”的列对应中为“编号”选择表头），"
+                           "或者选择自动编号（命令行：--number）。数据库没有改动。")
+                .arg(preview.headerRow)
+                .arg(names.join(QStringLiteral("、"))));
+    }
+    requireCheckedRows(preview.checked);
+}
+
+void requireCheckedRows(const CheckedRows& rows)
+{
+    if (rows.values.isEmpty())
         throw OperationError(
             QStringLiteral("表格中没有一行可以导入（详见上面的列表），导入会清空数据库，"
                            "所以没有导入。数据库没有改动。"));
@@ -145,6 +171,7 @@ void requireStudents(const SourcePreview& preview)
 bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
                       const CheckedRows& rows, const ImportRecord& record, const QString& listAbove)
 {
+    requireCheckedRows(rows);
     const QString question =
         (listAbove.isEmpty() ? QString() : listAbove + u'\n') + keepRestQuestion(rows);
     if (rows.losesData() &&

@@ -19,7 +19,13 @@ struct SourceOptions {
     QString sheet;     // empty: the first sheet
     int headerRow = 0; // as the spreadsheet counts rows; 0: found by findHeaderRow
     QList<HandMapping> byHand;
+    bool number = false;    // 自动编号: rows without 编号 are numbered
+    bool keepTotal = false; // the sheet's 总分 is kept instead of the sum
 };
+
+// How the rows of an import with options are checked. A new store's
+// numbers start at 1.
+CheckOptions checkOptions(const SourceOptions& options, int firstNumber = 1);
 
 // The sheet of a workbook the options choose: its rows holding a value and
 // the index among them of the header row (the options' or the one
@@ -33,7 +39,9 @@ struct SourceSheet {
 };
 
 // Reads the sheet; throws an OperationError when the workbook cannot be
-// read, the sheet is missing or no header row is found.
+// read, the sheet is missing or no header row is found (naming the sheets
+// there are). The headers of the hand mappings count as known where the
+// header row is looked for.
 SourceSheet readSourceSheet(const QString& path, const SourceOptions& options,
                             const QStringList& columns, const QStringList& subjects);
 
@@ -58,15 +66,19 @@ SourcePreview previewSource(const Context& ctx, const QString& path, const Sourc
 // The preview of a sheet already read (its header found) against columns;
 // scores is the score list, 总分 last. Throws when a hand mapping is wrong.
 SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& columns,
-                           const QStringList& scores, const QList<HandMapping>& byHand);
+                           const QStringList& scores, const SourceOptions& options);
 
 // Throws the OperationError of an import that would store no student at
-// all (no column gives 编号, or every row is left out): it would empty the
-// database.
+// all (no column gives 编号 and the rows are not numbered, or every row is
+// left out): it would empty the database. The first names the headers
+// taken for 编号 and how to name another.
 void requireStudents(const SourcePreview& preview);
+// The same for rows checked: none to store.
+void requireCheckedRows(const CheckedRows& rows);
 
 // Replaces every row of studscore with rows, checked against columns, in
-// one transaction and marks excel.txt with 0. When rows were left out or
+// one transaction and marks excel.txt with 0; rows that store nobody are
+// refused first (requireCheckedRows). When rows were left out or
 // values lost it first asks keepRestQuestion, after listAbove when that is
 // given (default No), and changes nothing on No. Returns whether studscore
 // was replaced.

@@ -3,6 +3,7 @@
 #include "core/context.h"
 #include "rules/rulecheck.h"
 #include "store/rowset.h"
+#include "store/students.h"
 
 #include <QDir>
 
@@ -79,6 +80,11 @@ bool WriteStatsWorkbook(const QString& path, const StatsView& view, QString* err
     return writeBiff5Workbook(path, statsSheetName(), statsSheet(view), error);
 }
 
+QString withoutSexHeading(int students)
+{
+    return QStringLiteral("有%1名学生没有性别，按女生统计").arg(students);
+}
+
 StatsDisplayResult StatsDisplay(const Context& ctx)
 {
     StatsDisplayResult result;
@@ -91,8 +97,11 @@ StatsDisplayResult StatsDisplay(const Context& ctx)
         Store store = OpenStore(ctx);
         ReadTransaction tr(store);
         result.view = ReadStatsView(store);
-        if (result.view)
+        if (result.view) {
             result.rules = ruleReportLines(CheckRules(store));
+            if (const int n = Students(store).withoutSexCount(); n > 0)
+                result.heading = withoutSexHeading(n);
+        }
     }
     if (result.view) {
         const QString path = statsWorkbookPath(ctx);

@@ -56,7 +56,13 @@ struct StatsDisplayResult {
     // What the placement rules' check says when there are rules and a view
     // (see ruleReportLines): "分班规则N条，全部满足" or the rules not held.
     QStringList rules;
+    // The heading above the table while some student has no 性别
+    // (withoutSexHeading); empty otherwise.
+    QString heading;
 };
+
+// "有N名学生没有性别，按女生统计": the statistics count them as girls.
+QString withoutSexHeading(int students);
 
 // The statistics display: runs tongji; when ClassCount is then 0 shows
 // noClassesMessage() under the title "提示" and returns nothing to show;

@@ -45,6 +45,11 @@ int Students::unplacedCount()
     return countWhere(QStringLiteral("coalesce(%1, 0) = 0").arg(classCol()));
 }
 
+int Students::withoutSexCount()
+{
+    return countWhere(QStringLiteral("coalesce(trim(%1), '') = ''").arg(quoteIdent(sexColumn())));
+}
+
 QHash<QString, int> Students::classesByKey()
 {
     sqlite3_stmt* st = m_store.prepare(

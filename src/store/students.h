@@ -27,8 +27,9 @@ public:
     explicit Students(Store& store) : m_store(store) {}
 
     int count();
-    int placedCount();   // 班级 above 0
-    int unplacedCount(); // 班级 0 or without a value
+    int placedCount();     // 班级 above 0
+    int unplacedCount();   // 班级 0 or without a value
+    int withoutSexCount(); // 性别 empty or without a value
 
     // 编号 → 班级 of every student (no value reads as 0).
     QHash<QString, int> classesByKey();

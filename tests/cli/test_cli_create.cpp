@@ -55,7 +55,8 @@ private slots:
         QCOMPARE(r.out,
                  QStringLiteral(
                      "警告！\t确实要重建数据库吗？原有数据将全部被删除！且不可恢复！\n> 是\n"
-                     "Quorvel\t单击“第二步数据输入”按钮，将你的数据粘贴到Excel表中，保存。\n"));
+                     "已写入模板myexcel.xls：填写并保存后运行 import；学校的表格用 import FILE "
+                     "导入。\n"));
         QCOMPARE(storeColumns(dir.path()),
                  (QStringList{"编号 TEXT(15)", "姓名 TEXT(30)", "性别 TEXT(2)", "班级 INTEGER",
                               "原学校 TEXT(10)", "是否住宿 TEXT(2)", "语文 SINGLE", "英语 SINGLE",

@@ -48,7 +48,7 @@ private slots:
         QVERIFY2(r.out.contains("表头行\t2\n编号\t准考证号\n姓名\t学生姓名\n性别\t性别\n"
                                 "班级\t（未对应）\n原学校\t毕业学校\n是否住宿\t是否住宿\n"
                                 "语文\t语文成绩\n物理\t物理\n总分\t总分\n"
-                                "第4行“物理”：“缺考”不是数字，没有导入\n"),
+                                "“物理”有1个单元格是缺考、--或/，按没有成绩导入\n"),
                  qPrintable(r.out));
         QVERIFY(r.out.endsWith("> 是\n已导入2人。\n"));
         const QStringList lines = runCapturedCli(at({"list"})).out.split(u'\n');

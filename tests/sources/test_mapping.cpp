@@ -128,8 +128,12 @@ void TestMapping::byHand_data()
         << header << QStringList{} << "编号=0 姓名=2 语文=4 总分=5";
     QTest::newRow("another header for a column")
         << header << QStringList{"编号=学号"} << "编号=1 姓名=2 语文=4 总分=5";
-    QTest::newRow("a header taken from its column")
-        << header << QStringList{"数学=合计"} << "编号=0 姓名=2 语文=4 数学=5";
+    QTest::newRow("a header feeds two columns")
+        << header << QStringList{"数学=合计"} << "编号=0 姓名=2 语文=4 数学=5 总分=5";
+    QTest::newRow("names feed 编号 and stay names")
+        << header << QStringList{"编号=姓名"} << "编号=2 姓名=2 语文=4 总分=5";
+    QTest::newRow("a header moved when its column is mapped too")
+        << header << QStringList{"数学=合计", "总分=分数"} << "编号=0 姓名=2 语文=4 数学=5 总分=3";
     QTest::newRow("left unmapped") << header << QStringList{"总分="} << "编号=0 姓名=2 语文=4";
     QTest::newRow("header compared loosely")
         << header << QStringList{"数学= 分 数 "} << "编号=0 姓名=2 语文=4 数学=3 总分=5";

@@ -195,8 +195,8 @@ private slots:
             sb,
             {
                 {2026001, "张三", "男", QVariant(), "实验小学", "是", 90, 85.5, 999},
-                {"2026002", "李四", "女", 3, "育才小学", "否", "缺考", 80, QVariant()},
-                {2026003, "王五", "男", "三班", QVariant(), QVariant(), QVariant(), QVariant(), 7},
+                {"2026002", "李四", "女", 3, "育才小学", "否", "八十", 80, QVariant()},
+                {2026003, "王五", "男", "A班", QVariant(), QVariant(), QVariant(), QVariant(), 7},
             });
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows[0], (QVariantList{"2026001", "张三", "男", QVariant(), "实验小学", "是", 90.0,
@@ -208,8 +208,8 @@ private slots:
         QCOMPARE(rows[2], (QVariantList{"2026003", "王五", "男", QVariant(), QVariant(), QVariant(),
                                         QVariant(), QVariant(), 0.0}));
         QCOMPARE(fileBytes(sb.ctx.file(markerFile())), QByteArray(" 0 \r\n"));
-        QCOMPARE(sb.prompt.last(), "第3行“语文”：“缺考”不是数字，没有导入\n"
-                                   "第4行“班级”：班级“三班”不是0到32767的整数，没有导入\n"
+        QCOMPARE(sb.prompt.last(), "第3行“语文”：“八十”不是数字，没有导入\n"
+                                   "第4行“班级”：班级“A班”不是0到32767的整数，没有导入\n"
                                    "表格中有2个值没有导入（详见上面的列表），是否导入其余3行？");
     }
 
@@ -341,7 +341,7 @@ private slots:
     {
         Sandbox sb;
         const QString longName = QString(120, QChar(u'长'));
-        const auto rows = importRows(sb, {{1, longName, "男孩子", "一", "实验小学第一分校城关校区",
+        const auto rows = importRows(sb, {{1, longName, "男孩子", "甲", "实验小学第一分校城关校区",
                                            "是的吧", 90, 80, QVariant()}});
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0], (QVariantList{"1", QVariant(), QVariant(), QVariant(), QVariant(),
@@ -637,7 +637,7 @@ private slots:
                              chinese + english + physics});
         }
         writeTemplate(sb, rows);
-        sb.prompt.defaultAnswer = true; // 缺考 is not taken
+        sb.prompt.defaultAnswer = true; // 缺考 is no score
         QVERIFY(ImportTemplate(sb.ctx));
         QCOMPARE(tableRows(sb), expected);
     }
@@ -668,7 +668,7 @@ private slots:
         QCOMPARE(book.status(), XlsStatus::Ok);
         QCOMPARE(book.biffVersion(), 8);
 
-        sb.prompt.defaultAnswer = true; // 缺考 and the long name are not taken
+        sb.prompt.defaultAnswer = true; // the long name is not taken, 缺考 is no score
         QVERIFY(ImportTemplate(sb.ctx));
         const QVariant none;
         QCOMPARE(tableRows(sb),

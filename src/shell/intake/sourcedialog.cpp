@@ -3,6 +3,7 @@
 #include "shell/common/filechooser.h"
 #include "store/errors.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -94,6 +95,16 @@ QWidget* SourceDialog::buildChoices()
     row->addWidget(m_sheet);
     row->addWidget(new QLabel(QStringLiteral("表头行："), box));
     row->addWidget(m_headerRow);
+    m_number = new QCheckBox(QStringLiteral("自动编号"), box);
+    m_number->setObjectName(QStringLiteral("sourceNumber"));
+    m_number->setToolTip(QStringLiteral("没有编号的行按表中的顺序从1开始编号"));
+    m_keepTotal = new QCheckBox(QStringLiteral("保留表中的总分"), box);
+    m_keepTotal->setObjectName(QStringLiteral("sourceKeepTotal"));
+    m_keepTotal->setToolTip(QStringLiteral("不按各科之和计算总分，照表中的总分导入"));
+    connect(m_number, &QCheckBox::toggled, this, &SourceDialog::flagsChosen);
+    connect(m_keepTotal, &QCheckBox::toggled, this, &SourceDialog::flagsChosen);
+    row->addWidget(m_number);
+    row->addWidget(m_keepTotal);
     return box;
 }
 
@@ -117,19 +128,43 @@ void SourceDialog::browse()
         openFile(path);
 }
 
+namespace {
+
+// Options of a new choice of sheet or header row: no hand mapping, the
+// dialog's check boxes kept.
+SourceOptions freshOptions(const SourceOptions& now)
+{
+    SourceOptions options;
+    options.number = now.number;
+    options.keepTotal = now.keepTotal;
+    return options;
+}
+
+} // namespace
+
 void SourceDialog::openFile(const QString& path)
 {
     m_path = path;
     m_file->setText(QDir::toNativeSeparators(path));
-    refresh({});
+    refresh(freshOptions(m_options));
 }
 
 void SourceDialog::sheetChosen()
 {
     if (m_updating || m_sheet->currentIndex() < 0)
         return;
-    SourceOptions options;
+    SourceOptions options = freshOptions(m_options);
     options.sheet = m_sheet->currentText();
+    refresh(options);
+}
+
+void SourceDialog::flagsChosen()
+{
+    if (m_updating)
+        return;
+    SourceOptions options = m_options;
+    options.number = m_number->isChecked();
+    options.keepTotal = m_keepTotal->isChecked();
     refresh(options);
 }
 
@@ -137,7 +172,7 @@ void SourceDialog::headerRowChosen()
 {
     if (m_updating)
         return;
-    SourceOptions options;
+    SourceOptions options = freshOptions(m_options);
     options.sheet = m_options.sheet;
     options.headerRow = m_headerRow->value();
     refresh(options);
@@ -147,8 +182,7 @@ void SourceDialog::mappingChosen()
 {
     if (m_updating)
         return;
-    // Every box as it stands, the one just changed last: a header it takes
-    // leaves the column that had it.
+    // Every box as it stands, the one just changed last.
     const auto* changed = qobject_cast<const QComboBox*>(sender());
     SourceOptions options = m_options;
     options.byHand.clear();
@@ -265,10 +299,16 @@ void SourceDialog::showProblems()
         auto* item = new QListWidgetItem(reportLineText(line), m_problems);
         item->setData(Qt::UserRole, line.row);
     }
-    m_counts->setText(QStringLiteral("导入%1行，%2行没有导入，%3个值没有导入。")
-                          .arg(rows.values.size())
-                          .arg(rows.leftOut)
-                          .arg(rows.lostValues));
+    QStringList counts{QStringLiteral("导入%1行，%2行没有导入，%3个值没有导入。")
+                           .arg(rows.values.size())
+                           .arg(rows.leftOut)
+                           .arg(rows.lostValues)};
+    try {
+        requireStudents(m_preview);
+    } catch (const OperationError& e) {
+        counts = QStringList{e.text()};
+    }
+    m_counts->setText((counts + rows.notes).join(u'\n'));
     m_import->setText(QStringLiteral("导入%1人").arg(rows.values.size()));
     m_import->setEnabled(!rows.values.isEmpty());
 }

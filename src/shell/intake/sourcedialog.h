@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QHash>
 
+class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLabel;
@@ -21,7 +22,9 @@ namespace quorvel {
 // "从表格导入": a workbook the school received, read against the columns of
 // the database. The user picks the file, the sheet and the header row, sees
 // the first rows of the sheet with the header row marked, maps every
-// database column to a header by hand where the guess is wrong, reads the
+// database column to a header by hand where the guess is wrong (one header
+// may feed several columns), numbers the rows without 编号 (自动编号),
+// keeps the sheet's 总分 instead of the sum, reads the
 // problems the import would meet (a double click shows the row) and
 // imports with "导入N人".
 class SourceDialog : public QDialog {
@@ -45,6 +48,7 @@ private:
     void sheetChosen();
     void headerRowChosen();
     void mappingChosen();
+    void flagsChosen();
     void showRowOf(QListWidgetItem* item);
     // Reads the workbook again with the dialog's choices and shows it.
     void refresh(const SourceOptions& options);
@@ -63,6 +67,8 @@ private:
     QLineEdit* m_file = nullptr;
     QComboBox* m_sheet = nullptr;
     QSpinBox* m_headerRow = nullptr;
+    QCheckBox* m_number = nullptr;
+    QCheckBox* m_keepTotal = nullptr;
     QTableWidget* m_rows = nullptr;
     QFormLayout* m_mappingForm = nullptr;
     QHash<QString, QComboBox*> m_mapBoxes;

@@ -35,9 +35,13 @@ void Form1::showStatistics(const StatsStepResult& step)
     m_results->showForStatistics();
     item(QStringLiteral("FlatBttn2"))->setEnabled(true);
     reportErrors(m_ctx.prompt, [&] { m_results->showStatistics(m_ctx, step.display); });
-    // The first line of the rules' check, every rule not held under it.
-    m_rulesState->setText(step.display.rules.value(0));
-    m_rulesState->setToolTip(step.display.rules.join(u'\n'));
+    // Students without 性别 first, then the first line of the rules' check,
+    // every rule not held under it.
+    QStringList state = step.display.rules;
+    if (!step.display.heading.isEmpty())
+        state.prepend(step.display.heading);
+    m_rulesState->setText(state.value(0));
+    m_rulesState->setToolTip(state.join(u'\n'));
     followOnBoard();
 }
 
