@@ -10,11 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 pending=(
-    src/adjust/exchange.cpp
     src/adjust/transfer.cpp
-    src/division/balanced.cpp
-    src/division/presets.cpp
-    src/division/snake.cpp
 )
 
 # findings FILE...: "file:line: what" for every line that writes SQL; whole-

@@ -5,8 +5,7 @@
 #include "rules/ruleguard.h"
 
 #include "core/context.h"
-#include "store/fieldlists.h"
-#include "store/rowset.h"
+#include "store/studentrows.h"
 #include "store/students.h"
 #include "store/versions.h"
 
@@ -29,18 +28,16 @@ std::optional<Placed> readPlaced(Store& store, const QString& number, QString& w
         why = enterStudentMessage();
         return std::nullopt;
     }
-    const RowSet rs = RowSet::open(store, studentTable(),
-                                   quoteIdent(keyColumn()) + QStringLiteral("=?"), {number});
-    if (rs.rowCount() == 0) {
+    const std::optional<ClassAndSex> row = classAndSexOf(store, number);
+    if (!row) {
         why = unknownStudentMessage(number);
         return std::nullopt;
     }
-    const QVariant cls = rs.row(0).at(rs.columnIndex(classColumn()));
-    if (cls.isNull() || cls.toLongLong() < 1) {
+    if (row->cls.isNull() || row->cls.toLongLong() < 1) {
         why = exchangeUnplacedMessage(number);
         return std::nullopt;
     }
-    return Placed{cls.toInt(), rs.row(0).at(rs.columnIndex(sexColumn()))};
+    return Placed{row->cls.toInt(), row->sex};
 }
 
 // 男 is a boy; any other text, or none, a girl.

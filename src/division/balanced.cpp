@@ -9,51 +9,14 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/studentrows.h"
 #include "store/students.h"
+#include "store/tables.h"
+#include "store/worktables.h"
 
 namespace quorvel {
 
 namespace {
-
-// ---- work tables ----------------------------------------------------------
-
-// The column list of a table shaped like studscore.
-QString columnDefinitions(Store& store)
-{
-    QStringList defs;
-    for (const ColumnInfo& c : store.columns(studentTable())) {
-        const QString type = c.type.declared();
-        defs.append(type.isEmpty() ? quoteIdent(c.name) : quoteIdent(c.name) + u' ' + type);
-    }
-    return defs.join(u',');
-}
-
-// Makes target the way a "select * into" does: exactly the columns of
-// studscore, in the same order and with the same declared types, but
-// without its key or other constraints, holding the rows of source that
-// satisfy where, in source's row order. Fails when target exists.
-void selectInto(Store& store, const QString& target, const QString& source, const QString& where,
-                const QVariantList& binds = {})
-{
-    store.exec(
-        QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdent(target), columnDefinitions(store)));
-    store.exec(QStringLiteral("INSERT INTO %1 SELECT * FROM %2 WHERE %3 ORDER BY rowid")
-                   .arg(quoteIdent(target), quoteIdent(source), where),
-               binds);
-}
-
-// Adds every row of source to target, column by column in table order and
-// in source's row order; a key target already holds makes it fail.
-void copyRows(Store& store, const QString& source, const QString& target)
-{
-    store.exec(QStringLiteral("INSERT INTO %1 SELECT * FROM %2 ORDER BY rowid")
-                   .arg(quoteIdent(target), quoteIdent(source)));
-}
-
-void dropTable(Store& store, const QString& table)
-{
-    store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
-}
 
 // ---- strata ---------------------------------------------------------------
 
@@ -78,36 +41,17 @@ QString yes()
     return QStringLiteral("是");
 }
 
-QString unplaced()
-{
-    return quoteIdent(classColumn()) + QStringLiteral("=0");
-}
-
 // The chosen conditions as the strata need them.
 struct Conditions {
     QStringList grades; // distinct non-empty grade values, in the store's text order
     QStringList yesNo;  // the chosen yes/no conditions, in ConditionList order
 };
 
-QStringList distinctGrades(Store& store)
-{
-    const QString grade = quoteIdent(gradeColumn());
-    QStringList grades;
-    const QVariantList values =
-        store.column(QStringLiteral("SELECT DISTINCT %1 FROM %2 ORDER BY %1")
-                         .arg(grade, quoteIdent(studentTable())));
-    for (const QVariant& v : values)
-        if (!v.isNull() && !v.toString().isEmpty())
-            grades.append(v.toString());
-    return grades;
-}
-
+// The distinct values of 原学校, a null one among them, are there as soon
+// as there is any student.
 bool anySchoolRow(Store& store)
 {
-    return !store
-                .column(QStringLiteral("SELECT DISTINCT %1 FROM %2")
-                            .arg(quoteIdent(schoolColumn()), quoteIdent(studentTable())))
-                .isEmpty();
+    return Students(store).count() > 0;
 }
 
 // A condition must name a column: the store would take an unknown quoted
@@ -131,7 +75,7 @@ Conditions readConditions(Store& store, const QStringList& conditions, StrataFla
             if (anySchoolRow(store))
                 flags.schoolCondition = true;
         } else if (entry == gradeColumn()) {
-            c.grades = distinctGrades(store);
+            c.grades = distinctTexts(store, gradeColumn());
         } else {
             c.yesNo.append(entry);
         }
@@ -148,12 +92,10 @@ QStringList splitTables(Store& store, const QStringList& parents, const QString&
                         const QString& column)
 {
     QStringList children;
-    const QString where =
-        unplaced() + QStringLiteral(" AND ") + quoteIdent(column) + QStringLiteral("=?");
     for (const QString& parent : parents) {
         for (const QString& value : {no(), yes()}) {
             const QString child = prefix + QString::number(children.size() + 1);
-            selectInto(store, child, parent, where, {value});
+            copyUnplacedHolding(store, child, parent, column, value);
             children.append(child);
         }
     }
@@ -187,18 +129,16 @@ struct StrataDealer {
     // The unplaced students of one sex in a stratum, in dealing order.
     RowSet openSex(const Stratum& stratum, const QString& sex)
     {
-        const QString sexTerm = quoteIdent(sexColumn()) + QStringLiteral("=? AND ") + unplaced();
-        const QString byTotal = quoteIdent(totalColumn()) + QStringLiteral(" DESC");
         if (!useConditions)
-            return RowSet::open(store, studentTable(), sexTerm, {sex}, byTotal);
-        // Whether the stratum brings a condition of its own decides how the
-        // sex and class terms join it; stratumHasNoWhere records the case.
+            return unplacedOfSex(store, studentTable(), sex, std::nullopt);
+        // Whether the stratum brings a grade of its own decides whether its
+        // students hold it; stratumHasNoWhere records the case.
         const QString table = stratum.table.isEmpty() ? studentTable() : stratum.table;
-        const QString where =
-            stratum.where.isEmpty() ? sexTerm : stratum.where + QStringLiteral(" AND ") + sexTerm;
-        const QString order =
-            flags.schoolCondition ? quoteIdent(schoolColumn()) + u',' + byTotal : byTotal;
-        return RowSet::open(store, table, where, stratum.binds + QVariantList{sex}, order);
+        std::optional<ColumnValue> grade;
+        if (stratum.grade)
+            grade = ColumnValue{gradeColumn(), *stratum.grade};
+        return unplacedOfSex(store, table, sex, grade,
+                             flags.schoolCondition ? schoolColumn() : QString());
     }
 
     void dealWholeCycles(RowSet& rs, SnakeStart start)
@@ -227,11 +167,11 @@ struct StrataDealer {
     {
         if (grades.isEmpty()) {
             flags.stratumHasNoWhere = true;
-            dealStratum({table, {}, {}});
+            dealStratum({table, std::nullopt});
             return;
         }
         for (const QString& g : grades)
-            dealStratum({table, quoteIdent(gradeColumn()) + QStringLiteral("=?"), {g}});
+            dealStratum({table, g});
     }
 };
 
@@ -239,13 +179,7 @@ struct StrataDealer {
 // ones (saved in tt) and those of the work tables.
 void removeCopiedStudents(Store& store, const QStringList& tables)
 {
-    QStringList sources;
-    for (const QString& t : tables + QStringList{mergeTable()})
-        sources.append(
-            QStringLiteral("SELECT %1 FROM %2").arg(quoteIdent(keyColumn()), quoteIdent(t)));
-    store.exec(QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-                   .arg(quoteIdent(studentTable()), quoteIdent(keyColumn()),
-                        sources.join(QStringLiteral(" UNION ALL "))));
+    removeStudentsHeldIn(store, tables + QStringList{mergeTable()});
 }
 
 // A tt left from an earlier run is dropped and stops the write-back; the
@@ -276,13 +210,12 @@ void MergeStrata(Store& store, const QStringList& tables, QVector<Notice>& notic
     if (!clearEarlierMerge(store, notices))
         return;
     const qint64 before = studentCount(store);
-    selectInto(store, mergeTable(), studentTable(),
-               quoteIdent(classColumn()) + QStringLiteral(">0"));
+    copyPlacedStudents(store, mergeTable());
     removeCopiedStudents(store, tables);
     notices.append({QStringLiteral("分班完成，下面进行调整。请稍候……"), appTitle()});
     for (const QString& t : tables)
-        copyRows(store, t, studentTable());
-    copyRows(store, mergeTable(), studentTable());
+        appendRows(store, studentTable(), t);
+    appendRows(store, studentTable(), mergeTable());
     if (studentCount(store) != before)
         throw OperationError(QStringLiteral("写回分班结果时学生人数不符，分班已撤销。"));
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 
 namespace quorvel {
 
@@ -31,12 +32,11 @@ namespace quorvel {
 // transaction; a failure is thrown (StoreError, OperationError) and the
 // rollback leaves every student as before.
 
-// A stratum: the rows of table that satisfy where (a condition with ?
-// marks for binds, without the sex and class terms; empty for every row).
+// A stratum: the rows of table (studscore when empty) whose 品质等级 is
+// grade; every row of it without a grade.
 struct Stratum {
     QString table;
-    QString where;
-    QVariantList binds;
+    std::optional<QString> grade;
 };
 
 // What the stratum dealing of one division found, private to it: whether

@@ -8,6 +8,7 @@
 #include "store/fieldlists.h"
 #include "store/rowset.h"
 #include "store/store.h"
+#include "store/studentrows.h"
 #include "store/students.h"
 
 namespace quorvel {
@@ -17,10 +18,7 @@ namespace {
 // Whole cycles of k students of one sex, best first by field.
 void dealSex(Store& store, const QString& field, qint16 k, bool boys)
 {
-    const QString where =
-        quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
-    RowSet rs = RowSet::open(store, studentTable(), where, {QStringLiteral("男")},
-                             quoteIdent(field) + QStringLiteral(" DESC"));
+    RowSet rs = boys ? boysHighestFirst(store, field) : notBoysHighestFirst(store, field);
     const int n = rs.rowCount();
     if (n > k)
         DealSnake(rs, n - n % k, k);

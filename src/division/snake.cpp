@@ -6,7 +6,9 @@
 #include "store/rowset.h"
 #include "store/ruletables.h"
 #include "store/store.h"
+#include "store/studentrows.h"
 #include "store/students.h"
+#include "store/tables.h"
 #include "store/versions.h"
 
 #include <limits>
@@ -78,9 +80,7 @@ void SnakeDivide(Store& store, qint16 classes)
 {
     if (classes < 1)
         return;
-    RowSet rs = RowSet::open(
-        store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
-        quoteIdent(sexColumn()) + u',' + quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    RowSet rs = unplacedBySexThenTotal(store);
     DealSnake(rs, rs.rowCount(), classes);
 }
 
@@ -88,8 +88,7 @@ void PlaceTopStudents(Store& store, qint16 top, qint16 classes)
 {
     if (top <= 0 || classes < 1)
         return;
-    RowSet rs = RowSet::open(store, studentTable(), {}, {},
-                             quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    RowSet rs = rowsHighestFirst(store, studentTable(), totalColumn());
     DealSnake(rs, top, classes);
 }
 
@@ -103,7 +102,7 @@ void DropWorkTables(Store& store)
     for (const QString& table : store.tables())
         if (table.compare(studentTable(), Qt::CaseInsensitive) != 0 &&
             !Versions::isHistoryTable(table) && !isRuleTable(table) && !isRecordTable(table))
-            store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
+            dropTable(store, table);
 }
 
 } // namespace quorvel

@@ -81,4 +81,53 @@ RowSet placedStudentsByClass(Store& store)
                         quoteIdent(classColumn()));
 }
 
+RowSet unplacedBySexThenTotal(Store& store)
+{
+    return RowSet::open(store, studentTable(), quoteIdent(classColumn()) + QStringLiteral("=0"), {},
+                        quoteIdent(sexColumn()) + u',' + quoteIdent(totalColumn()) +
+                            QStringLiteral(" DESC"));
+}
+
+namespace {
+
+RowSet bySexHighestFirst(Store& store, const QString& column, bool boys)
+{
+    const QString where =
+        quoteIdent(sexColumn()) + (boys ? QStringLiteral("=?") : QStringLiteral("<>?"));
+    return RowSet::open(store, studentTable(), where, {QStringLiteral("男")},
+                        quoteIdent(column) + QStringLiteral(" DESC"));
+}
+
+} // namespace
+
+RowSet boysHighestFirst(Store& store, const QString& column)
+{
+    return bySexHighestFirst(store, column, true);
+}
+
+RowSet notBoysHighestFirst(Store& store, const QString& column)
+{
+    return bySexHighestFirst(store, column, false);
+}
+
+std::optional<ClassAndSex> classAndSexOf(Store& store, const QString& key)
+{
+    const RowSet rs =
+        RowSet::open(store, studentTable(), quoteIdent(keyColumn()) + QStringLiteral("=?"), {key});
+    if (rs.rowCount() == 0)
+        return std::nullopt;
+    return ClassAndSex{rs.row(0).at(rs.columnIndex(classColumn())),
+                       rs.row(0).at(rs.columnIndex(sexColumn()))};
+}
+
+QStringList distinctTexts(Store& store, const QString& column)
+{
+    QStringList out;
+    for (const QVariant& v : store.column(QStringLiteral("SELECT DISTINCT %1 FROM %2 ORDER BY %1")
+                                              .arg(quoteIdent(column), quoteIdent(studentTable()))))
+        if (!v.isNull() && !v.toString().isEmpty())
+            out.append(v.toString());
+    return out;
+}
+
 } // namespace quorvel

@@ -37,5 +37,28 @@ RowSet studentsByClassThenTotal(Store& store);
 // Every column of the students whose 班级 is above 0, by 班级; ties in the
 // order of the rows.
 RowSet placedStudentsByClass(Store& store);
+// Every column of the students whose 班级 is 0 (not those without a value),
+// by 性别 in the store's text order (so 女 before 男, no 性别 first) and
+// then 总分 descending; ties in the order of the rows.
+RowSet unplacedBySexThenTotal(Store& store);
+// Every column of the students whose 性别 is exactly 男, or of those whose
+// 性别 holds any other value (a student without 性别 is in neither), by
+// column descending; ties in the order of the rows.
+RowSet boysHighestFirst(Store& store, const QString& column);
+RowSet notBoysHighestFirst(Store& store, const QString& column);
+
+// The 班级 and 性别 of one student as an updatable set reads them.
+struct ClassAndSex {
+    QVariant cls;
+    QVariant sex;
+};
+// Those of the student whose 编号 is key (the first by row, were there
+// more); nullopt when there is none.
+std::optional<ClassAndSex> classAndSexOf(Store& store, const QString& key);
+
+// Each distinct value of column once, as text, in the store's order of the
+// values (numbers before texts, texts by their code points, not by their
+// reading); a null or empty value is left out.
+QStringList distinctTexts(Store& store, const QString& column);
 
 } // namespace quorvel

@@ -25,6 +25,11 @@ void replaceTable(Store& store, const QString& table, const QVector<ColumnDefini
                    .arg(quoteIdent(table), definitions.join(QStringLiteral(", "))));
 }
 
+void dropTable(Store& store, const QString& table)
+{
+    store.exec(QStringLiteral("DROP TABLE ") + quoteIdent(table));
+}
+
 RowSet rowsHighestFirst(Store& store, const QString& table, const QString& column)
 {
     return RowSet::open(store, table, {}, {}, quoteIdent(column) + QStringLiteral(" DESC"));

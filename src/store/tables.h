@@ -19,6 +19,10 @@ struct ColumnDefinition {
 // this order (inside the caller's transaction).
 void replaceTable(Store& store, const QString& table, const QVector<ColumnDefinition>& columns);
 
+// Drops table (inside the caller's transaction); fails (StoreError) when
+// there is none.
+void dropTable(Store& store, const QString& table);
+
 // Every row of table (an updatable set), highest column first; ties in the
 // order of the rows.
 RowSet rowsHighestFirst(Store& store, const QString& table, const QString& column);
