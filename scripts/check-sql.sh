@@ -11,7 +11,6 @@ cd "$(dirname "$0")/.."
 
 pending=(
     src/adjust/exchange.cpp
-    src/adjust/transfer.cpp
     src/division/balanced.cpp
     src/division/boarders.cpp
     src/division/fastslow.cpp

@@ -144,7 +144,8 @@ private slots:
         BalanceSettings settings;
         settings.subjects = operation == u"subjects";
         if (operation == u"transfer")
-            QVERIFY(TransferStudent(sb.ctx, QStringLiteral("s00"), QStringLiteral("2")).store);
+            QVERIFY(
+                TransferStudent(sb.ctx, QStringLiteral("s00"), QStringLiteral("2")).has_value());
         else
             QCOMPARE(int(PreciseAdjust(sb.ctx, settings).outcome), int(AdjustOutcome::Finished));
         race.join();

@@ -103,7 +103,7 @@ void prepare(Sandbox& sb)
     addStudents(sb, students);
     QVERIFY(AddRule(sb.ctx, {RuleKind::Together, {id(0), id(1)}, {}, {}}));
     recordVersion(sb, QStringLiteral("导入模板数据"));
-    QVERIFY(TransferStudent(sb.ctx, id(19), QStringLiteral("1")).store);
+    QVERIFY(TransferStudent(sb.ctx, id(19), QStringLiteral("1")).has_value());
 }
 
 void writeTemplate(const Context& ctx)

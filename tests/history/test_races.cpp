@@ -96,14 +96,14 @@ Road road(const QString& operation)
     const auto nothing = [](Sandbox&) {};
     const auto transferred = [](Sandbox& sb) {
         recordVersion(sb, QStringLiteral("导入模板数据"));
-        QVERIFY(TransferStudent(sb.ctx, id(0), QStringLiteral("3")).store);
+        QVERIFY(TransferStudent(sb.ctx, id(0), QStringLiteral("3")).has_value());
     };
     if (operation == u"automatic adjustment, one pass")
         return {[](Sandbox& sb) { QCOMPARE(tongji(sb.ctx), StatsOutcome::Built); },
                 [](Sandbox& sb) { return AdjustPass(sb.ctx) == AdjustOutcome::Finished; }};
     if (operation == u"transfer")
         return {nothing, [](Sandbox& sb) {
-                    return bool(TransferStudent(sb.ctx, id(0), QStringLiteral("2")).store);
+                    return bool(TransferStudent(sb.ctx, id(0), QStringLiteral("2")).has_value());
                 }};
     if (operation == u"exchange")
         return {nothing, [](Sandbox& sb) { return ExchangeStudents(sb.ctx, id(0), id(39)).done; }};
