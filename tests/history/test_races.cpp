@@ -3,8 +3,6 @@
 // wholly before that write, never around it. The write waits for the
 // operation's transaction and then moves every placed student one class on
 // (4 to 1), so the classes at the end are the operation's own, moved on.
-#include "interleaving.h"
-
 #include "adjust/autoadjust.h"
 #include "adjust/exchange.h"
 #include "adjust/transfer.h"
@@ -18,6 +16,7 @@
 #include "store/store.h"
 
 #include "support/intake.h"
+#include "support/interleaving.h"
 
 #include <QFile>
 #include <QTest>

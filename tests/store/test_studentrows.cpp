@@ -4,7 +4,8 @@
 #include "store/studentrows.h"
 #include "store/tables.h"
 
-#include <QTemporaryDir>
+#include "support/freshstore.h"
+
 #include <QTest>
 
 using namespace quorvel;
@@ -24,20 +25,12 @@ QString keys(const RowSet& rs)
 class TestStudentRows : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-
     // a … f in this row order; b and f share 班级 2 and 总分 80.
-    Store freshStore()
-    {
-        const QString path = dir.filePath(QStringLiteral("gsls.dll"));
-        QFile::remove(path);
-        Store s = Store::create(path);
-        s.exec(QStringLiteral("CREATE TABLE studscore (\"编号\" TEXT(15) PRIMARY KEY NOT NULL, "
-                              "\"班级\" INTEGER, \"总分\" SINGLE)"));
-        s.exec(QStringLiteral("INSERT INTO studscore VALUES ('a',3,70),('b',2,80),('c',NULL,90),"
-                              "('d',0,60),('e',2,NULL),('f',2,80),('g',-1,85)"));
-        return s;
-    }
+    test::FreshStore store{QStringLiteral("\"编号\" TEXT(15) PRIMARY KEY NOT NULL, "
+                                          "\"班级\" INTEGER, \"总分\" SINGLE"),
+                           QStringLiteral("('a',3,70),('b',2,80),('c',NULL,90),"
+                                          "('d',0,60),('e',2,NULL),('f',2,80),('g',-1,85)")};
+    Store freshStore() { return store.fresh(); }
 
 private slots:
     void inClasses_data()

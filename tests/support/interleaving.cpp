@@ -39,9 +39,20 @@ void writeAside(const QString& folder, const Interleaving::Write& write)
 }
 
 Interleaving::Interleaving(Sandbox& sb, Write write)
-    : m_folder(sb.dir.path()), m_write(std::move(write))
+    : Interleaving(sb.ctx, [write = std::move(write)](const QString& folder) {
+          try {
+              writeAside(folder, write);
+              return true;
+          } catch (const StoreError&) {
+              return false; // waited longer than the busy timeout
+          }
+      })
 {
-    sb.ctx.afterReading = [this] { writeNowOrWait(); };
+}
+
+Interleaving::Interleaving(Context& ctx, Run run) : m_folder(ctx.folder), m_run(std::move(run))
+{
+    ctx.afterReading = [this] { runNowOrWait(); };
 }
 
 Interleaving::~Interleaving()
@@ -55,25 +66,35 @@ void Interleaving::join()
         m_waiting.join();
 }
 
-void Interleaving::writeOnce()
-{
-    try {
-        writeAside(m_folder, m_write);
-        m_wrote = true;
-    } catch (const StoreError&) {
-        m_wrote = false; // waited longer than the busy timeout
-    }
-}
-
-void Interleaving::writeNowOrWait()
+void Interleaving::runNowOrWait()
 {
     if (std::exchange(m_called, true))
         return;
     m_held = !storeWritable(m_folder);
     if (m_held)
-        m_waiting = std::thread([this] { writeOnce(); });
+        m_waiting = std::thread([this] { m_wrote = m_run(m_folder); });
     else
-        writeOnce();
+        m_wrote = m_run(m_folder);
+}
+
+void ProbingPrompt::showMessage(const QString& text, const QString& title, PromptIcon icon)
+{
+    atBox(Box::Message, title, text);
+    FakePrompt::showMessage(text, title, icon);
+}
+
+bool ProbingPrompt::askQuestion(const QString& text, const QString& title, PromptIcon icon,
+                                DefaultAnswer defaultButton)
+{
+    atBox(Box::Question, title, text);
+    return FakePrompt::askQuestion(text, title, icon, defaultButton);
+}
+
+std::optional<QString> ProbingPrompt::askInput(const QString& text, const QString& title,
+                                               const QString& initial)
+{
+    atBox(Box::Input, title, text);
+    return FakePrompt::askInput(text, title, initial);
 }
 
 } // namespace quorvel::test
