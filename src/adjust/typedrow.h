@@ -18,7 +18,7 @@ using TypedCell = QPair<QString, QString>;
 // The cells typed into one row of the students' grid, 班级 aside (a typed
 // class goes through SaveTypedClass).
 struct TypedRowRequest {
-    QString number;            // the student's 编号 as the grid read it
+    QString number;             // the student's 编号 as the grid read it
     QVector<TypedCell> changes; // in table columns, the 编号 itself may be one
 };
 

@@ -37,7 +37,8 @@ TableRows studentsNumbered(Store& store, const QStringList& numbers)
         terms.append(QLatin1Char('(') + isNumber() + QLatin1Char(')'));
         binds.append(n);
     }
-    const QString where = terms.isEmpty() ? QStringLiteral("0") : terms.join(QStringLiteral(" OR "));
+    const QString where =
+        terms.isEmpty() ? QStringLiteral("0") : terms.join(QStringLiteral(" OR "));
     return RowSet::open(store, studentTable(), where, binds).snapshot();
 }
 

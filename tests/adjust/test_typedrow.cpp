@@ -66,12 +66,15 @@ private slots:
         QTest::addColumn<QString>("changes");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("gone");
-        QTest::newRow("student no longer there") << "c" << "姓名=丙" << rowGoneMessage("c") << true;
-        QTest::newRow("the 编号 of another") << "a" << "编号=b" << rowRefusedMessage() << false;
+        QTest::newRow("student no longer there") << "c"
+                                                 << "姓名=丙" << rowGoneMessage("c") << true;
+        QTest::newRow("the 编号 of another") << "a"
+                                             << "编号=b" << rowRefusedMessage() << false;
         QTest::newRow("the 编号 of another, with a name")
-            << "a" << "姓名=丁;编号=b" << rowRefusedMessage() << false;
-        QTest::newRow("a 编号 too long")
-            << "a" << "编号=0123456789abcdef" << rowRefusedMessage() << false;
+            << "a"
+            << "姓名=丁;编号=b" << rowRefusedMessage() << false;
+        QTest::newRow("a 编号 too long") << "a"
+                                         << "编号=0123456789abcdef" << rowRefusedMessage() << false;
     }
     void refused()
     {
@@ -99,16 +102,20 @@ private slots:
         QTest::addColumn<QString>("changes");
         QTest::addColumn<QString>("stored"); // a, then b
         QTest::addColumn<QString>("version");
-        QTest::newRow("name") << "姓名=丙" << "a/丙/1/500 b/乙/2/480"
+        QTest::newRow("name") << "姓名=丙"
+                              << "a/丙/1/500 b/乙/2/480"
                               << "修改学生信息（a的姓名）";
-        QTest::newRow("a total as text") << "总分=85.50" << "a/甲/1/85.5 b/乙/2/480"
+        QTest::newRow("a total as text") << "总分=85.50"
+                                         << "a/甲/1/85.5 b/乙/2/480"
                                          << "修改学生信息（a的总分）";
-        QTest::newRow("a total the column cannot take")
-            << "总分=高" << "a/甲/1/ b/乙/2/480"
-            << "修改学生信息（a的总分）";
-        QTest::newRow("a free 编号") << "编号=z;姓名=丙" << "z/丙/1/500 b/乙/2/480"
+        QTest::newRow("a total the column cannot take") << "总分=高"
+                                                        << "a/甲/1/ b/乙/2/480"
+                                                        << "修改学生信息（a的总分）";
+        QTest::newRow("a free 编号") << "编号=z;姓名=丙"
+                                     << "z/丙/1/500 b/乙/2/480"
                                      << "修改学生信息（a的编号、姓名）";
-        QTest::newRow("a name typed twice") << "姓名=丙;姓名=丁" << "a/丁/1/500 b/乙/2/480"
+        QTest::newRow("a name typed twice") << "姓名=丙;姓名=丁"
+                                            << "a/丁/1/500 b/乙/2/480"
                                             << "修改学生信息（a的姓名）";
     }
     void saved()
