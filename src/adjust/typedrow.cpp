@@ -4,7 +4,6 @@
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/studentlookup.h"
-#include "store/versions.h"
 
 namespace quorvel {
 
@@ -19,16 +18,6 @@ void setCells(RowSet& rs, const QVector<TypedCell>& changes)
             throw OperationError(QStringLiteral("数据集中没有字段：") + cell.first);
         rs.setValue(c, cell.second);
     }
-}
-
-// "001的姓名、语文"
-QString changedColumns(const QString& number, const QVector<TypedCell>& changes)
-{
-    QStringList names;
-    for (const TypedCell& cell : changes)
-        if (!names.contains(cell.first))
-            names.append(cell.first);
-    return number + QStringLiteral("的") + names.join(QStringLiteral("、"));
 }
 
 void refuse(const Context& ctx, const QString& why)
@@ -66,8 +55,7 @@ TypedRowOutcome SaveTypedRow(const Context& ctx, const TypedRowRequest& request)
                 why = rowRefusedMessage();
                 outcome.row = before;
             } else {
-                Versions(store).record(QStringLiteral("修改学生信息"),
-                                       changedColumns(request.number, request.changes));
+                // No class changed: no version of the class history.
                 tr.commit();
                 outcome = {true, rs.row(0)};
             }

@@ -42,7 +42,7 @@ QString rowGoneMessage(const QString& number);
 // Saves the typed cells onto the student whose 编号 is request.number, in
 // one transaction that reads him there: each text converted to its column's
 // type as the store takes it (a text the column cannot take leaves it
-// without a value), and a version "修改学生信息" of the class history. No
+// without a value); no class changes, so the class history keeps no version. No
 // such student, or a new 编号 that another student has or that is empty:
 // refused, shown after the rollback.
 TypedRowOutcome SaveTypedRow(const Context& ctx, const TypedRowRequest& request);

@@ -104,19 +104,19 @@ private slots:
         QTest::addColumn<QString>("version");
         QTest::newRow("name") << "姓名=丙"
                               << "a/丙/1/500 b/乙/2/480"
-                              << "修改学生信息（a的姓名）";
+                              << "";
         QTest::newRow("a total as text") << "总分=85.50"
                                          << "a/甲/1/85.5 b/乙/2/480"
-                                         << "修改学生信息（a的总分）";
+                                         << "";
         QTest::newRow("a total the column cannot take") << "总分=高"
                                                         << "a/甲/1/ b/乙/2/480"
-                                                        << "修改学生信息（a的总分）";
+                                                        << "";
         QTest::newRow("a free 编号") << "编号=z;姓名=丙"
                                      << "z/丙/1/500 b/乙/2/480"
-                                     << "修改学生信息（a的编号、姓名）";
+                                     << "";
         QTest::newRow("a name typed twice") << "姓名=丙;姓名=丁"
                                             << "a/丁/1/500 b/乙/2/480"
-                                            << "修改学生信息（a的姓名）";
+                                            << "";
     }
     void saved()
     {
@@ -130,7 +130,8 @@ private slots:
         QVERIFY(sb.prompt.messages.isEmpty());
         QCOMPARE(students(sb).join(u' '), stored);
         QCOMPARE(outcome.row->at(0).toString(), stored.section(u'/', 0, 0));
-        QCOMPARE(versions(sb).last(), version);
+        QCOMPARE(versions(sb), QStringList{}); // not a change of the classes
+        Q_UNUSED(version);
     }
 
     // The student is found by 编号 however the rows moved since the grid
