@@ -1,7 +1,9 @@
 # What a desktop installation holds besides the two programs: the menu entry,
 # the icon (SVG, and PNG sizes rendered from it when rsvg-convert is there),
 # the AppStream metadata, the manual pages, the bash completion and the
-# package's copyright and changelog.
+# package's copyright and changelog. A build without the window
+# (-DQUORVEL_GUI=OFF) installs only what belongs to quorvel-cli: its manual
+# page and completion, the copyright and the changelog.
 include(GNUInstallDirs)
 
 set(QUORVEL_APP_ID example.quorvel.Quorvel)
@@ -9,13 +11,17 @@ set(quorvel_pkg_src ${PROJECT_SOURCE_DIR}/packaging)
 set(quorvel_pkg_bin ${PROJECT_BINARY_DIR}/packaging)
 set(quorvel_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/quorvel)
 
-install(FILES ${quorvel_pkg_src}/${QUORVEL_APP_ID}.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${quorvel_pkg_src}/${QUORVEL_APP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${quorvel_pkg_src}/quorvel.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-foreach(program quorvel-cli quorvel)
+set(quorvel_installed_programs quorvel-cli)
+if(QUORVEL_GUI)
+  list(APPEND quorvel_installed_programs quorvel)
+  install(FILES ${quorvel_pkg_src}/${QUORVEL_APP_ID}.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${quorvel_pkg_src}/${QUORVEL_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${quorvel_pkg_src}/quorvel.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+foreach(program ${quorvel_installed_programs})
   install(FILES ${quorvel_pkg_src}/completion/quorvel-cli
           DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME ${program})
 endforeach()
@@ -32,7 +38,7 @@ function(quorvel_gzip source output)
     DEPENDS ${quorvel_pkg_bin}/${name} VERBATIM)
   set(quorvel_gz_files ${quorvel_gz_files} ${output} PARENT_SCOPE)
 endfunction()
-foreach(page quorvel quorvel-cli)
+foreach(page ${quorvel_installed_programs})
   quorvel_gzip(${quorvel_pkg_src}/man/${page}.1 ${quorvel_pkg_bin}/${page}.1.gz)
   install(FILES ${quorvel_pkg_bin}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
@@ -42,7 +48,9 @@ install(FILES ${quorvel_pkg_bin}/changelog.gz DESTINATION ${quorvel_doc_dir})
 # The PNG sizes of the icon theme, rendered from the SVG.
 find_program(RSVG_CONVERT rsvg-convert)
 set(quorvel_png_files)
-if(RSVG_CONVERT)
+if(NOT QUORVEL_GUI)
+  # No window, no icon.
+elseif(RSVG_CONVERT)
   foreach(size 16 22 24 32 48 64 128 256)
     set(png ${quorvel_pkg_bin}/icons/${size}x${size}/quorvel.png)
     add_custom_command(OUTPUT ${png}

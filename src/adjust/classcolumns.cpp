@@ -5,6 +5,7 @@
 #include "stats/statistics.h"
 #include "store/fieldlists.h"
 #include "store/ruletables.h"
+#include "store/studentrows.h"
 
 #include <cmath>
 
@@ -20,14 +21,19 @@ struct ClassColumns::Layout {
     QVector<int> marks; // the yes/no columns
 };
 
+// The students and the rules in one read transaction: the rules name the
+// students read.
 ClassColumns ClassColumns::read(const Context& ctx, double tolerance)
 {
-    return fromRows(ListAllStudents(ctx), tolerance);
+    Store store = OpenStore(ctx);
+    const ReadTransaction reading(store);
+    ClassColumns board = fromRows(studentsByClassThenTotal(store).snapshot(), tolerance);
+    board.markRules(store);
+    return board;
 }
 
-ClassColumns ClassColumns::fromRows(const StudentRows& students, double tolerance)
+ClassColumns ClassColumns::fromRows(const StudentRows& rows, double tolerance)
 {
-    const RowSet& rows = students.rows;
     ClassColumns board;
     board.m_tolerance = tolerance;
     Layout at{rows.columnIndex(keyColumn()),   rows.columnIndex(QStringLiteral("姓名")),
@@ -46,8 +52,6 @@ ClassColumns ClassColumns::fromRows(const StudentRows& students, double toleranc
     for (int r = 0; r < rows.rowCount(); ++r)
         board.addCard(rows.row(r), at);
     board.finish();
-    if (students.store)
-        board.markRules(*students.store);
     return board;
 }
 

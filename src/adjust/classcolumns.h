@@ -13,7 +13,8 @@
 namespace quorvel {
 
 struct Context;
-struct StudentRows;
+class TableRows;
+using StudentRows = TableRows;
 class Store;
 
 // One student as a card of the class board.
@@ -53,6 +54,7 @@ struct ClassColumn {
 class ClassColumns {
 public:
     static ClassColumns read(const Context& ctx, double tolerance = kDefaultTolerance);
+    // The board of rows of the listing, without the rules' marks.
     static ClassColumns fromRows(const StudentRows& rows, double tolerance);
 
     const QVector<ClassColumn>& columns() const { return m_columns; }

@@ -3,80 +3,35 @@
 #include "core/context.h"
 #include "manualadjust.h"
 #include "rules/ruleguard.h"
-#include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/studentlookup.h"
+#include "store/studentrows.h"
 #include "store/students.h"
 #include "store/versions.h"
-
-#include <optional>
 
 namespace quorvel {
 
 namespace {
 
-QString nameColumn()
-{
-    return QStringLiteral("姓名");
-}
-
-StudentRows openStudents(const Context& ctx, const QString& where = {},
-                         const QVariantList& binds = {}, const QString& orderBy = {})
-{
-    auto store = std::make_unique<Store>(OpenStore(ctx));
-    RowSet rows = RowSet::open(*store, studentTable(), where, binds, orderBy);
-    return StudentRows{std::move(store), std::move(rows)};
-}
-
-struct Student {
-    QString number;
-    double total = 0;
-};
-
-// The first student of class cls whose 总分 stands to x as op says, in the given order.
-std::optional<Student> firstOfClass(Store& store, int cls, const char* op, float x,
-                                    const char* order)
-{
-    const QString total = quoteIdent(totalColumn());
-    const RowSet rs = RowSet::open(
-        store, studentTable(),
-        QStringLiteral("%1=? AND %2%3?").arg(quoteIdent(classColumn()), total, QLatin1String(op)),
-        {cls, double(x)}, total + QLatin1String(order));
-    if (rs.rowCount() == 0)
-        return std::nullopt;
-    return Student{rs.row(0).at(rs.columnIndex(keyColumn())).toString(),
-                   rs.row(0).at(rs.columnIndex(totalColumn())).toDouble()};
-}
-
 // The partner in class cls for a student with total x: an equal total
 // first, else the nearer of the nearest below and above (a tie: below).
-std::optional<Student> partner(Store& store, int cls, float x)
+std::optional<StudentTotal> partner(Store& store, int cls, float x)
 {
-    if (auto equal = firstOfClass(store, cls, "=", x, " DESC"))
+    if (auto equal = nearestInClass(store, cls, TotalSide::Equal, double(x)))
         return equal;
-    const std::optional<Student> lower = firstOfClass(store, cls, "<", x, " DESC");
-    const std::optional<Student> higher = firstOfClass(store, cls, ">", x, " ASC");
+    const std::optional<StudentTotal> lower =
+        nearestInClass(store, cls, TotalSide::Below, double(x));
+    const std::optional<StudentTotal> higher =
+        nearestInClass(store, cls, TotalSide::Above, double(x));
     if (!lower || !higher)
         return lower ? lower : higher;
     return double(x) - lower->total <= higher->total - double(x) ? lower : higher;
 }
 
-QVariant sexOf(Store& store, const QString& number)
-{
-    return store
-        .column(
-            QStringLiteral("SELECT %1 FROM %2 WHERE %3=?")
-                .arg(quoteIdent(sexColumn()), quoteIdent(studentTable()), quoteIdent(keyColumn())),
-            {number})
-        .value(0);
-}
-
 // A's class and total; the refusal when A cannot move.
 QString readStudent(Store& store, const QString& a, QVariant& cls, float& x)
 {
-    if (a.isEmpty())
-        return enterStudentMessage();
-    const RowSet rs =
-        RowSet::open(store, studentTable(), quoteIdent(keyColumn()) + QStringLiteral("=?"), {a});
+    const RowSet rs = studentNumbered(store, a);
     if (rs.rowCount() == 0)
         return unknownStudentMessage(a);
     cls = rs.row(0).at(rs.columnIndex(classColumn()));
@@ -120,66 +75,88 @@ QString emptyTargetMessage(int cls)
 
 StudentRows ListAllStudents(const Context& ctx)
 {
-    return openStudents(ctx, {}, {},
-                        quoteIdent(classColumn()) + QStringLiteral(" ASC, ") +
-                            quoteIdent(totalColumn()) + QStringLiteral(" DESC"));
+    Store store = OpenStore(ctx);
+    const ReadTransaction read(store);
+    return studentsByClassThenTotal(store).snapshot();
 }
 
 StudentRows SearchStudents(const Context& ctx, const QString& text,
-                           const std::function<void(StudentRows&)>& show)
+                           const std::function<void(const StudentRows&)>& show)
 {
-    const QString s = text.trimmed();
-    // 姓名 begins with s, character for character (LIKE would ignore the case
-    // of Latin letters).
-    const QString begins = QStringLiteral("instr(%1, ?) = 1").arg(quoteIdent(nameColumn()));
-    StudentRows found = s.isEmpty() ? openStudents(ctx) : openStudents(ctx, begins, {s});
-    const int count = found.rows.rowCount();
+    StudentRows found;
+    {
+        Store store = OpenStore(ctx);
+        const ReadTransaction read(store);
+        found = studentsNamedFrom(store, text.trimmed());
+    }
     if (show)
         show(found);
-    ctx.prompt.message(foundMessage(count));
+    ctx.prompt.message(foundMessage(found.rowCount()));
     return found;
 }
 
-StudentRows TransferStudent(const Context& ctx, const QString& number, const QString& target)
+std::variant<TransferRequest, QString> parseTransferRequest(const QString& number,
+                                                            const QString& target)
 {
     const QString a = number.trimmed();
+    if (a.isEmpty())
+        return enterStudentMessage();
     const std::optional<qint16> t = typedClassNumber(target);
-    auto store = std::make_unique<Store>(OpenStore(ctx));
-    RowSet rows;
+    if (!t)
+        return targetNotWholeMessage();
+    if (*t < 1)
+        return targetUnplacedMessage();
+    return TransferRequest{a, *t};
+}
+
+std::optional<StudentRows> TransferStudent(const Context& ctx, const QString& number,
+                                           const QString& target)
+{
+    const auto request = parseTransferRequest(number, target);
+    if (const QString* why = std::get_if<QString>(&request)) {
+        ctx.prompt.message(*why);
+        return std::nullopt;
+    }
+    return TransferStudent(ctx, std::get<TransferRequest>(request));
+}
+
+std::optional<StudentRows> TransferStudent(const Context& ctx, const TransferRequest& request)
+{
+    const QString& a = request.number;
+    const qint16 t = request.target;
+    Store store = OpenStore(ctx);
+    StudentRows rows;
     QString b;
     bool mixed = false;
     // The classes are read and written in one transaction: a division
     // committed by another program comes wholly before or wholly after.
-    const bool moved = runManualMove(ctx, *store, [&](Store& s) -> MoveTry {
+    const bool moved = runManualMove(ctx, store, [&](Store& s) -> MoveTry {
         QVariant c;
         float x = 0;
         if (QString why = readStudent(s, a, c, x); !why.isEmpty())
             return {why, {}};
-        if (!t || *t < 1)
-            return {t ? targetUnplacedMessage() : targetNotWholeMessage(), {}};
-        const std::optional<Student> partnerB = partner(s, *t, x);
+        const std::optional<StudentTotal> partnerB = partner(s, t, x);
         if (!partnerB)
-            return {emptyTargetMessage(*t), {}};
+            return {emptyTargetMessage(t), {}};
         b = partnerB->number;
         const ManualMoveCheck rules(s);
         ctx.readingDone();
         // B is written before A; the two are saved together.
-        mixed = sexOf(s, a) != sexOf(s, b);
+        mixed = sexOfStudent(s, a) != sexOfStudent(s, b);
         Students students(s);
         students.writeClass(b, c.toInt());
-        students.writeClass(a, *t);
-        const QString key = quoteIdent(keyColumn());
-        rows = RowSet::open(s, studentTable(), QStringLiteral("(%1=?) OR (%1=?)").arg(key), {a, b});
+        students.writeClass(a, t);
+        rows = studentsNumbered(s, {a, b});
         Versions(s).record(QStringLiteral("个别学生调班"),
                            QStringLiteral("%1调入%2班，%3调入%4班")
-                               .arg(a, QString::number(*t), b, QString::number(c.toInt())));
+                               .arg(a, QString::number(t), b, QString::number(c.toInt())));
         return {{}, rules.question(s)};
     });
     if (!moved)
-        return {};
+        return std::nullopt;
     if (mixed)
         ctx.prompt.message(mixedSexMessage(a, b));
-    return StudentRows{std::move(store), std::move(rows)};
+    return rows;
 }
 
 } // namespace quorvel

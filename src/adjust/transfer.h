@@ -4,7 +4,8 @@
 
 #include <QString>
 #include <functional>
-#include <memory>
+#include <optional>
+#include <variant>
 
 namespace quorvel {
 
@@ -39,12 +40,9 @@ QString mixedSexMessage(const QString& a, const QString& b);
 // Class t holds no student with a 总分.
 QString emptyTargetMessage(int cls);
 
-// Students of studscore for the data grid: an updatable row set with every
-// column in table order, and the connection it belongs to.
-struct StudentRows {
-    std::unique_ptr<Store> store;
-    RowSet rows;
-};
+// Students of studscore for the data grid: every column in table order,
+// read in the operation's transaction and kept on no connection.
+using StudentRows = TableRows;
 
 // Every student, by class and then by 总分 from the highest (显示全部, and
 // what 个别学生调班 shows first).
@@ -53,19 +51,36 @@ StudentRows ListAllStudents(const Context& ctx);
 // The students whose 姓名 begins with text (blanks around it removed, taken
 // literally: ' % _ are letters like any other; an empty text finds every
 // student), in store order. show, when given, receives them first (the
-// window binds its grid); then foundMessage() with their number.
+// window shows them in its grid); then foundMessage() with their number.
 StudentRows SearchStudents(const Context& ctx, const QString& text,
-                           const std::function<void(StudentRows&)>& show = {});
+                           const std::function<void(const StudentRows&)>& show = {});
 
-// The individual transfer (调班): student number (blanks around it
-// removed) goes into class target, and the student of that class whose 总分
-// is nearest his (an equal one first, then the nearer of the nearest below
-// and the nearest above, equal distances taking the one below) comes into
-// his class, both in one transaction that also reads everything the transfer
-// decides on. A student in class 0 (not placed yet) cannot move, and no
-// student can go into class 0 or below. rows holds the two students
-// afterwards, read before the commit; a refusal shows its message, changes nothing and leaves rows
-// without a store.
-StudentRows TransferStudent(const Context& ctx, const QString& number, const QString& target);
+// An individual transfer: the student whose 编号 is number into class
+// target (1 or above).
+struct TransferRequest {
+    QString number;
+    qint16 target = 1;
+};
+
+// The request of the two boxes (要调班学生的编号, 调到班号), blanks around the
+// 编号 removed, or the message that refuses them: no 编号, a target that is
+// not a whole number, or one below 1 (class 0 holds the students not placed
+// yet).
+std::variant<TransferRequest, QString> parseTransferRequest(const QString& number,
+                                                            const QString& target);
+
+// The individual transfer (调班): the student goes into class target, and
+// the student of that class whose 总分 is nearest his (an equal one first,
+// then the nearer of the nearest below and the nearest above, equal
+// distances taking the one below) comes into his class, both in one
+// transaction that also reads everything the transfer decides on. A student
+// in class 0 (not placed yet) cannot move. Returns the two students
+// afterwards, read before the commit; a refusal shows its message, changes
+// nothing and returns nullopt.
+std::optional<StudentRows> TransferStudent(const Context& ctx, const TransferRequest& request);
+// The same from the boxes' texts: parseTransferRequest's refusal is shown
+// before anything is read.
+std::optional<StudentRows> TransferStudent(const Context& ctx, const QString& number,
+                                           const QString& target);
 
 } // namespace quorvel

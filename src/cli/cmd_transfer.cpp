@@ -10,10 +10,10 @@ int cmdTransfer(CliEnv& env, const QStringList& args)
 {
     if (args.size() != 2)
         throw UsageError{QStringLiteral("transfer: 需要两个参数：NUMBER CLASS")};
-    const StudentRows moved = TransferStudent(env.ctx, args[0], args[1]);
-    if (!moved.store)
+    const std::optional<StudentRows> moved = TransferStudent(env.ctx, args[0], args[1]);
+    if (!moved)
         return 1;
-    printStudentRows(env, moved);
+    printStudentRows(env, *moved);
     return 0;
 }
 

@@ -35,7 +35,7 @@ void printStatistics(CliEnv& env, const StatsDisplayResult& display)
 // values separated by tabs (numbers in their shortest form, no value empty).
 void printStudentRows(CliEnv& env, const StudentRows& found)
 {
-    const RowSet& rs = found.rows;
+    const StudentRows& rs = found;
     env.out << rs.columnNames().join(u'\t') << '\n';
     for (int r = 0; r < rs.rowCount(); ++r) {
         QStringList fields;

@@ -7,7 +7,8 @@ namespace quorvel {
 struct AdjustmentRun;
 struct StatsDisplayResult;
 struct StatsStepResult;
-struct StudentRows;
+class TableRows;
+using StudentRows = TableRows;
 
 // Prints what the statistics grid would show: the column names of result on
 // one line, then one line per class, the values separated by tabs (singles

@@ -10,6 +10,7 @@ namespace quorvel {
 namespace {
 
 thread_local int t_openWrites = 0;
+thread_local int t_openReads = 0;
 
 // -1 until set or read from the environment.
 std::atomic<int> g_guard{-1};
@@ -35,7 +36,9 @@ PromptGuard fromEnvironment()
 
 QString refusalText(const QString& text)
 {
-    return QStringLiteral("a box was asked for while a write transaction is open: ") + text;
+    return QStringLiteral("a box was asked for while a %1 transaction is open: ")
+               .arg(t_openWrites > 0 ? QStringLiteral("write") : QStringLiteral("read")) +
+           text;
 }
 
 void fail(const QString& text)
@@ -69,6 +72,22 @@ void writeTransactionClosed()
     --t_openWrites;
 }
 
+int openReadTransactions()
+{
+    return t_openReads;
+}
+
+void readTransactionOpened()
+{
+    ++t_openReads;
+}
+
+void readTransactionClosed()
+{
+    Q_ASSERT(t_openReads > 0);
+    --t_openReads;
+}
+
 PromptGuard promptGuard()
 {
     int g = g_guard.load();
@@ -99,7 +118,7 @@ PromptGuardFailure setPromptGuardFailure(PromptGuardFailure failure)
 
 bool promptAllowed(const QString& text)
 {
-    if (t_openWrites == 0)
+    if (t_openWrites == 0 && t_openReads == 0)
         return true;
     switch (promptGuard()) {
     case PromptGuard::Off:

@@ -13,8 +13,16 @@ int openWriteTransactions();
 void writeTransactionOpened();
 void writeTransactionClosed();
 
-// What the prompt does with a box asked for while a write transaction of
-// its thread is open. Off: shows it. Warn: shows it and says so on the
+// The read transactions this thread holds open, counted by the store's
+// read transaction the same way: one holds a shared lock (and a snapshot
+// of the log) that keeps a writer from finishing its work, so no box may
+// wait for the clerk inside one either.
+int openReadTransactions();
+void readTransactionOpened();
+void readTransactionClosed();
+
+// What the prompt does with a box asked for while a transaction (a write
+// or a read) of its thread is open. Off: shows it. Warn: shows it and says so on the
 // error output (a survey of a whole test suite). Refuse: refuses it
 // through the failure handler.
 enum class PromptGuard { Off, Warn, Refuse };

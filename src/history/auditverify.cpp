@@ -83,19 +83,21 @@ void startFromRecordedOrder(const Context& ctx, const AuditRecord& r)
 // one read transaction.
 std::optional<AuditCheck> copyForRerun(const Context& ctx, const QString& folder)
 {
-    Store store = OpenStore(ctx);
-    ReadTransaction tr(store);
-    std::optional<AuditRecord> record = loadLatestAudit(store);
-    if (!record) {
-        ctx.prompt.message(noAuditMessage(), appTitle());
-        return std::nullopt;
+    std::optional<AuditCheck> check;
+    {
+        Store store = OpenStore(ctx);
+        const ReadTransaction tr(store);
+        if (std::optional<AuditRecord> record = loadLatestAudit(store)) {
+            check = AuditCheck{*record, sha256Hex(intakeText(store)), false, {},
+                               {},      ChangesOutsideProgram(store)};
+            for (const QString& name :
+                 {Store::fileName(), fieldSetFile(), conditionListFile(), scoreListFile()})
+                QFile::copy(ctx.file(name), folder + u'/' + name);
+            ctx.readingDone();
+        }
     }
-    AuditCheck check{*record, sha256Hex(intakeText(store)), false, {},
-                     {},      ChangesOutsideProgram(store)};
-    for (const QString& name :
-         {Store::fileName(), fieldSetFile(), conditionListFile(), scoreListFile()})
-        QFile::copy(ctx.file(name), folder + u'/' + name);
-    ctx.readingDone();
+    if (!check)
+        ctx.prompt.message(noAuditMessage(), appTitle());
     return check;
 }
 
@@ -123,15 +125,17 @@ std::optional<AuditCheck> VerifyLatestDivision(const Context& ctx)
 
 std::optional<AuditView> ReadAudit(const Context& ctx)
 {
-    Store store = OpenStore(ctx);
-    ReadTransaction tr(store);
-    const std::optional<AuditRecord> record = loadLatestAudit(store);
-    if (!record) {
-        ctx.prompt.message(noAuditMessage(), appTitle());
-        return std::nullopt;
+    std::optional<AuditView> view;
+    {
+        Store store = OpenStore(ctx);
+        const ReadTransaction tr(store);
+        if (const std::optional<AuditRecord> record = loadLatestAudit(store))
+            view = AuditView{*record, sha256Hex(intakeText(store)), sha256Hex(resultText(store)),
+                             ClassChangesSince(store, record->when), ChangesOutsideProgram(store)};
     }
-    return AuditView{*record, sha256Hex(intakeText(store)), sha256Hex(resultText(store)),
-                     ClassChangesSince(store, record->when), ChangesOutsideProgram(store)};
+    if (!view)
+        ctx.prompt.message(noAuditMessage(), appTitle());
+    return view;
 }
 
 namespace {

@@ -9,18 +9,18 @@ namespace quorvel {
 std::optional<QVector<ClassDifference>> CompareVersions(const Context& ctx, qint64 first,
                                                         std::optional<qint64> second)
 {
-    Store store = OpenStore(ctx);
-    ReadTransaction read(store);
-    Versions versions(store);
-    const std::optional<ClassSnapshot> a = versions.snapshot(first);
-    if (!a) {
-        ctx.prompt.message(unknownVersionMessage(first), noticeTitle());
-        return std::nullopt;
+    std::optional<ClassSnapshot> a, b;
+    {
+        Store store = OpenStore(ctx);
+        const ReadTransaction read(store);
+        Versions versions(store);
+        a = versions.snapshot(first);
+        if (a)
+            b = second ? versions.snapshot(*second) : std::optional(versions.currentClasses());
     }
-    const std::optional<ClassSnapshot> b =
-        second ? versions.snapshot(*second) : std::optional(versions.currentClasses());
-    if (!b) {
-        ctx.prompt.message(unknownVersionMessage(*second), noticeTitle());
+    // The unknown version is told once the read is over.
+    if (!a || !b) {
+        ctx.prompt.message(unknownVersionMessage(a ? *second : first), noticeTitle());
         return std::nullopt;
     }
     return differences(*a, *b);

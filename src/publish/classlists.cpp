@@ -104,14 +104,20 @@ ClassLists ReadClassLists(Store& store)
 
 std::optional<ClassLists> ReadClassLists(const Context& ctx)
 {
-    Store store = OpenStore(ctx);
-    ReadTransaction tr(store);
-    if (hasUnplacedStudent(store)) {
+    std::optional<ClassLists> read;
+    {
+        Store store = OpenStore(ctx);
+        const ReadTransaction tr(store);
+        if (!hasUnplacedStudent(store)) {
+            read = ReadClassLists(store);
+            ctx.readingDone();
+        }
+    }
+    if (!read) {
         ctx.prompt.message(unplacedMessage());
         return std::nullopt;
     }
-    ClassLists lists = ReadClassLists(store);
-    ctx.readingDone();
+    ClassLists lists = std::move(*read);
     if (lists.classes.isEmpty()) {
         ctx.prompt.message(rosterNoRecordsMessage());
         return std::nullopt;

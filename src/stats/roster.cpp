@@ -81,14 +81,12 @@ QVector<RosterSheet> ReadRosterSheets(Store& store, const QVector<int>& classes)
 
 namespace {
 
-// The classes 1 … the highest in use, or nullopt (with the statistics'
-// message shown) when a student has no class.
-std::optional<QVector<int>> placedClasses(const Context& ctx, Store& store)
+// The classes 1 … the highest in use, or nullopt when a student has no
+// class.
+std::optional<QVector<int>> placedClasses(Store& store)
 {
-    if (hasUnplacedStudent(store)) {
-        ctx.prompt.message(unplacedMessage());
+    if (hasUnplacedStudent(store))
         return std::nullopt;
-    }
     const int last = int(std::min<qint64>(highestClass(store), std::numeric_limits<qint16>::max()));
     QVector<int> classes;
     for (int c = 1; c <= last; ++c)
@@ -154,9 +152,12 @@ RosterResult RosterByClass(const Context& ctx, const QString& path)
         return {RosterOutcome::Unplaced, path};
     // A division committed since the statistics may have changed the classes:
     // they are taken again from the state the sheets are read from.
-    const auto sheets = readSheets(ctx, [&](Store& store) { return placedClasses(ctx, store); });
-    if (!sheets)
+    const auto sheets = readSheets(ctx, placedClasses);
+    if (!sheets) {
+        // The statistics' message, once the read is over.
+        ctx.prompt.message(unplacedMessage());
         return {RosterOutcome::Unplaced, path};
+    }
     return writeRoster(ctx, *sheets, path);
 }
 

@@ -34,6 +34,32 @@ bool isRefusal(int rc)
 
 } // namespace
 
+QStringList TableRows::columnNames() const
+{
+    QStringList names;
+    for (const ColumnInfo& c : m_columns)
+        names.append(c.name);
+    return names;
+}
+
+int TableRows::columnIndex(const QString& name) const
+{
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns.at(i).name == name)
+            return i;
+    return -1;
+}
+
+TableRows RowSet::snapshot() const
+{
+    TableRows rows;
+    rows.m_table = m_table;
+    rows.m_columns = m_columns;
+    rows.m_rows = m_rows;
+    rows.m_rowids = m_rowids;
+    return rows;
+}
+
 RowSet RowSet::open(Store& store, const QString& table, const QString& where,
                     const QVariantList& binds, const QString& orderBy)
 {

@@ -9,6 +9,31 @@
 
 namespace quorvel {
 
+// Rows read at once with their columns, on no connection: what an operation
+// hands on after its transaction (the grid shows them, the CLI prints
+// them). The columns carry the table's declared types; rowids() are the
+// rows' rowids when they come from one table.
+class TableRows {
+public:
+    int rowCount() const { return int(m_rows.size()); }
+    int columnCount() const { return int(m_columns.size()); }
+    QStringList columnNames() const;
+    const ColumnInfo& column(int index) const { return m_columns.at(index); }
+    int columnIndex(const QString& name) const; // -1 when absent
+    const QString& table() const { return m_table; }
+    const QVariantList& row(int index) const { return m_rows.at(index); }
+    qint64 rowid(int index) const { return m_rowids.value(index); }
+    // Puts the values the store now holds into row index.
+    void replaceRow(int index, const QVariantList& values) { m_rows[index] = values; }
+
+private:
+    friend class RowSet;
+    QString m_table;
+    QVector<ColumnInfo> m_columns;
+    QVector<QVariantList> m_rows;
+    QVector<qint64> m_rowids;
+};
+
 // A client-side static row set: the rows of a query read at once, with a
 // current row that can be changed in place and saved, and new rows that can
 // be added. The order of the rows stays fixed while they are changed.
@@ -59,6 +84,9 @@ public:
     // new row is dropped, a refused change is undone. Other failures throw.
     bool update();
     const QString& lastRefusal() const { return m_refusal; }
+
+    // The rows as they are now, to keep after the connection is gone.
+    TableRows snapshot() const;
 
 private:
     Store* m_store = nullptr;

@@ -380,11 +380,13 @@ Transaction::~Transaction()
 ReadTransaction::ReadTransaction(Store& store) : m_store(store)
 {
     m_store.exec(QStringLiteral("BEGIN"));
+    readTransactionOpened();
 }
 
 ReadTransaction::~ReadTransaction()
 {
     sqlite3_exec(m_store.handle(), "COMMIT", nullptr, nullptr, nullptr);
+    readTransactionClosed();
 }
 
 Store OpenStore(const Context& ctx)

@@ -112,7 +112,8 @@ private:
 
 // A read transaction: every read between its start and its end sees the
 // same state of the file (the one of its first read); no other connection
-// can commit a change meanwhile.
+// can commit a change meanwhile. As in a write transaction, no box may wait
+// for the clerk while it is open.
 class ReadTransaction {
 public:
     explicit ReadTransaction(Store& store);

@@ -9,15 +9,14 @@
 #include "division/fastslow.h"
 #include "division/presets.h"
 #include "division/wizard.h"
-#include "store/errors.h"
 #include "store/ruletables.h"
 #include "store/store.h"
 
+#include "seconddivision.h"
 #include "support/intake.h"
 
 #include <QTest>
 #include <functional>
-#include <thread>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -52,51 +51,21 @@ void prepare(Sandbox& sb)
     tr.commit();
 }
 
-// Whether a second connection finds the store locked for writing.
-bool storeLocked(const QString& folder)
-{
-    Store probe(QDir(folder).filePath(Store::fileName()));
-    probe.exec(QStringLiteral("PRAGMA busy_timeout=0"));
-    try {
-        probe.exec(QStringLiteral("BEGIN IMMEDIATE"));
-    } catch (const StoreError&) {
-        return true;
-    }
-    probe.exec(QStringLiteral("ROLLBACK"));
-    return false;
-}
-
-// A fake prompt that, at every box, lets a second connection try to write.
-class SecondConnectionPrompt : public FakePrompt {
+// A fake prompt that, at every box, lets a second connection try to take
+// the store.
+class SecondConnectionPrompt : public ProbingPrompt {
 public:
     explicit SecondConnectionPrompt(QString folder) : m_folder(std::move(folder)) {}
-    QStringList lockedBoxes; // the boxes shown while the store was locked
+    QStringList lockedBoxes; // the boxes shown while the store was held
 
 protected:
-    void showMessage(const QString& text, const QString& title, PromptIcon icon) override
+    void atBox(Box, const QString&, const QString& text) override
     {
-        probe(text);
-        FakePrompt::showMessage(text, title, icon);
-    }
-    bool askQuestion(const QString& text, const QString& title, PromptIcon icon,
-                     DefaultAnswer defaultButton) override
-    {
-        probe(text);
-        return FakePrompt::askQuestion(text, title, icon, defaultButton);
-    }
-    std::optional<QString> askInput(const QString& text, const QString& title,
-                                    const QString& initial) override
-    {
-        probe(text);
-        return FakePrompt::askInput(text, title, initial);
+        if (!storeWritable(m_folder))
+            lockedBoxes.append(text);
     }
 
 private:
-    void probe(const QString& text)
-    {
-        if (storeLocked(m_folder))
-            lockedBoxes.append(text);
-    }
     QString m_folder;
 };
 
@@ -171,62 +140,12 @@ void addRows()
                                                << "3 至5班为非住宿生。";
 }
 
-// Runs the single-subject division (数学, 6 classes) through a connection
-// of its own when the operation under test says it has read: in a thread
-// when the store is held (it waits until the operation commits), else at
-// once.
-class Interleaving {
-public:
-    explicit Interleaving(Context& ctx) : m_folder(ctx.folder)
-    {
-        ctx.afterReading = [this] {
-            if (!m_started)
-                divideNowOrWait();
-        };
-    }
-    ~Interleaving() { join(); }
-    void join()
-    {
-        if (m_waiting.joinable())
-            m_waiting.join();
-    }
-    bool storeWasHeld() const { return m_held; }
-    bool divided() const { return m_divided; }
-    bool started() const { return m_started; }
-
-private:
-    void divide()
-    {
-        Session session;
-        FakePrompt prompt;
-        prompt.inputs = {QStringLiteral("6")};
-        const Context ctx{m_folder, session, prompt};
-        m_divided = SingleSubjectDivide(ctx, QStringLiteral("数学"));
-    }
-    void divideNowOrWait()
-    {
-        m_started = true;
-        m_held = storeLocked(m_folder);
-        if (m_held)
-            m_waiting = std::thread([this] { divide(); });
-        else
-            divide();
-    }
-
-    QString m_folder;
-    std::thread m_waiting;
-    bool m_started = false;
-    bool m_held = false;
-    bool m_divided = false;
-};
-
 // The classes of the second connection's division run on its own.
 QMap<QString, int> secondDivisionAlone()
 {
     Sandbox sb;
     prepare(sb);
-    sb.prompt.inputs = {QStringLiteral("6")};
-    if (!SingleSubjectDivide(sb.ctx, QStringLiteral("数学")))
+    if (!secondDivision()(sb.dir.path()))
         qFatal("the second division did not divide");
     return classesById(sb);
 }
@@ -271,12 +190,13 @@ private slots:
         const QStringList ids = storedIds(sb);
         bool divided = false;
         {
-            Interleaving race(ctx);
+            // The second connection divides when this division has read.
+            Interleaving race(ctx, secondDivision());
             divided = division(name, prompt)(ctx);
             race.join();
-            QVERIFY(race.started());
+            QVERIFY(race.called());
             QVERIFY(race.storeWasHeld());
-            QVERIFY(race.divided());
+            QVERIFY(race.wrote());
         }
         QVERIFY(divided);
         QCOMPARE(storedIds(sb), ids);

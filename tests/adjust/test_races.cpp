@@ -6,14 +6,13 @@
 #include "division/presets.h"
 #include "division/snake.h"
 #include "stats/roster.h"
-#include "store/errors.h"
 #include "store/store.h"
 
+#include "seconddivision.h"
 #include "support/intake.h"
 #include "support/xlsxdump.h"
 
 #include <QTest>
-#include <thread>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -41,62 +40,6 @@ void fourClasses(Sandbox& sb)
 
 const QString kBefore = QStringLiteral("1:15 2:15 3:15 4:15");
 const QString kAfter = QStringLiteral("1:10 2:10 3:10 4:10 5:10 6:10");
-
-// Runs the division through a connection of its own when the operation
-// calls afterReading. A store the operation holds (inside its transaction)
-// makes the division wait in a thread until the operation lets it go;
-// a free store lets it commit there and then, between the operation's
-// reading and its writing.
-class Interleaving {
-public:
-    explicit Interleaving(Sandbox& sb) : m_folder(sb.dir.path())
-    {
-        sb.ctx.afterReading = [this] { divideNowOrWait(); };
-    }
-    ~Interleaving() { join(); }
-    void join()
-    {
-        if (m_waiting.joinable())
-            m_waiting.join();
-    }
-    bool storeWasHeld() const { return m_held; }
-    bool divided() const { return m_divided; }
-
-private:
-    bool storeHeld()
-    {
-        Store probe(QDir(m_folder).filePath(Store::fileName()));
-        probe.exec(QStringLiteral("PRAGMA busy_timeout=0"));
-        try {
-            probe.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-        } catch (const StoreError&) {
-            return true;
-        }
-        probe.exec(QStringLiteral("ROLLBACK"));
-        return false;
-    }
-    void divide()
-    {
-        Session state;
-        FakePrompt prompt;
-        prompt.inputs = {QStringLiteral("6")};
-        const Context ctx{m_folder, state, prompt};
-        m_divided = SingleSubjectDivide(ctx, QStringLiteral("数学"));
-    }
-    void divideNowOrWait()
-    {
-        m_held = storeHeld();
-        if (m_held)
-            m_waiting = std::thread([this] { divide(); });
-        else
-            divide();
-    }
-
-    QString m_folder;
-    std::thread m_waiting;
-    bool m_held = false;
-    bool m_divided = false;
-};
 
 QString integrity(Sandbox& sb)
 {
@@ -140,15 +83,16 @@ private slots:
         Sandbox sb;
         fourClasses(sb);
         const QStringList ids = storedIds(sb);
-        Interleaving race(sb);
+        Interleaving race(sb.ctx, secondDivision());
         BalanceSettings settings;
         settings.subjects = operation == u"subjects";
         if (operation == u"transfer")
-            QVERIFY(TransferStudent(sb.ctx, QStringLiteral("s00"), QStringLiteral("2")).store);
+            QVERIFY(
+                TransferStudent(sb.ctx, QStringLiteral("s00"), QStringLiteral("2")).has_value());
         else
             QCOMPARE(int(PreciseAdjust(sb.ctx, settings).outcome), int(AdjustOutcome::Finished));
         race.join();
-        QVERIFY(race.divided());
+        QVERIFY(race.wrote());
         QCOMPARE(storedIds(sb), ids);
         QCOMPARE(classSizes(sb), kAfter);
         QCOMPARE(integrity(sb), QStringLiteral("ok"));
@@ -162,11 +106,11 @@ private slots:
         Sandbox sb;
         fourClasses(sb);
         const QStringList ids = storedIds(sb);
-        Interleaving race(sb);
+        Interleaving race(sb.ctx, secondDivision());
         const RosterResult r = RosterByClass(sb.ctx, sb.ctx.file(QStringLiteral("out.xlsx")));
         race.join();
         QCOMPARE(r.outcome, RosterOutcome::Written);
-        QVERIFY(race.divided());
+        QVERIFY(race.wrote());
         // Every student once, in the classes of before the division.
         const auto [listed, sizes] = rosterContents(r.path);
         QCOMPARE(listed, ids);

@@ -17,8 +17,8 @@ namespace {
 QString ids(const StudentRows& r)
 {
     QStringList out;
-    for (int i = 0; i < r.rows.rowCount(); ++i)
-        out.append(r.rows.row(i).at(0).toString());
+    for (int i = 0; i < r.rowCount(); ++i)
+        out.append(r.row(i).at(0).toString());
     return out.join(u' ');
 }
 
@@ -128,9 +128,10 @@ private slots:
         addNamed(sb, "a/520/2 m/510/2 n/300/3");
         QString five = classFive;
         addNamed(sb, five.replace(QRegularExpression("(\\S+)"), "\\1/5"));
-        const StudentRows r = TransferStudent(sb.ctx, " a ", "5");
+        const std::optional<StudentRows> r = TransferStudent(sb.ctx, " a ", "5");
+        QVERIFY(r);
         QVERIFY(sb.prompt.messages.isEmpty());
-        QCOMPARE(ids(r), "a " + partner);
+        QCOMPARE(ids(*r), "a " + partner);
         QCOMPARE(classesOf(sb, {"a", partner, "m", "n"}), QStringLiteral("5 2 2 3"));
     }
 
@@ -173,9 +174,58 @@ private slots:
         makeStore(sb, {});
         addNamed(sb, others + " a/520/2");
         const QMap<QString, int> before = classesById(sb);
-        const StudentRows r = TransferStudent(sb.ctx, "a", "2");
-        QCOMPARE(ids(r), shown == u"a" ? shown : shown + " a");
+        const std::optional<StudentRows> r = TransferStudent(sb.ctx, "a", "2");
+        QVERIFY(r);
+        QCOMPARE(ids(*r), shown == u"a" ? shown : shown + " a");
         QCOMPARE(classesById(sb), before);
+    }
+
+    // The two boxes parsed before anything is read: the 编号 first, then
+    // the target.
+    void parseTransfer_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("parsed"); // "编号>class", or the refusal
+        QTest::newRow("plain") << "a"
+                               << "5"
+                               << "a>5";
+        QTest::newRow("blanks around the 编号") << " a1 "
+                                                << "2"
+                                                << "a1>2";
+        QTest::newRow("a whole number written with a point") << "a"
+                                                             << "3.0"
+                                                             << "a>3";
+        QTest::newRow("the highest class") << "a"
+                                           << "32767"
+                                           << "a>32767";
+        QTest::newRow("past the highest class") << "a"
+                                                << "32768" << targetNotWholeMessage();
+        QTest::newRow("no 编号, no target") << "  "
+                                            << "" << enterStudentMessage();
+        QTest::newRow("no 编号, a target") << ""
+                                           << "5" << enterStudentMessage();
+        QTest::newRow("a fraction") << "a"
+                                    << "2.5" << targetNotWholeMessage();
+        QTest::newRow("a word") << "a"
+                                << "五班" << targetNotWholeMessage();
+        QTest::newRow("class 0") << "a"
+                                 << "0" << targetUnplacedMessage();
+        QTest::newRow("below 0") << "a"
+                                 << "-2" << targetUnplacedMessage();
+        // Nothing is looked up yet: an unknown student is the transfer's.
+        QTest::newRow("any 编号") << "no such one"
+                                  << "1"
+                                  << "no such one>1";
+    }
+    void parseTransfer()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, target);
+        const auto request = parseTransferRequest(number, target);
+        const TransferRequest* r = std::get_if<TransferRequest>(&request);
+        QTEST(r ? r->number + u'>' + QString::number(r->target) : std::get<QString>(request),
+              "parsed");
     }
 
     void transferRefused_data()
@@ -218,8 +268,7 @@ private slots:
         addNamed(sb, "a/520/2 b/510/5 u/519/0 v/500/0");
         addStudents(sb, {Student{"t", "女", 0, {{classColumn(), 2}, {totalColumn(), QVariant()}}}});
         const QStringList before = tableRows(sb);
-        const StudentRows r = TransferStudent(sb.ctx, number, target);
-        QVERIFY(!r.store);
+        QVERIFY(!TransferStudent(sb.ctx, number, target));
         QCOMPARE(sb.prompt.messages, QStringList{"Quorvel\t" + message});
         QCOMPARE(tableRows(sb), before);
     }

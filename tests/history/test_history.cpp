@@ -95,7 +95,7 @@ private slots:
         addStudents(sb, quarterApartIntake());
         recordVersion(sb, QStringLiteral("导入模板数据"));
         QVERIFY(!undoState(sb.ctx).undo);
-        QVERIFY(TransferStudent(sb.ctx, "h0", "2").store);
+        QVERIFY(TransferStudent(sb.ctx, "h0", "2").has_value());
         QCOMPARE(undoState(sb.ctx).undo.value_or(QString()), QStringLiteral("个别学生调班"));
         UndoChange(sb.ctx);
         QCOMPARE(classesOf(sb, {"h0", "l0"}), "1 2");

@@ -18,6 +18,7 @@
 #include "store/store.h"
 
 #include "support/intake.h"
+#include "support/interleaving.h"
 
 #include <QDir>
 #include <QTest>
@@ -29,35 +30,17 @@ namespace {
 
 // Writes the store at every box, without waiting for a lock: each box
 // shown is recorded with what the write met ("" when it went through).
-class WritingPrompt : public FakePrompt {
+class WritingPrompt : public ProbingPrompt {
 public:
     QString folder;
     QStringList writes; // "title<TAB>text<TAB>what the write met", one per box
     int questions = 0;
 
 protected:
-    void showMessage(const QString& text, const QString& title, PromptIcon icon) override
+    void atBox(Box box, const QString& title, const QString& text) override
     {
-        write(title, text);
-        FakePrompt::showMessage(text, title, icon);
-    }
-    bool askQuestion(const QString& text, const QString& title, PromptIcon icon,
-                     DefaultAnswer defaultButton) override
-    {
-        ++questions;
-        write(title, text);
-        return FakePrompt::askQuestion(text, title, icon, defaultButton);
-    }
-    std::optional<QString> askInput(const QString& text, const QString& title,
-                                    const QString& initial) override
-    {
-        write(title, text);
-        return FakePrompt::askInput(text, title, initial);
-    }
-
-private:
-    void write(const QString& title, const QString& text)
-    {
+        if (box == Box::Question)
+            ++questions;
         QString met;
         try {
             Store store(QDir(folder).filePath(Store::fileName()));
@@ -103,7 +86,7 @@ void prepare(Sandbox& sb)
     addStudents(sb, students);
     QVERIFY(AddRule(sb.ctx, {RuleKind::Together, {id(0), id(1)}, {}, {}}));
     recordVersion(sb, QStringLiteral("导入模板数据"));
-    QVERIFY(TransferStudent(sb.ctx, id(19), QStringLiteral("1")).store);
+    QVERIFY(TransferStudent(sb.ctx, id(19), QStringLiteral("1")).has_value());
 }
 
 void writeTemplate(const Context& ctx)

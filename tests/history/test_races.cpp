@@ -3,8 +3,6 @@
 // wholly before that write, never around it. The write waits for the
 // operation's transaction and then moves every placed student one class on
 // (4 to 1), so the classes at the end are the operation's own, moved on.
-#include "interleaving.h"
-
 #include "adjust/autoadjust.h"
 #include "adjust/exchange.h"
 #include "adjust/transfer.h"
@@ -18,6 +16,7 @@
 #include "store/store.h"
 
 #include "support/intake.h"
+#include "support/interleaving.h"
 
 #include <QFile>
 #include <QTest>
@@ -96,14 +95,14 @@ Road road(const QString& operation)
     const auto nothing = [](Sandbox&) {};
     const auto transferred = [](Sandbox& sb) {
         recordVersion(sb, QStringLiteral("导入模板数据"));
-        QVERIFY(TransferStudent(sb.ctx, id(0), QStringLiteral("3")).store);
+        QVERIFY(TransferStudent(sb.ctx, id(0), QStringLiteral("3")).has_value());
     };
     if (operation == u"automatic adjustment, one pass")
         return {[](Sandbox& sb) { QCOMPARE(tongji(sb.ctx), StatsOutcome::Built); },
                 [](Sandbox& sb) { return AdjustPass(sb.ctx) == AdjustOutcome::Finished; }};
     if (operation == u"transfer")
         return {nothing, [](Sandbox& sb) {
-                    return bool(TransferStudent(sb.ctx, id(0), QStringLiteral("2")).store);
+                    return bool(TransferStudent(sb.ctx, id(0), QStringLiteral("2")).has_value());
                 }};
     if (operation == u"exchange")
         return {nothing, [](Sandbox& sb) { return ExchangeStudents(sb.ctx, id(0), id(39)).done; }};

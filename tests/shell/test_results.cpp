@@ -1,6 +1,7 @@
 // The statistics panel and its grid DataGrid3, the items that open
 // workbooks, and the busy cursor of the long operations.
 #include "adjust/autoadjust.h"
+#include "division/balanced.h"
 #include "shellfixture.h"
 
 #include "shell/results/resultspanel.h"
@@ -194,6 +195,53 @@ private slots:
         editCell(1, 3, "2"); // 班级
         clickRow(0);
         QCOMPARE(classesOf(sb(), {"a", "b"}), "1 2");
+    }
+
+    // Another program divides again after the grid read the students: the
+    // division takes them out and writes them back in another order, so
+    // the row a student was read from names another one now. A name typed
+    // into the grid is saved onto the student of the row's 编号 all the same.
+    void editAfterAnotherDivisionSavesByNumber()
+    {
+        makeStore(sb(), {"是否班干部"});
+        addStudents(sb(), intake(12, {"是否班干部"}));
+        sb().prompt.messages.clear();
+        form()->resultsPanel()->show();
+        grid()->bindTable(sb().ctx, "studscore");
+        const QStringList before = tableRows(sb(), "studscore");
+        const int row = 1;
+        QCOMPARE(this->row(row).at(0), "s001");
+        const qint64 readAt = grid()->rowSetModel()->rows().rowid(row);
+
+        Session session;
+        FakePrompt prompt;
+        const Context other{sb().dir.path(), session, prompt};
+        DivisionRequest request;
+        request.scheme = QStringLiteral("custom");
+        request.classes = 3;
+        request.useConditions = true;
+        request.conditions = {"是否班干部"};
+        QVERIFY(CustomDivision(other, request).divided);
+        const QStringList after = tableRows(sb(), "studscore");
+        // The row read names another student now, or none.
+        QVERIFY(Store(sb().ctx.file(Store::fileName()))
+                    .column("SELECT \"编号\" FROM studscore WHERE rowid=?", {readAt})
+                    .value(0)
+                    .toString() != "s001");
+
+        const int name = grid()->rowSetModel()->rows().columnIndex("姓名");
+        editCell(row, name, "新名");
+        clickRow(row + 1);
+        QVERIFY(sb().prompt.messages.isEmpty());
+        QStringList expected = after;
+        for (QString& line : expected) {
+            QStringList cells = line.split(u'|');
+            if (cells.at(0) == "s001")
+                cells[name] = "新名";
+            line = cells.join(u'|');
+        }
+        QCOMPARE(tableRows(sb(), "studscore"), expected);
+        QVERIFY(after != before);
     }
 
     // A statistics step lets go of the rows the grid showed, saving the

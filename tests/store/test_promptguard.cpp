@@ -1,5 +1,5 @@
-// The prompt guard: no box waits for the clerk while a write transaction of
-// its thread is open.
+// The prompt guard: no box waits for the clerk while a transaction of its
+// thread, a write or a read, is open.
 #include "core/txguard.h"
 #include "store/errors.h"
 #include "store/store.h"
@@ -56,6 +56,18 @@ int askIn(Sandbox& sb, const QString& state, const QString& kind, const QString&
         ReadTransaction read(store);
         return ask(sb.prompt, kind, text);
     }
+    if (state == u"read ended") {
+        {
+            const ReadTransaction read(store);
+        }
+        return ask(sb.prompt, kind, text);
+    }
+    if (state == u"read, other thread") {
+        ReadTransaction read(store);
+        int shown = -1;
+        std::thread([&] { shown = ask(sb.prompt, kind, text); }).join();
+        return shown;
+    }
     if (state == u"other thread") {
         Transaction tr(store);
         int shown = -1;
@@ -89,7 +101,8 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::addColumn<bool>("refused");
         const QList<QPair<const char*, bool>> states = {
-            {"none", false},         {"read", false},
+            {"none", false},         {"read", true},
+            {"read ended", false},   {"read, other thread", false},
             {"open", true},          {"committed", false},
             {"rolled back", false},  {"left", false},
             {"other thread", false}, {"two, one committed", true}};
@@ -109,6 +122,7 @@ private slots:
         QCOMPARE(askIn(sb, state, kind, text), refused ? 0 : 1);
         QCOMPARE(failures.texts, refused ? QStringList{text} : QStringList{});
         QCOMPARE(openWriteTransactions(), 0);
+        QCOMPARE(openReadTransactions(), 0);
     }
 
     // Off, a box in a write is shown; warned, it is shown and written to

@@ -7,6 +7,7 @@
 #include "store/tables.h"
 #include "store/worktables.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -4,7 +4,8 @@
 #include "store/store.h"
 #include "store/students.h"
 
-#include <QTemporaryDir>
+#include "support/freshstore.h"
+
 #include <QTest>
 #include <stdexcept>
 
@@ -13,20 +14,11 @@ using namespace quorvel;
 class TestStudents : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-
     // Students a … e with the classes 2, 0, NULL, 1, -1 in rows 1 … 5.
-    Store freshStore()
-    {
-        const QString path = dir.filePath(QStringLiteral("gsls.dll"));
-        QFile::remove(path);
-        Store s = Store::create(path);
-        s.exec(QStringLiteral("CREATE TABLE studscore (\"编号\" TEXT(15) PRIMARY KEY NOT NULL,"
-                              "\"班级\" INTEGER)"));
-        s.exec(QStringLiteral("INSERT INTO studscore VALUES ('a',2),('b',0),('c',NULL),('d',1),"
-                              "('e',-1)"));
-        return s;
-    }
+    test::FreshStore store{
+        QStringLiteral("\"编号\" TEXT(15) PRIMARY KEY NOT NULL,\"班级\" INTEGER"),
+        QStringLiteral("('a',2),('b',0),('c',NULL),('d',1),('e',-1)")};
+    Store freshStore() { return store.fresh(); }
 
 private slots:
     void counts()

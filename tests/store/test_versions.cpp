@@ -7,7 +7,8 @@
 #include "store/versionblob.h"
 #include "store/versions.h"
 
-#include <QTemporaryDir>
+#include "support/freshstore.h"
+
 #include <QTest>
 #include <stdexcept>
 
@@ -16,20 +17,12 @@ using namespace quorvel;
 class TestVersions : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir;
-
     // Students a … d in classes 1, 1, 2, 2 with totals 100, 90, 96, 80.
-    Store freshStore()
-    {
-        const QString path = dir.filePath(QStringLiteral("gsls.dll"));
-        QFile::remove(path);
-        Store s = Store::create(path);
-        s.exec(QStringLiteral("CREATE TABLE studscore (\"编号\" TEXT(15) PRIMARY KEY NOT NULL,"
-                              "\"姓名\" TEXT(30), \"班级\" INTEGER, \"总分\" SINGLE)"));
-        s.exec(QStringLiteral("INSERT INTO studscore VALUES ('a','甲',1,100),('b','乙',1,90),"
-                              "('c','丙',2,96),('d','丁',2,80)"));
-        return s;
-    }
+    test::FreshStore store{QStringLiteral("\"编号\" TEXT(15) PRIMARY KEY NOT NULL,"
+                                          "\"姓名\" TEXT(30), \"班级\" INTEGER, \"总分\" SINGLE"),
+                           QStringLiteral("('a','甲',1,100),('b','乙',1,90),"
+                                          "('c','丙',2,96),('d','丁',2,80)")};
+    Store freshStore() { return store.fresh(); }
     static qint64 record(Store& s, const QString& operation, Recording how = Recording::NewChange)
     {
         Transaction tr(s);

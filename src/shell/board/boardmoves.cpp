@@ -32,16 +32,16 @@ bool BoardWindow::transfer(const QString& number, int cls)
 {
     bool done = false;
     reportErrors(m_ctx.prompt, [&] {
-        const StudentRows rows = TransferStudent(m_ctx, number, QString::number(cls));
-        done = rows.store != nullptr;
+        const std::optional<StudentRows> rows =
+            TransferStudent(m_ctx, number, QString::number(cls));
+        done = rows.has_value();
         if (!done)
             return;
         QStringList moves;
-        for (int r = 0; r < rows.rows.rowCount(); ++r)
-            moves.append(
-                QStringLiteral("%1 到%2班")
-                    .arg(rows.rows.row(r).value(rows.rows.columnIndex(keyColumn())).toString())
-                    .arg(rows.rows.row(r).value(rows.rows.columnIndex(classColumn())).toInt()));
+        for (int r = 0; r < rows->rowCount(); ++r)
+            moves.append(QStringLiteral("%1 到%2班")
+                             .arg(rows->row(r).value(rows->columnIndex(keyColumn())).toString())
+                             .arg(rows->row(r).value(rows->columnIndex(classColumn())).toInt()));
         m_status->setText(QStringLiteral("已调班：") + moves.join(QStringLiteral("，")) + u'。');
     });
     return done;

@@ -4,10 +4,9 @@
 #include "core/context.h"
 #include "core/prompt.h"
 #include "store/fieldlists.h"
-#include "store/store.h"
 
 #include <QHeaderView>
-#include <utility>
+#include <algorithm>
 
 namespace quorvel {
 
@@ -15,7 +14,7 @@ namespace {
 
 // Numbers stand right-aligned: the number columns, and text columns that
 // hold only numbers (the yes and no counts of the statistics, 编号).
-bool isNumberColumn(const RowSet& rows, int column)
+bool isNumberColumn(const TableRows& rows, int column)
 {
     const ColumnType& type = rows.column(column).type;
     if (type.kind == ColumnType::Integer || type.kind == ColumnType::Single)
@@ -39,18 +38,18 @@ constexpr int MaxColumnWidth = 220;
 
 } // namespace
 
-RowSetModel::RowSetModel(std::unique_ptr<Store> store, RowSet rows, bool editable, QObject* parent)
-    : SortableTableModel(parent), m_store(std::move(store)), m_rows(std::move(rows)),
-      m_editable(editable)
+RowSetModel::RowSetModel(TableRows rows, bool editable, QObject* parent)
+    : SortableTableModel(parent), m_rows(std::move(rows)), m_editable(editable)
 {
     for (int c = 0; c < m_rows.columnCount(); ++c)
         m_rightAligned.append(isNumberColumn(m_rows, c));
-    if (m_rows.table().compare(studentTable(), Qt::CaseInsensitive) == 0)
+    if (m_rows.table().compare(studentTable(), Qt::CaseInsensitive) == 0) {
         m_classColumn = m_rows.columnIndex(classColumn());
+        m_keyColumn = m_rows.columnIndex(keyColumn());
+    }
     resetOrder(m_rows.rowCount());
 }
 
-// The row set refers to the connection: it goes first.
 RowSetModel::~RowSetModel() = default;
 
 QString RowSetModel::cellText(const QVariant& v, const ColumnType& type)
@@ -129,14 +128,41 @@ bool RowSetModel::setData(const QModelIndex& index, const QVariant& value, int r
         return false;
     }
     const int row = sourceRow(index.row());
-    m_rows.moveTo(row);
-    m_rows.setValue(index.column(), value.toString());
-    if (m_pending != row)
+    if (m_pending != row) {
+        m_before = m_rows.row(row);
+        m_typed.clear();
         m_classEdited = false;
-    m_classEdited = m_classEdited || index.column() == m_classColumn;
+    }
+    QVariantList values = m_rows.row(row);
+    values[index.column()] = value.toString();
+    m_rows.replaceRow(row, values);
+    if (index.column() == m_classColumn) {
+        m_classEdited = true;
+    } else {
+        auto same = [&](const TypedCell& c) { return c.first == column.name; };
+        m_typed.erase(std::remove_if(m_typed.begin(), m_typed.end(), same), m_typed.end());
+        m_typed.append({column.name, value.toString()});
+    }
     m_pending = row;
     emit dataChanged(index, index);
     return true;
+}
+
+// The cells but a typed class, each as the engine saves it: onto the
+// student by the 编号 read, or onto the row of another table by its rowid.
+QVariantList RowSetModel::saveCells(const Context& ctx, int row, bool& saved)
+{
+    saved = true;
+    if (m_typed.isEmpty())
+        return m_rows.row(row);
+    const TypedRowOutcome outcome =
+        m_keyColumn >= 0 ? SaveTypedRow(ctx, {m_before.at(m_keyColumn).toString(), m_typed})
+                         : SaveTableRow(ctx, {m_rows.table(), m_rows.rowid(row), m_typed});
+    saved = outcome.saved;
+    QVariantList values = outcome.row.value_or(m_before);
+    if (saved && m_classEdited)
+        values[m_classColumn] = m_rows.row(row).at(m_classColumn);
+    return values;
 }
 
 bool RowSetModel::savePending(const Context& ctx)
@@ -145,33 +171,28 @@ bool RowSetModel::savePending(const Context& ctx)
         return true;
     const int row = m_pending;
     m_pending = -1;
-    const bool classEdited = std::exchange(m_classEdited, false);
-    m_rows.moveTo(row);
     bool saved = false;
     try {
+        QVariantList values = saveCells(ctx, row, saved);
         // A class typed by hand is a change of the classes like any other,
         // made by the engine after the other columns of the row.
-        std::optional<QVariant> typed;
-        if (classEdited) {
-            typed = m_rows.column(m_classColumn).type.coerce(m_rows.row(row).at(m_classColumn));
-            m_rows.setStored(m_classColumn, *typed);
+        if (saved && m_classEdited) {
+            const QVariant typed =
+                m_rows.column(m_classColumn).type.coerce(values.at(m_classColumn));
+            const TypedClassOutcome outcome =
+                SaveTypedClass(ctx, {values.at(m_keyColumn).toString(), typed});
+            values[m_classColumn] = outcome.cls.value_or(typed);
         }
-        {
-            Transaction tr(*m_store);
-            saved = m_rows.update();
-            if (saved)
-                tr.commit();
-        }
-        if (saved && typed) {
-            const QString key = m_rows.row(row).at(m_rows.columnIndex(keyColumn())).toString();
-            const TypedClassOutcome outcome = SaveTypedClass(ctx, {key, *typed});
-            m_rows.moveTo(row);
-            m_rows.setStored(m_classColumn, outcome.cls.value_or(*typed));
-        }
+        m_rows.replaceRow(row, values);
     } catch (...) {
+        m_rows.replaceRow(row, m_before);
+        m_classEdited = false;
+        m_typed.clear();
         rowChanged(row);
         throw;
     }
+    m_classEdited = false;
+    m_typed.clear();
     // The store's conversions, or the old values after a refusal.
     rowChanged(row);
     return saved;
@@ -216,16 +237,13 @@ void RowSetGrid::replaceModel(QAbstractItemModel* model)
 
 QString RowSetGrid::refusalMessage()
 {
-    return QStringLiteral("这一行不能保存：关键字段的值重复或为空。原来的内容已恢复。");
+    return rowRefusedMessage();
 }
 
-void RowSetGrid::bindTable(const Context& ctx, const QString& table, const QString& where,
-                           const QVariantList& binds, const QString& orderBy)
+void RowSetGrid::bindTable(const Context& ctx, const QString& table)
 {
     detach();
-    auto store = std::make_unique<Store>(OpenStore(ctx));
-    RowSet rows = RowSet::open(*store, table, where, binds, orderBy);
-    bindRows(ctx, std::move(store), std::move(rows));
+    bindRows(ctx, ReadTableRows(ctx, table));
 }
 
 QString RowSetGrid::badValueMessage(const QString& column, const QString& text)
@@ -234,13 +252,13 @@ QString RowSetGrid::badValueMessage(const QString& column, const QString& text)
            QStringLiteral("”一栏，这个修改没有保存。");
 }
 
-void RowSetGrid::bindRows(const Context& ctx, std::unique_ptr<Store> store, RowSet rows)
+void RowSetGrid::bindRows(const Context& ctx, TableRows rows)
 {
     detach();
     m_prompt = &ctx.prompt;
     m_ctx.reset();
     m_ctx.emplace(ctx);
-    m_model = new RowSetModel(std::move(store), std::move(rows), true, this);
+    m_model = new RowSetModel(std::move(rows), true, this);
     connect(m_model, &RowSetModel::valueRefused, this,
             [this](const QString& column, const QString& text) {
                 if (m_prompt)
@@ -285,9 +303,8 @@ void RowSetGrid::savePending()
 {
     if (!m_model || m_model->pendingRow() < 0 || !m_prompt)
         return;
-    bool saved = true;
-    if (reportErrors(*m_prompt, [&] { saved = m_model->savePending(*m_ctx); }) && !saved)
-        m_prompt->message(refusalMessage(), appTitle(), PromptIcon::Exclamation);
+    // A refusal is the engine's to tell.
+    reportErrors(*m_prompt, [&] { m_model->savePending(*m_ctx); });
 }
 
 } // namespace quorvel

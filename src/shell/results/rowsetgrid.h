@@ -2,24 +2,24 @@
 
 #include "shell/common/gridsort.h"
 
+#include "adjust/typedrow.h"
 #include "core/context.h"
 #include "store/rowset.h"
 
 #include <QTableView>
-#include <memory>
 #include <optional>
 
 namespace quorvel {
 
 class Prompt;
 
-// A row set of the store as a table model: one row per row of the set, the
+// Rows read from the store as a table model: one row per row read, the
 // column names as headers, every value as the text the grid shows (numbers
-// in their shortest form, no value as an empty cell). The model keeps the
-// set's connection for as long as it lives.
+// in their shortest form, no value as an empty cell). The model holds no
+// connection: each save is an operation of its own.
 //
-// An edit changes the row in the set only; savePending() writes the changed
-// row to the store. Only one row is changed at a time: the grid saves it
+// An edit changes the model's row only; savePending() has the engine write
+// the changed cells. Only one row is changed at a time: the grid saves it
 // before the user works in another row. A text the column cannot take (a
 // word in a number column, a text too long) is refused: the cell keeps its
 // value and valueRefused() is emitted. A click on a column header orders
@@ -27,8 +27,7 @@ class Prompt;
 class RowSetModel : public SortableTableModel {
     Q_OBJECT
 public:
-    RowSetModel(std::unique_ptr<Store> store, RowSet rows, bool editable,
-                QObject* parent = nullptr);
+    RowSetModel(TableRows rows, bool editable, QObject* parent = nullptr);
     ~RowSetModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -39,14 +38,16 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
-    const RowSet& rows() const { return m_rows; }
+    const TableRows& rows() const { return m_rows; }
     // The row edited since the last save, or -1.
     int pendingRow() const { return m_pending; }
-    // Saves the edited row; false when the store refused it, the row then
-    // showing again what the store holds. A class typed into 班级 of
-    // studscore is saved by the engine's SaveTypedClass, which reads the
-    // student by 编号 and may ask about the placement rules. Store failures
-    // throw.
+    // Saves the edited row; false when the engine refused it (and said
+    // why), the row then showing again what the store holds, or the values
+    // read. A row of studscore is saved by SaveTypedRow onto the student
+    // whose 编号 the grid read, a class typed into 班级 after it by
+    // SaveTypedClass, which may ask about the placement rules; a row of
+    // another table by SaveTableRow. Store failures throw, the row then
+    // showing the values it had before the edit.
     bool savePending(const Context& ctx);
 
     // A value as the grid shows it.
@@ -64,14 +65,18 @@ protected:
 private:
     void rowChanged(int row);
     QString text(int row, int column) const;
+    // Saves the pending cells but a typed class; the row as it stands then.
+    QVariantList saveCells(const Context& ctx, int row, bool& saved);
 
-    std::unique_ptr<Store> m_store;
-    RowSet m_rows;
+    TableRows m_rows;
     bool m_editable;
     QVector<bool> m_rightAligned;
     int m_pending = -1;
+    QVariantList m_before;      // the pending row as read
+    QVector<TypedCell> m_typed; // its cells typed since, the last text of each
     bool m_classEdited = false; // the pending row's 班级 of studscore was typed
     int m_classColumn = -1;     // 班级 of studscore; -1 in another table
+    int m_keyColumn = -1;       // 编号 of studscore
     bool m_twoDecimals = false;
 };
 
@@ -84,16 +89,14 @@ public:
     explicit RowSetGrid(QWidget* parent = nullptr);
     ~RowSetGrid() override;
 
-    // Shows an updatable set over table (see RowSet::open) on a connection
-    // of its own; an earlier set is let go first (detach()). Store failures
-    // throw; the grid then stays empty.
-    void bindTable(const Context& ctx, const QString& table, const QString& where = {},
-                   const QVariantList& binds = {}, const QString& orderBy = {});
-    // Shows rows that belong to the connection store, in their order until
-    // the user clicks a column header.
-    void bindRows(const Context& ctx, std::unique_ptr<Store> store, RowSet rows);
-    // Saves a pending change, then lets the row set and its connection go:
-    // the grid is empty afterwards.
+    // Shows every row of table (ReadTableRows); earlier rows are let go
+    // first (detach()). Store failures throw; the grid then stays empty.
+    void bindTable(const Context& ctx, const QString& table);
+    // Shows rows read by an operation, in their order until the user clicks
+    // a column header.
+    void bindRows(const Context& ctx, TableRows rows);
+    // Saves a pending change, then lets the rows go: the grid is empty
+    // afterwards.
     void detach();
     // Closes an open editor and saves a pending change; the rows stay shown.
     void commitEdits();

@@ -111,19 +111,15 @@ void TransferStrip::search()
 {
     m_grid->commitEdits();
     reportErrors(m_ctx.prompt, [this] {
-        SearchStudents(m_ctx, m_name->text(), [this](StudentRows& found) {
-            m_grid->bindRows(m_ctx, std::move(found.store), std::move(found.rows));
-        });
+        SearchStudents(m_ctx, m_name->text(),
+                       [this](const StudentRows& found) { m_grid->bindRows(m_ctx, found); });
     });
 }
 
 void TransferStrip::showAll()
 {
     m_grid->commitEdits();
-    reportErrors(m_ctx.prompt, [this] {
-        StudentRows all = ListAllStudents(m_ctx);
-        m_grid->bindRows(m_ctx, std::move(all.store), std::move(all.rows));
-    });
+    reportErrors(m_ctx.prompt, [this] { m_grid->bindRows(m_ctx, ListAllStudents(m_ctx)); });
 }
 
 // A refused transfer leaves the grid as it was.
@@ -132,9 +128,9 @@ void TransferStrip::transfer()
     m_grid->commitEdits();
     const BusyCursor busy;
     reportErrors(m_ctx.prompt, [this] {
-        StudentRows moved = TransferStudent(m_ctx, m_number->text(), m_class->text());
-        if (moved.store)
-            m_grid->bindRows(m_ctx, std::move(moved.store), std::move(moved.rows));
+        if (std::optional<StudentRows> moved =
+                TransferStudent(m_ctx, m_number->text(), m_class->text()))
+            m_grid->bindRows(m_ctx, std::move(*moved));
     });
 }
 

@@ -120,10 +120,7 @@ void Form1::listAllStudents()
     m_results->raise();
     m_results->show();
     m_resultsGrid->commitEdits();
-    reportErrors(m_ctx.prompt, [this] {
-        StudentRows all = ListAllStudents(m_ctx);
-        m_resultsGrid->bindRows(m_ctx, std::move(all.store), std::move(all.rows));
-    });
+    reportErrors(m_ctx.prompt, [this] { m_resultsGrid->bindRows(m_ctx, ListAllStudents(m_ctx)); });
 }
 
 // 按班生成Excel报表: the statistics build, then the roster of every class,
