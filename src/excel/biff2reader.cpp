@@ -166,8 +166,8 @@ bool Biff2Book::recognises(const QByteArray& bytes)
         return false;
     const quint16 size = u16(bytes.constData() + 2);
     const quint16 kind = u16(bytes.constData() + 6);
-    return size >= 4 && size <= 16 && (kind == kWorksheet || kind == kWorkbook || kind == 0x0020 ||
-                                       kind == 0x0040);
+    return size >= 4 && size <= 16 &&
+           (kind == kWorksheet || kind == kWorkbook || kind == 0x0020 || kind == 0x0040);
 }
 
 qint64 Biff2Book::heldBytes() const
@@ -208,8 +208,9 @@ Biff2Book::Status Biff2Book::read()
                 if (kind == kWorksheet) {
                     QString name = m_nextName;
                     if (name.isEmpty())
-                        name = substreams < names.size() ? names.at(substreams)
-                                                         : QStringLiteral("Sheet%1").arg(substreams + 1);
+                        name = substreams < names.size()
+                                   ? names.at(substreams)
+                                   : QStringLiteral("Sheet%1").arg(substreams + 1);
                     m_sheets.append({name, {}});
                 }
                 m_inSheet = kind == kWorksheet;

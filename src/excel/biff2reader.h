@@ -39,7 +39,7 @@ public:
         quint32 column() const { return key & 0xff; }
     };
     struct Sheet {
-        QString name; // empty for the single worksheet of a file
+        QString name;        // empty for the single worksheet of a file
         QVector<Cell> cells; // by row, then column
     };
 
@@ -79,9 +79,9 @@ private:
     mutable QStringDecoder m_decoder{"GB18030"};
     QVector<Sheet> m_sheets;
     qint64 m_cells = 0;
-    int m_depth = 0;          // substreams open: 1 inside a worksheet
-    bool m_inSheet = false;   // the records read belong to a worksheet
-    QString m_nextName;       // the name the next worksheet of a workbook has
+    int m_depth = 0;           // substreams open: 1 inside a worksheet
+    bool m_inSheet = false;    // the records read belong to a worksheet
+    QString m_nextName;        // the name the next worksheet of a workbook has
     qint64 m_pendingText = -1; // the cell whose text result the next STRING holds
 };
 

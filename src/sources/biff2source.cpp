@@ -32,7 +32,8 @@ namespace {
                      QStringLiteral("其中有文字不是它所用的代码页%1中的文字").arg(book.codePage()));
     case Biff2Book::UnknownCodePage:
         throw OperationError(
-            QStringLiteral("%1使用的代码页%2无法识别，无法读取。请在表格程序中把它另存为.xlsx后再试。")
+            QStringLiteral(
+                "%1使用的代码页%2无法识别，无法读取。请在表格程序中把它另存为.xlsx后再试。")
                 .arg(name)
                 .arg(book.codePage()));
     case Biff2Book::Corrupt:

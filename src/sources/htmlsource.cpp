@@ -92,8 +92,7 @@ private:
     static void startElement(void* ctx, const xmlChar* name, const xmlChar** atts);
     static void endElement(void* ctx, const xmlChar* name);
     static void characters(void* ctx, const xmlChar* chars, int length);
-    template<typename F>
-    static void guarded(void* ctx, F&& f);
+    template <typename F> static void guarded(void* ctx, F&& f);
 
     void start(const QString& name, const xmlChar** atts);
     void end(const QString& name);
@@ -109,14 +108,13 @@ private:
     htmlParserCtxtPtr m_ctxt = nullptr;
     std::exception_ptr m_error;
     bool m_stopped = false;
-    QList<Table> m_open;  // the tables open, innermost last
+    QList<Table> m_open; // the tables open, innermost last
     QList<int> m_filled;
     int m_depth = 0;
     int m_skip = 0; // inside elements whose text is not a cell's
 };
 
-template<typename F>
-void Walker::guarded(void* ctx, F&& f)
+template <typename F> void Walker::guarded(void* ctx, F&& f)
 {
     auto* w = static_cast<Walker*>(ctx);
     if (w->m_stopped)
@@ -178,7 +176,8 @@ void Walker::start(const QString& name, const xmlChar** atts)
 {
     if (++m_depth > HtmlSource::kMaxDepth)
         throwDamaged(m_name, QStringLiteral("网页的元素嵌套超过%1层").arg(HtmlSource::kMaxDepth));
-    if (m_skip > 0 || name == u"script" || name == u"style" || name == u"title" || name == u"caption" || name == u"select") {
+    if (m_skip > 0 || name == u"script" || name == u"style" || name == u"title" ||
+        name == u"caption" || name == u"select") {
         ++m_skip;
         return;
     }
@@ -366,8 +365,7 @@ bool HtmlSource::recognises(const QByteArray& bytes)
         QStringDecoder decode(head.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
                                                           : QStringConverter::Utf16BE);
         head = QString(decode(head.mid(2))).toUtf8();
-    }
-    else if (head.startsWith("\xEF\xBB\xBF"))
+    } else if (head.startsWith("\xEF\xBB\xBF"))
         head = head.mid(3);
     head = head.trimmed().toLower();
     if (!head.startsWith('<'))
@@ -395,8 +393,9 @@ void HtmlSource::examine(const QByteArray& bytes)
         utf8 = decodedGb(bytes);
     } else if (!charset.isEmpty()) {
         throw OperationError(
-            QStringLiteral("网页%1的字符编码%2无法读取（只能读取UTF-8和GBK）。请在表格程序中打开它，"
-                           "另存为.xlsx后再试。")
+            QStringLiteral(
+                "网页%1的字符编码%2无法读取（只能读取UTF-8和GBK）。请在表格程序中打开它，"
+                "另存为.xlsx后再试。")
                 .arg(m_name, QString::fromLatin1(charset)));
     } else {
         utf8 = decoded(bytes, QStringConverter::Utf8);

@@ -24,11 +24,10 @@ QStringList cellsOf(const Biff2Book& book)
     for (const Biff2Book::Sheet& sheet : book.sheets())
         for (const Biff2Book::Cell& cell : sheet.cells) {
             const QVariant v = book.value(cell);
-            const QString text = v.typeId() == QMetaType::QString
-                                     ? u'"' + v.toString() + u'"'
-                                     : v.typeId() == QMetaType::Bool
-                                           ? QString(v.toBool() ? "TRUE" : "FALSE")
-                                           : QString::number(v.toDouble(), 'g', 15);
+            const QString text = v.typeId() == QMetaType::QString ? u'"' + v.toString() + u'"'
+                                 : v.typeId() == QMetaType::Bool
+                                     ? QString(v.toBool() ? "TRUE" : "FALSE")
+                                     : QString::number(v.toDouble(), 'g', 15);
             out.append(QStringLiteral("%1!%2,%3=%4")
                            .arg(sheet.name)
                            .arg(cell.row())
@@ -75,9 +74,9 @@ void TestBiff2Reader::reads_data()
 {
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<QStringList>("cells");
-    const QStringList common = {"!0,0=\"编号\"",   "!0,1=\"姓名·维吾尔\"", "!1,0=2026",
-                                "!1,1=\"张三\"",   "!1,2=90.5",          "!1,3=170.5",
-                                "!1,4=\"优秀\"",   "!1,5=TRUE",          "!1,6=\"#DIV/0!\""};
+    const QStringList common = {
+        "!0,0=\"编号\"", "!0,1=\"姓名·维吾尔\"", "!1,0=2026", "!1,1=\"张三\"",   "!1,2=90.5",
+        "!1,3=170.5",    "!1,4=\"优秀\"",        "!1,5=TRUE", "!1,6=\"#DIV/0!\""};
     QTest::newRow("BIFF2") << everyKind(2) << common;
     QTest::newRow("BIFF3") << everyKind(3) << common + QStringList{"!1,8=123.45", "!1,9=-2.5"};
     QTest::newRow("BIFF4") << everyKind(4) << common + QStringList{"!1,8=123.45", "!1,9=-2.5"};
@@ -94,8 +93,8 @@ void TestBiff2Reader::reads_data()
     book.bof().label(0, 0, gbk(QStringLiteral("甲"))).eof();
     book.bof(0x0020).number(0, 0, 1).eof(); // a chart: no sheet
     book.bof().number(2, 1, 7).eof();
-    QTest::newRow("Excel 4.0 workbook") << book.bytes()
-                                        << QStringList{"一班!0,0=\"甲\"", "Sheet3!2,1=7"};
+    QTest::newRow("Excel 4.0 workbook")
+        << book.bytes() << QStringList{"一班!0,0=\"甲\"", "Sheet3!2,1=7"};
 }
 
 void TestBiff2Reader::reads()
@@ -129,8 +128,9 @@ void TestBiff2Reader::refused_data()
     QTest::newRow("column beyond 256")
         << Biff2Writer(3).number(0, 300, 1).finished() << int(Biff2Book::TooLarge);
     QTest::newRow("not a number") << Biff2Writer(2)
-                                         .record(0x0003, QByteArray(7, '\0') +
-                                                             QByteArray::fromHex("000000000000f07f"))
+                                         .record(0x0003,
+                                                 QByteArray(7, '\0') +
+                                                     QByteArray::fromHex("000000000000f07f"))
                                          .finished()
                                   << int(Biff2Book::Corrupt);
     QTest::newRow("bytes not GBK")
@@ -141,8 +141,7 @@ void TestBiff2Reader::refused_data()
                               << int(Biff2Book::Encrypted);
     QTest::newRow("a chart") << Biff2Writer(3, 0x0020).finished() << int(Biff2Book::NotWorksheet);
     QTest::newRow("a BOF of another version inside")
-        << Biff2Writer(2).record(0x0409, QByteArray(6, '\0')).finished()
-        << int(Biff2Book::Corrupt);
+        << Biff2Writer(2).record(0x0409, QByteArray(6, '\0')).finished() << int(Biff2Book::Corrupt);
 }
 
 void TestBiff2Reader::refused()

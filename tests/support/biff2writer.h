@@ -12,10 +12,7 @@ namespace quorvel::test {
 class Biff2Writer {
 public:
     // version 2, 3 or 4; kind 0x0010 for a worksheet, 0x0100 for a workbook.
-    explicit Biff2Writer(int version, quint16 kind = 0x0010) : m_version(version)
-    {
-        bof(kind);
-    }
+    explicit Biff2Writer(int version, quint16 kind = 0x0010) : m_version(version) { bof(kind); }
 
     Biff2Writer& bof(quint16 kind = 0x0010)
     {
@@ -35,7 +32,10 @@ public:
             return cell(0x0002, row, column, u16(value));
         return cell(0x007e, row, column, u32(quint32(value) << 2 | 0x02));
     }
-    Biff2Writer& rk(int row, int column, quint32 raw) { return cell(0x007e, row, column, u32(raw)); }
+    Biff2Writer& rk(int row, int column, quint32 raw)
+    {
+        return cell(0x007e, row, column, u32(raw));
+    }
     Biff2Writer& label(int row, int column, const QByteArray& bytes)
     {
         const QByteArray length =
