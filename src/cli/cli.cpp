@@ -47,13 +47,13 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("import"),
          cmdImport,
          {QStringLiteral("import [FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... "
-                         "[--number] [--keep-total]]")}},
+                         "[--number] [--keep-total]] [--add]")}},
         {QStringLiteral("export"), cmdExport, {QStringLiteral("export FILE")}},
         {QStringLiteral("list"), cmdList, {QStringLiteral("list")}},
         {QStringLiteral("preview"),
          cmdPreview,
          {QStringLiteral("preview FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... "
-                         "[--number] [--keep-total]")}},
+                         "[--number] [--keep-total] [--add]")}},
         {QStringLiteral("sample"), cmdSample, {QStringLiteral("sample --students N [--seed S]")}},
         {QStringLiteral("stats"), cmdStats, {QStringLiteral("stats")}},
         {QStringLiteral("adjust"),
@@ -63,6 +63,7 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("find"), cmdFind, {QStringLiteral("find PREFIX | find --all")}},
         {QStringLiteral("transfer"), cmdTransfer, {QStringLiteral("transfer NUMBER CLASS")}},
         {QStringLiteral("exchange"), cmdExchange, {QStringLiteral("exchange NUMBER NUMBER")}},
+        {QStringLiteral("place-new"), cmdPlaceNew, {QStringLiteral("place-new [--moves K]")}},
         {QStringLiteral("roster"), cmdRoster, {QStringLiteral("roster [--out FILE]")}},
         {QStringLiteral("history"), cmdHistory, {QStringLiteral("history")}},
         {QStringLiteral("undo"), cmdUndo, {QStringLiteral("undo")}},

@@ -25,6 +25,7 @@ void requireFile(const QString& file)
 } // namespace
 
 // FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... [--number] [--keep-total]
+// [--add] (not for create)
 SourceOptions sourceOptions(const QString& command, const QStringList& args, QString& file)
 {
     SourceOptions options;
@@ -49,6 +50,8 @@ SourceOptions sourceOptions(const QString& command, const QStringList& args, QSt
             options.number = true;
         } else if (a == QLatin1String("--keep-total")) {
             options.keepTotal = true;
+        } else if (a == QLatin1String("--add") && command != QLatin1String("create")) {
+            options.add = true;
         } else if (file.isEmpty() && !a.startsWith(QLatin1String("--"))) {
             file = a;
         } else {
@@ -107,8 +110,8 @@ int cmdPreview(CliEnv& env, const QStringList& args)
 }
 
 // import FILE [options]: the preview's lines, the question when data would
-// be lost (answered by --yes), then the import. Status 1 when nothing was
-// imported.
+// be lost (answered by --yes), then the import (with --add, the addition).
+// Status 1 when nothing was imported.
 int cmdImportFile(CliEnv& env, const QStringList& args)
 {
     QString file;
@@ -117,7 +120,9 @@ int cmdImportFile(CliEnv& env, const QStringList& args)
     printPreview(env, preview);
     if (!importPreview(env.ctx, preview))
         return 1;
-    env.out << QStringLiteral("已导入%1人。").arg(preview.checked.values.size()) << '\n';
+    env.out << (options.add ? QStringLiteral("已添加%1人。") : QStringLiteral("已导入%1人。"))
+                   .arg(preview.checked.values.size())
+            << '\n';
     return 0;
 }
 

@@ -98,6 +98,8 @@ int cmdRestore(CliEnv& env, const QStringList& args);
 int cmdDiff(CliEnv& env, const QStringList& args);
 int cmdRule(CliEnv& env, const QStringList& args);
 int cmdExchange(CliEnv& env, const QStringList& args);
+// place-new [--moves K]: the students added late placed into the classes.
+int cmdPlaceNew(CliEnv& env, const QStringList& args);
 // chart paints with Qt Gui: quorvel-cli starts a QGuiApplication (offscreen)
 // for it, see main.cpp.
 int cmdChart(CliEnv& env, const QStringList& args);

@@ -143,6 +143,7 @@ void RowChecker::takeGivenKeys(const QList<SheetRow>& data)
         if (column.kind == TargetColumn::Key)
             for (const SheetRow& row : data)
                 m_givenKeys.insert(sourceCellText(cellOf(row, column.name)));
+    m_givenKeys.unite(m_options.storedKeys);
 }
 
 QString RowChecker::nextNumber()
@@ -177,6 +178,8 @@ bool RowChecker::keyTaken(const SheetRow& row, const TargetColumn& column, QVari
         why = QStringLiteral("编号“%1”超过%2个字，这一行没有导入")
                   .arg(key.left(20))
                   .arg(column.maxLength);
+    else if (m_options.storedKeys.contains(key))
+        why = QStringLiteral("编号已存在，这一行没有导入");
     else if (m_keyRows.contains(key))
         why =
             QStringLiteral("编号%1与第%2行重复，这一行没有导入").arg(key).arg(m_keyRows.value(key));

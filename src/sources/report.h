@@ -2,6 +2,8 @@
 
 #include "mapping.h"
 
+#include <QSet>
+
 namespace quorvel {
 
 // A database column as the import fills it.
@@ -58,10 +60,14 @@ struct CheckOptions {
     int firstNumber = 0;
     // The sheet's 总分 is kept instead of the sum of the subjects.
     bool keepTotal = false;
+    // The 编号 of the students stored already (an addition of students): a
+    // row with one of them is left out, and numbering passes them over.
+    QSet<QString> storedKeys;
 };
 
 // Checks the data rows (those below the header) against the target columns:
-// a row without 编号, or with one an earlier row has, is left out; a value a
+// a row without 编号, or with one an earlier row has or a stored student has
+// (options.storedKeys), is left out; a value a
 // column cannot take (a score that is not a number in 0–1000, a text too
 // long or holding a control character, a class that is not 0–32767 or a
 // class name such as 1班, 一班 or （1）班, a cell the reader could not read)

@@ -9,6 +9,9 @@
 #include "store/students.h"
 #include "store/versions.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace quorvel {
 
 QList<TargetColumn> studentColumns(const Context& ctx, const QStringList& scores)
@@ -101,6 +104,22 @@ SourceSheet readSourceSheet(const QString& path, const SourceOptions& options,
     return read;
 }
 
+StoredKeys readStoredKeys(Store& store)
+{
+    StoredKeys stored;
+    qint64 highest = 0;
+    const QHash<QString, int> classes = Students(store).classesByKey();
+    for (auto it = classes.begin(); it != classes.end(); ++it) {
+        stored.keys.insert(it.key());
+        bool whole = false;
+        const qint64 n = it.key().toLongLong(&whole);
+        if (whole && n > highest)
+            highest = n;
+    }
+    stored.nextNumber = int(std::clamp<qint64>(highest + 1, 1, std::numeric_limits<int>::max()));
+    return stored;
+}
+
 SourcePreview previewSource(const Context& ctx, const QString& path, const SourceOptions& options)
 {
     QStringList scores;
@@ -110,21 +129,30 @@ SourcePreview previewSource(const Context& ctx, const QString& path, const Sourc
     for (const TargetColumn& c : columns)
         names.append(c.name);
     const QStringList subjects = scores.mid(0, qMax(0, int(scores.size()) - 1));
-    return previewSheet(readSourceSheet(path, options, names, subjects), columns, scores, options);
+    StoredKeys stored;
+    if (options.add) {
+        Store store = OpenStore(ctx);
+        stored = readStoredKeys(store);
+    }
+    return previewSheet(readSourceSheet(path, options, names, subjects), columns, scores, options,
+                        stored);
 }
 
-CheckOptions checkOptions(const SourceOptions& options, int firstNumber)
+CheckOptions checkOptions(const SourceOptions& options, const StoredKeys& stored)
 {
     CheckOptions check;
-    check.firstNumber = options.number ? firstNumber : 0;
+    check.firstNumber = options.number ? stored.nextNumber : 0;
     check.keepTotal = options.keepTotal;
+    check.storedKeys = stored.keys;
     return check;
 }
 
 SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& columns,
-                           const QStringList& scores, const SourceOptions& options)
+                           const QStringList& scores, const SourceOptions& options,
+                           const StoredKeys& stored)
 {
     SourcePreview preview;
+    preview.add = options.add;
     preview.columns = columns;
     QStringList names;
     for (const TargetColumn& c : columns)
@@ -137,8 +165,8 @@ SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& c
     const int header = read.header;
     preview.headerRow = rows.at(header).number;
     preview.mapping = mapColumns(rows.at(header), names, subjects, options.byHand);
-    preview.checked =
-        checkRows(rows.mid(header + 1), preview.mapping, preview.columns, checkOptions(options));
+    preview.checked = checkRows(rows.mid(header + 1), preview.mapping, preview.columns,
+                                checkOptions(options, stored));
     preview.checked.contentNote = read.contentNote;
     return preview;
 }
@@ -157,7 +185,10 @@ void requireStudents(const SourcePreview& preview)
                 .arg(preview.headerRow)
                 .arg(names.join(QStringLiteral("、"))));
     }
-    requireCheckedRows(preview.checked);
+    if (preview.add)
+        requireNewStudents(preview.checked);
+    else
+        requireCheckedRows(preview.checked);
 }
 
 void requireCheckedRows(const CheckedRows& rows)
@@ -191,26 +222,88 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
     return true;
 }
 
-void replaceStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
-                     const ImportRecord& record)
+namespace {
+
+// Stores rows as new students; unplaced gives each of them class 0.
+void insertStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
+                    bool unplaced)
 {
-    Students(store).removeAll();
     RowSet rs = RowSet::open(store, studentTable());
     for (int r = 0; r < rows.values.size(); ++r) {
         rs.addNew();
         for (int c = 0; c < columns.size(); ++c)
-            rs.setValue(columns.at(c).name, rows.values.at(r).at(c));
+            rs.setValue(columns.at(c).name, unplaced && columns.at(c).kind == TargetColumn::Class
+                                                ? QVariant(0)
+                                                : rows.values.at(r).at(c));
         if (!rs.update())
             throw OperationError(QStringLiteral("第%1行无法存入数据库：%2")
                                      .arg(rows.rowNumbers.at(r))
                                      .arg(rs.lastRefusal()));
     }
+}
+
+int keyColumnIndex(const QList<TargetColumn>& columns)
+{
+    for (int c = 0; c < columns.size(); ++c)
+        if (columns.at(c).kind == TargetColumn::Key)
+            return c;
+    return -1;
+}
+
+} // namespace
+
+void replaceStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
+                     const ImportRecord& record)
+{
+    Students(store).removeAll();
+    insertStudents(store, columns, rows, false);
     Versions(store).record(record.operation, record.detail);
+}
+
+void requireNewStudents(const CheckedRows& rows)
+{
+    if (rows.values.isEmpty())
+        throw OperationError(QStringLiteral(
+            "表格中没有一个新学生可以添加（详见上面的列表），所以没有添加。数据库没有改动。"));
+}
+
+bool addCheckedRows(const Context& ctx, const QList<TargetColumn>& columns, const CheckedRows& rows,
+                    const QString& listAbove)
+{
+    requireNewStudents(rows);
+    const QString question =
+        (listAbove.isEmpty() ? QString() : listAbove + u'\n') + keepRestQuestion(rows);
+    if (rows.losesData() &&
+        !ctx.prompt.question(question, appTitle(), PromptIcon::Exclamation, DefaultAnswer::No))
+        return false;
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    const StoredKeys stored = readStoredKeys(store);
+    const int key = keyColumnIndex(columns);
+    for (int r = 0; key >= 0 && r < rows.values.size(); ++r)
+        if (const QString k = rows.values.at(r).at(key).toString(); stored.keys.contains(k))
+            throw OperationError(QStringLiteral("第%1行的编号%2在检查表格之后已经存入了数据库，"
+                                                "所以没有添加任何学生。数据库没有改动。")
+                                     .arg(rows.rowNumbers.at(r))
+                                     .arg(k));
+    ctx.readingDone();
+    insertStudents(store, columns, rows, true);
+    Versions(store).record(QStringLiteral("添加插班生"),
+                           QStringLiteral("%1人").arg(rows.values.size()));
+    tr.commit();
+    try {
+        WriteExchangeMarker(ctx, 0);
+    } catch (const OperationError& e) {
+        ctx.prompt.message(e.text()); // the students are in; only the marker is out of date
+    }
+    return true;
 }
 
 bool importPreview(const Context& ctx, const SourcePreview& preview)
 {
     requireStudents(preview);
+    if (preview.add)
+        return addCheckedRows(ctx, preview.columns, preview.checked);
     return storeCheckedRows(ctx, preview.columns, preview.checked, workbookImportRecord(preview));
 }
 

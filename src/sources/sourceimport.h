@@ -2,6 +2,8 @@
 
 #include "report.h"
 
+#include <QSet>
+
 namespace quorvel {
 
 struct ColumnInfo;
@@ -21,11 +23,21 @@ struct SourceOptions {
     QList<HandMapping> byHand;
     bool number = false;    // 自动编号: rows without 编号 are numbered
     bool keepTotal = false; // the sheet's 总分 is kept instead of the sum
+    bool add = false;       // 添加插班生: the new rows join the students stored
 };
+
+// The students stored already, as an addition of students sees them.
+struct StoredKeys {
+    QSet<QString> keys; // 编号
+    int nextNumber = 1; // after the highest 编号 that is a whole number
+};
+StoredKeys readStoredKeys(Store& store);
 
 // How the rows of an import with options are checked. A new store's
 // numbers start at 1.
-CheckOptions checkOptions(const SourceOptions& options, int firstNumber = 1);
+// An addition's rows are also checked against the stored students' 编号 and
+// numbered after the highest of them.
+CheckOptions checkOptions(const SourceOptions& options, const StoredKeys& stored = {});
 
 // The sheet of a workbook the options choose: its rows holding a value and
 // the index among them of the header row (the options' or the one
@@ -56,6 +68,7 @@ struct SourcePreview {
     QList<TargetColumn> columns;
     ColumnMapping mapping;
     CheckedRows checked;
+    bool add = false; // the rows join the students stored (SourceOptions::add)
 };
 
 // Reads the workbook at path against the columns of studscore and checks
@@ -64,9 +77,11 @@ struct SourcePreview {
 // no header row is found or a hand mapping is wrong.
 SourcePreview previewSource(const Context& ctx, const QString& path, const SourceOptions& options);
 // The preview of a sheet already read (its header found) against columns;
-// scores is the score list, 总分 last. Throws when a hand mapping is wrong.
+// scores is the score list, 总分 last; stored, the students an addition
+// joins. Throws when a hand mapping is wrong.
 SourcePreview previewSheet(const SourceSheet& read, const QList<TargetColumn>& columns,
-                           const QStringList& scores, const SourceOptions& options);
+                           const QStringList& scores, const SourceOptions& options,
+                           const StoredKeys& stored = {});
 
 // Throws the OperationError of an import that would store no student at
 // all (no column gives 编号 and the rows are not numbered, or every row is
@@ -94,10 +109,21 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
 // recorded, inside the transaction the caller holds on store.
 void replaceStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
                      const ImportRecord& record);
+// Adds rows to studscore as new students of class 0 (whatever class the
+// sheet gives them), in one transaction that leaves every stored row as it
+// was, and marks excel.txt with 0. Rows that add nobody are refused first;
+// the keep-rest question is asked as storeCheckedRows asks it. A 编号
+// stored by someone else since the rows were checked refuses the whole
+// addition. Returns whether students were added.
+bool addCheckedRows(const Context& ctx, const QList<TargetColumn>& columns, const CheckedRows& rows,
+                    const QString& listAbove = {});
+// Throws the OperationError of an addition that would add nobody.
+void requireNewStudents(const CheckedRows& rows);
 // The record of a workbook's import: its sheet and how many rows it stores.
 ImportRecord workbookImportRecord(const SourcePreview& preview);
 
-// Replaces every row of studscore with the checked rows in one transaction
+// Replaces every row of studscore with the checked rows (or, for an
+// addition, adds them: addCheckedRows) in one transaction
 // and marks excel.txt with 0, as the template import does. When rows were
 // left out or values lost it first asks keepRestQuestion (default No) and
 // changes nothing on No. Returns whether studscore was replaced.

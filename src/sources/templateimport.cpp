@@ -5,6 +5,7 @@
 #include "sourceimport.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/store.h"
 
 namespace quorvel {
 
@@ -22,9 +23,14 @@ ColumnMapping templateMapping(const QStringList& names)
     return mapping;
 }
 
-} // namespace
+// The template's rows checked against the columns of studscore (and the
+// students stored, for an addition); nullopt when it cannot be read.
+struct TemplateRows {
+    QList<TargetColumn> columns;
+    CheckedRows checked;
+};
 
-bool ImportTemplate(const Context& ctx, const ReportView& view)
+std::optional<TemplateRows> checkTemplate(const Context& ctx, const StoredKeys& stored)
 {
     QStringList scores;
     readScoreList(ctx, scores);
@@ -34,16 +40,44 @@ bool ImportTemplate(const Context& ctx, const ReportView& view)
         names.append(c.name);
     const auto data = readTemplateData(ctx, names);
     if (!data)
-        return false;
+        return std::nullopt;
     QList<SheetRow> rows;
     rows.reserve(data->size());
     for (int r = 0; r < data->size(); ++r)
         rows.append({r + 2, data->at(r)});
-    const CheckedRows checked = checkRows(rows, templateMapping(names), columns);
+    CheckOptions options;
+    options.storedKeys = stored.keys;
+    return TemplateRows{columns, checkRows(rows, templateMapping(names), columns, options)};
+}
+
+} // namespace
+
+bool ImportTemplate(const Context& ctx, const ReportView& view)
+{
+    const auto read = checkTemplate(ctx, {});
+    if (!read)
+        return false;
     if (view)
-        view(checked);
-    return storeCheckedRows(ctx, columns, checked, ImportRecord{QStringLiteral("导入模板数据"), {}},
-                            view ? QString() : reportListText(checked));
+        view(read->checked);
+    return storeCheckedRows(ctx, read->columns, read->checked,
+                            ImportRecord{QStringLiteral("导入模板数据"), {}},
+                            view ? QString() : reportListText(read->checked));
+}
+
+bool AddTemplateStudents(const Context& ctx, const ReportView& view)
+{
+    StoredKeys stored;
+    {
+        Store store = OpenStore(ctx);
+        stored = readStoredKeys(store);
+    }
+    const auto read = checkTemplate(ctx, stored);
+    if (!read)
+        return false;
+    if (view)
+        view(read->checked);
+    return addCheckedRows(ctx, read->columns, read->checked,
+                          view ? QString() : reportListText(read->checked));
 }
 
 bool AskAndImport(const Context& ctx, const ReportView& view)

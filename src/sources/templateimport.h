@@ -22,6 +22,10 @@ using ReportView = std::function<void(const CheckedRows&)>;
 // with 0. Returns whether studscore was replaced; a failure of the store
 // throws after everything has been rolled back.
 bool ImportTemplate(const Context& ctx, const ReportView& view = {});
+// The same rows added to the students stored (addCheckedRows): a row whose
+// 编号 is stored already is left out, the others come in with class 0.
+// Returns whether students were added.
+bool AddTemplateStudents(const Context& ctx, const ReportView& view = {});
 
 // Step 3 as the window runs it: the import question (askToImportTemplate),
 // then on Yes ImportTemplate. Never throws: whatever the answer and the

@@ -109,8 +109,11 @@ class TestFileDialogs : public QObject, WindowTest {
 
     SourceDialog* sourceDialog() const
     {
-        auto* dialog = form()->findChild<SourceDialog*>("SourceDialog");
-        return dialog && dialog->isVisible() ? dialog : nullptr;
+        // A dialog closed before waits for its deletion.
+        for (auto* dialog : form()->findChildren<SourceDialog*>("SourceDialog"))
+            if (dialog->isVisible())
+                return dialog;
+        return nullptr;
     }
 
 private slots:
@@ -126,6 +129,10 @@ private slots:
         QTest::newRow("从表格导入") << "0/sourceimport"
                                     << "open"
                                     << "从表格导入"
+                                    << "~";
+        QTest::newRow("添加插班生") << "0/sourceadd"
+                                    << "open"
+                                    << "添加插班生"
                                     << "~";
         QTest::newRow("从表格新建数据库") << "0/sourcecreate"
                                           << "open"
@@ -195,6 +202,30 @@ private slots:
         click(dialog, "sourceImport");
         QCOMPARE(tableRows(sb(), "studscore"), intakeStored);
         QCOMPARE(form()->countLabel()->text(), QStringLiteral("共有3人"));
+    }
+
+    // 添加插班生: the stored students stay as they were; of the workbook's
+    // rows only the new 编号 comes in, with class 0.
+    void addsLateStudents()
+    {
+        makeStore(sb(), {"语文", "数学"});
+        const QString first = sb().dir.filePath("first.csv");
+        writeWorkbook(first, intakeHeader, intakeRows);
+        files().paths = {first};
+        walk("0/sourceimport");
+        click(sourceDialog(), "sourceImport");
+        const QString late = sb().dir.filePath("late.xlsx");
+        writeWorkbook(late, intakeHeader,
+                      {{"2026002", "李四", "女", 1, 1}, {"2026004", "赵六", "女", 66, 55}});
+        files().paths = {late};
+        sb().prompt.answers = {true}; // the stored row is left out
+        walk("0/sourceadd");
+        SourceDialog* dialog = sourceDialog();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("添加插班生"));
+        click(dialog, "sourceImport");
+        QCOMPARE(tableRows(sb(), "studscore"),
+                 intakeStored + QStringList{"2026004|赵六|女|0|66|55|121"});
     }
 
     // 浏览 in the import dialog starts in the workbook's folder and reads

@@ -37,10 +37,12 @@ const SheetRow* rowNumbered(const QList<SheetRow>& rows, int number)
 
 } // namespace
 
-SourceDialog::SourceDialog(const Context& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx)
+SourceDialog::SourceDialog(const Context& ctx, QWidget* parent, bool add)
+    : QDialog(parent), m_ctx(ctx)
 {
+    m_options.add = add;
     setObjectName(QStringLiteral("SourceDialog"));
-    setWindowTitle(QStringLiteral("从表格导入"));
+    setWindowTitle(add ? QStringLiteral("添加插班生") : QStringLiteral("从表格导入"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildChoices());
     m_rows = new QTableWidget(this);
@@ -58,7 +60,7 @@ SourceDialog::SourceDialog(const Context& ctx, QWidget* parent) : QDialog(parent
     m_counts->setWordWrap(true);
     layout->addWidget(m_counts);
     auto* buttons = new QDialogButtonBox(this);
-    m_import = buttons->addButton(QStringLiteral("导入0人"), QDialogButtonBox::AcceptRole);
+    m_import = buttons->addButton(actionText(0), QDialogButtonBox::AcceptRole);
     m_import->setObjectName(QStringLiteral("sourceImport"));
     m_import->setEnabled(false);
     buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole)
@@ -121,9 +123,9 @@ QWidget* SourceDialog::buildMapping()
 
 void SourceDialog::browse()
 {
-    const QString path =
-        fileChooser().openFile(this, QStringLiteral("选择表格"), QFileInfo(m_path).absolutePath(),
-                               QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv *.htm *.html);;所有文件 (*)"));
+    const QString path = fileChooser().openFile(
+        this, QStringLiteral("选择表格"), QFileInfo(m_path).absolutePath(),
+        QStringLiteral("表格 (*.xlsx *.xls *.ods *.csv *.htm *.html);;所有文件 (*)"));
     if (!path.isEmpty())
         openFile(path);
 }
@@ -137,6 +139,7 @@ SourceOptions freshOptions(const SourceOptions& now)
     SourceOptions options;
     options.number = now.number;
     options.keepTotal = now.keepTotal;
+    options.add = now.add;
     return options;
 }
 
@@ -309,7 +312,7 @@ void SourceDialog::showProblems()
         counts = QStringList{e.text()};
     }
     m_counts->setText((counts + rows.notes).join(u'\n'));
-    m_import->setText(QStringLiteral("导入%1人").arg(rows.values.size()));
+    m_import->setText(actionText(rows.values.size()));
     m_import->setEnabled(!rows.values.isEmpty());
 }
 
@@ -317,8 +320,13 @@ void SourceDialog::showError(const QString& text)
 {
     m_problems->clear();
     m_counts->setText(text);
-    m_import->setText(QStringLiteral("导入0人"));
+    m_import->setText(actionText(0));
     m_import->setEnabled(false);
+}
+
+QString SourceDialog::actionText(qsizetype count) const
+{
+    return (m_options.add ? QStringLiteral("添加%1人") : QStringLiteral("导入%1人")).arg(count);
 }
 
 QString SourceDialog::rowText(int number) const

@@ -30,7 +30,9 @@ namespace quorvel {
 class SourceDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit SourceDialog(const Context& ctx, QWidget* parent = nullptr);
+    // With add, "添加插班生": the rows whose 编号 is new join the students
+    // stored, with class 0, and the button says "添加N人".
+    explicit SourceDialog(const Context& ctx, QWidget* parent = nullptr, bool add = false);
 
     // Opens the workbook at path: its first sheet, the header row found.
     void openFile(const QString& path);
@@ -58,6 +60,8 @@ private:
     void showProblems();
     void showError(const QString& text);
     QString rowText(int number) const;
+    // "导入N人", or "添加N人" for an addition.
+    QString actionText(qsizetype count) const;
 
     Context m_ctx;
     QString m_path;

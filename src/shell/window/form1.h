@@ -133,11 +133,13 @@ public slots:
     // (sourcecreate, sourceCreate_Click) and 导出分班结果 (resultexport,
     // resultExport_Click): workbooks the school receives and sends back.
     void importWorkbook();
+    // 添加插班生: a workbook's new students join the stored ones with class 0.
+    void addLateStudents();
     void createFromWorkbook();
     void exportResultsWorkbook();
     // Opens the dialog of 从表格导入 on the workbook at path (a file
     // dropped on the window).
-    void openSource(const QString& path);
+    void openSource(const QString& path, bool add = false);
     // The statistics display (FlatBttn34, FlatBttn34_Click) and the opening
     // of its workbook (FlatBttn35, FlatBttn35_Click) of the results panel's
     // side column.

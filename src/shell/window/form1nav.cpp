@@ -59,6 +59,7 @@ void Form1::connectItems()
                  {"fbtweb", &Form1::openWebSite},
                  {"fbthelp", &Form1::showCredits},
                  {"sourceimport", &Form1::importWorkbook},
+                 {"sourceadd", &Form1::addLateStudents},
                  {"sourcecreate", &Form1::createFromWorkbook},
                  {"resultexport", &Form1::exportResultsWorkbook}};
     for (const auto& i : items)

@@ -1,5 +1,5 @@
 // The main window's items for the workbooks a school receives and sends
-// back: 从表格导入 (also a file dropped on the window), 从表格新建数据库
+// back: 从表格导入 (also a file dropped on the window), 添加插班生, 从表格新建数据库
 // and 导出分班结果.
 #include "form1.h"
 
@@ -38,7 +38,7 @@ QString droppedWorkbook(const QMimeData* data)
 
 } // namespace
 
-void Form1::openSource(const QString& path)
+void Form1::openSource(const QString& path, bool add)
 {
     if (!QFileInfo::exists(m_ctx.file(Store::fileName()))) {
         m_ctx.prompt.message(QStringLiteral("还没有数据库，请先单击“第一步创建数据库”，"
@@ -46,7 +46,7 @@ void Form1::openSource(const QString& path)
                              appTitle(), PromptIcon::Exclamation);
         return;
     }
-    auto* dialog = new SourceDialog(m_ctx, this);
+    auto* dialog = new SourceDialog(m_ctx, this, add);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, &Form1::refreshStudents);
     dialog->openFile(path);
@@ -59,6 +59,14 @@ void Form1::importWorkbook()
                                                 QDir::homePath(), workbookFilter());
     if (!path.isEmpty())
         openSource(path);
+}
+
+void Form1::addLateStudents()
+{
+    const QString path = fileChooser().openFile(this, QStringLiteral("添加插班生"),
+                                                QDir::homePath(), workbookFilter());
+    if (!path.isEmpty())
+        openSource(path, true);
 }
 
 void Form1::createFromWorkbook()

@@ -39,6 +39,7 @@ const QVector<GroupEntry>& groupTable()
           {QStringLiteral("openexcel"), QStringLiteral("第二步数据输入"), QStringLiteral("录")},
           {QStringLiteral("fb"), QStringLiteral("第三步分班操作"), QStringLiteral("分")},
           {QStringLiteral("sourceimport"), QStringLiteral("从表格导入"), QStringLiteral("导")},
+          {QStringLiteral("sourceadd"), QStringLiteral("添加插班生"), QStringLiteral("插")},
           {QStringLiteral("sourcecreate"), QStringLiteral("从表格新建数据库"),
            QStringLiteral("新")},
           {QStringLiteral("rules"), QStringLiteral("分班规则"), QStringLiteral("规")},
@@ -130,13 +131,15 @@ QFrame* NavPanel::buildGroup(int index)
     auto* items = new QVBoxLayout(body);
     items->setContentsMargins(2, 10, 2, 6);
     // A long group stands its items closer together.
-    items->setSpacing(group.items.size() > 5 ? 2 : 8);
+    items->setSpacing(group.items.size() > 7 ? 0 : group.items.size() > 5 ? 2 : 8);
     m_groupItems.append(QVector<QToolButton*>());
     for (const ItemEntry& item : group.items) {
         QToolButton* button = buildItem(item.name, item.caption, item.glyph, group.colour, body);
         // The items of a group of more than six take smaller pictures, so
         // that the open group fits the smallest window.
-        if (group.items.size() > 6)
+        if (group.items.size() > 7)
+            button->setIconSize(QSize(16, 16));
+        else if (group.items.size() > 6)
             button->setIconSize(QSize(22, 22));
         items->addWidget(button, 0, Qt::AlignHCenter);
         // The count of the students stands under 第三步分班操作.
