@@ -205,18 +205,14 @@ private slots:
     }
 
     // 添加插班生: the stored students stay as they were; of the workbook's
-    // rows only the new 编号 comes in, with class 0.
-    void addsLateStudents()
+    // rows only the new 编号 comes in, with class 0; 插班生分班 places it.
+    void addsAndPlacesLateStudents()
     {
-        makeStore(sb(), {"语文", "数学"});
-        const QString first = sb().dir.filePath("first.csv");
-        writeWorkbook(first, intakeHeader, intakeRows);
-        files().paths = {first};
-        walk("0/sourceimport");
-        click(sourceDialog(), "sourceImport");
+        placed();
+        const QStringList stored = tableRows(sb(), "studscore");
         const QString late = sb().dir.filePath("late.xlsx");
         writeWorkbook(late, intakeHeader,
-                      {{"2026002", "李四", "女", 1, 1}, {"2026004", "赵六", "女", 66, 55}});
+                      {{"2026002", "李四", "女", 1, 1}, {"2026007", "赵七", "女", 66, 55}});
         files().paths = {late};
         sb().prompt.answers = {true}; // the stored row is left out
         walk("0/sourceadd");
@@ -224,8 +220,16 @@ private slots:
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QStringLiteral("添加插班生"));
         click(dialog, "sourceImport");
-        QCOMPARE(tableRows(sb(), "studscore"),
-                 intakeStored + QStringList{"2026004|赵六|女|0|66|55|121"});
+        QCOMPARE(tableRows(sb(), "studscore"), stored + QStringList{"2026007|赵七|女|0|66|55|121"});
+
+        sb().prompt.messages.clear();
+        walk("1/placenew");
+        const QStringList now = tableRows(sb(), "studscore");
+        QCOMPARE(now.mid(0, stored.size()), stored);
+        QVERIFY(now.last().startsWith("2026007|赵七|女|1|") ||
+                now.last().startsWith("2026007|赵七|女|2|"));
+        QCOMPARE(sb().prompt.messages.size(), 1);
+        QVERIFY(sb().prompt.messages[0].contains(QStringLiteral("新增1人，调动0人")));
     }
 
     // 浏览 in the import dialog starts in the workbook's folder and reads

@@ -135,6 +135,8 @@ public slots:
     void importWorkbook();
     // 添加插班生: a workbook's new students join the stored ones with class 0.
     void addLateStudents();
+    // 插班生分班: the students of class 0 placed into the classes in use.
+    void placeLateStudents();
     void createFromWorkbook();
     void exportResultsWorkbook();
     // Opens the dialog of 从表格导入 on the workbook at path (a file

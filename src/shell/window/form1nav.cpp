@@ -60,6 +60,7 @@ void Form1::connectItems()
                  {"fbthelp", &Form1::showCredits},
                  {"sourceimport", &Form1::importWorkbook},
                  {"sourceadd", &Form1::addLateStudents},
+                 {"placenew", &Form1::placeLateStudents},
                  {"sourcecreate", &Form1::createFromWorkbook},
                  {"resultexport", &Form1::exportResultsWorkbook}};
     for (const auto& i : items)
