@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl1-mesa-dev
-                libsqlite3-dev libfreexl-dev libxlsxwriter-dev libzip-dev libxml2-dev fonts-wqy-microhei
+                libsqlite3-dev libfreexl-dev libxlsxwriter-dev libzip-dev libxml2-dev libicu-dev fonts-wqy-microhei
                 fonts-wqy-zenhei)
 # The printed pages are read back with pdftotext; the lookup page runs in chromium.
 test_packages=(python3-xlrd python3-xlwt python3-openpyxl python3-odf libreoffice-calc-nogui xvfb xauth

@@ -3,6 +3,7 @@
 #include "rules/rulecheck.h"
 #include "rules/ruleentry.h"
 #include "rules/ruleimport.h"
+#include "rules/samenames.h"
 #include "store/studentgrid.h"
 
 namespace quorvel {
@@ -11,7 +12,8 @@ namespace {
 
 QString usageText()
 {
-    return QStringLiteral("rule: 需要 together|apart|lock|list|remove|clear|check|import");
+    return QStringLiteral(
+        "rule: 需要 together|apart|lock|list|remove|clear|check|import|same-names");
 }
 
 // The numbers and --note T of an added rule.
@@ -86,6 +88,29 @@ int importRules(CliEnv& env, const QStringList& args)
     return ImportRules(env.ctx, file, sheet) ? 0 : 1;
 }
 
+// rule same-names [--sound]: a line per group (重名 or 同音, the name or its
+// reading, the 编号s, the rule added or why none), then the count added.
+int sameNames(CliEnv& env, const QStringList& args)
+{
+    if (args.size() > 1 || (args.size() == 1 && args[0] != u"--sound"))
+        throw UsageError{QStringLiteral("rule same-names: 只接受 --sound")};
+    const SameNamesOutcome out = AddSameNameRules(env.ctx, !args.isEmpty());
+    int added = 0;
+    for (int g = 0; g < out.groups.size(); ++g) {
+        const SameNameGroup& group = out.groups.at(g);
+        env.out << (group.sound ? QStringLiteral("同音") : QStringLiteral("重名")) << '\t'
+                << lineField(group.reading) << '\t' << group.keys.join(u',') << '\t'
+                << lineField(group.names.join(u',')) << '\t'
+                << (out.added.at(g) ? QStringLiteral("规则%1").arg(out.added.at(g))
+                                    : lineField(out.refusals.at(g)))
+                << '\n';
+        added += out.added.at(g) ? 1 : 0;
+    }
+    env.out << QStringLiteral("找到%1组，添加分开规则%2条").arg(out.groups.size()).arg(added)
+            << '\n';
+    return 0;
+}
+
 } // namespace
 
 // rule …: the placement rules.
@@ -105,6 +130,8 @@ int cmdRule(CliEnv& env, const QStringList& args)
         return removeRule(env, rest);
     if (sub == u"import")
         return importRules(env, rest);
+    if (sub == u"same-names")
+        return sameNames(env, rest);
     if (!rest.isEmpty())
         throw UsageError{QStringLiteral("rule %1: 不需要参数").arg(sub)};
     if (sub == u"list")
