@@ -26,9 +26,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.quorvel.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window needs Qt's platform plugins, and Chinese text (the PDFs embed
+# The window needs Qt's platform plugins and Qt's Chinese texts (its dialogs,
+# its standard buttons), and Chinese text (the PDFs embed
 # it) a CJK font.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-noto-cjk | fonts-wqy-zenhei | fonts-wqy-microhei")
+    "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-zenhei | fonts-wqy-microhei")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -13,7 +13,8 @@ PrintSheet auditSheet(const AuditView& view)
                      {}};
     for (const QString& line : auditLines(view)) {
         const qsizetype tab = line.indexOf(u'\t');
-        sheet.rows.append({line.left(tab), line.mid(tab + 1)});
+        // a change: its time, then what it was and its students, wrapped
+        sheet.rows.append({line.left(tab), line.mid(tab + 1).replace(u'\t', u'：')});
     }
     return sheet;
 }

@@ -58,6 +58,16 @@ QString noticeHtml(const QVector<PrintSheet>& sheets, const QDate& date)
     return htmlPage(publicNoticeTitle(), body);
 }
 
+QVector<PrintSheet> noticePrintSheets(QVector<PrintSheet> sheets, const QDate& date)
+{
+    for (PrintSheet& s : sheets) {
+        s.title = publicNoticeTitle() + QStringLiteral("　") + s.title;
+        s.subtitle +=
+            QStringLiteral("    公示日期：") + date.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    return sheets;
+}
+
 QString PublicNotice(const Context& ctx, QString path)
 {
     if (!path.isEmpty() && !isPdf(path) && !isHtml(path))
@@ -69,7 +79,8 @@ QString PublicNotice(const Context& ctx, QString path)
     const QVector<PrintSheet> sheets = noticeSheets(*lists);
     const bool written = isHtml(path)
                              ? writeUtf8File(path, noticeHtml(sheets, QDate::currentDate()))
-                             : writeSheetsPdf(path, sheets, publicNoticeTitle());
+                             : writeSheetsPdf(path, noticePrintSheets(sheets, QDate::currentDate()),
+                                              publicNoticeTitle());
     return reportWritten(ctx, path, written);
 }
 

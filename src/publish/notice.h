@@ -22,6 +22,9 @@ QString noticeExtensionMessage(const QString& path);
 QVector<PrintSheet> noticeSheets(const ClassLists& lists);
 // The notice as one HTML page, dated.
 QString noticeHtml(const QVector<PrintSheet>& sheets, const QDate& date);
+// The sheets of the notice's PDF: every page under the notice's title and
+// its class, dated as the HTML page is.
+QVector<PrintSheet> noticePrintSheets(QVector<PrintSheet> sheets, const QDate& date);
 
 // The public notice into path, a PDF or an HTML page by its extension (a
 // new name of the folder, as PDF, when empty). The path written; empty when

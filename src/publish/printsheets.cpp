@@ -1,6 +1,7 @@
 #include "printsheets.h"
 
 #include "core/textfile.h"
+#include "printfont.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -18,8 +19,9 @@ namespace {
 
 constexpr qreal largestPoints = 11;
 constexpr qreal smallestPoints = 8;
-constexpr qreal rowSpacing = 1.5; // a row's height in lines of type
-constexpr qreal blockGap = 0.06;  // between two blocks, a share of the width
+constexpr qreal rowSpacing = 1.5;  // a row's height in lines of type
+constexpr qreal lineSpacing = 1.3; // each further line of a wrapped row
+constexpr qreal blockGap = 0.06;   // between two blocks, a share of the width
 
 QFont printFont(qreal points, bool bold = false)
 {
@@ -42,15 +44,28 @@ struct Frame {
 struct SheetLayout {
     qreal points = largestPoints;
     int blocks = 1;
-    int rowsPerBlock = 1;
+    int rowsPerBlock = 1;  // rows of one line
     QVector<qreal> widths; // of each column, in device units
+    QVector<int> lines;    // of each row: more than one where a cell's text wraps
+    QVector<int> starts;   // the first row of each page
+    bool overflow = false; // some text runs out of its cell
     qreal rowHeight(const Frame& f) const { return f.pt(points) * rowSpacing; }
+    qreal rowHeight(const Frame& f, int row) const
+    {
+        return rowHeight(f) + f.pt(points) * lineSpacing * (lines.value(row, 1) - 1);
+    }
     int rowsPerPage() const { return blocks * rowsPerBlock; }
 };
 
 Frame frameOf(QPagedPaintDevice& device)
 {
     return Frame{qreal(device.width()), qreal(device.height()), qreal(device.logicalDpiY())};
+}
+
+// The room around a cell's text.
+qreal cellPadding(const QFontMetricsF& fm)
+{
+    return fm.height() * 1.2;
 }
 
 QVector<qreal> naturalWidths(const PrintSheet& sheet, qreal points, QPaintDevice* device)
@@ -62,7 +77,7 @@ QVector<qreal> naturalWidths(const PrintSheet& sheet, qreal points, QPaintDevice
         qreal w = bold.horizontalAdvance(sheet.headers.at(c));
         for (const QStringList& row : sheet.rows)
             w = std::max(w, fm.horizontalAdvance(row.value(c)));
-        widths.append(w + fm.height() * 1.2);
+        widths.append(w + cellPadding(fm));
     }
     return widths;
 }
@@ -72,17 +87,76 @@ qreal sum(const QVector<qreal>& v)
     return std::accumulate(v.begin(), v.end(), qreal(0));
 }
 
-// Widths filling one block of the page: stretched (or squeezed) evenly.
+// Widths filling one block of the page: stretched evenly; when the table is
+// too wide, the columns narrower than an even share keep their width and the
+// wide ones share the rest (their text wraps).
 QVector<qreal> fitWidths(QVector<qreal> widths, qreal room)
 {
     const qreal total = sum(widths);
     if (total <= 0)
         return widths;
-    const qreal scale = total > room ? room / total : 1;
-    const qreal extra = total < room ? (room - total) / widths.size() : 0;
-    for (qreal& w : widths)
-        w = w * scale + extra;
+    if (total <= room) {
+        for (qreal& w : widths)
+            w += (room - total) / widths.size();
+        return widths;
+    }
+    QVector<bool> kept(widths.size(), false);
+    qreal left = room;
+    qsizetype open = widths.size();
+    for (bool more = true; more && open > 0;) {
+        more = false;
+        for (qsizetype c = 0; c < widths.size(); ++c)
+            if (!kept[c] && widths[c] <= left / open) {
+                kept[c] = more = true;
+                left -= widths[c];
+                --open;
+            }
+    }
+    for (qsizetype c = 0; c < widths.size(); ++c)
+        if (!kept[c])
+            widths[c] = left / open;
     return widths;
+}
+
+// How many lines each row takes in cells of those widths; overflow set when
+// a text too long for its cell cannot be wrapped there (a digest).
+QVector<int> rowLines(const PrintSheet& sheet, const QVector<qreal>& widths, qreal points,
+                      QPaintDevice* device, bool& overflow)
+{
+    const QFontMetricsF fm(printFont(points), device);
+    QVector<int> lines;
+    for (const QStringList& row : sheet.rows) {
+        int n = 1;
+        for (int c = 0; c < widths.size(); ++c) {
+            const qreal room = widths.at(c) - cellPadding(fm);
+            if (fm.horizontalAdvance(row.value(c)) <= room)
+                continue;
+            const QRectF r = fm.boundingRect(QRectF(0, 0, std::max(room, qreal(1)), 1e9),
+                                             Qt::TextWordWrap, row.value(c));
+            n = std::max(n, int(std::lround(r.height() / fm.lineSpacing())));
+            overflow = overflow || r.width() > room + 0.5;
+        }
+        lines.append(n);
+    }
+    return lines;
+}
+
+// The first row of each page: as many rows as fill a page's blocks, fewer
+// where rows wrap.
+QVector<int> pageStarts(const PrintSheet& sheet, const SheetLayout& l, const Frame& f)
+{
+    QVector<int> starts{0};
+    const qreal room = l.rowHeight(f) * l.rowsPerBlock;
+    qreal used = 0;
+    for (int r = 0; r < sheet.rows.size(); ++r) {
+        const qreal h = l.blocks == 1 ? l.rowHeight(f, r) : room / l.rowsPerBlock / l.blocks;
+        if (used > 0 && used + h > room + 0.01) {
+            starts.append(r);
+            used = 0;
+        }
+        used += h;
+    }
+    return starts;
 }
 
 SheetLayout layoutAt(const PrintSheet& sheet, const Frame& frame, qreal points,
@@ -95,6 +169,9 @@ SheetLayout layoutAt(const PrintSheet& sheet, const Frame& frame, qreal points,
     l.rowsPerBlock = std::max(1, int(frame.bodyHeight() / l.rowHeight(frame)) - 1);
     l.blocks = sheet.rows.size() > l.rowsPerBlock && sum(natural) <= half ? 2 : 1;
     l.widths = fitWidths(natural, l.blocks == 2 ? std::min(half, sum(natural) * 1.6) : frame.width);
+    if (l.blocks == 1)
+        l.lines = rowLines(sheet, l.widths, points, device, l.overflow);
+    l.starts = pageStarts(sheet, l, frame);
     return l;
 }
 
@@ -103,15 +180,15 @@ SheetLayout layoutOf(const PrintSheet& sheet, const Frame& frame, QPaintDevice* 
     SheetLayout l;
     for (qreal points = largestPoints; points >= smallestPoints; points -= 0.5) {
         l = layoutAt(sheet, frame, points, device);
-        if (sheet.rows.size() <= l.rowsPerPage())
+        if (l.starts.size() == 1 && !l.overflow)
             break;
     }
     return l;
 }
 
-int pagesOf(const PrintSheet& sheet, const SheetLayout& l)
+int pagesOf(const SheetLayout& l)
 {
-    return std::max<int>(1, int((sheet.rows.size() + l.rowsPerPage() - 1) / l.rowsPerPage()));
+    return int(l.starts.size());
 }
 
 struct PageFoot {
@@ -137,13 +214,18 @@ void paintFoot(QPainter& p, const Frame& f, const PageFoot& foot)
                QStringLiteral("第%1页 共%2页").arg(foot.page).arg(foot.pages));
 }
 
-void paintRow(QPainter& p, QPointF at, const SheetLayout& l, qreal h, const QStringList& cells)
+// A row of cells; a row of text wraps where its cell is too narrow, the
+// column names never do.
+void paintRow(QPainter& p, QPointF at, const SheetLayout& l, qreal h, const QStringList& cells,
+              bool wrap = true)
 {
+    const qreal padding = cellPadding(QFontMetricsF(p.font(), p.device())) / 2;
     qreal x = at.x();
     for (int c = 0; c < l.widths.size(); ++c) {
         const QRectF cell(x, at.y(), l.widths.at(c), h);
         p.drawRect(cell);
-        p.drawText(cell, Qt::AlignCenter, cells.value(c));
+        p.drawText(cell.adjusted(padding, 0, -padding, 0),
+                   Qt::AlignCenter | (wrap ? Qt::TextWordWrap : 0), cells.value(c));
         x += l.widths.at(c);
     }
 }
@@ -152,21 +234,24 @@ void paintRow(QPainter& p, QPointF at, const SheetLayout& l, qreal h, const QStr
 void paintBlock(QPainter& p, QPointF at, const SheetLayout& l, const Frame& f,
                 const PrintSheet& sheet, int first, int last)
 {
-    const qreal h = l.rowHeight(f);
+    qreal y = at.y();
     p.setFont(printFont(l.points, true));
-    paintRow(p, at, l, h, sheet.headers);
+    paintRow(p, QPointF(at.x(), y), l, l.rowHeight(f), sheet.headers, false);
+    y += l.rowHeight(f);
     p.setFont(printFont(l.points));
-    for (int r = first; r < last; ++r)
-        paintRow(p, at + QPointF(0, h * (r - first + 1)), l, h, sheet.rows.at(r));
+    for (int r = first; r < last; ++r) {
+        paintRow(p, QPointF(at.x(), y), l, l.rowHeight(f, r), sheet.rows.at(r));
+        y += l.rowHeight(f, r);
+    }
 }
 
-void paintBody(QPainter& p, const Frame& f, const PrintSheet& sheet, const SheetLayout& l,
-               int firstRow)
+void paintBody(QPainter& p, const Frame& f, const PrintSheet& sheet, const SheetLayout& l, int page)
 {
     const qreal tableWidth = sum(l.widths);
     const qreal gap = l.blocks == 2 ? std::max(f.width * blockGap, 0.0) : 0;
     qreal x = (f.width - tableWidth * l.blocks - gap * (l.blocks - 1)) / 2;
-    const int end = std::min<int>(int(sheet.rows.size()), firstRow + l.rowsPerPage());
+    const int firstRow = l.starts.at(page);
+    const int end = page + 1 < l.starts.size() ? l.starts.at(page + 1) : int(sheet.rows.size());
     const int perBlock = std::max(1, (end - firstRow + l.blocks - 1) / l.blocks); // even blocks
     for (int b = 0, row = firstRow; b < l.blocks && (row < end || b == 0); ++b) {
         const int last = std::min(end, row + perBlock);
@@ -178,18 +263,12 @@ void paintBody(QPainter& p, const Frame& f, const PrintSheet& sheet, const Sheet
 
 } // namespace
 
-QStringList printFontFamilies()
-{
-    return {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
-            QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Droid Sans Fallback")};
-}
-
 int printPageCount(QPagedPaintDevice& device, const QVector<PrintSheet>& sheets)
 {
     const Frame frame = frameOf(device);
     int pages = 0;
     for (const PrintSheet& s : sheets)
-        pages += pagesOf(s, layoutOf(s, frame, &device));
+        pages += pagesOf(layoutOf(s, frame, &device));
     return pages;
 }
 
@@ -201,11 +280,11 @@ void paintSheets(QPagedPaintDevice& device, const QVector<PrintSheet>& sheets, c
     p.setPen(QPen(Qt::black, frame.pt(0.5)));
     for (const PrintSheet& sheet : sheets) {
         const SheetLayout l = layoutOf(sheet, frame, &device);
-        for (int k = 0; k < pagesOf(sheet, l); ++k) {
+        for (int k = 0; k < pagesOf(l); ++k) {
             if (foot.page++ > 0)
                 device.newPage();
             paintHead(p, frame, sheet);
-            paintBody(p, frame, sheet, l, k * l.rowsPerPage());
+            paintBody(p, frame, sheet, l, k);
             paintFoot(p, frame, foot);
         }
     }

@@ -1,4 +1,5 @@
 #include "shell/common/qtprompt.h"
+#include "shell/common/qttexts.h"
 #include "shell/window/form1.h"
 
 #include "core/context.h"
@@ -54,6 +55,7 @@ int main(int argc, char* argv[])
         return 0;
     }
     QApplication app(argc, argv);
+    installChineseQtTexts(app);
     QApplication::setDesktopFileName(QStringLiteral("example.quorvel.Quorvel"));
 
     QtPrompt prompt;

@@ -6,6 +6,7 @@
 #include "support/intake.h"
 #include "support/pdftext.h"
 
+#include <QDate>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTest>
@@ -113,6 +114,14 @@ private slots:
             QVERIFY2(text.contains(shown), qPrintable(shown));
         for (const char* hidden : {"张明", "欧阳", "觉", "20260001", "345", "男"})
             QVERIFY2(!text.contains(hidden), qPrintable(hidden));
+        // the title and the date of the notice on every page, as on the web page
+        const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+        const QStringList pages = file.endsWith(".pdf") ? pdfPages(path) : QStringList{text};
+        for (QString page : pages) {
+            page.remove(u' '); // pdftotext may space out a title
+            QVERIFY2(page.contains(publicNoticeTitle()), qPrintable(page));
+            QVERIFY2(page.contains("公示日期：" + today), qPrintable(page));
+        }
     }
 
     void otherExtensionRefused()

@@ -72,6 +72,40 @@ private slots:
                      columns);
     }
 
+    // A table too wide for the page: the narrow label column keeps its
+    // width, the long text wraps within the page, every word of it read back.
+    void wrapsLongText_data()
+    {
+        QTest::addColumn<int>("words");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("a line a bit too long") << 14 << 3;
+        QTest::newRow("lines of several lines each") << 60 << 3;
+    }
+    void wrapsLongText()
+    {
+        QFETCH(int, words);
+        QFETCH(int, rows); // of words of 5 to 8 characters
+        PrintSheet sheet{"记录", "", {"项目", "内容"}, {}};
+        for (int r = 0; r < rows; ++r) {
+            QStringList text;
+            for (int w = 0; w < words; ++w)
+                text.append(QStringLiteral("w%1x%2y").arg(r).arg(w));
+            sheet.rows.append({QStringLiteral("现在的学生名单摘要%1").arg(r), text.join(u' ')});
+        }
+        QTemporaryDir dir;
+        const QString path = dir.filePath("s.pdf");
+        QVERIFY(writeSheetsPdf(path, {sheet}, "t"));
+        QUORVEL_REQUIRE_TOOL(pdfToolsPresent(), "pdftotext (poppler-utils)");
+        const QString text = pdfPages(path).join(u'\f');
+        QCOMPARE(pdfPages(path).size(), 1);
+        for (int r = 0; r < rows; ++r) {
+            QVERIFY2(text.contains(QStringLiteral("现在的学生名单摘要%1").arg(r)),
+                     qPrintable(text));
+            for (int w = 0; w < words; ++w)
+                QVERIFY2(text.contains(QStringLiteral("w%1x%2y").arg(r).arg(w)), qPrintable(text));
+        }
+    }
+
     void unwritableFile()
     {
         QTemporaryDir dir;

@@ -15,6 +15,7 @@
 #include "publish/notice.h"
 #include "stats/roster.h"
 
+#include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +72,17 @@ const QVector<QVariantList> intakeRows{{"2026001", "张三", "男", 90, 80},
 const QStringList intakeStored{"2026001|张三|男|<null>|90|80|170",
                                "2026002|李四|女|<null>|70|60|130",
                                "2026003|王五|男|<null>|50|40|90"};
+
+// Records the folders and files the desktop is asked to open.
+class FolderRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+    FolderRecorder() { QDesktopServices::setUrlHandler("file", this, "open"); }
+    ~FolderRecorder() override { QDesktopServices::unsetUrlHandler("file"); }
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
 
 QString readText(const QString& path)
 {
@@ -145,7 +157,7 @@ private slots:
         QTest::newRow("导出分班结果") << "2/resultexport"
                                       << "save"
                                       << "导出分班结果"
-                                      << "~/分班结果.xlsx";
+                                      << "@/分班结果.xlsx";
         QTest::newRow("打印班级名单 导出PDF") << "2/dayin/printDialog/printPdf"
                                               << "save"
                                               << "导出PDF"
@@ -298,7 +310,8 @@ private slots:
         const QString path = sb().dir.filePath(file);
         files().paths = {path};
         walk("2/resultexport");
-        QCOMPARE(sb().prompt.last(), QStringLiteral("已导出6人。"));
+        QVERIFY(sb().prompt.last().startsWith(QStringLiteral("已导出6人。")));
+        QVERIFY(sb().prompt.last().contains(QDir::toNativeSeparators(path)));
         QCOMPARE(form()->savedLabel()->text(),
                  QStringLiteral("已保存：") + QDir::toNativeSeparators(path));
         {
@@ -346,8 +359,13 @@ private slots:
         placed();
         const QString path = sb().dir.filePath(file);
         files().paths = {path};
+        FolderRecorder opened;
+        sb().prompt.answers = {true}; // open the folder
         walk(road);
         QVERIFY2(QFile::exists(path), qPrintable(sb().prompt.last()));
+        // the full path said, the folder opened when asked
+        QVERIFY(sb().prompt.last().contains(QDir::toNativeSeparators(path)));
+        QCOMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(sb().dir.path())});
         // pdftotext may space out the characters of a title.
         const QString text = pdf ? pdfPages(path).join(u'\f').remove(u' ') : readText(path);
         QVERIFY(!text.isEmpty());

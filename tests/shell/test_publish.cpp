@@ -1,6 +1,8 @@
 // The printing and publishing items of 打印输出: the print preview of the
 // class lists and the full-screen display of the head-teacher draw. With
 // QUORVEL_SCREENSHOTS naming a folder, both are saved there as pictures.
+#include "adjust/schemeregistry.h"
+#include "division/balanced.h"
 #include "history/auditverify.h"
 #include "publish/draw.h"
 #include "shell/publish/drawdialog.h"
@@ -9,10 +11,14 @@
 #include "shellfixture.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextBrowser>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -108,6 +114,33 @@ private slots:
         printItem("dayin");
         click(form()->findChild<PrintDialog*>("printDialog"), "printAudit");
         QCOMPARE(sb().prompt.last(), noAuditMessage()); // no division was recorded
+    }
+
+    // The audit record after a division: the scheme by its Chinese name, not
+    // the word of the command line, every digest in the fixed-width font.
+    void auditDialogAfterADivision()
+    {
+        placed();
+        sb().state.ClassCount = 3;
+        sb().state.ConditionList = {"原学校"};
+        CustomDivision(sb().ctx, customRequest(sb().state));
+        printItem("dayin");
+        click(form()->findChild<PrintDialog*>("printDialog"), "printAudit");
+        auto* text = form()->findChild<QTextBrowser*>("auditText");
+        QVERIFY2(text, qPrintable(sb().prompt.last()));
+        const QString shown = text->toPlainText();
+        QVERIFY2(shown.contains(findScheme("custom")->caption), qPrintable(shown));
+        QVERIFY2(!shown.contains("custom"), qPrintable(shown));
+        const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+        int digests = 0;
+        for (QTextBlock b = text->document()->begin(); b.isValid(); b = b.next())
+            for (auto f = b.begin(); !f.atEnd(); ++f)
+                if (QRegularExpression("^[0-9a-f]{64}$").match(f.fragment().text()).hasMatch()) {
+                    ++digests;
+                    QVERIFY(f.fragment().charFormat().font().families().contains(fixed));
+                }
+        QVERIFY2(digests == 4, qPrintable(text->toHtml())); // recorded and now, of both
+        screenshot(text->window(), "audit-dialog.png");
     }
 
     void drawRefusedKeepsTheDialog()

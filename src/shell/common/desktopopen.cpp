@@ -1,7 +1,11 @@
 #include "desktopopen.h"
 
+#include "core/prompt.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -44,6 +48,20 @@ bool openWithDesktop(const QUrl& url)
             return openWithXdg(opener, url);
     }
     return QDesktopServices::openUrl(url);
+}
+
+void reportSaved(Prompt& prompt, const QString& path, const QString& lead)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!prompt.question(lead + QStringLiteral("文件已保存到：\n") +
+                             QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) +
+                             QStringLiteral("\n\n打开它所在的文件夹吗？"),
+                         appTitle(), PromptIcon::Information, DefaultAnswer::Yes))
+        return;
+    if (!openWithDesktop(QUrl::fromLocalFile(folder)))
+        prompt.message(QStringLiteral("没有能打开文件夹的程序。文件夹是：") +
+                           QDir::toNativeSeparators(folder),
+                       appTitle(), PromptIcon::Exclamation);
 }
 
 } // namespace quorvel

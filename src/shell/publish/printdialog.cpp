@@ -15,7 +15,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace quorvel {
@@ -109,7 +108,7 @@ void PrintDialog::exportPdf()
     QString written;
     reportErrors(m_ctx.prompt, [&] { written = ClassListsPdf(m_ctx, options(), path); });
     if (!written.isEmpty())
-        openWithDesktop(QUrl::fromLocalFile(written));
+        reportSaved(m_ctx.prompt, written);
 }
 
 } // namespace quorvel

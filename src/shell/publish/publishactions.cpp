@@ -1,5 +1,6 @@
 #include "publishactions.h"
 
+#include "adjust/schemeregistry.h"
 #include "core/context.h"
 #include "drawdialog.h"
 #include "history/auditverify.h"
@@ -11,13 +12,47 @@
 #include "shell/common/filechooser.h"
 
 #include <QDialogButtonBox>
-#include <QPlainTextEdit>
+#include <QFontDatabase>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBrowser>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace quorvel {
+
+namespace {
+
+// A value of the record: a digest in the fixed-width font, so that two can
+// be compared digit by digit.
+QString valueHtml(const QString& value, const QString& fixedFamily)
+{
+    static const QRegularExpression digest(QStringLiteral("^[0-9a-f]{64}$"));
+    return digest.match(value).hasMatch()
+               ? QStringLiteral("<span style=\"font-family:'%1'\">%2</span>")
+                     .arg(fixedFamily, value.toHtmlEscaped())
+               : value.toHtmlEscaped();
+}
+
+// The record as a table of label and value (the scheme by its Chinese name);
+// the lines of a change (time, what, students) in three columns.
+QString auditHtml(const AuditView& view)
+{
+    const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"3\">");
+    for (const QString& line : auditLines(view)) {
+        QStringList cells = line.split(u'\t');
+        if (cells.first() == QStringLiteral("分班方案"))
+            if (const Scheme* scheme = findScheme(view.record.scheme))
+                cells = QStringList{cells.first(), scheme->caption};
+        const QString label = cells.takeFirst();
+        html += QStringLiteral("<tr><td style=\"white-space:pre\">%1</td><td>%2</td></tr>")
+                    .arg(label.toHtmlEscaped(), valueHtml(cells.join(QStringLiteral("　")), fixed));
+    }
+    return html + QStringLiteral("</table>");
+}
+
+} // namespace
 
 PublishActions::PublishActions(QWidget* window, const Context& ctx)
     : QObject(window), m_window(window), m_ctx(ctx)
@@ -43,7 +78,7 @@ void PublishActions::saveAs(const QString& caption, const QString& name, const Q
     QString written;
     reportErrors(m_ctx.prompt, [&] { written = write(path); });
     if (!written.isEmpty())
-        openWithDesktop(QUrl::fromLocalFile(written));
+        reportSaved(m_ctx.prompt, written);
 }
 
 void PublishActions::printLists()
@@ -85,8 +120,9 @@ void PublishActions::audit()
     dialog->setObjectName(QStringLiteral("auditDialog"));
     dialog->setWindowTitle(QStringLiteral("分班审计记录"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    auto* text = new QPlainTextEdit(auditLines(*view).join(u'\n'), dialog);
-    text->setReadOnly(true);
+    auto* text = new QTextBrowser(dialog);
+    text->setObjectName(QStringLiteral("auditText"));
+    text->setHtml(auditHtml(*view));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
     QPushButton* check = buttons->addButton(QStringLiteral("核对"), QDialogButtonBox::ActionRole);
     QPushButton* pdf =
@@ -95,7 +131,8 @@ void PublishActions::audit()
         std::optional<AuditCheck> c;
         reportErrors(m_ctx.prompt, [&] { c = VerifyLatestDivision(m_ctx); });
         if (c)
-            text->appendPlainText(u'\n' + auditCheckLines(*c).join(u'\n'));
+            for (const QString& line : auditCheckLines(*c))
+                text->append(line.toHtmlEscaped().replace(u'\t', QStringLiteral("　")));
     });
     connect(pdf, &QPushButton::clicked, dialog, [this] {
         saveAs(QStringLiteral("保存审计单"), QStringLiteral("分班审计记录.pdf"),

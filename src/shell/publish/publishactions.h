@@ -25,7 +25,8 @@ public:
     void audit();
 
 private:
-    // Asks where to save, writes there and opens what was written.
+    // Asks where to save (in the application folder), writes there and says
+    // where it went, offering to open the folder.
     void saveAs(const QString& caption, const QString& name, const QString& filter,
                 const std::function<QString(const QString&)>& write);
 

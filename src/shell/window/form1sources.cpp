@@ -3,6 +3,7 @@
 // and 导出分班结果.
 #include "form1.h"
 
+#include "shell/common/desktopopen.h"
 #include "shell/common/filechooser.h"
 #include "shell/intake/sourcedialog.h"
 #include "shell/results/rowsetgrid.h"
@@ -82,16 +83,15 @@ void Form1::createFromWorkbook()
 
 void Form1::exportResultsWorkbook()
 {
-    const QString path =
-        fileChooser().saveFile(this, QStringLiteral("导出分班结果"),
-                               QDir::home().filePath(QStringLiteral("分班结果.xlsx")),
-                               QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
+    const QString path = fileChooser().saveFile(
+        this, QStringLiteral("导出分班结果"), m_ctx.file(QStringLiteral("分班结果.xlsx")),
+        QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
     int count = 0;
     if (reportErrors(m_ctx.prompt, [&] { count = ExportResults(m_ctx, path); })) {
         m_saved->setText(QStringLiteral("已保存：") + QDir::toNativeSeparators(path));
-        m_ctx.prompt.message(QStringLiteral("已导出%1人。").arg(count), appTitle());
+        reportSaved(m_ctx.prompt, path, QStringLiteral("已导出%1人。").arg(count));
     }
 }
 
