@@ -2,6 +2,7 @@
 
 #include "cliprompt.h"
 #include "commands.h"
+#include "publiccommands.h"
 #include "store/errors.h"
 
 #include <quorvel/version.h>
@@ -98,6 +99,7 @@ const std::vector<CommandEntry>& commands()
          cmdAudit,
          {QStringLiteral("audit [verify | --out FILE.pdf]")},
          true},
+        {QStringLiteral("stage"), cmdStage, {QStringLiteral("stage [义务教育|普通高中]")}},
     };
     return table;
 }
