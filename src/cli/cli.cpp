@@ -100,6 +100,11 @@ const std::vector<CommandEntry>& commands()
          {QStringLiteral("audit [verify | --out FILE.pdf]")},
          true},
         {QStringLiteral("stage"), cmdStage, {QStringLiteral("stage [义务教育|普通高中]")}},
+        {QStringLiteral("public"),
+         cmdPublic,
+         {QStringLiteral("public freeze SCHEME [divide SCHEME 的选项] [--precise] "
+                         "[--teachers T1,T2,...]"),
+          QStringLiteral("public unfreeze --reason TEXT")}},
     };
     return table;
 }

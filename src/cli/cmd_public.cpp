@@ -1,9 +1,156 @@
-// stage: the stage of schooling.
+// stage and public: the stage of schooling and the public division
+// (阳光分班): the seal of the roster, the rules and the plan.
 #include "publiccommands.h"
 
+#include "division/classcount.h"
+#include "public/seal.h"
 #include "public/stage.h"
+#include "store/fieldlists.h"
+
+#include <QMap>
 
 namespace quorvel {
+
+namespace {
+
+const QString freezeCommand = QStringLiteral("public freeze");
+
+qint16 classesValue(const QString& text)
+{
+    const std::optional<qint16> k = classCountAnswer(text);
+    if (!k)
+        throw UsageError{freezeCommand + QStringLiteral(": 班数必须是大于0的整数：") + text};
+    return *k;
+}
+
+int countValue(const QString& option, const QString& text)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < 0)
+        throw UsageError{freezeCommand +
+                         QStringLiteral(": %1 必须是不小于0的整数：%2").arg(option, text)};
+    return v;
+}
+
+// The condition fields named, in the order of the field list.
+QStringList conditionsInListOrder(const Context& ctx, const QStringList& names)
+{
+    Session scratch;
+    const Context aside{ctx.folder, scratch, ctx.prompt};
+    QStringList list, out;
+    readConditionList(aside, list);
+    for (const QString& name : names)
+        if (!list.contains(name))
+            throw UsageError{freezeCommand + QStringLiteral(": 字段列表中没有条件：") + name};
+    for (const QString& field : list)
+        if (names.contains(field))
+            out.append(field);
+    return out;
+}
+
+// The options of divide SCHEME as the parameters of the plan, in the order
+// the audit record writes them.
+PublicPlan planOptions(const Context& ctx, const QStringList& args)
+{
+    PublicPlan plan;
+    plan.scheme = args.value(0);
+    QMap<QString, QStringList> given;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == u"--precise")
+            plan.precise = true;
+        else if (a == u"--no-adjust")
+            continue; // the public run never adjusts automatically
+        else if (a == u"--teachers")
+            plan.teachers = optionValue(freezeCommand, args, i).split(u',');
+        else if (a.startsWith(QStringLiteral("--")))
+            given[a.mid(2)].append(optionValue(freezeCommand, args, i));
+        else
+            throw UsageError{freezeCommand + QStringLiteral(": 未知参数：") + a};
+    }
+    const auto take = [&](const QString& name, bool required, const QString& fallback = {}) {
+        const QStringList values = given.take(name);
+        if (values.size() > 1 && name != u"students" && name != u"classes")
+            throw UsageError{freezeCommand + QStringLiteral(": --%1 只能给一次").arg(name)};
+        if (values.isEmpty() && required)
+            throw UsageError{freezeCommand + QStringLiteral(": 必须给出 --%1").arg(name)};
+        return values.isEmpty() ? QStringList{fallback} : values;
+    };
+    const QString s = plan.scheme;
+    QStringList& p = plan.parameters;
+    if (s == u"custom") {
+        const QStringList conditions = conditionsInListOrder(
+            ctx, take(QStringLiteral("conditions"), false).first().split(u',', Qt::SkipEmptyParts));
+        p << QStringLiteral("classes=%1")
+                 .arg(classesValue(take(QStringLiteral("classes"), true).first()))
+          << QStringLiteral("top=%1").arg(
+                 countValue(QStringLiteral("--top"),
+                            take(QStringLiteral("top"), false, QStringLiteral("0")).first()))
+          << QStringLiteral("conditions=") + conditions.join(u',')
+          << QStringLiteral("use_conditions=%1").arg(conditions.isEmpty() ? 0 : 1);
+    } else if (s == u"subject" || s == u"grade" || s == u"balance") {
+        p << QStringLiteral("classes=%1")
+                 .arg(classesValue(take(QStringLiteral("classes"), true).first()));
+        if (s == u"subject")
+            p << QStringLiteral("subject=") + take(QStringLiteral("subject"), true).first();
+        if (s == u"balance")
+            p << QStringLiteral("seed=%1").arg(seedOption(
+                freezeCommand, take(QStringLiteral("seed"), false, QStringLiteral("1")).first()));
+    } else if (s == u"fastslow") {
+        const QStringList students = take(QStringLiteral("students"), true);
+        const QStringList classes = take(QStringLiteral("classes"), true);
+        if (students.size() != classes.size())
+            throw UsageError{freezeCommand +
+                             QStringLiteral(": --students 和 --classes 必须成对给出")};
+        QStringList runs;
+        for (qsizetype r = 0; r < students.size(); ++r)
+            runs.append(QStringLiteral("%1:%2")
+                            .arg(countValue(QStringLiteral("--students"), students.at(r)))
+                            .arg(classesValue(classes.at(r))));
+        p << QStringLiteral("classes=%1").arg(classesValue(classes.last()))
+          << QStringLiteral("runs=") + runs.join(u',');
+    } else if (s == u"boarders") {
+        const qint16 nb = classesValue(take(QStringLiteral("boarder-classes"), true).first());
+        p << QStringLiteral("classes=%1").arg(nb) << QStringLiteral("boarder_classes=%1").arg(nb)
+          << QStringLiteral("day_classes=%1")
+                 .arg(countValue(
+                     QStringLiteral("--day-classes"),
+                     take(QStringLiteral("day-classes"), false, QStringLiteral("0")).first()));
+    } else {
+        throw UsageError{freezeCommand + QStringLiteral(": 未知的分班方案：") + s};
+    }
+    if (!given.isEmpty())
+        throw UsageError{freezeCommand + QStringLiteral(": 这个方案没有参数 --") +
+                         given.firstKey()};
+    return plan;
+}
+
+int freeze(CliEnv& env, const QStringList& args)
+{
+    const std::optional<FreezeOutcome> o = FreezeRoster(env.ctx, planOptions(env.ctx, args));
+    if (!o)
+        return 1;
+    env.out << QStringLiteral("名单指纹\t") << o->fingerprint << '\n'
+            << QStringLiteral("学生数\t") << o->students << '\n'
+            << QStringLiteral("规则数\t") << o->rules << '\n'
+            << QStringLiteral("方案\t") << o->plan.words() << '\n';
+    return 0;
+}
+
+int unfreeze(CliEnv& env, const QStringList& args)
+{
+    QString reason;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--reason")
+            reason = optionValue(QStringLiteral("public unfreeze"), args, i);
+        else
+            throw UsageError{QStringLiteral("public unfreeze: 未知参数：") + args[i]};
+    }
+    return UnfreezeRoster(env.ctx, reason) ? 0 : 1;
+}
+
+} // namespace
 
 int cmdStage(CliEnv& env, const QStringList& args)
 {
@@ -18,6 +165,16 @@ int cmdStage(CliEnv& env, const QStringList& args)
     }
     env.out << stageName(ReadSchoolStage(env.ctx)) << '\n';
     return 0;
+}
+
+int cmdPublic(CliEnv& env, const QStringList& args)
+{
+    const QString sub = args.value(0);
+    if (sub == u"freeze")
+        return freeze(env, args.mid(1));
+    if (sub == u"unfreeze")
+        return unfreeze(env, args.mid(1));
+    throw UsageError{QStringLiteral("public: 未知的子命令：") + sub};
 }
 
 } // namespace quorvel

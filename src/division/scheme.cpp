@@ -68,6 +68,7 @@ DivisionOutcome RunDivision(const Context& ctx, const Scheme& scheme,
     {
         Store store = OpenStore(ctx);
         Transaction tr(store);
+        requireRosterUnsealed(store);
         if (std::optional<Notice> refusal = stageRefusal(store, scheme)) {
             outcome.notices.append(*refusal);
             return outcome;

@@ -4,6 +4,7 @@
 #include "excel/template.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/publicrecord.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
@@ -194,6 +195,7 @@ bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
 void replaceStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
                      const ImportRecord& record)
 {
+    requireRosterUnsealed(store);
     Students(store).removeAll();
     RowSet rs = RowSet::open(store, studentTable());
     for (int r = 0; r < rows.values.size(); ++r) {

@@ -202,7 +202,8 @@ void RebuildStore(const Context& ctx, const CreateOptions& options,
     try {
         Store store = openForRebuild(path);
         Transaction tr(store); // waits for the write lock, then holds it
-        // The stage of schooling outlives the rebuild.
+        // A sealed roster stays; the stage of schooling outlives the rebuild.
+        requireRosterUnsealed(store);
         const SchoolStage stage = readStage(store);
         dropEverything(store);
         buildTable(store, options);

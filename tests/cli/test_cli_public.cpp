@@ -1,9 +1,17 @@
-// The stage of schooling through quorvel-cli.
+// The public division through quorvel-cli: the stage and the seal.
+#include "adjust/typedclass.h"
+#include "adjust/typedrow.h"
 #include "store/auditrecord.h"
+#include "store/publicrecord.h"
 #include "store/store.h"
 #include "support/clirun.h"
 #include "support/intake.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace quorvel;
@@ -24,11 +32,95 @@ void run(Sandbox& sb, const QString& line)
                qPrintable(r.err));
 }
 
+// The value of the line "label<TAB>value" of out.
+QString valueOf(const QString& out, const QString& label)
+{
+    for (const QString& line : out.split(u'\n'))
+        if (line.startsWith(label + u'\t'))
+            return line.section(u'\t', 1);
+    return {};
+}
+
+// 60 students in four classes, the roster sealed for a custom division.
+void sealed(Sandbox& sb, const QString& plan = "custom --classes 4 --teachers 甲,乙,丙,丁")
+{
+    run(sb, "create 原学校 品质等级 是否班干部 语文 数学 英语");
+    run(sb, "sample --students 60 --seed 5");
+    run(sb, "import");
+    run(sb, "divide custom --classes 4 --no-adjust");
+    run(sb, "rule apart 2026001 2026002");
+    run(sb, "public freeze " + plan);
+}
+
 // Everything a refused operation must leave as it was.
 QString everything(Sandbox& sb)
 {
     Store store = OpenStore(sb.ctx);
-    return intakeText(store) + resultText(store) + cli(sb, {"history"}).out;
+    return intakeText(store) + resultText(store) + QString::fromUtf8(rulesCsv(store)) +
+           cli(sb, {"history"}).out;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+QString sha256(const QByteArray& bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+// A workbook of two new students, for the imports.
+QString nextIntake(Sandbox& sb)
+{
+    const QString path = sb.ctx.file("next.csv");
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write("编号,姓名,性别,班级,原学校,品质等级,是否班干部,语文,数学,英语,总分\n"
+            "3000001,新甲,男,0,光明小学,好,否,90,90,90,270\n"
+            "3000002,新乙,女,0,光明小学,好,否,80,80,80,240\n");
+    return path;
+}
+
+QStringList sealedCommands()
+{
+    return {"import",
+            "import NEXT",
+            "create 语文",
+            "create --from NEXT",
+            "rule together 2026003 2026004",
+            "rule clear",
+            "divide custom --classes 4 --no-adjust",
+            "divide balance --classes 4 --seed 2",
+            "adjust",
+            "adjust --high 1 --low 4",
+            "adjust --precise --seed 3",
+            "transfer 2026001 TARGET",
+            "exchange 2026001 OTHER",
+            "undo",
+            "restore 1"};
+}
+
+void addCommands()
+{
+    QTest::addColumn<QString>("command");
+    for (const QString& c : sealedCommands())
+        QTest::newRow(qPrintable(c)) << c;
+}
+
+QString expand(Sandbox& sb, QString command)
+{
+    const QMap<QString, int> classes = classesById(sb);
+    const int cls = classes.value("2026001");
+    QString other;
+    for (auto it = classes.begin(); other.isEmpty() && it != classes.end(); ++it)
+        if (it.value() != cls)
+            other = it.key();
+    return command.replace("TARGET", QString::number(cls % 4 + 1))
+        .replace("OTHER", other)
+        .replace("NEXT", nextIntake(sb));
 }
 
 } // namespace
@@ -42,6 +134,8 @@ private slots:
         QTest::addColumn<QString>("command");
         QTest::newRow("fastslow") << "divide fastslow --students 30 --classes 2";
         QTest::newRow("grade") << "divide grade --classes 4";
+        QTest::newRow("freeze fastslow") << "public freeze fastslow --students 30 --classes 2";
+        QTest::newRow("freeze grade") << "public freeze grade --classes 4";
     }
     void stageRefusesRankedClassesInCompulsoryEducation()
     {
@@ -66,6 +160,86 @@ private slots:
         run(sb, "stage 普通高中");
         QCOMPARE(cli(sb, command.split(u' ')).status, 0);
         QCOMPARE(cli(sb, {"stage", "初中"}).status, 2);
+    }
+
+    void fingerprintIsTheDigestOfTheThreeFiles()
+    {
+        Sandbox sb;
+        sealed(sb);
+        const CliRun again = cli(sb, {"public", "unfreeze", "--reason", "重新封存"});
+        QCOMPARE(again.status, 0);
+        const CliRun r = cli(sb, {"public", "freeze", "custom", "--classes", "4", "--top", "4",
+                                  "--conditions", "原学校", "--precise"});
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(QRegularExpression("^名单指纹\\t[0-9a-f]{64}$").match(lines.at(0)).hasMatch());
+        QCOMPARE(lines.at(1), "学生数\t60");
+        QCOMPARE(lines.at(2), "规则数\t1");
+        QVERIFY(lines.at(3).startsWith("方案\tcustom（"));
+        const QString dir = sb.ctx.file("阳光分班");
+        const QByteArray roster = fileBytes(dir + "/名单.csv");
+        const QByteArray all = roster + fileBytes(dir + "/规则.csv") + fileBytes(dir + "/方案.txt");
+        QCOMPARE(valueOf(r.out, "名单指纹"), sha256(all));
+        QProcess sum;
+        sum.setWorkingDirectory(dir);
+        sum.start("sh", {"-c", "cat 名单.csv 规则.csv 方案.txt | sha256sum"});
+        sum.waitForFinished();
+        QCOMPARE(QString::fromLatin1(sum.readAllStandardOutput()).left(64), sha256(all));
+        // The roster: no BOM, no CR, no 班级, one line per student by 编号.
+        QVERIFY(
+            roster.startsWith("编号,姓名,性别,原学校,品质等级,是否班干部,语文,数学,英语,总分\n"));
+        QVERIFY(!roster.contains('\r'));
+        QStringList keys;
+        for (const QByteArray& line : roster.split('\n').mid(1))
+            if (!line.isEmpty())
+                keys.append(QString::fromUtf8(line.left(line.indexOf(','))));
+        QCOMPARE(keys.size(), 60);
+        QStringList sorted = keys;
+        sorted.sort();
+        QCOMPARE(keys, sorted);
+        QVERIFY(fileBytes(dir + "/方案.txt").contains("top=4\nconditions=原学校\n"));
+    }
+
+    void sealedRosterRefusesEveryChange_data() { addCommands(); }
+    void sealedRosterRefusesEveryChange()
+    {
+        QFETCH(QString, command);
+        Sandbox sb;
+        sealed(sb);
+        command = expand(sb, command);
+        const QString before = everything(sb);
+        const CliRun r = cli(sb, command.split(u' '));
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.contains("名单已封存，"), qPrintable(r.out + r.err));
+        QCOMPARE(everything(sb), before);
+    }
+
+    void sealedRosterRefusesTypedCells()
+    {
+        Sandbox sb;
+        sealed(sb);
+        const QString before = everything(sb);
+        QVERIFY(!reportErrors(sb.prompt, [&] { SaveTypedClass(sb.ctx, {"2026001", 3}); }));
+        QVERIFY(!reportErrors(sb.prompt, [&] {
+            SaveTypedRow(sb.ctx, {"2026001", {{QStringLiteral("语文"), QStringLiteral("1")}}});
+        }));
+        QCOMPARE(sb.prompt.messages.size(), 2);
+        for (const QString& m : sb.prompt.messages)
+            QVERIFY2(m.contains("名单已封存，"), qPrintable(m));
+        QCOMPARE(everything(sb), before);
+    }
+
+    void unfreezeIsRecorded()
+    {
+        Sandbox sb;
+        sealed(sb);
+        QCOMPARE(cli(sb, {"public", "unfreeze"}).status, 1);
+        QVERIFY(cli(sb, {"rule", "clear"}).out.contains("名单已封存，"));
+        run(sb, "public unfreeze --reason 名单有误");
+        QVERIFY(cli(sb, {"audit"}).out.contains("\t解除封存\t理由：名单有误\t名单指纹"));
+        QCOMPARE(cli(sb, {"rule", "clear"}).status, 0);
+        QCOMPARE(cli(sb, {"public", "unfreeze", "--reason", "x"}).status, 1);
     }
 };
 
