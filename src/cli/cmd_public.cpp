@@ -1,8 +1,9 @@
 // stage and public: the stage of schooling and the public division
-// (阳光分班): the seal of the roster, the rules and the plan.
+// (阳光分班): the seal, the run with the seed drawn in public.
 #include "publiccommands.h"
 
 #include "division/classcount.h"
+#include "public/run.h"
 #include "public/seal.h"
 #include "public/stage.h"
 #include "store/fieldlists.h"
@@ -150,6 +151,38 @@ int unfreeze(CliEnv& env, const QStringList& args)
     return UnfreezeRoster(env.ctx, reason) ? 0 : 1;
 }
 
+QString averageText(const std::optional<double>& v)
+{
+    return v ? QString::number(*v, 'f', 2) : QString();
+}
+
+int run(CliEnv& env, const QStringList& args)
+{
+    QStringList parts;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--seed-part")
+            parts.append(optionValue(QStringLiteral("public run"), args, i));
+        else
+            throw UsageError{QStringLiteral("public run: 未知参数：") + args[i]};
+    }
+    if (parts.isEmpty())
+        throw UsageError{QStringLiteral("public run: 必须用 --seed-part 给出种子的各部分")};
+    const std::optional<PublicRunOutcome> o = PublicRun(env.ctx, parts);
+    if (!o)
+        return 1;
+    env.out << QStringLiteral("种子\t") << o->seed << '\n'
+            << QStringLiteral("分班结果摘要\t") << o->resultDigest << '\n';
+    for (const PublicClass& c : o->classes)
+        env.out << QStringLiteral("%1班\t%2\t%3\t%4\t")
+                       .arg(c.cls)
+                       .arg(c.students)
+                       .arg(c.boys)
+                       .arg(c.girls)
+                << averageText(c.averageTotal) << '\t' << c.teacher << '\n';
+    env.out << QStringLiteral("总分平均分之差\t") << QString::number(o->spread, 'f', 2) << '\n';
+    return 0;
+}
+
 } // namespace
 
 int cmdStage(CliEnv& env, const QStringList& args)
@@ -174,7 +207,17 @@ int cmdPublic(CliEnv& env, const QStringList& args)
         return freeze(env, args.mid(1));
     if (sub == u"unfreeze")
         return unfreeze(env, args.mid(1));
+    if (sub == u"run")
+        return run(env, args.mid(1));
     throw UsageError{QStringLiteral("public: 未知的子命令：") + sub};
+}
+
+bool takesChangeReason(const QString& command)
+{
+    static const QStringList names = {QStringLiteral("transfer"), QStringLiteral("exchange"),
+                                      QStringLiteral("adjust"),   QStringLiteral("undo"),
+                                      QStringLiteral("redo"),     QStringLiteral("restore")};
+    return names.contains(command);
 }
 
 } // namespace quorvel

@@ -8,5 +8,8 @@ namespace quorvel {
 int cmdStage(CliEnv& env, const QStringList& args);
 // public freeze|unfreeze|run|package|verify: the public division.
 int cmdPublic(CliEnv& env, const QStringList& args);
+// Whether the command changes classes and takes --reason TEXT, which a
+// change after the public run needs.
+bool takesChangeReason(const QString& command);
 
 } // namespace quorvel

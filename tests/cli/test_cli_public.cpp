@@ -1,4 +1,5 @@
-// The public division through quorvel-cli: the stage and the seal.
+// The public division through quorvel-cli: the stage, the seal, the run
+// with its seed and the changes after it.
 #include "adjust/typedclass.h"
 #include "adjust/typedrow.h"
 #include "store/auditrecord.h"
@@ -201,6 +202,49 @@ private slots:
         QVERIFY(fileBytes(dir + "/方案.txt").contains("top=4\nconditions=原学校\n"));
     }
 
+    void seedIsTheDigestOfFingerprintAndParts()
+    {
+        Sandbox sb;
+        sealed(sb);
+        const QString fingerprint = valueOf(cli(sb, {"audit"}).out, "阳光分班名单指纹");
+        const CliRun r = cli(sb, {"public", "run", "--seed-part", " 314 ", "--seed-part", "张三"});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(valueOf(r.out, "种子"), sha256((fingerprint + "\n314\n张三\n").toUtf8()));
+        Store store = OpenStore(sb.ctx);
+        QCOMPARE(valueOf(r.out, "分班结果摘要"), sha256Hex(resultText(store)));
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 7);
+        QSet<QString> teachers;
+        int students = 0;
+        for (int k = 1; k <= 4; ++k) {
+            const QStringList cells = lines.at(k + 1).split(u'\t');
+            QCOMPARE(cells.size(), 6);
+            QCOMPARE(cells.at(0), QStringLiteral("%1班").arg(k));
+            QCOMPARE(cells.at(1).toInt(), cells.at(2).toInt() + cells.at(3).toInt());
+            students += cells.at(1).toInt();
+            teachers.insert(cells.at(5));
+        }
+        QCOMPARE(students, 60);
+        QCOMPARE(teachers, (QSet<QString>{"甲", "乙", "丙", "丁"}));
+        QVERIFY(lines.last().startsWith("总分平均分之差\t"));
+        // The draw is stored as draw shows it; a second run is refused.
+        QVERIFY(cli(sb, {"draw", "--show"}).out.contains(lines.at(2).section(u'\t', 5)));
+        QCOMPARE(cli(sb, {"public", "run", "--seed-part", "1"}).status, 1);
+    }
+
+    void sameInputsGiveSameClassesAnywhere()
+    {
+        Sandbox a, b, c;
+        for (Sandbox* sb : {&a, &b, &c})
+            sealed(*sb, "balance --classes 4 --seed 9 --precise --teachers 甲,乙,丙,丁");
+        const QString runA = cli(a, {"public", "run", "--seed-part", "17", "--seed-part", "x"}).out;
+        const QString runB = cli(b, {"public", "run", "--seed-part", "17", "--seed-part", "x"}).out;
+        const QString runC = cli(c, {"public", "run", "--seed-part", "18", "--seed-part", "x"}).out;
+        QCOMPARE(runB, runA);
+        QCOMPARE(classesById(b), classesById(a));
+        QVERIFY(classesById(c) != classesById(a));
+    }
+
     void sealedRosterRefusesEveryChange_data() { addCommands(); }
     void sealedRosterRefusesEveryChange()
     {
@@ -228,6 +272,31 @@ private slots:
         for (const QString& m : sb.prompt.messages)
             QVERIFY2(m.contains("名单已封存，"), qPrintable(m));
         QCOMPARE(everything(sb), before);
+    }
+
+    void changesAfterTheRunNeedAReason_data() { addCommands(); }
+    void changesAfterTheRunNeedAReason()
+    {
+        QFETCH(QString, command);
+        Sandbox sb;
+        sealed(sb);
+        run(sb, "public run --seed-part 1");
+        command = expand(sb, command);
+        const QString before = everything(sb);
+        const CliRun refused = cli(sb, command.split(u' '));
+        QCOMPARE(refused.status, 1);
+        QVERIFY(refused.out.contains("名单已封存，"));
+        QCOMPARE(everything(sb), before);
+        const bool classChange = !command.startsWith("import") && !command.startsWith("create") &&
+                                 !command.startsWith("rule") && !command.startsWith("divide");
+        const CliRun reasoned = cli(sb, command.split(u' ') + QStringList{"--reason", "家长申请"});
+        QCOMPARE(reasoned.status == 0, classChange);
+        if (!classChange || command == "redo") {
+            QCOMPARE(everything(sb), before);
+            return;
+        }
+        const QString audit = cli(sb, {"audit"}).out;
+        QVERIFY2(audit.contains("\t理由：家长申请\t"), qPrintable(audit));
     }
 
     void unfreezeIsRecorded()
