@@ -107,6 +107,7 @@ const std::vector<CommandEntry>& commands()
                          "[--teachers T1,T2,...]"),
           QStringLiteral("public unfreeze --reason TEXT"),
           QStringLiteral("public run --seed-part P [--seed-part P ...]"),
+          QStringLiteral("public package [--out FILE.zip] | public verify FILE.zip"),
           QStringLiteral("（阳光分班之后，transfer、exchange、adjust、undo、redo、restore "
                          "须加 --reason TEXT）")}},
     };

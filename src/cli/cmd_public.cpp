@@ -1,13 +1,16 @@
 // stage and public: the stage of schooling and the public division
-// (阳光分班): the seal, the run with the seed drawn in public.
+// (阳光分班): the seal, the run with the seed drawn in public, the package
+// and its check.
 #include "publiccommands.h"
 
 #include "division/classcount.h"
+#include "public/package.h"
 #include "public/run.h"
 #include "public/seal.h"
 #include "public/stage.h"
 #include "store/fieldlists.h"
 
+#include <QDir>
 #include <QMap>
 
 namespace quorvel {
@@ -183,6 +186,40 @@ int run(CliEnv& env, const QStringList& args)
     return 0;
 }
 
+int package(CliEnv& env, const QStringList& args)
+{
+    QString path;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--out")
+            path = outputOption(env, QStringLiteral("public package"), args, i);
+        else
+            throw UsageError{QStringLiteral("public package: 未知参数：") + args[i]};
+    }
+    const std::optional<QString> written = WritePackage(env.ctx, path);
+    if (!written)
+        return 1;
+    env.out << *written << '\n';
+    return 0;
+}
+
+int verify(CliEnv& env, const QStringList& args)
+{
+    if (args.size() != 1)
+        throw UsageError{QStringLiteral("public verify: 用法：public verify FILE.zip")};
+    const PackageCheck check = VerifyPackage(QDir(env.ctx.folder).absoluteFilePath(args.first()));
+    const std::pair<QString, QString> lines[] = {
+        {QStringLiteral("名单指纹"), check.fingerprint},
+        {QStringLiteral("种子"), check.seed},
+        {QStringLiteral("分班结果摘要"), check.resultDigest}};
+    for (const auto& [label, value] : lines)
+        if (!value.isEmpty())
+            env.out << label << '\t' << value << '\n';
+    for (const QString& line : check.differences)
+        env.out << line << '\n';
+    env.out << (check.passed() ? QStringLiteral("核对通过") : check.failure) << '\n';
+    return check.passed() ? 0 : 1;
+}
+
 } // namespace
 
 int cmdStage(CliEnv& env, const QStringList& args)
@@ -209,6 +246,10 @@ int cmdPublic(CliEnv& env, const QStringList& args)
         return unfreeze(env, args.mid(1));
     if (sub == u"run")
         return run(env, args.mid(1));
+    if (sub == u"package")
+        return package(env, args.mid(1));
+    if (sub == u"verify")
+        return verify(env, args.mid(1));
     throw UsageError{QStringLiteral("public: 未知的子命令：") + sub};
 }
 

@@ -1,7 +1,8 @@
 // The public division through quorvel-cli: the stage, the seal, the run
-// with its seed and the changes after it.
+// with its seed, the changes after it, the package and its check.
 #include "adjust/typedclass.h"
 #include "adjust/typedrow.h"
+#include "public/package.h"
 #include "store/auditrecord.h"
 #include "store/publicrecord.h"
 #include "store/store.h"
@@ -122,6 +123,49 @@ QString expand(Sandbox& sb, QString command)
     return command.replace("TARGET", QString::number(cls % 4 + 1))
         .replace("OTHER", other)
         .replace("NEXT", nextIntake(sb));
+}
+
+// The package of a run with two parts, its members unpacked into a folder.
+QString packaged(Sandbox& sb)
+{
+    sealed(sb);
+    run(sb, "public run --seed-part 314 --seed-part 2718");
+    run(sb, "public package --out pkg.zip");
+    return sb.ctx.file("pkg.zip");
+}
+
+// Rewrites one member of the package: how names the change.
+void tamper(const QString& zip, const QString& member, const QString& how)
+{
+    std::optional<QMap<QString, QByteArray>> files = readZip(zip);
+    QVERIFY(files && files->contains(member));
+    QStringList lines = QString::fromUtf8(files->value(member)).split(u'\n');
+    QStringList first = lines.at(1).split(u',');
+    if (how == "score") // the first student's 语文, one point more
+        first[6] = QString::number(first.at(6).toDouble() + 1);
+    else if (how == "class") // the first student's class, another one
+        first[1] = QString::number(first.at(1).toInt() % 4 + 1);
+    else if (how == "extra") // a student after the others
+        first[0] = "3999999";
+    else if (how == "part")
+        lines[0] = "315";
+    else if (how == "order")
+        lines.swapItemsAt(0, 1);
+    else if (how == "plan")
+        lines.replaceInStrings("top=0", "top=4");
+    else if (how == "digest")
+        lines[2] = "分班结果摘要\t" + QString(64, u'0');
+    if (how == "missing")
+        lines.removeAt(5);
+    else if (how == "extra")
+        lines.insert(lines.size() - 1, first.join(u','));
+    else if (how == "score" || how == "class")
+        lines[1] = first.join(u',');
+    files->insert(member, lines.join(u'\n').toUtf8());
+    QVector<std::pair<QString, QByteArray>> members;
+    for (const QString& name : packageMembers())
+        members.append({name, files->value(name)});
+    QVERIFY(writeZip(zip, members));
 }
 
 } // namespace
@@ -309,6 +353,70 @@ private slots:
         QVERIFY(cli(sb, {"audit"}).out.contains("\t解除封存\t理由：名单有误\t名单指纹"));
         QCOMPARE(cli(sb, {"rule", "clear"}).status, 0);
         QCOMPARE(cli(sb, {"public", "unfreeze", "--reason", "x"}).status, 1);
+    }
+
+    void packageChecks_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("step");
+        const QString differ = "与结果.csv不同", roster = "名单指纹与数据包记录的不同",
+                      seed = "种子与数据包记录的不同";
+        QTest::newRow("fresh") << ""
+                               << ""
+                               << "核对通过";
+        QTest::newRow("score") << "名单.csv"
+                               << "score" << roster;
+        QTest::newRow("class") << "结果.csv"
+                               << "class" << differ;
+        QTest::newRow("part") << "种子.txt"
+                              << "part" << seed;
+        QTest::newRow("order") << "种子.txt"
+                               << "order" << seed;
+        QTest::newRow("missing") << "名单.csv"
+                                 << "missing" << roster;
+        QTest::newRow("missing result") << "结果.csv"
+                                        << "missing" << differ;
+        QTest::newRow("extra") << "名单.csv"
+                               << "extra" << roster;
+        QTest::newRow("extra result") << "结果.csv"
+                                      << "extra" << differ;
+        QTest::newRow("plan") << "方案.txt"
+                              << "plan" << roster;
+        QTest::newRow("digest") << "摘要.txt"
+                                << "digest"
+                                << "分班结果摘要与数据包记录的不同";
+    }
+    void packageChecks()
+    {
+        QFETCH(QString, member);
+        QFETCH(QString, how);
+        QFETCH(QString, step);
+        Sandbox sb;
+        const QString zip = packaged(sb);
+        if (!member.isEmpty())
+            tamper(zip, member, how);
+        // The check needs no application folder: it runs in another one.
+        Sandbox elsewhere;
+        const CliRun r = cli(elsewhere, {"public", "verify", zip});
+        QCOMPARE(r.status, step == "核对通过" ? 0 : 1);
+        const QStringList lines = r.out.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.last().contains(step), qPrintable(r.out));
+        QVERIFY(lines.first().startsWith("名单指纹\t"));
+        QVERIFY(QDir(elsewhere.dir.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void recordedChangesAreReplayed()
+    {
+        Sandbox sb;
+        sealed(sb);
+        run(sb, "public run --seed-part 5");
+        const int cls = classesById(sb).value("2026005");
+        run(sb, QStringLiteral("transfer 2026005 %1 --reason 家长申请").arg(cls % 4 + 1));
+        run(sb, "public package --out pkg.zip");
+        Sandbox elsewhere;
+        const CliRun r = cli(elsewhere, {"public", "verify", sb.ctx.file("pkg.zip")});
+        QVERIFY2(r.status == 0, qPrintable(r.out));
     }
 };
 
