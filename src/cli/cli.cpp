@@ -104,12 +104,14 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("public"),
          cmdPublic,
          {QStringLiteral("public freeze SCHEME [divide SCHEME 的选项] [--precise] "
-                         "[--teachers T1,T2,...]"),
+                         "[--teachers T1,T2,...] [--out FILE.pdf]"),
           QStringLiteral("public unfreeze --reason TEXT"),
           QStringLiteral("public run --seed-part P [--seed-part P ...]"),
+          QStringLiteral("public sheet [--out FILE.pdf]"),
           QStringLiteral("public package [--out FILE.zip] | public verify FILE.zip"),
           QStringLiteral("（阳光分班之后，transfer、exchange、adjust、undo、redo、restore "
-                         "须加 --reason TEXT）")}},
+                         "须加 --reason TEXT）")},
+         true},
     };
     return table;
 }

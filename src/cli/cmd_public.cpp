@@ -8,6 +8,7 @@
 #include "public/run.h"
 #include "public/seal.h"
 #include "public/stage.h"
+#include "publish/publicsheet.h"
 #include "store/fieldlists.h"
 
 #include <QDir>
@@ -130,8 +131,14 @@ PublicPlan planOptions(const Context& ctx, const QStringList& args)
     return plan;
 }
 
-int freeze(CliEnv& env, const QStringList& args)
+int freeze(CliEnv& env, QStringList args)
 {
+    std::optional<QString> notice;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--out")); at >= 0) {
+        int i = int(at);
+        notice = outputOption(env, freezeCommand, args, i);
+        args.remove(at, 2);
+    }
     const std::optional<FreezeOutcome> o = FreezeRoster(env.ctx, planOptions(env.ctx, args));
     if (!o)
         return 1;
@@ -139,6 +146,12 @@ int freeze(CliEnv& env, const QStringList& args)
             << QStringLiteral("学生数\t") << o->students << '\n'
             << QStringLiteral("规则数\t") << o->rules << '\n'
             << QStringLiteral("方案\t") << o->plan.words() << '\n';
+    if (notice) { // the notice to post before the day
+        const QString written = SealNoticePdf(env.ctx, *notice);
+        if (written.isEmpty())
+            return 1;
+        env.out << written << '\n';
+    }
     return 0;
 }
 
@@ -246,6 +259,10 @@ int cmdPublic(CliEnv& env, const QStringList& args)
         return unfreeze(env, args.mid(1));
     if (sub == u"run")
         return run(env, args.mid(1));
+    if (sub == u"sheet")
+        return writeOutFile(
+            env, QStringLiteral("public sheet: 用法：public sheet [--out FILE.pdf]"), args.mid(1),
+            [&](const QString& path) { return PublicSheetPdf(env.ctx, path); });
     if (sub == u"package")
         return package(env, args.mid(1));
     if (sub == u"verify")

@@ -8,6 +8,7 @@
 #include "store/store.h"
 #include "support/clirun.h"
 #include "support/intake.h"
+#include "support/pdftext.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -417,6 +418,35 @@ private slots:
         Sandbox elsewhere;
         const CliRun r = cli(elsewhere, {"public", "verify", sb.ctx.file("pkg.zip")});
         QVERIFY2(r.status == 0, qPrintable(r.out));
+    }
+
+    // The seal notice and the sheet: one or two A4 pages each, the
+    // fingerprint in groups of four, the change after the run with its
+    // reason, room for the signatures.
+    void noticeAndSheetArePrinted()
+    {
+        QUORVEL_REQUIRE_TOOL(pdfToolsPresent(), "pdftotext");
+        Sandbox sb;
+        sealed(sb);
+        run(sb, "public unfreeze --reason 重新封存");
+        const CliRun freeze = cli(sb, {"public", "freeze", "custom", "--classes", "4", "--out",
+                                       "公告.pdf", "--teachers", "甲,乙,丙,丁"});
+        QCOMPARE(freeze.status, 0);
+        QCOMPARE(freeze.out.split(u'\n', Qt::SkipEmptyParts).last(), sb.ctx.file("公告.pdf"));
+        const QString fingerprint = valueOf(freeze.out, "名单指纹");
+        run(sb, "public run --seed-part 7");
+        run(sb, "transfer 2026009 1 --reason 双胞胎同班");
+        QCOMPARE(cli(sb, {"public", "sheet", "--out", "记录.pdf"}).status, 0);
+        const QStringList notice = pdfPages(sb.ctx.file("公告.pdf"));
+        const QStringList sheet = pdfPages(sb.ctx.file("记录.pdf"));
+        QCOMPARE(notice.size(), 1);
+        QVERIFY(sheet.size() >= 1 && sheet.size() <= 2);
+        QVERIFY(notice.first().contains("名单指纹"));
+        QVERIFY(notice.first().contains("签名"));
+        const QString all = sheet.join(u'\n');
+        for (const QString& text : {QString("名单指纹"), QString("理由：双胞胎同班"),
+                                    QString("阳光分班各班情况"), QString("签名")})
+            QVERIFY2(all.contains(text), qPrintable(text));
     }
 };
 
