@@ -13,7 +13,7 @@ build_packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-base-de
                 fonts-wqy-zenhei)
 # The printed pages are read back with pdftotext; the lookup page runs in chromium.
 test_packages=(python3-xlrd python3-xlwt python3-openpyxl python3-odf libreoffice-calc-nogui xvfb xauth
-               poppler-utils chromium)
+               poppler-utils chromium bc)
 # The sanitizer and fuzz builds (scripts/sanitize.sh, scripts/fuzz.sh).
 sanitizer_packages=(clang-14 libclang-rt-14-dev)
 # The Debian package (scripts/package.sh, scripts/package-check.sh): the icon's

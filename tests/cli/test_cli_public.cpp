@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 using namespace quorvel;
@@ -418,6 +419,111 @@ private slots:
         Sandbox elsewhere;
         const CliRun r = cli(elsewhere, {"public", "verify", sb.ctx.file("pkg.zip")});
         QVERIFY2(r.status == 0, qPrintable(r.out));
+    }
+
+    void badPlansAndPartsAreRefused_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("status");
+        QTest::newRow("no classes") << "public freeze custom" << 2;
+        QTest::newRow("no scheme") << "public freeze nothing --classes 4" << 2;
+        QTest::newRow("foreign option") << "public freeze custom --classes 4 --subject 语文" << 2;
+        QTest::newRow("unpaired runs") << "public freeze fastslow --students 30" << 2;
+        QTest::newRow("zero classes") << "public freeze grade --classes 0" << 2;
+        QTest::newRow("unknown condition")
+            << "public freeze custom --classes 4 --conditions 身高" << 2;
+        QTest::newRow("teachers short") << "public freeze custom --classes 4 --teachers 甲,乙" << 1;
+        QTest::newRow("teacher twice") << "public freeze custom --classes 2 --teachers 甲,甲" << 1;
+        QTest::newRow("not sealed") << "public run --seed-part 1" << 1;
+        QTest::newRow("no part") << "public run" << 2;
+        QTest::newRow("blank part") << "public run --seed-part 1 --seed-part  " << 1;
+        QTest::newRow("no run to print") << "public sheet" << 1;
+        QTest::newRow("no run to pack") << "public package" << 1;
+        QTest::newRow("not sealed to lift") << "public unfreeze --reason x" << 1;
+    }
+    void badPlansAndPartsAreRefused()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, status);
+        Sandbox sb;
+        run(sb, "create 原学校 品质等级 是否班干部 语文 数学 英语");
+        run(sb, "sample --students 30 --seed 5");
+        run(sb, "import");
+        const QString before = everything(sb);
+        QStringList args = command.trimmed().split(u' ');
+        if (command.endsWith("  "))
+            args.append("  ");
+        QCOMPARE(cli(sb, args).status, status);
+        QCOMPARE(everything(sb), before);
+        QVERIFY(!cli(sb, {"audit"}).out.contains("阳光分班名单指纹"));
+    }
+
+    // A roster changed behind the seal (by another program) no longer gives
+    // the sealed fingerprint: the run refuses and changes nothing.
+    void runRefusesAChangedRoster()
+    {
+        Sandbox sb;
+        sealed(sb);
+        OpenStore(sb.ctx).exec("UPDATE studscore SET 语文=语文+1 WHERE 编号='2026001'");
+        const QString before = everything(sb);
+        const CliRun r = cli(sb, {"public", "run", "--seed-part", "1"});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.out.contains("名单、分班规则或方案与封存时不同"), qPrintable(r.out));
+        QCOMPARE(everything(sb), before);
+    }
+
+    // Names with a comma, a quote and a line break survive 名单.csv: the
+    // package of such a roster passes its check.
+    void quotedCellsRoundTrip()
+    {
+        Sandbox sb;
+        run(sb, "create 原学校 语文 数学");
+        run(sb, "sample --students 24 --seed 4");
+        run(sb, "import");
+        OpenStore(sb.ctx).exec(
+            "UPDATE studscore SET 姓名='张,\"三\"\n丰', 原学校='a,b' WHERE 编号='2026001'");
+        run(sb, "public freeze custom --classes 3");
+        const QByteArray roster = fileBytes(sb.ctx.file("阳光分班/名单.csv"));
+        QVERIFY(roster.contains("2026001,\"张,\"\"三\"\"\n丰\",男") ||
+                roster.contains("2026001,\"张,\"\"三\"\"\n丰\",女"));
+        run(sb, "public run --seed-part 9");
+        run(sb, "public package --out pkg.zip");
+        Sandbox elsewhere;
+        const CliRun r = cli(elsewhere, {"public", "verify", sb.ctx.file("pkg.zip")});
+        QVERIFY2(r.status == 0, qPrintable(r.out));
+    }
+
+    // The README's shell recipe gives the class numbers and head teachers
+    // the run drew.
+    void shellRecipeRedoesTheDraws()
+    {
+        if (QStandardPaths::findExecutable("bc").isEmpty())
+            QSKIP("bc is not installed");
+        Sandbox sb;
+        sealed(sb);
+        const CliRun r = cli(sb, {"public", "run", "--seed-part", "314", "--seed-part", "2718"});
+        const QString seed = valueOf(r.out, "种子");
+        QProcess sh;
+        sh.setWorkingDirectory(sb.ctx.file("阳光分班"));
+        sh.start("sh", {"-c", "SEED=" + seed + R"(
+draw() { echo "m=$3; ibase=16; $(printf '%s' "$SEED-$1-$2" | sha256sum | cut -c1-16 | tr a-f A-F) % m" | bc; }
+T=$(( 0x$(printf '%s' "$SEED-teachers" | sha256sum | cut -c1-8) ))
+for k in 1 2 3 4; do draw class $k $((5-k)); done
+for k in 1 2 3 4; do echo "m=$((5-k)); ibase=16; $(printf '%s' "$T-$k" | sha256sum | cut -c1-16 | tr a-f A-F) % m" | bc; done)"});
+        QVERIFY(sh.waitForFinished());
+        const QStringList picks = QString::fromLatin1(sh.readAllStandardOutput()).split(u'\n');
+        QStringList numbers{"1", "2", "3", "4"}, teachers{"甲", "乙", "丙", "丁"}, drawn;
+        for (int k = 0; k < 4; ++k)
+            drawn.append(numbers.takeAt(picks.at(k).toInt()));
+        // The group dealt as class k became class drawn[k-1]; its teacher is
+        // the k-th drawn for the classes in ascending order.
+        QStringList byClass(4);
+        for (int k = 0; k < 4; ++k)
+            byClass[k] = teachers.takeAt(picks.at(4 + k).toInt());
+        for (int k = 1; k <= 4; ++k)
+            QCOMPARE(valueOf(r.out, QStringLiteral("%1班").arg(k)).section(u'\t', 4),
+                     byClass.at(k - 1));
+        QCOMPARE(drawn.size(), 4);
     }
 
     // The seal notice and the sheet: one or two A4 pages each, the
