@@ -10,12 +10,13 @@ cd "$(dirname "$0")/.."
 
 build_packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl1-mesa-dev
                 libsqlite3-dev libfreexl-dev libxlsxwriter-dev libzip-dev libxml2-dev libicu-dev fonts-wqy-microhei
-                fonts-wqy-zenhei)
+                fonts-wqy-zenhei qt6-translations-l10n)
 # The printed pages are read back with pdftotext, in each Chinese font the
-# package accepts; the lookup page runs in chromium; the window speaks Qt's
-# own Chinese texts.
+# package accepts (the build's own fonts above, and Noto CJK); the lookup
+# page runs in chromium. The window speaks Qt's own Chinese texts
+# (qt6-translations-l10n, with the build packages so that run.sh has them).
 test_packages=(python3-xlrd python3-xlwt python3-openpyxl python3-odf libreoffice-calc-nogui xvfb xauth
-               poppler-utils chromium fonts-noto-cjk qt6-translations-l10n)
+               poppler-utils chromium fonts-noto-cjk bc)
 # The sanitizer and fuzz builds (scripts/sanitize.sh, scripts/fuzz.sh).
 sanitizer_packages=(clang-14 libclang-rt-14-dev)
 # The Debian package (scripts/package.sh, scripts/package-check.sh): the icon's

@@ -3,6 +3,7 @@
 #include "core/context.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/publicrecord.h"
 #include "store/studentlookup.h"
 
 namespace quorvel {
@@ -40,6 +41,7 @@ TypedRowOutcome SaveTypedRow(const Context& ctx, const TypedRowRequest& request)
     QString why;
     {
         Transaction tr(store);
+        requireRosterUnsealed(store);
         RowSet rs = studentNumbered(store, request.number);
         if (rs.rowCount() == 0) {
             why = rowGoneMessage(request.number);

@@ -2,7 +2,9 @@
 
 #include "cliprompt.h"
 #include "commands.h"
+#include "publiccommands.h"
 #include "store/errors.h"
+#include "store/publicrecord.h"
 
 #include <quorvel/version.h>
 
@@ -100,6 +102,18 @@ const std::vector<CommandEntry>& commands()
          cmdAudit,
          {QStringLiteral("audit [verify | --out FILE.pdf]")},
          true},
+        {QStringLiteral("stage"), cmdStage, {QStringLiteral("stage [义务教育|普通高中]")}},
+        {QStringLiteral("public"),
+         cmdPublic,
+         {QStringLiteral("public freeze SCHEME [divide SCHEME 的选项] [--precise] "
+                         "[--teachers T1,T2,...] [--out FILE.pdf]"),
+          QStringLiteral("public unfreeze --reason TEXT"),
+          QStringLiteral("public run --seed-part P [--seed-part P ...]"),
+          QStringLiteral("public sheet [--out FILE.pdf]"),
+          QStringLiteral("public package [--out FILE.zip] | public verify FILE.zip"),
+          QStringLiteral("（阳光分班之后，transfer、exchange、adjust、undo、redo、restore "
+                         "须加 --reason TEXT）")},
+         true},
     };
     return table;
 }
@@ -148,7 +162,16 @@ int runCommand(CliEnv& env, const CommandEntry& entry, const QStringList& args)
     }
     const Command& command = entry.run;
     try {
-        return command(env, args);
+        QStringList rest = args;
+        QString reason;
+        if (const qsizetype r = rest.indexOf(QStringLiteral("--reason"));
+            r >= 0 && takesChangeReason(entry.name)) {
+            int i = int(r);
+            reason = optionValue(entry.name, rest, i);
+            rest.remove(r, 2);
+        }
+        const ChangeReason held(reason.trimmed());
+        return command(env, rest);
     } catch (const UsageError& e) {
         env.err << e.text << '\n' << usage();
         return 2;

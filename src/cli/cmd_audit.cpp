@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "history/auditverify.h"
+#include "public/seal.h"
 #include "publish/auditsheet.h"
 
 namespace quorvel {
@@ -38,7 +39,11 @@ int cmdAudit(CliEnv& env, const QStringList& args)
                 return path.isEmpty() ? QString() : AuditSheetPdf(env.ctx, path);
             });
     const std::optional<AuditView> view = ReadAudit(env.ctx);
-    return view ? printLines(env, auditLines(*view)) : 1;
+    if (view)
+        printLines(env, auditLines(*view));
+    // The public division, its lifted seals and its changes with their reasons.
+    printLines(env, PublicRecordLines(env.ctx));
+    return view ? 0 : 1;
 }
 
 } // namespace quorvel

@@ -117,6 +117,7 @@ Scheme makeFastSlowScheme()
     s.presetCaption = QStringLiteral("多次分班、分快慢班");
     s.options = {SchemeOption::Runs};
     s.check = checkUnplaced;
+    s.ranksClasses = true;
     s.clears = [](const DivisionRequest& r) { return r.offset == 0; };
     s.deal = dealRun;
     // Each run is a band of its own: the rules hold within the run's classes.

@@ -41,6 +41,7 @@ Scheme fieldScheme(bool grade)
     s.preset = grade ? PresetScheme::GradeLevel : PresetScheme::SingleSubject;
     s.presetOption = grade ? QStringLiteral("dengji") : QStringLiteral("danke");
     s.presetCaption = s.caption;
+    s.ranksClasses = grade;
     s.options = grade ? QVector<SchemeOption>{SchemeOption::Classes}
                       : QVector<SchemeOption>{SchemeOption::Classes, SchemeOption::Subject};
     s.deal = [](Dealing& d) {

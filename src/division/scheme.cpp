@@ -3,6 +3,7 @@
 #include "snake.h"
 
 #include "core/context.h"
+#include "store/publicrecord.h"
 #include "store/store.h"
 #include "store/versions.h"
 
@@ -32,7 +33,32 @@ void dealAndRecord(Dealing& d, const Scheme& scheme, const QString& rowOrder)
                    d.request.recordedClasses.value_or(d.request.classes), rowOrder);
 }
 
+// The refusal of a scheme that ranks classes in compulsory education.
+std::optional<Notice> stageRefusal(Store& store, const Scheme& scheme)
+{
+    if (scheme.ranksClasses && readStage(store) == SchoolStage::Compulsory)
+        return Notice{compulsoryRankingMessage(), noticeTitle()};
+    return std::nullopt;
+}
+
 } // namespace
+
+bool DivideInTransaction(const Context& ctx, Store& store, const Scheme& scheme,
+                         const DivisionRequest& request, DivisionOutcome& outcome)
+{
+    std::optional<Notice> refusal = stageRefusal(store, scheme);
+    if (!refusal && scheme.check)
+        refusal = scheme.check(store, request);
+    if (refusal) {
+        outcome.notices.append(*refusal);
+        return false;
+    }
+    const QString rowOrder = storedRowOrder(store);
+    ctx.readingDone();
+    Dealing d{ctx, store, request, outcome};
+    dealAndRecord(d, scheme, rowOrder);
+    return true;
+}
 
 DivisionOutcome RunDivision(const Context& ctx, const Scheme& scheme,
                             const DivisionRequest& request)
@@ -42,6 +68,11 @@ DivisionOutcome RunDivision(const Context& ctx, const Scheme& scheme,
     {
         Store store = OpenStore(ctx);
         Transaction tr(store);
+        requireRosterUnsealed(store);
+        if (std::optional<Notice> refusal = stageRefusal(store, scheme)) {
+            outcome.notices.append(*refusal);
+            return outcome;
+        }
         if (scheme.check) {
             if (std::optional<Notice> refusal = scheme.check(store, request)) {
                 outcome.notices.append(*refusal);

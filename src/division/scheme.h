@@ -97,6 +97,9 @@ struct Scheme {
     // anything is written; a notice refuses the division (rolled back).
     std::function<std::optional<Notice>(Store&, const DivisionRequest&)> check;
     bool dropsWorkTables = false;
+    // Whether it ranks the classes (fast and slow, grade levels): refused in
+    // compulsory education (store/publicrecord.h).
+    bool ranksClasses = false;
     // Whether the division starts by putting every student back to class 0.
     std::function<bool(const DivisionRequest&)> clears = [](const DivisionRequest&) {
         return true;
@@ -129,6 +132,14 @@ struct Scheme {
 // failure is thrown on) are shown by showNotices after it.
 DivisionOutcome RunDivision(const Context& ctx, const Scheme& scheme,
                             const DivisionRequest& request);
+
+// The skeleton inside the caller's transaction, for an operation that does
+// more around the division in the same transaction (the public run): the
+// scheme's check, the dealing and everything recorded with it. False, with
+// the refusal among the outcome's notices, when the check refuses. The seal
+// of the roster is the caller's to check.
+bool DivideInTransaction(const Context& ctx, Store& store, const Scheme& scheme,
+                         const DivisionRequest& request, DivisionOutcome& outcome);
 
 // Shows the notices in order.
 void showNotices(Prompt& prompt, const QVector<Notice>& notices);

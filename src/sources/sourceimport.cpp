@@ -4,6 +4,7 @@
 #include "excel/template.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/publicrecord.h"
 #include "store/rowset.h"
 #include "store/store.h"
 #include "store/students.h"
@@ -255,6 +256,7 @@ int keyColumnIndex(const QList<TargetColumn>& columns)
 void replaceStudents(Store& store, const QList<TargetColumn>& columns, const CheckedRows& rows,
                      const ImportRecord& record)
 {
+    requireRosterUnsealed(store);
     Students(store).removeAll();
     insertStudents(store, columns, rows, false);
     Versions(store).record(record.operation, record.detail);

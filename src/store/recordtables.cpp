@@ -1,5 +1,6 @@
 #include "recordtables.h"
 
+#include "publicrecord.h"
 #include "store.h"
 
 namespace quorvel {
@@ -47,7 +48,7 @@ void createAuditTable(Store& store)
 bool isRecordTable(const QString& table)
 {
     return table.compare(drawTable(), Qt::CaseInsensitive) == 0 ||
-           table.compare(auditTable(), Qt::CaseInsensitive) == 0;
+           table.compare(auditTable(), Qt::CaseInsensitive) == 0 || isPublicTable(table);
 }
 
 QString DrawRecord::teacherOf(int cls) const

@@ -1,5 +1,6 @@
 #include "ruletables.h"
 
+#include "publicrecord.h"
 #include "rowset.h"
 #include "store.h"
 
@@ -92,6 +93,7 @@ QVector<PlacementRule> readRules(Store& store)
 
 qint64 insertRule(Store& store, const PlacementRule& rule)
 {
+    requireRosterUnsealed(store);
     makeTables(store);
     store.exec(QStringLiteral("INSERT INTO %1 (kind, class, note) VALUES (?, ?, ?)")
                    .arg(quoteIdent(ruleTable())),
@@ -104,6 +106,7 @@ qint64 insertRule(Store& store, const PlacementRule& rule)
 
 void extendRule(Store& store, qint64 id, const QStringList& members, const QString& note)
 {
+    requireRosterUnsealed(store);
     makeTables(store);
     const QVariantList last = store.column(
         QStringLiteral("SELECT MAX(seq) FROM %1 WHERE rule=?").arg(quoteIdent(ruleMemberTable())),
@@ -115,6 +118,7 @@ void extendRule(Store& store, qint64 id, const QStringList& members, const QStri
 
 bool deleteRule(Store& store, qint64 id)
 {
+    requireRosterUnsealed(store);
     if (!store.tableExists(ruleTable()))
         return false;
     makeTables(store);
@@ -126,6 +130,7 @@ bool deleteRule(Store& store, qint64 id)
 
 int deleteAllRules(Store& store)
 {
+    requireRosterUnsealed(store);
     if (!store.tableExists(ruleTable()))
         return 0;
     makeTables(store);

@@ -5,6 +5,7 @@
 #include "core/textfile.h"
 #include "errors.h"
 #include "fieldlists.h"
+#include "publicrecord.h"
 #include "store.h"
 
 #include <QFile>
@@ -201,8 +202,13 @@ void RebuildStore(const Context& ctx, const CreateOptions& options,
     try {
         Store store = openForRebuild(path);
         Transaction tr(store); // waits for the write lock, then holds it
+        // A sealed roster stays; the stage of schooling outlives the rebuild.
+        requireRosterUnsealed(store);
+        const SchoolStage stage = readStage(store);
         dropEverything(store);
         buildTable(store, options);
+        if (stage != SchoolStage::Senior)
+            saveStage(store, stage);
         if (fill)
             fill(store);
         tr.commit();

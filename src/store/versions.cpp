@@ -2,6 +2,7 @@
 
 #include "errors.h"
 #include "fieldlists.h"
+#include "publicrecord.h"
 #include "store.h"
 #include "versionblob.h"
 
@@ -116,6 +117,7 @@ qint64 Versions::record(const QString& operation, const QString& detail, Recordi
     m_store.requireTransaction();
     createTables();
     const VersionPosition at = position();
+    checkSealedClassChange(m_store, *this, operation, detail, at.current);
     if (how == Recording::SameRun && at.current != 0 && at.redo.isEmpty()) {
         const std::optional<VersionInfo> last = find(at.current);
         const QVariantList newest =
@@ -135,6 +137,7 @@ qint64 Versions::append(const QString& operation, const QString& detail)
 {
     m_store.requireTransaction();
     createTables();
+    checkSealedClassChange(m_store, *this, operation, detail, position().current);
     const qint64 id = insert(operation, detail, 0);
     prune();
     return id;

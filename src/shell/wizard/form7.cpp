@@ -3,6 +3,8 @@
 #include "shell/common/qtprompt.h"
 
 #include "adjust/schemeregistry.h"
+#include "core/errors.h"
+#include "public/stage.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,6 +23,17 @@ QVector<const Scheme*> presetSchemes()
         if (s->preset)
             out.append(s);
     return out;
+}
+
+// Whether the stage of schooling forbids the schemes that rank classes;
+// a database that cannot be read forbids nothing here (the division says why).
+bool rankingForbidden(const Context& ctx)
+{
+    try {
+        return ReadSchoolStage(ctx) == SchoolStage::Compulsory;
+    } catch (const OperationError&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -45,9 +58,14 @@ QGroupBox* Form7::buildOptions()
     QGridLayout* grid = nullptr;
     QGroupBox* frame = controlFrame(QStringLiteral("Frame1"), grid);
     int row = 0;
+    const bool forbidden = rankingForbidden(m_ctx);
     for (const Scheme* scheme : presetSchemes()) {
         auto* button = new QRadioButton(scheme->presetCaption, frame);
         button->setObjectName(scheme->presetOption);
+        if (forbidden && scheme->ranksClasses) { // greyed, with the reason
+            button->setEnabled(false);
+            button->setToolTip(compulsoryRankingMessage());
+        }
         grid->addWidget(button, row++, 0);
         m_options.at(std::size_t(*scheme->preset)) = button;
     }

@@ -1,0 +1,181 @@
+#include "publicsheet.h"
+
+#include "classlistpdf.h"
+
+#include "core/context.h"
+#include "public/package.h"
+#include "public/plan.h"
+#include "public/run.h"
+#include "public/seal.h"
+#include "store/classfigures.h"
+#include "store/fieldlists.h"
+#include "store/publicrecord.h"
+#include "store/store.h"
+
+namespace quorvel {
+
+namespace {
+
+const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QVector<QStringList> signatureRows()
+{
+    const QString blank = QStringLiteral("＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿＿");
+    return {{QStringLiteral("监督人员签名"), blank},
+            {QStringLiteral("家长代表签名"), blank},
+            {QStringLiteral("学校负责人签名"), blank},
+            {QStringLiteral("日期"), QStringLiteral("＿＿＿＿年＿＿月＿＿日")}};
+}
+
+// A digest in two rows of eight groups of four digits, which a cell holds.
+QVector<QStringList> hexRows(const QString& label, const QString& hex)
+{
+    return {{label, groupedByFour(hex.left(32))}, {QString(), groupedByFour(hex.mid(32))}};
+}
+
+// The plan in words, a row for each of its items, so that no cell runs
+// beyond the page.
+QVector<QStringList> planRows(const QString& planText)
+{
+    const std::optional<PublicPlan> plan = parsePlan(planText);
+    QVector<QStringList> rows;
+    for (const QString& item : plan ? plan->words().split(QStringLiteral("，")) : QStringList())
+        rows.append({rows.isEmpty() ? QStringLiteral("分班方案") : QString(), item});
+    return rows;
+}
+
+QString number(const std::optional<double>& v)
+{
+    return v ? QString::number(*v, 'f', 2) : QString();
+}
+
+// The record of the run as a table of two columns.
+PrintSheet recordSheet(Store& store, const PublicState& s)
+{
+    PrintSheet sheet{QStringLiteral("阳光分班记录"),
+                     QStringLiteral("名单指纹、种子和分班结果摘要均为SHA-256，"
+                                    "可用 quorvel-cli public verify 核对数据包"),
+                     {QStringLiteral("项目"), QStringLiteral("内容")},
+                     {}};
+    auto& rows = sheet.rows;
+    rows += hexRows(QStringLiteral("名单指纹"), s.fingerprint);
+    rows << QStringList{QStringLiteral("封存时间"), s.sealedAt.toString(timeFormat)};
+    rows += planRows(s.planText);
+    for (qsizetype i = 0; i < s.parts.size(); ++i)
+        rows << QStringList{QStringLiteral("种子第%1部分").arg(i + 1), s.parts.at(i)};
+    rows += hexRows(QStringLiteral("种子"), s.seed);
+    rows << QStringList{QStringLiteral("分班时间"), s.runAt.toString(timeFormat)};
+    rows += hexRows(QStringLiteral("分班结果摘要"), s.resultDigest);
+    rows << QStringList{QStringLiteral("班号和班主任"),
+                        QStringLiteral("由种子抽签决定（抽签方法见说明书）")};
+    int number = 0;
+    for (const PublicChange& c : publicChanges(store)) {
+        const QString label = QStringLiteral("改动%1").arg(++number);
+        rows << QStringList{label, c.when.toString(timeFormat)} << QStringList{{}, c.what}
+             << QStringList{{}, QStringLiteral("理由：") + c.reason};
+        if (!c.students.isEmpty())
+            rows << QStringList{{}, QStringLiteral("学生：") + c.students};
+    }
+    rows += signatureRows();
+    return sheet;
+}
+
+// Every class: head count, boys, girls, the averages, the teacher.
+PrintSheet classSheet(Store& store)
+{
+    QStringList scores;
+    for (const ColumnInfo& c : store.columns(studentTable()))
+        if (c.type.kind == ColumnType::Single)
+            scores.append(c.name);
+    PrintSheet sheet{QStringLiteral("阳光分班各班情况"),
+                     QStringLiteral("成绩为各班平均分"),
+                     {QStringLiteral("班级"), QStringLiteral("人数"), QStringLiteral("男"),
+                      QStringLiteral("女")},
+                     {}};
+    sheet.headers += scores;
+    sheet.headers.append(QStringLiteral("班主任"));
+    const QVector<PublicClass> classes = publicClasses(store, loadDraw(store));
+    const int highest = classes.isEmpty() ? 0 : classes.last().cls;
+    const auto averages = classAverages(store, scores, highest);
+    for (const PublicClass& c : classes) {
+        QStringList row{QStringLiteral("%1班").arg(c.cls), QString::number(c.students),
+                        QString::number(c.boys), QString::number(c.girls)};
+        for (const std::optional<double>& v : averages.at(c.cls - 1))
+            row.append(number(v));
+        row.append(c.teacher);
+        sheet.rows.append(row);
+    }
+    return sheet;
+}
+
+PrintSheet noticeSheet(Store& store, const PublicState& s)
+{
+    PrintSheet sheet{QStringLiteral("阳光分班名单封存公告"),
+                     QStringLiteral("分班当天核对名单指纹，相同方可分班"),
+                     {QStringLiteral("项目"), QStringLiteral("内容")},
+                     {}};
+    const QVector<QStringList> roster = parseCsv(rosterCsv(store));
+    const qsizetype sex = roster.isEmpty() ? -1 : roster.first().indexOf(sexColumn());
+    const int all = int(roster.size()) - 1;
+    int boys = 0;
+    for (qsizetype r = 1; r < roster.size(); ++r)
+        boys += roster.at(r).value(sex).trimmed() == u"男" ? 1 : 0;
+    sheet.rows += hexRows(QStringLiteral("名单指纹"), s.fingerprint);
+    sheet.rows
+        << QStringList{QStringLiteral("学生数"),
+                       QStringLiteral("%1人（男%2人，女%3人）").arg(all).arg(boys).arg(all - boys)}
+        << QStringList{QStringLiteral("封存时间"), s.sealedAt.toString(timeFormat)};
+    sheet.rows += planRows(s.planText);
+    sheet.rows += signatureRows();
+    return sheet;
+}
+
+} // namespace
+
+QString groupedByFour(const QString& hex)
+{
+    QStringList groups;
+    for (qsizetype i = 0; i < hex.size(); i += 4)
+        groups.append(hex.mid(i, 4));
+    return groups.join(u' ');
+}
+
+QString PublicSheetPdf(const Context& ctx, QString path)
+{
+    const QString title = QStringLiteral("阳光分班记录");
+    path = publishTarget(ctx, path, title, QStringLiteral(".pdf"));
+    QVector<PrintSheet> sheets;
+    {
+        Store store = OpenStore(ctx);
+        const ReadTransaction tr(store);
+        const std::optional<PublicState> s = loadPublicState(store);
+        if (s && s->ran())
+            sheets = {recordSheet(store, *s), classSheet(store)};
+    }
+    if (sheets.isEmpty()) {
+        ctx.prompt.message(QStringLiteral("还没有公开分班。"), appTitle());
+        return {};
+    }
+    return reportWritten(ctx, path, writeSheetsPdf(path, sheets, title));
+}
+
+QString SealNoticePdf(const Context& ctx, QString path)
+{
+    const QString title = QStringLiteral("阳光分班名单封存公告");
+    path = publishTarget(ctx, path, title, QStringLiteral(".pdf"));
+    QVector<PrintSheet> sheets;
+    {
+        Store store = OpenStore(ctx);
+        const ReadTransaction tr(store);
+        const std::optional<PublicState> s = loadPublicState(store);
+        if (s && s->sealed)
+            sheets = {noticeSheet(store, *s)};
+    }
+    if (sheets.isEmpty()) {
+        ctx.prompt.message(notSealedMessage(), appTitle());
+        return {};
+    }
+    return reportWritten(ctx, path, writeSheetsPdf(path, sheets, title));
+}
+
+} // namespace quorvel
