@@ -1,144 +1,277 @@
 #include "classfigures.h"
 
+#include "classintake.h"
 #include "fieldlists.h"
-#include "rowset.h"
-#include "store.h"
+
+#include <QHash>
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <stdexcept>
 
 namespace quorvel {
 
 namespace {
 
-const QString& table()
+// The text of a value with the blanks at both ends removed, as the store's
+// trim() does (spaces only, not tabs or line breaks).
+QString trimSpaces(const QString& s)
 {
-    static const QString t = quoteIdent(studentTable());
-    return t;
-}
-const QString& classCol()
-{
-    static const QString c = quoteIdent(classColumn());
-    return c;
+    qsizetype from = 0, to = s.size();
+    while (from < to && s.at(from) == u' ')
+        ++from;
+    while (to > from && s.at(to - 1) == u' ')
+        --to;
+    return s.mid(from, to - from);
 }
 
-// The rows of a grouped query "班级, a, b, …" for the classes 1 … classCount,
-// by class: rows[c − 1] is empty for a class the query does not list.
-QVector<QVariantList> perClass(Store& store, const QString& columns, int classCount)
+bool isText(const QVariant& v, const QString& text)
 {
-    const QString sql = QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 BETWEEN 1 AND ? GROUP BY %1")
-                            .arg(classCol(), columns, table());
-    const RowSet rs = RowSet::openSql(store, sql, {classCount});
-    QVector<QVariantList> out(classCount);
-    for (int r = 0; r < rs.rowCount(); ++r) {
-        const QVariantList& row = rs.row(r);
-        out[row.at(0).toInt() - 1] = row.mid(1);
-    }
+    return v.typeId() == QMetaType::QString && v.toString() == text;
+}
+
+bool trimmedIs(const QVariant& v, const QString& text)
+{
+    return !v.isNull() && trimSpaces(v.toString()) == text;
+}
+
+// The students of every class, rows by class number.
+std::map<qint64, QVector<int>> rowsByClass(const ClassIntake& in)
+{
+    std::map<qint64, QVector<int>> out;
+    for (int r = 0; r < in.rowCount(); ++r)
+        if (const auto c = in.classOf(r))
+            out[*c].append(r);
     return out;
 }
 
-std::optional<double> number(const QVariant& v)
+// The rows of the classes 1 … classCount by class: index c − 1 for class c.
+QVector<QVector<int>> rowsOfClasses(const ClassIntake& in, int classCount)
 {
-    return v.isNull() ? std::nullopt : std::optional<double>(v.toDouble());
+    QVector<QVector<int>> out(std::max(classCount, 0));
+    for (int r = 0; r < in.rowCount(); ++r)
+        if (const auto c = in.classOf(r); c && *c >= 1 && *c <= classCount)
+            out[int(*c - 1)].append(r);
+    return out;
 }
 
-QString figureText(const ReportFigure& f)
+int columnOf(const ClassIntake& in, const QString& name)
 {
-    const QString c = quoteIdent(f.column);
+    const int c = in.columnIndex(name);
+    if (c < 0)
+        throw std::logic_error("a column of the class figures was not read");
+    return c;
+}
+
+// The average of a column over the rows with a value, summed in row order.
+std::optional<double> average(const ClassIntake& in, const QVector<int>& rows, int column,
+                              bool squares = false)
+{
+    double sum = 0;
+    int n = 0;
+    for (int r : rows) {
+        const QVariant& v = in.value(r, column);
+        if (v.isNull())
+            continue;
+        const double x = v.toDouble();
+        sum += squares ? x * x : x;
+        ++n;
+    }
+    return n == 0 ? std::nullopt : std::optional<double>(sum / n);
+}
+
+std::optional<double> figure(const ClassIntake& in, const QVector<int>& rows, const ReportFigure& f,
+                             int column)
+{
+    const QString boy = QStringLiteral("男");
     switch (f.kind) {
     case ReportFigure::Average:
-        return QStringLiteral("avg(%1)").arg(c);
-    case ReportFigure::Variance:
-        return QStringLiteral("avg(%1*%1)-avg(%1)*avg(%1)").arg(c);
-    case ReportFigure::Boys:
-        return QStringLiteral("sum(trim(%1)='男')").arg(c);
-    case ReportFigure::NotBoys:
-        return QStringLiteral("sum(NOT coalesce(trim(%1)='男',0))").arg(c);
-    case ReportFigure::Yes:
-        return QStringLiteral("sum(coalesce(%1='是',0))").arg(c);
+        return average(in, rows, column);
+    case ReportFigure::Variance: {
+        const auto mean = average(in, rows, column);
+        if (!mean)
+            return std::nullopt;
+        return *average(in, rows, column, true) - *mean * *mean;
     }
-    return {};
+    case ReportFigure::Boys: {
+        int boys = 0;
+        bool any = false;
+        for (int r : rows) {
+            const QVariant& v = in.value(r, column);
+            any = any || !v.isNull();
+            boys += trimmedIs(v, boy);
+        }
+        return any ? std::optional<double>(boys) : std::nullopt;
+    }
+    case ReportFigure::NotBoys:
+        return double(std::count_if(rows.begin(), rows.end(),
+                                    [&](int r) { return !trimmedIs(in.value(r, column), boy); }));
+    case ReportFigure::Yes:
+        return double(std::count_if(rows.begin(), rows.end(), [&](int r) {
+            return isText(in.value(r, column), QStringLiteral("是"));
+        }));
+    }
+    return std::nullopt;
+}
+
+// A value as the key of its kind: texts apart from numbers, 1 and 1.0 alike.
+QString valueKey(const QVariant& v)
+{
+    if (v.typeId() == QMetaType::QString)
+        return u't' + v.toString();
+    return u'n' + QString::number(v.toDouble(), 'g', 17);
 }
 
 } // namespace
 
-QVector<QVector<std::optional<double>>> classAverages(Store& store, const QStringList& columns,
-                                                      int classCount)
+QVector<QVector<std::optional<double>>> classAverages(const ClassIntake& in,
+                                                      const QStringList& columns, int classCount)
 {
-    QStringList averages;
+    QVector<int> at;
     for (const QString& c : columns)
-        averages.append(QStringLiteral("avg(%1)").arg(quoteIdent(c)));
+        at.append(columnOf(in, c));
     QVector<QVector<std::optional<double>>> out;
     out.reserve(classCount);
-    for (const QVariantList& row :
-         perClass(store, averages.join(QStringLiteral(", ")), classCount)) {
+    for (const QVector<int>& rows : rowsOfClasses(in, classCount)) {
         QVector<std::optional<double>> values;
-        for (const QVariant& v : row)
-            values.append(number(v));
+        if (!rows.isEmpty())
+            for (int c : at)
+                values.append(average(in, rows, c));
         out.append(values);
     }
     return out;
 }
 
-QVector<ClassSexes> classSexes(Store& store, int classCount)
+QVector<ClassSexes> classSexes(const ClassIntake& in, int classCount)
 {
-    const QString sex = quoteIdent(sexColumn());
-    const auto rows = perClass(
-        store, QStringLiteral("count(CASE WHEN trim(%1)='男' THEN 1 END), count(*)").arg(sex),
-        classCount);
-    QVector<ClassSexes> out(classCount);
-    for (int c = 0; c < classCount; ++c)
-        if (!rows.at(c).isEmpty())
-            out[c] = {rows.at(c).at(0).toInt(), rows.at(c).at(1).toInt()};
+    const int sex = columnOf(in, sexColumn());
+    QVector<ClassSexes> out;
+    out.reserve(classCount);
+    for (const QVector<int>& rows : rowsOfClasses(in, classCount)) {
+        ClassSexes c;
+        c.students = int(rows.size());
+        for (int r : rows)
+            c.boys += trimmedIs(in.value(r, sex), QStringLiteral("男"));
+        out.append(c);
+    }
     return out;
 }
 
-QVector<ClassYesNo> classYesNo(Store& store, const QString& column, int classCount)
+QVector<ClassYesNo> classYesNo(const ClassIntake& in, const QString& column, int classCount)
 {
-    const auto rows = perClass(
-        store,
-        QStringLiteral("count(CASE WHEN %1='是' THEN 1 END), count(CASE WHEN %1<>'是' THEN 1 END)")
-            .arg(quoteIdent(column)),
-        classCount);
-    QVector<ClassYesNo> out(classCount);
-    for (int c = 0; c < classCount; ++c)
-        if (!rows.at(c).isEmpty())
-            out[c] = {rows.at(c).at(0).toInt(), rows.at(c).at(1).toInt()};
+    const int at = columnOf(in, column);
+    QVector<ClassYesNo> out;
+    out.reserve(classCount);
+    for (const QVector<int>& rows : rowsOfClasses(in, classCount)) {
+        ClassYesNo c;
+        for (int r : rows) {
+            const QVariant& v = in.value(r, at);
+            if (isText(v, QStringLiteral("是")))
+                ++c.yes;
+            else if (!v.isNull())
+                ++c.no;
+        }
+        out.append(c);
+    }
     return out;
 }
 
-QVector<ClassReportRow> classReportRows(Store& store, const QVector<ReportFigure>& figures)
+QVector<ClassReportRow> classReportRows(const ClassIntake& in, const QVector<ReportFigure>& figures)
 {
-    QStringList select;
+    QVector<int> at;
     for (const ReportFigure& f : figures)
-        select.append(figureText(f));
-    const RowSet rs = RowSet::openSql(
-        store, QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1>0 GROUP BY %1 ORDER BY %1")
-                   .arg(classCol(), select.join(u','), table()));
+        at.append(columnOf(in, f.column));
     QVector<ClassReportRow> out;
-    out.reserve(rs.rowCount());
-    for (int r = 0; r < rs.rowCount(); ++r) {
-        ClassReportRow row{rs.row(r).at(0).toInt(), {}};
-        for (int c = 1; c < rs.columnCount(); ++c)
-            row.values.append(number(rs.row(r).at(c)));
+    for (const auto& [cls, rows] : rowsByClass(in)) {
+        if (cls <= 0)
+            continue;
+        ClassReportRow row{int(cls), {}};
+        for (int f = 0; f < figures.size(); ++f)
+            row.values.append(figure(in, rows, figures.at(f), at.at(f)));
         out.append(row);
     }
     return out;
 }
 
+double classAverageSpread(const ClassIntake& in, const QString& column)
+{
+    const int at = columnOf(in, column);
+    std::optional<double> hi, lo;
+    for (const auto& [cls, rows] : rowsByClass(in)) {
+        if (cls == 0)
+            continue;
+        if (const auto a = average(in, rows, at)) {
+            hi = hi ? std::max(*hi, *a) : *a;
+            lo = lo ? std::min(*lo, *a) : *a;
+        }
+    }
+    return hi ? *hi - *lo : 0;
+}
+
+double largestValueRange(const ClassIntake& in, const QString& column)
+{
+    const int at = columnOf(in, column);
+    // Every value any student holds, with how many of each class hold it.
+    QHash<QString, QHash<qint64, int>> counts;
+    QVector<qint64> classes;
+    for (int r = 0; r < in.rowCount(); ++r) {
+        const QVariant& v = in.value(r, at);
+        const auto c = in.classOf(r);
+        if (c && *c > 0 && !classes.contains(*c))
+            classes.append(*c);
+        if (v.isNull())
+            continue;
+        QHash<qint64, int>& perClass = counts[valueKey(v)];
+        if (c && *c > 0)
+            ++perClass[*c];
+    }
+    if (classes.isEmpty())
+        return 0;
+    int largest = 0;
+    for (const QHash<qint64, int>& perClass : counts) {
+        int most = 0, fewest = perClass.size() < classes.size() ? 0 : INT_MAX;
+        for (const int n : perClass) {
+            most = std::max(most, n);
+            fewest = std::min(fewest, n);
+        }
+        largest = std::max(largest, most - fewest);
+    }
+    return largest;
+}
+
+QVector<QVector<std::optional<double>>> classAverages(Store& store, const QStringList& columns,
+                                                      int classCount)
+{
+    return classAverages(ClassIntake::read(store, columns + QStringList{classColumn()}), columns,
+                         classCount);
+}
+
+QVector<ClassSexes> classSexes(Store& store, int classCount)
+{
+    return classSexes(ClassIntake::read(store, {classColumn(), sexColumn()}), classCount);
+}
+
+QVector<ClassYesNo> classYesNo(Store& store, const QString& column, int classCount)
+{
+    return classYesNo(ClassIntake::read(store, {classColumn(), column}), column, classCount);
+}
+
+QVector<ClassReportRow> classReportRows(Store& store, const QVector<ReportFigure>& figures)
+{
+    QStringList columns{classColumn()};
+    for (const ReportFigure& f : figures)
+        columns.append(f.column);
+    return classReportRows(ClassIntake::read(store, columns), figures);
+}
+
 double classAverageSpread(Store& store, const QString& column)
 {
-    const QString sql = QStringLiteral("SELECT max(a) - min(a) FROM (SELECT avg(%1) AS a FROM %2 "
-                                       "WHERE %3 <> 0 GROUP BY %3 HAVING a IS NOT NULL)")
-                            .arg(quoteIdent(column), table(), classCol());
-    return store.column(sql).value(0).toDouble();
+    return classAverageSpread(ClassIntake::read(store, {classColumn(), column}), column);
 }
 
 double largestValueRange(Store& store, const QString& column)
 {
-    const QString sql =
-        QStringLiteral("SELECT max(r) FROM (SELECT max(n) - min(n) AS r FROM (SELECT v.x AS x, "
-                       "(SELECT count(*) FROM %2 s WHERE s.%3 = k.c AND s.%1 = v.x) AS n "
-                       "FROM (SELECT DISTINCT %1 AS x FROM %2 WHERE %1 IS NOT NULL) v "
-                       "CROSS JOIN (SELECT DISTINCT %3 AS c FROM %2 WHERE %3 > 0) k) GROUP BY x)");
-    return store.column(sql.arg(quoteIdent(column), table(), classCol())).value(0).toDouble();
+    return largestValueRange(ClassIntake::read(store, {classColumn(), column}), column);
 }
 
 } // namespace quorvel

@@ -7,16 +7,22 @@
 
 namespace quorvel {
 
+class ClassIntake;
 class Store;
 
-// Figures of the classes of studscore, each computed by the store over the
-// students of one class. Reads run in whatever transaction the caller holds.
+// Figures of the classes of studscore, each over the students of one class.
+// Each is computed in memory from an intake the operation has read once
+// (it must hold 班级 and the columns the figure names); the forms taking
+// the store read those columns first, in whatever transaction the caller
+// holds.
 
 // The figures of the statistics table, for the classes 1 … classCount: one
 // entry per class, index c − 1 for class c.
 
 // The average of each column per class, over the students with a value (no
 // value when none has one); empty for a class without students.
+QVector<QVector<std::optional<double>>> classAverages(const ClassIntake& intake,
+                                                      const QStringList& columns, int classCount);
 QVector<QVector<std::optional<double>>> classAverages(Store& store, const QStringList& columns,
                                                       int classCount);
 
@@ -25,6 +31,7 @@ struct ClassSexes {
     int students = 0; // every student of the class, with or without 性别
 };
 // Zero for a class without students.
+QVector<ClassSexes> classSexes(const ClassIntake& intake, int classCount);
 QVector<ClassSexes> classSexes(Store& store, int classCount);
 
 struct ClassYesNo {
@@ -32,6 +39,7 @@ struct ClassYesNo {
     int no = 0;  // it holds another value; a student without a value counts in neither
 };
 // Zero for a class without students.
+QVector<ClassYesNo> classYesNo(const ClassIntake& intake, const QString& column, int classCount);
 QVector<ClassYesNo> classYesNo(Store& store, const QString& column, int classCount);
 
 // One figure of the balance report.
@@ -52,16 +60,20 @@ struct ClassReportRow {
     QVector<std::optional<double>> values; // one per figure
 };
 // The figures of every class above 0, ascending.
+QVector<ClassReportRow> classReportRows(const ClassIntake& intake,
+                                        const QVector<ReportFigure>& figures);
 QVector<ClassReportRow> classReportRows(Store& store, const QVector<ReportFigure>& figures);
 
 // The highest less the lowest class average of column over the classes
 // other than 0 that have one (students without a class left out); 0 when
 // none has.
+double classAverageSpread(const ClassIntake& intake, const QString& column);
 double classAverageSpread(Store& store, const QString& column);
 
 // For each value of column: the most less the fewest students holding it in
 // one class, over the classes above 0; the largest of these, 0 when no
 // student has a value.
+double largestValueRange(const ClassIntake& intake, const QString& column);
 double largestValueRange(Store& store, const QString& column);
 
 } // namespace quorvel
