@@ -196,10 +196,16 @@ void replaceStudents(Store& store, const QList<TargetColumn>& columns, const Che
 {
     Students(store).removeAll();
     RowSet rs = RowSet::open(store, studentTable());
+    QVector<int> at; // the set's column of each column, found once
+    for (const TargetColumn& c : columns)
+        at.append(rs.columnIndex(c.name));
     for (int r = 0; r < rows.values.size(); ++r) {
         rs.addNew();
-        for (int c = 0; c < columns.size(); ++c)
-            rs.setValue(columns.at(c).name, rows.values.at(r).at(c));
+        for (int c = 0; c < columns.size(); ++c) {
+            if (at.at(c) < 0)
+                rs.setValue(columns.at(c).name, rows.values.at(r).at(c)); // refused
+            rs.setValue(at.at(c), rows.values.at(r).at(c));
+        }
         if (!rs.update())
             throw OperationError(QStringLiteral("第%1行无法存入数据库：%2")
                                      .arg(rows.rowNumbers.at(r))
