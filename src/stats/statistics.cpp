@@ -2,7 +2,7 @@
 
 #include "core/context.h"
 #include "store/classfigures.h"
-#include "store/classintake.h"
+#include "store/classnumbers.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/rowset.h"
@@ -68,10 +68,10 @@ struct Build {
     YesNoCounts counts;
 };
 
-void readAverages(const ClassIntake& in, Build& b)
+void readAverages(Store& store, Build& b)
 {
     b.averages.clear();
-    for (const auto& averages : classAverages(in, b.scores, b.classes)) {
+    for (const auto& averages : classAverages(store, b.scores, b.classes)) {
         QVariantList row(b.scores.size());
         for (int i = 0; i < averages.size(); ++i)
             if (averages.at(i))
@@ -80,11 +80,11 @@ void readAverages(const ClassIntake& in, Build& b)
     }
 }
 
-void countSexes(const ClassIntake& in, Build& b)
+void countSexes(Store& store, Build& b)
 {
     b.boys.clear();
     b.girls.clear();
-    for (const ClassSexes& c : classSexes(in, b.classes)) {
+    for (const ClassSexes& c : classSexes(store, b.classes)) {
         b.boys.append(c.boys);
         b.girls.append(c.students - c.boys);
     }
@@ -139,30 +139,11 @@ void writeResult(Store& store, const Build& b)
     }
 }
 
-// Each distinct 班级 once, highest first; a student without one (nullopt)
-// last.
-QVector<std::optional<qint64>> classesHighestFirst(const ClassIntake& in)
-{
-    QVector<std::optional<qint64>> classes;
-    bool none = false;
-    for (int r = 0; r < in.rowCount(); ++r) {
-        const auto c = in.classOf(r);
-        if (c)
-            classes.append(c);
-        none = none || !c;
-    }
-    std::sort(classes.begin(), classes.end(), std::greater<>());
-    classes.erase(std::unique(classes.begin(), classes.end()), classes.end());
-    if (none)
-        classes.append(std::nullopt);
-    return classes;
-}
-
 // Steps through the classes in use, highest first; false when the build is
 // to stop (the outcome in *stop; the caller says why after the rollback).
-bool checkPlacement(const Context& ctx, const ClassIntake& in, StatsOutcome* stop)
+bool checkPlacement(const Context& ctx, Store& store, StatsOutcome* stop)
 {
-    const QVector<std::optional<qint64>> classes = classesHighestFirst(in);
+    const QVector<std::optional<qint64>> classes = classValuesHighestFirst(store);
     if (classes.isEmpty()) {
         ctx.state.ClassCount = 0;
         *stop = StatsOutcome::NoStudents;
@@ -182,13 +163,14 @@ bool checkPlacement(const Context& ctx, const ClassIntake& in, StatsOutcome* sto
     return true;
 }
 
-YesNoCounts countYesNo(const ClassIntake& intake, const QVector<YesNoColumns>& fields,
-                       int classCount)
+} // namespace
+
+YesNoCounts CountYesNoFields(Store& store, const QVector<YesNoColumns>& fields, int classCount)
 {
     YesNoCounts counts;
     for (const YesNoColumns& f : fields) {
         QVector<int> yes, no;
-        for (const ClassYesNo& c : classYesNo(intake, f.field, classCount)) {
+        for (const ClassYesNo& c : classYesNo(store, f.field, classCount)) {
             yes.append(c.yes);
             no.append(c.no);
         }
@@ -196,16 +178,6 @@ YesNoCounts countYesNo(const ClassIntake& intake, const QVector<YesNoColumns>& f
         counts.no.append(no);
     }
     return counts;
-}
-
-} // namespace
-
-YesNoCounts CountYesNoFields(Store& store, const QVector<YesNoColumns>& fields, int classCount)
-{
-    QStringList columns{classColumn()};
-    for (const YesNoColumns& f : fields)
-        columns.append(f.field);
-    return countYesNo(ClassIntake::read(store, columns), fields, classCount);
 }
 
 StatsOutcome tongji(const Context& ctx)
@@ -216,10 +188,8 @@ StatsOutcome tongji(const Context& ctx)
     readScoreList(ctx, scoreList);
 
     Transaction tr(store);
-    // Every student is read once; the figures are computed from these rows.
-    const ClassIntake in = ClassIntake::read(store);
     StatsOutcome stop = StatsOutcome::Built;
-    if (!checkPlacement(ctx, in, &stop)) {
+    if (!checkPlacement(ctx, store, &stop)) {
         tr.rollback();
         if (stop == StatsOutcome::Unplaced)
             ctx.prompt.message(unplacedMessage());
@@ -229,15 +199,15 @@ StatsOutcome tongji(const Context& ctx)
     Build b;
     b.classes = std::max<int>(ctx.state.ClassCount, 0);
     b.scores = keptScoreFields(scoreList);
-    readAverages(in, b);
-    countSexes(in, b);
+    readAverages(store, b);
+    countSexes(store, b);
     QStringList conditionList;
     readConditionList(ctx, conditionList);
     if (!ctx.state.FieldListEmpty)
         b.yesNo = yesNoColumns(conditionList);
     ctx.state.NoYesNoCondition = b.yesNo.isEmpty();
     if (!ctx.state.NoYesNoCondition)
-        b.counts = countYesNo(in, b.yesNo, b.classes);
+        b.counts = CountYesNoFields(store, b.yesNo, b.classes);
     writeResult(store, b);
     tr.commit();
     return StatsOutcome::Built;

@@ -11,10 +11,11 @@ class ClassIntake;
 class Store;
 
 // Figures of the classes of studscore, each over the students of one class.
-// Each is computed in memory from an intake the operation has read once
-// (it must hold 班级 and the columns the figure names); the forms taking
-// the store read those columns first, in whatever transaction the caller
-// holds.
+// Each comes in two forms: over the students an operation has read once and
+// may have moved in memory (ClassIntake: it must hold 班级 and the columns
+// the figure names), and over the store, in whatever transaction the caller
+// holds (its grouped queries, which over a large table are quicker than
+// reading the rows; the value ranges read the two columns once).
 
 // The figures of the statistics table, for the classes 1 … classCount: one
 // entry per class, index c − 1 for class c.
