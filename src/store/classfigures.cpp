@@ -47,16 +47,6 @@ std::map<qint64, QVector<int>> rowsByClass(const ClassIntake& in)
     return out;
 }
 
-// The rows of the classes 1 … classCount by class: index c − 1 for class c.
-QVector<QVector<int>> rowsOfClasses(const ClassIntake& in, int classCount)
-{
-    QVector<QVector<int>> out(std::max(classCount, 0));
-    for (int r = 0; r < in.rowCount(); ++r)
-        if (const auto c = in.classOf(r); c && *c >= 1 && *c <= classCount)
-            out[int(*c - 1)].append(r);
-    return out;
-}
-
 int columnOf(const ClassIntake& in, const QString& name)
 {
     const int c = in.columnIndex(name);
@@ -175,58 +165,6 @@ QString figureText(const ReportFigure& f)
 
 } // namespace
 
-QVector<QVector<std::optional<double>>> classAverages(const ClassIntake& in,
-                                                      const QStringList& columns, int classCount)
-{
-    QVector<int> at;
-    for (const QString& c : columns)
-        at.append(columnOf(in, c));
-    QVector<QVector<std::optional<double>>> out;
-    out.reserve(classCount);
-    for (const QVector<int>& rows : rowsOfClasses(in, classCount)) {
-        QVector<std::optional<double>> values;
-        if (!rows.isEmpty())
-            for (int c : at)
-                values.append(average(in, rows, c));
-        out.append(values);
-    }
-    return out;
-}
-
-QVector<ClassSexes> classSexes(const ClassIntake& in, int classCount)
-{
-    const int sex = columnOf(in, sexColumn());
-    QVector<ClassSexes> out;
-    out.reserve(classCount);
-    for (const QVector<int>& rows : rowsOfClasses(in, classCount)) {
-        ClassSexes c;
-        c.students = int(rows.size());
-        for (int r : rows)
-            c.boys += trimmedIs(in.value(r, sex), QStringLiteral("男"));
-        out.append(c);
-    }
-    return out;
-}
-
-QVector<ClassYesNo> classYesNo(const ClassIntake& in, const QString& column, int classCount)
-{
-    const int at = columnOf(in, column);
-    QVector<ClassYesNo> out;
-    out.reserve(classCount);
-    for (const QVector<int>& rows : rowsOfClasses(in, classCount)) {
-        ClassYesNo c;
-        for (int r : rows) {
-            const QVariant& v = in.value(r, at);
-            if (isText(v, QStringLiteral("是")))
-                ++c.yes;
-            else if (!v.isNull())
-                ++c.no;
-        }
-        out.append(c);
-    }
-    return out;
-}
-
 QVector<ClassReportRow> classReportRows(const ClassIntake& in, const QVector<ReportFigure>& figures)
 {
     QVector<int> at;
@@ -242,21 +180,6 @@ QVector<ClassReportRow> classReportRows(const ClassIntake& in, const QVector<Rep
         out.append(row);
     }
     return out;
-}
-
-double classAverageSpread(const ClassIntake& in, const QString& column)
-{
-    const int at = columnOf(in, column);
-    std::optional<double> hi, lo;
-    for (const auto& [cls, rows] : rowsByClass(in)) {
-        if (cls == 0)
-            continue;
-        if (const auto a = average(in, rows, at)) {
-            hi = hi ? std::max(*hi, *a) : *a;
-            lo = lo ? std::min(*lo, *a) : *a;
-        }
-    }
-    return hi ? *hi - *lo : 0;
 }
 
 double largestValueRange(const ClassIntake& in, const QString& column)

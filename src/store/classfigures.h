@@ -11,19 +11,18 @@ class ClassIntake;
 class Store;
 
 // Figures of the classes of studscore, each over the students of one class.
-// Each comes in two forms: over the students an operation has read once and
-// may have moved in memory (ClassIntake: it must hold 班级 and the columns
-// the figure names), and over the store, in whatever transaction the caller
-// holds (its grouped queries, which over a large table are quicker than
-// reading the rows; the value ranges read the two columns once).
+// Each is computed over the store, in whatever transaction the caller holds
+// (its grouped queries, which over a large table are quicker than reading
+// the rows; the value ranges read the two columns once). The figures of the
+// balance report also come over the students an operation has read once
+// and may have moved in memory (ClassIntake: it must hold 班级 and the
+// columns the figures name).
 
 // The figures of the statistics table, for the classes 1 … classCount: one
 // entry per class, index c − 1 for class c.
 
 // The average of each column per class, over the students with a value (no
 // value when none has one); empty for a class without students.
-QVector<QVector<std::optional<double>>> classAverages(const ClassIntake& intake,
-                                                      const QStringList& columns, int classCount);
 QVector<QVector<std::optional<double>>> classAverages(Store& store, const QStringList& columns,
                                                       int classCount);
 
@@ -32,7 +31,6 @@ struct ClassSexes {
     int students = 0; // every student of the class, with or without 性别
 };
 // Zero for a class without students.
-QVector<ClassSexes> classSexes(const ClassIntake& intake, int classCount);
 QVector<ClassSexes> classSexes(Store& store, int classCount);
 
 struct ClassYesNo {
@@ -40,7 +38,6 @@ struct ClassYesNo {
     int no = 0;  // it holds another value; a student without a value counts in neither
 };
 // Zero for a class without students.
-QVector<ClassYesNo> classYesNo(const ClassIntake& intake, const QString& column, int classCount);
 QVector<ClassYesNo> classYesNo(Store& store, const QString& column, int classCount);
 
 // One figure of the balance report.
@@ -68,7 +65,6 @@ QVector<ClassReportRow> classReportRows(Store& store, const QVector<ReportFigure
 // The highest less the lowest class average of column over the classes
 // other than 0 that have one (students without a class left out); 0 when
 // none has.
-double classAverageSpread(const ClassIntake& intake, const QString& column);
 double classAverageSpread(Store& store, const QString& column);
 
 // For each value of column: the most less the fewest students holding it in

@@ -12,10 +12,10 @@ namespace quorvel {
 
 // The students of studscore as an operation reads them once, inside its
 // transaction: the rowid and some or all columns of every student, in rowid
-// order. The figures of the classes (classfigures.h), the reports and the
-// checks that follow a change compute from it in memory instead of asking
-// the store again; an operation that moves students moves them here too
-// (setClass), so that what it reports after the move needs no second read.
+// order. The balance report (its figures in classfigures.h) computes from it
+// in memory instead of asking the store again; an operation that moves
+// students moves them here too (setClass), so that what it reports after
+// the move needs no second read.
 // Values are those a row set reads: no value, a number (double for SINGLE,
 // qint32 for INTEGER columns) or a text.
 class ClassIntake {
