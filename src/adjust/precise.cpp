@@ -3,10 +3,10 @@
 #include "core/context.h"
 #include "rules/rulecheck.h"
 #include "rules/ruleguard.h"
+#include "store/classintake.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
-#include "store/studentrows.h"
 #include "store/students.h"
 #include "store/versions.h"
 
@@ -42,11 +42,11 @@ struct Layout {
     QStringList subjects, attributes;
 };
 
-Layout layoutOf(Store& store)
+Layout layoutOf(const QVector<ColumnInfo>& columns)
 {
     Layout l;
     const QStringList fixed{keyColumn(), QStringLiteral("姓名"), sexColumn()};
-    for (const ColumnInfo& c : store.columns(studentTable())) {
+    for (const ColumnInfo& c : columns) {
         if (c.type.kind == ColumnType::Single && c.name != totalColumn())
             l.subjects.append(c.name);
         else if (c.type.kind == ColumnType::Text && !fixed.contains(c.name))
@@ -116,12 +116,36 @@ QVector<int> classesInUse(const QVector<QVariantList>& rows)
     return classes;
 }
 
+// Per student its rowid, then the values of the columns named.
+QVector<QVariantList> rowsOf(const ClassIntake& students, const QStringList& columns)
+{
+    QVector<int> at;
+    for (const QString& c : columns)
+        at.append(students.columnIndex(c));
+    QVector<QVariantList> rows;
+    rows.reserve(students.rowCount());
+    for (int r = 0; r < students.rowCount(); ++r) {
+        QVariantList row;
+        row.reserve(at.size() + 1);
+        row.append(students.rowid(r));
+        for (int c : at)
+            row.append(students.value(r, c));
+        rows.append(row);
+    }
+    return rows;
+}
+
 } // namespace
 
 LoadedIntake LoadIntake(Store& store, bool withSubjects)
 {
-    Layout layout = layoutOf(store);
-    const QVector<QVariantList> rows = studentRows(store, readColumns(layout));
+    return LoadIntake(ClassIntake::read(store), withSubjects);
+}
+
+LoadedIntake LoadIntake(const ClassIntake& students, bool withSubjects)
+{
+    Layout layout = layoutOf(students.columns());
+    const QVector<QVariantList> rows = rowsOf(students, readColumns(layout));
     QVector<double> scores;
     for (const QVariantList& row : rows) {
         for (int p = 3; p < 4 + layout.subjects.size(); ++p)
@@ -159,15 +183,25 @@ LoadedIntake LoadIntake(Store& store, bool withSubjects)
 BalanceFigures PreciseBalance(const Context& ctx, Store& store, const BalanceSettings& settings,
                               int* unitsPerPoint)
 {
-    LoadedIntake loaded = LoadIntake(store, settings.subjects);
+    ClassIntake students = ClassIntake::read(store);
+    return PreciseBalance(ctx, store, students, settings, unitsPerPoint);
+}
+
+BalanceFigures PreciseBalance(const Context& ctx, Store& store, ClassIntake& students,
+                              const BalanceSettings& settings, int* unitsPerPoint)
+{
+    LoadedIntake loaded = LoadIntake(students, settings.subjects);
     ctx.readingDone();
     const std::vector<int> before = loaded.intake.cls;
     loaded.intake.mayMove = balancingRules(store, loaded.intake.cls);
     const BalanceFigures figures = balanceIntake(loaded.intake, settings);
     QVector<StudentClass> moved;
     for (int s = 0; s < loaded.intake.studentCount(); ++s) {
-        if (loaded.intake.cls[s] != before[s])
-            moved.append({loaded.rowids.at(s), loaded.classNumbers.at(loaded.intake.cls[s])});
+        if (loaded.intake.cls[s] != before[s]) {
+            const int cls = loaded.classNumbers.at(loaded.intake.cls[s]);
+            moved.append({loaded.rowids.at(s), cls});
+            students.setClass(s, cls);
+        }
     }
     Students(store).writeClasses(moved);
     if (unitsPerPoint)
@@ -192,9 +226,10 @@ PreciseResult PreciseAdjust(const Context& ctx, const BalanceSettings& settings,
     {
         Store store = OpenStore(ctx);
         Transaction tr(store);
-        result.figures = PreciseBalance(ctx, store, settings, &result.unitsPerPoint);
+        ClassIntake students = ClassIntake::read(store);
+        result.figures = PreciseBalance(ctx, store, students, settings, &result.unitsPerPoint);
         result.report = ReadBalanceReport(
-            store, result.figures.floor.value() / result.unitsPerPoint, settings.subjects);
+            students, result.figures.floor.value() / result.unitsPerPoint, settings.subjects);
         Versions(store).record(QStringLiteral("精确调整"));
         result.report->rules = ruleReportLines(CheckRules(store));
         tr.commit();

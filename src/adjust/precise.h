@@ -11,6 +11,7 @@
 namespace quorvel {
 
 struct Context;
+class ClassIntake;
 class Store;
 
 // The precise balancing (精确调整) over the classes in studscore: an
@@ -42,6 +43,8 @@ struct LoadedIntake {
     QStringList subjects;      // the subject columns, in table order
 };
 LoadedIntake LoadIntake(Store& store, bool withSubjects);
+// The same from the students an operation has read (every column).
+LoadedIntake LoadIntake(const ClassIntake& students, bool withSubjects);
 
 // Loads, balances and writes back the classes that changed, in the
 // caller's transaction (ctx.readingDone() between the reading and the
@@ -49,6 +52,11 @@ LoadedIntake LoadIntake(Store& store, bool withSubjects);
 // of intake.unitsPerPoint.
 BalanceFigures PreciseBalance(const Context& ctx, Store& store, const BalanceSettings& settings,
                               int* unitsPerPoint = nullptr);
+// The same over the students the caller has read in its transaction (every
+// column); the classes that change are changed in students too, so that the
+// report after it reads nothing again.
+BalanceFigures PreciseBalance(const Context& ctx, Store& store, ClassIntake& students,
+                              const BalanceSettings& settings, int* unitsPerPoint = nullptr);
 
 struct PreciseResult {
     AdjustOutcome outcome = AdjustOutcome::Finished;

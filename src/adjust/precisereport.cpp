@@ -2,6 +2,7 @@
 
 #include "stats/statistics.h"
 #include "store/classfigures.h"
+#include "store/classintake.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 
@@ -18,7 +19,7 @@ struct Query {
     QVector<ReportColumn> columns;
 };
 
-Query reportQuery(Store& store, bool subjects)
+Query reportQuery(const QVector<ColumnInfo>& columns, bool subjects)
 {
     Query q;
     const auto add = [&](const QString& name, bool average, const ReportFigure& figure,
@@ -28,7 +29,6 @@ Query reportQuery(Store& store, bool subjects)
     };
     add(totalColumn() + averageSuffix(), true, {ReportFigure::Average, totalColumn()},
         ReportRole::Target);
-    const QVector<ColumnInfo> columns = store.columns(studentTable());
     for (const ColumnInfo& c : columns)
         if (c.type.kind == ColumnType::Single && c.name != totalColumn())
             add(c.name + averageSuffix(), true, {ReportFigure::Average, c.name},
@@ -55,15 +55,15 @@ Query reportQuery(Store& store, bool subjects)
 }
 
 // 原学校 and 品质等级, when the table has them, by their largest range.
-QVector<ReportColumn> valueRangeColumns(Store& store, int classes)
+QVector<ReportColumn> valueRangeColumns(const ClassIntake& students, int classes)
 {
     QVector<ReportColumn> out;
-    for (const ColumnInfo& c : store.columns(studentTable())) {
+    for (const ColumnInfo& c : students.columns()) {
         if (c.name != u"原学校" && c.name != u"品质等级")
             continue;
         ReportColumn column{c.name, false, QVector<std::optional<double>>(classes), 0,
                             ReportRole::Target};
-        column.spread = largestValueRange(store, c.name);
+        column.spread = largestValueRange(students, c.name);
         out.append(column);
     }
     return out;
@@ -94,10 +94,15 @@ QString BalanceReport::mark(const ReportColumn& column, double tolerance)
 
 BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects)
 {
-    Query q = reportQuery(store, subjects);
+    return ReadBalanceReport(ClassIntake::read(store), floor, subjects);
+}
+
+BalanceReport ReadBalanceReport(const ClassIntake& students, double floor, bool subjects)
+{
+    Query q = reportQuery(students.columns(), subjects);
     BalanceReport report;
     report.floor = floor;
-    for (const ClassReportRow& row : classReportRows(store, q.figures)) {
+    for (const ClassReportRow& row : classReportRows(students, q.figures)) {
         report.classes.append(row.cls);
         for (int c = 0; c < q.columns.size(); ++c) {
             const std::optional<double>& v = row.values.at(c);
@@ -117,7 +122,7 @@ BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects)
             }
         column.spread = hi - lo;
     }
-    report.columns = q.columns + valueRangeColumns(store, int(report.classes.size()));
+    report.columns = q.columns + valueRangeColumns(students, int(report.classes.size()));
     return report;
 }
 

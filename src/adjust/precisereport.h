@@ -7,6 +7,7 @@
 
 namespace quorvel {
 
+class ClassIntake;
 class Store;
 
 // What the classes look like after a precise balancing: per class the
@@ -48,8 +49,10 @@ struct BalanceReport {
 inline constexpr double kDefaultTolerance = 0.3;
 inline constexpr double kDefaultDeviationTolerance = 1.0;
 
-// Reads the report from studscore (every student placed); subjects tells
-// whether the subjects were balanced.
+// The report of the students read (every column of studscore, every student
+// placed); subjects tells whether the subjects were balanced.
+BalanceReport ReadBalanceReport(const ClassIntake& students, double floor, bool subjects = false);
+// The same, reading the students first.
 BalanceReport ReadBalanceReport(Store& store, double floor, bool subjects = false);
 
 // The report as lines of text: a header, one line per class, then the

@@ -7,6 +7,7 @@
 #include "rules/rulecheck.h"
 #include "rules/ruledivision.h"
 #include "store/auditrecord.h"
+#include "store/classintake.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 #include "store/versions.h"
@@ -52,13 +53,14 @@ Scheme makeSubjectBalanceScheme(PreciseResult* result)
         int unitsPerPoint = 2;
         // The division has said when its reading was done.
         const Context balancing{d.ctx.folder, d.ctx.state, d.ctx.prompt};
+        ClassIntake students = ClassIntake::read(d.store);
         const BalanceFigures figures =
-            PreciseBalance(balancing, d.store, subjectMode, &unitsPerPoint);
+            PreciseBalance(balancing, d.store, students, subjectMode, &unitsPerPoint);
         if (!result)
             return;
         result->figures = figures;
         result->unitsPerPoint = unitsPerPoint;
-        result->report = ReadBalanceReport(d.store, figures.floor.value() / unitsPerPoint, true);
+        result->report = ReadBalanceReport(students, figures.floor.value() / unitsPerPoint, true);
         result->report->rules = ruleReportLines(CheckRules(d.store));
     };
     s.version = [](const DivisionRequest& r) {

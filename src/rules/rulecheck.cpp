@@ -1,6 +1,7 @@
 #include "rulecheck.h"
 
 #include "core/context.h"
+#include "store/ruletables.h"
 #include "store/store.h"
 
 namespace quorvel {
@@ -80,6 +81,9 @@ QVector<RuleBreach> FindRuleBreaches(const RuleIntake& intake)
 
 RuleCheck CheckRules(Store& store)
 {
+    // Without a rule there is nothing to check the students against.
+    if (readRules(store).isEmpty())
+        return {};
     const RuleIntake in = LoadRuleIntake(store);
     return {int(in.rules.size()), FindRuleBreaches(in)};
 }

@@ -230,12 +230,20 @@ void insertStudents(Store& store, const QList<TargetColumn>& columns, const Chec
                     bool unplaced)
 {
     RowSet rs = RowSet::open(store, studentTable());
+    QVector<int> at; // the set's column of each column, found once
+    for (const TargetColumn& c : columns)
+        at.append(rs.columnIndex(c.name));
     for (int r = 0; r < rows.values.size(); ++r) {
         rs.addNew();
-        for (int c = 0; c < columns.size(); ++c)
-            rs.setValue(columns.at(c).name, unplaced && columns.at(c).kind == TargetColumn::Class
-                                                ? QVariant(0)
-                                                : rows.values.at(r).at(c));
+        for (int c = 0; c < columns.size(); ++c) {
+            const QVariant value = unplaced && columns.at(c).kind == TargetColumn::Class
+                                       ? QVariant(0)
+                                       : rows.values.at(r).at(c);
+            if (at.at(c) < 0)
+                rs.setValue(columns.at(c).name, value); // refused
+            else
+                rs.setValue(at.at(c), value);
+        }
         if (!rs.update())
             throw OperationError(QStringLiteral("第%1行无法存入数据库：%2")
                                      .arg(rows.rowNumbers.at(r))

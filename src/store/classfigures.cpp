@@ -1,12 +1,118 @@
 #include "classfigures.h"
 
+#include "classintake.h"
 #include "fieldlists.h"
 #include "rowset.h"
 #include "store.h"
 
+#include <QHash>
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <stdexcept>
+
 namespace quorvel {
 
 namespace {
+
+// The text of a value with the blanks at both ends removed, as the store's
+// trim() does (spaces only, not tabs or line breaks).
+QString trimSpaces(const QString& s)
+{
+    qsizetype from = 0, to = s.size();
+    while (from < to && s.at(from) == u' ')
+        ++from;
+    while (to > from && s.at(to - 1) == u' ')
+        --to;
+    return s.mid(from, to - from);
+}
+
+bool isText(const QVariant& v, const QString& text)
+{
+    return v.typeId() == QMetaType::QString && v.toString() == text;
+}
+
+bool trimmedIs(const QVariant& v, const QString& text)
+{
+    return !v.isNull() && trimSpaces(v.toString()) == text;
+}
+
+// The students of every class, rows by class number.
+std::map<qint64, QVector<int>> rowsByClass(const ClassIntake& in)
+{
+    std::map<qint64, QVector<int>> out;
+    for (int r = 0; r < in.rowCount(); ++r)
+        if (const auto c = in.classOf(r))
+            out[*c].append(r);
+    return out;
+}
+
+int columnOf(const ClassIntake& in, const QString& name)
+{
+    const int c = in.columnIndex(name);
+    if (c < 0)
+        throw std::logic_error("a column of the class figures was not read");
+    return c;
+}
+
+// The average of a column over the rows with a value, summed in row order.
+std::optional<double> average(const ClassIntake& in, const QVector<int>& rows, int column,
+                              bool squares = false)
+{
+    double sum = 0;
+    int n = 0;
+    for (int r : rows) {
+        const QVariant& v = in.value(r, column);
+        if (v.isNull())
+            continue;
+        const double x = v.toDouble();
+        sum += squares ? x * x : x;
+        ++n;
+    }
+    return n == 0 ? std::nullopt : std::optional<double>(sum / n);
+}
+
+std::optional<double> figure(const ClassIntake& in, const QVector<int>& rows, const ReportFigure& f,
+                             int column)
+{
+    const QString boy = QStringLiteral("男");
+    switch (f.kind) {
+    case ReportFigure::Average:
+        return average(in, rows, column);
+    case ReportFigure::Variance: {
+        const auto mean = average(in, rows, column);
+        if (!mean)
+            return std::nullopt;
+        return *average(in, rows, column, true) - *mean * *mean;
+    }
+    case ReportFigure::Boys: {
+        int boys = 0;
+        bool any = false;
+        for (int r : rows) {
+            const QVariant& v = in.value(r, column);
+            any = any || !v.isNull();
+            boys += trimmedIs(v, boy);
+        }
+        return any ? std::optional<double>(boys) : std::nullopt;
+    }
+    case ReportFigure::NotBoys:
+        return double(std::count_if(rows.begin(), rows.end(),
+                                    [&](int r) { return !trimmedIs(in.value(r, column), boy); }));
+    case ReportFigure::Yes:
+        return double(std::count_if(rows.begin(), rows.end(), [&](int r) {
+            return isText(in.value(r, column), QStringLiteral("是"));
+        }));
+    }
+    return std::nullopt;
+}
+
+// A value as the key of its kind: texts apart from numbers, 1 and 1.0 alike.
+QString valueKey(const QVariant& v)
+{
+    if (v.typeId() == QMetaType::QString)
+        return u't' + v.toString();
+    return u'n' + QString::number(v.toDouble(), 'g', 17);
+}
 
 const QString& table()
 {
@@ -58,6 +164,54 @@ QString figureText(const ReportFigure& f)
 }
 
 } // namespace
+
+QVector<ClassReportRow> classReportRows(const ClassIntake& in, const QVector<ReportFigure>& figures)
+{
+    QVector<int> at;
+    for (const ReportFigure& f : figures)
+        at.append(columnOf(in, f.column));
+    QVector<ClassReportRow> out;
+    for (const auto& [cls, rows] : rowsByClass(in)) {
+        if (cls <= 0)
+            continue;
+        ClassReportRow row{int(cls), {}};
+        for (int f = 0; f < figures.size(); ++f)
+            row.values.append(figure(in, rows, figures.at(f), at.at(f)));
+        out.append(row);
+    }
+    return out;
+}
+
+double largestValueRange(const ClassIntake& in, const QString& column)
+{
+    const int at = columnOf(in, column);
+    // Every value any student holds, with how many of each class hold it.
+    QHash<QString, QHash<qint64, int>> counts;
+    QVector<qint64> classes;
+    for (int r = 0; r < in.rowCount(); ++r) {
+        const QVariant& v = in.value(r, at);
+        const auto c = in.classOf(r);
+        if (c && *c > 0 && !classes.contains(*c))
+            classes.append(*c);
+        if (v.isNull())
+            continue;
+        QHash<qint64, int>& perClass = counts[valueKey(v)];
+        if (c && *c > 0)
+            ++perClass[*c];
+    }
+    if (classes.isEmpty())
+        return 0;
+    int largest = 0;
+    for (const QHash<qint64, int>& perClass : counts) {
+        int most = 0, fewest = perClass.size() < classes.size() ? 0 : INT_MAX;
+        for (const int n : perClass) {
+            most = std::max(most, n);
+            fewest = std::min(fewest, n);
+        }
+        largest = std::max(largest, most - fewest);
+    }
+    return largest;
+}
 
 QVector<QVector<std::optional<double>>> classAverages(Store& store, const QStringList& columns,
                                                       int classCount)
@@ -133,12 +287,7 @@ double classAverageSpread(Store& store, const QString& column)
 
 double largestValueRange(Store& store, const QString& column)
 {
-    const QString sql =
-        QStringLiteral("SELECT max(r) FROM (SELECT max(n) - min(n) AS r FROM (SELECT v.x AS x, "
-                       "(SELECT count(*) FROM %2 s WHERE s.%3 = k.c AND s.%1 = v.x) AS n "
-                       "FROM (SELECT DISTINCT %1 AS x FROM %2 WHERE %1 IS NOT NULL) v "
-                       "CROSS JOIN (SELECT DISTINCT %3 AS c FROM %2 WHERE %3 > 0) k) GROUP BY x)");
-    return store.column(sql.arg(quoteIdent(column), table(), classCol())).value(0).toDouble();
+    return largestValueRange(ClassIntake::read(store, {classColumn(), column}), column);
 }
 
 } // namespace quorvel

@@ -7,10 +7,16 @@
 
 namespace quorvel {
 
+class ClassIntake;
 class Store;
 
-// Figures of the classes of studscore, each computed by the store over the
-// students of one class. Reads run in whatever transaction the caller holds.
+// Figures of the classes of studscore, each over the students of one class.
+// Each is computed over the store, in whatever transaction the caller holds
+// (its grouped queries, which over a large table are quicker than reading
+// the rows; the value ranges read the two columns once). The figures of the
+// balance report also come over the students an operation has read once
+// and may have moved in memory (ClassIntake: it must hold 班级 and the
+// columns the figures name).
 
 // The figures of the statistics table, for the classes 1 … classCount: one
 // entry per class, index c − 1 for class c.
@@ -52,6 +58,8 @@ struct ClassReportRow {
     QVector<std::optional<double>> values; // one per figure
 };
 // The figures of every class above 0, ascending.
+QVector<ClassReportRow> classReportRows(const ClassIntake& intake,
+                                        const QVector<ReportFigure>& figures);
 QVector<ClassReportRow> classReportRows(Store& store, const QVector<ReportFigure>& figures);
 
 // The highest less the lowest class average of column over the classes
@@ -62,6 +70,7 @@ double classAverageSpread(Store& store, const QString& column);
 // For each value of column: the most less the fewest students holding it in
 // one class, over the classes above 0; the largest of these, 0 when no
 // student has a value.
+double largestValueRange(const ClassIntake& intake, const QString& column);
 double largestValueRange(Store& store, const QString& column);
 
 } // namespace quorvel

@@ -204,15 +204,21 @@ bool RowSet::update()
 
 bool RowSet::insertNew()
 {
-    QStringList names, marks;
     QVariantList values;
-    for (int c = 0; c < columnCount(); ++c) {
-        names.append(quoteIdent(m_columns.at(c).name));
-        marks.append(QStringLiteral("?"));
+    values.reserve(columnCount());
+    for (int c = 0; c < columnCount(); ++c)
         values.append(m_columns.at(c).type.coerce(m_newRow.at(c)));
+    // One statement for every row the set adds: the names are quoted once.
+    if (m_insertSql.isEmpty()) {
+        QStringList names, marks;
+        for (int c = 0; c < columnCount(); ++c) {
+            names.append(quoteIdent(m_columns.at(c).name));
+            marks.append(QStringLiteral("?"));
+        }
+        m_insertSql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(quoteIdent(m_table), names.join(u','), marks.join(u','));
     }
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(quoteIdent(m_table), names.join(u','), marks.join(u','));
+    const QString& sql = m_insertSql;
     sqlite3_stmt* st = m_store->prepare(sql);
     m_store->bind(st, values);
     const int rc = sqlite3_step(st);

@@ -99,6 +99,7 @@ private:
     int m_pos = 0;
     bool m_adding = false;
     QString m_refusal;
+    QString m_insertSql; // the statement that adds a row, once built
 
     static RowSet read(Store& store, const QString& sql, const QVariantList& binds, bool withRowId);
     bool insertNew();

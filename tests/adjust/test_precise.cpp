@@ -4,6 +4,7 @@
 #include "adjust/autoadjust.h"
 #include "adjust/precise.h"
 #include "division/snake.h"
+#include "store/classintake.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 
@@ -117,6 +118,39 @@ private slots:
             QVERIFY(std::abs(*sd->values.at(c) - std::sqrt(variances.at(c).toDouble())) < 1e-9);
         if (!subjects)
             QVERIFY(BalanceReport::met(*sd, kDefaultTolerance));
+    }
+
+    // The report is computed from the students read once, with the
+    // balancing's moves applied in memory: it must be the report the store
+    // gives once the moves are written, line for line.
+    void reportFromMovesInMemory_data()
+    {
+        QTest::addColumn<bool>("subjects");
+        QTest::addColumn<int>("students");
+        QTest::addColumn<int>("classes");
+        QTest::newRow("total, 120 in 4") << false << 120 << 4;
+        QTest::newRow("subjects, 120 in 4") << true << 120 << 4;
+        QTest::newRow("total, 97 in 6") << false << 97 << 6;
+    }
+    void reportFromMovesInMemory()
+    {
+        QFETCH(bool, subjects);
+        QFETCH(int, students);
+        QFETCH(int, classes);
+        Sandbox sb;
+        dividedIntake(sb, students, classes, 7);
+        BalanceSettings settings;
+        settings.subjects = subjects;
+        Store store(sb.ctx.file(Store::fileName()));
+        Transaction tr(store);
+        ClassIntake read = ClassIntake::read(store);
+        int units = 0;
+        const BalanceFigures figures = PreciseBalance(sb.ctx, store, read, settings, &units);
+        QVERIFY(figures.exchanges > 0);
+        const double floor = figures.floor.value() / units;
+        const QStringList inMemory = reportLines(ReadBalanceReport(read, floor, subjects), 0.3);
+        QCOMPARE(inMemory, reportLines(ReadBalanceReport(store, floor, subjects), 0.3));
+        QCOMPARE(inMemory.size(), classes + 3);
     }
 
     // A 性别 other than 男 and 女 (none, M, a blank) is a group of its own:

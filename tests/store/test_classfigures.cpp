@@ -2,6 +2,7 @@
 // averages and counts per class, with students without a class, without a
 // value or in a class beyond the ones asked for.
 #include "store/classfigures.h"
+#include "store/classintake.h"
 #include "store/classnumbers.h"
 #include "store/store.h"
 
@@ -186,6 +187,72 @@ private slots:
         Store s = freshStore(rows);
         QTEST(classAverageSpread(s, "总分"), "averageSpread");
         QTEST(largestValueRange(s, "原学校"), "valueRange");
+    }
+
+    // The figures from students read once and moved in memory: what the
+    // store would say after the move is written, without reading again.
+    void movedInMemory_data()
+    {
+        QTest::addColumn<QString>("student");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("averages");
+        QTest::addColumn<QString>("yes");
+        QTest::addColumn<double>("valueRange");
+        QTest::newRow("as read") << "a" << 1 << "85,65,50,-"
+                                 << "1,2,1,0" << 2.0;
+        // a (男, 90, 是, 甲) from class 1 to 3: class 1 keeps b's 80; 甲
+        // held by 1, 2, 1 and 0 students.
+        QTest::newRow("a to 3") << "a" << 3 << "80,73.3333,50,-"
+                                << "0,3,1,0" << 2.0;
+        // f, in class 0, placed in 4: 甲 held by 2, 1, 2 and 0.
+        QTest::newRow("f to 4") << "f" << 4 << "85,65,75,-"
+                                << "1,2,2,0" << 2.0;
+    }
+    void movedInMemory()
+    {
+        QFETCH(QString, student);
+        QFETCH(int, to);
+        Store s = freshStore(intake);
+        ClassIntake students = ClassIntake::read(s);
+        for (int r = 0; r < students.rowCount(); ++r)
+            if (students.value(r, students.columnIndex("编号")).toString() == student)
+                students.setClass(r, to);
+        const auto rows = classReportRows(
+            students, {{ReportFigure::Average, "总分"}, {ReportFigure::Yes, "是否班干部"}});
+        QStringList averages, yes;
+        for (const ClassReportRow& r : rows) {
+            averages.append(r.values.at(0) ? QString::number(*r.values.at(0), 'g', 6) : "-");
+            yes.append(text(r.values.at(1)));
+        }
+        QTEST(averages.join(u','), "averages");
+        QTEST(yes.join(u','), "yes");
+        QTEST(largestValueRange(students, "原学校"), "valueRange");
+        // The store still holds the classes as read.
+        QCOMPARE(classReportRows(s, {{ReportFigure::Average, "总分"}}).size(), 4);
+    }
+
+    // Only the columns asked for are read, the students in row order.
+    void readColumns_data()
+    {
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QStringList>("read");
+        QTest::newRow("table order") << QStringList{"总分", "班级"} << QStringList{"班级", "总分"};
+        QTest::newRow("unknown left out") << QStringList{"班级", "没有"} << QStringList{"班级"};
+    }
+    void readColumns()
+    {
+        QFETCH(QStringList, asked);
+        Store s = freshStore(intake);
+        const ClassIntake students = ClassIntake::read(s, asked);
+        QStringList read;
+        for (const ColumnInfo& c : students.columns())
+            read.append(c.name);
+        QTEST(read, "read");
+        QCOMPARE(students.rowCount(), 9);
+        QStringList classes;
+        for (int r = 0; r < students.rowCount(); ++r)
+            classes.append(students.classOf(r) ? QString::number(*students.classOf(r)) : "-");
+        QCOMPARE(classes.join(u' '), "1 1 1 3 3 0 4 - 5");
     }
 };
 

@@ -119,6 +119,36 @@ private slots:
                  7);
     }
 
+    // One set adds many rows through one statement: a refusal between them
+    // leaves the statement usable, and every row keeps its own values.
+    void rowSetAddsMany_data()
+    {
+        QTest::addColumn<QStringList>("keys"); // "" for a row without a key
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("all new") << QStringList{"1", "2", "3"} << "1:80 2:81 3:82";
+        QTest::newRow("repeat between") << QStringList{"1", "1", "2"} << "1:80 2:82";
+        QTest::newRow("no key first") << QStringList{"", "5", "6"} << "5:81 6:82";
+    }
+    void rowSetAddsMany()
+    {
+        QFETCH(QStringList, keys);
+        Store s = freshStore();
+        RowSet rs = RowSet::open(s, QStringLiteral("studscore"));
+        for (int i = 0; i < keys.size(); ++i) {
+            rs.addNew();
+            if (!keys.at(i).isEmpty())
+                rs.setValue(0, keys.at(i));
+            rs.setValue(5, 80 + i);
+            rs.update();
+        }
+        QStringList stored;
+        for (const QVariant& v : s.column(QStringLiteral(
+                 "SELECT \"编号\" || ':' || \"总分\" FROM studscore ORDER BY rowid")))
+            stored.append(v.toString());
+        QTEST(stored.join(u' '), "stored");
+        QCOMPARE(rs.rowCount(), int(stored.size()));
+    }
+
     void orderTiesKeepStoreOrder()
     {
         Store s = freshStore();
