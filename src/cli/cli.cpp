@@ -111,8 +111,8 @@ const std::vector<CommandEntry>& commands()
           QStringLiteral("public run --seed-part P [--seed-part P ...]"),
           QStringLiteral("public sheet [--out FILE.pdf]"),
           QStringLiteral("public package [--out FILE.zip] | public verify FILE.zip"),
-          QStringLiteral("（阳光分班之后，transfer、exchange、adjust、undo、redo、restore "
-                         "须加 --reason TEXT）")},
+          QStringLiteral("（阳光分班之后，transfer、exchange、adjust、undo、redo、restore、"
+                         "import --add、place-new 须加 --reason TEXT）")},
          true},
     };
     return table;

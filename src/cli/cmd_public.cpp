@@ -274,7 +274,8 @@ bool takesChangeReason(const QString& command)
 {
     static const QStringList names = {QStringLiteral("transfer"), QStringLiteral("exchange"),
                                       QStringLiteral("adjust"),   QStringLiteral("undo"),
-                                      QStringLiteral("redo"),     QStringLiteral("restore")};
+                                      QStringLiteral("redo"),     QStringLiteral("restore"),
+                                      QStringLiteral("import"),   QStringLiteral("place-new")};
     return names.contains(command);
 }
 

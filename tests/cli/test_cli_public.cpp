@@ -345,6 +345,33 @@ private slots:
         QVERIFY2(audit.contains("\t理由：家长申请\t"), qPrintable(audit));
     }
 
+    // Students who arrive after the run are added and placed without lifting
+    // the seal, each step with its reason; without one, nothing changes.
+    void lateStudentsAfterTheRunNeedAReason_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("import --add") << "import NEXT --add";
+        QTest::newRow("place-new") << "place-new";
+    }
+    void lateStudentsAfterTheRunNeedAReason()
+    {
+        QFETCH(QString, command);
+        Sandbox sb;
+        sealed(sb);
+        run(sb, "public run --seed-part 1");
+        if (command == "place-new")
+            run(sb, QStringLiteral("import %1 --add --reason 插班").arg(nextIntake(sb)));
+        command = expand(sb, command);
+        const QString before = everything(sb);
+        const CliRun refused = cli(sb, command.split(u' '));
+        QCOMPARE(refused.status, 1);
+        QVERIFY(refused.out.contains("名单已封存，"));
+        QCOMPARE(everything(sb), before);
+        const CliRun reasoned = cli(sb, command.split(u' ') + QStringList{"--reason", "转学"});
+        QCOMPARE(reasoned.status, 0);
+        QVERIFY2(cli(sb, {"audit"}).out.contains("\t理由：转学\t"), qPrintable(reasoned.out));
+    }
+
     void unfreezeIsRecorded()
     {
         Sandbox sb;
