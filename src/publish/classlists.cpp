@@ -7,6 +7,7 @@
 #include "store/classnumbers.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
+#include "store/publicrecord.h"
 #include "store/recordtables.h"
 #include "store/rowset.h"
 #include "store/studentgrid.h"
@@ -73,6 +74,26 @@ void sortByKey(ClassList& list, int key)
 
 } // namespace
 
+namespace {
+
+QString groupsOfFour(const QString& hex)
+{
+    QStringList groups;
+    for (qsizetype i = 0; i < hex.size(); i += 4)
+        groups.append(hex.mid(i, 4));
+    return groups.join(u' ');
+}
+
+} // namespace
+
+QString publicRunFooter(const ClassLists& lists)
+{
+    if (lists.publicFingerprint.isEmpty())
+        return {};
+    return QStringLiteral("阳光分班名单指纹：%1；分班结果摘要：%2")
+        .arg(groupsOfFour(lists.publicFingerprint), groupsOfFour(lists.publicDigest));
+}
+
 ClassLists ReadClassLists(Store& store)
 {
     const RowSet rs = placedStudentsByClass(store);
@@ -86,6 +107,10 @@ ClassLists ReadClassLists(Store& store)
         out.classes.last().rows.append(rowText(rs, r));
     }
     out.statistics = ReadStatsView(store);
+    if (const std::optional<PublicState> run = loadPublicState(store); run && run->ran()) {
+        out.publicFingerprint = run->fingerprint;
+        out.publicDigest = run->resultDigest;
+    }
     // A draw made for other classes (before a division into more or fewer)
     // names no teacher.
     std::optional<DrawRecord> draw = loadDraw(store);

@@ -41,11 +41,19 @@ struct ClassLists {
     QStringList columns; // the columns of studscore, in table order
     QVector<ClassList> classes;
     std::optional<StatsView> statistics; // the table result, when there is one
+    // After a public run (阳光分班): its roster fingerprint and result digest,
+    // which the notice and the lookup page show at their foot.
+    QString publicFingerprint, publicDigest;
 
     int columnIndex(const QString& name) const { return int(columns.indexOf(name)); }
     // The rows of one class reduced to the chosen columns (序号 counts them).
     QVector<QStringList> project(const ClassList& list, const QStringList& chosen) const;
 };
+
+// The foot of the notice and the lookup page after a public run:
+// "阳光分班名单指纹：…；分班结果摘要：…" (each digest in groups of four
+// digits); empty without a run.
+QString publicRunFooter(const ClassLists& lists);
 
 // "没有这一列：C" when a chosen column is neither 序号 nor a column of studscore.
 QString unknownColumnMessage(const QString& column);

@@ -84,9 +84,13 @@ const char* form = R"(<h1>%1</h1>
 QString lookupPageHtml(const ClassLists& lists, const QString& salt)
 {
     const QByteArray data = QJsonDocument(lookupData(lists, salt)).toJson(QJsonDocument::Compact);
-    const QString body = QString::fromUtf8(form).arg(lookupPageTitle().toHtmlEscaped()) +
-                         QStringLiteral("<script>\nconst LOOKUP = ") + scriptJson(data) +
-                         QStringLiteral(";\n") + lookupScript() + QStringLiteral("</script>\n");
+    const QString body =
+        QString::fromUtf8(form).arg(lookupPageTitle().toHtmlEscaped()) +
+        QStringLiteral("<script>\nconst LOOKUP = ") + scriptJson(data) + QStringLiteral(";\n") +
+        lookupScript() + QStringLiteral("</script>\n") +
+        (lists.publicFingerprint.isEmpty() ? QString()
+                                           : QStringLiteral("<p class=\"sub\">%1</p>\n")
+                                                 .arg(publicRunFooter(lists).toHtmlEscaped()));
     const QString style = QStringLiteral(
         "<style>form{text-align:center}input{font-size:1.2em}#result{text-align:center;"
         "font-size:1.4em}.found{color:#064}.refused{color:#a00}</style>\n");

@@ -49,21 +49,36 @@ QVector<PrintSheet> noticeSheets(const ClassLists& lists)
     return sheets;
 }
 
-QString noticeHtml(const QVector<PrintSheet>& sheets, const QDate& date)
+QString noticeHtml(const QVector<PrintSheet>& sheets, const QDate& date, const QString& footer)
 {
     QString body = QStringLiteral("<h1>%1</h1>\n<p class=\"sub\">公示日期：%2</p>\n")
                        .arg(publicNoticeTitle(), date.toString(QStringLiteral("yyyy-MM-dd")));
     for (const PrintSheet& s : sheets)
         body += htmlSheet(s);
+    if (!footer.isEmpty())
+        body += QStringLiteral("<p class=\"sub\">%1</p>\n").arg(footer.toHtmlEscaped());
     return htmlPage(publicNoticeTitle(), body);
 }
 
-QVector<PrintSheet> noticePrintSheets(QVector<PrintSheet> sheets, const QDate& date)
+QVector<PrintSheet> noticePrintSheets(QVector<PrintSheet> sheets, const QDate& date,
+                                      const QString& footer)
 {
     for (PrintSheet& s : sheets) {
         s.title = publicNoticeTitle() + QStringLiteral("　") + s.title;
         s.subtitle +=
             QStringLiteral("    公示日期：") + date.toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    // The public run's digests on a last sheet of their own: a footer line
+    // of two 64-digit digests would not fit a page's width.
+    if (!footer.isEmpty()) {
+        PrintSheet check{QStringLiteral("阳光分班核对信息"),
+                         {},
+                         {QStringLiteral("项目"), QStringLiteral("值")},
+                         {}};
+        for (const QString& part : footer.split(QStringLiteral("；")))
+            check.rows.append(
+                {part.section(QStringLiteral("："), 0, 0), part.section(QStringLiteral("："), 1)});
+        sheets.append(check);
     }
     return sheets;
 }
@@ -77,10 +92,11 @@ QString PublicNotice(const Context& ctx, QString path)
     if (!lists)
         return {};
     const QVector<PrintSheet> sheets = noticeSheets(*lists);
-    const bool written = isHtml(path)
-                             ? writeUtf8File(path, noticeHtml(sheets, QDate::currentDate()))
-                             : writeSheetsPdf(path, noticePrintSheets(sheets, QDate::currentDate()),
-                                              publicNoticeTitle());
+    const QString footer = publicRunFooter(*lists);
+    const bool written =
+        isHtml(path) ? writeUtf8File(path, noticeHtml(sheets, QDate::currentDate(), footer))
+                     : writeSheetsPdf(path, noticePrintSheets(sheets, QDate::currentDate(), footer),
+                                      publicNoticeTitle());
     return reportWritten(ctx, path, written);
 }
 

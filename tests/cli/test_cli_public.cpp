@@ -372,6 +372,42 @@ private slots:
         QVERIFY2(cli(sb, {"audit"}).out.contains("\t理由：转学\t"), qPrintable(reasoned.out));
     }
 
+    // After the run, the notice (as a page and as a PDF) and the lookup page
+    // show the fingerprint and the result digest in groups of four.
+    void publishedPagesShowTheRun()
+    {
+        Sandbox sb;
+        sealed(sb);
+        const CliRun r = cli(sb, {"public", "run", "--seed-part", "1"});
+        QCOMPARE(r.status, 0);
+        const QString digest = valueOf(r.out, "分班结果摘要");
+        QCOMPARE(digest.size(), 64);
+        const QString fingerprint = valueOf(cli(sb, {"audit"}).out, "阳光分班名单指纹");
+        QCOMPARE(fingerprint.size(), 64);
+        auto grouped = [](const QString& hex) {
+            QStringList groups;
+            for (int i = 0; i < hex.size(); i += 4)
+                groups.append(hex.mid(i, 4));
+            return groups.join(u' ');
+        };
+        run(sb, "notice --out n.html");
+        run(sb, "lookup-page --out l.html");
+        run(sb, "notice --out n.pdf");
+        for (const QString page : {"n.html", "l.html"}) {
+            const QString text = QString::fromUtf8(fileBytes(sb.ctx.file(page)));
+            QVERIFY2(text.contains(grouped(fingerprint)), qPrintable(page));
+            QVERIFY2(text.contains(grouped(digest)), qPrintable(page));
+        }
+        const QString pdf = pdfPages(sb.ctx.file("n.pdf")).join(u'\n');
+        QVERIFY2(pdf.contains(QStringLiteral("阳光分班核对信息")), qPrintable(pdf.right(400)));
+        // The digests wrap in their cells, around their labels.
+        QString flat = pdf;
+        flat.remove(QRegularExpression(QStringLiteral("\\s")))
+            .remove(QStringLiteral("阳光分班名单指纹"))
+            .remove(QStringLiteral("分班结果摘要"));
+        QVERIFY(flat.contains(fingerprint + digest));
+    }
+
     void unfreezeIsRecorded()
     {
         Sandbox sb;
