@@ -59,4 +59,24 @@ protected:
                                             const QString& initial) = 0;
 };
 
+// The prompt of a re-run the user does not watch (the audit's and the public
+// package's checks): it says nothing, answers every question Yes and
+// cancels every input box; their divisions ask nothing, their requests
+// coming from the record.
+class QuietPrompt : public Prompt {
+public:
+    void progress(int, int) override {}
+
+protected:
+    void showMessage(const QString&, const QString&, PromptIcon) override {}
+    bool askQuestion(const QString&, const QString&, PromptIcon, DefaultAnswer) override
+    {
+        return true;
+    }
+    std::optional<QString> askInput(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+};
+
 } // namespace quorvel

@@ -19,24 +19,6 @@ QString noAuditMessage()
 
 namespace {
 
-// The prompt of a re-run: it says nothing. The divisions ask nothing: their
-// requests come from the record.
-class QuietPrompt : public Prompt {
-public:
-    void progress(int, int) override {}
-
-protected:
-    void showMessage(const QString&, const QString&, PromptIcon) override {}
-    bool askQuestion(const QString&, const QString&, PromptIcon, DefaultAnswer) override
-    {
-        return true;
-    }
-    std::optional<QString> askInput(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-};
-
 // Runs the scheme of the record in ctx with the requests it recorded; false
 // for a scheme not registered.
 bool rerun(const Context& ctx, const AuditRecord& r)

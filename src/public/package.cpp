@@ -64,23 +64,6 @@ QByteArray changesCsv(Store& store)
     return text;
 }
 
-// The prompt of the check's re-run: it says nothing.
-class QuietPrompt : public Prompt {
-public:
-    void progress(int, int) override {}
-
-protected:
-    void showMessage(const QString&, const QString&, PromptIcon) override {}
-    bool askQuestion(const QString&, const QString&, PromptIcon, DefaultAnswer) override
-    {
-        return true;
-    }
-    std::optional<QString> askInput(const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-};
-
 // The database the roster's columns make: the fixed four, the conditions
 // and the scores, as create would build it.
 std::optional<CreateOptions> optionsOf(const QStringList& header)

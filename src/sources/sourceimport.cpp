@@ -200,26 +200,43 @@ void requireCheckedRows(const CheckedRows& rows)
                            "所以没有导入。数据库没有改动。"));
 }
 
-bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
-                      const CheckedRows& rows, const ImportRecord& record, const QString& listAbove)
+namespace {
+
+// When the rows lose anything the sheet holds, the keep-rest question
+// (default No), after listAbove when given; true to go on.
+bool keepRestAnswered(const Context& ctx, const CheckedRows& rows, const QString& listAbove)
 {
-    requireCheckedRows(rows);
     const QString question =
         (listAbove.isEmpty() ? QString() : listAbove + u'\n') + keepRestQuestion(rows);
-    if (rows.losesData() &&
-        !ctx.prompt.question(question, appTitle(), PromptIcon::Exclamation, DefaultAnswer::No))
-        return false;
-    Store store = OpenStore(ctx);
-    Transaction tr(store);
-    ctx.readingDone();
-    replaceStudents(store, columns, rows, record);
-    tr.commit();
+    return !rows.losesData() ||
+           ctx.prompt.question(question, appTitle(), PromptIcon::Exclamation, DefaultAnswer::No);
+}
+
+// excel.txt marked with 0 after the commit of an import.
+void markImported(const Context& ctx)
+{
     try {
         WriteExchangeMarker(ctx, 0);
     } catch (const OperationError& e) {
         // The students are in; only the marker is out of date.
         ctx.prompt.message(e.text());
     }
+}
+
+} // namespace
+
+bool storeCheckedRows(const Context& ctx, const QList<TargetColumn>& columns,
+                      const CheckedRows& rows, const ImportRecord& record, const QString& listAbove)
+{
+    requireCheckedRows(rows);
+    if (!keepRestAnswered(ctx, rows, listAbove))
+        return false;
+    Store store = OpenStore(ctx);
+    Transaction tr(store);
+    ctx.readingDone();
+    replaceStudents(store, columns, rows, record);
+    tr.commit();
+    markImported(ctx);
     return true;
 }
 
@@ -281,10 +298,7 @@ bool addCheckedRows(const Context& ctx, const QList<TargetColumn>& columns, cons
                     const QString& listAbove)
 {
     requireNewStudents(rows);
-    const QString question =
-        (listAbove.isEmpty() ? QString() : listAbove + u'\n') + keepRestQuestion(rows);
-    if (rows.losesData() &&
-        !ctx.prompt.question(question, appTitle(), PromptIcon::Exclamation, DefaultAnswer::No))
+    if (!keepRestAnswered(ctx, rows, listAbove))
         return false;
     Store store = OpenStore(ctx);
     Transaction tr(store);
@@ -301,11 +315,7 @@ bool addCheckedRows(const Context& ctx, const QList<TargetColumn>& columns, cons
     Versions(store).record(QStringLiteral("添加插班生"),
                            QStringLiteral("%1人").arg(rows.values.size()));
     tr.commit();
-    try {
-        WriteExchangeMarker(ctx, 0);
-    } catch (const OperationError& e) {
-        ctx.prompt.message(e.text()); // the students are in; only the marker is out of date
-    }
+    markImported(ctx);
     return true;
 }
 
