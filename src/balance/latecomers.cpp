@@ -91,7 +91,7 @@ LateClasses::LateClasses(BalanceIntake& intake, const PlacementRuleSet& rules)
             change(s, cls(s), +1);
     // Each value's bound: max(1, its range before the late students).
     for (size_t a = 0; a < m_counts.size(); ++a) {
-        std::vector<int> bounds(size_t(m_values[a]));
+        std::vector<int> bounds(static_cast<size_t>(m_values[a]));
         for (int v = 0; v < m_values[a]; ++v)
             bounds[size_t(v)] = std::max(1, range(a, v));
         m_bounds.push_back(std::move(bounds));
