@@ -29,6 +29,18 @@ RoadOutcome DivideAndAdjust(const Context& ctx, const Scheme& scheme,
         road.onDivided(outcome.division);
     if (road.adjust)
         outcome.adjustment = AdjustAutomatically(ctx, road.onStatistics);
+    if (!road.precise ||
+        (outcome.adjustment && outcome.adjustment->outcome != AdjustOutcome::Finished))
+        return outcome;
+    PreciseRun run;
+    AdjustOptions options;
+    options.onStatistics = [&](const StatsStepResult& step) {
+        run.last = step;
+        if (road.onStatistics)
+            road.onStatistics(step);
+    };
+    run.result = PreciseAdjust(ctx, road.preciseSettings, options);
+    outcome.precise = std::move(run);
     return outcome;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "autoadjust.h"
+#include "precise.h"
 
 #include "division/scheme.h"
 
@@ -36,16 +37,26 @@ struct DivisionRoad {
     std::function<void(const DivisionOutcome&)> onDivided;
     // The automatic adjustment.
     bool adjust = true;
-    // Every statistics step of the adjustment, as it happens.
+    // The precise balancing (分班后精确均衡) after the adjustment, or after
+    // the division when the road does not adjust; skipped when the
+    // adjustment did not finish.
+    bool precise = false;
+    BalanceSettings preciseSettings;
+    // Every statistics step of the adjustment and of the balancing, as it
+    // happens.
     std::function<void(const StatsStepResult&)> onStatistics;
-    // A further step after the adjustment (such as the precise balancing)
-    // is another member here and another step at the end of
-    // DivideAndAdjust.
+};
+
+// The precise balancing that followed a division.
+struct PreciseRun {
+    PreciseResult result;
+    std::optional<StatsStepResult> last; // its last statistics step
 };
 
 struct RoadOutcome {
     DivisionOutcome division;
     std::optional<AdjustmentRun> adjustment; // none: the road did not adjust
+    std::optional<PreciseRun> precise;       // none: the road did not balance
 };
 
 // Divide (the notices shown, the session updated), then, when it divided,

@@ -40,9 +40,10 @@ const std::vector<CommandEntry>& commands()
         {QStringLiteral("divide"),
          cmdDivide,
          {QStringLiteral(
-              "divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust]"),
-          QStringLiteral("divide subject --subject S --classes N [--no-adjust]"),
-          QStringLiteral("divide grade --classes N"),
+              "divide custom --classes N [--top T] [--conditions F1,F2,...] [--no-adjust] "
+              "[--precise]"),
+          QStringLiteral("divide subject --subject S --classes N [--no-adjust] [--precise]"),
+          QStringLiteral("divide grade --classes N [--precise]"),
           QStringLiteral("divide balance --classes N [--seed S] [--tolerance T]"),
           QStringLiteral("divide fastslow --students S --classes K [--students S --classes K ...]"),
           QStringLiteral("divide boarders --boarder-classes NB [--day-classes ND]")}},

@@ -5,13 +5,18 @@
 
 namespace quorvel {
 
+int adjustmentStatus(const AdjustmentRun& run)
+{
+    if (run.outcome != AdjustOutcome::Finished || !run.first || statsStatus(*run.first) != 0)
+        return 1;
+    return 0;
+}
+
 int printAdjustment(CliEnv& env, const AdjustmentRun& run)
 {
     if (run.last)
         printStatistics(env, run.last->display);
-    if (run.outcome != AdjustOutcome::Finished || !run.first || statsStatus(*run.first) != 0)
-        return 1;
-    return 0;
+    return adjustmentStatus(run);
 }
 
 int runAdjustment(CliEnv& env)

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "preciseoptions.h"
 #include "statsoutput.h"
 
 #include "adjust/divisionroad.h"
@@ -27,6 +28,7 @@ struct DivideOptions {
     QStringList conditions;            // the condition boxes to tick
     bool classesGiven = false;
     bool noAdjust = false;
+    bool precise = false;
 };
 
 QString optionValue(const QStringList& args, int& i)
@@ -51,6 +53,8 @@ DivideOptions parseOptions(const QStringList& args)
                 o.conditions.append(name.trimmed());
         } else if (a == u"--no-adjust") {
             o.noAdjust = true;
+        } else if (a == u"--precise") {
+            o.precise = true;
         } else {
             throw UsageError{QStringLiteral("divide: 未知参数：") + a};
         }
@@ -112,7 +116,7 @@ void printDivisionSummary(CliEnv& env, bool withTopStudents)
 }
 
 int divideThenAdjust(CliEnv& env, const Scheme& scheme, const DivisionRequest& request,
-                     bool withTopStudents, bool adjust)
+                     bool withTopStudents, bool adjust, bool precise)
 {
     // Once the division is committed nothing that follows can take it
     // back, so a failure from there on must not read as "nothing changed"
@@ -120,6 +124,7 @@ int divideThenAdjust(CliEnv& env, const Scheme& scheme, const DivisionRequest& r
     bool committed = false;
     DivisionRoad road;
     road.adjust = adjust;
+    road.precise = precise;
     road.onDivided = [&](const DivisionOutcome&) {
         committed = true;
         printDivisionSummary(env, withTopStudents);
@@ -128,7 +133,16 @@ int divideThenAdjust(CliEnv& env, const Scheme& scheme, const DivisionRequest& r
         const RoadOutcome outcome = DivideAndAdjust(env.ctx, scheme, request, road);
         if (!outcome.division.divided)
             return 1;
-        if (!outcome.adjustment || printAdjustment(env, *outcome.adjustment) == 0)
+        // With the precise balancing, the statistics are printed once, at
+        // its end.
+        const bool adjusted =
+            !outcome.adjustment || (precise ? adjustmentStatus(*outcome.adjustment)
+                                            : printAdjustment(env, *outcome.adjustment)) == 0;
+        if (adjusted && !precise)
+            return 0;
+        if (adjusted && outcome.precise &&
+            finishPrecise(env, outcome.precise->result, outcome.precise->last, kDefaultTolerance) ==
+                0)
             return 0;
     } catch (const OperationError& e) {
         if (!committed)
@@ -179,7 +193,7 @@ int cmdDivideCustom(CliEnv& env, const QStringList& args)
         return 1;
     // As the wizard does after the division: the automatic adjustment,
     // unless --no-adjust.
-    return divideThenAdjust(env, customScheme(), *entry.request, true, !o.noAdjust);
+    return divideThenAdjust(env, customScheme(), *entry.request, true, !o.noAdjust, o.precise);
 }
 
 } // namespace quorvel

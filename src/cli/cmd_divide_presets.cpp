@@ -15,6 +15,7 @@ struct PresetOptions {
     bool subjectGiven = false;
     bool classesGiven = false;
     bool noAdjust = false;
+    bool precise = false;
 };
 
 PresetOptions parsePresetOptions(const QString& scheme, const QStringList& args, bool subjectScheme)
@@ -34,6 +35,8 @@ PresetOptions parsePresetOptions(const QString& scheme, const QStringList& args,
             o.subjectGiven = true;
         } else if (subjectScheme && a == u"--no-adjust") {
             o.noAdjust = true;
+        } else if (a == u"--precise") {
+            o.precise = true;
         } else {
             throw UsageError{prefix + QStringLiteral("未知参数：") + a};
         }
@@ -48,13 +51,13 @@ PresetOptions parsePresetOptions(const QString& scheme, const QStringList& args,
 // The division of request with the number of classes of --classes, then
 // the summary and (adjust) the automatic adjustment.
 int divideWith(CliEnv& env, const Scheme& scheme, DivisionRequest& request, const QString& classes,
-               bool adjust)
+               bool adjust, bool precise)
 {
     const std::optional<qint16> k = classesOption(env, classes);
     if (!k)
         return 1;
     request.classes = *k;
-    return divideThenAdjust(env, scheme, request, false, adjust);
+    return divideThenAdjust(env, scheme, request, false, adjust, precise);
 }
 
 } // namespace
@@ -70,7 +73,7 @@ int cmdDivideSubject(CliEnv& env, const QStringList& args)
     DivisionRequest request;
     request.scheme = subjectScheme().name;
     request.subject = o.subject;
-    return divideWith(env, subjectScheme(), request, o.classes, !o.noAdjust);
+    return divideWith(env, subjectScheme(), request, o.classes, !o.noAdjust, o.precise);
 }
 
 int cmdDivideGrade(CliEnv& env, const QStringList& args)
@@ -85,7 +88,7 @@ int cmdDivideGrade(CliEnv& env, const QStringList& args)
     DivisionRequest request;
     request.scheme = gradeScheme().name;
     request.subject = gradeColumn();
-    return divideWith(env, gradeScheme(), request, o.classes, false);
+    return divideWith(env, gradeScheme(), request, o.classes, false, o.precise);
 }
 
 } // namespace quorvel

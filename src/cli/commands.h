@@ -60,8 +60,10 @@ void printDivisionSummary(CliEnv& env, bool withTopStudents = false);
 // failed (its message printed, then divisionKeptMessage() on standard
 // error): the new division is kept all the same. A failure of the division
 // itself is thrown.
+// With precise, the precise balancing follows (its report, then the
+// statistics once, at its end; status 3 when it did not finish).
 int divideThenAdjust(CliEnv& env, const Scheme& scheme, const DivisionRequest& request,
-                     bool withTopStudents, bool adjust);
+                     bool withTopStudents, bool adjust, bool precise = false);
 // The number of classes of --classes, read as the schemes' input box
 // 请输入班数 reads its answer: the box and the answer are printed as the
 // box prints them, a refused number with its message under 提示.

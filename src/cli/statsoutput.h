@@ -38,6 +38,8 @@ int runAdjustment(CliEnv& env);
 // The same status for an adjustment that has run: prints the statistics of
 // its last statistics step.
 int printAdjustment(CliEnv& env, const AdjustmentRun& run);
+// That status alone, nothing printed.
+int adjustmentStatus(const AdjustmentRun& run);
 
 // adjust --high H --low L: the statistics step of 手动调整 (status 1 when a
 // student has no class), then the manual adjustment of the two classes as

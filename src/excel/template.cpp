@@ -8,6 +8,7 @@
 #include "store/rowset.h"
 #include "store/store.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -24,6 +25,17 @@ void WriteExchangeMarker(const Context& ctx, int digit)
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw OperationError(
             QStringLiteral("无法写入文件%1：%2").arg(markerFile(), fileErrorReason(file)));
+}
+
+bool ImportedSinceTemplate(const Context& ctx)
+{
+    QFile file(ctx.file(markerFile()));
+    if (!file.open(QIODevice::ReadOnly) || file.read(16).trimmed() != "0")
+        return false;
+    // A template saved after the marker was written (edited in the
+    // spreadsheet program) has something new.
+    const QFileInfo book(ctx.file(templateFile()));
+    return !book.exists() || book.lastModified() <= QFileInfo(file).lastModified();
 }
 
 bool ExportTemplate(const Context& ctx, QString* error)

@@ -23,5 +23,9 @@ bool ExportTemplate(const Context& ctx, QString* error = nullptr);
 
 // Writes excel.txt: the digit between two blanks, then CR LF.
 void WriteExchangeMarker(const Context& ctx, int digit);
+// Whether excel.txt says an import ran after the template was last written
+// (its digit is 0, and the template was not saved after it): the template
+// then holds nothing new to import.
+bool ImportedSinceTemplate(const Context& ctx);
 
 } // namespace quorvel

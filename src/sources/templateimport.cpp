@@ -2,6 +2,7 @@
 
 #include "core/context.h"
 #include "excel/import.h"
+#include "excel/template.h"
 #include "sourceimport.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -82,7 +83,7 @@ bool AddTemplateStudents(const Context& ctx, const ReportView& view)
 
 bool AskAndImport(const Context& ctx, const ReportView& view)
 {
-    if (!askToImportTemplate(ctx))
+    if (ImportedSinceTemplate(ctx) || !askToImportTemplate(ctx))
         return false;
     bool imported = false;
     reportErrors(ctx.prompt, [&] { imported = ImportTemplate(ctx, view); });

@@ -28,8 +28,9 @@ bool ImportTemplate(const Context& ctx, const ReportView& view = {});
 bool AddTemplateStudents(const Context& ctx, const ReportView& view = {});
 
 // Step 3 as the window runs it: the import question (askToImportTemplate),
-// then on Yes ImportTemplate. Never throws: whatever the answer and the
-// outcome, the caller goes on. Returns whether studscore was replaced.
+// then on Yes ImportTemplate; nothing is asked when an import (of the
+// template or of a workbook) ran after the template was last written. Never throws: whatever the
+// answer and the outcome, the caller goes on. Returns whether studscore was replaced.
 bool AskAndImport(const Context& ctx, const ReportView& view = {});
 
 } // namespace quorvel

@@ -124,6 +124,7 @@ class TestDivisionRoad : public QObject, WindowTest {
         typeKeys(top->classesBox(), "6");
         QCOMPARE(top->hintLabel()->text(), QStringLiteral("每班2名优生"));
         saveShot(dialogOverWindow(form(), top), "wizard-3-form4-over-main.png");
+        tick(top->findChild<QCheckBox*>("chkPrecise")); // the automatic adjustment alone
         sb().prompt.messages.clear();
         click(top, "Command1");
         QVERIFY(top->isHidden());

@@ -314,7 +314,7 @@ private slots:
             return names;
         };
         QCOMPARE(chain(fx->form4()->topStudentsBox(), 4),
-                 (QStringList{"txtyou", "txtbanshu", "Command1", "Command2"}));
+                 (QStringList{"txtyou", "txtbanshu", "chkPrecise", "Command1"}));
         QCOMPARE(chain(fx->form2()->box(0), 9),
                  (QStringList{"chktj_0", "chktj_1", "chktj_2", "chktj_3", "chktj_4", "chktj_5",
                               "chktj_6", "Command3", "Command4"}));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QString>
@@ -23,6 +24,18 @@ inline QLineEdit* numberBox(const QString& name, int width, QWidget* parent)
     box->setObjectName(name);
     box->setFixedWidth(width);
     box->setInputMethodHints(Qt::ImhPreferNumbers);
+    return box;
+}
+
+// 分班后精确均衡 (chkPrecise), ticked: every division road of the window
+// that adjusts offers the precise balancing after its adjustment.
+inline QCheckBox* preciseAfterDivisionBox(QWidget* parent)
+{
+    auto* box = new QCheckBox(QStringLiteral("分班后精确均衡"), parent);
+    box->setObjectName(QStringLiteral("chkPrecise"));
+    box->setChecked(true);
+    box->setToolTip(QStringLiteral("分班和自动调整之后再做精确调整，使各班总分平均分之差达到最小；"
+                                   "条件人数、分班规则和班级人数保持不变。"));
     return box;
 }
 

@@ -351,6 +351,15 @@ void SourceDialog::showRowOf(QListWidgetItem* item)
     m_ctx.prompt.message(rowText(number), QStringLiteral("第%1行").arg(number));
 }
 
+QString SourceDialog::doneText() const
+{
+    QString text = (m_preview.add ? QStringLiteral("已添加%1人") : QStringLiteral("已导入%1人"))
+                       .arg(m_preview.checked.values.size());
+    if (m_preview.checked.leftOut > 0)
+        text += QStringLiteral("（%1行有问题，未导入）").arg(m_preview.checked.leftOut);
+    return text + QStringLiteral("。");
+}
+
 void SourceDialog::importClicked()
 {
     bool imported = false;

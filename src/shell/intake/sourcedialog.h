@@ -38,6 +38,8 @@ public:
     void openFile(const QString& path);
     // The preview shown now; empty before a workbook is read.
     const SourcePreview& preview() const { return m_preview; }
+    // After the import: 已导入N人 (or 已添加N人), with the rows left out.
+    QString doneText() const;
 
 public slots:
     // "导入N人": imports what the dialog shows and closes it on success.

@@ -34,6 +34,7 @@ class RowSetGrid;
 class SubjectPanel;
 struct StatsStepResult;
 struct PreciseResult;
+struct BalanceReport;
 struct AdjustOptions;
 struct DivisionRequest;
 struct Scheme;
@@ -188,6 +189,7 @@ private:
     QSize startSize() const;
     bool openDocument(const QString& path);
     void showWrittenDocument(const QString& path);
+    void showImported(const QString& text);
     void refreshStudents();
     // An open class board shows the classes an operation of the window left.
     void followOnBoard();
@@ -198,8 +200,10 @@ private:
     // (the dialog or panel that asked goes), the refreshed student grid and
     // the automatic adjustment ending on the statistics. True when the
     // students were placed, whatever became of the adjustment.
-    bool divideAndAdjust(const Scheme& scheme, const DivisionRequest& request,
+    // With precise, the precise balancing follows and its report is shown.
+    bool divideAndAdjust(const Scheme& scheme, const DivisionRequest& request, bool precise,
                          const std::function<void()>& onDivided);
+    void showPreciseReport(const BalanceReport& report);
     void divideWithTopStudents(const DivisionRequest& request);
     void buildPresets();
     void divideBySubject(const DivisionRequest& request);

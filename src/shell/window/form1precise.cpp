@@ -26,13 +26,17 @@ void Form1::showPrecise(const std::function<PreciseResult(const AdjustOptions&)>
         reportErrors(m_ctx.prompt, [&] { report = run(options).report; });
         m_ctx.prompt.progress(0, 0);
     }
-    if (!report)
-        return;
+    if (report)
+        showPreciseReport(*report);
+}
+
+void Form1::showPreciseReport(const BalanceReport& report)
+{
     if (!m_precise) {
         m_precise = new PreciseDialog(this);
         m_precise->setModal(false);
     }
-    m_precise->showReport(*report);
+    m_precise->showReport(report);
     m_precise->show();
     m_precise->raise();
 }

@@ -9,6 +9,7 @@
 
 #include "division/presets.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
 
@@ -47,7 +48,7 @@ void Form1::showSubjectPanel(const QStringList& subjects)
 // automatic adjustment evens out the totals, and the panel goes.
 void Form1::divideBySubject(const DivisionRequest& request)
 {
-    if (divideAndAdjust(subjectScheme(), request, [] {}))
+    if (divideAndAdjust(subjectScheme(), request, m_subject->preciseBox()->isChecked(), [] {}))
         m_subject->hide();
 }
 

@@ -49,9 +49,18 @@ void Form1::openSource(const QString& path, bool add)
     }
     auto* dialog = new SourceDialog(m_ctx, this, add);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, &Form1::refreshStudents);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { showImported(dialog->doneText()); });
     dialog->openFile(path);
     dialog->open();
+}
+
+// The students just imported: the grid in front and what came in.
+void Form1::showImported(const QString& text)
+{
+    m_grid->raise();
+    m_grid->show();
+    refreshStudents();
+    m_saved->setText(text);
 }
 
 void Form1::importWorkbook()

@@ -20,6 +20,7 @@
 #include "stats/display.h"
 #include "store/store.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -108,13 +109,15 @@ void Form1::startDivision()
     refreshStudents();
 }
 
-bool Form1::divideAndAdjust(const Scheme& scheme, const DivisionRequest& request,
+bool Form1::divideAndAdjust(const Scheme& scheme, const DivisionRequest& request, bool precise,
                             const std::function<void()>& onDivided)
 {
     bool divided = false;
+    std::optional<BalanceReport> report;
     {
         const BusyCursor busy;
         DivisionRoad road;
+        road.precise = precise;
         road.onDivided = [&](const DivisionOutcome&) {
             divided = true;
             onDivided();
@@ -122,9 +125,17 @@ bool Form1::divideAndAdjust(const Scheme& scheme, const DivisionRequest& request
             beginStatistics();
         };
         road.onStatistics = [this](const StatsStepResult& step) { showStatistics(step); };
-        reportErrors(m_ctx.prompt, [&] { DivideAndAdjust(m_ctx, scheme, request, road); });
+        reportErrors(m_ctx.prompt, [&] {
+            const RoadOutcome outcome = DivideAndAdjust(m_ctx, scheme, request, road);
+            if (outcome.precise)
+                report = outcome.precise->result.report;
+        });
     }
     m_ctx.prompt.progress(0, 0);
+    if (report) {
+        refreshStudents();
+        showPreciseReport(*report);
+    }
     return divided;
 }
 
@@ -133,7 +144,8 @@ bool Form1::divideAndAdjust(const Scheme& scheme, const DivisionRequest& request
 // and ends on the statistics.
 void Form1::divideWithTopStudents(const DivisionRequest& request)
 {
-    divideAndAdjust(customScheme(), request, [this] { m_form4->close(); });
+    divideAndAdjust(customScheme(), request, m_form4->preciseBox()->isChecked(),
+                    [this] { m_form4->close(); });
 }
 
 } // namespace quorvel

@@ -6,6 +6,7 @@
 
 #include "division/wizard.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -45,6 +46,8 @@ QGroupBox* Form4::buildBoxes()
     grid->addWidget(caption(QStringLiteral("输入班数"), QStringLiteral("lblclass"), frame), 1, 0);
     grid->addWidget(m_classes, 1, 1);
     grid->addWidget(m_hint, 1, 2);
+    m_precise = preciseAfterDivisionBox(frame);
+    grid->addWidget(m_precise, 2, 0, 1, 3);
     grid->setColumnStretch(2, 1);
     return frame;
 }

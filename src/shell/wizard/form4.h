@@ -4,6 +4,7 @@
 
 #include "division/scheme.h"
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -22,6 +23,9 @@ public:
     QLineEdit* topStudentsBox() const { return m_top; } // txtyou
     QLineEdit* classesBox() const { return m_classes; } // txtbanshu
     QLabel* hintLabel() const { return m_hint; }        // lbltish
+    // 分班后精确均衡: the precise balancing after the adjustment; ticked
+    // when the dialog is built, kept as the user leaves it.
+    QCheckBox* preciseBox() const { return m_precise; } // chkPrecise
 
 public slots:
     // "下一步" (Command1_Click): the division with the numbers typed.
@@ -48,6 +52,7 @@ private:
     QLineEdit* m_top = nullptr;
     QLineEdit* m_classes = nullptr;
     QLabel* m_hint = nullptr;
+    QCheckBox* m_precise = nullptr;
 };
 
 } // namespace quorvel

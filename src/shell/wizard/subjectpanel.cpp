@@ -1,7 +1,9 @@
 #include "subjectpanel.h"
 
+#include "shell/common/namedcontrols.h"
 #include "shell/common/qtprompt.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,6 +45,8 @@ SubjectPanel::SubjectPanel(const Context& ctx, QWidget* parent) : QFrame(parent)
     m_note->setObjectName(QStringLiteral("Label18"));
     m_note->setWordWrap(true);
     column->addWidget(m_note);
+    m_precise = preciseAfterDivisionBox(this);
+    column->addWidget(m_precise);
     column->addStretch(1);
 
     auto* row = new QHBoxLayout;

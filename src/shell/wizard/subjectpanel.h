@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <array>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -28,6 +29,8 @@ public:
     void setSubjects(const QStringList& subjects);
     // The caption of the chosen button among all sixteen; empty when none.
     QString chosenSubject() const;
+    // 分班后精确均衡, ticked when the panel is built.
+    QCheckBox* preciseBox() const { return m_precise; } // chkPrecise
 
 public slots:
     // "确定" (FlatBttn32_Click): the single-subject division by the chosen
@@ -50,6 +53,7 @@ private:
     Context m_ctx;
     std::array<QRadioButton*, SubjectButtonCount> m_buttons{};
     QLabel* m_note = nullptr;
+    QCheckBox* m_precise = nullptr;
 };
 
 } // namespace quorvel
