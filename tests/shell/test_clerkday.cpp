@@ -6,13 +6,17 @@
 #include "shell/wizard/form7.h"
 #include "shell/wizard/subjectpanel.h"
 
+#include "division/balanced.h"
 #include "excel/template.h"
+#include "shell/history/historyactions.h"
 #include "shell/intake/sourcedialog.h"
+#include "shell/results/resultspanel.h"
 
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QUrl>
 #include <random>
@@ -66,6 +70,27 @@ void dropOn(QWidget* window, const QString& path)
     QCoreApplication::sendEvent(window, &enter);
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &drop);
+}
+
+// The custom division into k classes, as the wizard divides.
+void divideInto(Sandbox& sb, int k)
+{
+    DivisionRequest request;
+    request.scheme = customScheme().name;
+    request.classes = qint16(k);
+    QVERIFY(Divide(sb.ctx, customScheme(), request).divided);
+}
+
+QRect rectIn(const QWidget* w, const QWidget* ancestor)
+{
+    return QRect(w->mapTo(ancestor, QPoint(0, 0)), w->size());
+}
+
+void saveShot(QWidget* w, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("QUORVEL_SHOTS");
+    if (!folder.isEmpty() && QDir().mkpath(folder))
+        w->grab().save(QDir(folder).filePath(name));
 }
 
 } // namespace
@@ -161,6 +186,61 @@ private slots:
         click(form(), "fb");
         QCOMPARE(sb().prompt.messages.size(), boxes); // no template question
         QVERIFY(fx->form3()->isVisible());
+    }
+
+    // The statistics show every class, whole or by scrolling, inside the
+    // work area, at the small screens' sizes.
+    void statisticsShowEveryClass_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("classes");
+        for (const QSize size : {QSize(1024, 700), QSize(1366, 768)})
+            for (int k : {8, 40})
+                QTest::addRow("%dx%d, %d classes", size.width(), size.height(), k) << size << k;
+    }
+    void statisticsShowEveryClass()
+    {
+        QFETCH(QSize, size);
+        QFETCH(int, classes);
+        makeStore(sb(), {"原学校", "语文"});
+        addStudents(sb(), scattered(classes * 10));
+        divideInto(sb(), classes);
+        form()->resize(size);
+        QCoreApplication::processEvents();
+        click(form(), "Command13");
+        click(form(), "fbttj");
+        QCoreApplication::processEvents();
+        RowSetGrid* table = grid();
+        QCOMPARE(model()->rowCount(), classes);
+        QVERIFY(form()->workArea()->rect().contains(rectIn(table, form()->workArea())));
+        const QModelIndex last = model()->index(classes - 1, 0);
+        const bool whole = table->viewport()->rect().contains(table->visualRect(last));
+        QVERIFY(whole || table->verticalScrollBar()->isVisible());
+        table->scrollTo(last);
+        QVERIFY(table->viewport()->rect().contains(table->visualRect(last)));
+        table->scrollToTop();
+        saveShot(form(), QStringLiteral("statistics-%1x%2-%3.png")
+                             .arg(size.width())
+                             .arg(size.height())
+                             .arg(classes));
+    }
+
+    // The statistics on the screen follow undo and redo: no click on 信息统计.
+    void statisticsFollowUndo()
+    {
+        makeStore(sb(), {"原学校", "语文"});
+        addStudents(sb(), scattered(120));
+        divideInto(sb(), 8);
+        divideInto(sb(), 6);
+        click(form(), "Command13");
+        click(form(), "fbttj");
+        QCOMPARE(model()->rowCount(), 6);
+        form()->historyActions()->updateState();
+        form()->historyActions()->undoAction()->trigger();
+        QVERIFY(form()->resultsPanel()->isVisible());
+        QCOMPARE(model()->rowCount(), 8);
+        form()->historyActions()->redoAction()->trigger();
+        QCOMPARE(model()->rowCount(), 6);
     }
 };
 

@@ -7,8 +7,10 @@
 
 #include "stats/display.h"
 
+#include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -80,6 +82,9 @@ void ResultsPanel::showStatistics(const Context& ctx, const StatsDisplayResult& 
     }
     m_grid->bindTable(ctx, resultTable());
     m_grid->rowSetModel()->showTwoDecimals();
+    m_showsStatistics = true;
+    connect(m_grid->rowSetModel(), &QObject::destroyed, this,
+            [this] { m_showsStatistics = false; });
     m_book->setEnabled(true);
     if (m_charts) {
         m_charts->refresh();
@@ -122,6 +127,19 @@ void ResultsPanel::resizeEvent(QResizeEvent* event)
     layoutPanel();
 }
 
+// The height that shows the header and every row of the grid, with the
+// horizontal scroll bar when the columns are wider than the grid.
+int ResultsPanel::statisticsHeight() const
+{
+    const QAbstractItemModel* model = m_grid->model();
+    int rows = 0;
+    for (int r = 0; model && r < model->rowCount(); ++r)
+        rows += m_grid->rowHeight(r);
+    const int frame = 2 * m_grid->frameWidth();
+    return m_grid->horizontalHeader()->height() + rows + frame +
+           m_grid->horizontalScrollBar()->sizeHint().height();
+}
+
 // The grid takes the panel but for the strip under it and, when the side
 // column is shown, the column on the right.
 void ResultsPanel::layoutPanel()
@@ -136,8 +154,10 @@ void ResultsPanel::layoutPanel()
     }
     int gridHeight = qMax(0, height() - stripHeight);
     if (m_charts && !m_charts->isHidden()) {
-        // The statistics take a third, the charts the rest.
-        const int charts = gridHeight * 2 / 3;
+        // The statistics take what their classes need, at least a third and
+        // at most three fifths (a scroll bar beyond), the charts the rest.
+        const int need = statisticsHeight();
+        const int charts = gridHeight - std::clamp(need, gridHeight / 3, gridHeight * 3 / 5);
         gridHeight -= charts;
         m_charts->setGeometry(0, gridHeight, qMax(0, width() - side), charts);
     }

@@ -40,6 +40,8 @@ public:
     // Shows what a statistics display produced: the table result, or an
     // empty grid when there is nothing to show. Store failures throw.
     void showStatistics(const Context& ctx, const StatsDisplayResult& display);
+    // Whether the grid shows the statistics table now.
+    bool showsStatistics() const { return m_showsStatistics; }
 
 signals:
     void statisticsClicked(); // FlatBttn34
@@ -51,6 +53,7 @@ protected:
 private:
     QFrame* buildSideColumn();
     void layoutPanel();
+    int statisticsHeight() const;
 
     RowSetGrid* m_grid = nullptr;
     QFrame* m_side = nullptr;
@@ -58,6 +61,7 @@ private:
     QPushButton* m_book = nullptr;
     QFrame* m_strip = nullptr;
     ChartPanel* m_charts = nullptr;
+    bool m_showsStatistics = false;
 };
 
 } // namespace quorvel

@@ -190,6 +190,10 @@ private:
     bool openDocument(const QString& path);
     void showWrittenDocument(const QString& path);
     void showImported(const QString& text);
+    // The statistics read again after the classes changed, when they were
+    // shown (statisticsShown() before the change); false otherwise.
+    bool followStatistics(bool shown);
+    bool statisticsShown() const;
     void refreshStudents();
     // An open class board shows the classes an operation of the window left.
     void followOnBoard();
@@ -233,6 +237,7 @@ private:
     std::unique_ptr<Form3> m_form3;
     std::unique_ptr<Form7> m_form7;
     PreciseDialog* m_precise = nullptr;
+    bool m_statisticsBeforeChange = false; // undo, redo or a restore follows them
     RulesDialog* m_rules = nullptr;
     std::unique_ptr<Ftiao> m_ftiao;
     HistoryActions* m_historyActions = nullptr;

@@ -22,6 +22,7 @@ void Form1::showBoard()
         // The grid under the panels shows the classes the board moved.
         connect(m_board, &BoardWindow::classesChanged, this, [this] {
             reportErrors(m_ctx.prompt, [this] { ShowStudents(m_ctx, m_grid, countLabel()); });
+            followStatistics(statisticsShown());
             m_historyActions->updateState();
         });
         // Ctrl+Z and Ctrl+Y work on the board too, and it shows what undo,

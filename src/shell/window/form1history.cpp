@@ -4,6 +4,7 @@
 #include "shell/results/rowsetgrid.h"
 
 #include <QTableView>
+#include <utility>
 
 namespace quorvel {
 
@@ -12,16 +13,20 @@ void Form1::buildHistory()
     m_historyActions = new HistoryActions(m_ctx, this);
     // The data grid saves an edit and lets its rows go: what it showed was
     // read before the classes were replaced.
-    connect(m_historyActions, &HistoryActions::aboutToChange, this,
-            [this] { m_resultsGrid->detach(); });
+    connect(m_historyActions, &HistoryActions::aboutToChange, this, [this] {
+        m_statisticsBeforeChange = statisticsShown();
+        m_resultsGrid->detach();
+    });
     connect(m_historyActions, &HistoryActions::classesChanged, this, &Form1::refreshClasses);
 }
 
 void Form1::refreshClasses()
 {
     refreshStudents();
-    m_grid->raise();
-    m_grid->show();
+    if (!followStatistics(std::exchange(m_statisticsBeforeChange, false))) {
+        m_grid->raise();
+        m_grid->show();
+    }
     emit classesChanged();
 }
 

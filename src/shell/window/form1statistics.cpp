@@ -77,6 +77,24 @@ void Form1::showStatisticsTable()
     reportErrors(m_ctx.prompt, [this] { m_results->showStatistics(m_ctx, StatsDisplay(m_ctx)); });
 }
 
+// Statistics on the screen follow every change of the classes: read again
+// without a word (a student without a class leaves them as they were).
+bool Form1::statisticsShown() const
+{
+    return m_results->isVisible() && m_results->showsStatistics();
+}
+
+bool Form1::followStatistics(bool shown)
+{
+    if (!shown)
+        return false;
+    QuietPrompt quiet;
+    const Context aside{m_ctx.folder, m_ctx.state, quiet};
+    m_resultsGrid->detach();
+    reportErrors(m_ctx.prompt, [&] { m_results->showStatistics(aside, StatsDisplay(aside)); });
+    return true;
+}
+
 void Form1::openStatisticsWorkbook()
 {
     showWrittenDocument(statsWorkbookPath(m_ctx));
