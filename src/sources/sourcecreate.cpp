@@ -79,8 +79,9 @@ bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptio
 {
     const SourceSheet read = readSourceSheet(path, options, knownColumns(), subjectNames());
     const CreateOptions fields = fieldsFromHeader(read.rows.at(read.header), options.byHand);
-    const SourcePreview preview = previewSheet(
+    SourcePreview preview = previewSheet(
         read, targetColumns(fields.columns(), fields.scoreFields()), fields.scoreFields(), options);
+    preview.path = path;
     if (view)
         view(preview);
     requireStudents(preview);
@@ -96,6 +97,7 @@ bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptio
     } catch (const OperationError& e) {
         ctx.prompt.message(e.text()); // the students are in; only the marker is out of date
     }
+    rememberSource(ctx, preview);
     return true;
 }
 

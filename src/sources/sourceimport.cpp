@@ -1,6 +1,7 @@
 #include "sourceimport.h"
 
 #include "core/context.h"
+#include "core/textfile.h"
 #include "excel/template.h"
 #include "store/errors.h"
 #include "store/fieldlists.h"
@@ -10,6 +11,9 @@
 #include "store/students.h"
 #include "store/versions.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <algorithm>
 #include <limits>
 
@@ -135,8 +139,10 @@ SourcePreview previewSource(const Context& ctx, const QString& path, const Sourc
         Store store = OpenStore(ctx);
         stored = readStoredKeys(store);
     }
-    return previewSheet(readSourceSheet(path, options, names, subjects), columns, scores, options,
-                        stored);
+    SourcePreview preview = previewSheet(readSourceSheet(path, options, names, subjects), columns,
+                                         scores, options, stored);
+    preview.path = path;
+    return preview;
 }
 
 CheckOptions checkOptions(const SourceOptions& options, const StoredKeys& stored)
@@ -324,7 +330,35 @@ bool importPreview(const Context& ctx, const SourcePreview& preview)
     requireStudents(preview);
     if (preview.add)
         return addCheckedRows(ctx, preview.columns, preview.checked);
-    return storeCheckedRows(ctx, preview.columns, preview.checked, workbookImportRecord(preview));
+    if (!storeCheckedRows(ctx, preview.columns, preview.checked, workbookImportRecord(preview)))
+        return false;
+    rememberSource(ctx, preview);
+    return true;
+}
+
+void rememberSource(const Context& ctx, const SourcePreview& preview)
+{
+    if (preview.path.isEmpty())
+        return;
+    QSaveFile file(ctx.file(sourceMemoryFile()));
+    const QByteArray bytes = QStringLiteral("%1\n%2\n%3\n")
+                                 .arg(QFileInfo(preview.path).absoluteFilePath(), preview.sheet)
+                                 .arg(preview.headerRow)
+                                 .toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        ctx.prompt.message(QStringLiteral("无法记下学生来自的表格：") + fileErrorReason(file),
+                           appTitle());
+}
+
+std::optional<RememberedSource> rememberedSource(const Context& ctx)
+{
+    QFile file(ctx.file(sourceMemoryFile()));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    if (lines.size() < 3 || !QFileInfo(lines.at(0)).isFile())
+        return std::nullopt;
+    return RememberedSource{lines.at(0), lines.at(1), lines.at(2).toInt()};
 }
 
 ImportRecord workbookImportRecord(const SourcePreview& preview)

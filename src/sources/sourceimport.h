@@ -3,6 +3,7 @@
 #include "report.h"
 
 #include <QSet>
+#include <optional>
 
 namespace quorvel {
 
@@ -60,6 +61,25 @@ SourceSheet readSourceSheet(const QString& path, const SourceOptions& options,
 // What importing a workbook into studscore would do: the sheet, the header
 // row, the database columns and where each is read from, and the checked
 // rows with every problem.
+struct SourcePreview;
+// The workbook the students came from: its path, sheet and header row, as
+// the last import of a workbook (replacing the students) left them.
+struct RememberedSource {
+    QString path;
+    QString sheet;
+    int headerRow = 0;
+};
+inline QString sourceMemoryFile()
+{
+    return QStringLiteral("laiyuan.txt");
+}
+// Writes sourceMemoryFile() (UTF-8: the path, the sheet, the header row, a
+// line each); a failure is said under the application title, the import
+// stands.
+void rememberSource(const Context& ctx, const SourcePreview& preview);
+// What it holds; nullopt without one, or when the workbook is gone.
+std::optional<RememberedSource> rememberedSource(const Context& ctx);
+
 struct SourcePreview {
     QStringList sheetNames; // every sheet of the workbook
     QString sheet;
@@ -69,6 +89,7 @@ struct SourcePreview {
     ColumnMapping mapping;
     CheckedRows checked;
     bool add = false; // the rows join the students stored (SourceOptions::add)
+    QString path;     // the workbook read (previewSource)
 };
 
 // Reads the workbook at path against the columns of studscore and checks

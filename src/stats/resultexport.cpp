@@ -81,7 +81,10 @@ QString resultCsvText(const RosterSheet& sheet)
     for (const QVariantList& row : sheet.rows) {
         QStringList fields;
         for (int c = 0; c < sheet.columns.size(); ++c)
-            fields.append(csvField(row.value(c), sheet.columns.at(c).type));
+            fields.append(!sheet.cellsTyped ? csvField(row.value(c), sheet.columns.at(c).type)
+                          : isNumberCell(row.value(c))
+                              ? cellText(row.value(c))
+                              : csvField(cellText(row.value(c)), ColumnType{}));
         lines.append(fields.join(u','));
     }
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
@@ -95,11 +98,16 @@ int ExportResults(const Context& ctx, const QString& path)
         throw OperationError(QStringLiteral("只能导出为.xlsx或.csv文件，“%1”不是。")
                                  .arg(QFileInfo(path).fileName()));
     const RosterSheet sheet = ReadResultSheet(ctx);
-    if (suffix == u"csv")
+    writeResultSheet(ctx, path, sheet);
+    return int(sheet.rows.size());
+}
+
+void writeResultSheet(const Context& ctx, const QString& path, const RosterSheet& sheet)
+{
+    if (QFileInfo(path).suffix().toLower() == u"csv")
         writeCsv(path, sheet);
     else if (!WriteRosterWorkbook(path, {sheet}, ctx))
         throwUnwritten(path);
-    return int(sheet.rows.size());
 }
 
 } // namespace quorvel

@@ -42,7 +42,16 @@ struct RosterSheet {
     QVector<QVariantList> rows;
     // Without the title row, the column names are row 1.
     bool titled = true;
+    // Each cell written as its value is (a number as a number, anything
+    // else as its text) whatever the column's type: a sheet copied from a
+    // workbook, its column names its first row.
+    bool cellsTyped = false;
 };
+
+// A cell of a sheet with cellsTyped: whether it is a number, and its text
+// (a number in the shortest form that reads back as the same double).
+bool isNumberCell(const QVariant& value);
+QString cellText(const QVariant& value);
 
 // The sheets of the classes, in list order; the last without rows where a
 // class has no student (the sheets after it are left out, as the roster is

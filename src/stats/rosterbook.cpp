@@ -16,6 +16,24 @@
 
 namespace quorvel {
 
+bool isNumberCell(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString cellText(const QVariant& value)
+{
+    return isNumberCell(value) ? QString::number(value.toDouble(), 'g', 17 - 2) : value.toString();
+}
+
 namespace {
 
 constexpr double TitleRowHeight = 25; // points
@@ -76,6 +94,15 @@ lxw_error writeValue(lxw_worksheet* ws, lxw_row_t r, lxw_col_t c, const QVariant
     }
 }
 
+lxw_error writeCell(lxw_worksheet* ws, lxw_row_t r, lxw_col_t c, const QVariant& v)
+{
+    if (isNumberCell(v))
+        return worksheet_write_number(ws, r, c, v.toDouble(), nullptr);
+    const QString text = cellText(v);
+    return text.isEmpty() ? LXW_NO_ERROR
+                          : worksheet_write_string(ws, r, c, text.toUtf8().constData(), nullptr);
+}
+
 lxw_error writeHead(lxw_worksheet* ws, const RosterSheet& sheet, const Formats& f)
 {
     const lxw_col_t last = lxw_col_t(sheet.columns.size() - 1);
@@ -114,8 +141,9 @@ lxw_error writeSheet(lxw_workbook* book, const RosterSheet& sheet, const Formats
     for (int r = 0; !err && r < sheet.rows.size(); ++r) {
         const QVariantList& row = sheet.rows.at(r);
         for (int c = 0; !err && c < row.size() && c < sheet.columns.size(); ++c)
-            err = writeValue(ws, lxw_row_t(r + (sheet.titled ? 2 : 1)), lxw_col_t(c), row.at(c),
-                             sheet.columns.at(c).type);
+            err = sheet.cellsTyped ? writeCell(ws, lxw_row_t(r + 1), lxw_col_t(c), row.at(c))
+                                   : writeValue(ws, lxw_row_t(r + (sheet.titled ? 2 : 1)),
+                                                lxw_col_t(c), row.at(c), sheet.columns.at(c).type);
     }
     return err;
 }

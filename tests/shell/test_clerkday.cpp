@@ -12,12 +12,14 @@
 #include "shell/intake/sourcedialog.h"
 #include "shell/results/resultspanel.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QToolButton>
 #include <QUrl>
 #include <random>
 
@@ -241,6 +243,31 @@ private slots:
         QCOMPARE(model()->rowCount(), 8);
         form()->historyActions()->redoAction()->trigger();
         QCOMPARE(model()->rowCount(), 6);
+    }
+
+    // Students from a workbook go back in its layout: 导出分班结果 offers
+    // 按原表格式 and writes the bureau's rows with their classes.
+    void exportInTheBureausLayout()
+    {
+        makeStore(sb(), {"语文"});
+        const QString bureau =
+            writeBureauFile(sb().dir.filePath("名单.csv"),
+                            {"1,甲,男,80", "2,乙,女,70", "3,丙,男,60", "4,丁,女,50"});
+        dropOn(form(), bureau);
+        click(control<SourceDialog>(form(), "SourceDialog"), "sourceImport");
+        divideInto(sb(), 2);
+        files().paths = {sb().dir.filePath("回表.csv")};
+        sb().prompt.answers = {true}; // 按原表格式
+        form()->item("resultexport")->click();
+        QVERIFY(sb().prompt.messages.join(u'|').contains("按原表格式"));
+        QFile out(sb().dir.filePath("回表.csv"));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(out.readAll()).split("\r\n");
+        QCOMPARE(lines.value(0), "2026年新生名单,,,,");
+        QCOMPARE(lines.value(1), "准考证号,学生姓名,性别,语文,班级");
+        const QMap<QString, int> classes = classesById(sb());
+        QCOMPARE(lines.value(2), QStringLiteral("1,甲,男,80,%1").arg(classes.value("1")));
+        QCOMPARE(lines.value(5), QStringLiteral("4,丁,女,50,%1").arg(classes.value("4")));
     }
 };
 

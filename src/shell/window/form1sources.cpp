@@ -97,10 +97,31 @@ void Form1::exportResultsWorkbook()
         QStringLiteral("Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
-    int count = 0;
-    if (reportErrors(m_ctx.prompt, [&] { count = ExportResults(m_ctx, path); })) {
+    // Students from a workbook may go back in its own layout (按原表格式).
+    const std::optional<RememberedSource> source = rememberedSource(m_ctx);
+    const bool like =
+        source &&
+        m_ctx.prompt.question(QStringLiteral("学生来自表格%1（工作表%2）。按原表格式导出吗？"
+                                             "选“否”导出本程序的表格。")
+                                  .arg(QDir::toNativeSeparators(source->path), source->sheet),
+                              QStringLiteral("按原表格式"), PromptIcon::None, DefaultAnswer::Yes);
+    QString said;
+    const bool done = reportErrors(m_ctx.prompt, [&] {
+        if (!like) {
+            said = QStringLiteral("已导出%1人。").arg(ExportResults(m_ctx, path));
+            return;
+        }
+        SourceOptions options;
+        options.sheet = source->sheet;
+        options.headerRow = source->headerRow;
+        const LikeExport out = ExportLike(m_ctx, path, source->path, options);
+        said = QStringLiteral("已导出%1人。").arg(out.placed);
+        if (!out.leftOut.isEmpty())
+            said += u'\n' + leftOutRowsText(out.leftOut);
+    });
+    if (done) {
         m_saved->setText(QStringLiteral("已保存：") + QDir::toNativeSeparators(path));
-        reportSaved(m_ctx.prompt, path, QStringLiteral("已导出%1人。").arg(count));
+        reportSaved(m_ctx.prompt, path, said);
     }
 }
 
