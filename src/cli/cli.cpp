@@ -51,7 +51,9 @@ const std::vector<CommandEntry>& commands()
          cmdImport,
          {QStringLiteral("import [FILE [--sheet S] [--header-row R] [--map COLUMN=HEADER]... "
                          "[--number] [--keep-total]] [--add]")}},
-        {QStringLiteral("export"), cmdExport, {QStringLiteral("export FILE"),
+        {QStringLiteral("export"),
+         cmdExport,
+         {QStringLiteral("export FILE"),
           QStringLiteral("export FILE --like SOURCE [--sheet S] [--header-row R]")}},
         {QStringLiteral("list"), cmdList, {QStringLiteral("list")}},
         {QStringLiteral("preview"),
