@@ -6,6 +6,9 @@
 #include "store/errors.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
+#include "store/students.h"
+
+#include <QFileInfo>
 
 namespace quorvel {
 
@@ -61,13 +64,60 @@ CreateOptions fieldsFromHeader(const SheetRow& header, const QList<HandMapping>&
 
 namespace {
 
-// The one question of the rebuild from a workbook: what the import would
-// lose, when it loses anything, and the rebuild's warning.
-QString createQuestion(const CheckedRows& rows, const QString& listAbove)
+// Whether the folder holds no student a rebuild could lose: no database,
+// or one without students (a file that cannot be read counts as data).
+bool nothingToLose(const Context& ctx)
 {
+    if (!QFileInfo::exists(ctx.file(Store::fileName())))
+        return true;
+    try {
+        Store store = OpenStore(ctx);
+        return Students(store).count() == 0;
+    } catch (const OperationError&) {
+        return false;
+    }
+}
+
+// The header row and where each column is read from, as one line each.
+QString mappingText(const SourcePreview& preview)
+{
+    QStringList lines{
+        QStringLiteral("工作表“%1”，表头在第%2行。").arg(preview.sheet).arg(preview.headerRow)};
+    QStringList mapped, unmapped;
+    for (const TargetColumn& c : preview.columns) {
+        const QString header = preview.mapping.headerOf.value(c.name);
+        if (header.isEmpty())
+            unmapped.append(c.name);
+        else
+            mapped.append(c.name + QStringLiteral("←") + header);
+    }
+    lines.append(QStringLiteral("对应：") + mapped.join(QStringLiteral("，")));
+    if (!unmapped.isEmpty())
+        lines.append(QStringLiteral("未对应：") + unmapped.join(QStringLiteral("、")));
+    return lines.join(u'\n');
+}
+
+// The one question of the rebuild from a workbook: above it (without a
+// view) the header row and the mapping, then what the import would lose,
+// when it loses anything, and the rebuild's warning, or in a folder without
+// students that there is nothing to lose.
+QString createQuestion(const Context& ctx, const SourcePreview& preview, bool viewed)
+{
+    const CheckedRows& rows = preview.checked;
+    const QString listAbove = viewed ? QString() : reportListText(rows);
+    QString text = viewed ? QString() : mappingText(preview) + u'\n';
+    if (!listAbove.isEmpty())
+        text += listAbove + u'\n';
+    if (nothingToLose(ctx)) {
+        text += rows.losesData()
+                    ? lossText(rows) +
+                          QStringLiteral("。新建数据库并导入其余%1行吗？").arg(rows.values.size())
+                    : QStringLiteral("新建数据库并导入%1行吗？").arg(rows.values.size());
+        return text + QStringLiteral("文件夹中还没有学生数据，不会丢失任何数据。");
+    }
     if (!rows.losesData())
-        return rebuildQuestion();
-    return (listAbove.isEmpty() ? QString() : listAbove + u'\n') + lossText(rows) +
+        return text + rebuildQuestion();
+    return text + lossText(rows) +
            QStringLiteral("。确实要重建数据库并导入其余%1行吗？原有数据将全部被删除！且不可恢复！")
                .arg(rows.values.size());
 }
@@ -75,7 +125,7 @@ QString createQuestion(const CheckedRows& rows, const QString& listAbove)
 } // namespace
 
 bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptions& options,
-                      const std::function<void(const SourcePreview&)>& view)
+                      const std::function<void(const SourcePreview&)>& view, int* stored)
 {
     const SourceSheet read = readSourceSheet(path, options, knownColumns(), subjectNames());
     const CreateOptions fields = fieldsFromHeader(read.rows.at(read.header), options.byHand);
@@ -85,8 +135,7 @@ bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptio
     if (view)
         view(preview);
     requireStudents(preview);
-    const QString question =
-        createQuestion(preview.checked, view ? QString() : reportListText(preview.checked));
+    const QString question = createQuestion(ctx, preview, bool(view));
     const ImportRecord record = workbookImportRecord(preview);
     if (!CreateFilledDatabase(ctx, fields, question, [&](Store& store) {
             replaceStudents(store, preview.columns, preview.checked, record);
@@ -98,6 +147,8 @@ bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptio
         ctx.prompt.message(e.text()); // the students are in; only the marker is out of date
     }
     rememberSource(ctx, preview);
+    if (stored)
+        *stored = int(preview.checked.values.size());
     return true;
 }
 

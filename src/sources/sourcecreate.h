@@ -24,7 +24,9 @@ CreateOptions fieldsFromHeader(const SheetRow& header, const QList<HandMapping>&
 // rebuilt and the students stored in one transaction. Returns whether the
 // students were imported; false, with nothing changed, when the question
 // was answered No or the rebuild was refused.
+// *stored, when given, receives how many students were stored.
 bool CreateFromSource(const Context& ctx, const QString& path, const SourceOptions& options,
-                      const std::function<void(const SourcePreview&)>& view = {});
+                      const std::function<void(const SourcePreview&)>& view = {},
+                      int* stored = nullptr);
 
 } // namespace quorvel

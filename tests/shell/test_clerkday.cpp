@@ -269,6 +269,36 @@ private slots:
         QCOMPARE(lines.value(2), QStringLiteral("1,甲,男,80,%1").arg(classes.value("1")));
         QCOMPARE(lines.value(5), QStringLiteral("4,丁,女,50,%1").arg(classes.value("4")));
     }
+
+    // The import dialog opens with its mapping wide enough for every box.
+    void mappingShownAtOpening()
+    {
+        makeStore(sb(), {"语文"});
+        dropOn(form(), writeBureauFile(sb().dir.filePath("名单.csv"), {"1,甲,男,80"}));
+        auto* dialog = control<SourceDialog>(form(), "SourceDialog");
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        auto* pane = control<QWidget>(dialog, "sourceMapping");
+        auto* box = control<QWidget>(dialog, "map_语文");
+        QVERIFY(pane->isVisible());
+        QVERIFY2(pane->rect().contains(QRect(box->mapTo(pane, QPoint()), box->size())),
+                 qPrintable(QString::number(pane->width())));
+        saveShot(dialog, "import-dialog.png");
+    }
+
+    // 从表格新建数据库 asks once, showing the header row and the mapping; in
+    // an empty folder it says nothing is lost; a No changes nothing.
+    void createFromWorkbookAsksOnce()
+    {
+        files().paths = {writeBureauFile(sb().dir.filePath("名单.csv"), {"1,甲,男,80"})};
+        sb().prompt.answers = {false};
+        form()->item("sourcecreate")->click();
+        QVERIFY2(sb().prompt.messages.size() == 1, qPrintable(sb().prompt.messages.join("|")));
+        const QString asked = sb().prompt.messages.first();
+        QVERIFY2(asked.contains("表头在第2行") && asked.contains("编号←准考证号") &&
+                     asked.contains("不会丢失任何数据") && !asked.contains("原有数据"),
+                 qPrintable(asked));
+        QVERIFY(!QFileInfo::exists(sb().ctx.file(Store::fileName())));
+    }
 };
 
 QTEST_MAIN(TestClerkDay)

@@ -53,6 +53,11 @@ SourceDialog::SourceDialog(const Context& ctx, QWidget* parent, bool add)
     m_problems = new QListWidget(split);
     m_problems->setObjectName(QStringLiteral("sourceProblems"));
     connect(m_problems, &QListWidget::itemDoubleClicked, this, &SourceDialog::showRowOf);
+    // The mapping opens as wide as the problems: every header box shows
+    // without dragging the splitter.
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
     layout->addWidget(m_rows, 3);
     layout->addWidget(split, 2);
     m_counts = new QLabel(this);
@@ -114,6 +119,7 @@ QWidget* SourceDialog::buildMapping()
 {
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("sourceMapping"));
+    scroll->setMinimumWidth(320);
     scroll->setWidgetResizable(true);
     auto* inner = new QWidget(scroll);
     m_mappingForm = new QFormLayout(inner);

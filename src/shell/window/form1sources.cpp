@@ -86,8 +86,13 @@ void Form1::createFromWorkbook()
     if (path.isEmpty())
         return;
     m_resultsGrid->detach(); // the rebuild replaces the file it reads
-    reportErrors(m_ctx.prompt, [&] { CreateFromSource(m_ctx, path, {}); });
-    refreshStudents();
+    // The one question shows the header row and the mapping; a No leaves
+    // the folder as it was (in an empty one, without a database to show).
+    bool created = false;
+    int count = 0;
+    reportErrors(m_ctx.prompt, [&] { created = CreateFromSource(m_ctx, path, {}, {}, &count); });
+    if (created)
+        showImported(QStringLiteral("已导入%1人。").arg(count));
 }
 
 void Form1::exportResultsWorkbook()
