@@ -35,7 +35,7 @@ bool ImportedSinceTemplate(const Context& ctx)
     // A template saved after the marker was written (edited in the
     // spreadsheet program) has something new.
     const QFileInfo book(ctx.file(templateFile()));
-    return !book.exists() || book.lastModified() <= QFileInfo(file).lastModified();
+    return !book.exists() || book.lastModified() < QFileInfo(file).lastModified();
 }
 
 bool ExportTemplate(const Context& ctx, QString* error)

@@ -131,6 +131,7 @@ private slots:
             click(fx->form2(), "Command3");
             box = control<QCheckBox>(fx->form4(), "chkPrecise");
             QVERIFY(box->isChecked());
+            saveShot(fx->form4(), "wizard-form4.png");
             if (untick)
                 tick(box);
             typeKeys(fx->form4()->topStudentsBox(), "0");
@@ -142,6 +143,7 @@ private slots:
             panel->show();
             box = control<QCheckBox>(panel, "chkPrecise");
             QVERIFY(box->isChecked());
+            saveShot(form(), "subject-panel.png");
             if (untick)
                 tick(box);
             panel->subjectButton(0)->click();

@@ -188,7 +188,8 @@ private slots:
         const QStringList ids = storedIds(sb());
         toSubjectPanel();
         QCOMPARE(offered(), subjectNames());
-        choose("Option6_12"); // the thirteenth subject, 思品
+        choose("Option6_12");        // the thirteenth subject, 思品
+        tick(panel()->preciseBox()); // the automatic adjustment alone
         sb().prompt.inputs = {"4"};
         click(panel(), "FlatBttn32");
         QVERIFY2(sb().prompt.saw(QStringLiteral("请输入班数")),

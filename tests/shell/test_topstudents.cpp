@@ -42,6 +42,7 @@ class TestTopStudents : public QObject, WindowTest {
         tick(fx->form2()->box(1));
         click(fx->form2(), "Command3");
         QVERIFY(dialog()->isVisible());
+        tick(fx->form4()->preciseBox()); // the automatic adjustment alone
         QCOMPARE(sb().state.ConditionList, QStringList{"是否班干部"});
         sb().prompt.messages.clear();
     }
