@@ -1,0 +1,115 @@
+// The sheet of the public run: every class's count of each value of every
+// condition, read back from the PDF and compared with a tally of the store.
+#include "division/scheme.h"
+#include "public/plan.h"
+#include "public/run.h"
+#include "public/seal.h"
+#include "publish/publicsheet.h"
+#include "store/rowset.h"
+#include "store/store.h"
+#include "support/intake.h"
+#include "support/pdftext.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace quorvel;
+using namespace quorvel::test;
+
+namespace {
+
+// How many students of each class hold the value of column (trimmed).
+QMap<int, int> tally(Sandbox& sb, const QString& column, const QString& value)
+{
+    Store store(sb.ctx.file(Store::fileName()));
+    const RowSet rs = RowSet::open(store, QStringLiteral("studscore"));
+    const int cls = rs.columnIndex(QStringLiteral("班级")), at = rs.columnIndex(column);
+    QMap<int, int> out;
+    for (int r = 0; r < rs.rowCount(); ++r)
+        if (rs.row(r).at(at).toString().trimmed() == value)
+            ++out[rs.row(r).at(cls).toInt()];
+    return out;
+}
+
+// The numbers of the sheet's row that starts with label, one per class.
+QStringList sheetRow(const QString& text, const QString& label)
+{
+    for (const QString& line : text.split(u'\n'))
+        if (line.trimmed().startsWith(label + u' '))
+            return line.trimmed()
+                .mid(label.size())
+                .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    return {};
+}
+
+} // namespace
+
+class TestPublicSheet : public QObject {
+    Q_OBJECT
+private slots:
+    // schools and leaders: the values of 原学校 and 是否班干部 dealt to the
+    // students in turn; rows: the condition rows of the sheet, in order.
+    void conditionValuesAreCountedPerClass_data()
+    {
+        QTest::addColumn<QStringList>("schools");
+        QTest::addColumn<QStringList>("leaders");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("three schools, 是 before 否")
+            << QStringList{"一小", "二小", "三小"} << QStringList{"否", "否", "是"}
+            << QStringList{"原学校：一小", "原学校：三小", "原学校：二小", "是否班干部：是",
+                           "是否班干部：否"};
+        QTest::newRow("a school in one class only, counted 0 in the others")
+            << QStringList{"一小", "一小", "一小", "一小", "一小", "一小", "一小", "一小",
+                           "一小", "一小", "一小", "一小", "一小", "一小", "一小", "一小",
+                           "一小", "一小", "一小", "一小", "一小", "一小", "一小", "特校"}
+            << QStringList{"否"} << QStringList{"原学校：一小", "原学校：特校", "是否班干部：否"};
+        QTest::newRow("blanks around a value are dropped, an empty value is not counted")
+            << QStringList{" 一小", "一小 ", ""} << QStringList{"是", ""}
+            << QStringList{"原学校：一小", "是否班干部：是"};
+    }
+    void conditionValuesAreCountedPerClass()
+    {
+        QUORVEL_REQUIRE_TOOL(pdfToolsPresent(), "pdftotext");
+        QFETCH(QStringList, schools);
+        QFETCH(QStringList, leaders);
+        QFETCH(QStringList, rows);
+        Sandbox sb;
+        makeStore(sb, {"原学校", "是否班干部"});
+        QVector<Student> students;
+        for (int i = 0; i < 24; ++i)
+            students.append(Student{QStringLiteral("20270%1").arg(i + 10),
+                                    i % 2 ? "女" : "男",
+                                    300.0 - i,
+                                    {{"原学校", schools.at(i % schools.size())},
+                                     {"是否班干部", leaders.at(i % leaders.size())}}});
+        addStudents(sb, students);
+        DivisionRequest r;
+        r.scheme = QStringLiteral("custom");
+        r.classes = 3;
+        QVERIFY(FreezeRoster(sb.ctx, publicPlanOf(r, false, {})));
+        QVERIFY(PublicRun(sb.ctx, {QStringLiteral("1")}));
+        const QString path = PublicSheetPdf(sb.ctx, sb.ctx.file("记录.pdf"));
+        const QStringList pages = pdfPages(path);
+        QVERIFY(pages.size() >= 1 && pages.size() <= 2);
+        const QString text = pages.join(u'\n');
+
+        QStringList seen; // the condition rows in the order printed
+        for (const QString& line : text.split(u'\n'))
+            if (line.contains(QStringLiteral("原学校：")) ||
+                line.contains(QStringLiteral("是否班干部：")))
+                seen.append(line.trimmed().section(u' ', 0, 0));
+        QCOMPARE(seen, rows);
+        for (const QString& row : rows) {
+            const QString column = row.section(QStringLiteral("："), 0, 0);
+            const QMap<int, int> counts = tally(sb, column, row.section(QStringLiteral("："), 1));
+            QStringList expected;
+            for (int c = 1; c <= 3; ++c)
+                expected.append(QString::number(counts.value(c)));
+            QCOMPARE(sheetRow(text, row), expected);
+        }
+        QCOMPARE(sheetRow(text, QStringLiteral("人数")).size(), 3);
+    }
+};
+
+QTEST_MAIN(TestPublicSheet)
+#include "test_publicsheet.moc"
