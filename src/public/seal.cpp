@@ -142,6 +142,8 @@ bool UnfreezeRoster(const Context& ctx, const QString& reason)
                                     QStringLiteral("解除封存"),
                                     reason.trimmed(),
                                     state->fingerprint,
+                                    {},
+                                    {},
                                     {}});
             tr.commit();
         }

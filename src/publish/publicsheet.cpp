@@ -79,6 +79,8 @@ PrintSheet recordSheet(Store& store, const PublicState& s)
              << QStringList{{}, QStringLiteral("理由：") + c.reason};
         if (!c.students.isEmpty())
             rows << QStringList{{}, QStringLiteral("学生：") + c.students};
+        if (!c.rowsDigest.isEmpty()) // the late students added, by the digest of their rows
+            rows += hexRows(QStringLiteral("新增学生行指纹"), c.rowsDigest);
     }
     rows += signatureRows();
     return sheet;
