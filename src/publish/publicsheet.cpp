@@ -86,20 +86,10 @@ PrintSheet recordSheet(Store& store, const PublicState& s)
     return sheet;
 }
 
-// Every class in a column of its own, a row for each figure: head count,
-// boys, girls, the count of every value of each condition, the averages
-// of the scores, the head teacher.
-PrintSheet classSheet(Store& store, const QStringList& conditionList)
+// The table of some classes (see classSheets).
+PrintSheet classSheet(Store& store, const QVector<PublicClass>& classes, const QStringList& scores,
+                      const QStringList& conditions, int highest)
 {
-    QStringList scores, conditions;
-    for (const ColumnInfo& c : store.columns(studentTable())) {
-        if (c.type.kind == ColumnType::Single)
-            scores.append(c.name);
-        else if (conditionList.contains(c.name))
-            conditions.append(c.name);
-    }
-    const QVector<PublicClass> classes = publicClasses(store, loadDraw(store));
-    const int highest = classes.isEmpty() ? 0 : classes.last().cls;
     PrintSheet sheet{QStringLiteral("阳光分班各班情况"),
                      QStringLiteral("条件为各值的人数，成绩为各班平均分"),
                      {QStringLiteral("项目")},
@@ -124,8 +114,9 @@ PrintSheet classSheet(Store& store, const QStringList& conditionList)
             const bool yesA = a == u"是", yesB = b == u"是"; // 是 before 否
             return yesA != yesB ? yesA : a < b;
         });
+        sheet.rows.append({condition + QStringLiteral("：")}); // the values below it
         for (const QString& value : values) {
-            QStringList row{condition + QStringLiteral("：") + value};
+            QStringList row{value};
             for (const PublicClass& c : classes)
                 row.append(QString::number(counts.at(c.cls - 1).value(value)));
             sheet.rows.append(row);
@@ -140,6 +131,31 @@ PrintSheet classSheet(Store& store, const QStringList& conditionList)
     }
     sheet.rows.append(teachers);
     return sheet;
+}
+
+// Every class in a column of its own, a row for each figure: head count,
+// boys, girls, the count of every value of each condition, the averages
+// of the scores, the head teacher. Classes of ten or fewer share one
+// table; more are shared out evenly among tables of at most ten, so that
+// the names of the figures keep their room.
+QVector<PrintSheet> classSheets(Store& store, const QStringList& conditionList)
+{
+    QStringList scores, conditions;
+    for (const ColumnInfo& c : store.columns(studentTable())) {
+        if (c.type.kind == ColumnType::Single)
+            scores.append(c.name);
+        else if (conditionList.contains(c.name))
+            conditions.append(c.name);
+    }
+    const QVector<PublicClass> all = publicClasses(store, loadDraw(store));
+    const int highest = all.isEmpty() ? 0 : all.last().cls;
+    const qsizetype blocks = std::max<qsizetype>(1, (all.size() + 9) / 10);
+    QVector<PrintSheet> out;
+    for (qsizetype b = 0; b < blocks; ++b) {
+        const qsizetype from = all.size() * b / blocks, to = all.size() * (b + 1) / blocks;
+        out.append(classSheet(store, all.mid(from, to - from), scores, conditions, highest));
+    }
+    return out;
 }
 
 PrintSheet noticeSheet(Store& store, const PublicState& s)
@@ -191,7 +207,7 @@ QString PublicSheetPdf(const Context& ctx, QString path)
         const ReadTransaction tr(store);
         const std::optional<PublicState> s = loadPublicState(store);
         if (s && s->ran())
-            sheets = {recordSheet(store, *s), classSheet(store, conditions)};
+            sheets = QVector<PrintSheet>{recordSheet(store, *s)} + classSheets(store, conditions);
     }
     if (sheets.isEmpty()) {
         ctx.prompt.message(QStringLiteral("还没有公开分班。"), appTitle());
