@@ -513,11 +513,8 @@ private slots:
             added[4] = added.value(4).section(u'\n', 0, 1) + u'\n';
             added[5] = sha256(added.value(4).toUtf8());
         } else if (how == "class") {
-            QByteArray& result = (*files)["结果.csv"];
-            const QByteArray line =
-                "3000001," + QByteArray::number(classesById(sb).value("3000001"));
-            result.replace(line, "3000001," +
-                                     QByteArray::number(classesById(sb).value("3000001") % 4 + 1));
+            const QByteArray was = QByteArray::number(classesById(sb).value("3000001"));
+            (*files)["结果.csv"].replace("3000001," + was, "3000001," + was + "0");
         } else if (how == "placement") {
             placed[3].replace(QRegularExpression("3000001:0>\\d"), "3000001:0>0");
         }
