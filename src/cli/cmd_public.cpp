@@ -4,6 +4,7 @@
 #include "publiccommands.h"
 
 #include "division/classcount.h"
+#include "division/scheme.h"
 #include "public/package.h"
 #include "public/run.h"
 #include "public/seal.h"
@@ -82,53 +83,45 @@ PublicPlan planOptions(const Context& ctx, const QStringList& args)
             throw UsageError{freezeCommand + QStringLiteral(": 必须给出 --%1").arg(name)};
         return values.isEmpty() ? QStringList{fallback} : values;
     };
+    DivisionRequest r;
+    r.scheme = plan.scheme;
+    QVector<std::pair<int, int>> runs;
     const QString s = plan.scheme;
-    QStringList& p = plan.parameters;
     if (s == u"custom") {
-        const QStringList conditions = conditionsInListOrder(
+        r.conditions = conditionsInListOrder(
             ctx, take(QStringLiteral("conditions"), false).first().split(u',', Qt::SkipEmptyParts));
-        p << QStringLiteral("classes=%1")
-                 .arg(classesValue(take(QStringLiteral("classes"), true).first()))
-          << QStringLiteral("top=%1").arg(
-                 countValue(QStringLiteral("--top"),
-                            take(QStringLiteral("top"), false, QStringLiteral("0")).first()))
-          << QStringLiteral("conditions=") + conditions.join(u',')
-          << QStringLiteral("use_conditions=%1").arg(conditions.isEmpty() ? 0 : 1);
+        r.classes = classesValue(take(QStringLiteral("classes"), true).first());
+        r.topStudents =
+            qint16(countValue(QStringLiteral("--top"),
+                              take(QStringLiteral("top"), false, QStringLiteral("0")).first()));
     } else if (s == u"subject" || s == u"grade" || s == u"balance") {
-        p << QStringLiteral("classes=%1")
-                 .arg(classesValue(take(QStringLiteral("classes"), true).first()));
+        r.classes = classesValue(take(QStringLiteral("classes"), true).first());
         if (s == u"subject")
-            p << QStringLiteral("subject=") + take(QStringLiteral("subject"), true).first();
+            r.subject = take(QStringLiteral("subject"), true).first();
         if (s == u"balance")
-            p << QStringLiteral("seed=%1").arg(seedOption(
-                freezeCommand, take(QStringLiteral("seed"), false, QStringLiteral("1")).first()));
+            r.balance.seed = seedOption(
+                freezeCommand, take(QStringLiteral("seed"), false, QStringLiteral("1")).first());
     } else if (s == u"fastslow") {
         const QStringList students = take(QStringLiteral("students"), true);
         const QStringList classes = take(QStringLiteral("classes"), true);
         if (students.size() != classes.size())
             throw UsageError{freezeCommand +
                              QStringLiteral(": --students 和 --classes 必须成对给出")};
-        QStringList runs;
-        for (qsizetype r = 0; r < students.size(); ++r)
-            runs.append(QStringLiteral("%1:%2")
-                            .arg(countValue(QStringLiteral("--students"), students.at(r)))
-                            .arg(classesValue(classes.at(r))));
-        p << QStringLiteral("classes=%1").arg(classesValue(classes.last()))
-          << QStringLiteral("runs=") + runs.join(u',');
+        for (qsizetype k = 0; k < students.size(); ++k)
+            runs.append({countValue(QStringLiteral("--students"), students.at(k)),
+                         classesValue(classes.at(k))});
     } else if (s == u"boarders") {
-        const qint16 nb = classesValue(take(QStringLiteral("boarder-classes"), true).first());
-        p << QStringLiteral("classes=%1").arg(nb) << QStringLiteral("boarder_classes=%1").arg(nb)
-          << QStringLiteral("day_classes=%1")
-                 .arg(countValue(
-                     QStringLiteral("--day-classes"),
-                     take(QStringLiteral("day-classes"), false, QStringLiteral("0")).first()));
+        r.classes = classesValue(take(QStringLiteral("boarder-classes"), true).first());
+        r.dayClasses = qint16(
+            countValue(QStringLiteral("--day-classes"),
+                       take(QStringLiteral("day-classes"), false, QStringLiteral("0")).first()));
     } else {
         throw UsageError{freezeCommand + QStringLiteral(": 未知的分班方案：") + s};
     }
     if (!given.isEmpty())
         throw UsageError{freezeCommand + QStringLiteral(": 这个方案没有参数 --") +
                          given.firstKey()};
-    return plan;
+    return publicPlanOf(r, plan.precise, plan.teachers, runs);
 }
 
 int freeze(CliEnv& env, QStringList args)

@@ -20,6 +20,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QTemporaryDir>
 #include <zip.h>
 
@@ -54,14 +55,27 @@ QByteArray resultCsv(Store& store)
 
 QByteArray changesCsv(Store& store)
 {
-    QByteArray text = QStringLiteral("时间,改动,理由,学生\n").toUtf8();
+    QByteArray text = QStringLiteral("时间,改动,理由,学生,新增行,行指纹\n").toUtf8();
     for (const PublicChange& c : publicChanges(store))
         text += QStringList{c.when.toString(timeFormat), csvField(c.what), csvField(c.reason),
-                            csvField(c.students)}
+                            csvField(c.students),        csvField(c.rows), c.rowsDigest}
                     .join(u',')
                     .toUtf8() +
                 '\n';
     return text;
+}
+
+// 编号 of the students added after the run (late students), from the rows
+// their additions recorded.
+QSet<QString> lateKeys(Store& store)
+{
+    QSet<QString> out;
+    for (const PublicChange& c : publicChanges(store)) {
+        const QVector<QStringList> rows = parseCsv(c.rows.toUtf8());
+        for (qsizetype r = 1; r < rows.size(); ++r)
+            out.insert(rows.at(r).value(0));
+    }
+    return out;
 }
 
 // The database the roster's columns make: the fixed four, the conditions
@@ -130,24 +144,50 @@ QHash<QString, int> classesOf(const QVector<QStringList>& rows)
     return out;
 }
 
-// The classes of the re-run with the recorded changes applied; a change
-// that does not start from the class the student holds is a difference.
-void applyChanges(QHash<QString, int>& classes, const QVector<QStringList>& rows,
-                  QStringList& differences)
+// The classes of the re-run with the recorded changes applied, in their
+// order: the late students a change added (their rows checked against the
+// digest recorded with them and against the roster's columns) join without
+// a class, then the change's moves; a move that does not start from the
+// class the student holds is a difference. The failure, empty when the
+// changes could be replayed.
+QString applyChanges(QHash<QString, int>& classes, const QVector<QStringList>& rows,
+                     const QStringList& rosterHeader, QStringList& differences)
 {
-    for (qsizetype r = 1; r < rows.size(); ++r)
+    for (qsizetype r = 1; r < rows.size(); ++r) {
+        const QString added = rows.at(r).value(4);
+        if (!added.isEmpty() || !rows.at(r).value(5).isEmpty()) {
+            if (sha256Hex(added) != rows.at(r).value(5))
+                return QStringLiteral("改动.csv第%1行的新增学生与其行指纹不同。").arg(r + 1);
+            const QVector<QStringList> late = parseCsv(added.toUtf8());
+            if (late.isEmpty() || late.first() != rosterHeader)
+                return QStringLiteral("改动.csv第%1行的新增学生的列与名单.csv不同。").arg(r + 1);
+            for (qsizetype k = 1; k < late.size(); ++k) {
+                const QString key = late.at(k).value(0);
+                if (late.at(k).size() != rosterHeader.size() || key.isEmpty() ||
+                    classes.contains(key))
+                    return QStringLiteral("改动.csv第%1行新增的学生%2不能加入名单。")
+                        .arg(r + 1)
+                        .arg(key);
+                classes.insert(key, 0);
+            }
+        }
         for (const QString& move : rows.at(r).value(3).split(u' ', Qt::SkipEmptyParts)) {
             const QString key = move.section(u':', 0, -2);
             const QString fromTo = move.section(u':', -1);
             const int from = fromTo.section(u'>', 0, 0).toInt(),
                       to = fromTo.section(u'>', 1).toInt();
-            if (classes.value(key) != from)
+            if (!classes.contains(key))
+                differences.append(
+                    QStringLiteral("%1\t改动记录调动此学生\t名单和新增学生中都没有").arg(key));
+            else if (classes.value(key) != from)
                 differences.append(QStringLiteral("%1\t改动记录从%2班调出\t重算在%3班")
                                        .arg(key)
                                        .arg(from)
                                        .arg(classes.value(key)));
             classes.insert(key, to);
         }
+    }
+    return {};
 }
 
 // The step that failed, as the verdict names it.
@@ -189,7 +229,12 @@ void rerun(PackageCheck& check, const QMap<QString, QByteArray>& files)
             return;
         }
         QHash<QString, int> classes = Students(store).classesByKey();
-        applyChanges(classes, parseCsv(files.value(changesName)), check.differences);
+        const QString replay = applyChanges(classes, parseCsv(files.value(changesName)),
+                                            roster.first(), check.differences);
+        if (!replay.isEmpty()) {
+            check.failure = failed(replay);
+            return;
+        }
         const QHash<QString, int> recorded = classesOf(parseCsv(files.value(resultName)));
         QStringList keys = keysByBytes(QStringList(classes.keys()) + recorded.keys());
         keys.removeDuplicates();
@@ -231,7 +276,11 @@ std::optional<QString> WritePackage(const Context& ctx, const QString& path)
         if (!state || !state->ran()) {
             refusal = QStringLiteral("还没有公开分班，没有数据包可写。");
         } else {
-            const SealedFiles files = sealedFilesNow(store, state->planText);
+            // The roster as sealed: the late students come with their additions.
+            const QSet<QString> late = lateKeys(store);
+            const SealedFiles files{
+                rosterCsv(store, [&](const QString& key) { return !late.contains(key); }),
+                rulesCsv(store), state->planText.toUtf8()};
             members = {{rosterName, files.roster},
                        {rulesName, files.rules},
                        {planName, files.plan},

@@ -13,9 +13,10 @@ struct Context;
 
 // The package of a public division: one zip holding 名单.csv, 规则.csv,
 // 方案.txt (the sealed files), 种子.txt (the parts, one a line), 结果.csv
-// (编号,班级 of every student now) and 改动.csv (时间,改动,理由,学生: every
-// lifted seal and every change of classes after the run, with the students
-// as 编号:FROM>TO), and 摘要.txt (名单指纹, 种子 and 分班结果摘要 of the run,
+// (编号,班级 of every student now) and 改动.csv (时间,改动,理由,学生,新增行,
+// 行指纹: every lifted seal and every change of classes after the run, with
+// the students as 编号:FROM>TO, and the rows of the late students a change
+// added with their SHA-256), and 摘要.txt (名单指纹, 种子 and 分班结果摘要 of the run,
 // "label<TAB>value" lines), which the check compares its own with.
 QStringList packageMembers();
 

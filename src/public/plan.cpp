@@ -1,6 +1,7 @@
 #include "plan.h"
 
 #include "adjust/schemeregistry.h"
+#include "division/scheme.h"
 #include "store/auditrecord.h"
 
 #include <quorvel/version.h>
@@ -51,6 +52,40 @@ QString PublicPlan::words() const
     if (!teachers.isEmpty())
         out.append(QStringLiteral("班主任") + teachers.join(u'、'));
     return out.join(QStringLiteral("，"));
+}
+
+PublicPlan publicPlanOf(const DivisionRequest& r, bool precise, const QStringList& teachers,
+                        const QVector<std::pair<int, int>>& runs)
+{
+    PublicPlan plan;
+    plan.scheme = r.scheme;
+    plan.precise = precise;
+    plan.teachers = teachers;
+    QStringList& p = plan.parameters;
+    const QString s = r.scheme;
+    if (s == u"fastslow") {
+        QStringList texts;
+        for (const auto& [students, classes] :
+             runs.isEmpty() ? QVector<std::pair<int, int>>{{r.students, r.classes}} : runs)
+            texts.append(QStringLiteral("%1:%2").arg(students).arg(classes));
+        p << QStringLiteral("classes=%1").arg(runs.isEmpty() ? r.classes : runs.last().second)
+          << QStringLiteral("runs=") + texts.join(u',');
+    } else if (s == u"boarders") {
+        p << QStringLiteral("classes=%1").arg(r.classes)
+          << QStringLiteral("boarder_classes=%1").arg(r.classes)
+          << QStringLiteral("day_classes=%1").arg(r.dayClasses);
+    } else {
+        p << QStringLiteral("classes=%1").arg(r.classes);
+        if (s == u"custom")
+            p << QStringLiteral("top=%1").arg(r.topStudents)
+              << QStringLiteral("conditions=") + r.conditions.join(u',')
+              << QStringLiteral("use_conditions=%1").arg(r.conditions.isEmpty() ? 0 : 1);
+        else if (s == u"subject")
+            p << QStringLiteral("subject=") + r.subject;
+        else if (s == u"balance")
+            p << QStringLiteral("seed=%1").arg(r.balance.seed);
+    }
+    return plan;
 }
 
 QString planText(const PublicPlan& plan)

@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <optional>
+#include <utility>
 
 namespace quorvel {
 
@@ -24,6 +26,15 @@ struct PublicPlan {
     // The plan in words, for the 方案 line: "custom（自定义分班），classes=4，…".
     QString words() const;
 };
+
+// The plan of a division as divide would be asked for it (the scheme, the
+// class count and the options its request names), with the precise
+// balancing and the teachers: the parameters in the order 方案.txt holds
+// them. A fast and slow plan takes its runs (students, classes) from runs,
+// or the request's one run when runs is empty; a custom plan uses its
+// conditions when it names any.
+PublicPlan publicPlanOf(const DivisionRequest& request, bool precise, const QStringList& teachers,
+                        const QVector<std::pair<int, int>>& runs = {});
 
 // 方案.txt: "scheme=NAME", the parameters, "precise=0|1", "teachers=T1,T2,…"
 // and "version=" the program's version, one a line, each ending in LF.

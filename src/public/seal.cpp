@@ -94,6 +94,13 @@ std::optional<FreezeOutcome> FreezeRoster(const Context& ctx, const PublicPlan& 
     return outcome;
 }
 
+std::optional<PublicState> ReadPublicState(const Context& ctx)
+{
+    Store store = OpenStore(ctx);
+    const ReadTransaction tr(store);
+    return loadPublicState(store);
+}
+
 QStringList PublicRecordLines(const Context& ctx)
 {
     Store store = OpenStore(ctx);
@@ -135,6 +142,8 @@ bool UnfreezeRoster(const Context& ctx, const QString& reason)
                                     QStringLiteral("解除封存"),
                                     reason.trimmed(),
                                     state->fingerprint,
+                                    {},
+                                    {},
                                     {}});
             tr.commit();
         }

@@ -50,6 +50,9 @@ bool UnfreezeRoster(const Context& ctx, const QString& reason);
 // reason and students. None when the roster was never sealed.
 QStringList PublicRecordLines(const Context& ctx);
 
+// The seal and the run as stored; nullopt when the roster was never sealed.
+std::optional<PublicState> ReadPublicState(const Context& ctx);
+
 // "名单没有封存。"
 QString notSealedMessage();
 // The count of the rules in 规则.csv (its distinct rule numbers).

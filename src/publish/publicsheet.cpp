@@ -3,6 +3,8 @@
 #include "classlistpdf.h"
 
 #include "core/context.h"
+#include "core/errors.h"
+#include "core/session.h"
 #include "public/package.h"
 #include "public/plan.h"
 #include "public/run.h"
@@ -11,6 +13,8 @@
 #include "store/fieldlists.h"
 #include "store/publicrecord.h"
 #include "store/store.h"
+
+#include <algorithm>
 
 namespace quorvel {
 
@@ -75,37 +79,83 @@ PrintSheet recordSheet(Store& store, const PublicState& s)
              << QStringList{{}, QStringLiteral("理由：") + c.reason};
         if (!c.students.isEmpty())
             rows << QStringList{{}, QStringLiteral("学生：") + c.students};
+        if (!c.rowsDigest.isEmpty()) // the late students added, by the digest of their rows
+            rows += hexRows(QStringLiteral("新增学生行指纹"), c.rowsDigest);
     }
     rows += signatureRows();
     return sheet;
 }
 
-// Every class: head count, boys, girls, the averages, the teacher.
-PrintSheet classSheet(Store& store)
+// The table of some classes (see classSheets).
+PrintSheet classSheet(Store& store, const QVector<PublicClass>& classes, const QStringList& scores,
+                      const QStringList& conditions, int highest)
 {
-    QStringList scores;
-    for (const ColumnInfo& c : store.columns(studentTable()))
-        if (c.type.kind == ColumnType::Single)
-            scores.append(c.name);
     PrintSheet sheet{QStringLiteral("阳光分班各班情况"),
-                     QStringLiteral("成绩为各班平均分"),
-                     {QStringLiteral("班级"), QStringLiteral("人数"), QStringLiteral("男"),
-                      QStringLiteral("女")},
+                     QStringLiteral("条件为各值的人数，成绩为各班平均分"),
+                     {QStringLiteral("项目")},
                      {}};
-    sheet.headers += scores;
-    sheet.headers.append(QStringLiteral("班主任"));
-    const QVector<PublicClass> classes = publicClasses(store, loadDraw(store));
-    const int highest = classes.isEmpty() ? 0 : classes.last().cls;
-    const auto averages = classAverages(store, scores, highest);
+    QStringList students{QStringLiteral("人数")}, boys{QStringLiteral("男")},
+        girls{QStringLiteral("女")}, teachers{QStringLiteral("班主任")};
     for (const PublicClass& c : classes) {
-        QStringList row{QStringLiteral("%1班").arg(c.cls), QString::number(c.students),
-                        QString::number(c.boys), QString::number(c.girls)};
-        for (const std::optional<double>& v : averages.at(c.cls - 1))
-            row.append(number(v));
-        row.append(c.teacher);
+        sheet.headers.append(QStringLiteral("%1班").arg(c.cls));
+        students.append(QString::number(c.students));
+        boys.append(QString::number(c.boys));
+        girls.append(QString::number(c.girls));
+        teachers.append(c.teacher);
+    }
+    sheet.rows << students << boys << girls;
+    for (const QString& condition : conditions) {
+        const QVector<QMap<QString, int>> counts = classValueCounts(store, condition, highest);
+        QStringList values;
+        for (const QMap<QString, int>& perValue : counts)
+            values += perValue.keys();
+        values.removeDuplicates();
+        std::sort(values.begin(), values.end(), [](const QString& a, const QString& b) {
+            const bool yesA = a == u"是", yesB = b == u"是"; // 是 before 否
+            return yesA != yesB ? yesA : a < b;
+        });
+        sheet.rows.append({condition + QStringLiteral("：")}); // the values below it
+        for (const QString& value : values) {
+            QStringList row{value};
+            for (const PublicClass& c : classes)
+                row.append(QString::number(counts.at(c.cls - 1).value(value)));
+            sheet.rows.append(row);
+        }
+    }
+    const auto averages = classAverages(store, scores, highest);
+    for (qsizetype i = 0; i < scores.size(); ++i) {
+        QStringList row{scores.at(i) + QStringLiteral("平均分")};
+        for (const PublicClass& c : classes)
+            row.append(number(averages.at(c.cls - 1).value(i)));
         sheet.rows.append(row);
     }
+    sheet.rows.append(teachers);
     return sheet;
+}
+
+// Every class in a column of its own, a row for each figure: head count,
+// boys, girls, the count of every value of each condition, the averages
+// of the scores, the head teacher. Classes of ten or fewer share one
+// table; more are shared out evenly among tables of at most ten, so that
+// the names of the figures keep their room.
+QVector<PrintSheet> classSheets(Store& store, const QStringList& conditionList)
+{
+    QStringList scores, conditions;
+    for (const ColumnInfo& c : store.columns(studentTable())) {
+        if (c.type.kind == ColumnType::Single)
+            scores.append(c.name);
+        else if (conditionList.contains(c.name))
+            conditions.append(c.name);
+    }
+    const QVector<PublicClass> all = publicClasses(store, loadDraw(store));
+    const int highest = all.isEmpty() ? 0 : all.last().cls;
+    const qsizetype blocks = std::max<qsizetype>(1, (all.size() + 9) / 10);
+    QVector<PrintSheet> out;
+    for (qsizetype b = 0; b < blocks; ++b) {
+        const qsizetype from = all.size() * b / blocks, to = all.size() * (b + 1) / blocks;
+        out.append(classSheet(store, all.mid(from, to - from), scores, conditions, highest));
+    }
+    return out;
 }
 
 PrintSheet noticeSheet(Store& store, const PublicState& s)
@@ -144,13 +194,20 @@ QString PublicSheetPdf(const Context& ctx, QString path)
 {
     const QString title = QStringLiteral("阳光分班记录");
     path = publishTarget(ctx, path, title, QStringLiteral(".pdf"));
+    QStringList conditions;
+    try { // read aside: reading the list sets flags of the session
+        Session scratch;
+        readConditionList(Context{ctx.folder, scratch, ctx.prompt}, conditions);
+    } catch (const OperationError&) {
+        conditions.clear(); // no condition list: the classes without their conditions
+    }
     QVector<PrintSheet> sheets;
     {
         Store store = OpenStore(ctx);
         const ReadTransaction tr(store);
         const std::optional<PublicState> s = loadPublicState(store);
         if (s && s->ran())
-            sheets = {recordSheet(store, *s), classSheet(store)};
+            sheets = QVector<PrintSheet>{recordSheet(store, *s)} + classSheets(store, conditions);
     }
     if (sheets.isEmpty()) {
         ctx.prompt.message(QStringLiteral("还没有公开分班。"), appTitle());

@@ -258,6 +258,23 @@ QVector<ClassYesNo> classYesNo(Store& store, const QString& column, int classCou
     return out;
 }
 
+QVector<QMap<QString, int>> classValueCounts(Store& store, const QString& column, int classCount)
+{
+    const QString value = QStringLiteral("trim(CAST(%1 AS TEXT))").arg(quoteIdent(column));
+    const RowSet rs = RowSet::openSql(
+        store,
+        QStringLiteral("SELECT %1, %2, count(*) FROM %3 WHERE %1 BETWEEN 1 AND ? AND %2<>'' "
+                       "GROUP BY %1, %2")
+            .arg(classCol(), value, table()),
+        {classCount});
+    QVector<QMap<QString, int>> out(classCount);
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        const QVariantList& row = rs.row(r);
+        out[row.at(0).toInt() - 1].insert(row.at(1).toString(), row.at(2).toInt());
+    }
+    return out;
+}
+
 QVector<ClassReportRow> classReportRows(Store& store, const QVector<ReportFigure>& figures)
 {
     QStringList select;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -39,6 +40,10 @@ struct ClassYesNo {
 };
 // Zero for a class without students.
 QVector<ClassYesNo> classYesNo(Store& store, const QString& column, int classCount);
+
+// For each class, the students holding each value of column (trimmed; a
+// student without a value counts under none), by value.
+QVector<QMap<QString, int>> classValueCounts(Store& store, const QString& column, int classCount);
 
 // One figure of the balance report.
 struct ReportFigure {

@@ -1,5 +1,6 @@
 #include "publicrecord.h"
 
+#include "auditrecord.h"
 #include "core/errors.h"
 #include "fieldlists.h"
 #include "rowset.h"
@@ -28,6 +29,14 @@ void createTables(Store& store)
                               "made_at TEXT, what TEXT, reason TEXT, fingerprint TEXT, "
                               "students TEXT)")
                    .arg(quoteIdent(publicChangeTable())));
+    // A table made before late students were recorded gains their columns.
+    QStringList names;
+    for (const ColumnInfo& c : store.columns(publicChangeTable()))
+        names.append(c.name);
+    for (const char* column : {"added_rows", "added_rows_sha256"})
+        if (!names.contains(QString::fromLatin1(column)))
+            store.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT")
+                           .arg(quoteIdent(publicChangeTable()), QString::fromLatin1(column)));
 }
 
 QHash<QString, QString> readValues(Store& store)
@@ -133,10 +142,11 @@ void savePublicState(Store& store, const PublicState& s)
 void addPublicChange(Store& store, const PublicChange& c)
 {
     createTables(store);
-    store.exec(QStringLiteral("INSERT INTO %1 (made_at, what, reason, fingerprint, students) "
-                              "VALUES (?, ?, ?, ?, ?)")
+    store.exec(QStringLiteral("INSERT INTO %1 (made_at, what, reason, fingerprint, students, "
+                              "added_rows, added_rows_sha256) VALUES (?, ?, ?, ?, ?, ?, ?)")
                    .arg(quoteIdent(publicChangeTable())),
-               {c.when.toString(timeFormat), c.what, c.reason, c.fingerprint, c.students});
+               {c.when.toString(timeFormat), c.what, c.reason, c.fingerprint, c.students, c.rows,
+                c.rowsDigest});
 }
 
 QVector<PublicChange> publicChanges(Store& store)
@@ -144,14 +154,19 @@ QVector<PublicChange> publicChanges(Store& store)
     QVector<PublicChange> out;
     if (!store.tableExists(publicChangeTable()))
         return out;
+    bool rows = false;
+    for (const ColumnInfo& c : store.columns(publicChangeTable()))
+        rows = rows || c.name == u"added_rows_sha256";
     const RowSet rs = RowSet::openSql(
-        store, QStringLiteral("SELECT made_at, what, reason, fingerprint, students FROM %1 "
+        store, QStringLiteral("SELECT made_at, what, reason, fingerprint, students%1 FROM %2 "
                               "ORDER BY id")
-                   .arg(quoteIdent(publicChangeTable())));
+                   .arg(rows ? QStringLiteral(", added_rows, added_rows_sha256") : QString(),
+                        quoteIdent(publicChangeTable())));
     for (int r = 0; r < rs.rowCount(); ++r) {
         const QVariantList& row = rs.row(r);
         out.append({timeOf(row.at(0).toString()), row.at(1).toString(), row.at(2).toString(),
-                    row.at(3).toString(), row.at(4).toString()});
+                    row.at(3).toString(), row.at(4).toString(), row.value(5).toString(),
+                    row.value(6).toString()});
     }
     return out;
 }
@@ -205,8 +220,20 @@ void checkSealedClassChange(Store& store, Versions& versions, const QString& ope
                              .arg(before.value(it.key()))
                              .arg(it.value()));
     std::sort(moved.begin(), moved.end());
-    addPublicChange(
-        store, {QDateTime::currentDateTime(), what, reasonNow, s->fingerprint, moved.join(u' ')});
+    PublicChange change{
+        QDateTime::currentDateTime(), what, reasonNow, s->fingerprint, moved.join(u' '), {}, {}};
+    if (!before.isEmpty()) { // the students added since the version before, with their rows
+        bool added = false;
+        for (auto it = now.begin(); !added && it != now.end(); ++it)
+            added = !before.contains(it.key());
+        if (added) {
+            const QByteArray rows =
+                rosterCsv(store, [&](const QString& key) { return !before.contains(key); });
+            change.rows = QString::fromUtf8(rows);
+            change.rowsDigest = sha256Hex(change.rows);
+        }
+    }
+    addPublicChange(store, change);
 }
 
 PublicRunPermit::PublicRunPermit()
@@ -258,6 +285,11 @@ QString csvField(const QString& cell)
 
 QByteArray rosterCsv(Store& store)
 {
+    return rosterCsv(store, [](const QString&) { return true; });
+}
+
+QByteArray rosterCsv(Store& store, const std::function<bool(const QString& key)>& keep)
+{
     const RowSet rs = RowSet::open(store, studentTable());
     const int cls = rs.columnIndex(classColumn());
     const int key = rs.columnIndex(keyColumn());
@@ -267,6 +299,8 @@ QByteArray rosterCsv(Store& store)
             header.append(csvField(rs.column(c).name));
     QVector<std::pair<QByteArray, QByteArray>> lines;
     for (int r = 0; r < rs.rowCount(); ++r) {
+        if (!keep(rs.row(r).at(key).toString()))
+            continue;
         QStringList cells;
         for (int c = 0; c < rs.columnCount(); ++c)
             if (c != cls)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 namespace quorvel {
@@ -63,6 +64,11 @@ struct PublicChange {
     QString reason;
     QString fingerprint;
     QString students; // 编号:from>to, separated by blanks; empty for a lifted seal
+    // The students the change added (late students), as 名单.csv holds a
+    // roster: its header line, then their lines; empty when it added none.
+    QString rows;
+    // The SHA-256 of rows (its UTF-8 bytes) when it was recorded.
+    QString rowsDigest;
 };
 void addPublicChange(Store& store, const PublicChange& change);
 QVector<PublicChange> publicChanges(Store& store); // oldest first
@@ -112,6 +118,8 @@ void renumberClasses(Store& store, const QHash<int, int>& numbers);
 // one line per student in 编号 order (by the UTF-8 bytes), UTF-8, LF line
 // ends, fields quoted as RFC 4180 asks.
 QByteArray rosterCsv(Store& store);
+// The same of the students keep accepts (by 编号), the header line included.
+QByteArray rosterCsv(Store& store, const std::function<bool(const QString& key)>& keep);
 // The rules as 规则.csv: 规则,类型,编号,班级,备注, one line per member of
 // every rule, the rules numbered 1, 2, … in the order they were entered.
 QByteArray rulesCsv(Store& store);

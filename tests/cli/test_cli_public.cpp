@@ -471,6 +471,71 @@ private slots:
         QVERIFY(QDir(elsewhere.dir.path()).entryList(QDir::Files).isEmpty());
     }
 
+    // Late students added and placed after the run: the check replays their
+    // addition from the rows 改动.csv holds, and fails when those rows, their
+    // class or their placement were changed.
+    void lateStudentsAreReplayed_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("step");
+        QTest::newRow("fresh") << ""
+                               << "核对通过";
+        QTest::newRow("a late student's score") << "score"
+                                                << "新增学生与其行指纹不同";
+        QTest::newRow("a late student dropped, digest made again") << "drop"
+                                                                   << "与结果.csv不同";
+        QTest::newRow("a late student's class") << "class"
+                                                << "与结果.csv不同";
+        QTest::newRow("a late student's placement") << "placement"
+                                                    << "与结果.csv不同";
+    }
+    void lateStudentsAreReplayed()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, step);
+        Sandbox sb;
+        sealed(sb);
+        run(sb, "public run --seed-part 9");
+        run(sb, QStringLiteral("import %1 --add --reason 插班").arg(nextIntake(sb)));
+        run(sb, "place-new --reason 插班生");
+        run(sb, "public package --out pkg.zip");
+        const QString zip = sb.ctx.file("pkg.zip");
+        std::optional<QMap<QString, QByteArray>> files = readZip(zip);
+        QVERIFY(files);
+        QVector<QStringList> changes = parseCsv(files->value("改动.csv"));
+        QStringList& added = changes[1];
+        QStringList& placed = changes[2];
+        QVERIFY2(added.value(4).contains("3000001,新甲,男,光明小学"), qPrintable(added.join('|')));
+        QCOMPARE(added.value(5), sha256(added.value(4).toUtf8()));
+        if (how == "score") {
+            added[4].replace(",90,90,90,270", ",91,90,90,271");
+        } else if (how == "drop") {
+            added[4] = added.value(4).section(u'\n', 0, 1) + u'\n';
+            added[5] = sha256(added.value(4).toUtf8());
+        } else if (how == "class") {
+            const QByteArray was = QByteArray::number(classesById(sb).value("3000001"));
+            (*files)["结果.csv"].replace("3000001," + was, "3000001," + was + "0");
+        } else if (how == "placement") {
+            placed[3].replace(QRegularExpression("3000001:0>\\d"), "3000001:0>0");
+        }
+        QByteArray text;
+        for (const QStringList& row : changes) {
+            QStringList cells;
+            for (const QString& cell : row)
+                cells.append(csvField(cell));
+            text += cells.join(u',').toUtf8() + '\n';
+        }
+        files->insert("改动.csv", text);
+        QVector<std::pair<QString, QByteArray>> members;
+        for (const QString& name : packageMembers())
+            members.append({name, files->value(name)});
+        QVERIFY(writeZip(zip, members));
+        Sandbox elsewhere;
+        const CliRun r = cli(elsewhere, {"public", "verify", zip});
+        QCOMPARE(r.status, step == "核对通过" ? 0 : 1);
+        QVERIFY2(r.out.trimmed().split(u'\n').last().contains(step), qPrintable(r.out));
+    }
+
     void recordedChangesAreReplayed()
     {
         Sandbox sb;

@@ -5,6 +5,7 @@
 #include "drawdialog.h"
 #include "history/auditverify.h"
 #include "printdialog.h"
+#include "publicdialog.h"
 #include "publish/auditsheet.h"
 #include "publish/lookuppage.h"
 #include "publish/notice.h"
@@ -63,7 +64,8 @@ PublishActions::PublishActions(QWidget* window, const Context& ctx)
     } items[] = {{"dayin", &PublishActions::printLists},
                  {"gongshi", &PublishActions::notice},
                  {"chouqian", &PublishActions::headTeacherDraw},
-                 {"chaxun", &PublishActions::lookupPage}};
+                 {"chaxun", &PublishActions::lookupPage},
+                 {"yangguang", &PublishActions::publicDivision}};
     for (const auto& i : items)
         if (auto* item = window->findChild<QToolButton*>(QLatin1String(i.name)))
             connect(item, &QToolButton::clicked, this, i.run);
@@ -99,6 +101,13 @@ void PublishActions::notice()
 void PublishActions::headTeacherDraw()
 {
     auto* dialog = new DrawDialog(m_ctx, m_window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void PublishActions::publicDivision()
+{
+    auto* dialog = new PublicDialog(m_ctx, m_window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

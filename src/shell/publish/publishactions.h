@@ -11,7 +11,7 @@ struct Context;
 
 // The items of 打印输出 that print and publish the division: 打印班级名单
 // (whose dialog also opens the audit record), 分班公示, 班主任抽签 and
-// 家长查询页. Connects itself to the items of the window's navigation panel
+// 家长查询页 and 阳光分班. Connects itself to the items of the window's navigation panel
 // by their names.
 class PublishActions : public QObject {
     Q_OBJECT
@@ -22,6 +22,7 @@ public:
     void notice();
     void headTeacherDraw();
     void lookupPage();
+    void publicDivision(); // 阳光分班
     void audit();
 
 private:
