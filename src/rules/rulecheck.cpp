@@ -4,6 +4,8 @@
 #include "store/ruletables.h"
 #include "store/store.h"
 
+#include <algorithm>
+
 namespace quorvel {
 
 namespace {
@@ -64,8 +66,32 @@ QString why(const RuleIntake& in, const PlacementRule& rule)
         const int c = in.classOf(in.byKey.value(rule.members.first()));
         return c == rule.cls ? QString() : QStringLiteral("在%1班，不在%2班").arg(c).arg(rule.cls);
     }
+    case RuleKind::Classes: {
+        const int c = in.classOf(in.byKey.value(rule.members.first()));
+        return rule.classes.contains(c)
+                   ? QString()
+                   : QStringLiteral("在%1班，不在%2班").arg(c).arg(classListText(rule.classes));
+    }
+    case RuleKind::Prefer:
+        return {};
     }
     return {};
+}
+
+// A wish not met: its first student missing or in no class, or in a class
+// without any of the others.
+QString wishWhy(const RuleIntake& in, const PlacementRule& rule)
+{
+    const QString& first = rule.members.first();
+    if (!in.byKey.contains(first))
+        return QStringLiteral("编号%1不在学生名单中").arg(first);
+    const int c = in.classOf(in.byKey.value(first));
+    if (c == 0)
+        return QStringLiteral("%1还没有分班").arg(in.who(first));
+    for (const QString& key : rule.members.mid(1))
+        if (in.byKey.contains(key) && in.classOf(in.byKey.value(key)) == c)
+            return {};
+    return QStringLiteral("不在同一班：") + placesOf(in, rule.members);
 }
 
 } // namespace
@@ -74,8 +100,19 @@ QVector<RuleBreach> FindRuleBreaches(const RuleIntake& intake)
 {
     QVector<RuleBreach> out;
     for (const PlacementRule& rule : intake.rules)
-        if (QString w = why(intake, rule); !w.isEmpty())
-            out.append({rule, w});
+        if (rule.kind != RuleKind::Prefer)
+            if (QString w = why(intake, rule); !w.isEmpty())
+                out.append({rule, w});
+    return out;
+}
+
+QVector<RuleBreach> FindUnmetWishes(const RuleIntake& intake)
+{
+    QVector<RuleBreach> out;
+    for (const PlacementRule& rule : intake.rules)
+        if (rule.kind == RuleKind::Prefer)
+            if (QString w = wishWhy(intake, rule); !w.isEmpty())
+                out.append({rule, w});
     return out;
 }
 
@@ -85,7 +122,9 @@ RuleCheck CheckRules(Store& store)
     if (readRules(store).isEmpty())
         return {};
     const RuleIntake in = LoadRuleIntake(store);
-    return {int(in.rules.size()), FindRuleBreaches(in)};
+    const int wishes = int(std::count_if(in.rules.begin(), in.rules.end(),
+                                         [](const auto& r) { return r.kind == RuleKind::Prefer; }));
+    return {int(in.rules.size()) - wishes, FindRuleBreaches(in), wishes, FindUnmetWishes(in)};
 }
 
 RuleCheck CheckRules(const Context& ctx)
@@ -97,17 +136,30 @@ RuleCheck CheckRules(const Context& ctx)
 
 QStringList ruleReportLines(const RuleCheck& check)
 {
-    if (check.ruleCount == 0)
-        return {};
-    if (check.breaches.isEmpty())
-        return {QStringLiteral("分班规则%1条，全部满足").arg(check.ruleCount)};
-    QStringList lines{QStringLiteral("分班规则%1条，%2条未满足：")
-                          .arg(check.ruleCount)
-                          .arg(check.breaches.size())};
-    for (const RuleBreach& b : check.breaches)
-        lines.append(QStringLiteral("规则%1（%2）：%3")
-                         .arg(QString::number(b.rule.id), ruleKindName(b.rule.kind), b.why));
+    QStringList lines;
+    const auto listed = [&](const QVector<RuleBreach>& list) {
+        for (const RuleBreach& b : list)
+            lines.append(QStringLiteral("规则%1（%2）：%3")
+                             .arg(QString::number(b.rule.id), ruleKindName(b.rule.kind), b.why));
+    };
+    if (check.ruleCount > 0 && check.breaches.isEmpty())
+        lines.append(QStringLiteral("分班规则%1条，全部满足").arg(check.ruleCount));
+    else if (check.ruleCount > 0)
+        lines.append(QStringLiteral("分班规则%1条，%2条未满足：")
+                         .arg(check.ruleCount)
+                         .arg(check.breaches.size()));
+    listed(check.breaches);
+    if (check.wishCount > 0)
+        lines.append(wishLine(check));
+    listed(check.unmetWishes);
     return lines;
+}
+
+QString wishLine(const RuleCheck& check)
+{
+    return QStringLiteral("希望同班%1条，满足%2条")
+        .arg(check.wishCount)
+        .arg(check.wishCount - check.unmetWishes.size());
 }
 
 } // namespace quorvel

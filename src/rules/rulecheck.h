@@ -18,11 +18,16 @@ struct RuleBreach {
 
 // Every rule that does not hold for the classes of the intake: a member no
 // longer in the intake, a member in no class, then what the rule asks.
+// Wishes are never breaches.
 QVector<RuleBreach> FindRuleBreaches(const RuleIntake& intake);
+// Every wish not met, with why.
+QVector<RuleBreach> FindUnmetWishes(const RuleIntake& intake);
 
 struct RuleCheck {
-    int ruleCount = 0;
+    int ruleCount = 0; // the placement rules, wishes left out
     QVector<RuleBreach> breaches;
+    int wishCount = 0;
+    QVector<RuleBreach> unmetWishes;
 };
 
 // The check over the store, in one read transaction.
@@ -31,7 +36,10 @@ RuleCheck CheckRules(Store& store);
 
 // What the reports say of the rules: nothing without rules, otherwise
 // "分班规则N条，全部满足", or "分班规则N条，M条未满足：" followed by one line
-// per rule not held.
+// per rule not held; with wishes then "希望同班N条，满足M条", followed by
+// one line per wish not met.
 QStringList ruleReportLines(const RuleCheck& check);
+// "希望同班N条，满足M条".
+QString wishLine(const RuleCheck& check);
 
 } // namespace quorvel

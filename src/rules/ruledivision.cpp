@@ -75,6 +75,8 @@ void startChecks(const RuleIntake& in)
         const int fixed = in.rules.at(in.ruleOfSetEntry.at(int(i))).cls;
         if (r.kind == PlacementRuleSet::Fixed && fixed > last)
             refuse(in, int(i), QStringLiteral("的班级超出了班数（共%1个班）").arg(last));
+        if (r.kind == PlacementRuleSet::Classes && r.allowed.front() < 0)
+            refuse(in, int(i), QStringLiteral("的班级都超出了班数（共%1个班）").arg(last));
     }
     checkBoundClasses(in, sizes);
 }
@@ -129,6 +131,7 @@ QString HoldPlacementRules(Store& store, const RuleScope& scope)
     in.placement.band = bandsOf(in, scope);
     const std::vector<int> before = in.placement.cls;
     const std::vector<int> broken = repairPlacement(in.placement, in.set);
+    meetWishes(in.placement, in.set);
     writeMoves(store, in, before);
     return unheldReport(in, broken);
 }

@@ -123,6 +123,9 @@ private slots:
     void notesWrittenOut_data();
     void notesWrittenOut();
     void transferThatBreaksARuleAsks();
+    void schemesHoldSubsetsAndWishes_data();
+    void schemesHoldSubsetsAndWishes();
+    void subsetsAndWishesListed();
 };
 
 void TestCliRules::schemesWithoutRules()
@@ -248,6 +251,72 @@ void TestCliRules::transferThatBreaksARuleAsks()
     QCOMPARE(fingerprint(sb), before);
     QCOMPARE(cli(sb, {"--yes", "transfer", "2026001", other}).status, 0);
     QVERIFY(fingerprint(sb) != before);
+}
+
+void TestCliRules::schemesHoldSubsetsAndWishes_data()
+{
+    schemesHoldRules_data();
+}
+
+// Every scheme (within its bands) holds 指定班级 rules beside the others,
+// keeps its sizes and sexes, and meets wishes after them.
+void TestCliRules::schemesHoldSubsetsAndWishes()
+{
+    QFETCH(QStringList, scheme);
+    Sandbox sb;
+    prepare(sb);
+    const QStringList start = scheme.isEmpty()
+                                  ? QStringList{"divide", "custom", "--classes", "4", "--no-adjust"}
+                                  : QStringList{"divide"} + scheme;
+    QCOMPARE(cli(sb, start).status, 0);
+    const QString before = shape(sb);
+    addRules(sb);
+    for (const QStringList& rule : {QStringList{"classes", "2026060", "1,3"},
+                                    {"classes", "2026061", "2-4"},
+                                    {"classes", "2026010", "3-4"},
+                                    {"prefer", "2026070", "2026071", "2026072", "2026073"},
+                                    {"prefer", "2026080", "2026081"},
+                                    {"prefer", "2026090", "2026091", "2026092"}})
+        QCOMPARE(cli(sb, QStringList{"rule"} + rule).status, 0);
+    if (scheme.isEmpty())
+        QCOMPARE(cli(sb, start).status, 0);
+    const CliRun run = scheme.isEmpty() ? cli(sb, {"adjust", "--precise", "--seed", "3"})
+                                        : cli(sb, QStringList{"divide"} + scheme);
+    QCOMPARE(run.status, 0);
+    const CliRun check = cli(sb, {"rule", "check"});
+    QVERIFY2(check.out.contains("希望同班3条，满足"), qPrintable(check.out));
+    if (scheme.contains("fastslow") || scheme.contains("boarders"))
+        return;
+    QCOMPARE(shape(sb), before);
+    QVERIFY2(check.out.startsWith("违反0条\n"), qPrintable(check.out));
+    if (!scheme.contains("--no-adjust") && !scheme.contains("grade"))
+        QVERIFY2(run.out.contains("分班规则11条，全部满足"), qPrintable(run.out));
+}
+
+void TestCliRules::subsetsAndWishesListed()
+{
+    Sandbox sb;
+    prepare(sb);
+    QCOMPARE(cli(sb, {"rule", "classes", "2026009", "4，1-2、7"}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "classes", "2026002", "3"}).status, 0); // one class: 固定
+    QCOMPARE(cli(sb, {"rule", "prefer", "2026003", "2026004", "2026005", "--note", "同学"}).status,
+             0);
+    QCOMPARE(cli(sb, {"rule", "classes", "2026001", "1,3"}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "prefer", "2026003"}).status, 2);
+    QCOMPARE(cli(sb, {"rule", "classes", "2026008"}).status, 2);
+    QCOMPARE(cli(sb, {"rule", "list"}).out,
+             QStringLiteral("1\t指定班级\t2026009\t1,2,4,7\t\n"
+                            "2\t固定\t2026002\t3\t\n"
+                            "3\t希望同班\t2026003,2026004,2026005\t\t同学\n"
+                            "4\t指定班级\t2026001\t1,3\t\n"));
+    QCOMPARE(cli(sb, {"divide", "custom", "--classes", "4"}).status, 0);
+    QVERIFY(cli(sb, {"rule", "check"}).out.startsWith("违反0条\n希望同班1条，满足1条\n"));
+    const int own = classesById(sb).value("2026001");
+    QVERIFY(own == 1 || own == 3);
+    const CliRun no = cli(sb, {"transfer", "2026001", "2"});
+    QCOMPARE(no.status, 1);
+    QVERIFY(no.out.contains("在2班，不在1,3班"));
+    QCOMPARE(cli(sb, {"transfer", "2026001", QString::number(4 - own)}).status, 0);
 }
 
 QTEST_GUILESS_MAIN(TestCliRules)
