@@ -78,6 +78,23 @@ int checkRules(CliEnv& env)
     return 0;
 }
 
+// rule check --classes N: whether the rules can hold together in N
+// classes, without dividing.
+int checkInClasses(CliEnv& env, const QStringList& args)
+{
+    bool ok = false;
+    const int n = args.size() == 2 && args[0] == u"--classes" ? args[1].toInt(&ok) : 0;
+    if (!ok || n < 1 || n > 32767)
+        throw UsageError{QStringLiteral("rule check: 只接受 --classes N（1到32767）")};
+    const QString conflict = CheckRulesInClasses(env.ctx, n);
+    if (!conflict.isEmpty()) {
+        env.out << lineField(conflict) << '\n';
+        return 1;
+    }
+    env.out << QStringLiteral("分班规则可以在%1个班中同时满足").arg(n) << '\n';
+    return 0;
+}
+
 int removeRule(CliEnv& env, const QStringList& args)
 {
     bool ok = false;
@@ -151,6 +168,8 @@ int cmdRule(CliEnv& env, const QStringList& args)
         return importRules(env, rest);
     if (sub == u"same-names")
         return sameNames(env, rest);
+    if (sub == u"check" && !rest.isEmpty())
+        return checkInClasses(env, rest);
     if (!rest.isEmpty())
         throw UsageError{QStringLiteral("rule %1: 不需要参数").arg(sub)};
     if (sub == u"list")

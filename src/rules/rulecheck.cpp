@@ -1,5 +1,6 @@
 #include "rulecheck.h"
 
+#include "balance/ruleconflict.h"
 #include "core/context.h"
 #include "store/ruletables.h"
 #include "store/store.h"
@@ -132,6 +133,53 @@ RuleCheck CheckRules(const Context& ctx)
     Store store = OpenStore(ctx);
     ReadTransaction tr(store);
     return CheckRules(store);
+}
+
+QString ruleConflictText(const RuleIntake& in, const std::vector<int>& capacity)
+{
+    const std::vector<int> conflict =
+        findRuleConflict(in.placement.studentCount(), capacity, in.set);
+    if (conflict.empty())
+        return {};
+    QStringList ids, described;
+    for (const int entry : conflict) {
+        const PlacementRule& rule = in.rules.at(in.ruleOfSetEntry.at(entry));
+        ids.append(QString::number(rule.id));
+        described.append(describeRule(in, rule));
+    }
+    const int most = capacity.empty() ? 0 : *std::max_element(capacity.begin(), capacity.end());
+    return QStringLiteral(
+               "规则%1不能同时满足：%2，在%3个班（每班至多%4人）中没有同时满足它们的分法")
+        .arg(ids.join(QStringLiteral("、")), described.join(QStringLiteral("；")))
+        .arg(capacity.size())
+        .arg(most);
+}
+
+QString CheckRulesInClasses(const Context& ctx, int classes)
+{
+    Store store = OpenStore(ctx);
+    ReadTransaction tr(store);
+    if (readRules(store).isEmpty())
+        return {};
+    RuleIntake in = LoadRuleIntake(store);
+    // The rules' classes as the indexes of classes 1 … N.
+    for (int i = 0; i < int(in.set.rules.size()); ++i) {
+        PlacementRuleSet::Rule& r = in.set.rules[size_t(i)];
+        const PlacementRule& rule = in.rules.at(in.ruleOfSetEntry.at(i));
+        if (r.kind == PlacementRuleSet::Fixed)
+            r.cls = rule.cls <= classes ? rule.cls - 1 : -2;
+        r.allowed.clear();
+        for (const int c : rule.classes)
+            if (c <= classes)
+                r.allowed.push_back(c - 1);
+        if (r.kind == PlacementRuleSet::Classes && r.allowed.empty())
+            r.allowed.push_back(-2);
+    }
+    in.classNumbers.clear();
+    for (int c = 1; c <= classes; ++c)
+        in.classNumbers.append(c);
+    const int n = in.placement.studentCount();
+    return ruleConflictText(in, std::vector<int>(size_t(classes), (n + classes - 1) / classes));
 }
 
 QStringList ruleReportLines(const RuleCheck& check)

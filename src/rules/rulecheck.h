@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <vector>
 
 namespace quorvel {
 
@@ -33,6 +34,17 @@ struct RuleCheck {
 // The check over the store, in one read transaction.
 RuleCheck CheckRules(const Context& ctx);
 RuleCheck CheckRules(Store& store);
+
+// Whether the placement rules can hold together in the classes of the
+// intake (placement.classCount classes of the given capacities): empty
+// when they can, else "规则3、7、12不能同时满足：……" naming a smallest set
+// found that cannot, each rule with its students, and the classes.
+QString ruleConflictText(const RuleIntake& intake, const std::vector<int>& capacity);
+
+// The same for N classes numbered 1 to N, each holding at most the
+// students divided by N rounded up, without dividing (one read
+// transaction).
+QString CheckRulesInClasses(const Context& ctx, int classes);
 
 // What the reports say of the rules: nothing without rules, otherwise
 // "分班规则N条，全部满足", or "分班规则N条，M条未满足：" followed by one line

@@ -126,6 +126,8 @@ private slots:
     void schemesHoldSubsetsAndWishes_data();
     void schemesHoldSubsetsAndWishes();
     void subsetsAndWishesListed();
+    void conflictNamed_data();
+    void conflictNamed();
 };
 
 void TestCliRules::schemesWithoutRules()
@@ -317,6 +319,64 @@ void TestCliRules::subsetsAndWishesListed()
     QCOMPARE(no.status, 1);
     QVERIFY(no.out.contains("在2班，不在1,3班"));
     QCOMPARE(cli(sb, {"transfer", "2026001", QString::number(4 - own)}).status, 0);
+}
+
+// Rules that can each hold but not together are named, the smallest set
+// found, by rule check --classes N and when a division starts; a rule
+// that takes no part is left out.
+void TestCliRules::conflictNamed_data()
+{
+    QTest::addColumn<QList<QStringList>>("rules");
+    QTest::addColumn<int>("classes");
+    QTest::addColumn<QString>("named");
+    const QStringList noise{"together", "2026050", "2026051"};
+    const QList<QStringList> triangle{noise,
+                                      {"apart", "2026001", "2026002"},
+                                      {"apart", "2026002", "2026003"},
+                                      {"apart", "2026001", "2026003"}};
+    QTest::newRow("three apart pairs in two classes") << triangle << 2 << "规则2、3、4不能同时满足";
+    QTest::newRow("three apart pairs in three classes") << triangle << 3 << QString();
+    QTest::newRow("subsets and a lock")
+        << QList<QStringList>{noise,
+                              {"classes", "2026001", "1,2"},
+                              {"classes", "2026002", "1-2"},
+                              {"lock", "2026003", "2"},
+                              {"apart", "2026001", "2026002", "2026003"}}
+        << 3 << "规则2、3、4、5不能同时满足";
+    QTest::newRow("a group's subset between two locked partners")
+        << QList<QStringList>{{"together", "2026001", "2026002"},
+                              {"classes", "2026001", "1-2"},
+                              noise,
+                              {"apart", "2026002", "2026003"},
+                              {"lock", "2026003", "1"},
+                              {"apart", "2026002", "2026004"},
+                              {"lock", "2026004", "2"}}
+        << 3 << "规则1、2、4、5、6、7不能同时满足";
+}
+
+void TestCliRules::conflictNamed()
+{
+    QFETCH(QList<QStringList>, rules);
+    QFETCH(int, classes);
+    QFETCH(QString, named);
+    Sandbox sb;
+    prepare(sb);
+    for (const QStringList& rule : rules)
+        QCOMPARE(cli(sb, QStringList{"rule"} + rule).status, 0);
+    const QString n = QString::number(classes);
+    const CliRun check = cli(sb, {"rule", "check", "--classes", n});
+    const QString before = fingerprint(sb);
+    const CliRun divide = cli(sb, {"divide", "custom", "--classes", n});
+    if (named.isEmpty()) {
+        QCOMPARE(check.status, 0);
+        QCOMPARE(divide.status, 0);
+        return;
+    }
+    QCOMPARE(check.status, 1);
+    QVERIFY2(check.out.startsWith(named), qPrintable(check.out));
+    QCOMPARE(divide.status, 1);
+    QVERIFY2(divide.out.contains(named), qPrintable(divide.out));
+    QCOMPARE(fingerprint(sb), before);
 }
 
 QTEST_GUILESS_MAIN(TestCliRules)
