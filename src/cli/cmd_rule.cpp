@@ -12,8 +12,9 @@ namespace {
 
 QString usageText()
 {
-    return QStringLiteral(
-        "rule: 需要 together|apart|lock|classes|prefer|list|remove|clear|check|import|same-names");
+    return QStringLiteral("rule: 需要 "
+                          "together|apart|lock|classes|prefer|avoid-teacher|list|remove|clear|"
+                          "check|import|same-names");
 }
 
 // The numbers and --note T of an added rule.
@@ -37,6 +38,10 @@ RuleRequest readRequest(RuleKind kind, const QStringList& args)
         if (req.members.size() != 2)
             throw UsageError{QStringLiteral("rule classes: 需要两个参数：A LIST")};
         req.classText = req.members.takeLast();
+    } else if (kind == RuleKind::AvoidTeacher) {
+        if (req.members.size() != 2)
+            throw UsageError{QStringLiteral("rule avoid-teacher: 需要两个参数：A T")};
+        req.classText = req.members.takeLast();
     } else if (kind == RuleKind::Prefer && (req.members.size() < 2 || req.members.size() > 6)) {
         throw UsageError{QStringLiteral("rule prefer: 需要 A B [C D E]（一到五个希望同班的编号）")};
     } else if (req.members.size() < 2) {
@@ -53,9 +58,10 @@ int listRules(CliEnv& env)
         const PlacementRule& r = l.rule;
         env.out << r.id << '\t' << ruleKindName(r.kind) << '\t' << lineField(r.members.join(u','))
                 << '\t'
-                << (r.kind == RuleKind::Fixed     ? QString::number(r.cls)
-                    : r.kind == RuleKind::Classes ? classListText(r.classes)
-                                                  : QString())
+                << (r.kind == RuleKind::Fixed          ? QString::number(r.cls)
+                    : r.kind == RuleKind::Classes      ? classListText(r.classes)
+                    : r.kind == RuleKind::AvoidTeacher ? r.teacher
+                                                       : QString())
                 << '\t' << lineField(r.note) << '\n';
     }
     return 0;
@@ -154,12 +160,13 @@ int cmdRule(CliEnv& env, const QStringList& args)
     const QString sub = args[0];
     const QStringList rest = args.mid(1);
     if (sub == u"together" || sub == u"apart" || sub == u"lock" || sub == u"classes" ||
-        sub == u"prefer") {
-        const RuleKind kind = sub == u"together"  ? RuleKind::Together
-                              : sub == u"apart"   ? RuleKind::Apart
-                              : sub == u"classes" ? RuleKind::Classes
-                              : sub == u"prefer"  ? RuleKind::Prefer
-                                                  : RuleKind::Fixed;
+        sub == u"prefer" || sub == u"avoid-teacher") {
+        const RuleKind kind = sub == u"together"        ? RuleKind::Together
+                              : sub == u"apart"         ? RuleKind::Apart
+                              : sub == u"classes"       ? RuleKind::Classes
+                              : sub == u"prefer"        ? RuleKind::Prefer
+                              : sub == u"avoid-teacher" ? RuleKind::AvoidTeacher
+                                                        : RuleKind::Fixed;
         return AddRule(env.ctx, readRequest(kind, rest)) ? 0 : 1;
     }
     if (sub == u"remove")

@@ -51,6 +51,8 @@ QString apartWhy(const RuleIntake& in, const PlacementRule& rule)
 
 QString why(const RuleIntake& in, const PlacementRule& rule)
 {
+    if (rule.kind == RuleKind::AvoidTeacher && !in.draw)
+        return {};
     if (QString m = missingWhy(in, rule); !m.isEmpty())
         return m;
     switch (rule.kind) {
@@ -75,6 +77,13 @@ QString why(const RuleIntake& in, const PlacementRule& rule)
     }
     case RuleKind::Prefer:
         return {};
+    case RuleKind::AvoidTeacher: {
+        // Against the stored draw; without one there is nothing to hold.
+        const int c = in.classOf(in.byKey.value(rule.members.first()));
+        if (in.draw->teacherOf(c) != rule.teacher)
+            return {};
+        return QStringLiteral("在%1班，班主任是%2").arg(c).arg(rule.teacher);
+    }
     }
     return {};
 }

@@ -344,6 +344,19 @@ RuleRequest plain(const RuleRequest& req)
 
 constexpr int kMaxWished = 5;
 
+// Why a teacher's name cannot be kept: empty, or with a control character.
+QString teacherProblem(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return QStringLiteral("教师的名字不能为空");
+    for (const QChar c : t)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
+            return QStringLiteral("教师的名字不能含有控制字符");
+    return {};
+}
+
 } // namespace
 
 QString RuleAdder::refusal(const RuleRequest& request) const
@@ -351,7 +364,8 @@ QString RuleAdder::refusal(const RuleRequest& request) const
     const RuleRequest req = plain(request);
     const QStringList members = distinct(req.members);
     const int cls = req.kind == RuleKind::Fixed ? classFromText(req.classText).value_or(0) : 0;
-    const bool single = req.kind == RuleKind::Fixed || req.kind == RuleKind::Classes;
+    const bool single = req.kind == RuleKind::Fixed || req.kind == RuleKind::Classes ||
+                        req.kind == RuleKind::AvoidTeacher;
     const QString why = [&]() -> QString {
         if (!single && members.size() < 2)
             return QStringLiteral("%1规则至少要有两名学生").arg(ruleKindName(req.kind));
@@ -379,6 +393,8 @@ QString RuleAdder::refusal(const RuleRequest& request) const
             return m_book->refuseClasses(members.first(), *list);
         case RuleKind::Prefer:
             return m_book->refusePrefer(members);
+        case RuleKind::AvoidTeacher:
+            return teacherProblem(req.classText);
         }
         return {};
     }();
@@ -399,6 +415,8 @@ qint64 RuleAdder::add(const RuleRequest& request)
         PlacementRule rule{0, req.kind, members, cls, note};
         if (req.kind == RuleKind::Classes)
             rule.classes = parseClassList(req.classText).value_or(QVector<int>{});
+        if (req.kind == RuleKind::AvoidTeacher)
+            rule.teacher = req.classText.trimmed();
         rule.id = insertRule(m_store, rule);
         book.enter(rule);
         if (req.kind == RuleKind::Fixed)

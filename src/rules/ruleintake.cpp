@@ -47,6 +47,8 @@ void readStudents(Store& store, RuleIntake& in)
 // A rule over the present students, when it still binds anybody.
 std::optional<PlacementRuleSet::Rule> present(const RuleIntake& in, const PlacementRule& rule)
 {
+    if (rule.kind == RuleKind::AvoidTeacher)
+        return std::nullopt; // binds the draw only
     PlacementRuleSet::Rule r;
     r.kind = PlacementRuleSet::Kind(int(rule.kind));
     for (const QString& key : rule.members)
@@ -141,6 +143,9 @@ RuleIntake LoadRuleIntake(Store& store)
     }
     if (!in.set.wishes.empty())
         readConditions(store, in);
+    if (std::any_of(in.rules.begin(), in.rules.end(),
+                    [](const PlacementRule& r) { return r.kind == RuleKind::AvoidTeacher; }))
+        in.draw = loadDraw(store);
     return in;
 }
 
@@ -153,6 +158,8 @@ QString describeRule(const RuleIntake& intake, const PlacementRule& rule)
         text += QStringLiteral("，%1班").arg(rule.cls);
     if (rule.kind == RuleKind::Classes)
         text += QStringLiteral("，%1班").arg(classListText(rule.classes));
+    if (rule.kind == RuleKind::AvoidTeacher)
+        text += QStringLiteral("，教师%1").arg(rule.teacher);
     return text + QStringLiteral("）");
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "balance/placement.h"
+#include "store/recordtables.h"
 #include "store/ruletables.h"
 
 #include <QHash>
 #include <QString>
 #include <QVector>
+#include <optional>
 
 namespace quorvel {
 
@@ -21,9 +23,10 @@ struct RuleIntake {
     PlacementIntake placement;
     QHash<QString, int> byKey; // 编号 → student index
     QVector<PlacementRule> rules;
-    PlacementRuleSet set;        // the rules over present students, when they still bind
-    QVector<int> ruleOfSetEntry; // the index in rules of every entry of set
-    QVector<int> ruleOfWish;     // the index in rules of every wish of set
+    PlacementRuleSet set;           // the rules over present students, when they still bind
+    QVector<int> ruleOfSetEntry;    // the index in rules of every entry of set
+    QVector<int> ruleOfWish;        // the index in rules of every wish of set
+    std::optional<DrawRecord> draw; // the stored head-teacher draw, with 回避教师 rules
 
     // The class number of a student; 0 when in no class.
     int classOf(int s) const;

@@ -289,9 +289,10 @@ QByteArray rulesCsv(Store& store)
         for (const QString& member : rule.members)
             text +=
                 QStringList{QString::number(number), ruleKindName(rule.kind), csvField(member),
-                            rule.kind == RuleKind::Classes ? csvField(classListText(rule.classes))
-                            : rule.cls > 0                 ? QString::number(rule.cls)
-                                                           : QString(),
+                            rule.kind == RuleKind::AvoidTeacher ? csvField(rule.teacher)
+                            : rule.kind == RuleKind::Classes ? csvField(classListText(rule.classes))
+                            : rule.cls > 0                   ? QString::number(rule.cls)
+                                                             : QString(),
                             csvField(rule.note)}
                     .join(u',')
                     .toUtf8() +

@@ -14,9 +14,9 @@ namespace {
 
 const QStringList& kindNames()
 {
-    static const QStringList names{QStringLiteral("同班"), QStringLiteral("分开"),
-                                   QStringLiteral("固定"), QStringLiteral("指定班级"),
-                                   QStringLiteral("希望同班")};
+    static const QStringList names{QStringLiteral("同班"),     QStringLiteral("分开"),
+                                   QStringLiteral("固定"),     QStringLiteral("指定班级"),
+                                   QStringLiteral("希望同班"), QStringLiteral("回避教师")};
     return names;
 }
 
@@ -27,6 +27,8 @@ QVariant classCell(const PlacementRule& rule)
         return rule.cls;
     if (rule.kind == RuleKind::Classes)
         return classListText(rule.classes.isEmpty() ? QVector<int>{rule.cls} : rule.classes);
+    if (rule.kind == RuleKind::AvoidTeacher)
+        return rule.teacher;
     return {};
 }
 
@@ -129,6 +131,8 @@ QVector<PlacementRule> readRules(Store& store)
         rule.kind = ruleKindFromName(row.at(1).toString()).value_or(RuleKind::Together);
         if (rule.kind == RuleKind::Classes)
             rule.classes = parseClassList(row.at(2).toString()).value_or(QVector<int>{});
+        else if (rule.kind == RuleKind::AvoidTeacher)
+            rule.teacher = row.at(2).toString();
         else
             rule.cls = row.at(2).toInt();
         rule.note = row.at(3).toString();

@@ -17,9 +17,11 @@ class Store;
 // divisions and imports; only the rebuild of the database (create) drops
 // them. A rule names its students by 编号, so a student who left the intake
 // stays in it until it is removed.
-enum class RuleKind { Together, Apart, Fixed, Classes, Prefer };
+// 回避教师 keeps a teacher from being drawn head teacher of its student's
+// class; it binds the draw, never the placement.
+enum class RuleKind { Together, Apart, Fixed, Classes, Prefer, AvoidTeacher };
 
-QString ruleKindName(RuleKind kind); // 同班, 分开, 固定, 指定班级, 希望同班
+QString ruleKindName(RuleKind kind); // 同班, 分开, 固定, 指定班级, 希望同班, 回避教师
 std::optional<RuleKind> ruleKindFromName(const QString& name);
 
 // The classes of a 指定班级 rule as typed ("1,3-5", also with "，" and "、"):
@@ -37,6 +39,7 @@ struct PlacementRule {
     int cls = 0;         // 固定: the class; 0 otherwise
     QString note;
     QVector<int> classes{}; // 指定班级: the classes, ascending
+    QString teacher{};      // 回避教师: the teacher
 };
 
 // The two tables of the rules, which a division keeps (its work tables go).

@@ -128,6 +128,7 @@ private slots:
     void subsetsAndWishesListed();
     void conflictNamed_data();
     void conflictNamed();
+    void avoidTeacherInTheDraw();
 };
 
 void TestCliRules::schemesWithoutRules()
@@ -377,6 +378,45 @@ void TestCliRules::conflictNamed()
     QCOMPARE(divide.status, 1);
     QVERIFY2(divide.out.contains(named), qPrintable(divide.out));
     QCOMPARE(fingerprint(sb), before);
+}
+
+// A 回避教师 rule is checked against the stored draw, kept by every draw
+// after it, and a draw no order can keep is refused naming the rules.
+void TestCliRules::avoidTeacherInTheDraw()
+{
+    Sandbox sb;
+    prepare(sb);
+    QCOMPARE(cli(sb, {"divide", "custom", "--classes", "4"}).status, 0);
+    const QStringList draw{"draw", "--teachers", "甲,乙,丙,丁", "--seed", "5"};
+    QCOMPARE(cli(sb, draw).status, 0);
+    const QMap<QString, int> classes = classesById(sb);
+    const QString shown = cli(sb, {"draw", "--show"}).out;
+    // The teacher drawn to the class of 2026001.
+    const QString line = shown.section(QStringLiteral("%1班\t").arg(classes.value("2026001")), 1);
+    const QString teacher = line.section(u'\n', 0, 0);
+    QCOMPARE(cli(sb, {"rule", "avoid-teacher", "2026001", teacher}).status, 0);
+    QVERIFY(cli(sb, {"rule", "check"}).out.contains("班主任是" + teacher));
+    QCOMPARE(cli(sb, draw).status, 0);
+    QVERIFY(cli(sb, {"rule", "check"}).out.startsWith("违反0条"));
+    // Students of every class but one (not that of 2026001) avoid 甲: 甲
+    // goes to that class.
+    const int open = classes.value("2026001") % 4 + 1;
+    QSet<int> avoiding;
+    for (auto it = classes.cbegin(); it != classes.cend(); ++it)
+        if (it.value() != open && !avoiding.contains(it.value())) {
+            avoiding.insert(it.value());
+            QCOMPARE(cli(sb, {"rule", "avoid-teacher", it.key(), "甲"}).status, 0);
+        }
+    QCOMPARE(cli(sb, draw).status, 0);
+    QVERIFY(cli(sb, {"draw", "--show"}).out.contains(QStringLiteral("%1班\t甲").arg(open)));
+    QVERIFY(cli(sb, {"rule", "check"}).out.startsWith("违反0条"));
+    // 甲 avoided in that class too: no draw can keep them.
+    const QString before = cli(sb, {"draw", "--show"}).out;
+    QCOMPARE(cli(sb, {"rule", "avoid-teacher", classes.key(open), "甲"}).status, 0);
+    const CliRun refused = cli(sb, draw);
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.out.contains("回避教师规则无法在抽签中同时满足"), qPrintable(refused.out));
+    QCOMPARE(cli(sb, {"draw", "--show"}).out, before);
 }
 
 QTEST_GUILESS_MAIN(TestCliRules)
