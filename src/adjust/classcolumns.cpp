@@ -103,7 +103,9 @@ void ClassColumns::markRules(Store& store)
 {
     for (const PlacementRule& rule : readRules(store)) {
         const QString mark = rule.kind == RuleKind::Fixed ? QStringLiteral("固定%1班").arg(rule.cls)
-                                                          : ruleKindName(rule.kind);
+                             : rule.kind == RuleKind::Classes
+                                 ? QStringLiteral("指定%1班").arg(classListText(rule.classes))
+                                 : ruleKindName(rule.kind);
         for (const QString& number : rule.members) {
             const int card = cardOf(number);
             if (card >= 0 && !m_cards[card].rules.contains(mark))

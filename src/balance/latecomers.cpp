@@ -10,7 +10,8 @@ namespace {
 
 // What one late student's rules ask of its class.
 struct StudentRules {
-    int fixed = -1; // the class index a 固定 rule names; −2 a class not in use
+    int fixed = -1;           // the class index a 固定 rule names; −2 a class not in use
+    std::vector<int> allowed; // 指定班级: the class indexes it may be in
     std::vector<int> apart;
     std::vector<int> together; // the other members of its 同班 groups
 };
@@ -101,6 +102,8 @@ LateClasses::LateClasses(BalanceIntake& intake, const PlacementRuleSet& rules)
             StudentRules& r = m_rules[size_t(m)];
             if (rule.kind == PlacementRuleSet::Fixed)
                 r.fixed = rule.cls < 0 ? -2 : rule.cls;
+            else if (rule.kind == PlacementRuleSet::Classes)
+                r.allowed = rule.allowed.empty() ? std::vector<int>{-2} : rule.allowed;
             for (int o : rule.members) {
                 if (o == m)
                     continue;
@@ -152,6 +155,8 @@ bool LateClasses::rulesAllow(int s, int to, int other) const
 {
     const StudentRules& r = rulesOf(s);
     if (r.fixed != -1 && r.fixed != to)
+        return false;
+    if (!r.allowed.empty() && std::find(r.allowed.begin(), r.allowed.end(), to) == r.allowed.end())
         return false;
     for (int p : r.apart)
         if (p != other && cls(p) == to)
@@ -336,7 +341,7 @@ void LatePlacer::place(std::vector<int>& unplaceable)
     std::vector<int> order = m_late;
     auto bound = [&](int s) {
         const StudentRules& r = m_c.rulesOf(s);
-        return r.fixed != -1 || !r.apart.empty() || !r.together.empty();
+        return r.fixed != -1 || !r.allowed.empty() || !r.apart.empty() || !r.together.empty();
     };
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         if (bound(a) != bound(b))

@@ -12,8 +12,9 @@ namespace {
 
 QString usageText()
 {
-    return QStringLiteral(
-        "rule: 需要 together|apart|lock|list|remove|clear|check|import|same-names");
+    return QStringLiteral("rule: 需要 "
+                          "together|apart|lock|classes|prefer|avoid-teacher|list|remove|clear|"
+                          "check|import|same-names");
 }
 
 // The numbers and --note T of an added rule.
@@ -33,6 +34,16 @@ RuleRequest readRequest(RuleKind kind, const QStringList& args)
         if (req.members.size() != 2)
             throw UsageError{QStringLiteral("rule lock: 需要两个参数：N CLASS")};
         req.classText = req.members.takeLast();
+    } else if (kind == RuleKind::Classes) {
+        if (req.members.size() != 2)
+            throw UsageError{QStringLiteral("rule classes: 需要两个参数：A LIST")};
+        req.classText = req.members.takeLast();
+    } else if (kind == RuleKind::AvoidTeacher) {
+        if (req.members.size() != 2)
+            throw UsageError{QStringLiteral("rule avoid-teacher: 需要两个参数：A T")};
+        req.classText = req.members.takeLast();
+    } else if (kind == RuleKind::Prefer && (req.members.size() < 2 || req.members.size() > 6)) {
+        throw UsageError{QStringLiteral("rule prefer: 需要 A B [C D E]（一到五个希望同班的编号）")};
     } else if (req.members.size() < 2) {
         throw UsageError{QStringLiteral("rule: 需要至少两个编号")};
     }
@@ -46,8 +57,12 @@ int listRules(CliEnv& env)
     for (const RuleListing& l : ListRules(env.ctx)) {
         const PlacementRule& r = l.rule;
         env.out << r.id << '\t' << ruleKindName(r.kind) << '\t' << lineField(r.members.join(u','))
-                << '\t' << (r.kind == RuleKind::Fixed ? QString::number(r.cls) : QString()) << '\t'
-                << lineField(r.note) << '\n';
+                << '\t'
+                << (r.kind == RuleKind::Fixed          ? QString::number(r.cls)
+                    : r.kind == RuleKind::Classes      ? classListText(r.classes)
+                    : r.kind == RuleKind::AvoidTeacher ? r.teacher
+                                                       : QString())
+                << '\t' << lineField(r.note) << '\n';
     }
     return 0;
 }
@@ -55,10 +70,34 @@ int listRules(CliEnv& env)
 int checkRules(CliEnv& env)
 {
     const RuleCheck check = CheckRules(env.ctx);
-    for (const RuleBreach& b : check.breaches)
-        env.out << b.rule.id << '\t' << ruleKindName(b.rule.kind) << '\t'
-                << lineField(b.rule.members.join(u',')) << '\t' << lineField(b.why) << '\n';
+    const auto lines = [&](const QVector<RuleBreach>& list) {
+        for (const RuleBreach& b : list)
+            env.out << b.rule.id << '\t' << ruleKindName(b.rule.kind) << '\t'
+                    << lineField(b.rule.members.join(u',')) << '\t' << lineField(b.why) << '\n';
+    };
+    lines(check.breaches);
     env.out << QStringLiteral("违反%1条").arg(check.breaches.size()) << '\n';
+    if (check.wishCount > 0) {
+        env.out << wishLine(check) << '\n';
+        lines(check.unmetWishes);
+    }
+    return 0;
+}
+
+// rule check --classes N: whether the rules can hold together in N
+// classes, without dividing.
+int checkInClasses(CliEnv& env, const QStringList& args)
+{
+    bool ok = false;
+    const int n = args.size() == 2 && args[0] == u"--classes" ? args[1].toInt(&ok) : 0;
+    if (!ok || n < 1 || n > 32767)
+        throw UsageError{QStringLiteral("rule check: 只接受 --classes N（1到32767）")};
+    const QString conflict = CheckRulesInClasses(env.ctx, n);
+    if (!conflict.isEmpty()) {
+        env.out << lineField(conflict) << '\n';
+        return 1;
+    }
+    env.out << QStringLiteral("分班规则可以在%1个班中同时满足").arg(n) << '\n';
     return 0;
 }
 
@@ -120,10 +159,14 @@ int cmdRule(CliEnv& env, const QStringList& args)
         throw UsageError{usageText()};
     const QString sub = args[0];
     const QStringList rest = args.mid(1);
-    if (sub == u"together" || sub == u"apart" || sub == u"lock") {
-        const RuleKind kind = sub == u"together" ? RuleKind::Together
-                              : sub == u"apart"  ? RuleKind::Apart
-                                                 : RuleKind::Fixed;
+    if (sub == u"together" || sub == u"apart" || sub == u"lock" || sub == u"classes" ||
+        sub == u"prefer" || sub == u"avoid-teacher") {
+        const RuleKind kind = sub == u"together"        ? RuleKind::Together
+                              : sub == u"apart"         ? RuleKind::Apart
+                              : sub == u"classes"       ? RuleKind::Classes
+                              : sub == u"prefer"        ? RuleKind::Prefer
+                              : sub == u"avoid-teacher" ? RuleKind::AvoidTeacher
+                                                        : RuleKind::Fixed;
         return AddRule(env.ctx, readRequest(kind, rest)) ? 0 : 1;
     }
     if (sub == u"remove")
@@ -132,6 +175,8 @@ int cmdRule(CliEnv& env, const QStringList& args)
         return importRules(env, rest);
     if (sub == u"same-names")
         return sameNames(env, rest);
+    if (sub == u"check" && !rest.isEmpty())
+        return checkInClasses(env, rest);
     if (!rest.isEmpty())
         throw UsageError{QStringLiteral("rule %1: 不需要参数").arg(sub)};
     if (sub == u"list")

@@ -1,5 +1,7 @@
 #include "draws.h"
 
+#include "store/teacheravoid.h"
+
 #include <QCryptographicHash>
 #include <algorithm>
 #include <functional>
@@ -76,11 +78,15 @@ quint32 publicSeedNumber(const QString& seed, const QString& label)
     return quint32(bigEndian(sha256((seed + u'-' + label).toUtf8()), 4));
 }
 
-QStringList headTeacherOrder(quint32 seed, const QStringList& teachers)
+QStringList headTeacherOrder(quint32 seed, const QStringList& teachers,
+                             const QVector<QSet<int>>& barred)
 {
-    return drawWith(teachers, [&](int k) {
-        return bigEndian(sha256(QByteArray::number(seed) + '-' + QByteArray::number(k)), 8);
-    });
+    return drawKeeping(
+        teachers,
+        [&](int k) {
+            return bigEndian(sha256(QByteArray::number(seed) + '-' + QByteArray::number(k)), 8);
+        },
+        barred);
 }
 
 QStringList keysByBytes(QStringList keys)

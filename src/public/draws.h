@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -39,7 +40,10 @@ quint32 publicSeedNumber(const QString& seed, const QString& label);
 // The head-teacher draw with a numeric seed, the one `draw` makes: for the
 // k-th class in use, the first 8 bytes of the SHA-256 of "S-k" (S the seed
 // in decimal), and the teacher at h mod m of those left.
-QStringList headTeacherOrder(quint32 seed, const QStringList& teachers);
+// The teachers barred from a class (回避教师) are kept from it as
+// drawKeeping (store/teacheravoid.h) keeps them; empty when no draw can.
+QStringList headTeacherOrder(quint32 seed, const QStringList& teachers,
+                             const QVector<QSet<int>>& barred = {});
 
 // 编号 in their order by UTF-8 bytes.
 QStringList keysByBytes(QStringList keys);

@@ -15,6 +15,7 @@
 #include "store/publicrecord.h"
 #include "store/store.h"
 #include "store/students.h"
+#include "store/teacheravoid.h"
 
 #include <QHash>
 
@@ -113,7 +114,12 @@ std::optional<DrawRecord> runPlanIn(const Context& ctx, Store& store, const QStr
         throw OperationError(QStringLiteral("班主任有%1位，分出的班级有%2个：每个班一位班主任。")
                                  .arg(plan->teachers.size())
                                  .arg(draw.classes.size()));
-    draw.assigned = headTeacherOrder(draw.seed, plan->teachers);
+    const QVector<TeacherAvoidance> avoid = teacherAvoidances(store);
+    draw.assigned = headTeacherOrder(draw.seed, plan->teachers,
+                                     barredTeachers(avoid, draw.classes, plan->teachers));
+    if (draw.assigned.isEmpty())
+        throw OperationError(avoidDrawRefusal(avoid, draw.classes, plan->teachers) +
+                             QStringLiteral("。"));
     return draw;
 }
 

@@ -4,6 +4,7 @@
 #include "store/classnumbers.h"
 #include "store/store.h"
 #include "store/studentgrid.h"
+#include "store/teacheravoid.h"
 
 #include <QCryptographicHash>
 #include <QSet>
@@ -112,7 +113,18 @@ std::optional<DrawRecord> HeadTeacherDraw(const Context& ctx, const QStringList&
                            appTitle());
         return std::nullopt;
     }
-    draw.assigned = drawTeachers(seed, teachers);
+    // A teacher is never drawn to a class holding a student who avoids them.
+    const QVector<TeacherAvoidance> avoid = teacherAvoidances(store);
+    draw.assigned = drawKeeping(
+        teachers, [seed](int k) { return drawNumber(seed, k); },
+        barredTeachers(avoid, draw.classes, teachers));
+    if (draw.assigned.isEmpty() && !teachers.isEmpty()) {
+        tr.rollback();
+        ctx.prompt.message(avoidDrawRefusal(avoid, draw.classes, teachers) +
+                               QStringLiteral("，没有抽签。"),
+                           appTitle());
+        return std::nullopt;
+    }
     saveDraw(store, draw);
     tr.commit();
     return draw;

@@ -17,7 +17,10 @@ struct Context;
 // decimal, so "2718-1" for the first class) is read, its first 8 bytes as an
 // unsigned big-endian number h; of the m teachers not drawn yet, in the
 // order they were entered and counted from 0, the one at position h mod m
-// becomes the head teacher of that class and leaves the list.
+// becomes the head teacher of that class and leaves the list. With 回避教师
+// rules the m teachers are only those not drawn yet whom no student of the
+// class avoids and after whose drawing every later class can still get a
+// teacher none of its students avoids (store/teacheravoid.h).
 QStringList drawTeachers(quint32 seed, const QStringList& teachers);
 // The number h of the k-th class for the seed.
 quint64 drawNumber(quint32 seed, int k);

@@ -57,7 +57,7 @@ void checkBoundClasses(const RuleIntake& in, const QVector<int>& sizes)
                        .arg(sizes[c]));
 }
 
-void startChecks(const RuleIntake& in)
+void startChecks(const RuleIntake& in, bool joint)
 {
     const QVector<int> sizes = classSizes(in);
     const int largest = sizes.isEmpty() ? 0 : *std::max_element(sizes.begin(), sizes.end());
@@ -75,8 +75,16 @@ void startChecks(const RuleIntake& in)
         const int fixed = in.rules.at(in.ruleOfSetEntry.at(int(i))).cls;
         if (r.kind == PlacementRuleSet::Fixed && fixed > last)
             refuse(in, int(i), QStringLiteral("的班级超出了班数（共%1个班）").arg(last));
+        if (r.kind == PlacementRuleSet::Classes && r.allowed.front() < 0)
+            refuse(in, int(i), QStringLiteral("的班级都超出了班数（共%1个班）").arg(last));
     }
     checkBoundClasses(in, sizes);
+    // Then whether they can hold together, when every class is one band.
+    if (!joint)
+        return;
+    std::vector<int> capacity(sizes.begin(), sizes.end());
+    if (const QString conflict = ruleConflictText(in, capacity); !conflict.isEmpty())
+        throw OperationError(conflict + QStringLiteral("，无法分班。"));
 }
 
 std::vector<int> bandsOf(const RuleIntake& in, const RuleScope& scope)
@@ -125,10 +133,11 @@ QString HoldPlacementRules(Store& store, const RuleScope& scope)
         return {}; // without rules every scheme deals exactly as it always has
     RuleIntake in = LoadRuleIntake(store);
     if (scope.startChecks)
-        startChecks(in);
+        startChecks(in, scope.bands.isEmpty());
     in.placement.band = bandsOf(in, scope);
     const std::vector<int> before = in.placement.cls;
     const std::vector<int> broken = repairPlacement(in.placement, in.set);
+    meetWishes(in.placement, in.set);
     writeMoves(store, in, before);
     return unheldReport(in, broken);
 }

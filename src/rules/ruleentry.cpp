@@ -60,6 +60,7 @@ struct RuleAdder::Book {
     QHash<QString, qint64> together;
     QHash<QString, QVector<qint64>> apart;
     QHash<QString, qint64> fixed;
+    QHash<QString, qint64> limited; // the 指定班级 rule of a student
     QHash<QString, int> bound;
 
     explicit Book(Store& store) : in(LoadRuleIntake(store))
@@ -81,7 +82,9 @@ struct RuleAdder::Book {
                 together.insert(k, r.id);
             else if (r.kind == RuleKind::Apart)
                 apart[k].append(r.id);
-            else if (!fixed.contains(k))
+            else if (r.kind == RuleKind::Classes)
+                limited.insert(k, r.id);
+            else if (r.kind == RuleKind::Fixed && !fixed.contains(k))
                 fixed.insert(k, r.id);
         }
     }
@@ -131,7 +134,30 @@ struct RuleAdder::Book {
         return all;
     }
 
+    // The classes the 指定班级 rules of the students leave them all (their
+    // intersection), with the rule of the first of them; nullopt without
+    // such a rule.
+    std::optional<QVector<int>> allowedFor(const QStringList& keys, qint64* rule = nullptr) const
+    {
+        std::optional<QVector<int>> out;
+        for (const QString& k : keys) {
+            if (!limited.contains(k))
+                continue;
+            const QVector<int>& c = rules.value(limited.value(k)).classes;
+            if (!out && rule)
+                *rule = limited.value(k);
+            QVector<int> both;
+            for (int x : c)
+                if (!out || out->contains(x))
+                    both.append(x);
+            out = both;
+        }
+        return out;
+    }
+
     QString refuseUnknown(const QStringList& members) const;
+    QString refuseClasses(const QString& key, const QVector<int>& classes) const;
+    QString refusePrefer(const QStringList& members) const;
     QString refuseTogether(const QStringList& group) const;
     QString refuseApart(const QStringList& members) const;
     QString refuseFixed(const QString& key, int cls) const;
@@ -178,6 +204,9 @@ QString RuleAdder::Book::refuseTogether(const QStringList& group) const
                     .arg(in.who(b))
                     .arg(bound.value(b));
     }
+    const std::optional<QVector<int>> allowed = allowedFor(group);
+    if (allowed && (allowed->isEmpty() || (highest > 0 && !allowed->contains(highest))))
+        return QStringLiteral("%1的指定班级没有共同的班级，不能同班").arg(in.whoList(group));
     return {};
 }
 
@@ -215,6 +244,12 @@ QString RuleAdder::Book::refuseFixed(const QString& key, int cls) const
         const PlacementRule& r = rules.value(fixed.value(key));
         return QStringLiteral("%1已固定在%2班（规则%3）").arg(in.who(key)).arg(r.cls).arg(r.id);
     }
+    qint64 limit = 0;
+    if (const auto allowed = allowedFor(groupOf(key), &limit); allowed && !allowed->contains(cls))
+        return QStringLiteral("%1有指定班级规则（规则%2），不能固定在%3班")
+            .arg(in.whoList(groupOf(key)))
+            .arg(limit)
+            .arg(cls);
     if (bound.contains(key) && bound.value(key) != cls)
         return QStringLiteral("%1与同班规则（规则%2）的学生一起固定在%3班")
             .arg(in.who(key))
@@ -238,23 +273,114 @@ QString RuleAdder::Book::refuseFixed(const QString& key, int cls) const
     return {};
 }
 
+QString RuleAdder::Book::refuseClasses(const QString& key, const QVector<int>& classes) const
+{
+    if (fixed.contains(key)) {
+        const PlacementRule& r = rules.value(fixed.value(key));
+        return QStringLiteral("%1已固定在%2班（规则%3）").arg(in.who(key)).arg(r.cls).arg(r.id);
+    }
+    if (limited.contains(key))
+        return QStringLiteral("%1已有指定班级规则（规则%2）")
+            .arg(in.who(key))
+            .arg(limited.value(key));
+    if (bound.contains(key) && !classes.contains(bound.value(key)))
+        return QStringLiteral("%1与同班规则（规则%2）的学生一起固定在%3班")
+            .arg(in.who(key))
+            .arg(together.value(key))
+            .arg(bound.value(key));
+    qint64 limit = 0;
+    if (const auto allowed = allowedFor(groupOf(key), &limit)) {
+        bool shared = false;
+        for (int c : classes)
+            shared = shared || allowed->contains(c);
+        if (!shared)
+            return QStringLiteral("%1的同班规则（规则%2）的学生只能在%3班")
+                .arg(in.who(key))
+                .arg(together.value(key))
+                .arg(classListText(*allowed));
+    }
+    return {};
+}
+
+// A wish its first student can never have: every other one kept apart
+// from it.
+QString RuleAdder::Book::refusePrefer(const QStringList& members) const
+{
+    const QString& a = members.first();
+    qint64 last = 0;
+    for (const QString& b : members.mid(1)) {
+        qint64 rule = 0;
+        for (const qint64 id : apart.value(a))
+            if (rules.value(id).members.contains(b))
+                rule = id;
+        if (rule == 0)
+            return {};
+        last = rule;
+    }
+    return QStringLiteral("%1与希望同班的学生都有分开规则（规则%2），不能同班")
+        .arg(in.who(a))
+        .arg(last);
+}
+
 RuleAdder::RuleAdder(Store& store) : m_store(store), m_book(std::make_unique<Book>(store)) {}
 
 RuleAdder::~RuleAdder() = default;
 
-QString RuleAdder::refusal(const RuleRequest& req) const
+namespace {
+
+// A 指定班级 request of one class is the 固定 rule of that class.
+RuleRequest plain(const RuleRequest& req)
 {
+    if (req.kind != RuleKind::Classes)
+        return req;
+    const auto list = parseClassList(req.classText);
+    if (!list || list->size() != 1)
+        return req;
+    RuleRequest fixed = req;
+    fixed.kind = RuleKind::Fixed;
+    fixed.classText = QString::number(list->first());
+    return fixed;
+}
+
+constexpr int kMaxWished = 5;
+
+// Why a teacher's name cannot be kept: empty, or with a control character.
+QString teacherProblem(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return QStringLiteral("教师的名字不能为空");
+    for (const QChar c : t)
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+            c.category() == QChar::Separator_Line || c.category() == QChar::Separator_Paragraph)
+            return QStringLiteral("教师的名字不能含有控制字符");
+    return {};
+}
+
+} // namespace
+
+QString RuleAdder::refusal(const RuleRequest& request) const
+{
+    const RuleRequest req = plain(request);
     const QStringList members = distinct(req.members);
     const int cls = req.kind == RuleKind::Fixed ? classFromText(req.classText).value_or(0) : 0;
+    const bool single = req.kind == RuleKind::Fixed || req.kind == RuleKind::Classes ||
+                        req.kind == RuleKind::AvoidTeacher;
     const QString why = [&]() -> QString {
-        if (req.kind != RuleKind::Fixed && members.size() < 2)
+        if (!single && members.size() < 2)
             return QStringLiteral("%1规则至少要有两名学生").arg(ruleKindName(req.kind));
-        if (req.kind == RuleKind::Fixed && members.size() != 1)
-            return QStringLiteral("固定规则只能有一名学生");
+        if (single && members.size() != 1)
+            return QStringLiteral("%1规则只能有一名学生").arg(ruleKindName(req.kind));
+        if (req.kind == RuleKind::Prefer && members.size() > kMaxWished + 1)
+            return QStringLiteral("希望同班规则最多希望与%1名学生同班").arg(kMaxWished);
         if (QString u = m_book->refuseUnknown(members); !u.isEmpty())
             return u;
         if (req.kind == RuleKind::Fixed && cls == 0)
             return QStringLiteral("班级“%1”不是1到32767之间的整数").arg(req.classText);
+        const auto list = parseClassList(req.classText);
+        if (req.kind == RuleKind::Classes && !list)
+            return QStringLiteral("班级“%1”不是1到32767之间的班级列表（如1,3-5）")
+                .arg(req.classText);
         QVector<qint64> ids;
         switch (req.kind) {
         case RuleKind::Together:
@@ -263,15 +389,22 @@ QString RuleAdder::refusal(const RuleRequest& req) const
             return m_book->refuseApart(members);
         case RuleKind::Fixed:
             return m_book->refuseFixed(members.first(), cls);
+        case RuleKind::Classes:
+            return m_book->refuseClasses(members.first(), *list);
+        case RuleKind::Prefer:
+            return m_book->refusePrefer(members);
+        case RuleKind::AvoidTeacher:
+            return teacherProblem(req.classText);
         }
         return {};
     }();
     return why.isEmpty() ? why : why + notAdded();
 }
 
-qint64 RuleAdder::add(const RuleRequest& req)
+qint64 RuleAdder::add(const RuleRequest& request)
 {
     Book& book = *m_book;
+    const RuleRequest req = plain(request);
     const QStringList members = distinct(req.members);
     const int cls = req.kind == RuleKind::Fixed ? classFromText(req.classText).value_or(0) : 0;
     const QString note = req.note.trimmed();
@@ -280,6 +413,10 @@ qint64 RuleAdder::add(const RuleRequest& req)
         book.merged(members, ids);
     if (ids.isEmpty()) {
         PlacementRule rule{0, req.kind, members, cls, note};
+        if (req.kind == RuleKind::Classes)
+            rule.classes = parseClassList(req.classText).value_or(QVector<int>{});
+        if (req.kind == RuleKind::AvoidTeacher)
+            rule.teacher = req.classText.trimmed();
         rule.id = insertRule(m_store, rule);
         book.enter(rule);
         if (req.kind == RuleKind::Fixed)

@@ -17,7 +17,7 @@ class Store;
 struct RuleRequest {
     RuleKind kind = RuleKind::Together;
     QStringList members; // 编号; a number given twice counts once
-    QString classText;   // 固定: the class as typed
+    QString classText;   // 固定, 指定班级: the class(es) as typed; 回避教师: the teacher
     QString note;
 };
 

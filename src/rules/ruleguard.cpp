@@ -15,8 +15,11 @@ RuleGuard RuleGuard::load(Store& store)
         return g;
     const RuleIntake in = LoadRuleIntake(store);
     PlacementRuleSet byNumber = in.set; // 固定 classes as class numbers
-    for (size_t i = 0; i < byNumber.rules.size(); ++i)
-        byNumber.rules[i].cls = in.rules.at(in.ruleOfSetEntry.at(int(i))).cls;
+    for (size_t i = 0; i < byNumber.rules.size(); ++i) {
+        const PlacementRule& rule = in.rules.at(in.ruleOfSetEntry.at(int(i)));
+        byNumber.rules[i].cls = rule.cls;
+        byNumber.rules[i].allowed.assign(rule.classes.begin(), rule.classes.end());
+    }
     g.m_moves = PlacementMoves(int(in.rowids.size()), byNumber);
     for (int s = 0; s < in.rowids.size(); ++s) {
         g.m_index.insert(in.rowids.at(s), s);

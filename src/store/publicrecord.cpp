@@ -321,12 +321,16 @@ QByteArray rulesCsv(Store& store)
     for (const PlacementRule& rule : readRules(store)) {
         ++number;
         for (const QString& member : rule.members)
-            text += QStringList{QString::number(number), ruleKindName(rule.kind), csvField(member),
-                                rule.cls > 0 ? QString::number(rule.cls) : QString(),
-                                csvField(rule.note)}
-                        .join(u',')
-                        .toUtf8() +
-                    '\n';
+            text +=
+                QStringList{QString::number(number), ruleKindName(rule.kind), csvField(member),
+                            rule.kind == RuleKind::AvoidTeacher ? csvField(rule.teacher)
+                            : rule.kind == RuleKind::Classes ? csvField(classListText(rule.classes))
+                            : rule.cls > 0                   ? QString::number(rule.cls)
+                                                             : QString(),
+                            csvField(rule.note)}
+                    .join(u',')
+                    .toUtf8() +
+                '\n';
     }
     return text;
 }

@@ -6,15 +6,30 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace quorvel {
 
 namespace {
 
 const QStringList& kindNames()
 {
-    static const QStringList names{QStringLiteral("同班"), QStringLiteral("分开"),
-                                   QStringLiteral("固定")};
+    static const QStringList names{QStringLiteral("同班"),     QStringLiteral("分开"),
+                                   QStringLiteral("固定"),     QStringLiteral("指定班级"),
+                                   QStringLiteral("希望同班"), QStringLiteral("回避教师")};
     return names;
+}
+
+// The class column: a 固定 class, a 指定班级 list as text, else NULL.
+QVariant classCell(const PlacementRule& rule)
+{
+    if (rule.kind == RuleKind::Fixed)
+        return rule.cls;
+    if (rule.kind == RuleKind::Classes)
+        return classListText(rule.classes.isEmpty() ? QVector<int>{rule.cls} : rule.classes);
+    if (rule.kind == RuleKind::AvoidTeacher)
+        return rule.teacher;
+    return {};
 }
 
 void makeTables(Store& store)
@@ -53,6 +68,47 @@ std::optional<RuleKind> ruleKindFromName(const QString& name)
     return RuleKind(i);
 }
 
+std::optional<QVector<int>> parseClassList(const QString& text)
+{
+    QString t = text.trimmed();
+    t.replace(u'，', u',').replace(u'、', u',').replace(u'－', u'-').replace(u'—', u'-');
+    QVector<int> out;
+    if (t.isEmpty())
+        return std::nullopt;
+    for (const QString& part : t.split(u',')) {
+        const QStringList ends = part.trimmed().split(u'-');
+        if (ends.size() > 2)
+            return std::nullopt;
+        bool ok1 = false, ok2 = false;
+        const qint64 a = ends.first().trimmed().toLongLong(&ok1);
+        const qint64 b = ends.last().trimmed().toLongLong(&ok2);
+        if (!ok1 || !ok2 || a < 1 || b > 32767 || a > b)
+            return std::nullopt;
+        for (qint64 c = a; c <= b; ++c)
+            out.append(int(c));
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+QString classListText(const QVector<int>& classes)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < classes.size();) {
+        qsizetype j = i;
+        while (j + 1 < classes.size() && classes.at(j + 1) == classes.at(j) + 1)
+            ++j;
+        if (j - i >= 2)
+            parts.append(QStringLiteral("%1-%2").arg(classes.at(i)).arg(classes.at(j)));
+        else
+            for (qsizetype k = i; k <= j; ++k)
+                parts.append(QString::number(classes.at(k)));
+        i = j + 1;
+    }
+    return parts.join(u',');
+}
+
 bool isRuleTable(const QString& table)
 {
     return table.compare(ruleTable(), Qt::CaseInsensitive) == 0 ||
@@ -73,7 +129,12 @@ QVector<PlacementRule> readRules(Store& store)
         PlacementRule rule;
         rule.id = row.at(0).toLongLong();
         rule.kind = ruleKindFromName(row.at(1).toString()).value_or(RuleKind::Together);
-        rule.cls = row.at(2).toInt();
+        if (rule.kind == RuleKind::Classes)
+            rule.classes = parseClassList(row.at(2).toString()).value_or(QVector<int>{});
+        else if (rule.kind == RuleKind::AvoidTeacher)
+            rule.teacher = row.at(2).toString();
+        else
+            rule.cls = row.at(2).toInt();
         rule.note = row.at(3).toString();
         index.insert(rule.id, int(rules.size()));
         rules.append(rule);
@@ -97,8 +158,7 @@ qint64 insertRule(Store& store, const PlacementRule& rule)
     makeTables(store);
     store.exec(QStringLiteral("INSERT INTO %1 (kind, class, note) VALUES (?, ?, ?)")
                    .arg(quoteIdent(ruleTable())),
-               {ruleKindName(rule.kind),
-                rule.kind == RuleKind::Fixed ? QVariant(rule.cls) : QVariant(), rule.note});
+               {ruleKindName(rule.kind), classCell(rule), rule.note});
     const qint64 id = store.lastInsertRowId();
     addMembers(store, id, rule.members, 0);
     return id;

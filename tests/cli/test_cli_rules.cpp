@@ -123,6 +123,12 @@ private slots:
     void notesWrittenOut_data();
     void notesWrittenOut();
     void transferThatBreaksARuleAsks();
+    void schemesHoldSubsetsAndWishes_data();
+    void schemesHoldSubsetsAndWishes();
+    void subsetsAndWishesListed();
+    void conflictNamed_data();
+    void conflictNamed();
+    void avoidTeacherInTheDraw();
 };
 
 void TestCliRules::schemesWithoutRules()
@@ -248,6 +254,169 @@ void TestCliRules::transferThatBreaksARuleAsks()
     QCOMPARE(fingerprint(sb), before);
     QCOMPARE(cli(sb, {"--yes", "transfer", "2026001", other}).status, 0);
     QVERIFY(fingerprint(sb) != before);
+}
+
+void TestCliRules::schemesHoldSubsetsAndWishes_data()
+{
+    schemesHoldRules_data();
+}
+
+// Every scheme (within its bands) holds 指定班级 rules beside the others,
+// keeps its sizes and sexes, and meets wishes after them.
+void TestCliRules::schemesHoldSubsetsAndWishes()
+{
+    QFETCH(QStringList, scheme);
+    Sandbox sb;
+    prepare(sb);
+    const QStringList start = scheme.isEmpty()
+                                  ? QStringList{"divide", "custom", "--classes", "4", "--no-adjust"}
+                                  : QStringList{"divide"} + scheme;
+    QCOMPARE(cli(sb, start).status, 0);
+    const QString before = shape(sb);
+    addRules(sb);
+    for (const QStringList& rule : {QStringList{"classes", "2026060", "1,3"},
+                                    {"classes", "2026061", "2-4"},
+                                    {"classes", "2026010", "3-4"},
+                                    {"prefer", "2026070", "2026071", "2026072", "2026073"},
+                                    {"prefer", "2026080", "2026081"},
+                                    {"prefer", "2026090", "2026091", "2026092"}})
+        QCOMPARE(cli(sb, QStringList{"rule"} + rule).status, 0);
+    if (scheme.isEmpty())
+        QCOMPARE(cli(sb, start).status, 0);
+    const CliRun run = scheme.isEmpty() ? cli(sb, {"adjust", "--precise", "--seed", "3"})
+                                        : cli(sb, QStringList{"divide"} + scheme);
+    QCOMPARE(run.status, 0);
+    const CliRun check = cli(sb, {"rule", "check"});
+    QVERIFY2(check.out.contains("希望同班3条，满足"), qPrintable(check.out));
+    if (scheme.contains("fastslow") || scheme.contains("boarders"))
+        return;
+    QCOMPARE(shape(sb), before);
+    QVERIFY2(check.out.startsWith("违反0条\n"), qPrintable(check.out));
+    if (!scheme.contains("--no-adjust") && !scheme.contains("grade"))
+        QVERIFY2(run.out.contains("分班规则11条，全部满足"), qPrintable(run.out));
+}
+
+void TestCliRules::subsetsAndWishesListed()
+{
+    Sandbox sb;
+    prepare(sb);
+    QCOMPARE(cli(sb, {"rule", "classes", "2026009", "4，1-2、7"}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "classes", "2026002", "3"}).status, 0); // one class: 固定
+    QCOMPARE(cli(sb, {"rule", "prefer", "2026003", "2026004", "2026005", "--note", "同学"}).status,
+             0);
+    QCOMPARE(cli(sb, {"rule", "classes", "2026001", "1,3"}).status, 0);
+    QCOMPARE(cli(sb, {"rule", "prefer", "2026003"}).status, 2);
+    QCOMPARE(cli(sb, {"rule", "classes", "2026008"}).status, 2);
+    QCOMPARE(cli(sb, {"rule", "list"}).out,
+             QStringLiteral("1\t指定班级\t2026009\t1,2,4,7\t\n"
+                            "2\t固定\t2026002\t3\t\n"
+                            "3\t希望同班\t2026003,2026004,2026005\t\t同学\n"
+                            "4\t指定班级\t2026001\t1,3\t\n"));
+    QCOMPARE(cli(sb, {"divide", "custom", "--classes", "4"}).status, 0);
+    QVERIFY(cli(sb, {"rule", "check"}).out.startsWith("违反0条\n希望同班1条，满足1条\n"));
+    const int own = classesById(sb).value("2026001");
+    QVERIFY(own == 1 || own == 3);
+    const CliRun no = cli(sb, {"transfer", "2026001", "2"});
+    QCOMPARE(no.status, 1);
+    QVERIFY(no.out.contains("在2班，不在1,3班"));
+    QCOMPARE(cli(sb, {"transfer", "2026001", QString::number(4 - own)}).status, 0);
+}
+
+// Rules that can each hold but not together are named, the smallest set
+// found, by rule check --classes N and when a division starts; a rule
+// that takes no part is left out.
+void TestCliRules::conflictNamed_data()
+{
+    QTest::addColumn<QList<QStringList>>("rules");
+    QTest::addColumn<int>("classes");
+    QTest::addColumn<QString>("named");
+    const QStringList noise{"together", "2026050", "2026051"};
+    const QList<QStringList> triangle{noise,
+                                      {"apart", "2026001", "2026002"},
+                                      {"apart", "2026002", "2026003"},
+                                      {"apart", "2026001", "2026003"}};
+    QTest::newRow("three apart pairs in two classes") << triangle << 2 << "规则2、3、4不能同时满足";
+    QTest::newRow("three apart pairs in three classes") << triangle << 3 << QString();
+    QTest::newRow("subsets and a lock")
+        << QList<QStringList>{noise,
+                              {"classes", "2026001", "1,2"},
+                              {"classes", "2026002", "1-2"},
+                              {"lock", "2026003", "2"},
+                              {"apart", "2026001", "2026002", "2026003"}}
+        << 3 << "规则2、3、4、5不能同时满足";
+    QTest::newRow("a group's subset between two locked partners")
+        << QList<QStringList>{{"together", "2026001", "2026002"},
+                              {"classes", "2026001", "1-2"},
+                              noise,
+                              {"apart", "2026002", "2026003"},
+                              {"lock", "2026003", "1"},
+                              {"apart", "2026002", "2026004"},
+                              {"lock", "2026004", "2"}}
+        << 3 << "规则1、2、4、5、6、7不能同时满足";
+}
+
+void TestCliRules::conflictNamed()
+{
+    QFETCH(QList<QStringList>, rules);
+    QFETCH(int, classes);
+    QFETCH(QString, named);
+    Sandbox sb;
+    prepare(sb);
+    for (const QStringList& rule : rules)
+        QCOMPARE(cli(sb, QStringList{"rule"} + rule).status, 0);
+    const QString n = QString::number(classes);
+    const CliRun check = cli(sb, {"rule", "check", "--classes", n});
+    const QString before = fingerprint(sb);
+    const CliRun divide = cli(sb, {"divide", "custom", "--classes", n});
+    if (named.isEmpty()) {
+        QCOMPARE(check.status, 0);
+        QCOMPARE(divide.status, 0);
+        return;
+    }
+    QCOMPARE(check.status, 1);
+    QVERIFY2(check.out.startsWith(named), qPrintable(check.out));
+    QCOMPARE(divide.status, 1);
+    QVERIFY2(divide.out.contains(named), qPrintable(divide.out));
+    QCOMPARE(fingerprint(sb), before);
+}
+
+// A 回避教师 rule is checked against the stored draw, kept by every draw
+// after it, and a draw no order can keep is refused naming the rules.
+void TestCliRules::avoidTeacherInTheDraw()
+{
+    Sandbox sb;
+    prepare(sb);
+    QCOMPARE(cli(sb, {"divide", "custom", "--classes", "4"}).status, 0);
+    const QStringList draw{"draw", "--teachers", "甲,乙,丙,丁", "--seed", "5"};
+    QCOMPARE(cli(sb, draw).status, 0);
+    const QMap<QString, int> classes = classesById(sb);
+    const QString shown = cli(sb, {"draw", "--show"}).out;
+    // The teacher drawn to the class of 2026001.
+    const QString line = shown.section(QStringLiteral("%1班\t").arg(classes.value("2026001")), 1);
+    const QString teacher = line.section(u'\n', 0, 0);
+    QCOMPARE(cli(sb, {"rule", "avoid-teacher", "2026001", teacher}).status, 0);
+    QVERIFY(cli(sb, {"rule", "check"}).out.contains("班主任是" + teacher));
+    QCOMPARE(cli(sb, draw).status, 0);
+    QVERIFY(cli(sb, {"rule", "check"}).out.startsWith("违反0条"));
+    // Students of every class but one (not that of 2026001) avoid 甲: 甲
+    // goes to that class.
+    const int open = classes.value("2026001") % 4 + 1;
+    QSet<int> avoiding;
+    for (auto it = classes.cbegin(); it != classes.cend(); ++it)
+        if (it.value() != open && !avoiding.contains(it.value())) {
+            avoiding.insert(it.value());
+            QCOMPARE(cli(sb, {"rule", "avoid-teacher", it.key(), "甲"}).status, 0);
+        }
+    QCOMPARE(cli(sb, draw).status, 0);
+    QVERIFY(cli(sb, {"draw", "--show"}).out.contains(QStringLiteral("%1班\t甲").arg(open)));
+    QVERIFY(cli(sb, {"rule", "check"}).out.startsWith("违反0条"));
+    // 甲 avoided in that class too: no draw can keep them.
+    const QString before = cli(sb, {"draw", "--show"}).out;
+    QCOMPARE(cli(sb, {"rule", "avoid-teacher", classes.key(open), "甲"}).status, 0);
+    const CliRun refused = cli(sb, draw);
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.out.contains("回避教师规则无法在抽签中同时满足"), qPrintable(refused.out));
+    QCOMPARE(cli(sb, {"draw", "--show"}).out, before);
 }
 
 QTEST_GUILESS_MAIN(TestCliRules)

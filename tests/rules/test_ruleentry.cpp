@@ -27,16 +27,19 @@ void prepare(Sandbox& sb)
     addStudents(sb, intake);
 }
 
-// "together a1 a2", "apart a1 a3", "lock a1 2", each with an optional note.
+// "together a1 a2", "apart a1 a3", "lock a1 2", "classes a1 1,3-5",
+// "prefer a1 a2 a3".
 RuleRequest request(const QString& text)
 {
     QStringList words = text.split(u' ');
     RuleRequest r;
     const QString kind = words.takeFirst();
-    r.kind = kind == u"together" ? RuleKind::Together
-             : kind == u"apart"  ? RuleKind::Apart
-                                 : RuleKind::Fixed;
-    if (r.kind == RuleKind::Fixed)
+    r.kind = kind == u"together"  ? RuleKind::Together
+             : kind == u"apart"   ? RuleKind::Apart
+             : kind == u"classes" ? RuleKind::Classes
+             : kind == u"prefer"  ? RuleKind::Prefer
+                                  : RuleKind::Fixed;
+    if (r.kind == RuleKind::Fixed || r.kind == RuleKind::Classes)
         r.classText = words.takeLast();
     r.members = words;
     return r;
@@ -98,6 +101,30 @@ void TestRuleEntry::refusals_data()
     QTest::newRow("apart, fixed to one class")
         << QStringList{"lock a1 1", "lock a2 1"} << "apart a1 a2"
         << "都固定在1班";
+    QTest::newRow("subset, not a list") << QStringList{} << "classes a1 1-x"
+                                        << "不是1到32767之间的班级列表";
+    QTest::newRow("subset, class 0") << QStringList{} << "classes a1 0,2"
+                                     << "不是1到32767之间的班级列表";
+    QTest::newRow("subset of a fixed student") << QStringList{"lock a1 1"} << "classes a1 2,3"
+                                               << "已固定在1班";
+    QTest::newRow("fixed outside its subset") << QStringList{"classes a1 2,3"} << "lock a1 1"
+                                              << "有指定班级规则（规则1），不能固定在1班";
+    QTest::newRow("subset twice") << QStringList{"classes a1 2,3"} << "classes a1 3-5"
+                                  << "已有指定班级规则（规则1）";
+    QTest::newRow("together with disjoint subsets")
+        << QStringList{"classes a1 1,2", "classes a2 3-4"} << "together a1 a2"
+        << "没有共同的班级";
+    QTest::newRow("subset away from its group's fixed class")
+        << QStringList{"together a1 a2", "lock a2 4"} << "classes a1 1-3"
+        << "一起固定在4班";
+    QTest::newRow("subset away from its group's subset")
+        << QStringList{"together a1 a2", "classes a2 4,5"} << "classes a1 1-3"
+        << "只能在4,5班";
+    QTest::newRow("wish for students kept apart")
+        << QStringList{"apart a1 a2", "apart a1 a3"} << "prefer a1 a2 a3"
+        << "都有分开规则";
+    QTest::newRow("wish for six") << QStringList{} << "prefer a1 a2 a3 a4 a5 a6 a7"
+                                  << "最多希望与5名学生同班";
     QTest::newRow("fixed into an apart partner's class")
         << QStringList{"apart a1 a2", "lock a1 3"} << "lock a2 3"
         << "分开规则（规则1）";

@@ -91,8 +91,9 @@ QWidget* RulesDialog::buildEntry()
     auto* left = new QVBoxLayout;
     m_kind = new QComboBox(box);
     m_kind->setObjectName(QStringLiteral("ruleKind"));
-    m_kind->addItems({ruleKindName(RuleKind::Together), ruleKindName(RuleKind::Apart),
-                      ruleKindName(RuleKind::Fixed)});
+    for (const RuleKind kind :
+         {RuleKind::Together, RuleKind::Apart, RuleKind::Fixed, RuleKind::Prefer})
+        m_kind->addItem(ruleKindName(kind), int(kind));
     m_find = new QLineEdit(box);
     m_find->setObjectName(QStringLiteral("ruleFind"));
     m_find->setPlaceholderText(QStringLiteral("编号或姓"));
@@ -135,10 +136,12 @@ void RulesDialog::refresh()
     m_table->setRowCount(int(rules.size()));
     for (int r = 0; r < rules.size(); ++r) {
         const PlacementRule& rule = rules.at(r).rule;
-        const QStringList cells{
-            QString::number(rule.id), ruleKindName(rule.kind), membersText(rules.at(r)),
-            rule.kind == RuleKind::Fixed ? QString::number(rule.cls) : QString(),
-            lineField(rule.note)}; // a line break would show as a second line
+        const QStringList cells{QString::number(rule.id), ruleKindName(rule.kind),
+                                membersText(rules.at(r)),
+                                rule.kind == RuleKind::Fixed     ? QString::number(rule.cls)
+                                : rule.kind == RuleKind::Classes ? classListText(rule.classes)
+                                                                 : QString(),
+                                lineField(rule.note)}; // a line break would show as a second line
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells.at(c));
             item->setData(Qt::UserRole, rule.id);
@@ -175,7 +178,7 @@ void RulesDialog::takeFound()
 void RulesDialog::addRule()
 {
     RuleRequest req;
-    req.kind = RuleKind(m_kind->currentIndex());
+    req.kind = RuleKind(m_kind->currentData().toInt());
     for (int i = 0; i < m_members->count(); ++i)
         req.members.append(m_members->item(i)->data(Qt::UserRole).toString());
     req.classText = QString::number(m_class->value());
