@@ -129,7 +129,12 @@ void fillRules(Store& store, const QVector<QStringList>& rows)
         PlacementRule& rule = rules[row.at(0).toInt()];
         rule.kind = *kind;
         rule.members.append(row.at(2));
-        rule.cls = row.at(3).toInt();
+        if (rule.kind == RuleKind::AvoidTeacher)
+            rule.teacher = row.at(3);
+        else if (rule.kind == RuleKind::Classes)
+            rule.classes = parseClassList(row.at(3)).value_or(QVector<int>{});
+        else
+            rule.cls = row.at(3).toInt();
         rule.note = row.at(4);
     }
     for (const PlacementRule& rule : rules)
