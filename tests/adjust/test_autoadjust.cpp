@@ -385,7 +385,8 @@ private slots:
         std::mt19937 rng(seed);
         QVector<Student> students;
         QVector<QVector<double>> totals;
-        for (int c = 1; c <= 4 + int(rng() % 9); ++c) {
+        const int classes = 4 + int(rng() % 9);
+        for (int c = 1; c <= classes; ++c) {
             if (c > 1 && rng() % 3 == 0) {
                 totals.append(totals.at(int(rng() % totals.size())));
             } else {

@@ -150,12 +150,10 @@ void TestReport::numberTexts_data()
     QTest::newRow("key") << 300000001.0 << "300000001";
     QTest::newRow("zero") << 0.0 << "0";
     QTest::newRow("negative zero") << -0.0 << "0";
-    QTest::newRow("negative") << -42.0 << "-42";
     QTest::newRow("fifteen digits") << 999999999999999.0 << "999999999999999";
     QTest::newRow("10^15") << 1e15 << "1e+15";
     QTest::newRow("fraction") << 85.5 << "85.5";
     QTest::newRow("binary noise") << 0.1 + 0.2 << "0.3";
-    QTest::newRow("small") << 0.0001 << "0.0001";
 }
 
 void TestReport::numberTexts()
