@@ -86,30 +86,42 @@ int AdjustPair(const Context& ctx, qint16 high, qint16 low)
     return k;
 }
 
-AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
+AdjustOutcome AdjustPasses(const Context& ctx, const AdjustOptions& options, int passes)
 {
     {
-        // The pass is saved as a whole: a failure leaves every class as it was.
-        // The order of the classes is read in the same transaction; the
-        // classes are exchanged in memory and written back at the end.
+        // The passes are saved as a whole: a failure leaves every class as it
+        // was. The students are read once, in the same transaction as the
+        // order of the classes; the classes are exchanged in memory and
+        // written back at the end. A later pass orders the classes by the
+        // averages the statistics would show after the pass before it.
         Store store = OpenStore(ctx);
         Transaction tr(store);
-        const QVector<qint16> order = classOrder(store);
+        QVector<qint16> order = classOrder(store);
         const int n = int(order.size());
         if (n <= 0) {
             tr.rollback();
-            ctx.prompt.message(noClassesToAdjustMessage(), noticeTitle());
+            // Each pass says so, as it would on its own.
+            for (int pass = 0; pass < passes; ++pass)
+                ctx.prompt.message(noClassesToAdjustMessage(), noticeTitle());
             return AdjustOutcome::NoClasses;
         }
-        ctx.prompt.progress(2, 100);
         ClassBoard board = ClassBoard::load(store);
         ctx.readingDone();
         const int half = n / 2;
-        for (int i = 0; i <= half; ++i) {
-            const qint16 high = order.at(i);
-            const qint16 low = order.at(n - 1 - i);
-            if (high != 0 && low != 0)
-                board.exchangePair(high, low, kBalancedDifference);
+        for (int pass = 0; pass < passes; ++pass) {
+            if (pass > 0) {
+                ctx.prompt.progress(0, 100);
+                order = board.highestFirst(order);
+            }
+            ctx.prompt.progress(2, 100);
+            for (int i = 0; i <= half; ++i) {
+                const qint16 high = order.at(i);
+                const qint16 low = order.at(n - 1 - i);
+                if (high != 0 && low != 0)
+                    board.exchangePair(high, low, kBalancedDifference);
+            }
+            if (pass + 1 < passes)
+                ctx.prompt.progress(100, 100);
         }
         board.save(store);
         Versions(store).record(QStringLiteral("自动调整"), {},
@@ -122,6 +134,11 @@ AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
     return went ? AdjustOutcome::Finished : AdjustOutcome::Declined;
 }
 
+AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options)
+{
+    return AdjustPasses(ctx, options, 1);
+}
+
 AdjustOutcome runAutomaticAdjustment(const Context& ctx, const AdjustOptions& first)
 {
     if (!statisticsStep(ctx, first))
@@ -130,15 +147,9 @@ AdjustOutcome runAutomaticAdjustment(const Context& ctx, const AdjustOptions& fi
     options.gradeAnswered = true;
     if (ctx.state.StatsUnplacedFlag)
         return AdjustOutcome::Unplaced;
-    AdjustOutcome outcome = AdjustOutcome::Finished;
-    for (int pass = 0; pass < 3; ++pass) {
-        options.laterPass = pass > 0;
-        const AdjustOutcome o = AdjustPass(ctx, options);
-        if (o == AdjustOutcome::Declined)
-            return o;
-        if (o == AdjustOutcome::NoClasses)
-            outcome = o;
-    }
+    const AdjustOutcome outcome = AdjustPasses(ctx, options, 3);
+    if (outcome == AdjustOutcome::Declined)
+        return outcome;
     ctx.prompt.message(adjustFinishedMessage(averageSpread(ctx)), noticeTitle());
     return outcome;
 }

@@ -53,7 +53,7 @@ StatsStepResult runStatisticsStep(const Context& ctx, bool askGrade = true);
 
 struct AdjustOptions {
     // Called after every statistics step of the adjustment (the first one
-    // and the one after each pass) with what the grid is to show now.
+    // and the one after its passes) with what the grid is to show now.
     std::function<void(const StatsStepResult&)> onStatistics;
     // The grade question was answered Yes earlier in this operation.
     bool gradeAnswered = false;
@@ -90,6 +90,13 @@ AdjustOutcome runAutomaticAdjustment(const Context& ctx, const AdjustOptions& op
 // (maximum 100). With no class in result it shows
 // noClassesToAdjustMessage() under "提示" and returns NoClasses.
 AdjustOutcome AdjustPass(const Context& ctx, const AdjustOptions& options = {});
+// Passes of AdjustPass one after the other on the students read once, in one
+// transaction, with one statistics step after the last: a later pass orders
+// the classes as the statistics after the pass before it would (see
+// ClassBoard::highestFirst). The classes, the messages and the progress are
+// those of passes separate runs of AdjustPass; onStatistics hears only the
+// statistics after the last.
+AdjustOutcome AdjustPasses(const Context& ctx, const AdjustOptions& options, int passes);
 
 // The exchanges between a high and a low class, in one transaction: while
 // the high class's average of 总分 exceeds the low one's by more than

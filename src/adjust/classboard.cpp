@@ -1,5 +1,6 @@
 #include "classboard.h"
 
+#include "stats/statistics.h"
 #include "store/fieldlists.h"
 #include "store/store.h"
 #include "store/studentrows.h"
@@ -33,6 +34,7 @@ ClassBoard ClassBoard::load(Store& store, const QVector<qint16>& classes)
     board.m_students.reserve(rows.size());
     for (const QVariantList& row : rows)
         board.add(row);
+    board.rank();
     return board;
 }
 
@@ -43,8 +45,13 @@ void ClassBoard::add(const QVariantList& row)
     s.cls = s.loadedClass = row.at(1).toInt();
     s.hasTotal = !row.at(2).isNull();
     s.total = row.at(2).toDouble();
-    s.hasSex = !row.at(3).isNull();
-    s.sex = row.at(3).toString();
+    if (!row.at(3).isNull()) {
+        const QString sex = row.at(3).toString();
+        auto it = m_sexes.constFind(sex);
+        if (it == m_sexes.constEnd())
+            it = m_sexes.insert(sex, int(m_sexes.size()));
+        s.sex = it.value();
+    }
     m_members[s.cls].append(int(m_students.size()));
     m_students.append(s);
     m_spread.addStudent(s.cls, row.mid(4));
@@ -63,6 +70,45 @@ std::optional<double> ClassBoard::average(qint16 cls) const
     if (count == 0)
         return std::nullopt;
     return sum / double(count);
+}
+
+// Every student's place in ascending() order, and each class's students in
+// that order: the student at an ascending position of a class is then read,
+// not searched.
+void ClassBoard::rank()
+{
+    QVector<int> order(m_students.size());
+    for (int i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [this](int a, int b) { return ascending(a, b); });
+    m_rank.resize(order.size());
+    for (int r = 0; r < order.size(); ++r)
+        m_rank[order.at(r)] = r;
+    for (const int i : std::as_const(order))
+        m_rising[m_students.at(i).cls].append(i);
+}
+
+std::optional<double> roundedAverage(const std::optional<double>& v)
+{
+    return v ? std::optional<double>(roundAverage(*v)) : std::nullopt;
+}
+
+QVector<qint16> ClassBoard::highestFirst(const QVector<qint16>& classes) const
+{
+    QVector<std::pair<std::optional<double>, qint16>> keyed;
+    for (const qint16 c : classes)
+        keyed.append({roundedAverage(average(c)), c});
+    std::sort(keyed.begin(), keyed.end(), [](const auto& x, const auto& y) {
+        if (x.first.has_value() != y.first.has_value())
+            return x.first.has_value();
+        if (x.first && float(*x.first) != float(*y.first))
+            return float(*x.first) > float(*y.first);
+        return x.second < y.second;
+    });
+    QVector<qint16> out;
+    for (const auto& k : std::as_const(keyed))
+        out.append(k.second);
+    return out;
 }
 
 // The order of "总分 asc": no total first, ties in row order.
@@ -84,6 +130,12 @@ void ClassBoard::move(int student, qint16 to)
     from.erase(std::lower_bound(from.begin(), from.end(), student));
     QVector<int>& into = m_members[to];
     into.insert(std::lower_bound(into.begin(), into.end(), student), student);
+    const auto byRank = [this](int x, int y) { return m_rank.at(x) < m_rank.at(y); };
+    QVector<int>& fromRising = m_rising[s.cls];
+    fromRising.erase(std::lower_bound(fromRising.begin(), fromRising.end(), student, byRank));
+    QVector<int>& intoRising = m_rising[to];
+    intoRising.insert(std::lower_bound(intoRising.begin(), intoRising.end(), student, byRank),
+                      student);
     s.cls = to;
 }
 
@@ -101,7 +153,7 @@ int ClassBoard::partner(qint16 low, int a) const
     int first = -1, last = -1, count = 0;
     for (const int i : m_members.value(low)) {
         const Student& s = m_students.at(i);
-        if (!s.hasTotal || !(s.total <= bound) || s.hasSex != sa.hasSex || s.sex != sa.sex)
+        if (!s.hasTotal || !(s.total <= bound) || s.sex != sa.sex)
             continue;
         ++count;
         // Members come in row order, so a strict comparison keeps the first of a tie.
@@ -118,12 +170,9 @@ int ClassBoard::partner(qint16 low, int a) const
 // One exchange with counter k; returns the size the high class had.
 int ClassBoard::exchange(qint16 high, qint16 low, int k)
 {
-    QVector<int> order = m_members.value(high);
-    const int m = int(order.size());
-    const auto nth = order.begin() + std::min(k + 1, m - 1);
-    std::nth_element(order.begin(), nth, order.end(),
-                     [this](int a, int b) { return ascending(a, b); });
-    const int a = *nth;
+    const QVector<int>& rising = m_rising[high];
+    const int m = int(rising.size());
+    const int a = rising.at(std::min(k + 1, m - 1));
     move(a, low);
     const int b = partner(low, a);
     // Nobody to come back, or the conditions or rules forbid it: A returns.

@@ -50,6 +50,10 @@ public:
     PairRun exchangePair(qint16 high, qint16 low, double threshold);
     // The average of 总分 of a class; nullopt when none of its students has one.
     std::optional<double> average(qint16 cls) const;
+    // These classes ordered as the statistics table orders them by 总分平均分
+    // (the average rounded to two decimals), highest first, classes without
+    // an average last, ties in the order of the classes.
+    QVector<qint16> highestFirst(const QVector<qint16>& classes) const;
     // The range of every condition value over the placed classes now.
     QHash<QString, int> conditionRanges() const { return m_spread.ranges(); }
     // Writes the class of every student whose class changed since load();
@@ -63,10 +67,10 @@ private:
         qint32 cls = 0;
         bool hasTotal = false;
         double total = 0;
-        bool hasSex = false;
-        QString sex;
+        int sex = -1; // the index of its 性别 text; -1: none
     };
     void add(const QVariantList& row);
+    void rank();
     bool ascending(int a, int b) const;
     int exchange(qint16 high, qint16 low, int k);
     int partner(qint16 low, int a) const;
@@ -74,6 +78,9 @@ private:
 
     QVector<Student> m_students;           // in row order
     QHash<qint32, QVector<int>> m_members; // each class's students, in row order
+    QHash<qint32, QVector<int>> m_rising;  // each class's students in ascending() order
+    QVector<int> m_rank;                   // each student's place in ascending() order
+    QHash<QString, int> m_sexes;           // 性别 text → index
     ConditionSpread m_spread;              // the condition values of the students
     RuleGuard m_rules;                     // the placement rules, kept by every exchange
 };

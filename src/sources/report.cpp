@@ -385,8 +385,15 @@ CheckedRows checkRows(const QList<SheetRow>& data, const ColumnMapping& mapping,
 
 QString sourceCellText(const QVariant& cell)
 {
-    if (cell.typeId() == QMetaType::Double)
-        return QString::number(cell.toDouble(), 'g', 15);
+    if (cell.typeId() == QMetaType::Double) {
+        // A whole number below 10^15 prints its digits in the 15-digit form
+        // (-0 as 0): written as an integer, at a fraction of the cost (keys
+        // and scores of every row come this way).
+        const double v = cell.toDouble();
+        if (std::abs(v) < 1e15 && v == std::trunc(v))
+            return QString::number(qint64(v));
+        return QString::number(v, 'g', 15);
+    }
     if (cell.typeId() == QMetaType::Bool)
         return cell.toBool() ? QStringLiteral("是") : QStringLiteral("否");
     return cell.toString().trimmed();

@@ -68,25 +68,30 @@ struct Build {
     YesNoCounts counts;
 };
 
-void readAverages(Store& store, Build& b)
+// The averages, sexes and yes/no counts of every class, read in one query.
+void readFigures(Store& store, Build& b)
 {
+    QStringList yesNo;
+    for (const YesNoColumns& f : std::as_const(b.yesNo))
+        yesNo.append(f.field);
     b.averages.clear();
-    for (const auto& averages : classAverages(store, b.scores, b.classes)) {
-        QVariantList row(b.scores.size());
-        for (int i = 0; i < averages.size(); ++i)
-            if (averages.at(i))
-                row[i] = roundAverage(*averages.at(i));
-        b.averages.append(row);
-    }
-}
-
-void countSexes(Store& store, Build& b)
-{
     b.boys.clear();
     b.girls.clear();
-    for (const ClassSexes& c : classSexes(store, b.classes)) {
-        b.boys.append(c.boys);
-        b.girls.append(c.students - c.boys);
+    b.counts = {};
+    b.counts.yes.resize(yesNo.size());
+    b.counts.no.resize(yesNo.size());
+    for (const ClassStatistics& c : classStatistics(store, b.scores, yesNo, b.classes)) {
+        QVariantList row(b.scores.size());
+        for (int i = 0; i < c.averages.size(); ++i)
+            if (c.averages.at(i))
+                row[i] = roundAverage(*c.averages.at(i));
+        b.averages.append(row);
+        b.boys.append(c.sexes.boys);
+        b.girls.append(c.sexes.students - c.sexes.boys);
+        for (int f = 0; f < c.yesNo.size(); ++f) {
+            b.counts.yes[f].append(c.yesNo.at(f).yes);
+            b.counts.no[f].append(c.yesNo.at(f).no);
+        }
     }
 }
 
@@ -199,15 +204,12 @@ StatsOutcome tongji(const Context& ctx)
     Build b;
     b.classes = std::max<int>(ctx.state.ClassCount, 0);
     b.scores = keptScoreFields(scoreList);
-    readAverages(store, b);
-    countSexes(store, b);
     QStringList conditionList;
     readConditionList(ctx, conditionList);
     if (!ctx.state.FieldListEmpty)
         b.yesNo = yesNoColumns(conditionList);
     ctx.state.NoYesNoCondition = b.yesNo.isEmpty();
-    if (!ctx.state.NoYesNoCondition)
-        b.counts = CountYesNoFields(store, b.yesNo, b.classes);
+    readFigures(store, b);
     writeResult(store, b);
     tr.commit();
     return StatsOutcome::Built;

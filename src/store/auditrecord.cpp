@@ -22,9 +22,15 @@ QString sortedLines(const RowSet& rs, const std::function<QString(const QVariant
     for (int r = 0; r < rs.rowCount(); ++r)
         lines.append(line(rs.row(r)).toUtf8());
     std::sort(lines.begin(), lines.end());
+    qsizetype size = 0;
+    for (const QByteArray& l : std::as_const(lines))
+        size += l.size() + 1;
     QByteArray text;
-    for (const QByteArray& l : lines)
-        text += l + '\n';
+    text.reserve(size);
+    for (const QByteArray& l : std::as_const(lines)) {
+        text += l;
+        text += '\n';
+    }
     return QString::fromUtf8(text);
 }
 

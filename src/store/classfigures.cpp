@@ -231,6 +231,41 @@ QVector<QVector<std::optional<double>>> classAverages(Store& store, const QStrin
     return out;
 }
 
+QVector<ClassStatistics> classStatistics(Store& store, const QStringList& scores,
+                                         const QStringList& yesNo, int classCount)
+{
+    QStringList figures;
+    for (const QString& c : scores)
+        figures.append(QStringLiteral("avg(%1)").arg(quoteIdent(c)));
+    figures.append(QStringLiteral("count(CASE WHEN trim(%1)='男' THEN 1 END), count(*)")
+                       .arg(quoteIdent(sexColumn())));
+    for (const QString& c : yesNo)
+        figures.append(QStringLiteral("count(CASE WHEN %1='是' THEN 1 END), "
+                                      "count(CASE WHEN %1<>'是' THEN 1 END)")
+                           .arg(quoteIdent(c)));
+    const QVector<QVariantList> rows =
+        perClass(store, figures.join(QStringLiteral(", ")), classCount);
+    QVector<ClassStatistics> out(classCount);
+    for (int c = 0; c < classCount; ++c) {
+        ClassStatistics& s = out[c];
+        s.averages.resize(scores.size());
+        s.yesNo.resize(yesNo.size());
+        const QVariantList& row = rows.at(c);
+        if (row.isEmpty())
+            continue;
+        int at = 0;
+        for (auto& average : s.averages)
+            average = number(row.at(at++));
+        s.sexes.boys = row.at(at++).toInt();
+        s.sexes.students = row.at(at++).toInt();
+        for (ClassYesNo& y : s.yesNo) {
+            y.yes = row.at(at++).toInt();
+            y.no = row.at(at++).toInt();
+        }
+    }
+    return out;
+}
+
 QVector<ClassSexes> classSexes(Store& store, int classCount)
 {
     const QString sex = quoteIdent(sexColumn());

@@ -45,6 +45,17 @@ QVector<ClassYesNo> classYesNo(Store& store, const QString& column, int classCou
 // student without a value counts under none), by value.
 QVector<QMap<QString, int>> classValueCounts(Store& store, const QString& column, int classCount);
 
+// The figures of the statistics table in one grouped query: per class the
+// averages of the score columns (as classAverages), its sexes (as
+// classSexes) and the counts of each yes/no column (as classYesNo).
+struct ClassStatistics {
+    QVector<std::optional<double>> averages; // one per score column
+    ClassSexes sexes;
+    QVector<ClassYesNo> yesNo; // one per yes/no column
+};
+QVector<ClassStatistics> classStatistics(Store& store, const QStringList& scores,
+                                         const QStringList& yesNo, int classCount);
+
 // One figure of the balance report.
 struct ReportFigure {
     enum Kind {

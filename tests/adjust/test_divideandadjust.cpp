@@ -37,8 +37,8 @@ private slots:
         QTest::addColumn<int>("top");
         QTest::addColumn<bool>("adjust");
         QTest::addColumn<QStringList>("steps"); // what the road reported, in order
-        const QStringList adjusted{"divided 24", "statistics", "statistics", "statistics",
-                                   "statistics"};
+        // The statistics before the adjustment's passes and after the last.
+        const QStringList adjusted{"divided 24", "statistics", "statistics"};
         QTest::newRow("custom, adjusted") << "custom" << 4 << true << adjusted;
         QTest::newRow("subject, adjusted") << "subject" << 0 << true << adjusted;
         QTest::newRow("subject, not adjusted")

@@ -50,6 +50,8 @@ private slots:
     void problems();
     void storedValues();
     void question();
+    void numberTexts_data();
+    void numberTexts();
 };
 
 void TestReport::problems_data()
@@ -137,6 +139,27 @@ void TestReport::storedValues()
     QVERIFY(first.at(4).isNull());
     QCOMPARE(first.at(6), QVariant(80.5)); // the sum of what was taken
     QCOMPARE(checked.values.at(1).at(2), QVariant(QStringLiteral("是")));
+}
+
+// A number cell as the report and the keys read it: up to 15 significant
+// digits, whole numbers without a point, an exponent from 10^15.
+void TestReport::numberTexts_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("key") << 300000001.0 << "300000001";
+    QTest::newRow("zero") << 0.0 << "0";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("fifteen digits") << 999999999999999.0 << "999999999999999";
+    QTest::newRow("10^15") << 1e15 << "1e+15";
+    QTest::newRow("fraction") << 85.5 << "85.5";
+    QTest::newRow("binary noise") << 0.1 + 0.2 << "0.3";
+}
+
+void TestReport::numberTexts()
+{
+    QFETCH(double, value);
+    QTEST(sourceCellText(value), "text");
 }
 
 void TestReport::question()

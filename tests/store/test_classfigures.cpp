@@ -110,6 +110,10 @@ private slots:
         QTest::newRow("averages") << "averages" << QStringList{"85,75", "", "65,-"};
         QTest::newRow("sexes") << "sexes" << QStringList{"2/3", "0/0", "0/2"};
         QTest::newRow("yes/no") << "yes/no" << QStringList{"1/1", "0/0", "2/0"};
+        // The same figures from the one query of the statistics table.
+        QTest::newRow("one query")
+            << "one query"
+            << QStringList{"85,75 2/3 1/1 0/3", "-,- 0/0 0/0 0/0", "65,- 0/2 2/0 0/2"};
     }
     void statisticsFigures()
     {
@@ -122,6 +126,15 @@ private slots:
         } else if (figure == u"sexes") {
             for (const ClassSexes& c : classSexes(s, 3))
                 perClass.append(QStringLiteral("%1/%2").arg(c.boys).arg(c.students));
+        } else if (figure == u"one query") {
+            for (const ClassStatistics& c :
+                 classStatistics(s, {"总分", "语文"}, {"是否班干部", "原学校"}, 3)) {
+                QString line = text(c.averages) +
+                               QStringLiteral(" %1/%2").arg(c.sexes.boys).arg(c.sexes.students);
+                for (const ClassYesNo& y : c.yesNo)
+                    line += QStringLiteral(" %1/%2").arg(y.yes).arg(y.no);
+                perClass.append(line);
+            }
         } else {
             for (const ClassYesNo& c : classYesNo(s, "是否班干部", 3))
                 perClass.append(QStringLiteral("%1/%2").arg(c.yes).arg(c.no));
